@@ -1,0 +1,342 @@
+#include "data/columndata.h"
+
+#include "data/money.h"
+
+#include <QDateTime>
+#include <cmath>
+
+namespace {
+constexpr qint64 kMsecsPerDay = 86400000;
+
+bool isNumberType(int id) {
+    switch (id) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Bool:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool toInt(const QVariant& v, qint64* out) {
+    const int id = v.typeId();
+    if (isNumberType(id)) {
+        *out = v.toLongLong();
+        return true;
+    }
+    if (id == QMetaType::Double || id == QMetaType::Float) {
+        const double d = v.toDouble();
+        if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9.2e18) {
+            *out = qint64(d);
+            return true;
+        }
+        return false;
+    }
+    if (id == QMetaType::QString) {
+        bool ok = false;
+        *out = v.toString().trimmed().toLongLong(&ok);
+        return ok;
+    }
+    if (id == qMetaTypeId<Money>()) {
+        const Money m = v.value<Money>();
+        if (m.units() % Money::kScale != 0)
+            return false;
+        *out = m.units() / Money::kScale;
+        return true;
+    }
+    return false;
+}
+
+bool toDouble(const QVariant& v, double* out) {
+    const int id = v.typeId();
+    if (isNumberType(id) || id == QMetaType::Double || id == QMetaType::Float) {
+        *out = v.toDouble();
+        return std::isfinite(*out);
+    }
+    if (id == qMetaTypeId<Money>()) {
+        *out = v.value<Money>().toDouble();
+        return true;
+    }
+    if (id == QMetaType::QString) {
+        bool ok = false;
+        *out = v.toString().trimmed().toDouble(&ok);
+        return ok && std::isfinite(*out);
+    }
+    return false;
+}
+
+bool toMoney(const QVariant& v, qint64* out) {
+    const int id = v.typeId();
+    if (id == qMetaTypeId<Money>()) {
+        *out = v.value<Money>().units();
+        return true;
+    }
+    if (isNumberType(id)) {
+        *out = v.toLongLong() * Money::kScale;
+        return true;
+    }
+    double d = 0;
+    if (!toDouble(v, &d))
+        return false;
+    *out = Money::fromDouble(d).units();
+    return true;
+}
+
+int digits(const QChar* p, int n, bool* ok) {
+    int value = 0;
+    for (int i = 0; i < n; ++i) {
+        const char16_t c = p[i].unicode();
+        if (c < u'0' || c > u'9') {
+            *ok = false;
+            return 0;
+        }
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+} // namespace
+
+void ColumnData::reserve(int rows) {
+    m_null.reserve(size_t(rows));
+    switch (m_kind) {
+    case StorageKind::Int:
+    case StorageKind::Money:
+    case StorageKind::Date:
+        m_ints.reserve(size_t(rows));
+        break;
+    case StorageKind::Double:
+        m_doubles.reserve(size_t(rows));
+        break;
+    case StorageKind::Text:
+        m_offsets.reserve(size_t(rows));
+        m_lengths.reserve(size_t(rows));
+        break;
+    case StorageKind::Variant:
+        m_variants.reserve(size_t(rows));
+        break;
+    }
+}
+
+qint64 ColumnData::packDate(const QDateTime& dt) {
+    return dt.date().toJulianDay() * kMsecsPerDay + dt.time().msecsSinceStartOfDay();
+}
+
+QDateTime ColumnData::unpackDate(qint64 packed) {
+    qint64 day = packed / kMsecsPerDay;
+    qint64 ms = packed % kMsecsPerDay;
+    if (ms < 0) {
+        ms += kMsecsPerDay;
+        --day;
+    }
+    return QDateTime(QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(int(ms)));
+}
+
+bool ColumnData::parseIsoDate(const QString& text, qint64* packed) {
+    const QChar* p = text.constData();
+    const int n = int(text.size());
+    if (n < 10 || p[4] != u'-' || p[7] != u'-')
+        return false;
+    bool ok = true;
+    const int y = digits(p, 4, &ok), mo = digits(p + 5, 2, &ok), d = digits(p + 8, 2, &ok);
+    if (!ok)
+        return false;
+    const QDate date(y, mo, d);
+    if (!date.isValid())
+        return false;
+    int h = 0, mi = 0, s = 0, ms = 0;
+    if (n > 10) {
+        if ((p[10] != u' ' && p[10] != u'T') || n < 16 || p[13] != u':')
+            return false;
+        h = digits(p + 11, 2, &ok);
+        mi = digits(p + 14, 2, &ok);
+        if (n >= 19 && p[16] == u':')
+            s = digits(p + 17, 2, &ok);
+        if (n >= 23 && p[19] == u'.')
+            ms = digits(p + 20, 3, &ok);
+        if (!ok || h > 23 || mi > 59 || s > 59)
+            return false;
+    }
+    *packed = date.toJulianDay() * kMsecsPerDay + ((h * 60 + mi) * 60 + s) * 1000 + ms;
+    return true;
+}
+
+bool ColumnData::normalise(const QVariant& in, QVariant* out) const {
+    if (in.isNull() || !in.isValid() ||
+        (in.typeId() == QMetaType::QString && in.toString().isEmpty() &&
+         m_kind != StorageKind::Text)) {
+        *out = QVariant();
+        return true;
+    }
+    switch (m_kind) {
+    case StorageKind::Int: {
+        qint64 i = 0;
+        if (!toInt(in, &i))
+            return false;
+        *out = i;
+        return true;
+    }
+    case StorageKind::Double: {
+        double d = 0;
+        if (!toDouble(in, &d))
+            return false;
+        *out = d;
+        return true;
+    }
+    case StorageKind::Money: {
+        qint64 u = 0;
+        if (!toMoney(in, &u))
+            return false;
+        *out = QVariant::fromValue(Money::fromUnits(u));
+        return true;
+    }
+    case StorageKind::Date: {
+        qint64 packed = 0;
+        if (in.typeId() == QMetaType::QDateTime && in.toDateTime().isValid())
+            packed = packDate(in.toDateTime());
+        else if (in.typeId() == QMetaType::QDate && in.toDate().isValid())
+            packed = packDate(in.toDate().startOfDay());
+        else if (in.typeId() != QMetaType::QString || !parseIsoDate(in.toString(), &packed))
+            return false;
+        *out = unpackDate(packed);
+        return true;
+    }
+    case StorageKind::Text:
+        if (!in.canConvert<QString>())
+            return false;
+        *out = in.toString();
+        return true;
+    case StorageKind::Variant:
+        *out = in;
+        return true;
+    }
+    return false;
+}
+
+ColumnData::Fit ColumnData::put(size_t row, const QVariant& value, bool appending) {
+    const bool null = value.isNull() || !value.isValid();
+    auto slot = [&](auto& vec, auto v) {
+        if (appending)
+            vec.push_back(v);
+        else
+            vec[row] = v;
+    };
+    switch (m_kind) {
+    case StorageKind::Int:
+    case StorageKind::Money:
+    case StorageKind::Date: {
+        qint64 i = 0;
+        if (!null) {
+            bool ok = false;
+            if (m_kind == StorageKind::Int)
+                ok = toInt(value, &i);
+            else if (m_kind == StorageKind::Money)
+                ok = toMoney(value, &i);
+            else if (value.typeId() == QMetaType::QString)
+                ok = parseIsoDate(value.toString(), &i);
+            else if (value.typeId() == QMetaType::QDateTime && value.toDateTime().isValid()) {
+                i = packDate(value.toDateTime());
+                ok = true;
+            } else if (value.typeId() == QMetaType::QDate && value.toDate().isValid()) {
+                i = packDate(value.toDate().startOfDay());
+                ok = true;
+            }
+            if (!ok)
+                return Fit::Mismatch;
+        }
+        slot(m_ints, i);
+        break;
+    }
+    case StorageKind::Double: {
+        double d = 0;
+        if (!null && !toDouble(value, &d))
+            return Fit::Mismatch;
+        slot(m_doubles, d);
+        break;
+    }
+    case StorageKind::Text: {
+        quint32 offset = 0;
+        quint32 length = 0;
+        if (!null) {
+            const QByteArray utf8 = value.toString().toUtf8();
+            offset = quint32(m_text.size());
+            length = quint32(utf8.size());
+            m_text.append(utf8);
+        }
+        slot(m_offsets, offset);
+        slot(m_lengths, length);
+        break;
+    }
+    case StorageKind::Variant:
+        slot(m_variants, value);
+        break;
+    }
+    if (appending)
+        m_null.push_back(null);
+    else
+        m_null[row] = null;
+    return null ? Fit::Null : Fit::Stored;
+}
+
+void ColumnData::becomeVariant() {
+    std::vector<QVariant> values;
+    values.reserve(m_null.size());
+    for (int r = 0; r < size(); ++r)
+        values.push_back(value(r));
+    m_ints.clear();
+    m_doubles.clear();
+    m_offsets.clear();
+    m_lengths.clear();
+    m_text.clear();
+    m_kind = StorageKind::Variant;
+    m_variants = std::move(values);
+}
+
+void ColumnData::appendStored(const QVariant& value) {
+    if (put(m_null.size(), value, true) == Fit::Mismatch) {
+        becomeVariant();
+        put(m_null.size(), value, true);
+    }
+}
+
+bool ColumnData::append(const QVariant& value) {
+    return put(m_null.size(), value, true) != Fit::Mismatch;
+}
+
+bool ColumnData::set(int row, const QVariant& value) {
+    return put(size_t(row), value, false) != Fit::Mismatch;
+}
+
+QByteArray ColumnData::utf8At(int row) const {
+    return QByteArray::fromRawData(m_text.constData() + m_offsets[size_t(row)],
+                                   qsizetype(m_lengths[size_t(row)]));
+}
+
+QVariant ColumnData::value(int row) const {
+    const auto r = size_t(row);
+    if (m_kind == StorageKind::Variant)
+        return m_variants[r];
+    if (m_null[r])
+        return QVariant();
+    switch (m_kind) {
+    case StorageKind::Int:
+        return m_ints[r];
+    case StorageKind::Money:
+        return QVariant::fromValue(Money::fromUnits(m_ints[r]));
+    case StorageKind::Date:
+        return unpackDate(m_ints[r]);
+    case StorageKind::Double:
+        return m_doubles[r];
+    case StorageKind::Text:
+        return QString::fromUtf8(m_text.constData() + m_offsets[r], qsizetype(m_lengths[r]));
+    case StorageKind::Variant:
+        break;
+    }
+    return QVariant();
+}

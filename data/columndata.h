@@ -1,0 +1,57 @@
+#pragma once
+
+#include "data/fieldtype.h"
+
+#include <QByteArray>
+#include <QVariant>
+#include <vector>
+
+// One column of a record set's rows, held compactly by kind: whole numbers, currency units and
+// dates as 64-bit integers, text as UTF-8 in one buffer. A large catalogue then costs a few
+// dozen bytes a row instead of a QVariant per cell.
+class ColumnData {
+public:
+    explicit ColumnData(StorageKind kind) : m_kind(kind) {}
+
+    StorageKind kind() const { return m_kind; }
+    int size() const { return int(m_null.size()); }
+    void reserve(int rows);
+
+    // Appends a value read from the database. A value the column's kind cannot hold turns the
+    // column into a general one, so nothing read is ever altered.
+    void appendStored(const QVariant& value);
+    // Replaces or appends a value given by a caller; false when the value does not suit the
+    // column's kind (the column is left unchanged).
+    bool set(int row, const QVariant& value);
+    bool append(const QVariant& value);
+
+    bool isNull(int row) const { return m_null[size_t(row)]; }
+    QVariant value(int row) const;
+    // Fast read paths for searching.
+    qint64 intAt(int row) const { return m_ints[size_t(row)]; }
+    double doubleAt(int row) const { return m_doubles[size_t(row)]; }
+    QByteArray utf8At(int row) const;
+
+    // Converts a value to what this column would store; false when it cannot.
+    bool normalise(const QVariant& in, QVariant* out) const;
+
+    // Packed date-time: Julian day times a day's milliseconds plus the time of day.
+    static qint64 packDate(const QDateTime& dt);
+    static QDateTime unpackDate(qint64 packed);
+    // Reads "yyyy-MM-dd", optionally followed by " hh:mm[:ss[.zzz]]" or "Thh:mm...".
+    static bool parseIsoDate(const QString& text, qint64* packed);
+
+private:
+    enum class Fit { Stored, Null, Mismatch };
+    Fit put(size_t row, const QVariant& value, bool appending);
+    void becomeVariant();
+
+    StorageKind m_kind;
+    std::vector<bool> m_null;
+    std::vector<qint64> m_ints;     // Int, Money (ten-thousandths), Date (packed)
+    std::vector<double> m_doubles;  // Double
+    std::vector<quint32> m_offsets; // Text: start in m_text
+    std::vector<quint32> m_lengths; // Text: byte length
+    QByteArray m_text;              // Text: UTF-8, appended to on every write
+    std::vector<QVariant> m_variants;
+};

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "data/dberror.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantList>
+
+class QSqlError;
+
+// What the schema says of one column of a table or view.
+struct ColumnInfo {
+    QString name;
+    QString declaredType;
+    bool primaryKey = false;
+};
+
+// A connection to one database file, opened from a connection string of the form
+// "Data Source=<path>;Database Password=<password>". The file must carry a verifier of that
+// password. Foreign keys are enforced and the file's schema is not trusted to run functions.
+class Connection : public QObject {
+    Q_OBJECT
+public:
+    enum State { Closed = 0, Open = 1 };
+
+    explicit Connection(QObject* parent = nullptr);
+    ~Connection() override;
+
+    void setConnectionString(const QString& connectionString);
+    QString connectionString() const { return m_connectionString; }
+    // Accepted for compatibility with callers that ask for read-uncommitted; SQLite connections
+    // of one process see each other's committed writes, which is all the program needs.
+    void setIsolationLevel(int level) { m_isolationLevel = level; }
+    int isolationLevel() const { return m_isolationLevel; }
+
+    bool open();
+    void close();
+    int state() const { return m_open ? Open : Closed; }
+    bool isOpen() const { return m_open; }
+    QString databasePath() const { return m_path; }
+
+    // Runs a statement that returns no rows, values bound in order. False on failure, with
+    // lastError() and errors() filled.
+    bool execute(const QString& sql, const QVariantList& values = {}, int* rowsAffected = nullptr);
+
+    // The provider errors of the last failed operation on this connection (empty after success).
+    const QList<ProviderError>& errors() const { return m_errors; }
+    void clearErrors() { m_errors.clear(); }
+    const DbError& lastError() const { return m_lastError; }
+
+    // Records a failed statement: maps SQLite's answer to the program's numbers.
+    DbError reportSqlError(const QSqlError& error);
+    void reportError(const DbError& error);
+
+    QSqlDatabase database() const;
+
+    // Columns of a table or view as the schema declares them (cached per connection).
+    QList<ColumnInfo> columns(const QString& table);
+    bool hasTable(const QString& table);
+    // The column's description kept in the database, or an empty text.
+    QString columnDescription(const QString& table, const QString& column);
+
+    // Parses a connection string's key/value pairs (keys compared without regard to case).
+    static QHash<QString, QString> parseConnectionString(const QString& text);
+    static QString buildConnectionString(const QString& path, const QString& password);
+
+private:
+    bool fail(qint64 number, const QString& description);
+
+    QString m_connectionString;
+    QString m_connectionName;
+    QString m_path;
+    int m_isolationLevel = 0;
+    bool m_open = false;
+    QList<ProviderError> m_errors;
+    DbError m_lastError;
+    QHash<QString, QList<ColumnInfo>> m_columnCache;
+};
+
+// Maps a refused statement to the number the screens key on.
+DbError mapSqlError(const QSqlError& error);

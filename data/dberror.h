@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// An error as the screens report it: a number and a description ("number: description").
+struct DbError {
+    qint64 number = 0;
+    QString description;
+
+    bool isSet() const { return number != 0 || !description.isEmpty(); }
+    QString text() const { return QString::number(number) + QStringLiteral(": ") + description; }
+};
+
+// One entry of a connection's provider error list.
+struct ProviderError {
+    qint64 nativeError = 0;
+    QString description;
+};
+
+// Error numbers the screens key on.
+namespace ErrorNumber {
+// A row is still referenced by rows of another table.
+constexpr qint64 kReferencedRow = -534971980;
+// The generic failure: a missing required value or another refused write.
+constexpr qint64 kGenericFailure = -2147467259;
+constexpr qint64 kInvalidPassword = -2147217843;
+constexpr qint64 kTypeMismatch = -2147352571;
+constexpr qint64 kNoCurrentRecord = 3021;
+constexpr qint64 kRowNotFound = -2147217864;
+constexpr qint64 kOperationNotAllowed = 3219;
+} // namespace ErrorNumber

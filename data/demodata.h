@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Generated data for trying the program out and for measuring it on a realistic catalogue.
+namespace DemoData {
+
+struct Counts {
+    int materials = 150000;
+    int manufacturers = 300;
+    int suppliers = 800;
+    int categories = 400;
+    int estimators = 20;
+    int estimates = 6000;
+    int materialLinesPerEstimate = 30;
+    int laborLinesPerEstimate = 8;
+    int years = 5;        // estimates spread over this many years back from today
+    int priceYears = 3;   // price dates spread over this many years back from today
+    quint32 seed = 20261206;
+};
+
+// Creates a new database at path (refusing an existing file) and fills it. The same counts and
+// seed give the same data.
+bool generate(const QString& path, const Counts& counts, QString* error);
+
+} // namespace DemoData

@@ -1,0 +1,36 @@
+#include "data/messagebox.h"
+
+#include <QApplication>
+#include <QWidget>
+
+namespace {
+MessageHandler& installedHandler() {
+    static MessageHandler handler;
+    return handler;
+}
+} // namespace
+
+QMessageBox::StandardButton showMessage(const MessageRequest& request) {
+    if (const auto& handler = installedHandler())
+        return handler(request);
+    const QString title =
+        request.title.isEmpty() ? QApplication::applicationDisplayName() : request.title;
+    QMessageBox box(request.icon, title, request.text, request.buttons,
+                    QApplication::activeWindow());
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QMessageBox::StandardButton showMessage(const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::Icon icon, const QString& title) {
+    return showMessage(MessageRequest{text, title, buttons, icon});
+}
+
+MessageHandler setMessageHandler(MessageHandler handler) {
+    MessageHandler previous = std::move(installedHandler());
+    installedHandler() = std::move(handler);
+    return previous;
+}
+
+void ShowError(const QString& text, const QString& title) {
+    showMessage(text, QMessageBox::Ok, QMessageBox::Critical, title);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+// Every message box of the program goes through showMessage(), so tests can replace the
+// interactive box with a scripted answerer that records what would have been shown.
+struct MessageRequest {
+    QString text;
+    QString title; // empty: the application's name is shown
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+using MessageHandler = std::function<QMessageBox::StandardButton(const MessageRequest&)>;
+
+// Shows the box (or hands it to the installed handler) and returns the button chosen.
+QMessageBox::StandardButton showMessage(const MessageRequest& request);
+QMessageBox::StandardButton showMessage(const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::Icon icon, const QString& title = {});
+
+// Installs a handler in place of the interactive box; returns the previous one.
+MessageHandler setMessageHandler(MessageHandler handler);
+
+// The common error box: critical icon, OK button.
+void ShowError(const QString& text, const QString& title);

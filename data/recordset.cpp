@@ -1,0 +1,637 @@
+#include "data/recordset.h"
+
+#include "data/connection.h"
+#include "data/criteria.h"
+#include "data/money.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
+#include <sqlite3.h>
+
+namespace {
+
+QString quoteIdentifier(const QString& name) {
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+// A bare table or view name is opened as all of its rows.
+QString sqlFor(const QString& source) {
+    static const QRegularExpression bare(QStringLiteral("^\\s*(\\[[^\\]]+\\]|[A-Za-z_]\\w*)\\s*$"));
+    const auto m = bare.match(source);
+    if (!m.hasMatch())
+        return source;
+    QString name = m.captured(1);
+    if (name.startsWith(QLatin1Char('[')))
+        name = name.mid(1, name.size() - 2);
+    return QStringLiteral("SELECT * FROM ") + quoteIdentifier(name);
+}
+
+sqlite3_stmt* statementOf(const QSqlQuery& q) {
+    const QVariant handle = q.result() ? q.result()->handle() : QVariant();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
+        return *static_cast<sqlite3_stmt* const*>(handle.constData());
+    return nullptr;
+}
+
+int typeFromValueType(QMetaType type) {
+    switch (type.id()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return FieldType::Integer;
+    case QMetaType::Double:
+        return FieldType::Double;
+    case QMetaType::QString:
+        return FieldType::VarWChar;
+    default:
+        return FieldType::Variant;
+    }
+}
+
+QString textOf(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
+
+} // namespace
+
+RecordSet::RecordSet(QObject* parent) : QObject(parent) {}
+
+RecordSet::~RecordSet() = default;
+
+bool RecordSet::fail(qint64 number, const QString& text) {
+    m_lastError = {number, text};
+    if (m_connection)
+        m_connection->reportError(m_lastError);
+    return false;
+}
+
+bool RecordSet::failNoCurrent() {
+    return fail(ErrorNumber::kNoCurrentRecord,
+                QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                               "deleted. Requested operation requires a current record."));
+}
+
+void RecordSet::adopt(std::shared_ptr<RecordStore> store) {
+    m_store = std::move(store);
+    m_cursor = {};
+    m_cursor.generation = m_store ? m_store->generation() : 0;
+    m_editMode = EditNone;
+    m_pending.clear();
+}
+
+bool RecordSet::open(Connection& connection, const QString& source, const QVariantList& values) {
+    close();
+    m_connection = &connection;
+    m_source = source;
+    m_values = values;
+    m_lastError = {};
+    if (!connection.isOpen())
+        return fail(ErrorNumber::kOperationNotAllowed,
+                    QStringLiteral("Operation is not allowed when the object is closed."));
+
+    QSqlQuery q(connection.database());
+    q.setForwardOnly(true); // rows are copied once into the store; no second cache
+    if (!q.prepare(sqlFor(source))) {
+        m_lastError = connection.reportSqlError(q.lastError());
+        return false;
+    }
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        m_lastError = connection.reportSqlError(q.lastError());
+        return false;
+    }
+
+    // The declared type and the origin of each column come from SQLite itself, through views
+    // too, so a currency column stays exact and a write knows its table.
+    const QSqlRecord record = q.record();
+    sqlite3_stmt* stmt = statementOf(q);
+    std::vector<FieldInfo> fields;
+    fields.reserve(size_t(record.count()));
+    for (int i = 0; i < record.count(); ++i) {
+        FieldInfo f;
+        f.name = record.fieldName(i);
+        if (stmt) {
+            f.declaredType = textOf(sqlite3_column_decltype(stmt, i));
+            f.baseTable = textOf(sqlite3_column_table_name(stmt, i));
+            f.baseColumn = textOf(sqlite3_column_origin_name(stmt, i));
+        }
+        f.type = f.declaredType.isEmpty() ? typeFromValueType(record.field(i).metaType())
+                                          : FieldType::fromDeclaredType(f.declaredType);
+        f.definedSize = FieldType::declaredSize(f.declaredType);
+        if (!f.baseTable.isEmpty())
+            for (const ColumnInfo& c : connection.columns(f.baseTable))
+                if (c.primaryKey && c.name.compare(f.baseColumn, Qt::CaseInsensitive) == 0)
+                    f.keyOfBaseTable = true;
+        fields.push_back(std::move(f));
+    }
+
+    auto store = std::make_shared<RecordStore>(std::move(fields));
+    const int columns = store->fieldCount();
+    while (q.next()) {
+        for (int i = 0; i < columns; ++i)
+            store->column(i).appendStored(q.value(i));
+        store->commitLoadedRow();
+    }
+    if (q.lastError().isValid()) {
+        m_lastError = connection.reportSqlError(q.lastError());
+        return false;
+    }
+    q.finish();
+    adopt(std::move(store));
+    m_cursor.position = m_store->rowCount() > 0 ? 0 : -1;
+    m_cursor.row = m_store->rowCount() > 0 ? m_store->storageRow(0) : -1;
+    emit reset();
+    emit moveComplete(ReasonMove);
+    return true;
+}
+
+bool RecordSet::requery() {
+    if (!m_connection)
+        return fail(ErrorNumber::kOperationNotAllowed,
+                    QStringLiteral("Operation is not allowed when the object is closed."));
+    return open(*m_connection, m_source, m_values);
+}
+
+void RecordSet::close() {
+    if (!m_store)
+        return;
+    adopt(nullptr);
+    emit reset();
+}
+
+void RecordSet::sync() const {
+    if (!m_store || m_cursor.generation == m_store->generation())
+        return;
+    m_cursor.generation = m_store->generation();
+    if (m_cursor.row >= 0) {
+        const int p = m_store->positionOf(m_cursor.row);
+        if (p >= 0) {
+            m_cursor.position = p;
+        } else {
+            // Deleted through a clone: the position now holds the row that followed it.
+            m_cursor.row = -1;
+            m_cursor.deleted = true;
+        }
+    }
+    m_cursor.position = std::min(m_cursor.position, m_store->rowCount());
+}
+
+bool RecordSet::hasCurrent() const {
+    if (!m_store)
+        return false;
+    if (m_editMode == EditAdd)
+        return true;
+    sync();
+    return !m_cursor.deleted && m_cursor.position >= 0 && m_cursor.position < m_store->rowCount();
+}
+
+bool RecordSet::isBOF() const {
+    if (!m_store)
+        return true;
+    if (m_editMode == EditAdd)
+        return false;
+    sync();
+    return m_store->rowCount() == 0 || m_cursor.position < 0;
+}
+
+bool RecordSet::isEOF() const {
+    if (!m_store)
+        return true;
+    if (m_editMode == EditAdd)
+        return false;
+    sync();
+    return m_store->rowCount() == 0 || m_cursor.position >= m_store->rowCount();
+}
+
+bool RecordSet::commitPendingBeforeMove() {
+    if (m_editMode == EditNone)
+        return true;
+    return update();
+}
+
+bool RecordSet::moveTo(int position, Reason reason) {
+    if (!m_store)
+        return fail(ErrorNumber::kOperationNotAllowed,
+                    QStringLiteral("Operation is not allowed when the object is closed."));
+    if (!commitPendingBeforeMove())
+        return false;
+    sync();
+    const int count = m_store->rowCount();
+    m_cursor.position = std::clamp(position, -1, count);
+    m_cursor.row = (m_cursor.position >= 0 && m_cursor.position < count)
+                       ? m_store->storageRow(m_cursor.position)
+                       : -1;
+    m_cursor.deleted = false;
+    emit moveComplete(reason);
+    return true;
+}
+
+bool RecordSet::moveFirst() { return moveTo(0, ReasonMoveFirst); }
+
+bool RecordSet::moveLast() { return moveTo(recordCount() - 1, ReasonMoveLast); }
+
+bool RecordSet::moveNext() {
+    if (m_editMode == EditNone && isEOF())
+        return failNoCurrent();
+    sync();
+    // After a delete the next row already sits at the current position.
+    const int target = m_cursor.deleted ? m_cursor.position : m_cursor.position + 1;
+    return moveTo(m_editMode == EditAdd ? recordCount() : target, ReasonMoveNext);
+}
+
+bool RecordSet::movePrevious() {
+    if (m_editMode == EditNone && isBOF())
+        return failNoCurrent();
+    sync();
+    const int from = m_editMode == EditAdd ? recordCount() : m_cursor.position;
+    return moveTo(from - 1, ReasonMovePrevious);
+}
+
+bool RecordSet::move(int n) {
+    if (n == 0) {
+        if (!hasCurrent())
+            return failNoCurrent();
+        if (!commitPendingBeforeMove())
+            return false;
+        emit moveComplete(ReasonMove);
+        return true;
+    }
+    if (!m_store)
+        return failNoCurrent();
+    sync();
+    int base = m_cursor.position;
+    if (m_cursor.deleted && n > 0)
+        --base;
+    return moveTo(base + n, ReasonMove);
+}
+
+int RecordSet::absolutePosition() const {
+    return hasCurrent() && m_editMode != EditAdd ? m_cursor.position + 1 : -1;
+}
+
+bool RecordSet::setAbsolutePosition(int position) {
+    if (position < 1 || position > recordCount())
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("The position %1 is outside the record set.").arg(position));
+    return moveTo(position - 1, ReasonMove);
+}
+
+RecordSet::Bookmark RecordSet::bookmark() const {
+    return hasCurrent() && m_editMode != EditAdd ? m_cursor.row : -1;
+}
+
+bool RecordSet::setBookmark(Bookmark bookmark) {
+    const int position = m_store ? m_store->positionOf(bookmark) : -1;
+    if (position < 0)
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("The bookmark is invalid or its row was deleted."));
+    return moveTo(position, ReasonMove);
+}
+
+bool RecordSet::find(const QString& criteria, int skip, bool forward) {
+    if (!m_store)
+        return failNoCurrent();
+    Criteria condition;
+    QString error;
+    if (!condition.parse(criteria, *m_store, &error))
+        return fail(ErrorNumber::kGenericFailure, error);
+    if (!commitPendingBeforeMove())
+        return false;
+    sync();
+    const int count = m_store->rowCount();
+    int start = 0;
+    if (m_cursor.position < 0)
+        start = forward ? 0 : -1;
+    else if (m_cursor.position >= count)
+        start = forward ? count : count - 1;
+    else if (m_cursor.deleted && forward)
+        start = m_cursor.position + std::max(skip - 1, 0);
+    else
+        start = m_cursor.position + (forward ? skip : -skip);
+    const int step = forward ? 1 : -1;
+    for (int p = start; p >= 0 && p < count; p += step)
+        if (condition.matches(*m_store, m_store->storageRow(p)))
+            return moveTo(p, ReasonMove);
+    return moveTo(forward ? count : -1, ReasonMove);
+}
+
+QVariant RecordSet::value(int field) const {
+    if (!m_store || field < 0 || field >= m_store->fieldCount())
+        return QVariant();
+    if (auto it = m_pending.constFind(field); it != m_pending.constEnd())
+        return *it;
+    if (m_editMode == EditAdd || !hasCurrent())
+        return QVariant();
+    return m_store->column(field).value(m_cursor.row);
+}
+
+QVariant RecordSet::value(const QString& name) const { return value(fieldIndex(name)); }
+
+int RecordSet::keyFieldFor(const QString& table) const {
+    for (int i = 0; i < fieldCount(); ++i) {
+        const FieldInfo& f = field(i);
+        if (f.keyOfBaseTable && f.baseTable.compare(table, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QString RecordSet::insertTable() const {
+    // The table whose key comes first; failing that, the one table all fields come from.
+    for (int i = 0; i < fieldCount(); ++i)
+        if (field(i).keyOfBaseTable)
+            return field(i).baseTable;
+    QString table;
+    for (int i = 0; i < fieldCount(); ++i) {
+        const QString& t = field(i).baseTable;
+        if (t.isEmpty() || (!table.isEmpty() && t.compare(table, Qt::CaseInsensitive) != 0))
+            return {};
+        table = t;
+    }
+    return table;
+}
+
+bool RecordSet::isUpdatable(int index) const {
+    if (!m_store || index < 0 || index >= fieldCount() || isReadOnly())
+        return false;
+    const FieldInfo& f = field(index);
+    if (f.baseTable.isEmpty())
+        return false;
+    if (m_editMode == EditAdd)
+        return f.baseTable.compare(insertTable(), Qt::CaseInsensitive) == 0;
+    return keyFieldFor(f.baseTable) >= 0;
+}
+
+bool RecordSet::setValue(int index, const QVariant& newValue) {
+    if (!m_store || index < 0 || index >= fieldCount())
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("Item cannot be found in the collection corresponding to the "
+                                   "requested name or ordinal."));
+    if (!hasCurrent())
+        return failNoCurrent();
+    if (isReadOnly())
+        return fail(3251, QStringLiteral("Current Recordset does not support updating."));
+    if (!isUpdatable(index))
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("The field '%1' cannot be updated.").arg(field(index).name));
+    QVariant normalised;
+    if (!m_store->column(index).normalise(newValue, &normalised))
+        return fail(ErrorNumber::kTypeMismatch,
+                    QStringLiteral("The value does not suit the field '%1'.")
+                        .arg(field(index).name));
+    if (m_editMode == EditNone) {
+        bool cancel = false;
+        emit willChangeRecord(ReasonFirstChange, 1, &cancel);
+        if (cancel)
+            return fail(-2147217842, QStringLiteral("Operation was canceled."));
+        m_editMode = EditInProgress;
+    }
+    m_pending.insert(index, normalised);
+    return true;
+}
+
+bool RecordSet::setValue(const QString& name, const QVariant& value) {
+    return setValue(fieldIndex(name), value);
+}
+
+QVariant RecordSet::toSql(const FieldInfo& f, const QVariant& v) const {
+    if (!v.isValid() || v.isNull())
+        return QVariant(QMetaType(QMetaType::QString)); // NULL
+    if (v.typeId() == qMetaTypeId<Money>())
+        return v.value<Money>().toDouble();
+    if (v.typeId() == QMetaType::QDateTime) {
+        const QDateTime dt = v.toDateTime();
+        // Dates alone stay short; the time is written only when there is one.
+        return dt.time() == QTime(0, 0) ? dt.date().toString(Qt::ISODate)
+                                        : dt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+    }
+    if (f.type == FieldType::Boolean)
+        return v.toBool() ? 1 : 0;
+    return v;
+}
+
+bool RecordSet::writeExisting() {
+    // Group the changed fields by the table they belong to; each table is written by its key.
+    QHash<QString, QList<int>> byTable;
+    for (auto it = m_pending.constBegin(); it != m_pending.constEnd(); ++it)
+        byTable[field(it.key()).baseTable.toLower()].append(it.key());
+    QSqlDatabase db = m_connection->database();
+    const bool several = byTable.size() > 1;
+    if (several)
+        db.transaction();
+    for (auto it = byTable.constBegin(); it != byTable.constEnd(); ++it) {
+        const QString table = field(it.value().first()).baseTable;
+        const int key = keyFieldFor(table);
+        QStringList sets;
+        QVariantList values;
+        for (int f : it.value()) {
+            sets << quoteIdentifier(field(f).baseColumn) + QStringLiteral(" = ?");
+            values << toSql(field(f), m_pending.value(f));
+        }
+        values << toSql(field(key), m_store->column(key).value(m_cursor.row));
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                      .arg(quoteIdentifier(table), sets.join(QStringLiteral(", ")),
+                           quoteIdentifier(field(key).baseColumn)));
+        for (int i = 0; i < values.size(); ++i)
+            q.bindValue(i, values.at(i));
+        if (!q.exec() || q.numRowsAffected() == 0) {
+            if (several)
+                db.rollback();
+            if (q.lastError().isValid())
+                m_lastError = m_connection->reportSqlError(q.lastError());
+            else
+                fail(ErrorNumber::kRowNotFound,
+                     QStringLiteral("Row cannot be located for updating. Some values may have "
+                                    "been changed since it was last read."));
+            return false;
+        }
+    }
+    if (several && !db.commit()) {
+        m_lastError = m_connection->reportSqlError(db.lastError());
+        db.rollback();
+        return false;
+    }
+    for (auto it = m_pending.constBegin(); it != m_pending.constEnd(); ++it)
+        m_store->column(it.key()).set(m_cursor.row, it.value());
+    return true;
+}
+
+bool RecordSet::writeNew(int* newRow) {
+    const QString table = insertTable();
+    if (table.isEmpty())
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("Insufficient base table information for updating."));
+    QStringList columns;
+    QVariantList values;
+    for (auto it = m_pending.constBegin(); it != m_pending.constEnd(); ++it) {
+        const FieldInfo& f = field(it.key());
+        if (f.baseTable.compare(table, Qt::CaseInsensitive) != 0 || it.value().isNull())
+            continue;
+        columns << quoteIdentifier(f.baseColumn);
+        values << toSql(f, it.value());
+    }
+    QSqlQuery q(m_connection->database());
+    if (columns.isEmpty()) {
+        q.prepare(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(table)));
+    } else {
+        QStringList marks;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            marks << QStringLiteral("?");
+        q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(quoteIdentifier(table), columns.join(QStringLiteral(", ")),
+                           marks.join(QStringLiteral(", "))));
+    }
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        m_lastError = m_connection->reportSqlError(q.lastError());
+        return false;
+    }
+    const QVariant newKey = q.lastInsertId();
+    QVariantList row;
+    for (int i = 0; i < fieldCount(); ++i) {
+        const FieldInfo& f = field(i);
+        if (m_pending.contains(i))
+            row << m_pending.value(i);
+        else if (f.keyOfBaseTable && f.baseTable.compare(table, Qt::CaseInsensitive) == 0)
+            row << newKey;
+        else
+            row << QVariant();
+    }
+    *newRow = m_store->appendRow(row);
+    return true;
+}
+
+bool RecordSet::update() {
+    if (!m_store)
+        return failNoCurrent();
+    if (m_editMode == EditNone)
+        return true;
+    if (isReadOnly())
+        return fail(3251, QStringLiteral("Current Recordset does not support updating."));
+    bool cancel = false;
+    emit willChangeRecord(ReasonUpdate, 1, &cancel);
+    if (cancel) {
+        fail(-2147217842, QStringLiteral("Operation was canceled."));
+        emit recordChangeComplete(ReasonUpdate, 1, m_lastError);
+        return false;
+    }
+    m_lastError = {};
+    bool ok = false;
+    if (m_editMode == EditAdd) {
+        int row = -1;
+        ok = writeNew(&row);
+        if (ok) {
+            m_editMode = EditNone;
+            m_pending.clear();
+            sync();
+            m_cursor.row = row;
+            m_cursor.position = m_store->positionOf(row);
+            m_cursor.deleted = false;
+        }
+    } else {
+        ok = writeExisting();
+        if (ok) {
+            m_editMode = EditNone;
+            m_pending.clear();
+            m_store->announceChanged(m_cursor.position);
+        }
+    }
+    if (ok && m_connection)
+        m_connection->clearErrors();
+    emit recordChangeComplete(ReasonUpdate, 1, ok ? DbError{} : m_lastError);
+    return ok;
+}
+
+bool RecordSet::cancelUpdate() {
+    if (!m_store || m_editMode == EditNone)
+        return true;
+    const Reason reason = m_editMode == EditAdd ? ReasonUndoAddNew : ReasonUndoUpdate;
+    bool cancel = false;
+    emit willChangeRecord(reason, 1, &cancel);
+    if (cancel)
+        return fail(-2147217842, QStringLiteral("Operation was canceled."));
+    const bool wasAdding = m_editMode == EditAdd;
+    m_editMode = EditNone;
+    m_pending.clear();
+    emit recordChangeComplete(reason, 1, DbError{});
+    if (wasAdding)
+        emit moveComplete(ReasonMove); // back on the row that was current before
+    return true;
+}
+
+bool RecordSet::addNew() {
+    if (!m_store)
+        return failNoCurrent();
+    if (isReadOnly())
+        return fail(3251, QStringLiteral("Current Recordset does not support updating."));
+    if (!commitPendingBeforeMove())
+        return false;
+    bool cancel = false;
+    emit willChangeRecord(ReasonAddNew, 1, &cancel);
+    if (cancel)
+        return fail(-2147217842, QStringLiteral("Operation was canceled."));
+    sync();
+    m_editMode = EditAdd;
+    m_pending.clear();
+    emit recordChangeComplete(ReasonAddNew, 1, DbError{});
+    emit moveComplete(ReasonMove);
+    return true;
+}
+
+bool RecordSet::deleteCurrent() {
+    if (m_editMode == EditAdd)
+        return cancelUpdate();
+    if (!hasCurrent())
+        return failNoCurrent();
+    if (isReadOnly())
+        return fail(3251, QStringLiteral("Current Recordset does not support updating."));
+    const QString table = insertTable();
+    const int key = keyFieldFor(table);
+    if (key < 0)
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("Insufficient key column information for deleting."));
+    bool cancel = false;
+    emit willChangeRecord(ReasonDelete, 1, &cancel);
+    if (cancel)
+        return fail(-2147217842, QStringLiteral("Operation was canceled."));
+    m_editMode = EditNone;
+    m_pending.clear();
+    QSqlQuery q(m_connection->database());
+    q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                  .arg(quoteIdentifier(table), quoteIdentifier(field(key).baseColumn)));
+    q.addBindValue(toSql(field(key), m_store->column(key).value(m_cursor.row)));
+    if (!q.exec()) {
+        m_lastError = m_connection->reportSqlError(q.lastError());
+        emit recordChangeComplete(ReasonDelete, 1, m_lastError);
+        return false;
+    }
+    m_connection->clearErrors();
+    m_lastError = {};
+    const int position = m_cursor.position;
+    m_store->removeAt(position);
+    sync();
+    m_cursor.position = position;
+    m_cursor.row = -1;
+    m_cursor.deleted = true;
+    emit recordChangeComplete(ReasonDelete, 1, DbError{});
+    return true;
+}
+
+std::unique_ptr<RecordSet> RecordSet::clone() const {
+    auto copy = std::make_unique<RecordSet>();
+    copy->m_connection = m_connection;
+    copy->m_source = m_source;
+    copy->m_values = m_values;
+    copy->m_lockType = m_lockType;
+    copy->m_store = m_store;
+    sync();
+    copy->m_cursor = m_cursor;
+    return copy;
+}

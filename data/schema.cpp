@@ -1,0 +1,254 @@
+#include "data/schema.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QUuid>
+
+namespace {
+
+// Money columns are declared CURRENCY and rates DOUBLE: the record layer reads the declared type
+// to hand out exact currency amounts. Dates are ISO-8601 text declared DATETIME.
+const char* const kTables[] = {
+    "CREATE TABLE CatagoryTBL (CatagoryID INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "Catagory VARCHAR(50))",
+    "CREATE TABLE ManufacturersTBL (ManufacturerID INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "ManufacturerName VARCHAR(50))",
+    "CREATE TABLE SuppliersTBL (SuppliersID INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "Company VARCHAR(50))",
+    "CREATE TABLE Estimators (EstimatorID INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "Estimator VARCHAR(50))",
+    "CREATE TABLE StatusesTBL (StatusID INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "StatusDescription VARCHAR(50))",
+    // A material may outlive its supplier, manufacturer or category row: no constraint there.
+    "CREATE TABLE MaterialsTBL (MaterialsID INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "ManufacturerID INTEGER, SuppliersID INTEGER, CatagoryID INTEGER, PartNumber VARCHAR(50), "
+    "ManufacturerDescription VARCHAR(255), UnitCost CURRENCY, UpdatedLast DATETIME)",
+    "CREATE TABLE EstimateTBL (EstimateID INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "QuoteNumber INTEGER UNIQUE, EstimateData DATETIME, TaxRate DOUBLE, Shipping CURRENCY, "
+    "EstimatorID INTEGER, EstimateStatus INTEGER)",
+    "CREATE TABLE MaterialEstimateTBL (MaterialEstimateID INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "EstimateID INTEGER REFERENCES EstimateTBL (EstimateID), "
+    "MaterialsID INTEGER REFERENCES MaterialsTBL (MaterialsID), Quantity DOUBLE, "
+    "PartNumber VARCHAR(50), ManufacturerDescription VARCHAR(255), UnitCost CURRENCY, "
+    "TotalCost CURRENCY, Price CURRENCY, Extension CURRENCY, Margin DOUBLE)",
+    "CREATE TABLE LaborEstimateTBL (LaborEstimateID INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "EstimateID INTEGER REFERENCES EstimateTBL (EstimateID), Hours DOUBLE, "
+    "LaborDescription VARCHAR(255), LaborRate CURRENCY, LaborExtension CURRENCY)",
+    "CREATE TABLE MyCompany (CompanyName VARCHAR(255), CompanyAddress VARCHAR(255), "
+    "CompanyCity VARCHAR(255), CompanyPhone VARCHAR(255), CompanyFax VARCHAR(255), "
+    "CompanyEmail VARCHAR(255), CompanyWebSite VARCHAR(255), CompanyLogo VARCHAR(255))",
+    "CREATE TABLE Test (EstimateID INTEGER, EstimateData DATETIME, QuoteNumber INTEGER, "
+    "TaxRate DOUBLE, Shipping CURRENCY, Estimator VARCHAR(50), TotalMaterial CURRENCY, "
+    "TotalLabor CURRENCY, GrandTotal CURRENCY)",
+    // The program's own bookkeeping: the password verifier and the columns' display names.
+    "CREATE TABLE DatabaseInfo (Name VARCHAR(50) PRIMARY KEY, Value VARCHAR(255))",
+    "CREATE TABLE ColumnDescriptions (TableName VARCHAR(64), ColumnName VARCHAR(64), "
+    "Description VARCHAR(255), PRIMARY KEY (TableName, ColumnName))",
+};
+
+const char* const kIndexes[] = {
+    "CREATE INDEX MaterialEstimateByEstimate ON MaterialEstimateTBL (EstimateID)",
+    "CREATE INDEX MaterialEstimateByMaterial ON MaterialEstimateTBL (MaterialsID)",
+    "CREATE INDEX LaborEstimateByEstimate ON LaborEstimateTBL (EstimateID)",
+    "CREATE INDEX EstimateByDate ON EstimateTBL (EstimateData)",
+    "CREATE INDEX MaterialsByManufacturer ON MaterialsTBL (ManufacturerID)",
+    "CREATE INDEX MaterialsBySupplier ON MaterialsTBL (SuppliersID)",
+    "CREATE INDEX MaterialsByCategory ON MaterialsTBL (CatagoryID)",
+};
+
+// Sums per estimate are correlated look-ups through the EstimateID indexes, so asking for one
+// estimate reads only that estimate's lines.
+QString materialSum(const char* column) {
+    return QStringLiteral("(SELECT SUM(%1) FROM MaterialEstimateTBL m "
+                          "WHERE m.EstimateID = e.EstimateID)")
+        .arg(QLatin1String(column));
+}
+
+QString laborSum() {
+    return QStringLiteral("(SELECT SUM(LaborExtension) FROM LaborEstimateTBL l "
+                          "WHERE l.EstimateID = e.EstimateID)");
+}
+
+QStringList viewStatements() {
+    const QString extension = materialSum("Extension");
+    const QString cost = materialSum("TotalCost");
+    const QString labor = laborSum();
+    return {
+        QStringLiteral("CREATE VIEW PXSum AS SELECT e.EstimateID AS EstimateID, "
+                       "ROUND(IFNULL(%1, 0) + IFNULL(%2, 0), 4) AS TotalEstimate, "
+                       "%1 AS MaterialsTotal, %2 AS LaborsTotal, %3 AS MaterialsTotalCost, "
+                       "ROUND(%1 - %3, 4) AS MaterialsMargineTotal FROM EstimateTBL e")
+            .arg(extension, labor, cost),
+        // The grand total is the quote's: materials taxed, labor untaxed, shipping added.
+        QStringLiteral("CREATE VIEW EstimatesAll AS SELECT e.EstimateID AS EstimateID, "
+                       "e.QuoteNumber AS [Reference #], es.Estimator AS Estimator, "
+                       "s.StatusDescription AS Status, e.EstimateData AS [Date], "
+                       "%1 AS Materials, "
+                       "ROUND(IFNULL(%1, 0) * (1 + IFNULL(e.TaxRate, 0)) + IFNULL(%2, 0) "
+                       "+ IFNULL(e.Shipping, 0), 4) AS [Grand Total] "
+                       "FROM EstimateTBL e "
+                       "LEFT JOIN Estimators es ON es.EstimatorID = e.EstimatorID "
+                       "LEFT JOIN StatusesTBL s ON s.StatusID = e.EstimateStatus")
+            .arg(extension, labor),
+        QStringLiteral("CREATE VIEW rptMain AS SELECT e.EstimateID AS EstimateID, "
+                       "e.EstimateData AS EstimateData, e.QuoteNumber AS QuoteNumber, "
+                       "e.TaxRate AS TaxRate, e.Shipping AS Shipping, es.Estimator AS Estimator, "
+                       "%1 AS TotalMaterialExtension, %2 AS LaborExtensionSum "
+                       "FROM EstimateTBL e "
+                       "LEFT JOIN Estimators es ON es.EstimatorID = e.EstimatorID")
+            .arg(extension, labor),
+        // The printed lines: materials first, then labor, each group named by its Type.
+        QStringLiteral("CREATE VIEW rptDetail AS "
+                       "SELECT m.EstimateID AS EstimateID, 'Materials' AS Type, 1 AS TypeOrder, "
+                       "m.MaterialEstimateID AS LineID, m.Quantity AS Quantity, "
+                       "m.PartNumber AS PartNumber, m.ManufacturerDescription AS Description, "
+                       "m.Price AS Price, m.Extension AS Extension "
+                       "FROM MaterialEstimateTBL m "
+                       "UNION ALL "
+                       "SELECT l.EstimateID, 'Labor', 2, l.LaborEstimateID, l.Hours, NULL, "
+                       "l.LaborDescription, l.LaborRate, l.LaborExtension "
+                       "FROM LaborEstimateTBL l"),
+    };
+}
+
+const char* const kStatuses[] = {"Draft",    "Sent",    "Accepted", "Declined",
+                                 "On Hold",  "Ordered", "Completed"};
+
+struct Description {
+    const char* table;
+    const char* column;
+    const char* text;
+};
+
+// Display names used in messages about a column ("Shipping has a wrong value.").
+const Description kDescriptions[] = {
+    {"EstimateTBL", "QuoteNumber", "Reference #;the user's reference number of the quote"},
+    {"EstimateTBL", "EstimateData", "Date;the date of the estimate"},
+    {"EstimateTBL", "TaxRate", "Tax Rate;sales tax on materials, as a fraction"},
+    {"EstimateTBL", "Shipping", "Shipping;the shipping charge of the quote"},
+    {"MaterialsTBL", "PartNumber", "Part #"},
+    {"MaterialsTBL", "ManufacturerDescription", "Description"},
+    {"MaterialsTBL", "UnitCost", "Unit Cost"},
+    {"MaterialsTBL", "UpdatedLast", "Updated Last;the date the unit cost last changed"},
+    {"MaterialEstimateTBL", "Quantity", "Quantity"},
+    {"MaterialEstimateTBL", "Margin", "Margin"},
+    {"LaborEstimateTBL", "Hours", "Hours"},
+    {"LaborEstimateTBL", "LaborDescription", "Description"},
+    {"LaborEstimateTBL", "LaborRate", "Rate"},
+};
+
+bool run(QSqlDatabase& db, const QString& sql, const QVariantList& values, QString* error) {
+    QSqlQuery q(db);
+    if (!q.prepare(sql)) {
+        *error = q.lastError().text();
+        return false;
+    }
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        *error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+namespace Schema {
+
+QString databasePassword() { return QStringLiteral("7a3c915e08"); }
+
+QString passwordVerifier(const QString& salt, const QString& password) {
+    const QByteArray data = (salt + QLatin1Char(':') + password).toUtf8();
+    return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
+}
+
+bool create(QSqlDatabase& db, QString* error) {
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    if (!db.transaction()) {
+        *error = db.lastError().text();
+        return false;
+    }
+    auto fail = [&] {
+        db.rollback();
+        return false;
+    };
+    for (const char* sql : kTables)
+        if (!run(db, QString::fromLatin1(sql), {}, error))
+            return fail();
+    for (const char* sql : kIndexes)
+        if (!run(db, QString::fromLatin1(sql), {}, error))
+            return fail();
+    for (const QString& sql : viewStatements())
+        if (!run(db, sql, {}, error))
+            return fail();
+    for (const char* status : kStatuses)
+        if (!run(db, QStringLiteral("INSERT INTO StatusesTBL (StatusDescription) VALUES (?)"),
+                 {QString::fromLatin1(status)}, error))
+            return fail();
+    for (const auto& d : kDescriptions)
+        if (!run(db,
+                 QStringLiteral("INSERT INTO ColumnDescriptions (TableName, ColumnName, "
+                                "Description) VALUES (?, ?, ?)"),
+                 {QString::fromLatin1(d.table), QString::fromLatin1(d.column),
+                  QString::fromLatin1(d.text)},
+                 error))
+            return fail();
+    if (!run(db,
+             QStringLiteral("INSERT INTO MyCompany (CompanyName, CompanyAddress, CompanyCity, "
+                            "CompanyPhone, CompanyFax, CompanyEmail, CompanyWebSite, CompanyLogo) "
+                            "VALUES ('', '', '', '', '', '', '', '')"),
+             {}, error))
+        return fail();
+    const QString salt = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString insertInfo =
+        QStringLiteral("INSERT INTO DatabaseInfo (Name, Value) VALUES (?, ?)");
+    if (!run(db, insertInfo, {QStringLiteral("PasswordSalt"), salt}, error) ||
+        !run(db, insertInfo,
+             {QStringLiteral("PasswordVerifier"), passwordVerifier(salt, databasePassword())},
+             error) ||
+        !run(db, insertInfo, {QStringLiteral("SchemaVersion"), QStringLiteral("1")}, error))
+        return fail();
+    if (!db.commit()) {
+        *error = db.lastError().text();
+        return fail();
+    }
+    return true;
+}
+
+bool createFile(const QString& path, QString* error) {
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    if (QFileInfo::exists(path)) {
+        *error = QStringLiteral("The file \"%1\" already exists; it was left as it is.").arg(path);
+        return false;
+    }
+    const QString name = QStringLiteral("plenwick-create-") + QUuid::createUuid().toString();
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            *error = db.lastError().text();
+        } else {
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+            ok = create(db, error);
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!ok)
+        QFile::remove(path);
+    return ok;
+}
+
+} // namespace Schema

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class QSqlDatabase;
+
+namespace Schema {
+
+// The password every connection string of the program carries. A database the program creates
+// stores a salted verifier of it, never the password itself.
+QString databasePassword();
+
+// Creates every table, view, index and seed row of an empty database, and stores the password
+// verifier. The database must be open and empty. Returns false with a message in *error.
+bool create(QSqlDatabase& db, QString* error);
+
+// Creates a new database file at path; refuses an existing file.
+bool createFile(const QString& path, QString* error);
+
+// A verifier of the password for the given salt (hex SHA-256).
+QString passwordVerifier(const QString& salt, const QString& password);
+
+} // namespace Schema
