@@ -29,14 +29,13 @@ DbError mapSqlError(const QSqlError& error) {
         code == kConstraintPrimary || code == kConstraint ||
         message.contains(QLatin1String("constraint failed")))
         return {ErrorNumber::kGenericFailure, message};
-    return {ErrorNumber::kGenericFailure, message.isEmpty() ? QStringLiteral("Unspecified error")
-                                                            : message};
+    return {ErrorNumber::kGenericFailure,
+            message.isEmpty() ? QStringLiteral("Unspecified error") : message};
 }
 
 Connection::Connection(QObject* parent)
-    : QObject(parent),
-      m_connectionName(QStringLiteral("plenwick-") +
-                       QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+    : QObject(parent), m_connectionName(QStringLiteral("plenwick-") +
+                                        QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
 
 Connection::~Connection() {
     close();
@@ -89,8 +88,7 @@ QHash<QString, QString> Connection::parseConnectionString(const QString& text) {
 
 QString Connection::buildConnectionString(const QString& path, const QString& password) {
     auto quoted = [](const QString& v) {
-        if (!v.contains(QLatin1Char(';')) && !v.contains(QLatin1Char('"')) &&
-            v.trimmed() == v)
+        if (!v.contains(QLatin1Char(';')) && !v.contains(QLatin1Char('"')) && v.trimmed() == v)
             return v;
         QString q = v;
         q.replace(QLatin1Char('"'), QLatin1String("\"\""));
@@ -161,8 +159,7 @@ bool Connection::open() {
         }
     }
     q.finish();
-    if (verifier.isEmpty() ||
-        Schema::passwordVerifier(salt, parts.value(kPassword)) != verifier)
+    if (verifier.isEmpty() || Schema::passwordVerifier(salt, parts.value(kPassword)) != verifier)
         return fail(ErrorNumber::kInvalidPassword, QStringLiteral("Not a valid password."));
     m_columnCache.clear();
     return true;
@@ -224,7 +221,9 @@ QList<ColumnInfo> Connection::columns(const QString& table) {
     return out;
 }
 
-bool Connection::hasTable(const QString& table) { return !columns(table).isEmpty(); }
+bool Connection::hasTable(const QString& table) {
+    return !columns(table).isEmpty();
+}
 
 QString Connection::columnDescription(const QString& table, const QString& column) {
     if (!m_open)

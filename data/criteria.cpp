@@ -8,12 +8,15 @@
 namespace {
 const QRegularExpression& conditionPattern() {
     static const QRegularExpression re(
-        QStringLiteral("^\\s*(\\[[^\\]]+\\]|[^\\s=<>!]+)\\s*(<>|!=|<=|>=|=|<|>|\\blike\\b)\\s*(.*?)\\s*$"),
+        QStringLiteral(
+            "^\\s*(\\[[^\\]]+\\]|[^\\s=<>!]+)\\s*(<>|!=|<=|>=|=|<|>|\\blike\\b)\\s*(.*?)\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     return re;
 }
 
-template <typename T> int order(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+template <typename T> int order(T a, T b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
 } // namespace
 
 bool Criteria::parse(const QString& text, const RecordStore& store, QString* error) {
@@ -57,12 +60,19 @@ bool Criteria::parse(const QString& text, const RecordStore& store, QString* err
 
     const ColumnData& column = store.column(m_field);
     if (m_op == Like) {
-        QString wildcard = given.toString();
-        wildcard.replace(QLatin1Char('%'), QLatin1Char('*')).replace(QLatin1Char('_'), QLatin1Char('?'));
-        m_pattern = QRegularExpression(QRegularExpression::wildcardToRegularExpression(
-                                           wildcard, QRegularExpression::UnanchoredWildcardConversion),
-                                       QRegularExpression::CaseInsensitiveOption);
-        m_pattern.setPattern(QLatin1Char('^') + m_pattern.pattern() + QLatin1Char('$'));
+        // * and % stand for any run of characters, ? and _ for one; the rest is literal.
+        QString pattern = QStringLiteral("^");
+        for (const QChar c : given.toString()) {
+            if (c == QLatin1Char('*') || c == QLatin1Char('%'))
+                pattern += QLatin1String(".*");
+            else if (c == QLatin1Char('?') || c == QLatin1Char('_'))
+                pattern += QLatin1Char('.');
+            else
+                pattern += QRegularExpression::escape(QString(c));
+        }
+        m_pattern = QRegularExpression(pattern + QLatin1Char('$'),
+                                       QRegularExpression::CaseInsensitiveOption |
+                                           QRegularExpression::DotMatchesEverythingOption);
         return true;
     }
     QVariant value;
@@ -115,8 +125,8 @@ bool Criteria::holds(int cmp) const {
 
 bool Criteria::matches(const RecordStore& store, int row) const {
     const ColumnData& column = store.column(m_field);
-    const bool null = column.isNull(row) ||
-                      (column.kind() == StorageKind::Variant && column.value(row).isNull());
+    const bool null =
+        column.isNull(row) || (column.kind() == StorageKind::Variant && column.value(row).isNull());
     if (m_isNull)
         return (m_op == Equal) == null;
     if (null)

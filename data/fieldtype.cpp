@@ -22,7 +22,8 @@ int fromDeclaredType(const QString& declared) {
         return Integer;
     if (t.contains(QLatin1String("DATE")) || t.contains(QLatin1String("TIME")))
         return Date;
-    if (t == QLatin1String("MEMO") || t == QLatin1String("TEXT") || t.contains(QLatin1String("CLOB")))
+    if (t == QLatin1String("MEMO") || t == QLatin1String("TEXT") ||
+        t.contains(QLatin1String("CLOB")))
         return LongVarWChar;
     if (t.contains(QLatin1String("CHAR")) || t.startsWith(QLatin1String("TEXT")))
         return VarWChar;

@@ -25,7 +25,9 @@ Money Money::fromDouble(double value) {
     return fromUnits(roundHalfEven(value * kScale));
 }
 
-Money Money::times(double factor) const { return fromDouble(toDouble() * factor); }
+Money Money::times(double factor) const {
+    return fromDouble(toDouble() * factor);
+}
 
 Money Money::roundedToCents() const {
     const qint64 cents = roundHalfEven(double(m_units) / 100.0);

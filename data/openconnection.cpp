@@ -15,8 +15,7 @@ QString gConnectionString;
 int gCurrentEstimateID = 0;
 
 QString defaultDatabasePath() {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("Estimating.mdb"));
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Estimating.mdb"));
 }
 
 bool OpenConnection(QString& path, Connection& connection) {

@@ -54,7 +54,9 @@ int typeFromValueType(QMetaType type) {
     }
 }
 
-QString textOf(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
+QString textOf(const char* s) {
+    return s ? QString::fromUtf8(s) : QString();
+}
 
 } // namespace
 
@@ -231,14 +233,18 @@ bool RecordSet::moveTo(int position, Reason reason) {
     return true;
 }
 
-bool RecordSet::moveFirst() { return moveTo(0, ReasonMoveFirst); }
+bool RecordSet::moveFirst() {
+    return moveTo(0, ReasonMoveFirst);
+}
 
-bool RecordSet::moveLast() { return moveTo(recordCount() - 1, ReasonMoveLast); }
+bool RecordSet::moveLast() {
+    return moveTo(recordCount() - 1, ReasonMoveLast);
+}
 
 bool RecordSet::moveNext() {
-    if (m_editMode == EditNone && isEOF())
-        return failNoCurrent();
     sync();
+    if (m_editMode == EditNone && !m_cursor.deleted && isEOF())
+        return failNoCurrent();
     // After a delete the next row already sits at the current position.
     const int target = m_cursor.deleted ? m_cursor.position : m_cursor.position + 1;
     return moveTo(m_editMode == EditAdd ? recordCount() : target, ReasonMoveNext);
@@ -330,7 +336,9 @@ QVariant RecordSet::value(int field) const {
     return m_store->column(field).value(m_cursor.row);
 }
 
-QVariant RecordSet::value(const QString& name) const { return value(fieldIndex(name)); }
+QVariant RecordSet::value(const QString& name) const {
+    return value(fieldIndex(name));
+}
 
 int RecordSet::keyFieldFor(const QString& table) const {
     for (int i = 0; i < fieldCount(); ++i) {
@@ -381,9 +389,9 @@ bool RecordSet::setValue(int index, const QVariant& newValue) {
                     QStringLiteral("The field '%1' cannot be updated.").arg(field(index).name));
     QVariant normalised;
     if (!m_store->column(index).normalise(newValue, &normalised))
-        return fail(ErrorNumber::kTypeMismatch,
-                    QStringLiteral("The value does not suit the field '%1'.")
-                        .arg(field(index).name));
+        return fail(
+            ErrorNumber::kTypeMismatch,
+            QStringLiteral("The value does not suit the field '%1'.").arg(field(index).name));
     if (m_editMode == EditNone) {
         bool cancel = false;
         emit willChangeRecord(ReasonFirstChange, 1, &cancel);

@@ -9,7 +9,7 @@
 #include <QVariant>
 #include <memory>
 
-class Connection;
+#include "data/connection.h"
 
 // A client-side record set: every row of a query read into memory, a current row, pending
 // edits of the current row, and writes that go back to the base tables by key with bound
@@ -110,8 +110,8 @@ signals:
 
 private:
     struct Cursor {
-        int position = -1; // -1: BOF
-        int row = -1;      // storage index of the current row, -1 when none
+        int position = -1;    // -1: BOF
+        int row = -1;         // storage index of the current row, -1 when none
         bool deleted = false; // the current row was deleted and no move happened since
         quint64 generation = 0;
     };

@@ -9,12 +9,12 @@
 // What a record set knows of one of its fields.
 struct FieldInfo {
     QString name;
-    int type = 0;          // a FieldType number
-    QString declaredType;  // as the schema declares it, when the field comes from a table column
-    QString baseTable;     // the table the value comes from, empty for a computed value
-    QString baseColumn;    // the column of baseTable
+    int type = 0;         // a FieldType number
+    QString declaredType; // as the schema declares it, when the field comes from a table column
+    QString baseTable;    // the table the value comes from, empty for a computed value
+    QString baseColumn;   // the column of baseTable
     bool keyOfBaseTable = false;
-    int definedSize = 0;   // declared size of a text column, else 0
+    int definedSize = 0; // declared size of a text column, else 0
 };
 
 // The rows of a record set and of all its clones. Rows keep their storage index for life (a

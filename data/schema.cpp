@@ -117,8 +117,8 @@ QStringList viewStatements() {
     };
 }
 
-const char* const kStatuses[] = {"Draft",    "Sent",    "Accepted", "Declined",
-                                 "On Hold",  "Ordered", "Completed"};
+const char* const kStatuses[] = {"Draft",   "Sent",    "Accepted", "Declined",
+                                 "On Hold", "Ordered", "Completed"};
 
 struct Description {
     const char* table;
@@ -162,7 +162,9 @@ bool run(QSqlDatabase& db, const QString& sql, const QVariantList& values, QStri
 
 namespace Schema {
 
-QString databasePassword() { return QStringLiteral("7a3c915e08"); }
+QString databasePassword() {
+    return QStringLiteral("7a3c915e08");
+}
 
 QString passwordVerifier(const QString& salt, const QString& password) {
     const QByteArray data = (salt + QLatin1Char(':') + password).toUtf8();

@@ -14,7 +14,9 @@ ScriptedMessages::ScriptedMessages() {
     });
 }
 
-ScriptedMessages::~ScriptedMessages() { setMessageHandler(std::move(m_previous)); }
+ScriptedMessages::~ScriptedMessages() {
+    setMessageHandler(std::move(m_previous));
+}
 
 QStringList ScriptedMessages::texts() const {
     QStringList out;

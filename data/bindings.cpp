@@ -1,0 +1,180 @@
+#include "data/bindings.h"
+
+#include "data/datacontrol.h"
+#include "data/formats.h"
+#include "data/recordset.h"
+#include "data/recordsetmodel.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace {
+bool isPercentFormat(const QString& format) {
+    return format.endsWith(QLatin1Char('%'));
+}
+} // namespace
+
+TextBinding::TextBinding(QLineEdit* edit, DataControl* source, const QString& field,
+                         const QString& format)
+    : QObject(edit), m_edit(edit), m_source(source), m_field(field), m_format(format) {
+    connect(source, &DataControl::recordSetChanged, this, &TextBinding::reload);
+    connect(source, &DataControl::moveComplete, this, &TextBinding::reload);
+    connect(source, &DataControl::recordChangeComplete, this, [this](RecordSet::Reason reason) {
+        // After a write the stored value is shown in its format; after an undo, the
+        // value from before the edit.
+        if (reason != RecordSet::ReasonFirstChange)
+            reload();
+    });
+    connect(edit, &QLineEdit::textEdited, this, &TextBinding::write);
+    reload();
+}
+
+void TextBinding::reload() {
+    if (!m_edit)
+        return;
+    RecordSet* rs = m_source ? m_source->recordSet() : nullptr;
+    const QVariant v = rs ? rs->value(m_field) : QVariant();
+    m_loading = true;
+    m_edit->setText(formatValue(v, m_format));
+    m_loading = false;
+    m_invalid = false;
+}
+
+void TextBinding::write(const QString& text) {
+    RecordSet* rs = m_source ? m_source->recordSet() : nullptr;
+    if (m_loading || !rs)
+        return;
+    const int index = rs->fieldIndex(m_field);
+    if (index < 0)
+        return;
+    QVariant value = text;
+    if (text.trimmed().isEmpty() && rs->field(index).type != FieldType::VarWChar &&
+        rs->field(index).type != FieldType::LongVarWChar) {
+        value = QVariant();
+    } else if (isPercentFormat(m_format)) {
+        const auto rate = parsePercent(text);
+        value = rate ? QVariant(*rate) : QVariant(text);
+    } else if (rs->field(index).type == FieldType::Currency) {
+        const auto amount = parseCurrency(text);
+        value = amount ? QVariant::fromValue(*amount) : QVariant(text);
+    } else if (rs->field(index).type == FieldType::Date) {
+        const auto date = parseDateText(text);
+        value = date ? QVariant(*date) : QVariant(text);
+    }
+    m_invalid = !rs->setValue(index, value);
+    if (m_invalid && rs->lastError().number != ErrorNumber::kTypeMismatch)
+        emit writeFailed(rs->lastError());
+}
+
+ComboBinding::ComboBinding(QComboBox* combo, DataControl* rowSource, const QString& listField,
+                           const QString& boundColumn)
+    : QObject(combo), m_combo(combo), m_rowSource(rowSource), m_model(new RecordSetModel(this)),
+      m_listField(listField), m_boundColumn(boundColumn) {
+    combo->setModel(m_model);
+    connect(rowSource, &DataControl::recordSetChanged, this, &ComboBinding::refresh);
+    connect(combo, &QComboBox::currentIndexChanged, this, [this](int row) {
+        if (m_loading)
+            return;
+        RecordSet* target = m_dataSource ? m_dataSource->recordSet() : nullptr;
+        if (target && row >= 0)
+            target->setValue(m_dataField, m_model->value(row, boundColumnIndex()));
+        emit changed();
+    });
+    connect(combo, &QComboBox::editTextChanged, this, [this] {
+        if (!m_loading)
+            emit changed();
+    });
+    refresh();
+}
+
+void ComboBinding::setDataSource(DataControl* source, const QString& dataField) {
+    if (m_dataSource)
+        disconnect(m_dataSource, nullptr, this, nullptr);
+    m_dataSource = source;
+    m_dataField = dataField;
+    if (source) {
+        connect(source, &DataControl::recordSetChanged, this, &ComboBinding::showRecordValue);
+        connect(source, &DataControl::moveComplete, this, &ComboBinding::showRecordValue);
+        connect(source, &DataControl::recordChangeComplete, this, [this](RecordSet::Reason reason) {
+            if (reason == RecordSet::ReasonUndoUpdate || reason == RecordSet::ReasonUndoAddNew)
+                showRecordValue();
+        });
+    }
+    showRecordValue();
+}
+
+void ComboBinding::refresh() {
+    const QString keep = boundText();
+    m_loading = true;
+    m_model->setRecordSet(m_rowSource ? m_rowSource->recordSet() : nullptr);
+    if (listColumn() >= 0)
+        m_combo->setModelColumn(listColumn());
+    m_loading = false;
+    setBoundText(keep);
+}
+
+int ComboBinding::listColumn() const {
+    RecordSet* rs = m_rowSource ? m_rowSource->recordSet() : nullptr;
+    return rs ? rs->fieldIndex(m_listField) : -1;
+}
+
+int ComboBinding::boundColumnIndex() const {
+    RecordSet* rs = m_rowSource ? m_rowSource->recordSet() : nullptr;
+    return rs ? rs->fieldIndex(m_boundColumn) : -1;
+}
+
+int ComboBinding::rowOfText(const QString& text) const {
+    const int column = listColumn();
+    if (column < 0 || text.isEmpty())
+        return -1;
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        if (m_model->value(row, column).toString().compare(text, Qt::CaseInsensitive) == 0)
+            return row;
+    return -1;
+}
+
+QString ComboBinding::text() const {
+    return m_combo ? m_combo->currentText() : QString();
+}
+
+bool ComboBinding::matchedWithList() const {
+    return rowOfText(text()) >= 0;
+}
+
+QString ComboBinding::boundText() const {
+    if (!m_combo)
+        return {};
+    const QString shown = text();
+    if (shown.isEmpty())
+        return {};
+    const int row =
+        m_combo->currentIndex() >= 0 &&
+                m_model->value(m_combo->currentIndex(), listColumn()).toString() == shown
+            ? m_combo->currentIndex()
+            : rowOfText(shown);
+    if (row < 0)
+        return shown;
+    return m_model->value(row, boundColumnIndex()).toString();
+}
+
+void ComboBinding::setBoundText(const QString& value) {
+    if (!m_combo)
+        return;
+    const int column = boundColumnIndex();
+    int found = -1;
+    if (!value.isEmpty() && column >= 0)
+        for (int row = 0; row < m_model->rowCount() && found < 0; ++row)
+            if (m_model->value(row, column).toString() == value)
+                found = row;
+    m_loading = true;
+    m_combo->setCurrentIndex(found);
+    if (found < 0 && m_combo->isEditable())
+        m_combo->setEditText(QString());
+    m_loading = false;
+    emit changed();
+}
+
+void ComboBinding::showRecordValue() {
+    RecordSet* rs = m_dataSource ? m_dataSource->recordSet() : nullptr;
+    setBoundText(rs ? rs->value(m_dataField).toString() : QString());
+}

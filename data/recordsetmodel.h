@@ -1,0 +1,74 @@
+#pragma once
+
+#include "data/dberror.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QPointer>
+#include <functional>
+
+class RecordSet;
+class RecordStore;
+
+// A table model over a record set's rows, for the grids. It reads the rows in place (nothing is
+// copied into the view) and follows rows written, added or deleted through any cursor of the
+// set. An edit moves the record set to the row, writes the field and saves the row.
+class RecordSetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // Runs before a cell is written; may change the value; false refuses it (the cell keeps
+    // its previous value).
+    using BeforeColumnUpdate =
+        std::function<bool(int row, int column, const QVariant& oldValue, QVariant& newValue)>;
+    using AfterColumnUpdate = std::function<void(int row, int column)>;
+    // Gives the text colour of a cell, or an invalid colour for the default.
+    using CellColour = std::function<QColor(int row, int column)>;
+
+    explicit RecordSetModel(QObject* parent = nullptr);
+
+    void setRecordSet(RecordSet* recordSet);
+    RecordSet* recordSet() const { return m_recordSet; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Presentation of a column: caption, display format (see formatValue), alignment.
+    void setCaption(int column, const QString& caption);
+    void setFormat(int column, const QString& format);
+    QString format(int column) const { return m_formats.value(column); }
+    void setAlignment(int column, Qt::Alignment alignment);
+    void setCellColour(CellColour colour) { m_colour = std::move(colour); }
+
+    void setAllowUpdate(bool allow) { m_allowUpdate = allow; }
+    bool allowUpdate() const { return m_allowUpdate; }
+    void setBeforeColumnUpdate(BeforeColumnUpdate hook) { m_before = std::move(hook); }
+    void setAfterColumnUpdate(AfterColumnUpdate hook) { m_after = std::move(hook); }
+
+    // The raw value of a cell.
+    QVariant value(int row, int column) const;
+    // The row showing the record with this bookmark, or -1.
+    int rowOfBookmark(int bookmark) const;
+
+signals:
+    // A cell edit that the database refused.
+    void writeFailed(const DbError& error);
+
+private:
+    void attachStore();
+
+    QPointer<RecordSet> m_recordSet;
+    QPointer<RecordStore> m_store;
+    QHash<int, QString> m_captions;
+    QHash<int, QString> m_formats;
+    QHash<int, Qt::Alignment> m_alignments;
+    CellColour m_colour;
+    bool m_allowUpdate = false;
+    BeforeColumnUpdate m_before;
+    AfterColumnUpdate m_after;
+    QList<QMetaObject::Connection> m_storeConnections;
+};

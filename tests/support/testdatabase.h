@@ -1,0 +1,25 @@
+#pragma once
+
+#include "data/connection.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+// A fresh database in a temporary folder, opened through the program's own connection.
+class TestDatabase {
+public:
+    TestDatabase();
+    QString path() const { return m_path; }
+    QString connectionString() const;
+    Connection& connection() { return *m_connection; }
+    bool isValid() const { return m_connection && m_connection->isOpen(); }
+    // Runs statements with bound values; fails the test run loudly when one is refused.
+    void exec(const QString& sql, const QVariantList& values = {});
+    QVariant scalar(const QString& sql, const QVariantList& values = {});
+    QString dir() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    std::unique_ptr<Connection> m_connection;
+};

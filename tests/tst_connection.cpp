@@ -1,0 +1,222 @@
+// Opening database files: the password verifier, the structure check, the default path, and the
+// mapping of refused writes to the numbers the screens key on.
+#include "data/connection.h"
+#include "data/globals.h"
+#include "data/money.h"
+#include "data/openconnection.h"
+#include "data/recordset.h"
+#include "data/schema.h"
+#include "support/scriptedmessages.h"
+#include "support/testdatabase.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+class TestConnection : public QObject {
+    Q_OBJECT
+private slots:
+    void opensTheProgramsOwnFile();
+    void refusesFilesItCannotTrust_data();
+    void refusesFilesItCannotTrust();
+    void emptyPathIsTheDefaultBesideTheProgram();
+    void connectionStringKeepsAwkwardPaths();
+    void refusedWritesCarryTheScreensNumbers();
+    void valuesAreBoundNotPasted();
+    void viewsSumAnEstimate();
+};
+
+void TestConnection::opensTheProgramsOwnFile() {
+    TestDatabase db;
+    Connection c;
+    QString path = db.path();
+    ScriptedMessages messages;
+    QVERIFY(OpenConnection(path, c));
+    QCOMPARE(c.state(), int(Connection::Open));
+    QVERIFY(messages.shown().isEmpty());
+    QVERIFY(gConnectionString.contains(db.path()));
+    QVERIFY(gConnectionString.contains(Schema::databasePassword()));
+    // The password itself is never stored in the file.
+    QSqlQuery q(c.database());
+    QVERIFY(q.exec(QStringLiteral("SELECT Value FROM DatabaseInfo")));
+    while (q.next())
+        QVERIFY(!q.value(0).toString().contains(Schema::databasePassword()));
+    QCOMPARE(c.database().exec(QStringLiteral("PRAGMA foreign_keys")).next(), true);
+}
+
+void TestConnection::refusesFilesItCannotTrust_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QStringList>("titles");
+    const QString title = QStringLiteral(" clsSetting / OpenConnection");
+    QTest::newRow("missing file") << "missing"
+                                  << QStringList{QStringLiteral("-2147467259: Could not find file")}
+                                  << QStringList{title};
+    QTest::newRow("another password")
+        << "password" << QStringList{QStringLiteral("-2147217843: Not a valid password.")}
+        << QStringList{title};
+    QTest::newRow("no verifier") << "noverifier"
+                                 << QStringList{QStringLiteral(
+                                        "-2147217843: Not a valid password.")}
+                                 << QStringList{title};
+    QTest::newRow("not a database")
+        << "garbage" << QStringList{QStringLiteral("-2147467259: Unrecognized database format")}
+        << QStringList{title};
+    QTest::newRow("no categories table")
+        << "structure" << QStringList{QStringLiteral("Invalid Database Structure")}
+        << QStringList{QStringLiteral("OpenConnection")};
+}
+
+void TestConnection::refusesFilesItCannotTrust() {
+    QFETCH(QString, damage);
+    QFETCH(QStringList, texts);
+    QFETCH(QStringList, titles);
+    TestDatabase db;
+    QString path = db.path();
+    if (damage == QLatin1String("missing")) {
+        path = db.dir() + QStringLiteral("/nowhere.mdb");
+    } else if (damage == QLatin1String("password")) {
+        db.exec(QStringLiteral("UPDATE DatabaseInfo SET Value = ? WHERE Name = 'PasswordVerifier'"),
+                {Schema::passwordVerifier(QStringLiteral("salt"), QStringLiteral("other"))});
+    } else if (damage == QLatin1String("noverifier")) {
+        db.exec(QStringLiteral("DROP TABLE DatabaseInfo"));
+    } else if (damage == QLatin1String("garbage")) {
+        path = db.dir() + QStringLiteral("/notes.mdb");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    } else if (damage == QLatin1String("structure")) {
+        db.exec(QStringLiteral("DROP TABLE CatagoryTBL"));
+    }
+    const QString before = gConnectionString;
+    gConnectionString = QStringLiteral("stale");
+    ScriptedMessages messages;
+    Connection c;
+    QVERIFY(!OpenConnection(path, c));
+    QCOMPARE(c.state(), int(Connection::Closed));
+    QCOMPARE(messages.shown().size(), texts.size());
+    for (int i = 0; i < texts.size(); ++i) {
+        QVERIFY2(messages.texts().at(i).startsWith(texts.at(i)),
+                 qPrintable(messages.texts().at(i)));
+        QCOMPARE(messages.titles().at(i), titles.at(i));
+        QCOMPARE(messages.shown().at(i).icon, QMessageBox::Critical);
+    }
+    // The connection string is set on a failed call too.
+    QVERIFY(gConnectionString.contains(path));
+    gConnectionString = before;
+}
+
+void TestConnection::emptyPathIsTheDefaultBesideTheProgram() {
+    const QString expected = QDir::toNativeSeparators(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Estimating.mdb")));
+    QFile::remove(expected);
+    QVERIFY(Schema::createFile(expected, nullptr));
+    QString path;
+    Connection c;
+    ScriptedMessages messages;
+    QVERIFY(OpenConnection(path, c));
+    QCOMPARE(path, expected);
+    c.close();
+    QFile::remove(expected);
+}
+
+void TestConnection::connectionStringKeepsAwkwardPaths() {
+    const QString path = QStringLiteral("/tmp/a;b \"quoted\"/Estimating.mdb");
+    const auto parts = Connection::parseConnectionString(
+        Connection::buildConnectionString(path, QStringLiteral("pw")));
+    QCOMPARE(parts.value(QStringLiteral("data source")), path);
+    QCOMPARE(parts.value(QStringLiteral("database password")), QStringLiteral("pw"));
+}
+
+void TestConnection::refusedWritesCarryTheScreensNumbers() {
+    TestDatabase db;
+    Connection& c = db.connection();
+    db.exec(QStringLiteral("INSERT INTO MaterialsTBL (PartNumber, UnitCost) VALUES ('P-1', 2.5)"));
+    db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber) VALUES (100)"));
+    db.exec(
+        QStringLiteral("INSERT INTO MaterialEstimateTBL (EstimateID, MaterialsID) VALUES (1, 1)"));
+
+    QVERIFY(!c.execute(QStringLiteral("DELETE FROM MaterialsTBL WHERE MaterialsID = ?"), {1}));
+    QCOMPARE(c.errors().size(), 1);
+    QCOMPARE(c.errors().first().nativeError, ErrorNumber::kReferencedRow);
+    QVERIFY(!c.execute(QStringLiteral("DELETE FROM EstimateTBL WHERE EstimateID = ?"), {1}));
+    QCOMPARE(c.lastError().number, ErrorNumber::kReferencedRow);
+    // A line may not point at an estimate that does not exist.
+    QVERIFY(
+        !c.execute(QStringLiteral("INSERT INTO LaborEstimateTBL (EstimateID) VALUES (?)"), {99}));
+    QCOMPARE(c.lastError().number, ErrorNumber::kReferencedRow);
+    // The reference number is unique: another refusal, the generic failure.
+    QVERIFY(!c.execute(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber) VALUES (?)"), {100}));
+    QCOMPARE(c.lastError().number, ErrorNumber::kGenericFailure);
+    // Success clears the list.
+    QVERIFY(c.execute(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber) VALUES (?)"), {101}));
+    QVERIFY(c.errors().isEmpty());
+}
+
+void TestConnection::valuesAreBoundNotPasted() {
+    TestDatabase db;
+    const QString hostile = QStringLiteral("x'); DROP TABLE CatagoryTBL; --");
+    QVERIFY(db.connection().execute(QStringLiteral("INSERT INTO CatagoryTBL (Catagory) VALUES (?)"),
+                                    {hostile}));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT Catagory FROM CatagoryTBL")).toString(), hostile);
+}
+
+void TestConnection::viewsSumAnEstimate() {
+    TestDatabase db;
+    db.exec(QStringLiteral("INSERT INTO Estimators (Estimator) VALUES ('Dana')"));
+    db.exec(
+        QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, EstimateData, TaxRate, Shipping, "
+                       "EstimatorID, EstimateStatus) VALUES (7, '2026-03-05', 0.08, 25, 1, 2)"));
+    db.exec(QStringLiteral(
+        "INSERT INTO EstimateTBL (QuoteNumber, EstimateData) VALUES (8, '2026-03-06')"));
+    db.exec(QStringLiteral(
+        "INSERT INTO MaterialEstimateTBL (EstimateID, Quantity, ManufacturerDescription, "
+        "TotalCost, Price, Extension) VALUES (1, 2, 'Pipe', 20, 12.5, 25)"));
+    db.exec(
+        QStringLiteral("INSERT INTO MaterialEstimateTBL (EstimateID, Quantity, TotalCost, Price, "
+                       "Extension) VALUES (1, 1, 0.1, 0.2, 0.2)"));
+    db.exec(QStringLiteral(
+        "INSERT INTO LaborEstimateTBL (EstimateID, Hours, LaborDescription, LaborRate, "
+        "LaborExtension) VALUES (1, 8, 'Install', 45, 360)"));
+
+    RecordSet sums;
+    QVERIFY(sums.open(db.connection(), QStringLiteral("SELECT * FROM PXSum WHERE EstimateID = ?"),
+                      {1}));
+    QCOMPARE(sums.recordCount(), 1);
+    QCOMPARE(sums.value(QStringLiteral("TotalEstimate")).toDouble(), 385.2);
+    QCOMPARE(sums.value(QStringLiteral("MaterialsTotal")).toDouble(), 25.2);
+    QCOMPARE(sums.value(QStringLiteral("LaborsTotal")).toDouble(), 360.0);
+    QCOMPARE(sums.value(QStringLiteral("MaterialsTotalCost")).toDouble(), 20.1);
+    QCOMPARE(sums.value(QStringLiteral("MaterialsMargineTotal")).toDouble(), 5.1);
+
+    RecordSet month;
+    QVERIFY(month.open(db.connection(),
+                       QStringLiteral("SELECT * FROM EstimatesAll WHERE [Date] >= ? AND [Date] < ? "
+                                      "ORDER BY EstimateID"),
+                       {QStringLiteral("2026-03-01"), QStringLiteral("2026-04-01")}));
+    QCOMPARE(month.recordCount(), 2);
+    QCOMPARE(month.value(QStringLiteral("Reference #")).toInt(), 7);
+    QCOMPARE(month.value(QStringLiteral("Estimator")).toString(), QStringLiteral("Dana"));
+    QCOMPARE(month.value(QStringLiteral("Status")).toString(), QStringLiteral("Sent"));
+    // Materials taxed, labor untaxed, shipping added: 25.2 * 1.08 + 360 + 25.
+    QCOMPARE(month.value(QStringLiteral("Grand Total")).toDouble(), 412.216);
+    QCOMPARE(month.field(month.fieldIndex(QStringLiteral("Date"))).type, FieldType::Date);
+
+    RecordSet lines;
+    QVERIFY(lines.open(db.connection(),
+                       QStringLiteral("SELECT * FROM rptDetail WHERE EstimateID = ? "
+                                      "ORDER BY TypeOrder, LineID"),
+                       {1}));
+    QCOMPARE(lines.recordCount(), 3);
+    QCOMPARE(lines.value(QStringLiteral("Type")).toString(), QStringLiteral("Materials"));
+    QVERIFY(lines.moveLast());
+    QCOMPARE(lines.value(QStringLiteral("Type")).toString(), QStringLiteral("Labor"));
+    QCOMPARE(lines.value(QStringLiteral("Description")).toString(), QStringLiteral("Install"));
+    QCOMPARE(lines.value(QStringLiteral("Extension")).value<Money>(), Money::fromUnits(3600000));
+}
+
+QTEST_MAIN(TestConnection)
+#include "tst_connection.moc"

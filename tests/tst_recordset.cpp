@@ -1,0 +1,440 @@
+// The record-set layer: cursor moves, pending edits, writes by key, clones and bookmarks,
+// searches, notifications, and the grid model that reads the rows in place.
+#include "data/datacontrol.h"
+#include "data/money.h"
+#include "data/recordset.h"
+#include "data/recordsetmodel.h"
+#include "support/testdatabase.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+const QString kMaterials = QStringLiteral(
+    "SELECT MaterialsTBL.MaterialsID, MaterialsTBL.ManufacturerID, MaterialsTBL.SuppliersID, "
+    "MaterialsTBL.CatagoryID, MaterialsTBL.PartNumber AS [Part #], "
+    "ManufacturersTBL.ManufacturerName AS Manufacturer, CatagoryTBL.Catagory AS Category, "
+    "SuppliersTBL.Company AS Supplier, MaterialsTBL.ManufacturerDescription AS Description, "
+    "MaterialsTBL.UnitCost AS [Unit Cost], MaterialsTBL.UpdatedLast AS [Updated Last] "
+    "FROM SuppliersTBL INNER JOIN (ManufacturersTBL RIGHT JOIN (CatagoryTBL RIGHT JOIN "
+    "MaterialsTBL ON CatagoryTBL.CatagoryID = MaterialsTBL.CatagoryID) ON "
+    "ManufacturersTBL.ManufacturerID = MaterialsTBL.ManufacturerID) ON SuppliersTBL.SuppliersID "
+    "= MaterialsTBL.SuppliersID ORDER BY MaterialsTBL.MaterialsID ;");
+
+void addCategories(TestDatabase& db, const QStringList& names) {
+    for (const QString& n : names)
+        db.exec(QStringLiteral("INSERT INTO CatagoryTBL (Catagory) VALUES (?)"), {n});
+}
+} // namespace
+
+class TestRecordSet : public QObject {
+    Q_OBJECT
+private slots:
+    void emptySetIsAtBothEnds();
+    void movesStopAtTheEnds();
+    void moveZeroWritesAndCancelDrops();
+    void addedRowGetsItsKeyAndComesLast();
+    void cloneSharesRowsAndBookmarks();
+    void findsByCriteria_data();
+    void findsByCriteria();
+    void deleteLeavesTheCursorBeforeTheNextRow();
+    void refusedDeleteKeepsTheRow();
+    void joinedQueryWritesOnlyItsOwnTable();
+    void moneyAndDatesSurviveTheRoundTrip();
+    void writeNotificationsLetHandlersStampAndRefuse();
+    void readOnlyAndTypeMismatchAreRefused();
+    void unexpectedStoredValuesAreKept();
+    void modelFollowsTheRowsAndWritesCells();
+    void dataControlRebindsOnRefresh();
+};
+
+void TestRecordSet::emptySetIsAtBothEnds() {
+    TestDatabase db;
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("CatagoryTBL")));
+    QVERIFY(rs.isBOF());
+    QVERIFY(rs.isEOF());
+    QCOMPARE(rs.recordCount(), 0);
+    QVERIFY(!rs.value(0).isValid());
+    QVERIFY(!rs.setValue(1, QStringLiteral("x")));
+    QCOMPARE(rs.lastError().number, ErrorNumber::kNoCurrentRecord);
+    RecordSet bad;
+    QVERIFY(!bad.open(db.connection(), QStringLiteral("SELECT * FROM NoSuchTable")));
+    QCOMPARE(bad.state(), 0);
+    QCOMPARE(db.connection().errors().size(), 1);
+}
+
+void TestRecordSet::movesStopAtTheEnds() {
+    TestDatabase db;
+    addCategories(db, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    RecordSet rs;
+    QVERIFY(
+        rs.open(db.connection(), QStringLiteral("SELECT * FROM CatagoryTBL ORDER BY Catagory")));
+    QCOMPARE(rs.absolutePosition(), 1);
+    QVERIFY(rs.moveLast());
+    QCOMPARE(rs.value(QStringLiteral("Catagory")).toString(), QStringLiteral("C"));
+    QVERIFY(rs.moveNext());
+    QVERIFY(rs.isEOF());
+    QVERIFY(!rs.moveNext()); // already past the end
+    QVERIFY(rs.move(-2));
+    QCOMPARE(rs.value(1).toString(), QStringLiteral("B"));
+    QVERIFY(rs.move(-5));
+    QVERIFY(rs.isBOF());
+    QVERIFY(rs.setAbsolutePosition(3));
+    QCOMPARE(rs.value(1).toString(), QStringLiteral("C"));
+    QVERIFY(!rs.setAbsolutePosition(4));
+}
+
+void TestRecordSet::moveZeroWritesAndCancelDrops() {
+    TestDatabase db;
+    addCategories(db, {QStringLiteral("Pipe"), QStringLiteral("Wire")});
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("CatagoryTBL")));
+    QVERIFY(rs.setValue(QStringLiteral("Catagory"), QStringLiteral("Copper Pipe")));
+    QCOMPARE(rs.editMode(), RecordSet::EditInProgress);
+    QCOMPARE(rs.value(1).toString(), QStringLiteral("Copper Pipe")); // the pending value reads back
+    QVERIFY(rs.move(0));
+    QCOMPARE(rs.editMode(), RecordSet::EditNone);
+    QCOMPARE(rs.absolutePosition(), 1);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT Catagory FROM CatagoryTBL WHERE CatagoryID = 1")),
+             QVariant(QStringLiteral("Copper Pipe")));
+
+    QVERIFY(rs.setValue(1, QStringLiteral("Scrap")));
+    QVERIFY(rs.cancelUpdate());
+    QCOMPARE(rs.value(1).toString(), QStringLiteral("Copper Pipe"));
+    // A move with a pending change writes it first.
+    QVERIFY(rs.setValue(1, QStringLiteral("Copper Tube")));
+    QVERIFY(rs.moveNext());
+    QCOMPARE(db.scalar(QStringLiteral("SELECT Catagory FROM CatagoryTBL WHERE CatagoryID = 1")),
+             QVariant(QStringLiteral("Copper Tube")));
+}
+
+void TestRecordSet::addedRowGetsItsKeyAndComesLast() {
+    TestDatabase db;
+    addCategories(db, {QStringLiteral("Wire")});
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("CatagoryTBL")));
+    QVERIFY(rs.addNew());
+    QCOMPARE(rs.editMode(), RecordSet::EditAdd);
+    QVERIFY(!rs.isEOF());
+    QVERIFY(!rs.value(0).isValid());
+    QVERIFY(rs.setValue(1, QStringLiteral("Fittings")));
+    QVERIFY(rs.update());
+    QCOMPARE(rs.value(0).toInt(), 2);
+    QCOMPARE(rs.recordCount(), 2);
+    QCOMPARE(rs.absolutePosition(), 2);
+    // Cancelling an add returns to the row that was current and stores nothing.
+    QVERIFY(rs.moveFirst());
+    QVERIFY(rs.addNew());
+    QVERIFY(rs.setValue(1, QStringLiteral("Dropped")));
+    QVERIFY(rs.cancelUpdate());
+    QCOMPARE(rs.value(1).toString(), QStringLiteral("Wire"));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM CatagoryTBL")).toInt(), 2);
+}
+
+void TestRecordSet::cloneSharesRowsAndBookmarks() {
+    TestDatabase db;
+    addCategories(db, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("CatagoryTBL")));
+    auto copy = rs.clone();
+    QCOMPARE(copy->absolutePosition(), 1);
+    QVERIFY(copy->find(QStringLiteral("CatagoryID=3")));
+    QVERIFY(rs.setBookmark(copy->bookmark()));
+    QCOMPARE(rs.value(1).toString(), QStringLiteral("C"));
+    QCOMPARE(rs.absolutePosition(), 3);
+    // A write through the original shows in the clone, a row added through the clone in the
+    // original.
+    QVERIFY(rs.setValue(1, QStringLiteral("C2")));
+    QVERIFY(rs.update());
+    QCOMPARE(copy->value(1).toString(), QStringLiteral("C2"));
+    QVERIFY(copy->addNew());
+    QVERIFY(copy->setValue(1, QStringLiteral("D")));
+    QVERIFY(copy->update());
+    QCOMPARE(rs.recordCount(), 4);
+    // A delete through the clone moves the original's position with its row.
+    QVERIFY(copy->moveFirst());
+    QVERIFY(copy->deleteCurrent());
+    QCOMPARE(rs.value(1).toString(), QStringLiteral("C2"));
+    QCOMPARE(rs.absolutePosition(), 2);
+}
+
+void TestRecordSet::findsByCriteria_data() {
+    QTest::addColumn<QString>("criteria");
+    QTest::addColumn<int>("skip");
+    QTest::addColumn<bool>("forward");
+    QTest::addColumn<QString>("found"); // part number, empty: none
+    QTest::newRow("key") << "MaterialsID=3" << 0 << true << "P-3";
+    QTest::newRow("spaces and brackets") << "[Part #] = 'p-2'" << 0 << true << "P-2";
+    QTest::newRow("quote inside text") << "Description='O''Brien valve'" << 0 << true << "P-4";
+    QTest::newRow("money") << "[Unit Cost] >= 12.5" << 0 << true << "P-3";
+    QTest::newRow("like") << "Description LIKE '*elbow*'" << 0 << true << "P-2";
+    QTest::newRow("skip current") << "MaterialsID>0" << 1 << true << "P-2";
+    QTest::newRow("backward from first") << "MaterialsID=3" << 0 << false << "";
+    QTest::newRow("null") << "[Updated Last] = NULL" << 0 << true << "P-4";
+    QTest::newRow("none") << "MaterialsID=99" << 0 << true << "";
+}
+
+void TestRecordSet::findsByCriteria() {
+    QFETCH(QString, criteria);
+    QFETCH(int, skip);
+    QFETCH(bool, forward);
+    QFETCH(QString, found);
+    TestDatabase db;
+    db.exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Acme')"));
+    const QList<QVariantList> rows = {
+        {QStringLiteral("P-1"), QStringLiteral("Copper pipe"), 1.25, QStringLiteral("2026-01-02")},
+        {QStringLiteral("P-2"), QStringLiteral("Brass elbow 1/2"), 3.0,
+         QStringLiteral("2026-01-02")},
+        {QStringLiteral("P-3"), QStringLiteral("Ball valve"), 12.5, QStringLiteral("2026-01-02")},
+        {QStringLiteral("P-4"), QStringLiteral("O'Brien valve"), 40.0, QVariant()},
+    };
+    for (const auto& r : rows)
+        db.exec(QStringLiteral(
+                    "INSERT INTO MaterialsTBL (SuppliersID, PartNumber, "
+                    "ManufacturerDescription, UnitCost, UpdatedLast) VALUES (1, ?, ?, ?, ?)"),
+                r);
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), kMaterials));
+    QVERIFY(rs.find(criteria, skip, forward));
+    if (found.isEmpty()) {
+        QVERIFY(forward ? rs.isEOF() : rs.isBOF());
+    } else {
+        QVERIFY(!rs.isEOF());
+        QCOMPARE(rs.value(QStringLiteral("Part #")).toString(), found);
+    }
+    QVERIFY(!rs.find(QStringLiteral("NoSuchField=1")));
+    QVERIFY(!rs.find(QStringLiteral("MaterialsID='abc'")));
+}
+
+void TestRecordSet::deleteLeavesTheCursorBeforeTheNextRow() {
+    TestDatabase db;
+    addCategories(db, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("CatagoryTBL")));
+    QVERIFY(rs.moveNext());
+    QVERIFY(rs.deleteCurrent());
+    QVERIFY(!rs.value(1).isValid()); // the deleted row is gone
+    QVERIFY(rs.moveNext());
+    QCOMPARE(rs.value(1).toString(), QStringLiteral("C"));
+    // Deleting the last row leaves EOF after the next move; a move back finds the new last row.
+    QVERIFY(rs.deleteCurrent());
+    QVERIFY(rs.moveNext());
+    QVERIFY(rs.isEOF());
+    QVERIFY(rs.moveLast());
+    QCOMPARE(rs.value(1).toString(), QStringLiteral("A"));
+    QCOMPARE(rs.recordCount(), 1);
+    QVERIFY(rs.deleteCurrent());
+    QCOMPARE(rs.recordCount(), 0);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM CatagoryTBL")).toInt(), 0);
+}
+
+void TestRecordSet::refusedDeleteKeepsTheRow() {
+    TestDatabase db;
+    db.exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Acme')"));
+    db.exec(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, PartNumber) VALUES (1, 'P-1')"));
+    db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber) VALUES (1)"));
+    db.exec(
+        QStringLiteral("INSERT INTO MaterialEstimateTBL (EstimateID, MaterialsID) VALUES (1, 1)"));
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), kMaterials));
+    QSignalSpy complete(&rs, &RecordSet::recordChangeComplete);
+    QVERIFY(!rs.deleteCurrent());
+    QCOMPARE(rs.lastError().number, ErrorNumber::kReferencedRow);
+    QCOMPARE(db.connection().errors().first().nativeError, ErrorNumber::kReferencedRow);
+    QCOMPARE(complete.size(), 1);
+    QCOMPARE(rs.recordCount(), 1);
+    QCOMPARE(rs.value(QStringLiteral("Part #")).toString(), QStringLiteral("P-1"));
+}
+
+void TestRecordSet::joinedQueryWritesOnlyItsOwnTable() {
+    TestDatabase db;
+    db.exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Acme')"));
+    db.exec(
+        QStringLiteral("INSERT INTO ManufacturersTBL (ManufacturerName) VALUES ('Brightline')"));
+    db.exec(QStringLiteral("INSERT INTO MaterialsTBL (ManufacturerID, SuppliersID, PartNumber) "
+                           "VALUES (1, 1, 'P-1')"));
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), kMaterials));
+    const FieldInfo& cost = rs.field(rs.fieldIndex(QStringLiteral("Unit Cost")));
+    QCOMPARE(cost.baseTable, QStringLiteral("MaterialsTBL"));
+    QCOMPARE(cost.baseColumn, QStringLiteral("UnitCost"));
+    QCOMPARE(cost.type, FieldType::Currency);
+    QVERIFY(rs.field(0).keyOfBaseTable);
+    // The names of joined tables are shown, not written.
+    QVERIFY(!rs.isUpdatable(rs.fieldIndex(QStringLiteral("Manufacturer"))));
+    QVERIFY(!rs.setValue(QStringLiteral("Manufacturer"), QStringLiteral("Renamed")));
+    QVERIFY(rs.setValue(QStringLiteral("Part #"), QStringLiteral("P-9")));
+    QVERIFY(rs.setValue(QStringLiteral("SuppliersID"), 1));
+    QVERIFY(rs.update());
+    QCOMPARE(db.scalar(QStringLiteral("SELECT PartNumber FROM MaterialsTBL")),
+             QVariant(QStringLiteral("P-9")));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT ManufacturerName FROM ManufacturersTBL")),
+             QVariant(QStringLiteral("Brightline")));
+    // A new material is inserted into the materials table and gets its key.
+    QVERIFY(rs.addNew());
+    QVERIFY(rs.setValue(QStringLiteral("SuppliersID"), 1));
+    QVERIFY(rs.setValue(QStringLiteral("Part #"), QStringLiteral("P-10")));
+    QVERIFY(rs.update());
+    QCOMPARE(rs.value(QStringLiteral("MaterialsID")).toInt(), 2);
+}
+
+void TestRecordSet::moneyAndDatesSurviveTheRoundTrip() {
+    TestDatabase db;
+    db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber) VALUES (1)"));
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("EstimateTBL")));
+    const QDateTime stamp(QDate(2026, 12, 6), QTime(8, 43, 13));
+    QVERIFY(
+        rs.setValue(QStringLiteral("Shipping"), QVariant::fromValue(Money::fromUnits(123456789))));
+    QVERIFY(rs.setValue(QStringLiteral("EstimateData"), stamp));
+    QVERIFY(rs.setValue(QStringLiteral("TaxRate"), 0.0825));
+    QVERIFY(rs.update());
+    RecordSet again;
+    QVERIFY(again.open(db.connection(), QStringLiteral("EstimateTBL")));
+    QCOMPARE(again.value(QStringLiteral("Shipping")).value<Money>(), Money::fromUnits(123456789));
+    QCOMPARE(again.value(QStringLiteral("EstimateData")).toDateTime(), stamp);
+    QCOMPARE(again.value(QStringLiteral("TaxRate")).toDouble(), 0.0825);
+    // A whole amount in a currency column (stored by SQLite as an integer) is still money.
+    db.exec(QStringLiteral("UPDATE EstimateTBL SET Shipping = 13"));
+    QVERIFY(again.requery());
+    QCOMPARE(again.value(QStringLiteral("Shipping")).value<Money>(), Money::fromCents(1300));
+    // A date alone is stored without a time.
+    QVERIFY(again.setValue(QStringLiteral("EstimateData"), QDate(2026, 3, 1)));
+    QVERIFY(again.update());
+    QCOMPARE(db.scalar(QStringLiteral("SELECT EstimateData FROM EstimateTBL")),
+             QVariant(QStringLiteral("2026-03-01")));
+}
+
+void TestRecordSet::writeNotificationsLetHandlersStampAndRefuse() {
+    TestDatabase db;
+    db.exec(QStringLiteral("INSERT INTO MaterialsTBL (PartNumber, UnitCost) VALUES ('P-1', 12.5)"));
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("MaterialsTBL")));
+    const QDateTime stamp(QDate(2026, 12, 6), QTime(9, 0));
+    QList<int> reasons;
+    bool refuse = false;
+    connect(&rs, &RecordSet::willChangeRecord, this,
+            [&](RecordSet::Reason reason, int, bool* cancel) {
+                reasons << reason;
+                if (reason == RecordSet::ReasonUpdate) {
+                    rs.setValue(QStringLiteral("UpdatedLast"), stamp); // written with the record
+                    *cancel = refuse;
+                }
+            });
+    QSignalSpy complete(&rs, &RecordSet::recordChangeComplete);
+    QVERIFY(rs.setValue(QStringLiteral("UnitCost"), 13.0));
+    QVERIFY(rs.update());
+    QCOMPARE(reasons, (QList<int>{RecordSet::ReasonFirstChange, RecordSet::ReasonUpdate}));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT UpdatedLast FROM MaterialsTBL")),
+             QVariant(QStringLiteral("2026-12-06T09:00:00")));
+    QCOMPARE(complete.last().at(0).value<RecordSet::Reason>(), RecordSet::ReasonUpdate);
+    QVERIFY(!complete.last().at(2).value<DbError>().isSet());
+
+    refuse = true;
+    QVERIFY(rs.setValue(QStringLiteral("UnitCost"), 14.0));
+    QVERIFY(!rs.update());
+    QCOMPARE(rs.editMode(), RecordSet::EditInProgress); // the edit is kept for the user to fix
+    QCOMPARE(db.scalar(QStringLiteral("SELECT UnitCost FROM MaterialsTBL")).toDouble(), 13.0);
+}
+
+void TestRecordSet::readOnlyAndTypeMismatchAreRefused() {
+    TestDatabase db;
+    db.exec(QStringLiteral("INSERT INTO MaterialsTBL (PartNumber, UnitCost) VALUES ('P-1', 12.5)"));
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("MaterialsTBL")));
+    QVERIFY(!rs.setValue(QStringLiteral("UnitCost"), QStringLiteral("abc")));
+    QCOMPARE(rs.lastError().number, ErrorNumber::kTypeMismatch);
+    QCOMPARE(rs.editMode(), RecordSet::EditNone);
+    QVERIFY(rs.setValue(QStringLiteral("UnitCost"), QStringLiteral("12.75")));
+    QVERIFY(rs.cancelUpdate());
+    rs.setLockType(RecordSet::LockReadOnly);
+    QVERIFY(!rs.setValue(QStringLiteral("PartNumber"), QStringLiteral("P-2")));
+    QVERIFY(!rs.addNew());
+    QVERIFY(!rs.deleteCurrent());
+    // Computed columns and key-less tables are read-only.
+    RecordSet sums;
+    QVERIFY(sums.open(db.connection(), QStringLiteral("SELECT COUNT(*) AS n FROM MaterialsTBL")));
+    QVERIFY(!sums.isUpdatable(0));
+}
+
+void TestRecordSet::unexpectedStoredValuesAreKept() {
+    TestDatabase db;
+    // SQLite keeps whatever is stored: a text in a whole-number column must read back as it is.
+    db.exec(
+        QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, EstimateData) VALUES (1, 'soon')"));
+    db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber) VALUES ('Q-7')"));
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("EstimateTBL")));
+    QCOMPARE(rs.value(QStringLiteral("EstimateData")).toString(), QStringLiteral("soon"));
+    QVERIFY(rs.moveNext());
+    QCOMPARE(rs.value(QStringLiteral("QuoteNumber")).toString(), QStringLiteral("Q-7"));
+}
+
+void TestRecordSet::modelFollowsTheRowsAndWritesCells() {
+    TestDatabase db;
+    addCategories(db, {QStringLiteral("A"), QStringLiteral("B")});
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("CatagoryTBL")));
+    RecordSetModel model;
+    model.setRecordSet(&rs);
+    model.setAllowUpdate(true);
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Catagory"));
+    model.setCaption(1, QStringLiteral("Category"));
+    QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Category"));
+
+    model.setBeforeColumnUpdate([](int, int, const QVariant&, QVariant& v) {
+        if (v.toString().isEmpty())
+            return false;
+        v = v.toString().trimmed();
+        return true;
+    });
+    int after = -1;
+    model.setAfterColumnUpdate([&](int row, int) { after = row; });
+    QVERIFY(!model.setData(model.index(1, 1), QString()));
+    QVERIFY(model.setData(model.index(1, 1), QStringLiteral("  Fittings ")));
+    QCOMPARE(after, 1);
+    QCOMPARE(model.data(model.index(1, 1)).toString(), QStringLiteral("Fittings"));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT Catagory FROM CatagoryTBL WHERE CatagoryID = 2")),
+             QVariant(QStringLiteral("Fittings")));
+
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    auto cursor = rs.clone();
+    QVERIFY(cursor->addNew());
+    QVERIFY(cursor->setValue(1, QStringLiteral("C")));
+    QVERIFY(cursor->update());
+    QCOMPARE(inserted.size(), 1);
+    QCOMPARE(model.rowCount(), 3);
+    QCOMPARE(model.data(model.index(2, 1)).toString(), QStringLiteral("C"));
+    QVERIFY(cursor->moveFirst());
+    QVERIFY(cursor->deleteCurrent());
+    QCOMPARE(removed.size(), 1);
+    QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("Fittings"));
+}
+
+void TestRecordSet::dataControlRebindsOnRefresh() {
+    TestDatabase db;
+    addCategories(db, {QStringLiteral("A")});
+    DataControl dc;
+    dc.setConnectionString(db.connectionString());
+    dc.setRecordSource(QStringLiteral("SELECT * FROM CatagoryTBL WHERE Catagory <> ?"),
+                       {QStringLiteral("B")});
+    QSignalSpy changed(&dc, &DataControl::recordSetChanged);
+    QSignalSpy moved(&dc, &DataControl::moveComplete);
+    QVERIFY(dc.refresh());
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(moved.size(), 1);
+    QCOMPARE(dc.recordSet()->recordCount(), 1);
+    addCategories(db, {QStringLiteral("C")});
+    QVERIFY(dc.refresh());
+    QCOMPARE(dc.recordSet()->recordCount(), 2);
+    dc.setRecordSource(QStringLiteral("SELECT * FROM Missing"));
+    QVERIFY(!dc.refresh());
+    QVERIFY(dc.lastError().isSet());
+    QCOMPARE(dc.recordSet()->state(), 0);
+}
+
+QTEST_MAIN(TestRecordSet)
+#include "tst_recordset.moc"
