@@ -1,0 +1,114 @@
+// Text boxes and combo boxes bound to a data control's current record.
+#include "data/bindings.h"
+#include "data/datacontrol.h"
+#include "data/formats.h"
+#include "data/money.h"
+#include "data/recordset.h"
+#include "support/testdatabase.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+class TestBindings : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void textBoxShowsAndEditsTheRecord();
+    void comboStandsForTheBoundColumn();
+
+private:
+    std::unique_ptr<TestDatabase> m_db;
+};
+
+void TestBindings::init() {
+    m_db = std::make_unique<TestDatabase>();
+    for (const char* name : {"Acme Supply", "Brightline", "Coastal"})
+        m_db->exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)"),
+                   {QString::fromLatin1(name)});
+    m_db->exec(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, PartNumber, UnitCost) "
+                              "VALUES (2, 'P-1', 12.5)"));
+    m_db->exec(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, PartNumber, UnitCost) "
+                              "VALUES (3, 'P-2', 1234.5)"));
+}
+
+void TestBindings::textBoxShowsAndEditsTheRecord() {
+    DataControl dc;
+    dc.setConnectionString(m_db->connectionString());
+    dc.setRecordSource(QStringLiteral("MaterialsTBL"));
+    QLineEdit cost;
+    TextBinding binding(&cost, &dc, QStringLiteral("UnitCost"), DisplayFormat::Money);
+    QVERIFY(dc.refresh());
+    QCOMPARE(cost.text(), QStringLiteral("$12.50"));
+
+    QTest::keyClicks(&cost, QStringLiteral("x")); // "$12.50x" is no amount
+    QVERIFY(binding.hasInvalidText());
+    QCOMPARE(dc.recordSet()->editMode(), RecordSet::EditNone);
+    cost.selectAll();
+    QTest::keyClicks(&cost, QStringLiteral("$13.00"));
+    QVERIFY(!binding.hasInvalidText());
+    QCOMPARE(dc.recordSet()->value(QStringLiteral("UnitCost")).value<Money>(),
+             Money::fromCents(1300));
+    // Undo shows the stored value again.
+    QVERIFY(dc.recordSet()->cancelUpdate());
+    QCOMPARE(cost.text(), QStringLiteral("$12.50"));
+    // A typed value is written with the record, and a move shows the next record.
+    cost.selectAll();
+    QTest::keyClicks(&cost, QStringLiteral("14"));
+    QVERIFY(dc.recordSet()->moveNext());
+    QCOMPARE(cost.text(), QStringLiteral("$1,234.50"));
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT UnitCost FROM MaterialsTBL WHERE MaterialsID = 1"))
+                 .toDouble(),
+             14.0);
+}
+
+void TestBindings::comboStandsForTheBoundColumn() {
+    DataControl suppliers;
+    suppliers.setConnectionString(m_db->connectionString());
+    suppliers.setRecordSource(QStringLiteral("SELECT SuppliersID, Company FROM SuppliersTBL "
+                                             "ORDER BY Company"));
+    suppliers.setReadOnly(true);
+    QVERIFY(suppliers.refresh());
+    DataControl materials;
+    materials.setConnectionString(m_db->connectionString());
+    materials.setRecordSource(QStringLiteral("MaterialsTBL"));
+    QVERIFY(materials.refresh());
+
+    QComboBox box;
+    box.setEditable(true);
+    ComboBinding combo(&box, &suppliers, QStringLiteral("Company"), QStringLiteral("SuppliersID"));
+    QCOMPARE(box.count(), 3);
+    QVERIFY(combo.boundText().isEmpty());
+    combo.setDataSource(&materials, QStringLiteral("SuppliersID"));
+    QCOMPARE(combo.text(), QStringLiteral("Brightline"));
+    QCOMPARE(combo.boundText(), QStringLiteral("2"));
+    QVERIFY(combo.matchedWithList());
+
+    // Choosing another row stores its key into the record.
+    QSignalSpy changed(&combo, &ComboBinding::changed);
+    box.setCurrentIndex(2);
+    QCOMPARE(combo.boundText(), QStringLiteral("3"));
+    QCOMPARE(materials.recordSet()->value(QStringLiteral("SuppliersID")).toInt(), 3);
+    QVERIFY(changed.size() >= 1);
+    QVERIFY(materials.recordSet()->cancelUpdate());
+    QCOMPARE(combo.text(), QStringLiteral("Brightline"));
+
+    // Typed text that matches no row stands for itself; text that matches, for its row.
+    box.setEditText(QStringLiteral("Pipes"));
+    QVERIFY(!combo.matchedWithList());
+    QCOMPARE(combo.boundText(), QStringLiteral("Pipes"));
+    box.setEditText(QStringLiteral("acme supply"));
+    QVERIFY(combo.matchedWithList());
+    QCOMPARE(combo.boundText(), QStringLiteral("1"));
+    combo.setBoundText(QString());
+    QVERIFY(combo.text().isEmpty());
+
+    // A refreshed list keeps the choice.
+    combo.setBoundText(QStringLiteral("3"));
+    m_db->exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Aardvark')"));
+    QVERIFY(suppliers.refresh());
+    QCOMPARE(box.count(), 4);
+    QCOMPARE(combo.text(), QStringLiteral("Coastal"));
+}
+
+QTEST_MAIN(TestBindings)
+#include "tst_bindings.moc"
