@@ -3,6 +3,7 @@
 #include "data/money.h"
 
 #include <QDateTime>
+#include <QStringEncoder>
 #include <cmath>
 
 namespace {
@@ -264,10 +265,18 @@ ColumnData::Fit ColumnData::put(size_t row, const QVariant& value, bool appendin
         quint32 offset = 0;
         quint32 length = 0;
         if (!null) {
-            const QByteArray utf8 = value.toString().toUtf8();
-            offset = quint32(m_text.size());
-            length = quint32(utf8.size());
-            m_text.append(utf8);
+            // Encoded straight into the buffer: no temporary array per value.
+            const QString text = value.toString();
+            const qsizetype start = m_text.size();
+            const qsizetype room = start + text.size() * 3;
+            if (m_text.capacity() < room)
+                m_text.reserve(std::max(room, m_text.capacity() * 2));
+            m_text.resize(room);
+            QStringEncoder encoder(QStringEncoder::Utf8);
+            char* end = encoder.appendToBuffer(m_text.data() + start, text);
+            m_text.resize(end - m_text.constData());
+            offset = quint32(start);
+            length = quint32(m_text.size() - start);
         }
         slot(m_offsets, offset);
         slot(m_lengths, length);

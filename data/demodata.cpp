@@ -1,9 +1,578 @@
 #include "data/demodata.h"
 
+#include "data/money.h"
 #include "data/schema.h"
 
-namespace DemoData {
-bool generate(const QString& path, const Counts&, QString* error) {
-    return Schema::createFile(path, error);
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QUuid>
+#include <QVariant>
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace {
+
+// Draws from the generator with our own arithmetic rather than the standard distributions, whose
+// results differ between standard libraries: a seed then gives the same file everywhere.
+class Dice {
+public:
+    explicit Dice(quint32 seed) : m_engine(seed) {}
+
+    // A whole number in [lo, hi].
+    int between(int lo, int hi) {
+        if (hi <= lo)
+            return lo;
+        const quint64 range = quint64(qint64(hi) - lo) + 1;
+        const quint64 limit = (quint64(1) << 32) - ((quint64(1) << 32) % range);
+        quint64 draw = 0;
+        do
+            draw = m_engine();
+        while (draw >= limit);
+        return int(lo + qint64(draw % range));
+    }
+    // A fraction in [0, 1).
+    double fraction() { return double(m_engine()) / 4294967296.0; }
+    bool chance(double p) { return fraction() < p; }
+    template <typename T, size_t N> const T& pick(const T (&items)[N]) {
+        return items[size_t(between(0, int(N) - 1))];
+    }
+
+private:
+    std::mt19937 m_engine;
+};
+
+const char* const kMakerStems[] = {
+    "Brightline", "Keystone",  "Ironwood",   "Summit",    "Bluewater", "Cardinal", "Redstone",
+    "Northgate",  "Pioneer",   "Granite",    "Lakeshore", "Silverton", "Everett",  "Hollis",
+    "Mercer",     "Prairie",   "Copperhill", "Westbrook", "Tidewater", "Falcon",   "Harbor",
+    "Oakridge",   "Crestview", "Whitman",    "Sterling",  "Allegheny", "Beacon",   "Cascade",
+    "Dunmore",    "Fairbanks", "Gladstone",  "Kingsley",  "Linden",    "Marlow",   "Pinecrest",
+    "Ridgeway",   "Stanford",  "Trident",    "Vantage",   "Wexford",
+};
+const char* const kMakerTrades[] = {
+    "Electric",      "Plumbing Products", "Fastener",     "Lighting",
+    "Valve",         "Building Products", "Wire & Cable", "Tool Works",
+    "Manufacturing", "Fittings",          "Controls",     "Hardware",
+};
+
+const char* const kSupplierPlaces[] = {
+    "Tri-County",   "Metro",       "Valley",   "Coastal",  "Capital",   "Riverside", "Mid-State",
+    "Bay Area",     "Northside",   "Southern", "Westside", "Central",   "Highland",  "Gulf",
+    "Mountain",     "Great Lakes", "Piedmont", "Desert",   "Heartland", "Twin City", "Lakeside",
+    "Hill Country", "Old Town",    "Eastern",  "Prairie",  "Canyon",    "Harbor",    "Sunbelt",
+    "Frontier",     "Pacific",     "Atlantic", "Summit",   "Cedar",     "Maple",     "Granite",
+    "Liberty",      "Union",       "Pioneer",  "Keystone", "Midland",
+};
+const char* const kSupplierTrades[] = {
+    "Electrical", "Plumbing",   "Building", "Lumber",   "Hardware",
+    "HVAC",       "Industrial", "Pipe",     "Lighting", "Contractor",
+};
+const char* const kSupplierEndings[] = {"Supply", "Supply Co.", "Distributors", "Wholesale"};
+
+// Category families: a kind of material and the sizes it comes in.
+struct Family {
+    const char* const* sizes;
+    int sizeCount;
+    const char* const* kinds;
+    int kindCount;
+};
+const char* const kPipeSizes[] = {"1/4\"",   "3/8\"", "1/2\"",   "3/4\"", "1\"", "1-1/4\"",
+                                  "1-1/2\"", "2\"",   "2-1/2\"", "3\"",   "4\"", "6\""};
+const char* const kPipeKinds[] = {
+    "Copper Pipe",     "PVC Pipe",      "CPVC Pipe",         "PEX Tubing",  "Black Iron Pipe",
+    "Galvanized Pipe", "Copper Elbow",  "PVC Coupling",      "Ball Valve",  "Gate Valve",
+    "EMT Conduit",     "Rigid Conduit", "Conduit Connector", "Brass Union", "Check Valve",
+    "Copper Tee",      "PVC Tee",       "Pipe Strap",        "Pipe Hanger", "Flex Conduit",
+};
+const char* const kWireSizes[] = {"14 AWG", "12 AWG", "10 AWG", "8 AWG",
+                                  "6 AWG",  "4 AWG",  "2 AWG",  "1/0 AWG"};
+const char* const kWireKinds[] = {"THHN Wire", "NM-B Cable",         "UF-B Cable",
+                                  "MC Cable",  "Bare Copper Ground", "XHHW Wire"};
+const char* const kLengthSizes[] = {"1\"",     "1-1/4\"", "1-5/8\"", "2\"",
+                                    "2-1/2\"", "3\"",     "3-1/2\"", "4\""};
+const char* const kLengthKinds[] = {"Drywall Screws", "Wood Screws",  "Common Nails",
+                                    "Framing Nails",  "Lag Bolts",    "Concrete Anchors",
+                                    "Deck Screws",    "Roofing Nails"};
+const char* const kPlainSizes[] = {"Residential", "Commercial", "Industrial", "Outdoor"};
+const char* const kPlainKinds[] = {
+    "Receptacles",    "Switches",     "Breakers",      "Load Centers",   "Light Fixtures",
+    "Junction Boxes", "Faucets",      "Water Heaters", "Toilets",        "Sinks",
+    "Thermostats",    "Ductwork",     "Insulation",    "Sealants",       "Adhesives",
+    "Fire Caulk",     "Smoke Alarms", "Exhaust Fans",  "Drain Fittings", "Cover Plates",
+};
+const Family kFamilies[] = {
+    {kPipeSizes, int(std::size(kPipeSizes)), kPipeKinds, int(std::size(kPipeKinds))},
+    {kWireSizes, int(std::size(kWireSizes)), kWireKinds, int(std::size(kWireKinds))},
+    {kLengthSizes, int(std::size(kLengthSizes)), kLengthKinds, int(std::size(kLengthKinds))},
+    {kPlainSizes, int(std::size(kPlainSizes)), kPlainKinds, int(std::size(kPlainKinds))},
+};
+
+const char* const kFirstNames[] = {
+    "Dana", "Luis",   "Marcy",  "Terrence", "Priya",  "Glen", "Rosa",   "Owen", "Keisha", "Walt",
+    "Mei",  "Arturo", "Bonnie", "Dwayne",   "Hannah", "Ivan", "Jolene", "Kurt", "Nadia",  "Ray"};
+const char* const kLastNames[] = {"Kowalski", "Reyes",     "Whitfield",  "Okafor", "Brennan",
+                                  "Nguyen",   "Lindqvist", "Hargrove",   "Patel",  "Delgado",
+                                  "Thornton", "Marsh",     "Castellano", "Yoder",  "Abernathy"};
+
+const char* const kDescriptionAdjectives[] = {
+    "Heavy Duty",   "Standard",     "Commercial Grade", "Lead-Free",
+    "UL Listed",    "Weatherproof", "Galvanized",       "Stainless",
+    "Brass",        "Copper",       "Zinc Plated",      "Low Profile",
+    "Insulated",    "Type L",       "Schedule 40",      "Schedule 80",
+    "Self-Tapping", "Rated",
+};
+const char* const kDescriptionNouns[] = {
+    "10 ft", "20 ft Length", "25 ft Roll", "50 ft Coil", "250 ft Spool", "500 ft Reel",
+    "Each",  "Case of 12",   "Carton",     "Value Pack", "Bag of 100",   "Pair",
+};
+const char* const kDescriptionDetails[] = {
+    "90 Deg",      "45 Deg",        "Sweat",     "Threaded",   "Slip",   "Push-Fit",
+    "Compression", "20 Amp",        "15 Amp",    "120V",       "240V",   "Gray",
+    "White",       "Black",         "Box of 50", "Pack of 10", "Bulk",   "Contractor Pack",
+    "FIP x MIP",   "Hub x Hub",     "Indoor",    "Outdoor",    "2-Gang", "Single Pole",
+    "Flush Mount", "Surface Mount",
+};
+
+const char* const kLaborTasks[] = {
+    "Rough-in plumbing",
+    "Rough-in electrical",
+    "Set fixtures",
+    "Pull wire",
+    "Install panel",
+    "Trim out devices",
+    "Hang drywall",
+    "Tape and finish",
+    "Demolition and haul-off",
+    "Run gas line",
+    "Install water heater",
+    "Duct installation",
+    "Service call",
+    "Trenching",
+    "Pull permits",
+    "Framing",
+    "Cleanup",
+    "Fire stopping",
+    "Test and balance",
+    "Punch list",
+};
+
+QString text(const char* s) {
+    return QString::fromUtf8(s);
 }
+
+// "Brightline Electric" from a stem and a trade, unique for the first stems x trades names.
+QStringList makeManufacturers(int count, Dice& dice) {
+    QStringList all;
+    for (const char* stem : kMakerStems)
+        for (const char* trade : kMakerTrades)
+            all << text(stem) + QLatin1Char(' ') + text(trade);
+    // A fixed shuffle, so the first names are not all "Brightline ...".
+    for (qsizetype i = all.size() - 1; i > 0; --i)
+        all.swapItemsAt(i, dice.between(0, int(i)));
+    QStringList out;
+    for (int i = 0; i < count; ++i) {
+        QString name = all.at(i % all.size());
+        if (i >= all.size())
+            name += QStringLiteral(" %1").arg(i / all.size() + 1);
+        out << name;
+    }
+    return out;
+}
+
+// count names drawn from all in a shuffled order; past the end of all, names repeat with a
+// numbered suffix so they stay distinct.
+QStringList shuffledNames(QStringList all, int count, Dice& dice, const QString& suffix) {
+    for (qsizetype i = all.size() - 1; i > 0; --i)
+        all.swapItemsAt(i, dice.between(0, int(i)));
+    QStringList out;
+    for (int i = 0; i < count; ++i) {
+        QString name = all.at(i % all.size());
+        if (i >= all.size())
+            name += suffix.arg(i / all.size() + 1);
+        out << name;
+    }
+    return out;
+}
+
+QStringList makeSuppliers(int count, Dice& dice) {
+    QStringList all;
+    for (const char* place : kSupplierPlaces)
+        for (const char* trade : kSupplierTrades)
+            for (const char* ending : kSupplierEndings)
+                all << text(place) + QLatin1Char(' ') + text(trade) + QLatin1Char(' ') +
+                           text(ending);
+    return shuffledNames(all, count, dice, QStringLiteral(" #%1"));
+}
+
+// "Copper Pipe 1/2\"", "THHN Wire 12 AWG", ...: every kind in every size, shuffled.
+QStringList makeCategories(int count, Dice& dice) {
+    QStringList all;
+    for (const Family& f : kFamilies)
+        for (int k = 0; k < f.kindCount; ++k)
+            for (int s = 0; s < f.sizeCount; ++s)
+                all << text(f.kinds[k]) + QLatin1Char(' ') + text(f.sizes[s]);
+    return shuffledNames(all, count, dice, QStringLiteral(" (%1)"));
+}
+
+QStringList makeEstimators(int count, Dice& dice) {
+    QStringList out;
+    for (int i = 0; i < count; ++i) {
+        const int first = i % int(std::size(kFirstNames));
+        const int last = (i * 7 + dice.between(0, 3)) % int(std::size(kLastNames));
+        out << text(kFirstNames[first]) + QLatin1Char(' ') + text(kLastNames[last]);
+    }
+    return out;
+}
+
+// The letters a manufacturer's part numbers start with: the initials of its first two words.
+QString partPrefix(const QString& manufacturer) {
+    const QStringList words = manufacturer.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QString prefix;
+    for (const QString& w : words) {
+        if (prefix.size() == 2)
+            break;
+        if (w.at(0).isLetter())
+            prefix += w.at(0).toUpper();
+    }
+    while (prefix.size() < 2)
+        prefix += QLatin1Char('X');
+    return prefix;
+}
+
+// 20 to 60 characters: the category's name and a few distinct words, e.g.
+// "Lead-Free Copper Elbow 3/4\" Sweat 90 Deg".
+QString makeDescription(const QString& category, Dice& dice) {
+    const int wanted = dice.between(20, 60);
+    QString out = category;
+    if (dice.chance(0.5))
+        out = text(dice.pick(kDescriptionAdjectives)) + QLatin1Char(' ') + out;
+    QStringList extras;
+    const QString detail = text(dice.pick(kDescriptionDetails));
+    QString second = text(dice.pick(kDescriptionDetails));
+    if (second == detail)
+        second.clear();
+    extras << detail << text(dice.pick(kDescriptionNouns)) << second;
+    for (const QString& word : std::as_const(extras)) {
+        if (out.size() >= wanted)
+            break;
+        if (word.isEmpty() || out.contains(word) || out.size() + 1 + word.size() > 60)
+            continue;
+        out += QLatin1Char(' ') + word;
+    }
+    if (out.size() > 60)
+        out = out.left(60).trimmed();
+    while (out.size() < 20)
+        out += QStringLiteral(" Assy");
+    return out;
+}
+
+// A unit cost from $0.25 to $2,500.00 in whole cents, most of them cheap: the logarithm of the
+// cost is spread with more weight near the bottom.
+Money makeUnitCost(Dice& dice) {
+    const double u = std::pow(dice.fraction(), 1.6);
+    const double dollars = 0.25 * std::pow(10000.0, u);
+    const qint64 cents = std::clamp<qint64>(qint64(std::llround(dollars * 100.0)), 25, 250000);
+    return Money::fromCents(cents);
+}
+
+QString isoDateTime(const QDate& day, int secondsOfDay) {
+    return QDateTime(day, QTime::fromMSecsSinceStartOfDay(secondsOfDay * 1000))
+        .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+}
+
+class Generator {
+public:
+    Generator(QSqlDatabase& db, const DemoData::Counts& counts, QString* error)
+        : m_db(db), m_counts(counts), m_error(error), m_dice(counts.seed),
+          m_today(counts.today.isValid() ? counts.today : QDate::currentDate()) {}
+
+    bool run() { return company() && lookups() && materials() && estimates(); }
+
+private:
+    bool prepare(QSqlQuery& q, const QString& sql) {
+        if (q.prepare(sql))
+            return true;
+        *m_error = q.lastError().text();
+        return false;
+    }
+    bool exec(QSqlQuery& q, const QVariantList& values) {
+        for (int i = 0; i < values.size(); ++i)
+            q.bindValue(i, values.at(i));
+        if (q.exec())
+            return true;
+        *m_error = q.lastError().text();
+        return false;
+    }
+
+    bool company() {
+        QSqlQuery q(m_db);
+        return prepare(q, QStringLiteral("UPDATE MyCompany SET CompanyName = ?, "
+                                         "CompanyAddress = ?, CompanyCity = ?, CompanyPhone = ?, "
+                                         "CompanyFax = ?, CompanyEmail = ?, CompanyWebSite = ?, "
+                                         "CompanyLogo = ?")) &&
+               exec(q,
+                    {QStringLiteral("Hollis & Marsh Contracting"),
+                     QStringLiteral("1480 Quarry Road, Suite 3"),
+                     QStringLiteral("Millbrook, PA 17011"), QStringLiteral("(717) 555-0142"),
+                     QStringLiteral("(717) 555-0143"), QStringLiteral("office@hollismarsh.example"),
+                     QStringLiteral("www.hollismarsh.example"), QString()});
+    }
+
+    // Inserts names into a lookup table and keeps their keys.
+    bool names(const QString& sql, const QStringList& values, std::vector<qint64>* ids) {
+        QSqlQuery q(m_db);
+        if (!prepare(q, sql))
+            return false;
+        for (const QString& v : values) {
+            if (!exec(q, {v}))
+                return false;
+            ids->push_back(q.lastInsertId().toLongLong());
+        }
+        return true;
+    }
+
+    bool lookups() {
+        m_makerNames = makeManufacturers(m_counts.manufacturers, m_dice);
+        const QStringList suppliers = makeSuppliers(m_counts.suppliers, m_dice);
+        m_categoryNames = makeCategories(m_counts.categories, m_dice);
+        const QStringList estimators = makeEstimators(m_counts.estimators, m_dice);
+        if (!names(QStringLiteral("INSERT INTO ManufacturersTBL (ManufacturerName) VALUES (?)"),
+                   m_makerNames, &m_makers) ||
+            !names(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)"), suppliers,
+                   &m_suppliers) ||
+            !names(QStringLiteral("INSERT INTO CatagoryTBL (Catagory) VALUES (?)"), m_categoryNames,
+                   &m_categories) ||
+            !names(QStringLiteral("INSERT INTO Estimators (Estimator) VALUES (?)"), estimators,
+                   &m_estimators))
+            return false;
+        QSqlQuery q(m_db);
+        if (!q.exec(QStringLiteral("SELECT StatusID FROM StatusesTBL ORDER BY StatusID"))) {
+            *m_error = q.lastError().text();
+            return false;
+        }
+        while (q.next())
+            m_statuses.push_back(q.value(0).toLongLong());
+        return true;
+    }
+
+    // A key from the list, or null when the list is empty.
+    QVariant anyOf(const std::vector<qint64>& ids) {
+        if (ids.empty())
+            return QVariant(QMetaType::fromType<qint64>());
+        return ids[size_t(m_dice.between(0, int(ids.size()) - 1))];
+    }
+
+    bool materials() {
+        QSqlQuery q(m_db);
+        if (!prepare(q, QStringLiteral("INSERT INTO MaterialsTBL (ManufacturerID, SuppliersID, "
+                                       "CatagoryID, PartNumber, ManufacturerDescription, "
+                                       "UnitCost, UpdatedLast) VALUES (?, ?, ?, ?, ?, ?, ?)")))
+            return false;
+        QStringList prefixes;
+        for (const QString& m : m_makerNames)
+            prefixes << partPrefix(m);
+        const int priceDays = std::max(1, m_counts.priceYears * 365);
+        m_materials.reserve(size_t(std::max(0, m_counts.materials)));
+        for (int i = 0; i < m_counts.materials; ++i) {
+            Material m;
+            QVariant maker;
+            QString prefix = QStringLiteral("GN");
+            if (!m_makers.empty()) {
+                const int k = m_dice.between(0, int(m_makers.size()) - 1);
+                maker = m_makers[size_t(k)];
+                prefix = prefixes.at(k);
+            } else {
+                maker = QVariant(QMetaType::fromType<qint64>());
+            }
+            const QVariant supplier = anyOf(m_suppliers);
+            QString category = QStringLiteral("General Material");
+            QVariant categoryId(QMetaType::fromType<qint64>());
+            if (!m_categories.empty()) {
+                const int k = m_dice.between(0, int(m_categories.size()) - 1);
+                categoryId = m_categories[size_t(k)];
+                category = m_categoryNames.at(k);
+            }
+            m.partNumber = QStringLiteral("%1-%2-%3")
+                               .arg(prefix)
+                               .arg(m_dice.between(10000, 99999))
+                               .arg(QChar(u'A' + m_dice.between(0, 5)));
+            m.description = makeDescription(category, m_dice);
+            m.unitCost = makeUnitCost(m_dice);
+            // Two prices in five were changed within the last 90 days; the rest at any time in
+            // the years before.
+            const int age = m_dice.chance(0.4) ? m_dice.between(0, 89)
+                                               : m_dice.between(90, std::max(90, priceDays));
+            const QString updated =
+                isoDateTime(m_today.addDays(-age), m_dice.between(7 * 3600, 18 * 3600));
+            if (!exec(q, {maker, supplier, categoryId, m.partNumber, m.description,
+                          m.unitCost.toDouble(), updated}))
+                return false;
+            m.id = q.lastInsertId().toLongLong();
+            m_materials.push_back(std::move(m));
+        }
+        return true;
+    }
+
+    qint64 status(int ageDays) {
+        if (m_statuses.empty())
+            return 0;
+        // Statuses in their seeded order: Draft, Sent, Accepted, Declined, On Hold, Ordered,
+        // Completed. Recent quotes are mostly still open; old ones are mostly settled.
+        static const int recent[] = {0, 0, 1, 1, 1, 2, 4, 5};
+        static const int settled[] = {2, 3, 3, 5, 6, 6, 6, 6};
+        const int index =
+            ageDays < 60 ? recent[m_dice.between(0, 7)] : settled[m_dice.between(0, 7)];
+        return m_statuses[size_t(std::min(index, int(m_statuses.size()) - 1))];
+    }
+
+    bool estimates() {
+        QSqlQuery header(m_db), material(m_db), labor(m_db);
+        if (!prepare(header, QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, EstimateData, "
+                                            "TaxRate, Shipping, EstimatorID, EstimateStatus) "
+                                            "VALUES (?, ?, ?, ?, ?, ?)")) ||
+            !prepare(material,
+                     QStringLiteral("INSERT INTO MaterialEstimateTBL (EstimateID, MaterialsID, "
+                                    "Quantity, PartNumber, ManufacturerDescription, UnitCost, "
+                                    "TotalCost, Price, Extension, Margin) "
+                                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) ||
+            !prepare(labor, QStringLiteral("INSERT INTO LaborEstimateTBL (EstimateID, Hours, "
+                                           "LaborDescription, LaborRate, LaborExtension) "
+                                           "VALUES (?, ?, ?, ?, ?)")))
+            return false;
+
+        // Dates oldest first, so reference numbers grow with the date as they would in use.
+        const int span = std::max(1, m_counts.years * 365);
+        std::vector<int> ages;
+        ages.reserve(size_t(std::max(0, m_counts.estimates)));
+        for (int i = 0; i < m_counts.estimates; ++i)
+            ages.push_back(m_dice.between(0, span - 1));
+        std::sort(ages.begin(), ages.end(), std::greater<int>());
+
+        static const double taxRates[] = {0.0, 0.06, 0.0625, 0.065, 0.07, 0.0725, 0.0825};
+        qint64 quoteNumber = 10000;
+        for (int age : ages) {
+            quoteNumber += m_dice.between(1, 3);
+            const double taxRate = m_dice.pick(taxRates);
+            const Money shipping = m_dice.chance(0.3)
+                                       ? Money()
+                                       : Money::fromCents(qint64(m_dice.between(5, 120)) * 500);
+            const QVariant statusId = m_statuses.empty() ? QVariant(QMetaType::fromType<qint64>())
+                                                         : QVariant(status(age));
+            if (!exec(header,
+                      {quoteNumber, m_today.addDays(-age).toString(QStringLiteral("yyyy-MM-dd")),
+                       taxRate, shipping.toDouble(), anyOf(m_estimators), statusId}))
+                return false;
+            const qint64 estimateId = header.lastInsertId().toLongLong();
+            if (!materialLines(material, estimateId) || !laborLines(labor, estimateId))
+                return false;
+        }
+        return true;
+    }
+
+    bool materialLines(QSqlQuery& q, qint64 estimateId) {
+        if (m_materials.empty())
+            return true;
+        for (int i = 0; i < m_counts.materialLinesPerEstimate; ++i) {
+            const Material& m = m_materials[size_t(m_dice.between(0, int(m_materials.size()) - 1))];
+            const int quantity = m_dice.between(1, 50);
+            const double margin = m_dice.between(5, 35) / 100.0;
+            const Money totalCost = Money::fromUnits(m.unitCost.units() * quantity);
+            const Money price = m.unitCost.times(1.0 + margin);
+            const Money extension = Money::fromUnits(price.units() * quantity);
+            if (!exec(q, {estimateId, m.id, quantity, m.partNumber, m.description,
+                          m.unitCost.toDouble(), totalCost.toDouble(), price.toDouble(),
+                          extension.toDouble(), margin}))
+                return false;
+        }
+        return true;
+    }
+
+    bool laborLines(QSqlQuery& q, qint64 estimateId) {
+        for (int i = 0; i < m_counts.laborLinesPerEstimate; ++i) {
+            const double hours = m_dice.between(2, 80) / 2.0; // half hours from 1 to 40
+            const Money rate = Money::fromCents(qint64(m_dice.between(70, 190)) * 50); // $35-$95
+            const Money extension = rate.times(hours);
+            if (!exec(q, {estimateId, hours, text(m_dice.pick(kLaborTasks)), rate.toDouble(),
+                          extension.toDouble()}))
+                return false;
+        }
+        return true;
+    }
+
+    struct Material {
+        qint64 id = 0;
+        QString partNumber;
+        QString description;
+        Money unitCost;
+    };
+
+    QSqlDatabase& m_db;
+    const DemoData::Counts& m_counts;
+    QString* m_error;
+    Dice m_dice;
+    QDate m_today;
+    QStringList m_makerNames;
+    QStringList m_categoryNames;
+    std::vector<qint64> m_makers, m_suppliers, m_categories, m_estimators, m_statuses;
+    std::vector<Material> m_materials;
+};
+
+} // namespace
+
+namespace DemoData {
+
+bool generate(const QString& path, const Counts& counts, QString* error) {
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    if (QFileInfo::exists(path)) {
+        *error = QStringLiteral("The file \"%1\" already exists; it was left as it is.").arg(path);
+        return false;
+    }
+    if (!Schema::createFile(path, error))
+        return false;
+
+    const QString name = QStringLiteral("plenwick-demo-") + QUuid::createUuid().toString();
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            *error = db.lastError().text();
+        } else {
+            // The file is new and ours alone until we return: no need to survive a crash
+            // half-way, so writes skip the journal file and the syncs.
+            QSqlQuery pragma(db);
+            pragma.exec(QStringLiteral("PRAGMA synchronous = OFF"));
+            pragma.exec(QStringLiteral("PRAGMA journal_mode = MEMORY"));
+            pragma.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+            pragma.finish();
+            if (!db.transaction()) {
+                *error = db.lastError().text();
+            } else {
+                Generator generator(db, counts, error);
+                ok = generator.run();
+                if (ok && !db.commit()) {
+                    *error = db.lastError().text();
+                    ok = false;
+                }
+                if (!ok)
+                    db.rollback();
+            }
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!ok)
+        QFile::remove(path);
+    return ok;
+}
+
 } // namespace DemoData

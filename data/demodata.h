@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 // Generated data for trying the program out and for measuring it on a realistic catalogue.
@@ -14,9 +15,10 @@ struct Counts {
     int estimates = 6000;
     int materialLinesPerEstimate = 30;
     int laborLinesPerEstimate = 8;
-    int years = 5;        // estimates spread over this many years back from today
-    int priceYears = 3;   // price dates spread over this many years back from today
+    int years = 5;      // estimates spread over this many years back from today
+    int priceYears = 3; // price dates spread over this many years back from today
     quint32 seed = 20261206;
+    QDate today; // the day the data are generated as of; invalid means the current date
 };
 
 // Creates a new database at path (refusing an existing file) and fills it. The same counts and

@@ -40,11 +40,12 @@ sqlite3_stmt* statementOf(const QSqlQuery& q) {
     return nullptr;
 }
 
+// A computed column declares no type; SQLite's answer for its first value says whole number for
+// a sum that happens to be whole, so every number is taken as a double and stays one type.
 int typeFromValueType(QMetaType type) {
     switch (type.id()) {
     case QMetaType::Int:
     case QMetaType::LongLong:
-        return FieldType::Integer;
     case QMetaType::Double:
         return FieldType::Double;
     case QMetaType::QString:

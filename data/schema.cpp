@@ -62,17 +62,18 @@ const char* const kIndexes[] = {
     "CREATE INDEX MaterialsByCategory ON MaterialsTBL (CatagoryID)",
 };
 
+// Sums are rounded to the ten-thousandth that currency keeps, so no floating-point residue shows.
 // Sums per estimate are correlated look-ups through the EstimateID indexes, so asking for one
 // estimate reads only that estimate's lines.
 QString materialSum(const char* column) {
-    return QStringLiteral("(SELECT SUM(%1) FROM MaterialEstimateTBL m "
-                          "WHERE m.EstimateID = e.EstimateID)")
+    return QStringLiteral("ROUND((SELECT SUM(%1) FROM MaterialEstimateTBL m "
+                          "WHERE m.EstimateID = e.EstimateID), 4)")
         .arg(QLatin1String(column));
 }
 
 QString laborSum() {
-    return QStringLiteral("(SELECT SUM(LaborExtension) FROM LaborEstimateTBL l "
-                          "WHERE l.EstimateID = e.EstimateID)");
+    return QStringLiteral("ROUND((SELECT SUM(LaborExtension) FROM LaborEstimateTBL l "
+                          "WHERE l.EstimateID = e.EstimateID), 4)");
 }
 
 QStringList viewStatements() {

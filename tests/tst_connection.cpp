@@ -189,6 +189,8 @@ void TestConnection::viewsSumAnEstimate() {
     QCOMPARE(sums.value(QStringLiteral("TotalEstimate")).toDouble(), 385.2);
     QCOMPARE(sums.value(QStringLiteral("MaterialsTotal")).toDouble(), 25.2);
     QCOMPARE(sums.value(QStringLiteral("LaborsTotal")).toDouble(), 360.0);
+    // A sum that happens to be whole is still the same kind of number as the others.
+    QCOMPARE(sums.field(sums.fieldIndex(QStringLiteral("LaborsTotal"))).type, FieldType::Double);
     QCOMPARE(sums.value(QStringLiteral("MaterialsTotalCost")).toDouble(), 20.1);
     QCOMPARE(sums.value(QStringLiteral("MaterialsMargineTotal")).toDouble(), 5.1);
 

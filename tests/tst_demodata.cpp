@@ -1,0 +1,318 @@
+#include "data/connection.h"
+#include "data/demodata.h"
+#include "data/money.h"
+#include "data/recordset.h"
+#include "data/schema.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+namespace {
+
+DemoData::Counts smallCounts() {
+    DemoData::Counts c;
+    c.materials = 50;
+    c.manufacturers = 6;
+    c.suppliers = 7;
+    c.categories = 8;
+    c.estimators = 3;
+    c.estimates = 5;
+    c.materialLinesPerEstimate = 4;
+    c.laborLinesPerEstimate = 2;
+    c.seed = 7;
+    c.today = QDate(2026, 3, 15);
+    return c;
+}
+
+// Every row of a query, values rendered as text, for comparing two files.
+QStringList dump(Connection& connection, const QString& sql) {
+    QSqlQuery q(connection.database());
+    QStringList rows;
+    if (!q.exec(sql))
+        return {QStringLiteral("failed: ") + sql};
+    const int columns = q.record().count();
+    while (q.next()) {
+        QStringList cells;
+        for (int i = 0; i < columns; ++i)
+            cells << q.value(i).toString();
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+qint64 count(Connection& connection, const QString& table) {
+    QSqlQuery q(connection.database());
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table) || !q.next())
+        return -1;
+    return q.value(0).toLongLong();
+}
+
+Money money(const QVariant& v) {
+    return Money::fromDouble(v.toDouble());
+}
+
+} // namespace
+
+class TestDemoData : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    Connection m_connection;
+
+private slots:
+    void initTestCase() {
+        registerMoneyMetaType();
+        QVERIFY(m_dir.isValid());
+        m_path = m_dir.filePath(QStringLiteral("demo.mdb"));
+        QString error;
+        QVERIFY2(DemoData::generate(m_path, smallCounts(), &error), qPrintable(error));
+        m_connection.setConnectionString(
+            Connection::buildConnectionString(m_path, Schema::databasePassword()));
+        QVERIFY2(m_connection.open(), qPrintable(m_connection.lastError().description));
+    }
+
+    void countsAreAsAsked() {
+        const DemoData::Counts c = smallCounts();
+        QCOMPARE(count(m_connection, QStringLiteral("MaterialsTBL")), c.materials);
+        QCOMPARE(count(m_connection, QStringLiteral("ManufacturersTBL")), c.manufacturers);
+        QCOMPARE(count(m_connection, QStringLiteral("SuppliersTBL")), c.suppliers);
+        QCOMPARE(count(m_connection, QStringLiteral("CatagoryTBL")), c.categories);
+        QCOMPARE(count(m_connection, QStringLiteral("Estimators")), c.estimators);
+        QCOMPARE(count(m_connection, QStringLiteral("EstimateTBL")), c.estimates);
+        QCOMPARE(count(m_connection, QStringLiteral("MaterialEstimateTBL")),
+                 c.estimates * c.materialLinesPerEstimate);
+        QCOMPARE(count(m_connection, QStringLiteral("LaborEstimateTBL")),
+                 c.estimates * c.laborLinesPerEstimate);
+        QCOMPARE(count(m_connection, QStringLiteral("StatusesTBL")), 7);
+        QCOMPARE(count(m_connection, QStringLiteral("MyCompany")), 1);
+    }
+
+    // Every key a generated row holds names an existing row, and the company row is filled.
+    void rowsReferToExistingRows() {
+        QSqlQuery q(m_connection.database());
+        QVERIFY(q.exec(QStringLiteral(
+            "SELECT (SELECT COUNT(*) FROM MaterialsTBL m WHERE m.ManufacturerID NOT IN "
+            "(SELECT ManufacturerID FROM ManufacturersTBL) OR m.SuppliersID NOT IN "
+            "(SELECT SuppliersID FROM SuppliersTBL) OR m.CatagoryID NOT IN "
+            "(SELECT CatagoryID FROM CatagoryTBL)), "
+            "(SELECT COUNT(*) FROM EstimateTBL e WHERE e.EstimatorID NOT IN "
+            "(SELECT EstimatorID FROM Estimators) OR e.EstimateStatus NOT IN "
+            "(SELECT StatusID FROM StatusesTBL)), "
+            "(SELECT COUNT(*) FROM MaterialEstimateTBL l JOIN MaterialsTBL m "
+            "ON m.MaterialsID = l.MaterialsID WHERE l.PartNumber IS NOT m.PartNumber OR "
+            "l.ManufacturerDescription IS NOT m.ManufacturerDescription OR "
+            "l.UnitCost IS NOT m.UnitCost)")));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 0);
+        QCOMPARE(q.value(1).toInt(), 0);
+        QCOMPARE(q.value(2).toInt(), 0); // lines copy their material's values
+        QVERIFY(q.exec(QStringLiteral("SELECT CompanyName FROM MyCompany")));
+        QVERIFY(q.next());
+        QVERIFY(!q.value(0).toString().isEmpty());
+    }
+
+    // Values stay inside their ranges and in the formats the screens parse.
+    void valuesAreWellFormed() {
+        RecordSet materials;
+        QVERIFY(materials.open(m_connection, QStringLiteral("MaterialsTBL")));
+        const QDate today = smallCounts().today;
+        for (materials.moveFirst(); !materials.isEOF(); materials.moveNext()) {
+            const Money cost = materials.value(QStringLiteral("UnitCost")).value<Money>();
+            QVERIFY(cost >= Money::fromCents(25) && cost <= Money::fromCents(250000));
+            QCOMPARE(cost.units() % 100, 0); // whole cents
+            const QString description =
+                materials.value(QStringLiteral("ManufacturerDescription")).toString();
+            QVERIFY2(description.size() >= 20 && description.size() <= 60, qPrintable(description));
+            const QDateTime updated = materials.value(QStringLiteral("UpdatedLast")).toDateTime();
+            QVERIFY(updated.isValid());
+            QVERIFY(updated.date() <= today && updated.date() >= today.addYears(-3).addDays(-1));
+            QVERIFY(QRegularExpression(QStringLiteral("^[A-Z]{2}-\\d{5}-[A-Z]$"))
+                        .match(materials.value(QStringLiteral("PartNumber")).toString())
+                        .hasMatch());
+        }
+
+        QSqlQuery q(m_connection.database());
+        QVERIFY(q.exec(QStringLiteral("SELECT QuoteNumber, EstimateData, TaxRate FROM "
+                                      "EstimateTBL ORDER BY EstimateID")));
+        QSet<qint64> quotes;
+        while (q.next()) {
+            QVERIFY(!quotes.contains(q.value(0).toLongLong()));
+            quotes.insert(q.value(0).toLongLong());
+            const QDate date =
+                QDate::fromString(q.value(1).toString(), QStringLiteral("yyyy-MM-dd"));
+            QVERIFY(date.isValid());
+            QVERIFY(date <= today && date > today.addYears(-5).addDays(-2));
+            QVERIFY(q.value(2).toDouble() >= 0 && q.value(2).toDouble() < 0.1);
+        }
+    }
+
+    // The stored line amounts agree with each other to the ten-thousandth.
+    void materialLinesAreExact() {
+        QSqlQuery q(m_connection.database());
+        QVERIFY(q.exec(QStringLiteral("SELECT Quantity, UnitCost, TotalCost, Price, Extension, "
+                                      "Margin FROM MaterialEstimateTBL")));
+        int lines = 0;
+        while (q.next()) {
+            ++lines;
+            const double quantity = q.value(0).toDouble();
+            QVERIFY(quantity >= 1 && quantity <= 50 && quantity == std::floor(quantity));
+            const qint64 qty = qint64(quantity);
+            const Money unitCost = money(q.value(1));
+            const Money price = money(q.value(3));
+            const double margin = q.value(5).toDouble();
+            QVERIFY(margin >= 0.05 - 1e-12 && margin <= 0.35 + 1e-12);
+            QCOMPARE(money(q.value(2)), Money::fromUnits(unitCost.units() * qty));
+            QCOMPARE(price, unitCost.times(1 + margin));
+            QCOMPARE(money(q.value(4)), Money::fromUnits(price.units() * qty));
+            // The stored REAL carries no more than four decimals.
+            QCOMPARE(q.value(4).toDouble(), money(q.value(4)).toDouble());
+        }
+        QCOMPARE(lines, smallCounts().estimates * smallCounts().materialLinesPerEstimate);
+    }
+
+    void laborLinesAreExact() {
+        QSqlQuery q(m_connection.database());
+        QVERIFY(q.exec(QStringLiteral("SELECT Hours, LaborRate, LaborExtension, LaborDescription "
+                                      "FROM LaborEstimateTBL")));
+        while (q.next()) {
+            const double hours = q.value(0).toDouble();
+            const Money rate = money(q.value(1));
+            QVERIFY(hours >= 1 && hours <= 40);
+            QVERIFY(rate >= Money::fromCents(3500) && rate <= Money::fromCents(9500));
+            QCOMPARE(money(q.value(2)), rate.times(hours));
+            QVERIFY(!q.value(3).toString().isEmpty());
+        }
+    }
+
+    // The saved totals of each estimate are the sums of its lines.
+    void totalsAreSumsOfLines() {
+        QSqlQuery ids(m_connection.database());
+        QVERIFY(ids.exec(QStringLiteral("SELECT EstimateID FROM EstimateTBL")));
+        int estimates = 0;
+        while (ids.next()) {
+            ++estimates;
+            const qint64 id = ids.value(0).toLongLong();
+            Money extensions, costs, labor;
+            QSqlQuery lines(m_connection.database());
+            lines.prepare(QStringLiteral("SELECT Extension, TotalCost FROM MaterialEstimateTBL "
+                                         "WHERE EstimateID = ?"));
+            lines.addBindValue(id);
+            QVERIFY(lines.exec());
+            while (lines.next()) {
+                extensions += money(lines.value(0));
+                costs += money(lines.value(1));
+            }
+            lines.prepare(
+                QStringLiteral("SELECT LaborExtension FROM LaborEstimateTBL WHERE EstimateID = ?"));
+            lines.addBindValue(id);
+            QVERIFY(lines.exec());
+            while (lines.next())
+                labor += money(lines.value(0));
+
+            RecordSet sums;
+            QVERIFY(sums.open(m_connection,
+                              QStringLiteral("SELECT * FROM PXSum WHERE EstimateID = ?"), {id}));
+            QCOMPARE(sums.recordCount(), 1);
+            QCOMPARE(money(sums.value(QStringLiteral("MaterialsTotal"))), extensions);
+            QCOMPARE(money(sums.value(QStringLiteral("MaterialsTotalCost"))), costs);
+            QCOMPARE(money(sums.value(QStringLiteral("LaborsTotal"))), labor);
+            QCOMPARE(money(sums.value(QStringLiteral("TotalEstimate"))), extensions + labor);
+            QCOMPARE(money(sums.value(QStringLiteral("MaterialsMargineTotal"))),
+                     extensions - costs);
+        }
+        QCOMPARE(estimates, smallCounts().estimates);
+    }
+
+    void sameSeedGivesSameData_data() {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("same seed") << smallCounts().seed << true;
+        QTest::newRow("other seed") << smallCounts().seed + 1 << false;
+    }
+    void sameSeedGivesSameData() {
+        QFETCH(quint32, seed);
+        QFETCH(bool, same);
+        DemoData::Counts counts = smallCounts();
+        counts.seed = seed;
+        const QString path = m_dir.filePath(QStringLiteral("again-%1.mdb").arg(seed));
+        QString error;
+        QVERIFY2(DemoData::generate(path, counts, &error), qPrintable(error));
+        Connection other;
+        other.setConnectionString(
+            Connection::buildConnectionString(path, Schema::databasePassword()));
+        QVERIFY(other.open());
+        const QStringList tables = {QStringLiteral("ManufacturersTBL"),
+                                    QStringLiteral("SuppliersTBL"),
+                                    QStringLiteral("CatagoryTBL"),
+                                    QStringLiteral("Estimators"),
+                                    QStringLiteral("MaterialsTBL"),
+                                    QStringLiteral("EstimateTBL"),
+                                    QStringLiteral("MaterialEstimateTBL"),
+                                    QStringLiteral("LaborEstimateTBL"),
+                                    QStringLiteral("MyCompany")};
+        bool allEqual = true;
+        for (const QString& table : tables) {
+            const QString sql =
+                QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" ORDER BY 1");
+            const QStringList a = dump(m_connection, sql);
+            const QStringList b = dump(other, sql);
+            QVERIFY(!a.isEmpty());
+            if (same)
+                QCOMPARE(b, a);
+            allEqual = allEqual && a == b;
+        }
+        QCOMPARE(allEqual, same);
+    }
+
+    void refusesAnExistingFile() {
+        const QString path = m_dir.filePath(QStringLiteral("existing.mdb"));
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("keep me");
+        }
+        QString error;
+        QVERIFY(!DemoData::generate(path, smallCounts(), &error));
+        QVERIFY(!error.isEmpty());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("keep me"));
+        // The generated file is refused too: it is never overwritten.
+        QVERIFY(!DemoData::generate(m_path, smallCounts(), &error));
+        QCOMPARE(count(m_connection, QStringLiteral("MaterialsTBL")), smallCounts().materials);
+    }
+
+    // Empty lookup lists leave the keys empty rather than failing.
+    void emptyListsStillGenerate() {
+        DemoData::Counts counts = smallCounts();
+        counts.manufacturers = 0;
+        counts.categories = 0;
+        counts.estimators = 0;
+        counts.materials = 3;
+        const QString path = m_dir.filePath(QStringLiteral("sparse.mdb"));
+        QString error;
+        QVERIFY2(DemoData::generate(path, counts, &error), qPrintable(error));
+        Connection other;
+        other.setConnectionString(
+            Connection::buildConnectionString(path, Schema::databasePassword()));
+        QVERIFY(other.open());
+        QSqlQuery q(other.database());
+        QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM MaterialsTBL WHERE ManufacturerID IS "
+                                      "NULL AND CatagoryID IS NULL")));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 3);
+        QCOMPARE(count(other, QStringLiteral("MaterialEstimateTBL")),
+                 counts.estimates * counts.materialLinesPerEstimate);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDemoData)
+#include "tst_demodata.moc"
