@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QStringEncoder>
 #include <cmath>
+#include <sqlite3.h>
 
 namespace {
 constexpr qint64 kMsecsPerDay = 86400000;
@@ -90,10 +91,10 @@ bool toMoney(const QVariant& v, qint64* out) {
     return true;
 }
 
-int digits(const QChar* p, int n, bool* ok) {
+template <typename Ch> int digits(const Ch* p, int n, bool* ok) {
     int value = 0;
     for (int i = 0; i < n; ++i) {
-        const char16_t c = p[i].unicode();
+        const auto c = char16_t(p[i]);
         if (c < u'0' || c > u'9') {
             *ok = false;
             return 0;
@@ -139,10 +140,9 @@ QDateTime ColumnData::unpackDate(qint64 packed) {
     return QDateTime(QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(int(ms)));
 }
 
-bool ColumnData::parseIsoDate(const QString& text, qint64* packed) {
-    const QChar* p = text.constData();
-    const int n = int(text.size());
-    if (n < 10 || p[4] != u'-' || p[7] != u'-')
+namespace {
+template <typename Ch> bool parseIso(const Ch* p, int n, qint64* packed) {
+    if (n < 10 || p[4] != Ch('-') || p[7] != Ch('-'))
         return false;
     bool ok = true;
     const int y = digits(p, 4, &ok), mo = digits(p + 5, 2, &ok), d = digits(p + 8, 2, &ok);
@@ -153,19 +153,92 @@ bool ColumnData::parseIsoDate(const QString& text, qint64* packed) {
         return false;
     int h = 0, mi = 0, s = 0, ms = 0;
     if (n > 10) {
-        if ((p[10] != u' ' && p[10] != u'T') || n < 16 || p[13] != u':')
+        if ((p[10] != Ch(' ') && p[10] != Ch('T')) || n < 16 || p[13] != Ch(':'))
             return false;
         h = digits(p + 11, 2, &ok);
         mi = digits(p + 14, 2, &ok);
-        if (n >= 19 && p[16] == u':')
+        if (n >= 19 && p[16] == Ch(':'))
             s = digits(p + 17, 2, &ok);
-        if (n >= 23 && p[19] == u'.')
+        if (n >= 23 && p[19] == Ch('.'))
             ms = digits(p + 20, 3, &ok);
         if (!ok || h > 23 || mi > 59 || s > 59)
             return false;
     }
     *packed = date.toJulianDay() * kMsecsPerDay + ((h * 60 + mi) * 60 + s) * 1000 + ms;
     return true;
+}
+} // namespace
+
+bool ColumnData::parseIsoDate(const QString& text, qint64* packed) {
+    return parseIso(reinterpret_cast<const char16_t*>(text.utf16()), int(text.size()), packed);
+}
+
+bool ColumnData::parseIsoDate(const char* text, int length, qint64* packed) {
+    return parseIso(text, length, packed);
+}
+
+QVariant ColumnData::valueFromStatement(sqlite3_stmt* st, int i) {
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_INTEGER:
+        return qint64(sqlite3_column_int64(st, i));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(st, i);
+    case SQLITE_TEXT:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
+                                 sqlite3_column_bytes(st, i));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)),
+                          sqlite3_column_bytes(st, i));
+    default:
+        return QVariant();
+    }
+}
+
+void ColumnData::appendFromStatement(sqlite3_stmt* st, int i) {
+    const int type = sqlite3_column_type(st, i);
+    auto stored = [this](auto& vec, auto v) {
+        vec.push_back(v);
+        m_null.push_back(false);
+    };
+    switch (m_kind) {
+    case StorageKind::Int:
+        if (type == SQLITE_INTEGER)
+            return stored(m_ints, qint64(sqlite3_column_int64(st, i)));
+        break;
+    case StorageKind::Money:
+        if (type == SQLITE_INTEGER)
+            return stored(m_ints, qint64(sqlite3_column_int64(st, i)) * Money::kScale);
+        if (type == SQLITE_FLOAT)
+            return stored(m_ints, Money::fromDouble(sqlite3_column_double(st, i)).units());
+        break;
+    case StorageKind::Double:
+        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+            return stored(m_doubles, sqlite3_column_double(st, i));
+        break;
+    case StorageKind::Date:
+        if (type == SQLITE_TEXT) {
+            qint64 packed = 0;
+            if (parseIsoDate(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
+                             sqlite3_column_bytes(st, i), &packed))
+                return stored(m_ints, packed);
+        }
+        break;
+    case StorageKind::Text:
+        if (type == SQLITE_TEXT) {
+            // SQLite hands out UTF-8, which is how the column keeps text: copied as it is.
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+            const int bytes = sqlite3_column_bytes(st, i);
+            m_offsets.push_back(quint32(m_text.size()));
+            m_lengths.push_back(quint32(bytes));
+            m_text.append(text, bytes);
+            m_null.push_back(false);
+            return;
+        }
+        break;
+    case StorageKind::Variant:
+        break;
+    }
+    appendStored(type == SQLITE_NULL ? QVariant() : valueFromStatement(st, i));
 }
 
 bool ColumnData::normalise(const QVariant& in, QVariant* out) const {

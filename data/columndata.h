@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <vector>
 
+struct sqlite3_stmt;
+
 // One column of a record set's rows, held compactly by kind: whole numbers, currency units and
 // dates as 64-bit integers, text as UTF-8 in one buffer. A large catalogue then costs a few
 // dozen bytes a row instead of a QVariant per cell.
@@ -20,6 +22,10 @@ public:
     // Appends a value read from the database. A value the column's kind cannot hold turns the
     // column into a general one, so nothing read is ever altered.
     void appendStored(const QVariant& value);
+    // Appends column i of the statement's current row, reading SQLite's own value without a
+    // QVariant in between when it is of the column's kind.
+    void appendFromStatement(sqlite3_stmt* statement, int i);
+    static QVariant valueFromStatement(sqlite3_stmt* statement, int i);
     // Replaces or appends a value given by a caller; false when the value does not suit the
     // column's kind (the column is left unchanged).
     bool set(int row, const QVariant& value);
@@ -40,6 +46,7 @@ public:
     static QDateTime unpackDate(qint64 packed);
     // Reads "yyyy-MM-dd", optionally followed by " hh:mm[:ss[.zzz]]" or "Thh:mm...".
     static bool parseIsoDate(const QString& text, qint64* packed);
+    static bool parseIsoDate(const char* text, int length, qint64* packed);
 
 private:
     enum class Fit { Stored, Null, Mismatch };

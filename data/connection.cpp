@@ -20,9 +20,7 @@ constexpr int kConstraintCheck = 275;
 constexpr int kConstraint = 19;
 } // namespace
 
-DbError mapSqlError(const QSqlError& error) {
-    const QString message = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    const int code = error.nativeErrorCode().toInt();
+DbError mapSqliteError(int code, const QString& message) {
     if (code == kConstraintForeignKey || message.contains(QLatin1String("FOREIGN KEY")))
         return {ErrorNumber::kReferencedRow, message};
     if (code == kConstraintNotNull || code == kConstraintUnique || code == kConstraintCheck ||
@@ -31,6 +29,11 @@ DbError mapSqlError(const QSqlError& error) {
         return {ErrorNumber::kGenericFailure, message};
     return {ErrorNumber::kGenericFailure,
             message.isEmpty() ? QStringLiteral("Unspecified error") : message};
+}
+
+DbError mapSqlError(const QSqlError& error) {
+    const QString message = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return mapSqliteError(error.nativeErrorCode().toInt(), message);
 }
 
 Connection::Connection(QObject* parent)

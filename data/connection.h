@@ -82,3 +82,4 @@ private:
 
 // Maps a refused statement to the number the screens key on.
 DbError mapSqlError(const QSqlError& error);
+DbError mapSqliteError(int extendedCode, const QString& message);

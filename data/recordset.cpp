@@ -6,11 +6,9 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlQuery>
-#include <QSqlRecord>
-#include <QSqlResult>
 #include <sqlite3.h>
 
 namespace {
@@ -33,25 +31,64 @@ QString sqlFor(const QString& source) {
     return QStringLiteral("SELECT * FROM ") + quoteIdentifier(name);
 }
 
-sqlite3_stmt* statementOf(const QSqlQuery& q) {
-    const QVariant handle = q.result() ? q.result()->handle() : QVariant();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
-        return *static_cast<sqlite3_stmt* const*>(handle.constData());
-    return nullptr;
-}
-
-// A computed column declares no type; SQLite's answer for its first value says whole number for
-// a sum that happens to be whole, so every number is taken as a double and stays one type.
-int typeFromValueType(QMetaType type) {
-    switch (type.id()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::Double:
+// A computed column declares no type. Its first value decides: every number is taken as a
+// double (a sum that happens to be whole is still the same kind as the others), text as text.
+int typeFromFirstValue(int sqliteType) {
+    switch (sqliteType) {
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
         return FieldType::Double;
-    case QMetaType::QString:
+    case SQLITE_TEXT:
         return FieldType::VarWChar;
     default:
         return FieldType::Variant;
+    }
+}
+
+sqlite3* databaseHandle(const QSqlDatabase& db) {
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(handle.constData());
+    return nullptr;
+}
+
+int bindText(sqlite3_stmt* st, int index, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    return sqlite3_bind_text(st, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+// Binds one value the way the program stores it: money as its amount, dates as ISO text.
+int bindValue(sqlite3_stmt* st, int index, const QVariant& v) {
+    if (!v.isValid() || v.isNull())
+        return sqlite3_bind_null(st, index);
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return sqlite3_bind_int64(st, index, v.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return sqlite3_bind_double(st, index, v.toDouble());
+    case QMetaType::QDate:
+        return bindText(st, index, v.toDate().toString(Qt::ISODate));
+    case QMetaType::QDateTime: {
+        const QDateTime dt = v.toDateTime();
+        return bindText(st, index,
+                        dt.time() == QTime(0, 0)
+                            ? dt.date().toString(Qt::ISODate)
+                            : dt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+    }
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = v.toByteArray();
+        return sqlite3_bind_blob(st, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+    }
+    default:
+        if (v.typeId() == qMetaTypeId<Money>())
+            return sqlite3_bind_double(st, index, v.value<Money>().toDouble());
+        return bindText(st, index, v.toString());
     }
 }
 
@@ -96,35 +133,51 @@ bool RecordSet::open(Connection& connection, const QString& source, const QVaria
         return fail(ErrorNumber::kOperationNotAllowed,
                     QStringLiteral("Operation is not allowed when the object is closed."));
 
-    QSqlQuery q(connection.database());
-    q.setForwardOnly(true); // rows are copied once into the store; no second cache
-    if (!q.prepare(sqlFor(source))) {
-        m_lastError = connection.reportSqlError(q.lastError());
+    // Rows are read straight from SQLite's statement into the column store: one pass, no
+    // QVariant per value. The declared type and the origin of each column come from SQLite
+    // too, through views as well, so a currency column stays exact and a write knows its table.
+    sqlite3* handle = databaseHandle(connection.database());
+    if (!handle)
+        return fail(ErrorNumber::kOperationNotAllowed,
+                    QStringLiteral("Operation is not allowed when the object is closed."));
+    auto failStatement = [&] {
+        m_lastError = mapSqliteError(sqlite3_extended_errcode(handle),
+                                     QString::fromUtf8(sqlite3_errmsg(handle)));
+        connection.reportError(m_lastError);
         return false;
+    };
+    const QByteArray sql = sqlFor(source).toUtf8();
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return failStatement();
     }
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> stmt(raw, sqlite3_finalize);
+    if (sqlite3_bind_parameter_count(raw) != values.size())
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("The statement takes %1 values, %2 were given.")
+                        .arg(sqlite3_bind_parameter_count(raw))
+                        .arg(values.size()));
     for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        m_lastError = connection.reportSqlError(q.lastError());
-        return false;
-    }
+        if (bindValue(raw, i + 1, values.at(i)) != SQLITE_OK)
+            return failStatement();
 
-    // The declared type and the origin of each column come from SQLite itself, through views
-    // too, so a currency column stays exact and a write knows its table.
-    const QSqlRecord record = q.record();
-    sqlite3_stmt* stmt = statementOf(q);
+    int rc = sqlite3_step(raw);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return failStatement();
+    const int columns = sqlite3_column_count(raw);
     std::vector<FieldInfo> fields;
-    fields.reserve(size_t(record.count()));
-    for (int i = 0; i < record.count(); ++i) {
+    fields.reserve(size_t(columns));
+    for (int i = 0; i < columns; ++i) {
         FieldInfo f;
-        f.name = record.fieldName(i);
-        if (stmt) {
-            f.declaredType = textOf(sqlite3_column_decltype(stmt, i));
-            f.baseTable = textOf(sqlite3_column_table_name(stmt, i));
-            f.baseColumn = textOf(sqlite3_column_origin_name(stmt, i));
-        }
-        f.type = f.declaredType.isEmpty() ? typeFromValueType(record.field(i).metaType())
-                                          : FieldType::fromDeclaredType(f.declaredType);
+        f.name = textOf(sqlite3_column_name(raw, i));
+        f.declaredType = textOf(sqlite3_column_decltype(raw, i));
+        f.baseTable = textOf(sqlite3_column_table_name(raw, i));
+        f.baseColumn = textOf(sqlite3_column_origin_name(raw, i));
+        f.type =
+            f.declaredType.isEmpty()
+                ? typeFromFirstValue(rc == SQLITE_ROW ? sqlite3_column_type(raw, i) : SQLITE_NULL)
+                : FieldType::fromDeclaredType(f.declaredType);
         f.definedSize = FieldType::declaredSize(f.declaredType);
         if (!f.baseTable.isEmpty())
             for (const ColumnInfo& c : connection.columns(f.baseTable))
@@ -134,17 +187,13 @@ bool RecordSet::open(Connection& connection, const QString& source, const QVaria
     }
 
     auto store = std::make_shared<RecordStore>(std::move(fields));
-    const int columns = store->fieldCount();
-    while (q.next()) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(raw)) {
         for (int i = 0; i < columns; ++i)
-            store->column(i).appendStored(q.value(i));
+            store->column(i).appendFromStatement(raw, i);
         store->commitLoadedRow();
     }
-    if (q.lastError().isValid()) {
-        m_lastError = connection.reportSqlError(q.lastError());
-        return false;
-    }
-    q.finish();
+    if (rc != SQLITE_DONE)
+        return failStatement();
     adopt(std::move(store));
     m_cursor.position = m_store->rowCount() > 0 ? 0 : -1;
     m_cursor.row = m_store->rowCount() > 0 ? m_store->storageRow(0) : -1;
