@@ -169,6 +169,11 @@ template <typename Ch> bool parseIso(const Ch* p, int n, qint64* packed) {
 }
 } // namespace
 
+QString ColumnData::isoText(const QDateTime& dt) {
+    return dt.time() == QTime(0, 0) ? dt.date().toString(Qt::ISODate)
+                                    : dt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+}
+
 bool ColumnData::parseIsoDate(const QString& text, qint64* packed) {
     return parseIso(reinterpret_cast<const char16_t*>(text.utf16()), int(text.size()), packed);
 }

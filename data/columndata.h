@@ -46,6 +46,8 @@ public:
     static QDateTime unpackDate(qint64 packed);
     // Reads "yyyy-MM-dd", optionally followed by " hh:mm[:ss[.zzz]]" or "Thh:mm...".
     static bool parseIsoDate(const QString& text, qint64* packed);
+    // How a date is stored: "yyyy-MM-dd" alone, or "yyyy-MM-ddTHH:mm:ss" when it has a time.
+    static QString isoText(const QDateTime& dateTime);
     static bool parseIsoDate(const char* text, int length, qint64* packed);
 
 private:

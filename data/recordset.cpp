@@ -73,14 +73,9 @@ int bindValue(sqlite3_stmt* st, int index, const QVariant& v) {
     case QMetaType::Float:
         return sqlite3_bind_double(st, index, v.toDouble());
     case QMetaType::QDate:
-        return bindText(st, index, v.toDate().toString(Qt::ISODate));
-    case QMetaType::QDateTime: {
-        const QDateTime dt = v.toDateTime();
-        return bindText(st, index,
-                        dt.time() == QTime(0, 0)
-                            ? dt.date().toString(Qt::ISODate)
-                            : dt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
-    }
+        return bindText(st, index, ColumnData::isoText(v.toDate().startOfDay()));
+    case QMetaType::QDateTime:
+        return bindText(st, index, ColumnData::isoText(v.toDateTime()));
     case QMetaType::QByteArray: {
         const QByteArray bytes = v.toByteArray();
         return sqlite3_bind_blob(st, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
@@ -462,12 +457,8 @@ QVariant RecordSet::toSql(const FieldInfo& f, const QVariant& v) const {
         return QVariant(QMetaType(QMetaType::QString)); // NULL
     if (v.typeId() == qMetaTypeId<Money>())
         return v.value<Money>().toDouble();
-    if (v.typeId() == QMetaType::QDateTime) {
-        const QDateTime dt = v.toDateTime();
-        // Dates alone stay short; the time is written only when there is one.
-        return dt.time() == QTime(0, 0) ? dt.date().toString(Qt::ISODate)
-                                        : dt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-    }
+    if (v.typeId() == QMetaType::QDateTime)
+        return ColumnData::isoText(v.toDateTime());
     if (f.type == FieldType::Boolean)
         return v.toBool() ? 1 : 0;
     return v;

@@ -151,6 +151,10 @@ void TestConnection::refusedWritesCarryTheScreensNumbers() {
     // The reference number is unique: another refusal, the generic failure.
     QVERIFY(!c.execute(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber) VALUES (?)"), {100}));
     QCOMPARE(c.lastError().number, ErrorNumber::kGenericFailure);
+    // A missing required value is the generic failure too.
+    QVERIFY(c.execute(QStringLiteral("CREATE TEMP TABLE Required (Name TEXT NOT NULL)")));
+    QVERIFY(!c.execute(QStringLiteral("INSERT INTO Required (Name) VALUES (?)"), {QVariant()}));
+    QCOMPARE(c.lastError().number, ErrorNumber::kGenericFailure);
     // Success clears the list.
     QVERIFY(c.execute(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber) VALUES (?)"), {101}));
     QVERIFY(c.errors().isEmpty());

@@ -21,6 +21,18 @@ const QString kMaterials = QStringLiteral(
     "ManufacturersTBL.ManufacturerID = MaterialsTBL.ManufacturerID) ON SuppliersTBL.SuppliersID "
     "= MaterialsTBL.SuppliersID ORDER BY MaterialsTBL.MaterialsID ;");
 
+// The same rows with the outer joins as LEFT JOINs, the form SQLite runs fast.
+const QString kMaterialsLeftJoins = QStringLiteral(
+    "SELECT MaterialsTBL.MaterialsID, MaterialsTBL.ManufacturerID, MaterialsTBL.SuppliersID, "
+    "MaterialsTBL.CatagoryID, MaterialsTBL.PartNumber AS [Part #], "
+    "ManufacturersTBL.ManufacturerName AS Manufacturer, CatagoryTBL.Catagory AS Category, "
+    "SuppliersTBL.Company AS Supplier, MaterialsTBL.ManufacturerDescription AS Description, "
+    "MaterialsTBL.UnitCost AS [Unit Cost], MaterialsTBL.UpdatedLast AS [Updated Last] "
+    "FROM MaterialsTBL INNER JOIN SuppliersTBL ON SuppliersTBL.SuppliersID = "
+    "MaterialsTBL.SuppliersID LEFT JOIN ManufacturersTBL ON ManufacturersTBL.ManufacturerID = "
+    "MaterialsTBL.ManufacturerID LEFT JOIN CatagoryTBL ON CatagoryTBL.CatagoryID = "
+    "MaterialsTBL.CatagoryID ORDER BY MaterialsTBL.MaterialsID ;");
+
 void addCategories(TestDatabase& db, const QStringList& names) {
     for (const QString& n : names)
         db.exec(QStringLiteral("INSERT INTO CatagoryTBL (Catagory) VALUES (?)"), {n});
@@ -40,6 +52,7 @@ private slots:
     void deleteLeavesTheCursorBeforeTheNextRow();
     void refusedDeleteKeepsTheRow();
     void joinedQueryWritesOnlyItsOwnTable();
+    void bothJoinFormsListTheSameMaterials();
     void moneyAndDatesSurviveTheRoundTrip();
     void writeNotificationsLetHandlersStampAndRefuse();
     void readOnlyAndTypeMismatchAreRefused();
@@ -62,6 +75,14 @@ void TestRecordSet::emptySetIsAtBothEnds() {
     QVERIFY(!bad.open(db.connection(), QStringLiteral("SELECT * FROM NoSuchTable")));
     QCOMPARE(bad.state(), 0);
     QCOMPARE(db.connection().errors().size(), 1);
+    // Every ? takes exactly one value.
+    QVERIFY(!bad.open(db.connection(), QStringLiteral("SELECT * FROM CatagoryTBL WHERE "
+                                                      "CatagoryID = ?")));
+    QVERIFY(bad.lastError().description.contains(QStringLiteral("1 values, 0 were given")));
+    QVERIFY(bad.open(db.connection(),
+                     QStringLiteral("SELECT * FROM CatagoryTBL WHERE "
+                                    "CatagoryID = ?"),
+                     {7}));
 }
 
 void TestRecordSet::movesStopAtTheEnds() {
@@ -277,6 +298,42 @@ void TestRecordSet::joinedQueryWritesOnlyItsOwnTable() {
     QVERIFY(rs.setValue(QStringLiteral("Part #"), QStringLiteral("P-10")));
     QVERIFY(rs.update());
     QCOMPARE(rs.value(QStringLiteral("MaterialsID")).toInt(), 2);
+}
+
+void TestRecordSet::bothJoinFormsListTheSameMaterials() {
+    TestDatabase db;
+    db.exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Acme')"));
+    db.exec(
+        QStringLiteral("INSERT INTO ManufacturersTBL (ManufacturerName) VALUES ('Brightline')"));
+    addCategories(db, {QStringLiteral("Pipe")});
+    // Complete; no manufacturer row; no category row; no supplier row (not listed); no keys.
+    db.exec(QStringLiteral("INSERT INTO MaterialsTBL (ManufacturerID, SuppliersID, CatagoryID, "
+                           "PartNumber) VALUES (1, 1, 1, 'A'), (9, 1, 1, 'B'), (1, 1, 9, 'C'), "
+                           "(1, 9, 1, 'D'), (NULL, 1, NULL, 'E')"));
+    RecordSet nested;
+    RecordSet left;
+    QVERIFY(nested.open(db.connection(), kMaterials));
+    QVERIFY(left.open(db.connection(), kMaterialsLeftJoins));
+    QCOMPARE(left.recordCount(), 4);
+    QCOMPARE(nested.recordCount(), left.recordCount());
+    QCOMPARE(nested.fieldCount(), left.fieldCount());
+    // SQLite names some columns of the nested form after their position ("ManufacturerID:1"),
+    // one more reason the list uses the LEFT JOIN form; its names are the plain ones.
+    const QStringList names = {QStringLiteral("MaterialsID"), QStringLiteral("ManufacturerID"),
+                               QStringLiteral("SuppliersID"), QStringLiteral("CatagoryID"),
+                               QStringLiteral("Part #"),      QStringLiteral("Manufacturer"),
+                               QStringLiteral("Category"),    QStringLiteral("Supplier"),
+                               QStringLiteral("Description"), QStringLiteral("Unit Cost"),
+                               QStringLiteral("Updated Last")};
+    for (int f = 0; f < left.fieldCount(); ++f)
+        QCOMPARE(left.field(f).name, names.at(f));
+    for (; !left.isEOF(); left.moveNext(), nested.moveNext())
+        for (int f = 0; f < left.fieldCount(); ++f)
+            QCOMPARE(nested.value(f), left.value(f));
+    QVERIFY(left.moveFirst());
+    QVERIFY(left.find(QStringLiteral("[Part #]='B'")));
+    QVERIFY(left.value(QStringLiteral("Manufacturer")).isNull());
+    QCOMPARE(left.value(QStringLiteral("Category")).toString(), QStringLiteral("Pipe"));
 }
 
 void TestRecordSet::moneyAndDatesSurviveTheRoundTrip() {
