@@ -319,24 +319,6 @@ Kind kindOf(const QString& format) {
     return Kind::Plain;
 }
 
-bool isNumberType(int typeId) {
-    switch (typeId) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool isIntegerType(int typeId) {
     return isNumberType(typeId) && typeId != QMetaType::Double && typeId != QMetaType::Float;
 }
@@ -612,6 +594,24 @@ QString formatValue(const QVariant& value, const QString& format, const QLocale&
         break;
     }
     return plainText(value, locale);
+}
+
+bool isNumberType(int typeId) {
+    switch (typeId) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool isNumericText(const QString& text, const QLocale& locale) {

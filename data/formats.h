@@ -74,6 +74,8 @@ QString formatGeneralDate(const QDateTime& dateTime, const QLocale& locale = dis
 // program never shows them), exponents, a percent sign (see parsePercent()), blanks inside the
 // number. Any magnitude passes; parseCurrency() additionally limits the range.
 bool isNumericText(const QString& text, const QLocale& locale = displayLocale());
+// Whether a value's type is one of the built-in number types (whole or floating).
+bool isNumberType(int typeId);
 
 // The value of numeric text (see isNumericText()), correctly rounded to a double.
 std::optional<double> parseNumber(const QString& text, const QLocale& locale = displayLocale());

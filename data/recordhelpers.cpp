@@ -85,19 +85,7 @@ QString criteriaName(const QString& name) {
 }
 
 bool isNumberValue(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return v.typeId() == qMetaTypeId<Money>();
-    }
+    return isNumberType(v.typeId()) || v.typeId() == qMetaTypeId<Money>();
 }
 
 } // namespace

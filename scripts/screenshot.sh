@@ -12,6 +12,7 @@ xvfb-run -a -s "-screen 0 ${size}x24" bash -c '
   "$0" "${@:2}" &
   pid=$!
   sleep 3
-  import -window root "$1"
+  window=$(xdotool search --name "^Plenwick$" 2>/dev/null | head -n 1)
+  import -window "${window:-root}" "$1"
   kill $pid
 ' "$build/plenwick" "$out" "$@"

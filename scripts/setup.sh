@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6printsupport6 libgl-dev
   libsqlite3-dev sqlite3
   fonts-liberation2 fonts-ebgaramond
-  xvfb xauth
+  xvfb xauth xdotool imagemagick
 )
 
 missing=()
