@@ -287,33 +287,35 @@ bool RecordSet::moveLast() {
 }
 
 bool RecordSet::moveNext() {
+    // Pending changes are written first: a row just added becomes the current, last row.
+    if (!m_store || !commitPendingBeforeMove())
+        return m_store ? false : failNoCurrent();
     sync();
-    if (m_editMode == EditNone && !m_cursor.deleted && isEOF())
+    if (!m_cursor.deleted && isEOF())
         return failNoCurrent();
     // After a delete the next row already sits at the current position.
-    const int target = m_cursor.deleted ? m_cursor.position : m_cursor.position + 1;
-    return moveTo(m_editMode == EditAdd ? recordCount() : target, ReasonMoveNext);
+    return moveTo(m_cursor.deleted ? m_cursor.position : m_cursor.position + 1, ReasonMoveNext);
 }
 
 bool RecordSet::movePrevious() {
-    if (m_editMode == EditNone && isBOF())
+    if (!m_store || !commitPendingBeforeMove())
+        return m_store ? false : failNoCurrent();
+    if (isBOF())
         return failNoCurrent();
-    sync();
-    const int from = m_editMode == EditAdd ? recordCount() : m_cursor.position;
-    return moveTo(from - 1, ReasonMovePrevious);
+    return moveTo(m_cursor.position - 1, ReasonMovePrevious);
 }
 
 bool RecordSet::move(int n) {
+    if (!m_store)
+        return failNoCurrent();
+    if (n == 0 && !hasCurrent())
+        return failNoCurrent();
+    if (!commitPendingBeforeMove())
+        return false;
     if (n == 0) {
-        if (!hasCurrent())
-            return failNoCurrent();
-        if (!commitPendingBeforeMove())
-            return false;
         emit moveComplete(ReasonMove);
         return true;
     }
-    if (!m_store)
-        return failNoCurrent();
     sync();
     int base = m_cursor.position;
     if (m_cursor.deleted && n > 0)

@@ -10,12 +10,16 @@ void RecordSetModel::setRecordSet(RecordSet* recordSet) {
     if (m_recordSet)
         disconnect(m_recordSet, nullptr, this, nullptr);
     m_recordSet = recordSet;
-    if (m_recordSet)
-        connect(m_recordSet, &RecordSet::reset, this, [this] {
+    if (m_recordSet) {
+        const auto rebuild = [this] {
             beginResetModel();
             attachStore();
             endResetModel();
-        });
+        };
+        connect(m_recordSet, &RecordSet::reset, this, rebuild);
+        // A set replaced and deleted by its data control leaves an empty grid, not a dangling one.
+        connect(m_recordSet, &QObject::destroyed, this, rebuild);
+    }
     attachStore();
     endResetModel();
 }

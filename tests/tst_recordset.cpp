@@ -151,6 +151,13 @@ void TestRecordSet::addedRowGetsItsKeyAndComesLast() {
     QVERIFY(rs.cancelUpdate());
     QCOMPARE(rs.value(1).toString(), QStringLiteral("Wire"));
     QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM CatagoryTBL")).toInt(), 2);
+    // Moving on from a new row saves it first; the next row after it is the end.
+    QVERIFY(rs.addNew());
+    QVERIFY(rs.setValue(1, QStringLiteral("Valves")));
+    QVERIFY(rs.moveNext());
+    QVERIFY(rs.isEOF());
+    QVERIFY(rs.movePrevious());
+    QCOMPARE(rs.value(1).toString(), QStringLiteral("Valves"));
 }
 
 void TestRecordSet::cloneSharesRowsAndBookmarks() {
@@ -469,6 +476,15 @@ void TestRecordSet::modelFollowsTheRowsAndWritesCells() {
     QVERIFY(cursor->deleteCurrent());
     QCOMPARE(removed.size(), 1);
     QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("Fittings"));
+
+    // A set that goes away leaves the model empty.
+    auto transient = std::make_unique<RecordSet>();
+    QVERIFY(transient->open(db.connection(), QStringLiteral("CatagoryTBL")));
+    model.setRecordSet(transient.get());
+    QCOMPARE(model.rowCount(), 2);
+    transient.reset();
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(model.columnCount(), 0);
 }
 
 void TestRecordSet::dataControlRebindsOnRefresh() {
