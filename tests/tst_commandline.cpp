@@ -1,7 +1,7 @@
 // The program's command line: making database files without a display, and refusing to
 // overwrite one.
 #include "data/connection.h"
-#include "data/schema.h"
+#include "support/testdatabase.h"
 
 #include <QFile>
 #include <QProcess>
@@ -39,8 +39,7 @@ void TestCommandLine::createsADatabaseAndNeverOverwrites() {
     Run run = plenwick({QStringLiteral("--create-database"), path});
     QCOMPARE(run.status, 0);
     Connection c;
-    c.setConnectionString(Connection::buildConnectionString(path, Schema::databasePassword()));
-    QVERIFY(c.open());
+    QVERIFY(openProgramFile(c, path));
     c.close();
 
     const QByteArray before = [&] {
@@ -64,8 +63,7 @@ void TestCommandLine::generatesSmallDemoData() {
                   QStringLiteral("40"), QStringLiteral("--estimates"), QStringLiteral("3")});
     QVERIFY2(run.status == 0, qPrintable(run.output));
     Connection c;
-    c.setConnectionString(Connection::buildConnectionString(path, Schema::databasePassword()));
-    QVERIFY(c.open());
+    QVERIFY(openProgramFile(c, path));
     QSqlQuery q(c.database());
     QVERIFY(q.exec(QStringLiteral("SELECT (SELECT COUNT(*) FROM MaterialsTBL), "
                                   "(SELECT COUNT(*) FROM EstimateTBL)")));

@@ -2,7 +2,7 @@
 #include "data/demodata.h"
 #include "data/money.h"
 #include "data/recordset.h"
-#include "data/schema.h"
+#include "support/testdatabase.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -74,9 +74,8 @@ private slots:
         m_path = m_dir.filePath(QStringLiteral("demo.mdb"));
         QString error;
         QVERIFY2(DemoData::generate(m_path, smallCounts(), &error), qPrintable(error));
-        m_connection.setConnectionString(
-            Connection::buildConnectionString(m_path, Schema::databasePassword()));
-        QVERIFY2(m_connection.open(), qPrintable(m_connection.lastError().description));
+        QVERIFY2(openProgramFile(m_connection, m_path),
+                 qPrintable(m_connection.lastError().description));
     }
 
     void countsAreAsAsked() {
@@ -246,9 +245,7 @@ private slots:
         QString error;
         QVERIFY2(DemoData::generate(path, counts, &error), qPrintable(error));
         Connection other;
-        other.setConnectionString(
-            Connection::buildConnectionString(path, Schema::databasePassword()));
-        QVERIFY(other.open());
+        QVERIFY(openProgramFile(other, path));
         const QStringList tables = {QStringLiteral("ManufacturersTBL"),
                                     QStringLiteral("SuppliersTBL"),
                                     QStringLiteral("CatagoryTBL"),
@@ -301,9 +298,7 @@ private slots:
         QString error;
         QVERIFY2(DemoData::generate(path, counts, &error), qPrintable(error));
         Connection other;
-        other.setConnectionString(
-            Connection::buildConnectionString(path, Schema::databasePassword()));
-        QVERIFY(other.open());
+        QVERIFY(openProgramFile(other, path));
         QSqlQuery q(other.database());
         QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM MaterialsTBL WHERE ManufacturerID IS "
                                       "NULL AND CatagoryID IS NULL")));

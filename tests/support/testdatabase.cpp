@@ -6,6 +6,12 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+bool openProgramFile(Connection& connection, const QString& path) {
+    connection.setConnectionString(
+        Connection::buildConnectionString(path, Schema::databasePassword()));
+    return connection.open();
+}
+
 TestDatabase::TestDatabase() {
     registerMoneyMetaType();
     m_path = m_dir.filePath(QStringLiteral("Estimating.mdb"));
@@ -13,8 +19,7 @@ TestDatabase::TestDatabase() {
     if (!Schema::createFile(m_path, &error))
         qFatal("cannot create test database: %s", qPrintable(error));
     m_connection = std::make_unique<Connection>();
-    m_connection->setConnectionString(connectionString());
-    if (!m_connection->open())
+    if (!openProgramFile(*m_connection, m_path))
         qFatal("cannot open test database: %s", qPrintable(m_connection->lastError().text()));
 }
 

@@ -5,6 +5,9 @@
 #include <QTemporaryDir>
 #include <memory>
 
+// Opens a database file with the program's own password; false when the file is refused.
+bool openProgramFile(Connection& connection, const QString& path);
+
 // A fresh database in a temporary folder, opened through the program's own connection.
 class TestDatabase {
 public:
