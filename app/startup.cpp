@@ -1,52 +1,46 @@
 #include "app/startup.h"
 
+#include "app/mainwindow.h"
+#include "app/style.h"
 #include "data/connection.h"
-#include "data/formats.h"
 #include "data/globals.h"
-#include "data/openconnection.h"
+#include "settings/settingsstore.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
-#include <QSqlQuery>
+#include <QScreen>
 #include <memory>
 
-int SubMain(QApplication& app) {
-    auto connection = std::make_unique<Connection>();
-    auto trial = std::make_unique<Connection>();
-    gConnection = connection.get();
-    gTestConnection = trial.get();
-    QString path;
-    if (!OpenConnection(path, *gConnection))
-        return 1;
+namespace {
+// A roomy first size where the screen allows it; never below the window's minimum.
+QSize firstWindowSize(const QWidget& window) {
+    QSize size(1024, 720);
+    if (const QScreen* screen = window.screen())
+        size = size.boundedTo(screen->availableSize() * 0.9);
+    return size.expandedTo(window.minimumSize());
+}
+} // namespace
 
-    // The screens arrive with their own work; until then the window shows which file is open
-    // and what it holds.
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Plenwick"));
-    window.setMinimumSize(800, 600);
-    auto count = [](const QString& table) {
-        QSqlQuery q(gConnection->database());
-        return q.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table) && q.next()
-                   ? q.value(0).toLongLong()
-                   : 0;
-    };
-    const QLocale locale = displayLocale();
-    auto* label = new QLabel(&window);
-    label->setTextFormat(Qt::RichText);
-    label->setAlignment(Qt::AlignCenter);
-    label->setText(QObject::tr("<p style='font-size:28pt; font-weight:600; color:#1f3b57'>"
-                               "Plenwick</p>"
-                               "<p style='font-size:11pt; color:#44546a'>%1 materials &middot; "
-                               "%2 estimates</p>"
-                               "<p style='font-size:9pt; color:#7a8594'>%3</p>")
-                       .arg(locale.toString(count(QStringLiteral("MaterialsTBL"))),
-                            locale.toString(count(QStringLiteral("EstimateTBL"))),
-                            path.toHtmlEscaped()));
-    window.setCentralWidget(label);
-    window.show();
-    const int status = app.exec();
+ProgramObjects::ProgramObjects() {
+    gSettings = &settings;
+    gConnection = &connection;
+    gTestConnection = &trial;
+}
+
+ProgramObjects::~ProgramObjects() {
+    gSettings = nullptr;
     gConnection = nullptr;
     gTestConnection = nullptr;
-    return status;
+}
+
+int SubMain(QApplication& app) {
+    ProgramObjects objects;
+    gSettings->LoadSettings();
+    if (gConnection->state() != 1)
+        return 1;
+    applyProgramStyle(app);
+    frmMain window;
+    window.setWindowTitle(QStringLiteral("Plenwick"));
+    window.resize(firstWindowSize(window));
+    window.show();
+    return app.exec();
 }

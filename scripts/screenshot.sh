@@ -1,18 +1,40 @@
 #!/usr/bin/env bash
-# Starts the program under a virtual display and saves a screenshot of its window.
-# Usage: scripts/screenshot.sh OUTPUT.png [WIDTHxHEIGHT] [plenwick arguments...]
+# Starts the program under a virtual display, with a settings store of its own, and saves a
+# screenshot of its main window.
+# Usage: scripts/screenshot.sh OUTPUT.png [WIDTHxHEIGHT] [xdotool key names...]
+#   WIDTHxHEIGHT  the window's size (default 1024x768); the virtual screen is a little larger
+#   key names     pressed in turn before the picture is taken, e.g. ctrl+2 for the Materials tab
+# Environment: DATABASE=path opens that file (default: Estimating.mdb beside the program).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-out=$1
+out=$(realpath -m "$1")
 size=${2:-1024x768}
 shift $(( $# >= 2 ? 2 : 1 ))
 build=${BUILD_DIR:-$root/build}
 [[ -e "$build/Estimating.mdb" ]] || "$build/plenwick" --create-database "$build/Estimating.mdb"
-xvfb-run -a -s "-screen 0 ${size}x24" bash -c '
-  "$0" "${@:2}" &
+config=$(mktemp -d)
+trap 'rm -rf "$config"' EXIT
+if [[ -n "${DATABASE:-}" ]]; then
+  mkdir -p "$config/Dorvane"
+  printf '[General]\nDBPath=%s\n' "$(realpath "$DATABASE")" > "$config/Dorvane/PX.conf"
+fi
+width=${size%x*}
+height=${size#*x}
+XDG_CONFIG_HOME=$config xvfb-run -a -s "-screen 0 $((width + 64))x$((height + 64))x24" bash -c '
+  "$0" &
   pid=$!
-  sleep 3
-  window=$(xdotool search --name "^Plenwick$" 2>/dev/null | head -n 1)
-  import -window "${window:-root}" "$1"
+  for _ in $(seq 50); do
+    window=$(xdotool search --name "^Plenwick$" 2>/dev/null | head -n 1 || true)
+    [[ -n "$window" ]] && break
+    sleep 0.2
+  done
+  xdotool windowsize "$window" "$2" "$3"
+  sleep 1
+  xdotool windowfocus "$window" 2>/dev/null || true
+  for key in "${@:5}"; do xdotool key "$key"; sleep 0.5; done
+  sleep 1
+  # The whole screen is grabbed and cut to the window, so open menus show as well.
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$1"
   kill $pid
-' "$build/plenwick" "$out" "$@"
+' "$build/plenwick" "$out" "$width" "$height" placeholder "$@"

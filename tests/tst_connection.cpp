@@ -75,22 +75,7 @@ void TestConnection::refusesFilesItCannotTrust() {
     QFETCH(QStringList, texts);
     QFETCH(QStringList, titles);
     TestDatabase db;
-    QString path = db.path();
-    if (damage == QLatin1String("missing")) {
-        path = db.dir() + QStringLiteral("/nowhere.mdb");
-    } else if (damage == QLatin1String("password")) {
-        db.exec(QStringLiteral("UPDATE DatabaseInfo SET Value = ? WHERE Name = 'PasswordVerifier'"),
-                {Schema::passwordVerifier(QStringLiteral("salt"), QStringLiteral("other"))});
-    } else if (damage == QLatin1String("noverifier")) {
-        db.exec(QStringLiteral("DROP TABLE DatabaseInfo"));
-    } else if (damage == QLatin1String("garbage")) {
-        path = db.dir() + QStringLiteral("/notes.mdb");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(4096, 'x'));
-    } else if (damage == QLatin1String("structure")) {
-        db.exec(QStringLiteral("DROP TABLE CatagoryTBL"));
-    }
+    QString path = db.damage(damage);
     const QString before = gConnectionString;
     gConnectionString = QStringLiteral("stale");
     ScriptedMessages messages;

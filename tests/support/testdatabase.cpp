@@ -3,6 +3,7 @@
 #include "data/money.h"
 #include "data/schema.h"
 
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -41,4 +42,24 @@ QVariant TestDatabase::scalar(const QString& sql, const QVariantList& values) {
     if (!q.exec() || !q.next())
         return {};
     return q.value(0);
+}
+
+QString TestDatabase::damage(const QString& how) {
+    if (how == QLatin1String("missing"))
+        return m_dir.filePath(QStringLiteral("nowhere.mdb"));
+    if (how == QLatin1String("password")) {
+        exec(QStringLiteral("UPDATE DatabaseInfo SET Value = ? WHERE Name = 'PasswordVerifier'"),
+             {Schema::passwordVerifier(QStringLiteral("salt"), QStringLiteral("other"))});
+    } else if (how == QLatin1String("noverifier")) {
+        exec(QStringLiteral("DROP TABLE DatabaseInfo"));
+    } else if (how == QLatin1String("garbage")) {
+        const QString path = m_dir.filePath(QStringLiteral("notes.mdb"));
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(QByteArray(4096, 'x')) != 4096)
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    } else if (how == QLatin1String("structure")) {
+        exec(QStringLiteral("DROP TABLE CatagoryTBL"));
+    }
+    return m_path;
 }

@@ -20,6 +20,10 @@ public:
     void exec(const QString& sql, const QVariantList& values = {});
     QVariant scalar(const QString& sql, const QVariantList& values = {});
     QString dir() const { return m_dir.path(); }
+    // Spoils the database in one of the ways the program must refuse and returns the path to
+    // open: "missing" (no file there), "password" (another password), "noverifier" (no
+    // password record), "garbage" (not a database) or "structure" (no categories table).
+    QString damage(const QString& how);
 
 private:
     QTemporaryDir m_dir;

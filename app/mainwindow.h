@@ -1,0 +1,92 @@
+#pragma once
+
+#include "app/windowlayout.h"
+
+#include <QMainWindow>
+#include <QSizeF>
+#include <QStringList>
+
+class EstimateFrame;
+class HomeFrame;
+class MaterialsFrame;
+class QAction;
+class QMenu;
+class QTabWidget;
+class QTimer;
+
+// The main window: the Home, Materials and Estimate screens on the tabs of tabMain, the menu
+// bar, the clock, and the layout that follows the window's size. Creating it loads it.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Shows the named screen ("home", "materials" or "estimate", in any case) and ticks item.
+    void SwitchScreen(const QString& screen, QAction* item);
+    // Moves the controls by the change of the window's size since the last layout.
+    void LayoutControls();
+    // The window's size, in twips, at the last layout.
+    QSizeF referenceSize() const { return m_referenceSize; }
+    void setReferenceSize(const QSizeF& twips) { m_referenceSize = twips; }
+    const QList<LayoutEntry>& layoutTable() const { return m_layoutTable; }
+
+    QTabWidget* tabMain;
+    HomeFrame* frMain;
+    MaterialsFrame* frMaterials;
+    EstimateFrame* frEstimating;
+    QTimer* tmrMain;
+
+    QMenu* mnuFile;
+    QAction* mnuFileNewEstimate;
+    QAction* mnuFilePrintQuote;
+    QAction* mnuFileExit;
+    QMenu* mnuEdit;
+    QAction* mnuEditEditRecord;
+    QAction* mnuEditSaveRecord;
+    QAction* mnuEditPreferences;
+    QMenu* mnuView;
+    QAction* mnuViewMainScreen;
+    QAction* mnuViewMaterials;
+    QAction* mnuViewEstimateScr;
+    QMenu* mnuTools;
+    QAction* mnuToolsPreferences;
+    QMenu* mnuHelp;
+    QAction* mnuHelpAbout;
+    QAction* mnuHelpVideo;
+
+    // Names of the material record's required controls, and of the estimate header's controls
+    // (only the first, the reference number, decides whether lines may be entered).
+    QStringList mMaterialFields;
+    QStringList mEstimateFields;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createMenus();
+    void Form_Load();
+    void Form_Unload();
+    void ReadConfiguration();
+    void InitDBControls();
+    void tmrMain_Timer();
+    void mnuFileExit_Click();
+    void tabMain_Click(int previousTab);
+    void mnuEditEditRecord_Click();
+    void mnuEditSaveRecord_Click();
+    void applyLineEntryRule();
+    void Form_Resize();
+    void ResizeTabControl();
+    void ResizeHomeFrame();
+    void ResizeMaterialsFrame();
+    void ResizeEstimateFrame();
+    void resizeFrame(QWidget* frame);
+    QSizeF windowSizeInTwips() const;
+
+    QWidget* m_client;
+    QList<LayoutEntry> m_layoutTable;
+    QSizeF m_referenceSize;
+    int m_shownTab = 0;
+    bool m_unloaded = false;
+};

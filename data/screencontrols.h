@@ -1,0 +1,28 @@
+#pragma once
+
+#include "data/twips.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+// Small builders for the controls of the screens: each is named, placed in design pixels and
+// given its caption and tool tip, so a screen reads as a list of its controls.
+namespace Controls {
+
+// A caption beside a field: right-aligned and vertically centred on the field's line.
+QLabel* caption(QWidget* parent, const QString& name, const QString& text, double left, double top,
+                double width, double height = 24);
+QLineEdit* textBox(QWidget* parent, const QString& name, const QString& toolTip, double left,
+                   double top, double width, double height = 24);
+// A box that shows a computed amount: read-only, right-aligned, out of the tab order.
+QLineEdit* amountBox(QWidget* parent, const QString& name, const QString& toolTip, double left,
+                     double top, double width, double height = 24);
+QComboBox* combo(QWidget* parent, const QString& name, const QString& toolTip, double left,
+                 double top, double width, double height = 24);
+QPushButton* button(QWidget* parent, const QString& name, const QString& text,
+                    const QString& toolTip, double left, double top, double width,
+                    double height = 28);
+
+} // namespace Controls

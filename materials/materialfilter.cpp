@@ -1,0 +1,3 @@
+#include "materials/materialfilter.h"
+
+MaterialFilterValues gMaterialFilter;

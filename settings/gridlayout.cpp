@@ -1,0 +1,8 @@
+#include "settings/gridlayout.h"
+
+#include "data/messagebox.h"
+
+void showCollectionMessage(const char* text) {
+    // An empty title shows the application's own name.
+    showMessage(QString::fromLatin1(text), QMessageBox::Ok, QMessageBox::NoIcon);
+}

@@ -1,0 +1,228 @@
+#include "settings/settingsstore.h"
+
+#include "data/connection.h"
+#include "data/dberror.h"
+#include "data/globals.h"
+#include "data/messagebox.h"
+#include "data/openconnection.h"
+#include "data/recordset.h"
+#include "settings/registry.h"
+
+clsSettings* gSettings = nullptr;
+
+namespace {
+
+const QString kProgramKey = QStringLiteral("Dorvane\\PX");
+const QString kGridsKey = QStringLiteral("Dorvane\\PX\\Grids");
+const QString kDBPathValue = QStringLiteral("DBPath");
+const QString kCompanySource = QStringLiteral("SELECT * FROM MyCompany");
+constexpr int kCompanyTextLimit = 255;
+
+struct DefaultColumn {
+    const char* caption;
+    int size;
+};
+struct DefaultGrid {
+    const char* name;
+    bool isRowMarker;
+    std::initializer_list<DefaultColumn> columns;
+};
+
+// The layouts every load makes sure of; sizes are percentages of the grid's width.
+const DefaultGrid kDefaultGrids[] = {
+    {"grdMaterialsList",
+     false,
+     {{"Part #", 10},
+      {"Manufacturer", 10},
+      {"Category", 16},
+      {"Supplier", 16},
+      {"Description", 27},
+      {"Unit Cost", 9},
+      {"Updated Last", 12}}},
+    {"grdMaterialEstimate",
+     true,
+     {{"Quantity", 7},
+      {"Part #", 19},
+      {"Description", 36},
+      {"Unit Cost", 7},
+      {"Total Cost", 8},
+      {"Price", 6},
+      {"Extension", 8},
+      {"Margin", 7}}},
+    {"grdLaborEstimate", true, {{"Hours", 5}, {"Description", 77}, {"Rate", 7}, {"Extension", 8}}},
+};
+
+// A company detail and the MyCompany column that stores it.
+struct CompanyField {
+    const char* column;
+    QString (clsSettings::*get)() const;
+    void (clsSettings::*set)(const QString&);
+};
+
+const CompanyField kCompanyFields[] = {
+    {"CompanyName", &clsSettings::CompanyName, &clsSettings::setCompanyName},
+    {"CompanyAddress", &clsSettings::CompanyAdress, &clsSettings::setCompanyAdress},
+    {"CompanyCity", &clsSettings::CompanyCity, &clsSettings::setCompanyCity},
+    {"CompanyPhone", &clsSettings::CompanyPhone, &clsSettings::setCompanyPhone},
+    {"CompanyFax", &clsSettings::CompanyFax, &clsSettings::setCompanyFax},
+    {"CompanyEmail", &clsSettings::EMail, &clsSettings::setEMail},
+    {"CompanyWebSite", &clsSettings::WebPage, &clsSettings::setWebPage},
+    {"CompanyLogo", &clsSettings::LogoPath, &clsSettings::setLogoPath},
+};
+
+const DbError kClosedConnection{ErrorNumber::kOperationNotAllowed,
+                                QStringLiteral("Operation is not allowed when the object is "
+                                               "closed.")};
+
+void report(const DbError& error, const QString& title) {
+    showMessage(QString::number(error.number) + QStringLiteral(" - ") + error.description,
+                QMessageBox::Ok, QMessageBox::NoIcon, title);
+}
+
+// The first n characters, without splitting a character stored as a surrogate pair.
+QString firstCharacters(const QString& text, int n) {
+    if (text.size() <= n)
+        return text;
+    return text.left(text.at(n - 1).isHighSurrogate() ? n - 1 : n);
+}
+
+std::shared_ptr<clsGrid> GetOrAddGrid(colGrids& grids, const QString& gridName) {
+    if (auto grid = grids.Item(gridName))
+        return grid;
+    auto grid = std::make_shared<clsGrid>();
+    grid->setGridName(gridName);
+    grid->setKey(gridName);
+    grids.Add(grid);
+    return grid;
+}
+
+std::shared_ptr<clsColumn> GetOrAddColumn(clsGrid& grid, const QString& caption, int size) {
+    if (auto column = grid.Columns().Item(caption))
+        return column;
+    auto column = std::make_shared<clsColumn>();
+    column->setColumnCaption(caption);
+    column->setKey(caption);
+    column->setColumnSize(QString::number(size));
+    grid.Columns().Add(column);
+    return column;
+}
+
+// Reads the first MyCompany row into the settings; a null column leaves its property alone.
+DbError readCompany(clsSettings& settings) {
+    RecordSet company;
+    company.setLockType(RecordSet::LockReadOnly);
+    if (!company.open(*gConnection, kCompanySource))
+        return company.lastError();
+    company.moveFirst();
+    if (company.isEOF())
+        return {ErrorNumber::kNoCurrentRecord,
+                QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                               "deleted. Requested operation requires a current record.")};
+    for (const CompanyField& f : kCompanyFields) {
+        const QString column = QString::fromLatin1(f.column);
+        if (company.fieldIndex(column) < 0)
+            return {3265, QStringLiteral("Item cannot be found in the collection corresponding "
+                                         "to the requested name or ordinal.")};
+        const QVariant value = company.value(column);
+        if (!value.isNull())
+            (settings.*f.set)(value.toString());
+    }
+    return {};
+}
+
+// Writes every company detail, empty ones too, so that clearing a detail takes effect. A table
+// without its row gets one: the details the user typed are never dropped.
+DbError writeCompany(const clsSettings& settings) {
+    if (!gConnection || !gConnection->isOpen())
+        return kClosedConnection;
+    RecordSet company;
+    company.setLockType(RecordSet::LockOptimistic);
+    if (!company.open(*gConnection, kCompanySource))
+        return company.lastError();
+    company.moveFirst();
+    const bool hasRow = !company.isEOF();
+    company.close();
+
+    QStringList columns;
+    QVariantList values;
+    for (const CompanyField& f : kCompanyFields) {
+        columns << QString::fromLatin1(f.column);
+        QString text = firstCharacters((settings.*f.get)(), kCompanyTextLimit);
+        // Stored as empty text, not NULL: loading leaves a property alone for a NULL column.
+        if (text.isNull())
+            text = QLatin1String("");
+        values << text;
+    }
+    // MyCompany has no key for the record set to write by, so its one row is written here.
+    QString sql;
+    if (hasRow) {
+        sql = QStringLiteral("UPDATE MyCompany SET ") + columns.join(QStringLiteral(" = ?, ")) +
+              QStringLiteral(" = ? WHERE rowid = (SELECT MIN(rowid) FROM MyCompany)");
+    } else {
+        sql = QStringLiteral("INSERT INTO MyCompany (") + columns.join(QStringLiteral(", ")) +
+              QStringLiteral(") VALUES (?") + QStringLiteral(", ?").repeated(columns.size() - 1) +
+              QStringLiteral(")");
+    }
+    if (!gConnection->execute(sql, values))
+        return gConnection->lastError();
+    return {};
+}
+
+} // namespace
+
+clsSettings::clsSettings() = default;
+
+clsSettings::~clsSettings() = default;
+
+void clsSettings::LoadSettings() {
+    QString stored;
+    m_pathToDB = ReadRegString(kProgramKey, kDBPathValue, stored) ? stored.trimmed() : QString();
+
+    DbError error{10001, QStringLiteral("Could not open database connection.")};
+    // OpenConnection may replace an empty path by the default one, which becomes PathToDB.
+    if (gConnection && OpenConnection(m_pathToDB, *gConnection))
+        error = readCompany(*this);
+    if (error.isSet()) {
+        report(error, QStringLiteral("LoadSettings"));
+        return;
+    }
+
+    // Stored layouts first, in stored order; then whatever of the defaults is still missing.
+    if (const auto gridNames = EnumRegKeys(kGridsKey)) {
+        for (const QString& name : *gridNames) {
+            auto grid = std::make_shared<clsGrid>();
+            grid->setGridName(name);
+            grid->setKey(name);
+            m_grids.Add(grid);
+            if (const auto columns = EnumRegColumns(kGridsKey + QLatin1Char('\\') + name))
+                for (const auto& column : *columns)
+                    grid->Columns().Add(column);
+        }
+    }
+    for (const DefaultGrid& defaults : kDefaultGrids) {
+        const auto grid = GetOrAddGrid(m_grids, QString::fromLatin1(defaults.name));
+        for (const DefaultColumn& column : defaults.columns)
+            GetOrAddColumn(*grid, QString::fromLatin1(column.caption), column.size);
+        grid->setIsRowMarker(defaults.isRowMarker);
+    }
+}
+
+void clsSettings::SaveSettings() {
+    if (const DbError error = writeCompany(*this); error.isSet()) {
+        report(error, QStringLiteral("SaveSettings"));
+        return;
+    }
+    WriteRegString(kProgramKey, kDBPathValue, m_pathToDB.trimmed());
+    for (const auto& grid : m_grids) {
+        // A grid without a name has no key of its own to be stored under.
+        if (grid->GridName().isEmpty())
+            continue;
+        const QString key = kGridsKey + QLatin1Char('\\') + grid->GridName();
+        for (const auto& column : grid->Columns())
+            WriteRegString(key, column->ColumnCaption(), column->ColumnSize());
+    }
+}
+
+void clsSettings::Refresh() {
+    LoadSettings();
+}

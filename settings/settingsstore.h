@@ -1,0 +1,62 @@
+#pragma once
+
+#include "settings/gridlayout.h"
+
+#include <QString>
+
+// The program's settings while it runs: the database path and the saved grid layouts (from the
+// per-user settings store) and the company details (from the database's MyCompany row).
+class clsSettings {
+public:
+    clsSettings();
+    ~clsSettings();
+    clsSettings(const clsSettings&) = delete;
+    clsSettings& operator=(const clsSettings&) = delete;
+
+    // Created with the object and never replaced, so a reference to it stays valid.
+    colGrids& Grids() { return m_grids; }
+    const colGrids& Grids() const { return m_grids; }
+
+    QString PathToDB() const { return m_pathToDB; }
+    void setPathToDB(const QString& value) { m_pathToDB = value; }
+    QString WebPage() const { return m_webPage; }
+    void setWebPage(const QString& value) { m_webPage = value; }
+    QString LogoPath() const { return m_logoPath; }
+    void setLogoPath(const QString& value) { m_logoPath = value; }
+    QString CompanyName() const { return m_companyName; }
+    void setCompanyName(const QString& value) { m_companyName = value; }
+    QString CompanyAdress() const { return m_companyAdress; }
+    void setCompanyAdress(const QString& value) { m_companyAdress = value; }
+    QString EMail() const { return m_eMail; }
+    void setEMail(const QString& value) { m_eMail = value; }
+    QString CompanyCity() const { return m_companyCity; }
+    void setCompanyCity(const QString& value) { m_companyCity = value; }
+    QString CompanyPhone() const { return m_companyPhone; }
+    void setCompanyPhone(const QString& value) { m_companyPhone = value; }
+    QString CompanyFax() const { return m_companyFax; }
+    void setCompanyFax(const QString& value) { m_companyFax = value; }
+
+    // Reads the database path, opens gConnection on it, reads the company row and the grid
+    // layouts (stored first, then the built-in defaults). Reports its own failures; leaves
+    // gConnection closed when the database could not be opened.
+    void LoadSettings();
+    // Writes the company row, the database path and every grid layout. Reports its own failures.
+    void SaveSettings();
+    // Loads the settings again.
+    void Refresh();
+
+private:
+    colGrids m_grids;
+    QString m_pathToDB;
+    QString m_webPage;
+    QString m_logoPath;
+    QString m_companyName;
+    QString m_companyAdress;
+    QString m_eMail;
+    QString m_companyCity;
+    QString m_companyPhone;
+    QString m_companyFax;
+};
+
+// The program's one settings object, created at start-up.
+extern clsSettings* gSettings;

@@ -1,0 +1,317 @@
+// The main window: start-up with and without a usable database, loading, the screens and
+// menus, the layout that follows the window's size, and saving the settings on the way out.
+#include "app/loadsteps.h"
+#include "app/mainwindow.h"
+#include "app/startup.h"
+#include "data/connection.h"
+#include "data/formats.h"
+#include "data/globals.h"
+#include "data/programerror.h"
+#include "data/schema.h"
+#include "data/twips.h"
+#include "estimates/estimateframe.h"
+#include "estimates/homeframe.h"
+#include "materials/materialsframe.h"
+#include "settings/registry.h"
+#include "settings/settingsstore.h"
+#include "support/isolatedsettings.h"
+#include "support/scriptedmessages.h"
+#include "support/testdatabase.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+const QString kKey = QStringLiteral("Dorvane\\PX");
+
+// The program-wide objects a main window needs, over a fresh settings store and database.
+struct Program {
+    IsolatedSettings store;
+    TestDatabase db;
+    ProgramObjects objects;
+
+    Program() { WriteRegString(kKey, QStringLiteral("DBPath"), db.path()); }
+    bool load() {
+        objects.settings.LoadSettings();
+        return objects.connection.isOpen();
+    }
+};
+
+QRectF twips(const QWidget* w) {
+    return Twips::geometry(w);
+}
+
+QStringList captions(const QList<QAction*>& actions) {
+    QStringList out;
+    for (const QAction* a : actions)
+        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void startupStopsWithoutAUsableDatabase_data();
+    void startupStopsWithoutAUsableDatabase();
+    void loadShowsTheCompanyAndTheClock();
+    void emptyCompanyDetailsHideTheirLabels();
+    void menusAndScreensFollowTheShownTab();
+    void estimateLinesNeedAReferenceNumber();
+    void layoutFollowsTheWindowSize();
+    void loadStepsGoOnAfterAMissingFileOnly();
+    void closingSavesTheSettings();
+};
+
+void TestMainWindow::startupStopsWithoutAUsableDatabase_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("firstTitle");
+    QTest::newRow("missing file") << "missing"
+                                  << " clsSetting / OpenConnection";
+    QTest::newRow("another password") << "password"
+                                      << " clsSetting / OpenConnection";
+    QTest::newRow("no categories table") << "structure"
+                                         << "OpenConnection";
+}
+
+void TestMainWindow::startupStopsWithoutAUsableDatabase() {
+    QFETCH(QString, damage);
+    QFETCH(QString, firstTitle);
+    IsolatedSettings store;
+    TestDatabase db;
+    const QString path = db.damage(damage);
+    WriteRegString(kKey, QStringLiteral("DBPath"), path);
+
+    ScriptedMessages messages;
+    const int status = SubMain(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+    QVERIFY(status != 0);
+    QCOMPARE(messages.titles(), (QStringList{firstTitle, QStringLiteral("LoadSettings")}));
+    QCOMPARE(messages.texts().last(),
+             QStringLiteral("10001 - Could not open database connection."));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        QVERIFY(!qobject_cast<frmMain*>(w));
+    QVERIFY(!gSettings && !gConnection && !gTestConnection);
+}
+
+void TestMainWindow::loadShowsTheCompanyAndTheClock() {
+    Program program;
+    program.db.exec(QStringLiteral("UPDATE MyCompany SET CompanyName = ?, CompanyAddress = ?, "
+                                   "CompanyCity = ?"),
+                    {QStringLiteral("Harbor Electric"), QStringLiteral("12 Pier Road"),
+                     QStringLiteral("Portland, OR 97201")});
+    QVERIFY(program.load());
+    frmMain w;
+    QCOMPARE(w.windowTitle(), QStringLiteral("Plenwick"));
+    QCOMPARE(w.minimumSize(), QSize(800, 600));
+    QCOMPARE(w.tabMain->currentIndex(), 0);
+    QCOMPARE(w.frMain->title(), QStringLiteral("Plenwick"));
+    QCOMPARE(w.frMain->lblCompanyName->text(), QStringLiteral("Harbor Electric"));
+    QCOMPARE(w.frMain->lblCompanyAddress->text(), QStringLiteral("12 Pier Road"));
+    QCOMPARE(w.frMain->lblCompanyCity->text(), QStringLiteral("Portland, OR 97201"));
+    QVERIFY(!w.frMain->lblCompanyNameLabel->isHidden());
+    QCOMPARE(w.frMain->lblMonthYear->text(), formatMonthYear(QDate::currentDate()));
+    QCOMPARE(w.mMaterialFields.size(), 6);
+    QCOMPARE(w.mEstimateFields.first(), QStringLiteral("txtQuoteNumber"));
+
+    // The combos' widths are set in twips, whatever the screen's resolution.
+    QCOMPARE(twips(w.frMaterials->cbSupplier).width(), 2700.0);
+    QCOMPARE(twips(w.frMaterials->cbCategoryFilter).width(), 2650.0);
+    QCOMPARE(twips(w.frEstimating->cbEstimator).width(), 2835.0);
+
+    // The clock shows the date and time at first, then the date alone from its first tick.
+    const QString first = w.frMain->lblToday->text();
+    QVERIFY2(first.contains(QLatin1Char(':')), qPrintable(first));
+    QTRY_COMPARE_WITH_TIMEOUT(w.frMain->lblToday->text(), formatMediumDate(QDate::currentDate()),
+                              3000);
+}
+
+void TestMainWindow::emptyCompanyDetailsHideTheirLabels() {
+    Program program;
+    program.db.exec(QStringLiteral("UPDATE MyCompany SET CompanyName = '', CompanyAddress = ?, "
+                                   "CompanyCity = ''"),
+                    {QStringLiteral("12 Pier Road")});
+    QVERIFY(program.load());
+    frmMain w;
+    QVERIFY(w.frMain->lblCompanyName->isHidden());
+    QVERIFY(w.frMain->lblCompanyNameLabel->isHidden());
+    QVERIFY(!w.frMain->lblCompanyAddress->isHidden());
+    QVERIFY(!w.frMain->lblCompanyAddressLabel->isHidden());
+    QVERIFY(w.frMain->lblCompanyCity->isHidden());
+}
+
+void TestMainWindow::menusAndScreensFollowTheShownTab() {
+    Program program;
+    QVERIFY(program.load());
+    frmMain w;
+    QCOMPARE(captions(w.menuBar()->actions()),
+             (QStringList{"&File", "&Edit", "&View", "&Tools", "&Help"}));
+    QCOMPARE(captions(w.mnuFile->actions()),
+             (QStringList{"&New Estimate", "&Print Estimate", "-", "E&xit"}));
+    QCOMPARE(captions(w.mnuEdit->actions()),
+             (QStringList{"&Edit Record", "&Save Record", "-", "Preferences..."}));
+    QCOMPARE(captions(w.mnuView->actions()),
+             (QStringList{"&Main Screen", "Ma&terials Screen", "E&stimate Screen"}));
+    QCOMPARE(captions(w.mnuTools->actions()), QStringList{"&Preferences..."});
+    QCOMPARE(captions(w.mnuHelp->actions()),
+             (QStringList{"&About Plenwick", "&Watch Instructional Video"}));
+    QCOMPARE(w.tabMain->tabText(1), QStringLiteral("Ma&terials"));
+
+    auto ticks = [&w] {
+        return QList<bool>{w.mnuViewMainScreen->isChecked(), w.mnuViewMaterials->isChecked(),
+                           w.mnuViewEstimateScr->isChecked()};
+    };
+    QCOMPARE(ticks(), (QList<bool>{true, false, false}));
+    QVERIFY(w.mnuEditEditRecord->isEnabled());
+    QVERIFY(!w.mnuEditSaveRecord->isEnabled());
+
+    w.tabMain->setCurrentIndex(1); // a click on the tab
+    QCOMPARE(ticks(), (QList<bool>{false, true, false}));
+    QVERIFY(!w.mnuEditEditRecord->isEnabled());
+    QVERIFY(w.mnuEditSaveRecord->isEnabled());
+    QVERIFY(w.frMain->isHidden() && !w.frMaterials->isHidden());
+
+    w.mnuViewMainScreen->trigger();
+    QCOMPARE(w.tabMain->currentIndex(), 0);
+    QCOMPARE(ticks(), (QList<bool>{true, false, false}));
+    QVERIFY(w.mnuEditEditRecord->isEnabled());
+
+    w.mnuViewEstimateScr->trigger();
+    QCOMPARE(w.tabMain->currentIndex(), 2);
+    QCOMPARE(ticks(), (QList<bool>{false, false, true}));
+    QVERIFY(!w.mnuEditEditRecord->isEnabled());
+
+    // Edit Record acts only on the Home screen.
+    int edits = 0;
+    connect(w.frMain->cmdEditEstimate, &QPushButton::clicked, &w, [&edits] { ++edits; });
+    w.mnuEditEditRecord->setEnabled(true);
+    w.mnuEditEditRecord->trigger();
+    QCOMPARE(edits, 0);
+    w.SwitchScreen(QStringLiteral("Home"), w.mnuViewMainScreen);
+    w.mnuEditEditRecord->trigger();
+    QCOMPARE(edits, 1);
+}
+
+void TestMainWindow::estimateLinesNeedAReferenceNumber() {
+    Program program;
+    QVERIFY(program.load());
+    frmMain w;
+    EstimateFrame* e = w.frEstimating;
+    w.SwitchScreen(QStringLiteral("estimate"), w.mnuViewEstimateScr);
+    for (QWidget* c :
+         QList<QWidget*>{e->grdMaterialEstimate, e->grdLaborEstimate, e->btnMaterialEstimate})
+        QVERIFY(!c->isEnabled());
+    QVERIFY(!w.mnuEditSaveRecord->isEnabled());
+
+    w.SwitchScreen(QStringLiteral("home"), w.mnuViewMainScreen);
+    e->txtQuoteNumber->setText(QStringLiteral("1042"));
+    w.tabMain->setCurrentIndex(2);
+    for (QWidget* c :
+         QList<QWidget*>{e->grdMaterialEstimate, e->grdLaborEstimate, e->btnMaterialEstimate})
+        QVERIFY(c->isEnabled());
+    QVERIFY(w.mnuEditSaveRecord->isEnabled());
+}
+
+void TestMainWindow::layoutFollowsTheWindowSize() {
+    Program program;
+    QVERIFY(program.load());
+    frmMain w;
+    w.resize(800, 600);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    EstimateFrame* e = w.frEstimating;
+    MaterialsFrame* m = w.frMaterials;
+    QCOMPARE(w.layoutTable().size(), 26);
+
+    // Grown by 1000 twips in height since the last layout.
+    const QRectF material = twips(e->grdMaterialEstimate);
+    const QRectF labor = twips(e->grdLaborEstimate);
+    const QRectF labourTotal = twips(e->lblTotalLabourExtension);
+    const QRectF description = twips(m->txtMaterialsDescription);
+    w.setReferenceSize(w.referenceSize() - QSizeF(0, 1000));
+    w.LayoutControls();
+    QCOMPARE(qRound(twips(e->grdMaterialEstimate).height() - material.height()), 280);
+    QCOMPARE(twips(e->grdMaterialEstimate).top(), material.top());
+    QCOMPARE(qRound(twips(e->grdLaborEstimate).top() - labor.top()), 280);
+    QCOMPARE(qRound(twips(e->grdLaborEstimate).height() - labor.height()), 620);
+    QCOMPARE(qRound(twips(e->lblTotalLabourExtension).top() - labourTotal.top()), 1000);
+    QCOMPARE(twips(m->txtMaterialsDescription), description);
+
+    // A real resize: 150 pixels wider and taller.
+    w.resize(800, 600);
+    QTRY_COMPARE(w.referenceSize().height(), 600 * Twips::perPixelY(&w));
+    const QRect list = m->grdMaterialsList->geometry();
+    const QRect filter = m->frMaterialsFilter->geometry();
+    const QRect record = m->frMaterialRecord->geometry();
+    const QRect today = w.frMain->lblToday->geometry();
+    const QRect tabs = w.tabMain->geometry();
+    w.resize(950, 750);
+    QTRY_COMPARE(w.tabMain->geometry().size(), tabs.size() + QSize(150, 150));
+    QCOMPARE(m->grdMaterialsList->geometry(), list.adjusted(0, 0, 150, 150));
+    QCOMPARE(m->frMaterialRecord->geometry(), record.adjusted(0, 0, 150, 0));
+    // The filter frame moves with the right edge and keeps its width.
+    QCOMPARE(m->frMaterialsFilter->geometry(), filter.translated(150, 0));
+    QCOMPARE(w.frMain->lblToday->geometry(), today.translated(150, 0));
+    QVERIFY(m->frMaterialRecord->geometry().right() < m->frMaterialsFilter->geometry().left());
+
+    // Minimising and restoring leaves everything where it was.
+    const QRect grown = m->grdMaterialsList->geometry();
+    const QRect laborGrown = e->grdLaborEstimate->geometry();
+    w.showMinimized();
+    QCoreApplication::processEvents();
+    w.showNormal();
+    QCoreApplication::processEvents();
+    QCOMPARE(m->grdMaterialsList->geometry(), grown);
+    QCOMPARE(e->grdLaborEstimate->geometry(), laborGrown);
+}
+
+void TestMainWindow::loadStepsGoOnAfterAMissingFileOnly() {
+    ScriptedMessages messages;
+    QStringList ran;
+    const bool completed =
+        RunLoadSteps({
+                         [] { throw ProgramError(53, QStringLiteral("File not found")); },
+                         [&ran] { ran << QStringLiteral("after missing file"); },
+                         [] { throw ProgramError(76, QStringLiteral("Path not found")); },
+                         [&ran] { ran << QStringLiteral("after missing folder"); },
+                         [] { throw ProgramError(11, QStringLiteral("Division by zero")); },
+                         [&ran] { ran << QStringLiteral("never"); },
+                     },
+                     QStringLiteral("frmMain / Form_Load"));
+    QVERIFY(!completed);
+    QCOMPARE(ran, (QStringList{"after missing file", "after missing folder"}));
+    QCOMPARE(messages.shown().size(), 3);
+    QCOMPARE(messages.shown().at(0).icon, QMessageBox::Information);
+    QVERIFY(messages.texts().at(0).startsWith(QStringLiteral("File not found\r\r")));
+    QVERIFY(messages.titles().at(0).isEmpty());
+    QCOMPARE(messages.shown().at(2).icon, QMessageBox::Critical);
+    QCOMPARE(messages.texts().at(2), QStringLiteral("11: Division by zero"));
+    QCOMPARE(messages.titles().at(2), QStringLiteral("frmMain / Form_Load"));
+}
+
+void TestMainWindow::closingSavesTheSettings() {
+    Program program;
+    QVERIFY(program.load());
+    {
+        frmMain w;
+        w.show();
+        w.SwitchScreen(QStringLiteral("materials"), w.mnuViewMaterials);
+        w.mnuFileExit->trigger();
+        QVERIFY(!w.isVisible());
+    }
+    QString value;
+    QVERIFY(ReadRegString(kKey, QStringLiteral("DBPath"), value));
+    QCOMPARE(value, program.db.path());
+    QVERIFY(ReadRegString(kKey + QStringLiteral("\\Grids\\grdLaborEstimate"),
+                          QStringLiteral("Description"), value));
+    QCOMPARE(value, QStringLiteral("77"));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,277 @@
+// The settings object: the database path and grid layouts in the per-user store, the company
+// details in MyCompany, the built-in layouts, and the keyed layout collections.
+#include "data/connection.h"
+#include "data/globals.h"
+#include "data/openconnection.h"
+#include "data/schema.h"
+#include "settings/registry.h"
+#include "settings/settingsstore.h"
+#include "support/isolatedsettings.h"
+#include "support/scriptedmessages.h"
+#include "support/testdatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
+#include <QTest>
+
+namespace {
+const QString kProgram = QStringLiteral("Dorvane\\PX");
+const QString kGrids = QStringLiteral("Dorvane\\PX\\Grids");
+
+// "caption=size" per column of a collection or of a stored grid.
+template <typename Columns> QStringList layoutOf(const Columns& columns) {
+    QStringList out;
+    for (const auto& c : columns)
+        out << c->ColumnCaption() + QLatin1Char('=') + c->ColumnSize();
+    return out;
+}
+
+QStringList storedLayout(const QString& grid) {
+    return layoutOf(EnumRegColumns(kGrids + QLatin1Char('\\') + grid).value());
+}
+
+QString storedPath() {
+    QString value;
+    ReadRegString(kProgram, "DBPath", value);
+    return value;
+}
+
+QStringList gridNames(const clsSettings& settings) {
+    QStringList out;
+    for (const auto& g : settings.Grids())
+        out << g->GridName() + (g->IsRowMarker() ? "*" : "");
+    return out;
+}
+
+std::shared_ptr<clsColumn> newColumn(const QString& caption) {
+    auto c = std::make_shared<clsColumn>();
+    c->setColumnCaption(caption);
+    c->setKey(caption);
+    return c;
+}
+
+const QStringList kMaterialsList = {"Part #=10",      "Manufacturer=10", "Category=16",
+                                    "Supplier=16",    "Description=27",  "Unit Cost=9",
+                                    "Updated Last=12"};
+const QStringList kMaterialEstimate = {"Quantity=7",   "Part #=19", "Description=36", "Unit Cost=7",
+                                       "Total Cost=8", "Price=6",   "Extension=8",    "Margin=7"};
+const QStringList kLaborEstimate = {"Hours=5", "Description=77", "Rate=7", "Extension=8"};
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void firstStartStoresTheDefaults();
+    void storedLayoutsComeBeforeMissingDefaults();
+    void companyDetailsAreWrittenWholeAndCut();
+    void missingCompanyRowIsReportedThenAdded();
+    void unopenedDatabaseIsReportedAndNothingSaved_data();
+    void unopenedDatabaseIsReportedAndNothingSaved();
+    void collectionsHoldOneItemPerKey();
+
+private:
+    std::unique_ptr<Connection> m_connection;
+};
+
+void TestSettings::init() {
+    m_connection = std::make_unique<Connection>();
+    gConnection = m_connection.get();
+}
+
+void TestSettings::cleanup() {
+    gConnection = nullptr;
+    m_connection.reset();
+}
+
+void TestSettings::firstStartStoresTheDefaults() {
+    IsolatedSettings isolated;
+    const QString defaultPath = QDir::toNativeSeparators(defaultDatabasePath());
+    QFile::remove(defaultPath);
+    QVERIFY(Schema::createFile(defaultPath, nullptr));
+    const auto removeFile = qScopeGuard([&] {
+        m_connection->close();
+        QFile::remove(defaultPath);
+    });
+    ScriptedMessages messages;
+    clsSettings settings;
+    settings.LoadSettings();
+    QVERIFY(gConnection->isOpen());
+    QCOMPARE(settings.PathToDB(), defaultPath);
+    QCOMPARE(gridNames(settings),
+             (QStringList{"grdMaterialsList", "grdMaterialEstimate*", "grdLaborEstimate*"}));
+    QCOMPARE(layoutOf(settings.Grids().Item(1)->Columns()), kMaterialsList);
+    QCOMPARE(layoutOf(settings.Grids().Item(2)->Columns()), kMaterialEstimate);
+    QCOMPARE(layoutOf(settings.Grids().Item(3)->Columns()), kLaborEstimate);
+    QVERIFY(RegKeyExists(kGrids)); // loading created the keys
+
+    settings.SaveSettings();
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('\n')));
+    QCOMPARE(storedPath(), defaultPath);
+    QCOMPARE(storedLayout("grdMaterialsList"), kMaterialsList);
+    QCOMPARE(storedLayout("grdMaterialEstimate"), kMaterialEstimate);
+    QCOMPARE(storedLayout("grdLaborEstimate"), kLaborEstimate);
+}
+
+void TestSettings::storedLayoutsComeBeforeMissingDefaults() {
+    IsolatedSettings isolated;
+    TestDatabase db;
+    WriteRegString(kProgram, "DBPath", db.path());
+    for (const auto& [caption, size] :
+         {std::pair{"Part #", "14"}, {"Notes", "5"}, {"unit cost", "3"}})
+        WriteRegString(kGrids + "\\grdMaterialsList", caption, size);
+    WriteRegString(kGrids + "\\grdCustom", "A", "50");
+
+    ScriptedMessages messages;
+    clsSettings settings;
+    settings.LoadSettings();
+    QCOMPARE(gridNames(settings), (QStringList{"grdMaterialsList", "grdCustom",
+                                               "grdMaterialEstimate*", "grdLaborEstimate*"}));
+    // The stored size wins and keeps its place; a caption differing only in letter case
+    // satisfies its default; an unknown caption stays.
+    const QStringList materials = {"Part #=14",       "Notes=5",        "unit cost=3",
+                                   "Manufacturer=10", "Category=16",    "Supplier=16",
+                                   "Description=27",  "Updated Last=12"};
+    QCOMPARE(layoutOf(settings.Grids().Item("GRDMATERIALSLIST")->Columns()), materials);
+    const auto custom = settings.Grids().Item("grdCustom");
+    QCOMPARE(layoutOf(custom->Columns()), QStringList{"A=50"});
+
+    custom->Columns().Item(1)->setColumnSize("60");
+    settings.SaveSettings();
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('\n')));
+    QCOMPARE(storedLayout("grdCustom"), QStringList{"A=60"});
+    QCOMPARE(storedLayout("grdMaterialsList"), materials);
+}
+
+void TestSettings::companyDetailsAreWrittenWholeAndCut() {
+    IsolatedSettings isolated;
+    TestDatabase db;
+    db.exec(
+        "UPDATE MyCompany SET CompanyName = ?, CompanyAddress = ?, CompanyCity = ?, "
+        "CompanyPhone = ?, CompanyFax = ?, CompanyEmail = ?, CompanyWebSite = ?, "
+        "CompanyLogo = NULL",
+        {"Acme", "1 Main St", "Springfield", "555-0100", "555-0101", "a@acme.test", "acme.test"});
+    WriteRegString(kProgram, "DBPath", "  " + db.path() + " "); // blanks are not part of it
+
+    ScriptedMessages messages;
+    clsSettings settings;
+    settings.setLogoPath("kept.png");
+    settings.LoadSettings();
+    QCOMPARE(settings.PathToDB(), db.path());
+    QCOMPARE((QStringList{settings.CompanyName(), settings.CompanyAdress(), settings.CompanyCity(),
+                          settings.CompanyPhone(), settings.CompanyFax(), settings.EMail(),
+                          settings.WebPage(), settings.LogoPath()}),
+             (QStringList{"Acme", "1 Main St", "Springfield", "555-0100", "555-0101", "a@acme.test",
+                          "acme.test", "kept.png"})); // a null leaves the logo
+
+    QString longName;
+    for (int i = 0; i < 300; ++i)
+        longName += QChar(u'A' + i % 26);
+    settings.setCompanyName(longName);
+    settings.setCompanyFax(QString()); // clearing a detail takes effect
+    settings.setPathToDB(" " + db.path() + "  ");
+    settings.SaveSettings();
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('\n')));
+    QCOMPARE(db.scalar("SELECT CompanyName || '|' || CompanyFax || '|' || CompanyLogo "
+                       "FROM MyCompany")
+                 .toString(),
+             longName.left(255) + "||kept.png");
+    QCOMPARE(storedPath(), db.path());
+}
+
+void TestSettings::missingCompanyRowIsReportedThenAdded() {
+    IsolatedSettings isolated;
+    TestDatabase db;
+    db.exec("DELETE FROM MyCompany");
+    WriteRegString(kProgram, "DBPath", db.path());
+    ScriptedMessages messages;
+    clsSettings settings;
+    settings.LoadSettings();
+    QCOMPARE(messages.texts(), QStringList{"3021 - Either BOF or EOF is True, or the current "
+                                           "record has been deleted. Requested operation "
+                                           "requires a current record."});
+    QCOMPARE(messages.titles(), QStringList{"LoadSettings"});
+    QCOMPARE(messages.shown().first().icon, QMessageBox::NoIcon);
+    QCOMPARE(settings.Grids().Count(), 0); // no layouts after a failure
+
+    messages.clear();
+    settings.setCompanyName("Acme");
+    settings.SaveSettings();
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('\n')));
+    QCOMPARE(db.scalar("SELECT group_concat(CompanyName) FROM MyCompany").toString(), "Acme");
+    QCOMPARE(storedPath(), db.path());
+}
+
+void TestSettings::unopenedDatabaseIsReportedAndNothingSaved_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("openMessage");
+    QTest::newRow("missing file") << "missing"
+                                  << "-2147467259: Could not find file";
+    QTest::newRow("another password") << "password"
+                                      << "-2147217843: Not a valid password.";
+}
+
+void TestSettings::unopenedDatabaseIsReportedAndNothingSaved() {
+    QFETCH(QString, damage);
+    QFETCH(QString, openMessage);
+    IsolatedSettings isolated;
+    TestDatabase db;
+    const QString path = db.damage(damage);
+    WriteRegString(kProgram, "DBPath", path);
+    WriteRegString(kGrids + "\\grdCustom", "A", "50");
+
+    ScriptedMessages messages;
+    clsSettings settings;
+    settings.LoadSettings();
+    QCOMPARE(messages.shown().size(), 2);
+    QVERIFY2(messages.texts().at(0).startsWith(openMessage), qPrintable(messages.texts().at(0)));
+    QCOMPARE(messages.texts().at(1), "10001 - Could not open database connection.");
+    QCOMPARE(messages.titles(), (QStringList{" clsSetting / OpenConnection", "LoadSettings"}));
+    QVERIFY(!gConnection->isOpen());
+    QCOMPARE(settings.Grids().Count(), 0);
+
+    // Saving on the closed connection reports it and writes nothing to the store.
+    messages.clear();
+    settings.setPathToDB("/elsewhere/Estimating.mdb");
+    settings.SaveSettings();
+    QCOMPARE(messages.texts(),
+             QStringList{"3219 - Operation is not allowed when the object is closed."});
+    QCOMPARE(messages.titles(), QStringList{"SaveSettings"});
+    QCOMPARE(storedPath(), path);
+}
+
+void TestSettings::collectionsHoldOneItemPerKey() {
+    ScriptedMessages messages;
+    colColumns columns;
+    const auto unitCost = newColumn("Unit Cost");
+    QVERIFY(columns.Add(unitCost));
+    QVERIFY(columns.Add(newColumn("Part #")));
+    QVERIFY(!columns.Add(newColumn("Unit Cost")));
+    QCOMPARE(messages.texts(), QStringList{"Error while adding new Column item to the collection"});
+    QCOMPARE(messages.titles(), QStringList{QString()}); // the application's own title
+    QCOMPARE(layoutOf(columns), (QStringList{"Unit Cost=", "Part #="}));
+
+    // Lookups ignore letter case; a miss gives nullptr and no message.
+    messages.clear();
+    QCOMPARE(columns.Item("unit cost"), unitCost);
+    QCOMPARE(columns.Item(newColumn("UNIT COST")), unitCost);
+    QVERIFY(!columns.Item("Margin") && !columns.Item(0) && !columns.Item(3));
+    QVERIFY(messages.shown().isEmpty());
+
+    QVERIFY(!columns.Remove(5));
+    QVERIFY(columns.Remove(unitCost));
+    QVERIFY(!columns.Remove("Unit Cost"));
+    QCOMPARE(messages.texts(), QStringList(2, "Error removing Column object from collection"));
+
+    messages.clear();
+    colGrids grids;
+    auto grid = std::make_shared<clsGrid>();
+    QVERIFY(grids.Add(grid) && !grids.Add(grid) && !grids.Remove("grdB"));
+    QCOMPARE(messages.texts(), (QStringList{"Error while adding new Grid item to the collection",
+                                            "Error removing Grid object from collection"}));
+}
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
