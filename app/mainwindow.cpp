@@ -33,10 +33,12 @@ constexpr double kReferenceHeight = 9000;
 constexpr double kTabMargin = 20;
 constexpr double kFrameMargin = 60;
 
-QWidget* screenPage(QWidget* frame) {
-    auto* page = new QWidget;
-    frame->setParent(page);
-    return page;
+// A tab's page, holding the screen's frame.
+template <class Frame> Frame* addScreen(QTabWidget* tabs, const QString& caption) {
+    auto* page = new QWidget(tabs);
+    auto* frame = new Frame(page);
+    tabs->addTab(page, caption);
+    return frame;
 }
 } // namespace
 
@@ -53,12 +55,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     tabMain->setObjectName(QStringLiteral("tabMain"));
     Twips::setGeometry(tabMain, kTabMargin, kTabMargin, kReferenceWidth, kReferenceHeight);
 
-    frMain = new HomeFrame;
-    frMaterials = new MaterialsFrame;
-    frEstimating = new EstimateFrame;
-    tabMain->addTab(screenPage(frMain), tr("&Home"));
-    tabMain->addTab(screenPage(frMaterials), tr("Ma&terials"));
-    tabMain->addTab(screenPage(frEstimating), tr("&Estimate"));
+    frMain = addScreen<HomeFrame>(tabMain, tr("&Home"));
+    frMaterials = addScreen<MaterialsFrame>(tabMain, tr("Ma&terials"));
+    frEstimating = addScreen<EstimateFrame>(tabMain, tr("&Estimate"));
     for (int i = 0; i < tabMain->count(); ++i)
         tabMain->widget(i)->installEventFilter(this);
     m_client->installEventFilter(this);

@@ -2,6 +2,7 @@
 
 #include "data/recordset.h"
 #include "data/recordsetmodel.h"
+#include "data/twips.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -25,10 +26,6 @@ protected:
     }
 };
 
-int twipsToPixels(const QWidget* widget, int twips) {
-    return qRound(twips * widget->logicalDpiX() / 1440.0);
-}
-
 } // namespace
 
 void DoGridFormat(QTableView* grd, RecordSet* /*rst*/, int lHiddenColNum, bool bShowFirstCol) {
@@ -44,7 +41,7 @@ void DoGridFormat(QTableView* grd, RecordSet* /*rst*/, int lHiddenColNum, bool b
         // Before the grid is laid out the header's height is not yet its own.
         const int headerHeight =
             header->isVisible() ? header->height() : header->sizeHint().height();
-        const int width = headerHeight + twipsToPixels(grd, kFirstColumnMarginTwips);
+        const int width = headerHeight + Twips::toPixelsX(grd, kFirstColumnMarginTwips);
         // The style's minimum section width would otherwise widen the narrow column.
         if (header->minimumSectionSize() > width)
             header->setMinimumSectionSize(width);
