@@ -112,6 +112,10 @@ void frmMain::createMenus() {
     mnuEditPreferences = addItem(mnuEdit, "mnuEditPreferences", tr("Preferences..."));
     connect(mnuEditEditRecord, &QAction::triggered, this, &frmMain::mnuEditEditRecord_Click);
     connect(mnuEditSaveRecord, &QAction::triggered, this, &frmMain::mnuEditSaveRecord_Click);
+    connect(frMaterials, &MaterialsFrame::saveEnabledChanged, this, [this](bool enabled) {
+        if (tabMain->currentIndex() == 1)
+            mnuEditSaveRecord->setEnabled(enabled);
+    });
 
     mnuView = addMenu("mnuView", tr("&View"));
     mnuViewMainScreen =
@@ -179,6 +183,7 @@ void frmMain::Form_Load() {
             [this] { ReadConfiguration(); },
             [] { gMaterialFilter.clear(); },
             [this] { InitDBControls(); },
+            [this] { frMaterials->SetLockMaterialEdit(true); },
         },
         QStringLiteral("frmMain / Form_Load"));
 }
@@ -202,11 +207,9 @@ void frmMain::ReadConfiguration() {
 
 void frmMain::InitDBControls() {
     try {
-        for (QComboBox* filter : {frMaterials->cbSupplierFilter, frMaterials->cbManufacturerFilter,
-                                  frMaterials->cbCategoryFilter}) {
-            filter->setCurrentIndex(-1);
-            filter->setEditText(QString());
-        }
+        frMaterials->SetupMaterialsDataControl();
+        frMaterials->SetupMaterialsListGrid();
+        frMaterials->SetupMaterialsControls();
     } catch (const ProgramError& e) {
         ShowDatabaseError(gConnection, DbError{e.number(), e.description()},
                           QStringLiteral("frmMain / InitDBControls"));
@@ -250,7 +253,7 @@ void frmMain::SwitchScreen(const QString& screen, QAction* item) {
     } else if (name == QLatin1String("MATERIALS")) {
         tabMain->setCurrentIndex(1);
         mnuEditEditRecord->setEnabled(false);
-        mnuEditSaveRecord->setEnabled(true);
+        mnuEditSaveRecord->setEnabled(frMaterials->cmdMaterialsSaveCurrentRecord->isEnabled());
     } else if (name == QLatin1String("ESTIMATE")) {
         tabMain->setCurrentIndex(2);
         mnuEditEditRecord->setEnabled(false);
@@ -280,7 +283,8 @@ void frmMain::tabMain_Click(int /*previousTab*/) {
             mnuViewMaterials->setChecked(true);
             mnuViewEstimateScr->setChecked(false);
             mnuEditEditRecord->setEnabled(false);
-            mnuEditSaveRecord->setEnabled(true);
+            // Saving a material makes sense only while one is being edited or added.
+            mnuEditSaveRecord->setEnabled(frMaterials->cmdMaterialsSaveCurrentRecord->isEnabled());
             break;
         case 2:
             frMain->hide();

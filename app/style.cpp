@@ -26,6 +26,7 @@ QLabel[role="heading"] { font-size: 13pt; font-weight: 600; color: #1f3b57; }
 QLineEdit { border: 1px solid #c2cad6; border-radius: 3px; padding: 1px 4px;
   background: #ffffff; selection-background-color: #2f6db5; }
 QLineEdit:focus { border: 1px solid #2f6db5; }
+QLineEdit[locked="true"] { background: #f7f9fc; }
 QLineEdit:disabled { background: #eef1f5; color: #7a8594; }
 QLineEdit[role="amount"] { background: #f7f9fc; color: #14283c; }
 QLineEdit[role="total"] { background: #eaf2fb; font-weight: 700; color: #0f2a47; }
@@ -42,7 +43,7 @@ QTableView { border: 1px solid #c9d1dc; border-radius: 3px; background: #ffffff;
   alternate-background-color: #f6f8fb; gridline-color: #e3e8ef;
   selection-background-color: #2f6db5; selection-color: white; }
 QTableView:disabled { background: #f1f3f6; }
-QHeaderView::section { background: #e9edf3; color: #2a3a4c; padding: 4px 6px; border: none;
+QHeaderView::section { background: #e9edf3; color: #2a3a4c; padding: 4px 3px; border: none;
   border-right: 1px solid #d3d9e2; border-bottom: 1px solid #c9d1dc; font-weight: 600; }
 QMenuBar { background: #ffffff; border-bottom: 1px solid #d3d9e2; }
 QMenuBar::item { padding: 4px 10px; }

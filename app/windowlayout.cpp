@@ -58,12 +58,3 @@ void applyLayoutTable(QWidget* window, const QList<LayoutEntry>& table, double d
         Twips::setGeometry(control, g);
     }
 }
-
-void setColumnFractions(QWidget* grid, int firstColumn, const QList<double>& fractions) {
-    auto* view = qobject_cast<QTableView*>(grid);
-    if (!view || !view->model())
-        return;
-    const int columns = view->model()->columnCount();
-    for (int i = 0; i < fractions.size() && firstColumn + i < columns; ++i)
-        view->setColumnWidth(firstColumn + i, int(std::lround(fractions[i] * view->width())));
-}

@@ -23,6 +23,3 @@ QList<LayoutEntry> mainWindowLayoutTable();
 // Moves each control of the table found under window by the change (dx, dy) of the window's
 // size, in twips. A control that is missing is skipped.
 void applyLayoutTable(QWidget* window, const QList<LayoutEntry>& table, double dx, double dy);
-
-// Gives the columns of a grid the given shares of the grid's width, starting at firstColumn.
-void setColumnFractions(QWidget* grid, int firstColumn, const QList<double>& fractions);

@@ -36,6 +36,8 @@ void TextBinding::reload() {
     const QVariant v = rs ? rs->value(m_field) : QVariant();
     m_loading = true;
     m_edit->setText(formatValue(v, m_format));
+    // A long value is read from its start.
+    m_edit->setCursorPosition(0);
     m_loading = false;
     m_invalid = false;
 }
@@ -170,6 +172,8 @@ void ComboBinding::setBoundText(const QString& value) {
     m_combo->setCurrentIndex(found);
     if (found < 0 && m_combo->isEditable())
         m_combo->setEditText(QString());
+    if (m_combo->lineEdit())
+        m_combo->lineEdit()->setCursorPosition(0);
     m_loading = false;
     emit changed();
 }

@@ -450,6 +450,21 @@ bool RecordSet::setValue(int index, const QVariant& newValue) {
     return true;
 }
 
+bool RecordSet::setDerivedValue(int index, const QVariant& value) {
+    if (!m_store || index < 0 || index >= fieldCount())
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("Item cannot be found in the collection corresponding to the "
+                                   "requested name or ordinal."));
+    if (m_editMode == EditAdd || !hasCurrent())
+        return failNoCurrent();
+    if (!m_store->column(index).set(m_cursor.row, value))
+        return fail(
+            ErrorNumber::kTypeMismatch,
+            QStringLiteral("The value does not suit the field '%1'.").arg(field(index).name));
+    m_store->announceChanged(m_cursor.position);
+    return true;
+}
+
 bool RecordSet::setValue(const QString& name, const QVariant& value) {
     return setValue(fieldIndex(name), value);
 }

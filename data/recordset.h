@@ -91,6 +91,11 @@ public:
     bool setValue(int field, const QVariant& value);
     bool setValue(const QString& name, const QVariant& value);
     bool hasPendingChanges() const { return !m_pending.isEmpty(); }
+    // Replaces the value held for the current row without writing it anywhere: for a value the
+    // database derives, such as a name looked up through a join, once the row has been saved.
+    // Views of the set show the new value. False when there is no current stored row or the
+    // value does not suit the field.
+    bool setDerivedValue(int field, const QVariant& value);
     // Whether a field's value can be written back to its table.
     bool isUpdatable(int field) const;
 

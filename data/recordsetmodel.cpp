@@ -3,6 +3,13 @@
 #include "data/formats.h"
 #include "data/recordset.h"
 
+namespace {
+bool isBlank(const QVariant& v) {
+    return !v.isValid() || v.isNull() ||
+           (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty());
+}
+} // namespace
+
 RecordSetModel::RecordSetModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void RecordSetModel::setRecordSet(RecordSet* recordSet) {
@@ -44,7 +51,53 @@ void RecordSetModel::attachStore() {
 }
 
 int RecordSetModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || !m_store ? 0 : m_store->rowCount();
+    if (parent.isValid() || !m_store)
+        return 0;
+    return m_store->rowCount() + (hasNewRowLine() ? 1 : 0);
+}
+
+int RecordSetModel::recordCount() const {
+    return m_store ? m_store->rowCount() : 0;
+}
+
+bool RecordSetModel::hasNewRowLine() const {
+    return lineShownWith(m_allowUpdate, m_allowAddNew);
+}
+
+bool RecordSetModel::lineShownWith(bool allowUpdate, bool allowAddNew) const {
+    return allowUpdate && allowAddNew && m_store && m_recordSet && !m_recordSet->isReadOnly();
+}
+
+void RecordSetModel::setLineSettings(bool allowUpdate, bool allowAddNew) {
+    // The view hears of the line before it appears and after it has gone.
+    const bool had = hasNewRowLine();
+    const bool has = lineShownWith(allowUpdate, allowAddNew);
+    const int line = recordCount();
+    if (has && !had)
+        beginInsertRows({}, line, line);
+    else if (had && !has)
+        beginRemoveRows({}, line, line);
+    m_allowUpdate = allowUpdate;
+    m_allowAddNew = allowAddNew;
+    if (has && !had)
+        endInsertRows();
+    else if (had && !has)
+        endRemoveRows();
+}
+
+void RecordSetModel::setAllowUpdate(bool allow) {
+    setLineSettings(allow, m_allowAddNew);
+}
+
+void RecordSetModel::setAllowAddNew(bool allow) {
+    setLineSettings(m_allowUpdate, allow);
+}
+
+void RecordSetModel::setColumnReadOnly(int column, bool readOnly) {
+    if (readOnly)
+        m_readOnlyColumns.insert(column);
+    else
+        m_readOnlyColumns.remove(column);
 }
 
 int RecordSetModel::columnCount(const QModelIndex& parent) const {
@@ -60,6 +113,9 @@ QVariant RecordSetModel::value(int row, int column) const {
 
 QVariant RecordSetModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !m_store)
+        return {};
+    // The new-row line is empty until something is typed into it.
+    if (isNewRow(index.row()) && role != Qt::TextAlignmentRole)
         return {};
     switch (role) {
     case Qt::DisplayRole:
@@ -83,6 +139,8 @@ QVariant RecordSetModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole && isNewRow(section))
+        return QStringLiteral("*");
     if (orientation != Qt::Horizontal || !m_store)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole) {
@@ -91,6 +149,8 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
         return section < m_store->fieldCount() ? m_store->fields()[size_t(section)].name
                                                : QString();
     }
+    if (role == Qt::TextAlignmentRole && m_headerAlignment)
+        return QVariant::fromValue(m_headerAlignment);
     if (role == Qt::TextAlignmentRole && m_alignments.contains(section))
         return QVariant::fromValue(m_alignments.value(section));
     return {};
@@ -99,6 +159,7 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
 Qt::ItemFlags RecordSetModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
     if (m_allowUpdate && m_recordSet && !m_recordSet->isReadOnly() &&
+        !m_readOnlyColumns.contains(index.column()) &&
         !m_store->fields()[size_t(index.column())].baseTable.isEmpty())
         f |= Qt::ItemIsEditable;
     return f;
@@ -109,14 +170,36 @@ bool RecordSetModel::setData(const QModelIndex& index, const QVariant& newValue,
         return false;
     const int row = index.row();
     const int column = index.column();
+    if (m_readOnlyColumns.contains(column))
+        return false;
+    const bool adding = isNewRow(row);
+    // Nothing typed on the new-row line adds nothing.
+    if (adding && isBlank(newValue))
+        return false;
     QVariant v = newValue;
     if (m_before && !m_before(row, column, value(row, column), v))
         return false;
+    if (adding)
+        return addRecord(row, column, v);
     RecordSet& rs = *m_recordSet;
     const bool moved = rs.absolutePosition() == row + 1 || rs.setAbsolutePosition(row + 1);
     if (!moved || !rs.setValue(column, v) || !rs.update()) {
         const DbError error = rs.lastError();
         rs.cancelUpdate();
+        emit writeFailed(error);
+        return false;
+    }
+    if (m_after)
+        m_after(row, column);
+    return true;
+}
+
+bool RecordSetModel::addRecord(int row, int column, const QVariant& value) {
+    // The store announces the appended row, which the view shows in front of the line.
+    RecordSet& rs = *m_recordSet;
+    if (!rs.addNew() || !rs.setValue(column, value) || !rs.update()) {
+        const DbError error = rs.lastError();
+        rs.cancelUpdate(); // nothing half-added stays behind
         emit writeFailed(error);
         return false;
     }

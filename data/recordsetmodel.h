@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QPointer>
+#include <QSet>
 #include <functional>
 
 class RecordSet;
@@ -13,11 +14,15 @@ class RecordStore;
 // A table model over a record set's rows, for the grids. It reads the rows in place (nothing is
 // copied into the view) and follows rows written, added or deleted through any cursor of the
 // set. An edit moves the record set to the row, writes the field and saves the row.
+//
+// With setAllowAddNew(true) (and updates allowed on a set that is not read-only) one empty line
+// follows the last record: typing into it adds a record, and a fresh empty line follows again.
+// rowCount() counts that line; recordCount() counts the records only.
 class RecordSetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     // Runs before a cell is written; may change the value; false refuses it (the cell keeps
-    // its previous value).
+    // its previous value). On the new-row line (see isNewRow) the old value is empty.
     using BeforeColumnUpdate =
         std::function<bool(int row, int column, const QVariant& oldValue, QVariant& newValue)>;
     using AfterColumnUpdate = std::function<void(int row, int column)>;
@@ -42,10 +47,20 @@ public:
     void setFormat(int column, const QString& format);
     QString format(int column) const { return m_formats.value(column); }
     void setAlignment(int column, Qt::Alignment alignment);
+    // Aligns every heading alike, whatever the alignment of its column's cells.
+    void setHeaderAlignment(Qt::Alignment alignment) { m_headerAlignment = alignment; }
     void setCellColour(CellColour colour) { m_colour = std::move(colour); }
 
-    void setAllowUpdate(bool allow) { m_allowUpdate = allow; }
+    void setAllowUpdate(bool allow);
     bool allowUpdate() const { return m_allowUpdate; }
+    // Off by default. The line shows only while updates are allowed too.
+    void setAllowAddNew(bool allow);
+    bool allowAddNew() const { return m_allowAddNew; }
+    // Whether row is the line for a new entry.
+    bool isNewRow(int row) const { return hasNewRowLine() && row == recordCount(); }
+    int recordCount() const;
+    // A column the grid shows but never lets the user edit (a key the database fills, say).
+    void setColumnReadOnly(int column, bool readOnly = true);
     void setBeforeColumnUpdate(BeforeColumnUpdate hook) { m_before = std::move(hook); }
     void setAfterColumnUpdate(AfterColumnUpdate hook) { m_after = std::move(hook); }
 
@@ -60,6 +75,10 @@ signals:
 
 private:
     void attachStore();
+    bool hasNewRowLine() const;
+    bool lineShownWith(bool allowUpdate, bool allowAddNew) const;
+    void setLineSettings(bool allowUpdate, bool allowAddNew);
+    bool addRecord(int row, int column, const QVariant& value);
 
     QPointer<RecordSet> m_recordSet;
     QPointer<RecordStore> m_store;
@@ -67,7 +86,10 @@ private:
     QHash<int, QString> m_formats;
     QHash<int, Qt::Alignment> m_alignments;
     CellColour m_colour;
+    Qt::Alignment m_headerAlignment = {};
     bool m_allowUpdate = false;
+    bool m_allowAddNew = false;
+    QSet<int> m_readOnlyColumns;
     BeforeColumnUpdate m_before;
     AfterColumnUpdate m_after;
     QList<QMetaObject::Connection> m_storeConnections;

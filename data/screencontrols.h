@@ -25,4 +25,10 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text,
                     const QString& toolTip, double left, double top, double width,
                     double height = 28);
 
+// Locks or unlocks a field: a locked field still shows its value, can take the focus and be
+// copied from, but takes no typing, no pasting and no choice from its list. A locked field
+// carries the property "locked" for the style sheet.
+void setLocked(QWidget* field, bool locked);
+bool isLocked(const QWidget* field);
+
 } // namespace Controls

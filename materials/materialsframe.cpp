@@ -1,5 +1,6 @@
 #include "materials/materialsframe.h"
 
+#include "data/datacontrol.h"
 #include "data/screencontrols.h"
 
 #include <QHeaderView>
@@ -8,12 +9,21 @@
 using namespace Controls;
 using Twips::place;
 
-MaterialsFrame::MaterialsFrame(QWidget* parent) : QGroupBox(parent) {
+MaterialsFrame::MaterialsFrame(QWidget* parent)
+    : QGroupBox(parent), dcMaterials(new DataControl(this)), AdodcSupplier(new DataControl(this)),
+      AdodcManufacturer(new DataControl(this)), AdodcCategory(new DataControl(this)) {
     setObjectName(QStringLiteral("frMaterials"));
     setTitle(tr("Materials"));
+    dcMaterials->setObjectName(QStringLiteral("dcMaterials"));
+    AdodcSupplier->setObjectName(QStringLiteral("AdodcSupplier"));
+    AdodcManufacturer->setObjectName(QStringLiteral("AdodcManufacturer"));
+    AdodcCategory->setObjectName(QStringLiteral("AdodcCategory"));
+    // The lists the combos choose from are never written through.
+    for (DataControl* rowSource : {AdodcSupplier, AdodcManufacturer, AdodcCategory})
+        rowSource->setReadOnly(true);
 
     frMaterialRecord = place<QGroupBox>(this, QStringLiteral("frMaterialRecord"), 12, 26, 545, 196);
-    frMaterialRecord->setTitle(tr("Material Record"));
+    frMaterialRecord->setTitle(tr("Material record"));
     QWidget* r = frMaterialRecord;
     caption(r, QStringLiteral("lblSupplier"), tr("Supplier:"), 8, 26, 92);
     cbSupplier = combo(r, QStringLiteral("cbSupplier"), tr("Add / Edit Suppliers"), 106, 26, 180);
@@ -32,16 +42,16 @@ MaterialsFrame::MaterialsFrame(QWidget* parent) : QGroupBox(parent) {
     txtMaterialsDescription = textBox(r, QStringLiteral("txtMaterialsDescription"),
                                       tr("Add / Edit Description"), 106, 116, 426);
 
-    cmdMaterialsAddNewRecord = button(r, QStringLiteral("cmdMaterialsAddNewRecord"), tr("New"),
+    cmdMaterialsAddNewRecord = button(r, QStringLiteral("cmdMaterialsAddNewRecord"), tr("&New"),
                                       tr("Add New Material Item"), 106, 154, 80);
-    cmdMaterialsEditRecord = button(r, QStringLiteral("cmdMaterialsEditRecord"), tr("Edit"),
+    cmdMaterialsEditRecord = button(r, QStringLiteral("cmdMaterialsEditRecord"), tr("E&dit"),
                                     tr("Edit Material  Item"), 191, 154, 80);
-    cmdDelete = button(r, QStringLiteral("cmdDelete"), tr("Delete"), tr("Delete Material Item"),
+    cmdDelete = button(r, QStringLiteral("cmdDelete"), tr("De&lete"), tr("Delete Material Item"),
                        276, 154, 80);
     cmdUndoChanges =
-        button(r, QStringLiteral("cmdUndoChanges"), tr("Undo"), tr("Undo Edit"), 361, 154, 80);
+        button(r, QStringLiteral("cmdUndoChanges"), tr("&Undo"), tr("Undo Edit"), 361, 154, 80);
     cmdMaterialsSaveCurrentRecord = button(r, QStringLiteral("cmdMaterialsSaveCurrentRecord"),
-                                           tr("Save"), tr("Save Material Item"), 446, 154, 86);
+                                           tr("&Save"), tr("Save Material Item"), 446, 154, 86);
     cmdMaterialsSaveCurrentRecord->setProperty("role", QStringLiteral("primary"));
 
     frMaterialsFilter =
@@ -61,8 +71,8 @@ MaterialsFrame::MaterialsFrame(QWidget* parent) : QGroupBox(parent) {
     filterLabel("lblCategoryFilter", tr("Filter By Category"), 114);
     cbCategoryFilter =
         combo(f, QStringLiteral("cbCategoryFilter"), tr("Filter List By Category"), 14, 132, 180);
-    cbMaterialsFilterViewAll = button(f, QStringLiteral("cbMaterialsFilterViewAll"), tr("View All"),
-                                      tr("View All"), 14, 162, 180);
+    cbMaterialsFilterViewAll = button(f, QStringLiteral("cbMaterialsFilterViewAll"),
+                                      tr("View &All"), tr("View All"), 14, 162, 180);
 
     grdMaterialsList =
         place<QTableView>(this, QStringLiteral("grdMaterialsList"), 12, 230, 761, 292);
@@ -71,4 +81,32 @@ MaterialsFrame::MaterialsFrame(QWidget* parent) : QGroupBox(parent) {
     grdMaterialsList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdMaterialsList->setAlternatingRowColors(true);
     grdMaterialsList->verticalHeader()->hide();
+    grdMaterialsList->setWordWrap(false);
+    grdMaterialsList->setToolTip(tr("Choose a material to show it in the record panel"));
+
+    txtPartNumber->setMaxLength(50);
+    for (QComboBox* filter : {cbManufacturerFilter, cbSupplierFilter, cbCategoryFilter})
+        filter->lineEdit()->setPlaceholderText(tr("(all)"));
+    // Fields in reading order, then the buttons, the filters and the list.
+    const QList<QWidget*> order = {cbSupplier,
+                                   cbManufacturer,
+                                   cbCategory,
+                                   txtPartNumber,
+                                   txtUnitCost,
+                                   txtMaterialsDescription,
+                                   cmdMaterialsAddNewRecord,
+                                   cmdMaterialsEditRecord,
+                                   cmdDelete,
+                                   cmdUndoChanges,
+                                   cmdMaterialsSaveCurrentRecord,
+                                   cbManufacturerFilter,
+                                   cbSupplierFilter,
+                                   cbCategoryFilter,
+                                   cbMaterialsFilterViewAll,
+                                   grdMaterialsList};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    bindList();
+    connectRecordPanel();
 }

@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <cmath>
 
 namespace {
 
@@ -67,6 +68,21 @@ void ApplyFromatToColumn(QTableView* grd, int col, const QString& strfmt) {
     // The grid shows its record set's values through the model's column formats.
     if (auto* records = qobject_cast<RecordSetModel*>(model))
         records->setFormat(col - 1, strfmt);
+}
+
+void setColumnFractions(QTableView* grid, int firstColumn, const QList<double>& fractions) {
+    if (!grid || !grid->model())
+        return;
+    const int columns = grid->model()->columnCount();
+    const double width = grid->viewport()->width();
+    // Edges are rounded rather than widths, so shares that add up to one fill the grid exactly
+    // and no scroll bar appears for a pixel of rounding.
+    double edge = 0;
+    for (int i = 0; i < fractions.size() && firstColumn + i < columns; ++i) {
+        const double next = edge + fractions[i] * width;
+        grid->setColumnWidth(firstColumn + i, int(std::lround(next) - std::lround(edge)));
+        edge = next;
+    }
 }
 
 void SaveGridLayout() {}

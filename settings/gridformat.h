@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class QTableView;
@@ -16,6 +17,10 @@ void DoGridFormat(QTableView* grd, RecordSet* rst, int lHiddenColNum, bool bShow
 // strfmt (a formatValue name such as "\"$\"#,##0.00" or "Medium Date"). Nothing happens when col
 // lies beyond the last column or the grid has no data rows. The headings are never touched.
 void ApplyFromatToColumn(QTableView* grd, int col, const QString& strfmt);
+
+// Gives the columns of a grid the given shares of the width inside its frame and scroll bar,
+// starting at firstColumn, each rounded to whole pixels. A grid without a model is left alone.
+void setColumnFractions(QTableView* grid, int firstColumn, const QList<double>& fractions);
 
 // Stored layouts are not taken from the grids on screen, so there is nothing to save.
 void SaveGridLayout();

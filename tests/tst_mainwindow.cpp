@@ -15,6 +15,7 @@
 #include "settings/registry.h"
 #include "settings/settingsstore.h"
 #include "support/isolatedsettings.h"
+#include "support/programfixture.h"
 #include "support/scriptedmessages.h"
 #include "support/testdatabase.h"
 
@@ -30,19 +31,6 @@
 
 namespace {
 const QString kKey = QStringLiteral("Dorvane\\PX");
-
-// The program-wide objects a main window needs, over a fresh settings store and database.
-struct Program {
-    IsolatedSettings store;
-    TestDatabase db;
-    ProgramObjects objects;
-
-    Program() { WriteRegString(kKey, QStringLiteral("DBPath"), db.path()); }
-    bool load() {
-        objects.settings.LoadSettings();
-        return objects.connection.isOpen();
-    }
-};
 
 QRectF twips(const QWidget* w) {
     return Twips::geometry(w);
@@ -172,7 +160,8 @@ void TestMainWindow::menusAndScreensFollowTheShownTab() {
     w.tabMain->setCurrentIndex(1); // a click on the tab
     QCOMPARE(ticks(), (QList<bool>{false, true, false}));
     QVERIFY(!w.mnuEditEditRecord->isEnabled());
-    QVERIFY(w.mnuEditSaveRecord->isEnabled());
+    // Saving a material follows the record panel's Save button: off while browsing.
+    QVERIFY(!w.mnuEditSaveRecord->isEnabled());
     QVERIFY(w.frMain->isHidden() && !w.frMaterials->isHidden());
 
     w.mnuViewMainScreen->trigger();

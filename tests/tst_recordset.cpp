@@ -58,6 +58,7 @@ private slots:
     void readOnlyAndTypeMismatchAreRefused();
     void unexpectedStoredValuesAreKept();
     void modelFollowsTheRowsAndWritesCells();
+    void modelNewRowLineAddsRecords();
     void dataControlRebindsOnRefresh();
 };
 
@@ -485,6 +486,37 @@ void TestRecordSet::modelFollowsTheRowsAndWritesCells() {
     transient.reset();
     QCOMPARE(model.rowCount(), 0);
     QCOMPARE(model.columnCount(), 0);
+}
+
+void TestRecordSet::modelNewRowLineAddsRecords() {
+    TestDatabase db;
+    addCategories(db, {QStringLiteral("A"), QStringLiteral("B")});
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("CatagoryTBL")));
+    RecordSetModel model;
+    model.setRecordSet(&rs);
+    model.setAllowAddNew(true);
+    QCOMPARE(model.rowCount(), 2); // the line needs updates allowed too
+    model.setAllowUpdate(true);
+    QCOMPARE(model.rowCount(), 3);
+    QVERIFY(model.isNewRow(2));
+    QCOMPARE(model.headerData(2, Qt::Vertical).toString(), QStringLiteral("*"));
+
+    QList<int> hookRows;
+    model.setBeforeColumnUpdate([&](int row, int, const QVariant& old, QVariant&) {
+        hookRows << (model.isNewRow(row) && !old.isValid() ? row : -1);
+        return true;
+    });
+    QVERIFY(!model.setData(model.index(2, 1), QStringLiteral("  "))); // blanks add nothing
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QVERIFY(model.setData(model.index(2, 1), QStringLiteral("C")));
+    QCOMPARE(hookRows, QList<int>{2});
+    QCOMPARE(inserted.size(), 1);
+    QCOMPARE(inserted.first().at(1).toInt(), 2); // in front of the line, which stays last
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(model.value(2, 0).toInt(), 3); // the key the database gave
+    QVERIFY(model.isNewRow(3));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM CatagoryTBL")).toInt(), 3);
 }
 
 void TestRecordSet::dataControlRebindsOnRefresh() {

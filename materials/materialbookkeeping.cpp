@@ -1,0 +1,89 @@
+// What happens around the writing of a material: its price date is stamped when the unit cost
+// changed, and the list row shows the names of its supplier, manufacturer and category.
+#include "data/formats.h"
+#include "data/globals.h"
+#include "data/messagebox.h"
+#include "data/recordsetmodel.h"
+#include "materials/materialsframe.h"
+
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+enum Column {
+    kMaterialsID = 0,
+    kManufacturerID = 1,
+    kSuppliersID = 2,
+    kCatagoryID = 3,
+    kManufacturer = 5,
+    kCategory = 6,
+    kSupplier = 7,
+    kUnitCost = 9,
+    kUpdatedLast = 10,
+};
+
+struct Lookup {
+    const char* sql;
+    const char* nameField;
+    int keyColumn;
+    int nameColumn;
+};
+
+// In the order the names are filled in.
+const Lookup kLookups[] = {
+    {"SELECT * FROM ManufacturersTBL WHERE ManufacturerID = ?", "ManufacturerName", kManufacturerID,
+     kManufacturer},
+    {"SELECT * FROM CatagoryTBL WHERE CatagoryID = ?", "Catagory", kCatagoryID, kCategory},
+    {"SELECT * FROM SuppliersTBL WHERE SuppliersID = ?", "Company", kSuppliersID, kSupplier},
+};
+
+} // namespace
+
+void MaterialsFrame::dcMaterials_WillChangeRecord(RecordSet::Reason reason, RecordSet* recordSet) {
+    if (reason != RecordSet::ReasonUpdate || !recordSet)
+        return;
+    // A new material's price is as of the day it is entered.
+    if (recordSet->editMode() == RecordSet::EditAdd) {
+        recordSet->setValue(kUpdatedLast, QDateTime::currentDateTime());
+        return;
+    }
+    const QVariant id = recordSet->value(kMaterialsID);
+    if (id.isNull())
+        return;
+    const int row = FindMaterialsGridRow(id);
+    if (row < 1)
+        return;
+    // The list still shows the stored price; the record holds the one about to be written.
+    const QString shown = m_listModel->data(m_listModel->index(row - 1, kUnitCost)).toString();
+    if (formatValue(recordSet->value(kUnitCost), DisplayFormat::Money) != shown)
+        recordSet->setValue(kUpdatedLast, QDateTime::currentDateTime());
+}
+
+void MaterialsFrame::dcMaterials_RecordChangeComplete(RecordSet::Reason reason,
+                                                      RecordSet* recordSet) {
+    if (reason != RecordSet::ReasonUpdate || !recordSet || !gConnection)
+        return;
+    // The written row already holds the stored fields; the names come from their lists. A key
+    // with no row in its list shows an empty name, as the list itself would after a reload.
+    for (const Lookup& lookup : kLookups) {
+        QString name;
+        const QVariant key = recordSet->value(lookup.keyColumn);
+        if (!key.isNull()) {
+            QSqlQuery query(gConnection->database());
+            query.prepare(QString::fromLatin1(lookup.sql));
+            query.addBindValue(key);
+            if (!query.exec()) {
+                const DbError e = mapSqlError(query.lastError());
+                showMessage(QString::number(e.number) + QStringLiteral(" - ") + e.description,
+                            QMessageBox::Ok, QMessageBox::NoIcon,
+                            QStringLiteral("RecordChangeComplete"));
+                continue;
+            }
+            if (query.next())
+                name = query.value(QString::fromLatin1(lookup.nameField)).toString();
+        }
+        recordSet->setDerivedValue(lookup.nameColumn, name.isEmpty() ? QVariant() : QVariant(name));
+    }
+}

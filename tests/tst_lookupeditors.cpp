@@ -1,0 +1,245 @@
+// The lookup list editors: adding on the new-row line, renaming with a question, sorting by a
+// heading, closing, and reporting a name the database refuses. Driven through the widgets.
+#include "data/datacontrol.h"
+#include "data/globals.h"
+#include "data/recordsetmodel.h"
+#include "materials/lookupeditors.h"
+#include "support/scriptedmessages.h"
+#include "support/testdatabase.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<LookupListEditor> makeEditor(const QString& form) {
+    if (form == QLatin1String("frmAddCategory"))
+        return std::make_unique<frmAddCategory>();
+    if (form == QLatin1String("frmAddManufacturer"))
+        return std::make_unique<frmAddManufacturer>();
+    if (form == QLatin1String("frmAddSupplier"))
+        return std::make_unique<frmAddSupplier>();
+    return std::make_unique<frmAddEstimator>();
+}
+
+QTableView* gridOf(QWidget* editor) {
+    return editor->findChild<QTableView*>(QStringLiteral("DataGrid1"));
+}
+
+QString cell(QTableView* grid, int row, int column) {
+    return grid->model()->index(row, column).data().toString();
+}
+
+// Types into the current cell as a user does: the first key opens the cell's editor over the
+// old text, the rest go into it; Enter writes it unless enter is false.
+void typeIntoCurrentCell(QTableView* grid, const QString& text, bool enter = true) {
+    QTest::keyClick(grid, text.at(0).toLatin1());
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->currentIndex()));
+    QVERIFY2(editor, "typing did not open the cell");
+    QTest::keyClicks(editor, text.mid(1));
+    if (enter) {
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the grid writes the cell once the key is handled
+    }
+}
+
+void clickHeading(QTableView* grid, int column) {
+    QHeaderView* header = grid->horizontalHeader();
+    const QPoint at(header->sectionViewportPosition(column) + 6, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+}
+
+} // namespace
+
+class TestLookupEditors : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void formsShowTheirListsReadyForANewEntry_data();
+    void formsShowTheirListsReadyForANewEntry();
+    void renamingAsksFirst();
+    void newRowLineAddsWithoutAsking();
+    void headingClickSortsByItsField();
+    void closingWritesWhatIsBeingTyped();
+    void refusedNameIsReported();
+
+private:
+    std::unique_ptr<TestDatabase> m_db;
+};
+
+void TestLookupEditors::init() {
+    m_db = std::make_unique<TestDatabase>();
+    QVERIFY(m_db->isValid());
+    gConnectionString = m_db->connectionString();
+}
+
+void TestLookupEditors::cleanup() {
+    gConnectionString.clear();
+    m_db.reset();
+}
+
+void TestLookupEditors::formsShowTheirListsReadyForANewEntry_data() {
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("headings");
+    QTest::newRow("categories") << "frmAddCategory"
+                                << "Add/Edit Material Category"
+                                << "CatagoryTBL (Catagory)"
+                                << "Select * FROM CatagoryTBL"
+                                << QStringList{"CatagoryID", "Category"};
+    QTest::newRow("manufacturers")
+        << "frmAddManufacturer"
+        << "Add/Edit Manufacturers"
+        << "ManufacturersTBL (ManufacturerName)"
+        << "SELECT * FROM ManufacturersTBL" << QStringList{"ManufacturerID", "Manufacturer Name"};
+    QTest::newRow("suppliers") << "frmAddSupplier"
+                               << "Add/Edit Supplier"
+                               << "SuppliersTBL (Company)"
+                               << "SELECT * FROM SuppliersTBL"
+                               << QStringList{"SuppliersID", "Supplier Name"};
+    QTest::newRow("estimators") << "frmAddEstimator"
+                                << "Add/Edit Estimator"
+                                << "Estimators (Estimator)"
+                                << "SELECT * FROM Estimators"
+                                << QStringList{"EstimatorID", "Estimator"};
+}
+
+void TestLookupEditors::formsShowTheirListsReadyForANewEntry() {
+    QFETCH(QString, form);
+    QFETCH(QString, caption);
+    QFETCH(QString, table);
+    QFETCH(QString, source);
+    QFETCH(QStringList, headings);
+    m_db->exec(QStringLiteral("INSERT INTO %1 VALUES ('First'), ('Second')").arg(table));
+    const auto editor = makeEditor(form);
+    QCOMPARE(editor->objectName(), form);
+    QCOMPARE(editor->metaObject()->className(), form.toLatin1());
+    QCOMPARE(editor->windowTitle(), caption);
+    QCOMPARE(editor->Adodc1->recordSource(), source);
+    QTableView* grid = gridOf(editor.get());
+    const QAbstractItemModel* model = grid->model();
+    QCOMPARE((QStringList{model->headerData(0, Qt::Horizontal).toString(),
+                          model->headerData(1, Qt::Horizontal).toString()}),
+             headings);
+    QCOMPARE(cell(grid, 1, 1), QStringLiteral("Second"));
+    // The name column of the line after the last record is current, ready for a new entry;
+    // the key is the database's to give.
+    QCOMPARE(grid->currentIndex(), model->index(2, 1));
+    QVERIFY(editor->model()->isNewRow(2));
+    QVERIFY(!(model->flags(model->index(0, 0)) & Qt::ItemIsEditable));
+}
+
+void TestLookupEditors::renamingAsksFirst() {
+    m_db->exec(QStringLiteral("INSERT INTO CatagoryTBL (Catagory) VALUES ('Pipe'), ('Wire')"));
+    frmAddCategory editor;
+    editor.show();
+    QTableView* grid = gridOf(&editor);
+    const auto stored = [this] {
+        return m_db->scalar(QStringLiteral("SELECT Catagory FROM CatagoryTBL WHERE CatagoryID = 1"))
+            .toString();
+    };
+    ScriptedMessages messages;
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    messages.answerNext(QMessageBox::No);
+    typeIntoCurrentCell(grid, QStringLiteral("Fittings"));
+    QCOMPARE(messages.texts(),
+             QStringList{QStringLiteral("You have changed the name of an existing Category.  That "
+                                        "change will apply to all previously entered items as well "
+                                        "as any future items. Do you still want to make this "
+                                        "change?")});
+    QCOMPARE(messages.titles(), QStringList{QStringLiteral("Modify Existing Category")});
+    QCOMPARE(messages.shown().first().buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(cell(grid, 0, 1), QStringLiteral("Pipe"));
+    QCOMPARE(stored(), QStringLiteral("Pipe"));
+
+    messages.answerNext(QMessageBox::Yes);
+    typeIntoCurrentCell(grid, QStringLiteral("Fittings"));
+    QCOMPARE(cell(grid, 0, 1), QStringLiteral("Fittings"));
+    QCOMPARE(stored(), QStringLiteral("Fittings"));
+
+    // A cell left as it was asks nothing; an emptied name is refused and kept.
+    messages.clear();
+    QTest::keyClick(grid, Qt::Key_F2);
+    QTest::keyClick(grid->indexWidget(grid->currentIndex()), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QVERIFY(messages.shown().isEmpty());
+    typeIntoCurrentCell(grid, QStringLiteral(" "));
+    QCOMPARE(messages.shown().size(), 1);
+    QCOMPARE(stored(), QStringLiteral("Fittings"));
+}
+
+void TestLookupEditors::newRowLineAddsWithoutAsking() {
+    // The key of a new entry is the database's next one, not the grid's row number.
+    m_db->exec(QStringLiteral("INSERT INTO CatagoryTBL (CatagoryID, Catagory) VALUES (5, 'Wire')"));
+    frmAddCategory editor;
+    editor.show();
+    QTableView* grid = gridOf(&editor);
+    ScriptedMessages messages;
+    typeIntoCurrentCell(grid, QStringLiteral("Valves"));
+    QVERIFY(messages.shown().isEmpty());
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT Catagory FROM CatagoryTBL WHERE CatagoryID = 6")),
+             QVariant(QStringLiteral("Valves")));
+    QCOMPARE(cell(grid, 1, 0), QStringLiteral("6"));
+    // A fresh line follows and stays current, so the next name can be typed straight away.
+    QVERIFY(editor.model()->isNewRow(2));
+    QCOMPARE(grid->currentIndex(), grid->model()->index(2, 1));
+}
+
+void TestLookupEditors::headingClickSortsByItsField() {
+    m_db->exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Zenith'), ('Acme')"));
+    frmAddSupplier editor;
+    editor.show();
+    QTableView* grid = gridOf(&editor);
+    clickHeading(grid, 1);
+    QCOMPARE(editor.Adodc1->recordSource(),
+             QStringLiteral("SELECT * FROM SuppliersTBL Order By Company"));
+    QCOMPARE(cell(grid, 0, 1), QStringLiteral("Acme"));
+    QCOMPARE(grid->currentIndex(), grid->model()->index(2, 1));
+
+    // A name still being typed is written before the list is read again.
+    typeIntoCurrentCell(grid, QStringLiteral("Midway"), false);
+    clickHeading(grid, 1);
+    QCOMPARE(cell(grid, 1, 1), QStringLiteral("Midway"));
+    QCOMPARE(grid->currentIndex(), grid->model()->index(3, 1));
+}
+
+void TestLookupEditors::closingWritesWhatIsBeingTyped() {
+    frmAddEstimator editor;
+    editor.show();
+    QTableView* grid = gridOf(&editor);
+    typeIntoCurrentCell(grid, QStringLiteral("Dana"), false);
+    editor.btnCancel->click();
+    QVERIFY(!editor.isVisible());
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT Estimator FROM Estimators")),
+             QVariant(QStringLiteral("Dana")));
+    // Escape closes the window too, once no cell is being edited.
+    editor.show();
+    QTest::keyClick(grid, Qt::Key_Escape);
+    QVERIFY(!editor.isVisible());
+}
+
+void TestLookupEditors::refusedNameIsReported() {
+    m_db->exec(QStringLiteral("CREATE TRIGGER NoBad BEFORE INSERT ON ManufacturersTBL WHEN "
+                              "NEW.ManufacturerName = 'Bad' BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    frmAddManufacturer editor;
+    editor.show();
+    QTableView* grid = gridOf(&editor);
+    ScriptedMessages messages;
+    typeIntoCurrentCell(grid, QStringLiteral("Bad"));
+    QCOMPARE(messages.titles(), QStringList{QStringLiteral("frmAddManufacturer / DataGrid1")});
+    QVERIFY(messages.texts().first().startsWith(QStringLiteral("-2147467259: ")));
+    QCOMPARE(grid->model()->rowCount(), 1); // only the line: nothing half-added
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM ManufacturersTBL")).toInt(), 0);
+    typeIntoCurrentCell(grid, QStringLiteral("Good"));
+    QCOMPARE(cell(grid, 0, 1), QStringLiteral("Good"));
+}
+
+QTEST_MAIN(TestLookupEditors)
+#include "tst_lookupeditors.moc"
