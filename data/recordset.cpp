@@ -667,8 +667,6 @@ bool RecordSet::deleteCurrent() {
     emit willChangeRecord(ReasonDelete, 1, &cancel);
     if (cancel)
         return fail(-2147217842, QStringLiteral("Operation was canceled."));
-    m_editMode = EditNone;
-    m_pending.clear();
     QSqlQuery q(m_connection->database());
     q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                   .arg(quoteIdentifier(table), quoteIdentifier(field(key).baseColumn)));
@@ -678,6 +676,9 @@ bool RecordSet::deleteCurrent() {
         emit recordChangeComplete(ReasonDelete, 1, m_lastError);
         return false;
     }
+    // Only a delete that happened drops what was being typed into the row.
+    m_editMode = EditNone;
+    m_pending.clear();
     m_connection->clearErrors();
     m_lastError = {};
     const int position = m_cursor.position;

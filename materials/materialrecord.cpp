@@ -296,6 +296,10 @@ bool MaterialsFrame::checkField(QWidget* field) {
         }
         if (!binding->matchedWithList())
             return askToAddToList(combo);
+        // A name typed in full is the same as choosing it: the record takes its key.
+        const int row = combo->findText(combo->currentText(), Qt::MatchFixedString);
+        if (row >= 0 && row != combo->currentIndex())
+            combo->setCurrentIndex(row);
         return true;
     }
     if (field == txtUnitCost) {

@@ -143,11 +143,14 @@ void MaterialsFrame::SetupMaterialsListGrid() {
     // The grid shows the record set the data control holds; it copies nothing, so there is
     // nothing to clear first.
     RecordSet* records = dcMaterials->recordSet();
-    if (!records || !records->isOpen() || (records->isBOF() && records->isEOF())) {
+    if (!records || !records->isOpen()) {
         m_listModel->setRecordSet(nullptr);
         return;
     }
+    // An empty result still backs the grid, so a material added to it shows up.
     m_listModel->setRecordSet(records);
+    if (records->isBOF() && records->isEOF())
+        return;
     DoGridFormat(grdMaterialsList, records, kHiddenColumns, false);
     SelectGridRowByValue(grdMaterialsList, nullptr, GetFieldValue(*records, kMaterialsID));
     fitListColumns();

@@ -201,6 +201,12 @@ void TestMaterials::filtersReloadOnlyOnAChange() {
     QCOMPARE(s.listedIds(), QList<int>{});
     QVERIFY(messages.shown().isEmpty());
     QVERIFY(!s.m->cmdDelete->isEnabled());
+    // A material added to the empty list shows up in it.
+    s.m->cmdMaterialsAddNewRecord->click();
+    s.typeInto(s.m->txtPartNumber, QStringLiteral("N-1"));
+    QVERIFY(s.records()->update());
+    s.m->cmdUndoChanges->click();
+    QCOMPARE(s.listedIds().size(), 1);
 
     // View All empties every filter and reloads once, with or without a filter set.
     s.m->cbMaterialsFilterViewAll->click();
@@ -316,7 +322,8 @@ void TestMaterials::fieldChecksKeepTheFocus() {
     QCOMPARE(QApplication::focusWidget(), s.m->cbCategory);
     QCOMPARE(s.m->cbCategory->currentText(), QStringLiteral("Pipes"));
 
-    s.m->cbCategory->setCurrentIndex(s.m->cbCategory->findText(QStringLiteral("Valves")));
+    // A name typed in full, in any case, chooses its entry.
+    s.typeInto(s.m->cbCategory, QStringLiteral("valves"));
     messages.clear();
     s.typeInto(s.m->txtUnitCost, QStringLiteral("abc"));
     s.leave(s.m->txtUnitCost);
@@ -389,6 +396,15 @@ void TestMaterials::deleting() {
                                            "used in one or several estimates"});
     QCOMPARE(s.listedIds(), (QList<int>{1, 2, 3, 4}));
     QCOMPARE(s.records()->value(0).toInt(), 2);
+    // A refused delete while editing keeps the edit open with what was typed.
+    s.m->cmdMaterialsEditRecord->click();
+    s.typeInto(s.m->txtPartNumber, QStringLiteral("P-2B"));
+    s.m->cmdDelete->click();
+    QCOMPARE(messages.shown().size(), 2);
+    QCOMPARE(s.m->editState(), MaterialsFrame::Editing);
+    QCOMPARE(s.records()->value(4).toString(), QStringLiteral("P-2B"));
+    s.m->cmdUndoChanges->click();
+    QCOMPARE(s.m->txtPartNumber->text(), QStringLiteral("P-2"));
 
     // Any other refusal is reported too.
     program.db.exec("CREATE TRIGGER KeepThree BEFORE DELETE ON MaterialsTBL WHEN old.MaterialsID "

@@ -267,6 +267,8 @@ void TestRecordSet::refusedDeleteKeepsTheRow() {
         QStringLiteral("INSERT INTO MaterialEstimateTBL (EstimateID, MaterialsID) VALUES (1, 1)"));
     RecordSet rs;
     QVERIFY(rs.open(db.connection(), kMaterials));
+    // What was being typed survives the refusal.
+    QVERIFY(rs.setValue(QStringLiteral("Description"), QStringLiteral("typed")));
     QSignalSpy complete(&rs, &RecordSet::recordChangeComplete);
     QVERIFY(!rs.deleteCurrent());
     QCOMPARE(rs.lastError().number, ErrorNumber::kReferencedRow);
@@ -274,6 +276,8 @@ void TestRecordSet::refusedDeleteKeepsTheRow() {
     QCOMPARE(complete.size(), 1);
     QCOMPARE(rs.recordCount(), 1);
     QCOMPARE(rs.value(QStringLiteral("Part #")).toString(), QStringLiteral("P-1"));
+    QCOMPARE(rs.editMode(), RecordSet::EditInProgress);
+    QCOMPARE(rs.value(QStringLiteral("Description")).toString(), QStringLiteral("typed"));
 }
 
 void TestRecordSet::joinedQueryWritesOnlyItsOwnTable() {
