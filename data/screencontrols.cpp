@@ -47,8 +47,10 @@ void setLocked(QWidget* field, bool locked) {
     if (auto* box = qobject_cast<QComboBox*>(field)) {
         if (box->lineEdit())
             box->lineEdit()->setReadOnly(locked);
-        if (!box->findChild<ComboLock*>()) {
+        const QString lockName = QStringLiteral("comboLock");
+        if (!box->findChild<QObject*>(lockName, Qt::FindDirectChildrenOnly)) {
             auto* lock = new ComboLock(box);
+            lock->setObjectName(lockName);
             box->installEventFilter(lock);
         }
     }
