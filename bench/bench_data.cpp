@@ -6,29 +6,21 @@
 // Without PATH the database is <temp>/plenwick-bench.mdb. A missing file is generated with the
 // default demo counts first; --generate insists on generating (and so refuses an existing file).
 
+#include "bench/benchsupport.h"
 #include "data/connection.h"
-#include "data/demodata.h"
-#include "data/money.h"
 #include "data/recordset.h"
-#include "data/schema.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDate>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextStream>
 #include <QVariantList>
 #include <algorithm>
-#include <functional>
 #include <vector>
 
-#ifdef Q_OS_LINUX
-#include <QFile>
-#endif
+using namespace Bench;
 
 namespace {
 
@@ -61,93 +53,6 @@ const QString kMonthQuery =
     QStringLiteral("SELECT * FROM EstimatesAll WHERE [Date] >= ? AND [Date] < ?");
 const QString kSumsQuery = QStringLiteral("SELECT * FROM PXSum WHERE EstimateID = ?");
 
-QTextStream& out() {
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-QTextStream& err() {
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-// Resident set and its peak in KiB, or -1 where the platform gives no cheap answer.
-struct Memory {
-    qint64 residentKiB = -1;
-    qint64 peakKiB = -1;
-};
-
-Memory processMemory() {
-    Memory m;
-#ifdef Q_OS_LINUX
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return m;
-    const QList<QByteArray> lines = status.readAll().split('\n');
-    for (const QByteArray& line : lines) {
-        const auto number = [&line] {
-            return line.mid(line.indexOf(':') + 1).trimmed().split(' ').value(0).toLongLong();
-        };
-        if (line.startsWith("VmRSS:"))
-            m.residentKiB = number();
-        else if (line.startsWith("VmHWM:"))
-            m.peakKiB = number();
-    }
-#endif
-    return m;
-}
-
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-// Median milliseconds of repeat runs of work; the first run is a warm-up and not counted.
-double timeMedian(int repeat, const std::function<void()>& work) {
-    work();
-    std::vector<double> ms;
-    for (int i = 0; i < repeat; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    return median(ms);
-}
-
-// The floor: the same statement stepped to its end with nothing kept.
-int bareRows(Connection& connection, const QString& sql, const QVariantList& values) {
-    QSqlQuery q(connection.database());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql)) {
-        err() << "prepare failed: " << q.lastError().text() << "\n";
-        return -1;
-    }
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        err() << "exec failed: " << q.lastError().text() << "\n";
-        return -1;
-    }
-    int rows = 0;
-    while (q.next())
-        ++rows;
-    return rows;
-}
-
-QVariant scalar(Connection& connection, const QString& sql, const QVariantList& values = {}) {
-    QSqlQuery q(connection.database());
-    q.prepare(sql);
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (q.exec() && q.next())
-        return q.value(0);
-    return {};
-}
-
 QStringList queryPlan(Connection& connection, const QString& sql, const QVariantList& values) {
     QSqlQuery q(connection.database());
     QStringList lines;
@@ -162,62 +67,21 @@ QStringList queryPlan(Connection& connection, const QString& sql, const QVariant
     return lines;
 }
 
-struct Row {
-    QString operation;
-    int rows = 0;
-    double recordSetMs = 0;
-    double floorMs = 0;
-    QString floorNote;
-};
-
-QString number(double v, int decimals) {
-    return QString::number(v, 'f', decimals);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("plenwick_bench"));
-    registerMoneyMetaType();
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Times the record-set layer."));
-    parser.addHelpOption();
-    const QCommandLineOption generateOption(
-        QStringLiteral("generate"),
-        QStringLiteral("Generate the database first (default counts)."));
-    const QCommandLineOption repeatOption(QStringLiteral("repeat"),
-                                          QStringLiteral("Timed runs of the full-catalogue open."),
-                                          QStringLiteral("n"), QStringLiteral("5"));
-    parser.addOption(generateOption);
-    parser.addOption(repeatOption);
-    parser.addPositionalArgument(QStringLiteral("path"), QStringLiteral("The database file."));
-    parser.process(app);
-
-    const QString path = parser.positionalArguments().value(
-        0, QDir::temp().filePath(QStringLiteral("plenwick-bench.mdb")));
-    const int repeat = std::max(1, parser.value(repeatOption).toInt());
-
-    double generationSeconds = -1;
-    if (parser.isSet(generateOption) || !QFileInfo::exists(path)) {
-        QString error;
-        QElapsedTimer t;
-        t.start();
-        if (!DemoData::generate(path, DemoData::Counts(), &error)) {
-            err() << "plenwick_bench: " << error << "\n";
-            return 1;
-        }
-        generationSeconds = double(t.elapsed()) / 1000.0;
-    }
+    Options options;
+    if (!start(app, QStringLiteral("plenwick_bench"), QStringLiteral("Times the record-set layer."),
+               &options))
+        return 1;
+    const QString& path = options.path;
+    const int repeat = options.repeat;
+    const double generationSeconds = options.generationSeconds;
 
     Connection connection;
-    connection.setConnectionString(
-        Connection::buildConnectionString(path, Schema::databasePassword()));
-    if (!connection.open()) {
-        err() << "plenwick_bench: " << connection.lastError().description << "\n";
+    if (!openDatabase(connection, path))
         return 1;
-    }
 
     // The sample month is the one holding the middle estimate by date; the sample estimate is
     // the middle key.
@@ -245,7 +109,7 @@ int main(int argc, char** argv) {
     // with one bare pass, then measure what the open set adds.
     bareRows(connection, kMaterialsQuery, {});
     const Memory before = processMemory();
-    Row materials{QStringLiteral("Materials list, all rows (record set open)"), 0, 0, 0, {}};
+    Timed materials{QStringLiteral("Materials list, all rows (record set open)"), 0, 0, 0};
     qint64 heldKiB = -1;
     {
         RecordSet set;
@@ -259,16 +123,16 @@ int main(int argc, char** argv) {
         materials.rows = set.recordCount();
     }
 
-    std::vector<Row> rows;
-    materials.recordSetMs = timeMedian(repeat, [&] {
+    std::vector<Timed> rows;
+    materials.ms = timeMedian(repeat, [&] {
         RecordSet set;
         set.open(connection, kMaterialsQuery);
     });
     materials.floorMs = timeMedian(repeat, [&] { bareRows(connection, kMaterialsQuery, {}); });
     rows.push_back(materials);
 
-    Row leftJoin{QStringLiteral("Same rows, nested RIGHT JOIN form (diagnostic)"), 0, 0, 0, {}};
-    leftJoin.recordSetMs = timeMedian(repeat, [&] {
+    Timed leftJoin{QStringLiteral("Same rows, nested RIGHT JOIN form (diagnostic)"), 0, 0, 0};
+    leftJoin.ms = timeMedian(repeat, [&] {
         RecordSet set;
         set.open(connection, kMaterialsNestedQuery);
         leftJoin.rows = set.recordCount();
@@ -277,6 +141,7 @@ int main(int argc, char** argv) {
     rows.push_back(leftJoin);
 
     // A find for a key near the end scans nearly the whole set.
+    QString findFloorNote;
     {
         RecordSet set;
         set.open(connection, kMaterialsQuery);
@@ -288,10 +153,10 @@ int main(int argc, char** argv) {
         const qint64 wanted =
             keys.empty() ? 1 : keys[keys.size() - std::min<size_t>(10, keys.size())];
         const QString criteria = QStringLiteral("MaterialsID=%1").arg(wanted);
-        Row find{QStringLiteral("Find \"") + criteria + QStringLiteral("\" in it"), 1, 0, 0,
-                 QStringLiteral("loop over a std::vector<qint64> of the keys")};
+        Timed find{QStringLiteral("Find \"") + criteria + QStringLiteral("\" in it"), 1, 0, 0};
+        findFloorNote = QStringLiteral("loop over a std::vector<qint64> of the keys");
         bool found = false;
-        find.recordSetMs = timeMedian(repeat * 5, [&] {
+        find.ms = timeMedian(repeat * 5, [&] {
             set.moveFirst();
             found = set.find(criteria) && !set.isEOF();
         });
@@ -309,13 +174,10 @@ int main(int argc, char** argv) {
         rows.push_back(find);
     }
 
-    Row month{QStringLiteral("EstimatesAll for ") +
-                  monthStart.toString(QStringLiteral("MMMM yyyy")),
-              0,
-              0,
-              0,
-              {}};
-    month.recordSetMs = timeMedian(repeat * 3, [&] {
+    Timed month{QStringLiteral("EstimatesAll for ") +
+                    monthStart.toString(QStringLiteral("MMMM yyyy")),
+                0, 0, 0};
+    month.ms = timeMedian(repeat * 3, [&] {
         RecordSet set;
         set.open(connection, kMonthQuery, monthValues);
         month.rows = set.recordCount();
@@ -323,8 +185,8 @@ int main(int argc, char** argv) {
     month.floorMs = timeMedian(repeat * 3, [&] { bareRows(connection, kMonthQuery, monthValues); });
     rows.push_back(month);
 
-    Row sums{QStringLiteral("PXSum for estimate ") + sumValues.value(0).toString(), 0, 0, 0, {}};
-    sums.recordSetMs = timeMedian(repeat * 15, [&] {
+    Timed sums{QStringLiteral("PXSum for estimate ") + sumValues.value(0).toString(), 0, 0, 0};
+    sums.ms = timeMedian(repeat * 15, [&] {
         RecordSet set;
         set.open(connection, kSumsQuery, sumValues);
         sums.rows = set.recordCount();
@@ -344,18 +206,10 @@ int main(int argc, char** argv) {
           << ", month: " << repeat * 3 << ", sums: " << repeat * 15
           << ") after one warm-up run.\n\n";
 
-    out() << "| Operation | Rows | Record set (ms) | Floor (ms) | Ratio |\n";
-    out() << "|---|---:|---:|---:|---:|\n";
-    for (const Row& r : rows)
-        out() << "| " << r.operation << " | " << r.rows << " | " << number(r.recordSetMs, 3)
-              << " | " << number(r.floorMs, 3) << " | "
-              << (r.floorMs > 0 ? number(r.recordSetMs / r.floorMs, 2) + QStringLiteral("x")
-                                : QStringLiteral("-"))
-              << " |\n";
+    printTimes(QStringLiteral("Record set (ms)"), rows, [](double ms) { return number(ms, 3); });
     out() << "\nFloor: the same SQL stepped to its end with a forward-only QSqlQuery";
-    for (const Row& r : rows)
-        if (!r.floorNote.isEmpty())
-            out() << "; for the find, a " << r.floorNote;
+    if (!findFloorNote.isEmpty())
+        out() << "; for the find, a " << findFloorNote;
     out() << ".\n\n";
 
     out() << "| Memory | MiB |\n|---|---:|\n";

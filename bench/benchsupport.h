@@ -1,0 +1,73 @@
+#pragma once
+
+// What the benchmark programs share: their command line, the generated database, timing,
+// memory, the bare-cursor floor and the output streams.
+
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <functional>
+#include <vector>
+
+class Connection;
+class QCoreApplication;
+class QTextStream;
+
+namespace Bench {
+
+QTextStream& out();
+QTextStream& err();
+
+// [--generate] [--repeat N] [PATH]; without PATH the database is <temp>/plenwick-bench.mdb.
+struct Options {
+    QString path;
+    int repeat = 5;
+    bool generate = false;
+    double generationSeconds = -1; // how long generating the file took; -1: it was there
+};
+
+// Names the program, registers the value types and reads the command line; then generates the
+// database with the default demo counts when it is missing or --generate asks for it (refusing
+// an existing file then). False after a failure, reported on err().
+bool start(QCoreApplication& app, const QString& name, const QString& description,
+           Options* options);
+
+// Opens a connection of its own to the database file; false after reporting the failure.
+bool openDatabase(Connection& connection, const QString& path);
+
+// Resident set and its peak in KiB, or -1 where the platform gives no cheap answer.
+struct Memory {
+    qint64 residentKiB = -1;
+    qint64 peakKiB = -1;
+};
+Memory processMemory();
+
+double median(std::vector<double> v);
+
+// Median milliseconds of repeat runs of work; the first run is a warm-up and not counted.
+// prepare, when given, runs untimed before every run.
+double timeMedian(int repeat, const std::function<void()>& work);
+double timeMedian(int repeat, const std::function<void()>& prepare,
+                  const std::function<void()>& work);
+
+// The floor: the same statement stepped to its end with a forward-only QSqlQuery, nothing kept.
+int bareRows(Connection& connection, const QString& sql, const QVariantList& values);
+
+QVariant scalar(Connection& connection, const QString& sql, const QVariantList& values = {});
+
+QString number(double v, int decimals);
+// "1.23x", or "-" without a floor.
+QString ratio(double ms, double floorMs);
+
+// An operation timed against its floor: a row of the table printTimes() writes.
+struct Timed {
+    QString operation;
+    int rows = 0;
+    double ms = 0;
+    double floorMs = 0;
+};
+// A Markdown table of operation, rows, the time (under the given heading), floor and ratio.
+void printTimes(const QString& heading, const std::vector<Timed>& rows,
+                const std::function<QString(double)>& format);
+
+} // namespace Bench
