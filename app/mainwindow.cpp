@@ -225,6 +225,11 @@ void frmMain::mnuFileExit_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    // A material still being typed is saved or dropped as the user says, never lost unasked.
+    if (!m_unloaded && !frMaterials->finishEditing()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }

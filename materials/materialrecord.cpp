@@ -201,6 +201,26 @@ void MaterialsFrame::cmdMaterialsSaveCurrentRecord_Click() {
     showCurrentInList();
 }
 
+bool MaterialsFrame::finishEditing() {
+    RecordSet* records = dcMaterials->recordSet();
+    if (m_editState == Browse || !records || !records->hasPendingChanges())
+        return true;
+    switch (showMessage(tr("The material you are editing has changes that are not saved. Do you "
+                           "want to save them?"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                        QMessageBox::Question, kTitle)) {
+    case QMessageBox::Yes:
+        m_checkFailed = false;
+        cmdMaterialsSaveCurrentRecord_Click();
+        return m_editState == Browse;
+    case QMessageBox::No:
+        cmdUndoChanges_Click();
+        return true;
+    default:
+        return false;
+    }
+}
+
 void MaterialsFrame::reportSaveFailure(const DbError& error) {
     // The record keeps what was typed and the panel stays open, so nothing is lost: the user can
     // correct the entry and save again, or undo.

@@ -43,6 +43,9 @@ public:
     void SetupMaterialsControls();
     void SetLockMaterialEdit(bool LockStatus);
     EditState editState() const { return m_editState; }
+    // Before the program closes: when a material has unsaved changes, asks whether to save
+    // them. False when the user cancels or the save fails, so the program stays open.
+    bool finishEditing();
     bool hasRecords() const { return m_hasRecords; }
 
     DataControl* dcMaterials;

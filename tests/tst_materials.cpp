@@ -109,6 +109,7 @@ private slots:
     void savingStampsThePriceDateOnlyWhenTheCostChanges();
     void aNewMaterialIsAppendedWithItsNames();
     void aRefusedSaveKeepsWhatWasTyped();
+    void closingAsksAboutUnsavedChanges();
 };
 
 void TestMaterials::listShowsMaterialsWithASupplier() {
@@ -516,6 +517,34 @@ void TestMaterials::aRefusedSaveKeepsWhatWasTyped() {
     s.m->cmdMaterialsSaveCurrentRecord->click();
     QCOMPARE(s.cell(0, 4), QStringLiteral("P-1X"));
     QCOMPARE(s.m->editState(), MaterialsFrame::Browse);
+}
+
+void TestMaterials::closingAsksAboutUnsavedChanges() {
+    Catalogue program;
+    QVERIFY(program.load());
+    ScriptedMessages messages;
+    auto partNumber = [&program] {
+        return program.db.scalar("SELECT PartNumber FROM MaterialsTBL WHERE MaterialsID = 1")
+            .toString();
+    };
+    {
+        Screen s;
+        s.m->cmdMaterialsEditRecord->click();
+        s.typeInto(s.m->txtPartNumber, QStringLiteral("P-1C"));
+        messages.answerNext(QMessageBox::Cancel);
+        QVERIFY(!s.window.close());
+        QCOMPARE(s.m->editState(), MaterialsFrame::Editing);
+        messages.answerNext(QMessageBox::Yes);
+        QVERIFY(s.window.close());
+        QCOMPARE(partNumber(), QStringLiteral("P-1C"));
+    }
+    Screen s;
+    s.m->cmdMaterialsEditRecord->click();
+    s.typeInto(s.m->txtPartNumber, QStringLiteral("P-1D"));
+    messages.answerNext(QMessageBox::No);
+    QVERIFY(s.window.close());
+    QCOMPARE(partNumber(), QStringLiteral("P-1C"));
+    QCOMPARE(messages.titles(), QStringList(3, QStringLiteral("Material Record")));
 }
 
 QTEST_MAIN(TestMaterials)
