@@ -39,7 +39,7 @@ struct Catalogue : Program {
             "PartNumber, ManufacturerDescription, UnitCost, UpdatedLast) VALUES "
             "(?, ?, ?, ?, ?, ?, ?, ?)");
         db.exec(insert, {1, 1, 1, 1, "P-1", "Elbow 1/2\"", 12.5, daysAgo(90)});
-        db.exec(insert, {2, 2, 1, 2, "P-2", "Gate valve", 30.0, daysAgo(91)});
+        db.exec(insert, {2, 2, 1, 2, "P-2", "Gate valve", 12.5, daysAgo(91)});
         db.exec(insert, {3, 1, 2, 2, "P-3", "Ball valve", 7.25, daysAgo(1)});
         db.exec(insert, {4, 99, 2, 98, "P-4", "Orphan", 1.0, daysAgo(200)});
         db.exec(insert, {5, 1, 77, 1, "P-5", "No supplier", 2.0, daysAgo(2)});
