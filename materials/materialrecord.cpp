@@ -353,7 +353,7 @@ bool MaterialsFrame::checkAllFields() {
         m_checking = true;
         const bool ok = checkField(field);
         if (!ok)
-            field->setFocus(Qt::OtherFocusReason);
+            takeFocusBack(field);
         m_checking = false;
         if (!ok)
             return false;
@@ -403,10 +403,14 @@ bool MaterialsFrame::askToAddToList(QComboBox* combo) {
         else
             combo->setEditText(typed);
     }
-    // The editor was the active window; the main window takes over again with the combo.
-    combo->window()->activateWindow();
-    combo->setFocus(Qt::OtherFocusReason);
+    takeFocusBack(combo);
     return bindingOf(combo)->matchedWithList();
+}
+
+void MaterialsFrame::takeFocusBack(QWidget* field) {
+    // A message box or an editor was the active window; the main window takes over again.
+    field->window()->activateWindow();
+    field->setFocus(Qt::OtherFocusReason);
 }
 
 QWidget* MaterialsFrame::fieldOf(QObject* object) const {
@@ -439,7 +443,7 @@ bool MaterialsFrame::eventFilter(QObject* watched, QEvent* event) {
     m_checking = true;
     const bool ok = checkField(field);
     if (!ok)
-        field->setFocus(Qt::OtherFocusReason);
+        takeFocusBack(field);
     m_checking = false;
     m_checkFailed = !ok;
     return QGroupBox::eventFilter(watched, event);

@@ -119,6 +119,7 @@ private:
     bool askToAddToList(QComboBox* combo);
     ComboBinding* bindingOf(const QWidget* field) const;
     QWidget* fieldOf(QObject* object) const;
+    void takeFocusBack(QWidget* field);
 
     // Bookkeeping of a saved record.
     void dcMaterials_WillChangeRecord(RecordSet::Reason reason, RecordSet* recordSet);
