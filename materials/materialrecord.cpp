@@ -5,7 +5,6 @@
 #include "data/globals.h"
 #include "data/messagebox.h"
 #include "data/recordhelpers.h"
-#include "data/recordsetmodel.h"
 #include "data/screencontrols.h"
 #include "materials/lookupeditors.h"
 #include "materials/materialsframe.h"
@@ -36,10 +35,7 @@ void MaterialsFrame::connectRecordPanel() {
             &MaterialsFrame::cmdMaterialsSaveCurrentRecord_Click);
     connect(cmdUndoChanges, &QPushButton::clicked, this, &MaterialsFrame::cmdUndoChanges_Click);
     connect(cmdDelete, &QPushButton::clicked, this, &MaterialsFrame::cmdDelete_Click);
-    for (QWidget* field :
-         {static_cast<QWidget*>(cbSupplier), static_cast<QWidget*>(cbManufacturer),
-          static_cast<QWidget*>(cbCategory), static_cast<QWidget*>(txtPartNumber),
-          static_cast<QWidget*>(txtUnitCost), static_cast<QWidget*>(txtMaterialsDescription)})
+    for (QWidget* field : recordFields())
         field->installEventFilter(this);
 
     connect(dcMaterials, &DataControl::willChangeRecord, this,
@@ -127,11 +123,13 @@ void MaterialsFrame::SetupUnitCost() {
                                      DisplayFormat::Money);
 }
 
+QList<QWidget*> MaterialsFrame::recordFields() const {
+    return {cbSupplier,    cbManufacturer,          cbCategory,
+            txtPartNumber, txtMaterialsDescription, txtUnitCost};
+}
+
 void MaterialsFrame::SetLockMaterialEdit(bool LockStatus) {
-    for (QWidget* field :
-         {static_cast<QWidget*>(cbSupplier), static_cast<QWidget*>(cbManufacturer),
-          static_cast<QWidget*>(cbCategory), static_cast<QWidget*>(txtPartNumber),
-          static_cast<QWidget*>(txtMaterialsDescription), static_cast<QWidget*>(txtUnitCost)})
+    for (QWidget* field : recordFields())
         Controls::setLocked(field, LockStatus);
 }
 
@@ -414,10 +412,7 @@ void MaterialsFrame::takeFocusBack(QWidget* field) {
 }
 
 QWidget* MaterialsFrame::fieldOf(QObject* object) const {
-    for (QWidget* field :
-         {static_cast<QWidget*>(cbSupplier), static_cast<QWidget*>(cbManufacturer),
-          static_cast<QWidget*>(cbCategory), static_cast<QWidget*>(txtPartNumber),
-          static_cast<QWidget*>(txtUnitCost), static_cast<QWidget*>(txtMaterialsDescription)})
+    for (QWidget* field : recordFields())
         if (object == field)
             return field;
     return nullptr;

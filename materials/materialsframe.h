@@ -118,6 +118,8 @@ private:
     bool checkAllFields();
     bool askToAddToList(QComboBox* combo);
     ComboBinding* bindingOf(const QWidget* field) const;
+    // The six bound fields of the record panel, in reading order.
+    QList<QWidget*> recordFields() const;
     QWidget* fieldOf(QObject* object) const;
     void takeFocusBack(QWidget* field);
 
