@@ -1,7 +1,7 @@
 #include "app/commandline.h"
 
 #include "app/startup.h"
-#include "data/demodata.h"
+#include "demodata/demodata.h"
 #include "data/money.h"
 #include "data/schema.h"
 

@@ -1,6 +1,6 @@
 #include "app/loadsteps.h"
 
-#include "data/messagebox.h"
+#include "widgets/messagebox.h"
 #include "data/programerror.h"
 
 bool RunLoadSteps(const std::vector<std::function<void()>>& steps, const QString& title) {

@@ -1,6 +1,6 @@
 #include "app/windowlayout.h"
 
-#include "data/twips.h"
+#include "widgets/twips.h"
 
 #include <QHeaderView>
 #include <QTableView>

@@ -13,9 +13,9 @@
 #include "data/connection.h"
 #include "data/datacontrol.h"
 #include "data/globals.h"
-#include "data/messagebox.h"
+#include "widgets/messagebox.h"
 #include "data/recordset.h"
-#include "data/recordsetmodel.h"
+#include "widgets/recordsetmodel.h"
 #include "materials/materialsframe.h"
 
 #include <QApplication>

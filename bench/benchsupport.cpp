@@ -1,7 +1,7 @@
 #include "bench/benchsupport.h"
 
 #include "data/connection.h"
-#include "data/demodata.h"
+#include "demodata/demodata.h"
 #include "data/money.h"
 #include "data/schema.h"
 

@@ -1,7 +1,7 @@
 #include "estimates/estimateframe.h"
 
-#include "data/datanavigator.h"
-#include "data/screencontrols.h"
+#include "widgets/datanavigator.h"
+#include "widgets/screencontrols.h"
 
 #include <QHeaderView>
 #include <QTableView>

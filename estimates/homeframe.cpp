@@ -1,6 +1,6 @@
 #include "estimates/homeframe.h"
 
-#include "data/screencontrols.h"
+#include "widgets/screencontrols.h"
 
 #include <QHeaderView>
 #include <QTableView>

@@ -2,11 +2,11 @@
 
 #include "data/datacontrol.h"
 #include "data/globals.h"
-#include "data/messagebox.h"
-#include "data/recordhelpers.h"
+#include "widgets/messagebox.h"
+#include "widgets/recordhelpers.h"
 #include "data/recordset.h"
-#include "data/recordsetmodel.h"
-#include "data/screencontrols.h"
+#include "widgets/recordsetmodel.h"
+#include "widgets/screencontrols.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -2,8 +2,8 @@
 // changed, and the list row shows the names of its supplier, manufacturer and category.
 #include "data/formats.h"
 #include "data/globals.h"
-#include "data/messagebox.h"
-#include "data/recordsetmodel.h"
+#include "widgets/messagebox.h"
+#include "widgets/recordsetmodel.h"
 #include "materials/materialsframe.h"
 
 #include <QDateTime>

@@ -1,11 +1,11 @@
 // The record panel of the Materials screen: the bound fields, their checks and the five buttons.
-#include "data/bindings.h"
+#include "widgets/bindings.h"
 #include "data/datacontrol.h"
 #include "data/formats.h"
 #include "data/globals.h"
-#include "data/messagebox.h"
-#include "data/recordhelpers.h"
-#include "data/screencontrols.h"
+#include "widgets/messagebox.h"
+#include "widgets/recordhelpers.h"
+#include "widgets/screencontrols.h"
 #include "materials/lookupeditors.h"
 #include "materials/materialsframe.h"
 

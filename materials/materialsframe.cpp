@@ -1,7 +1,7 @@
 #include "materials/materialsframe.h"
 
 #include "data/datacontrol.h"
-#include "data/screencontrols.h"
+#include "widgets/screencontrols.h"
 
 #include <QHeaderView>
 #include <QTableView>

@@ -1,8 +1,8 @@
 #include "settings/gridformat.h"
 
 #include "data/recordset.h"
-#include "data/recordsetmodel.h"
-#include "data/twips.h"
+#include "widgets/recordsetmodel.h"
+#include "widgets/twips.h"
 
 #include <QHeaderView>
 #include <QScrollBar>

@@ -1,6 +1,6 @@
 #include "settings/gridlayout.h"
 
-#include "data/messagebox.h"
+#include "widgets/messagebox.h"
 
 void showCollectionMessage(const char* text) {
     // An empty title shows the application's own name.

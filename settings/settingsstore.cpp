@@ -3,8 +3,8 @@
 #include "data/connection.h"
 #include "data/dberror.h"
 #include "data/globals.h"
-#include "data/messagebox.h"
-#include "data/openconnection.h"
+#include "widgets/messagebox.h"
+#include "settings/openconnection.h"
 #include "data/recordset.h"
 #include "settings/registry.h"
 

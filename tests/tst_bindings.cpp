@@ -1,5 +1,5 @@
 // Text boxes and combo boxes bound to a data control's current record.
-#include "data/bindings.h"
+#include "widgets/bindings.h"
 #include "data/datacontrol.h"
 #include "data/formats.h"
 #include "data/money.h"

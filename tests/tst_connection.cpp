@@ -3,7 +3,7 @@
 #include "data/connection.h"
 #include "data/globals.h"
 #include "data/money.h"
-#include "data/openconnection.h"
+#include "settings/openconnection.h"
 #include "data/recordset.h"
 #include "data/schema.h"
 #include "support/scriptedmessages.h"

@@ -1,5 +1,5 @@
 #include "data/connection.h"
-#include "data/demodata.h"
+#include "demodata/demodata.h"
 #include "data/money.h"
 #include "data/recordset.h"
 #include "support/testdatabase.h"

@@ -1,6 +1,6 @@
 // Hiding a grid's ID columns and giving a column its display format.
 #include "data/recordset.h"
-#include "data/recordsetmodel.h"
+#include "widgets/recordsetmodel.h"
 #include "settings/gridformat.h"
 #include "support/testdatabase.h"
 

@@ -1,5 +1,5 @@
 #include "data/mparse.h"
-#include "data/shellopen.h"
+#include "widgets/shellopen.h"
 #include "support/scriptedmessages.h"
 
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 // heading, closing, and reporting a name the database refuses. Driven through the widgets.
 #include "data/datacontrol.h"
 #include "data/globals.h"
-#include "data/recordsetmodel.h"
+#include "widgets/recordsetmodel.h"
 #include "materials/lookupeditors.h"
 #include "support/scriptedmessages.h"
 #include "support/testdatabase.h"

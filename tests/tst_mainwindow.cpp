@@ -8,7 +8,7 @@
 #include "data/globals.h"
 #include "data/programerror.h"
 #include "data/schema.h"
-#include "data/twips.h"
+#include "widgets/twips.h"
 #include "estimates/estimateframe.h"
 #include "estimates/homeframe.h"
 #include "materials/materialsframe.h"

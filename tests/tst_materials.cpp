@@ -3,7 +3,7 @@
 #include "app/mainwindow.h"
 #include "data/datacontrol.h"
 #include "data/recordset.h"
-#include "data/recordsetmodel.h"
+#include "widgets/recordsetmodel.h"
 #include "materials/materialfilter.h"
 #include "materials/materialsframe.h"
 #include "support/programfixture.h"

@@ -3,9 +3,9 @@
 #include "data/connection.h"
 #include "data/formats.h"
 #include "data/money.h"
-#include "data/recordhelpers.h"
+#include "widgets/recordhelpers.h"
 #include "data/recordset.h"
-#include "data/recordsetmodel.h"
+#include "widgets/recordsetmodel.h"
 #include "support/scriptedmessages.h"
 #include "support/testdatabase.h"
 

@@ -3,7 +3,7 @@
 #include "data/datacontrol.h"
 #include "data/money.h"
 #include "data/recordset.h"
-#include "data/recordsetmodel.h"
+#include "widgets/recordsetmodel.h"
 #include "support/testdatabase.h"
 
 #include <QSignalSpy>

@@ -2,7 +2,7 @@
 // details in MyCompany, the built-in layouts, and the keyed layout collections.
 #include "data/connection.h"
 #include "data/globals.h"
-#include "data/openconnection.h"
+#include "settings/openconnection.h"
 #include "data/schema.h"
 #include "settings/registry.h"
 #include "settings/settingsstore.h"

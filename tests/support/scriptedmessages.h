@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/messagebox.h"
+#include "widgets/messagebox.h"
 
 #include <QList>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "data/screencontrols.h"
+#include "widgets/screencontrols.h"
 
 #include <QEvent>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
-#include "data/shellopen.h"
+#include "widgets/shellopen.h"
 
-#include "data/messagebox.h"
+#include "widgets/messagebox.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
-#include "data/bindings.h"
+#include "widgets/bindings.h"
 
 #include "data/datacontrol.h"
 #include "data/formats.h"
 #include "data/recordset.h"
-#include "data/recordsetmodel.h"
+#include "widgets/recordsetmodel.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/twips.h"
+#include "widgets/twips.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "data/demodata.h"
+#include "demodata/demodata.h"
 
 #include "data/money.h"
 #include "data/schema.h"

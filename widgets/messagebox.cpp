@@ -1,4 +1,4 @@
-#include "data/messagebox.h"
+#include "widgets/messagebox.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "data/datanavigator.h"
+#include "widgets/datanavigator.h"
 
 #include "data/datacontrol.h"
 

@@ -1,8 +1,8 @@
-#include "data/openconnection.h"
+#include "settings/openconnection.h"
 
 #include "data/connection.h"
 #include "data/globals.h"
-#include "data/messagebox.h"
+#include "widgets/messagebox.h"
 #include "data/recordset.h"
 #include "data/schema.h"
 

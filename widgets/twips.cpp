@@ -1,4 +1,4 @@
-#include "data/twips.h"
+#include "widgets/twips.h"
 
 #include <QVariant>
 #include <QWidget>

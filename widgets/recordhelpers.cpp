@@ -1,12 +1,12 @@
-#include "data/recordhelpers.h"
+#include "widgets/recordhelpers.h"
 
 #include "data/connection.h"
 #include "data/fieldtype.h"
 #include "data/formats.h"
-#include "data/messagebox.h"
+#include "widgets/messagebox.h"
 #include "data/mparse.h"
 #include "data/recordset.h"
-#include "data/recordsetmodel.h"
+#include "widgets/recordsetmodel.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "data/recordsetmodel.h"
+#include "widgets/recordsetmodel.h"
 
 #include "data/formats.h"
 #include "data/recordset.h"
