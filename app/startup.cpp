@@ -21,6 +21,7 @@ QSize firstWindowSize(const QWidget& window) {
 } // namespace
 
 ProgramObjects::ProgramObjects() {
+    connection.setShared(true);
     gSettings = &settings;
     gConnection = &connection;
     gTestConnection = &trial;

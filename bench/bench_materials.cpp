@@ -135,7 +135,7 @@ private:
 };
 
 // A statement and the values bound to it.
-struct Statement {
+struct ScreenQuery {
     QString sql;
     QVariantList values;
 };
@@ -226,8 +226,8 @@ struct Screen {
         filter->setCurrentIndex(index);
         emit filter->activated(index);
     }
-    Statement query() const {
-        Statement s;
+    ScreenQuery query() const {
+        ScreenQuery s;
         s.sql = frame.materialsQuery(&s.values);
         return s;
     }
@@ -246,7 +246,7 @@ struct Row : Timed {
 // The floor starts from the same state, so that both find the same pages in SQLite's cache.
 struct Start {
     bool freshConnection = false;
-    Statement before;
+    ScreenQuery before;
 };
 
 double timeFromStart(int repeat, Connection& shared, const QString& path, const Start& start,
@@ -269,7 +269,7 @@ double timeFromStart(int repeat, Connection& shared, const QString& path, const 
 // the record set alone on the same statement.
 void measureFloor(Row* row, const Screen& screen, Connection& floorConnection, const QString& path,
                   const Start& start, int repeat) {
-    const Statement s = screen.query();
+    const ScreenQuery s = screen.query();
     const int floorRows = bareRows(floorConnection, s.sql, s.values);
     row->rows = screen.list->recordCount();
     if (floorRows != row->rows)
@@ -443,7 +443,7 @@ int main(int argc, char** argv) {
     // Filters and View All on one loaded screen, as a user works with it.
     Screen screen(&stages);
     screen.load();
-    const Statement unfiltered = screen.query();
+    const ScreenQuery unfiltered = screen.query();
     const auto viewAll = [&screen] { screen.frame.cbMaterialsFilterViewAll->click(); };
     const struct {
         const char* what;
@@ -452,7 +452,7 @@ int main(int argc, char** argv) {
                    {"manufacturer", screen.frame.cbManufacturerFilter},
                    {"category", screen.frame.cbCategoryFilter}};
     int gridWidgetsFiltered = 0;
-    Statement lastFilter;
+    ScreenQuery lastFilter;
     for (const auto& f : filters) {
         // The middle entry of the list: a typical supplier, manufacturer or category.
         const int index = f.filter->count() / 2;
@@ -507,7 +507,7 @@ int main(int argc, char** argv) {
 
     printTimes(QStringLiteral("Screen (ms)"), std::vector<Timed>(rows.begin(), rows.end()), cell);
     out() << "\nFloor: the screen's own statement and values (materialsQuery() after the "
-             "operation) stepped to its end with a forward-only QSqlQuery on a connection of its "
+             "operation) stepped to its end with sqlite3_step, every column read, on a handle of its "
              "own, starting as the screen did: on a fresh connection for the list shown, right "
              "after the unfiltered statement for a filter, after the filter for View All.\n\n";
 

@@ -50,7 +50,8 @@ double timeMedian(int repeat, const std::function<void()>& work);
 double timeMedian(int repeat, const std::function<void()>& prepare,
                   const std::function<void()>& work);
 
-// The floor: the same statement stepped to its end with a forward-only QSqlQuery, nothing kept.
+// The floor: the same statement stepped to its end with SQLite's own sqlite3_step on a handle of
+// the floor's own, every column of every row read by its type, nothing kept.
 int bareRows(Connection& connection, const QString& sql, const QVariantList& values);
 
 QVariant scalar(Connection& connection, const QString& sql, const QVariantList& values = {});

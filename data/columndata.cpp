@@ -1,11 +1,11 @@
 #include "data/columndata.h"
 
+#include "data/database.h"
 #include "data/money.h"
 
 #include <QDateTime>
 #include <QStringEncoder>
 #include <cmath>
-#include <sqlite3.h>
 
 namespace {
 constexpr qint64 kMsecsPerDay = 86400000;
@@ -182,60 +182,43 @@ bool ColumnData::parseIsoDate(const char* text, int length, qint64* packed) {
     return parseIso(text, length, packed);
 }
 
-QVariant ColumnData::valueFromStatement(sqlite3_stmt* st, int i) {
-    switch (sqlite3_column_type(st, i)) {
-    case SQLITE_INTEGER:
-        return qint64(sqlite3_column_int64(st, i));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(st, i);
-    case SQLITE_TEXT:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                                 sqlite3_column_bytes(st, i));
-    case SQLITE_BLOB:
-        return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)),
-                          sqlite3_column_bytes(st, i));
-    default:
-        return QVariant();
-    }
-}
-
-void ColumnData::appendFromStatement(sqlite3_stmt* st, int i) {
-    const int type = sqlite3_column_type(st, i);
+void ColumnData::appendFromStatement(const Statement& st, int i) {
+    using Type = Statement::Type;
+    const Type type = st.type(i);
     auto stored = [this](auto& vec, auto v) {
         vec.push_back(v);
         m_null.push_back(false);
     };
     switch (m_kind) {
     case StorageKind::Int:
-        if (type == SQLITE_INTEGER)
-            return stored(m_ints, qint64(sqlite3_column_int64(st, i)));
+        if (type == Type::Integer)
+            return stored(m_ints, st.integer(i));
         break;
     case StorageKind::Money:
-        if (type == SQLITE_INTEGER)
-            return stored(m_ints, qint64(sqlite3_column_int64(st, i)) * Money::kScale);
-        if (type == SQLITE_FLOAT)
-            return stored(m_ints, Money::fromDouble(sqlite3_column_double(st, i)).units());
+        if (type == Type::Integer)
+            return stored(m_ints, st.integer(i) * Money::kScale);
+        if (type == Type::Real)
+            return stored(m_ints, Money::fromDouble(st.real(i)).units());
         break;
     case StorageKind::Double:
-        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
-            return stored(m_doubles, sqlite3_column_double(st, i));
+        if (type == Type::Integer || type == Type::Real)
+            return stored(m_doubles, st.real(i));
         break;
     case StorageKind::Date:
-        if (type == SQLITE_TEXT) {
+        if (type == Type::Text) {
             qint64 packed = 0;
-            if (parseIsoDate(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                             sqlite3_column_bytes(st, i), &packed))
+            const QByteArrayView text = st.utf8(i);
+            if (parseIsoDate(text.data(), int(text.size()), &packed))
                 return stored(m_ints, packed);
         }
         break;
     case StorageKind::Text:
-        if (type == SQLITE_TEXT) {
-            // SQLite hands out UTF-8, which is how the column keeps text: copied as it is.
-            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-            const int bytes = sqlite3_column_bytes(st, i);
+        if (type == Type::Text) {
+            // The engine hands out UTF-8, which is how the column keeps text: copied as it is.
+            const QByteArrayView text = st.utf8(i);
             m_offsets.push_back(quint32(m_text.size()));
-            m_lengths.push_back(quint32(bytes));
-            m_text.append(text, bytes);
+            m_lengths.push_back(quint32(text.size()));
+            m_text.append(text);
             m_null.push_back(false);
             return;
         }
@@ -243,7 +226,7 @@ void ColumnData::appendFromStatement(sqlite3_stmt* st, int i) {
     case StorageKind::Variant:
         break;
     }
-    appendStored(type == SQLITE_NULL ? QVariant() : valueFromStatement(st, i));
+    appendStored(st.value(i));
 }
 
 bool ColumnData::normalise(const QVariant& in, QVariant* out) const {

@@ -6,7 +6,7 @@
 #include <QVariant>
 #include <vector>
 
-struct sqlite3_stmt;
+class Statement;
 
 // One column of a record set's rows, held compactly by kind: whole numbers, currency units and
 // dates as 64-bit integers, text as UTF-8 in one buffer. A large catalogue then costs a few
@@ -24,8 +24,7 @@ public:
     void appendStored(const QVariant& value);
     // Appends column i of the statement's current row, reading SQLite's own value without a
     // QVariant in between when it is of the column's kind.
-    void appendFromStatement(sqlite3_stmt* statement, int i);
-    static QVariant valueFromStatement(sqlite3_stmt* statement, int i);
+    void appendFromStatement(const Statement& statement, int i);
     // Replaces or appends a value given by a caller; false when the value does not suit the
     // column's kind (the column is left unchanged).
     bool set(int row, const QVariant& value);

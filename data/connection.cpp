@@ -3,46 +3,35 @@
 #include "data/schema.h"
 
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QUuid>
+#include <QPointer>
 
 namespace {
 const QString kSource = QStringLiteral("data source");
 const QString kPassword = QStringLiteral("database password");
 
-// SQLite's extended result codes for refused writes.
-constexpr int kConstraintForeignKey = 787;
-constexpr int kConstraintPrimary = 1555;
-constexpr int kConstraintNotNull = 1299;
-constexpr int kConstraintUnique = 2067;
-constexpr int kConstraintCheck = 275;
-constexpr int kConstraint = 19;
+// The open shared connections, by file and password.
+QHash<QString, QPointer<Connection>>& sharedConnections() {
+    static QHash<QString, QPointer<Connection>> connections;
+    return connections;
+}
+
+QString shareKey(const QHash<QString, QString>& parts) {
+    const QString path = parts.value(kSource);
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return (canonical.isEmpty() ? path : canonical) + QLatin1Char('\n') + parts.value(kPassword);
+}
 } // namespace
 
-DbError mapSqliteError(int code, const QString& message) {
-    if (code == kConstraintForeignKey || message.contains(QLatin1String("FOREIGN KEY")))
-        return {ErrorNumber::kReferencedRow, message};
-    if (code == kConstraintNotNull || code == kConstraintUnique || code == kConstraintCheck ||
-        code == kConstraintPrimary || code == kConstraint ||
-        message.contains(QLatin1String("constraint failed")))
-        return {ErrorNumber::kGenericFailure, message};
-    return {ErrorNumber::kGenericFailure,
-            message.isEmpty() ? QStringLiteral("Unspecified error") : message};
-}
-
-DbError mapSqlError(const QSqlError& error) {
-    const QString message = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    return mapSqliteError(error.nativeErrorCode().toInt(), message);
-}
-
-Connection::Connection(QObject* parent)
-    : QObject(parent), m_connectionName(QStringLiteral("plenwick-") +
-                                        QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+Connection::Connection(QObject* parent) : QObject(parent) {}
 
 Connection::~Connection() {
     close();
-    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+Connection* Connection::sharedFor(const QString& connectionString) {
+    const QString key = shareKey(parseConnectionString(connectionString));
+    Connection* c = sharedConnections().value(key);
+    return c && c->isOpen() ? c : nullptr;
 }
 
 void Connection::setConnectionString(const QString& connectionString) {
@@ -108,15 +97,10 @@ bool Connection::fail(qint64 number, const QString& description) {
     return false;
 }
 
-void Connection::reportError(const DbError& error) {
+DbError Connection::reportError(const DbError& error) {
     m_lastError = error;
     m_errors = {ProviderError{error.number, error.description}};
-}
-
-DbError Connection::reportSqlError(const QSqlError& error) {
-    const DbError mapped = mapSqlError(error);
-    reportError(mapped);
-    return mapped;
+    return error;
 }
 
 bool Connection::open() {
@@ -133,27 +117,21 @@ bool Connection::open() {
         return fail(ErrorNumber::kGenericFailure,
                     QStringLiteral("Could not find file '%1'.").arg(m_path));
 
-    QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
-                          ? QSqlDatabase::database(m_connectionName, false)
-                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    db.setDatabaseName(m_path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open())
-        return fail(ErrorNumber::kGenericFailure, db.lastError().text());
+    if (!m_database.open(m_path))
+        return fail(ErrorNumber::kGenericFailure, m_database.error().description);
     m_open = true;
 
-    QSqlQuery q(db);
     // Refuse anything that is not an SQLite database before trusting a byte of it.
-    if (!q.exec(QStringLiteral("PRAGMA schema_version")))
+    if (!Statement(m_database, QStringLiteral("PRAGMA schema_version")).execute())
         return fail(ErrorNumber::kGenericFailure,
                     QStringLiteral("Unrecognized database format '%1'.").arg(m_path));
-    q.exec(QStringLiteral("PRAGMA trusted_schema = OFF"));
-    q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+    m_database.execute(QStringLiteral("PRAGMA trusted_schema = OFF; PRAGMA foreign_keys = ON"));
 
     QString salt;
     QString verifier;
-    if (q.exec(QStringLiteral("SELECT Name, Value FROM DatabaseInfo WHERE Name IN "
-                              "('PasswordSalt', 'PasswordVerifier')"))) {
+    {
+        Statement q(m_database, QStringLiteral("SELECT Name, Value FROM DatabaseInfo WHERE Name IN "
+                                               "('PasswordSalt', 'PasswordVerifier')"));
         while (q.next()) {
             if (q.value(0).toString() == QLatin1String("PasswordSalt"))
                 salt = q.value(1).toString();
@@ -161,24 +139,27 @@ bool Connection::open() {
                 verifier = q.value(1).toString();
         }
     }
-    q.finish();
     if (verifier.isEmpty() || Schema::passwordVerifier(salt, parts.value(kPassword)) != verifier)
         return fail(ErrorNumber::kInvalidPassword, QStringLiteral("Not a valid password."));
+    if (m_shared) {
+        m_key = shareKey(parts);
+        QPointer<Connection>& slot = sharedConnections()[m_key];
+        if (!slot || !slot->isOpen())
+            slot = this;
+    }
     m_columnCache.clear();
     return true;
 }
 
 void Connection::close() {
-    if (QSqlDatabase::contains(m_connectionName)) {
-        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-        if (db.isOpen())
-            db.close();
+    if (!m_key.isEmpty()) {
+        auto& connections = sharedConnections();
+        if (connections.value(m_key) == this)
+            connections.remove(m_key);
+        m_key.clear();
     }
+    m_database.close();
     m_open = false;
-}
-
-QSqlDatabase Connection::database() const {
-    return QSqlDatabase::database(m_connectionName, false);
 }
 
 bool Connection::execute(const QString& sql, const QVariantList& values, int* rowsAffected) {
@@ -187,19 +168,13 @@ bool Connection::execute(const QString& sql, const QVariantList& values, int* ro
                      QStringLiteral("Operation is not allowed when the object is closed.")});
         return false;
     }
-    QSqlQuery q(database());
-    if (!q.prepare(sql)) {
-        reportSqlError(q.lastError());
-        return false;
-    }
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        reportSqlError(q.lastError());
+    Statement q(m_database, sql);
+    if (!q.bindAll(values) || !q.execute()) {
+        reportError(q.error());
         return false;
     }
     if (rowsAffected)
-        *rowsAffected = q.numRowsAffected();
+        *rowsAffected = m_database.changes();
     m_errors.clear();
     m_lastError = {};
     return true;
@@ -212,13 +187,11 @@ QList<ColumnInfo> Connection::columns(const QString& table) {
     QList<ColumnInfo> out;
     if (!m_open)
         return out;
-    QSqlQuery q(database());
     // pragma_table_info lists a view's columns too; the name is bound, never pasted into the SQL.
-    q.prepare(QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?)"));
-    q.addBindValue(table);
-    if (q.exec())
-        while (q.next())
-            out.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt() > 0});
+    Statement q(m_database, QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?)"));
+    q.bind(0, table);
+    while (q.next())
+        out.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt() > 0});
     if (!out.isEmpty())
         m_columnCache.insert(key, out);
     return out;
@@ -231,13 +204,10 @@ bool Connection::hasTable(const QString& table) {
 QString Connection::columnDescription(const QString& table, const QString& column) {
     if (!m_open)
         return {};
-    QSqlQuery q(database());
-    q.prepare(QStringLiteral("SELECT Description FROM ColumnDescriptions "
-                             "WHERE TableName = ? COLLATE NOCASE AND ColumnName = ? "
-                             "COLLATE NOCASE"));
-    q.addBindValue(table);
-    q.addBindValue(column);
-    if (q.exec() && q.next())
+    Statement q(m_database, QStringLiteral("SELECT Description FROM ColumnDescriptions "
+                                           "WHERE TableName = ? COLLATE NOCASE AND ColumnName = ? "
+                                           "COLLATE NOCASE"));
+    if (q.bindAll({table, column}) && q.next())
         return q.value(0).toString();
     return {};
 }

@@ -1,15 +1,14 @@
 #pragma once
 
+#include "data/database.h"
 #include "data/dberror.h"
 
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
-
-class QSqlError;
+#include <memory>
 
 // What the schema says of one column of a table or view.
 struct ColumnInfo {
@@ -21,7 +20,7 @@ struct ColumnInfo {
 // A connection to one database file, opened from a connection string of the form
 // "Data Source=<path>;Database Password=<password>". The file must carry a verifier of that
 // password. Foreign keys are enforced and the file's schema is not trusted to run functions.
-class Connection : public QObject {
+class Connection : public QObject, public std::enable_shared_from_this<Connection> {
     Q_OBJECT
 public:
     enum State { Closed = 0, Open = 1 };
@@ -51,11 +50,19 @@ public:
     void clearErrors() { m_errors.clear(); }
     const DbError& lastError() const { return m_lastError; }
 
-    // Records a failed statement: maps SQLite's answer to the program's numbers.
-    DbError reportSqlError(const QSqlError& error);
-    void reportError(const DbError& error);
+    // Records a failed operation in lastError() and errors(); returns it.
+    DbError reportError(const DbError& error);
 
-    QSqlDatabase database() const;
+    // The open database, for statements and transactions on this connection.
+    Database& database() { return m_database; }
+
+    // A connection opened by the program for its database file is shared: every data control
+    // and record set on the same file borrows it, so one transaction can span several tables.
+    // The trial connection of a settings dialog stays private.
+    void setShared(bool shared) { m_shared = shared; }
+    bool isShared() const { return m_shared; }
+    // The open shared connection to the file the connection string names, or null.
+    static Connection* sharedFor(const QString& connectionString);
 
     // Columns of a table or view as the schema declares them (cached per connection).
     QList<ColumnInfo> columns(const QString& table);
@@ -70,8 +77,10 @@ public:
 private:
     bool fail(qint64 number, const QString& description);
 
+    Database m_database;
     QString m_connectionString;
-    QString m_connectionName;
+    QString m_key; // the file and password this connection is shared under
+    bool m_shared = false;
     QString m_path;
     int m_isolationLevel = 0;
     bool m_open = false;
@@ -79,7 +88,3 @@ private:
     DbError m_lastError;
     QHash<QString, QList<ColumnInfo>> m_columnCache;
 };
-
-// Maps a refused statement to the number the screens key on.
-DbError mapSqlError(const QSqlError& error);
-DbError mapSqliteError(int extendedCode, const QString& message);

@@ -2,7 +2,7 @@
 
 #include "data/connection.h"
 
-DataControl::DataControl(QObject* parent) : QObject(parent), m_connection(new Connection(this)) {}
+DataControl::DataControl(QObject* parent) : QObject(parent) {}
 
 DataControl::~DataControl() = default;
 
@@ -16,13 +16,26 @@ void DataControl::setRecordSource(const QString& source, const QVariantList& val
 }
 
 bool DataControl::ensureConnection() {
-    if (m_connection->isOpen() && m_connection->connectionString() == m_connectionString)
+    if (m_connection && m_connection->isOpen() &&
+        m_connection->connectionString() == m_connectionString)
         return true;
-    m_connection->setConnectionString(m_connectionString);
-    if (m_connection->open())
+    if (Connection* shared = Connection::sharedFor(m_connectionString)) {
+        m_connection = shared;
+        m_keep = shared->weak_from_this().lock(); // empty for one the program owns
         return true;
-    m_lastError = m_connection->lastError();
-    return false;
+    }
+    // No connection to the file is open: this control opens one and shares it with the
+    // controls that follow.
+    auto opened = std::make_shared<Connection>();
+    opened->setShared(true);
+    opened->setConnectionString(m_connectionString);
+    if (!opened->open()) {
+        m_lastError = opened->lastError();
+        return false;
+    }
+    m_keep = opened;
+    m_connection = opened.get();
+    return true;
 }
 
 bool DataControl::refresh() {

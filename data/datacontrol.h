@@ -6,11 +6,13 @@
 #include <QPointer>
 #include <QString>
 #include <QVariantList>
+#include <memory>
 
 class Connection;
 
-// Holds one record source of a form: its own connection (opened from the connection string),
-// the record set the source gives, and the notifications of that set, so that grids, combos and
+// Holds one record source of a form: the connection to the file its connection string names
+// (borrowed from the program's shared connection to that file, so every control on a file writes
+// through one connection), the record set the source gives, and the notifications of that set, so that grids, combos and
 // text boxes bound to it follow when it is refreshed or replaced.
 class DataControl : public QObject {
     Q_OBJECT
@@ -52,7 +54,9 @@ private:
     QString m_source;
     QVariantList m_values;
     bool m_readOnly = false;
-    Connection* m_connection = nullptr;
+    QPointer<Connection> m_connection;
+    // Keeps a connection this control opened alive while any control borrows it.
+    std::shared_ptr<Connection> m_keep;
     QPointer<RecordSet> m_recordSet;
     DbError m_lastError;
 };

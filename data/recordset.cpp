@@ -6,10 +6,6 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <sqlite3.h>
 
 namespace {
 
@@ -33,62 +29,16 @@ QString sqlFor(const QString& source) {
 
 // A computed column declares no type. Its first value decides: every number is taken as a
 // double (a sum that happens to be whole is still the same kind as the others), text as text.
-int typeFromFirstValue(int sqliteType) {
-    switch (sqliteType) {
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
+int typeFromFirstValue(Statement::Type type) {
+    switch (type) {
+    case Statement::Type::Integer:
+    case Statement::Type::Real:
         return FieldType::Double;
-    case SQLITE_TEXT:
+    case Statement::Type::Text:
         return FieldType::VarWChar;
     default:
         return FieldType::Variant;
     }
-}
-
-sqlite3* databaseHandle(const QSqlDatabase& db) {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        return *static_cast<sqlite3* const*>(handle.constData());
-    return nullptr;
-}
-
-int bindText(sqlite3_stmt* st, int index, const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    return sqlite3_bind_text(st, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-}
-
-// Binds one value the way the program stores it: money as its amount, dates as ISO text.
-int bindValue(sqlite3_stmt* st, int index, const QVariant& v) {
-    if (!v.isValid() || v.isNull())
-        return sqlite3_bind_null(st, index);
-    switch (v.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return sqlite3_bind_int64(st, index, v.toLongLong());
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return sqlite3_bind_double(st, index, v.toDouble());
-    case QMetaType::QDate:
-        return bindText(st, index, ColumnData::isoText(v.toDate().startOfDay()));
-    case QMetaType::QDateTime:
-        return bindText(st, index, ColumnData::isoText(v.toDateTime()));
-    case QMetaType::QByteArray: {
-        const QByteArray bytes = v.toByteArray();
-        return sqlite3_bind_blob(st, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-    }
-    default:
-        if (v.typeId() == qMetaTypeId<Money>())
-            return sqlite3_bind_double(st, index, v.value<Money>().toDouble());
-        return bindText(st, index, v.toString());
-    }
-}
-
-QString textOf(const char* s) {
-    return s ? QString::fromUtf8(s) : QString();
 }
 
 } // namespace
@@ -128,51 +78,31 @@ bool RecordSet::open(Connection& connection, const QString& source, const QVaria
         return fail(ErrorNumber::kOperationNotAllowed,
                     QStringLiteral("Operation is not allowed when the object is closed."));
 
-    // Rows are read straight from SQLite's statement into the column store: one pass, no
-    // QVariant per value. The declared type and the origin of each column come from SQLite
-    // too, through views as well, so a currency column stays exact and a write knows its table.
-    sqlite3* handle = databaseHandle(connection.database());
-    if (!handle)
-        return fail(ErrorNumber::kOperationNotAllowed,
-                    QStringLiteral("Operation is not allowed when the object is closed."));
+    // Rows are read straight from the statement into the column store: one pass, no QVariant
+    // per value. The declared type and the origin of each column come from the engine too,
+    // through views as well, so a currency column stays exact and a write knows its table.
+    Statement statement(connection.database(), sqlFor(source));
     auto failStatement = [&] {
-        m_lastError = mapSqliteError(sqlite3_extended_errcode(handle),
-                                     QString::fromUtf8(sqlite3_errmsg(handle)));
-        connection.reportError(m_lastError);
+        m_lastError = connection.reportError(statement.error());
         return false;
     };
-    const QByteArray sql = sqlFor(source).toUtf8();
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(raw);
+    if (!statement.isValid() || !statement.bindAll(values))
         return failStatement();
-    }
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> stmt(raw, sqlite3_finalize);
-    if (sqlite3_bind_parameter_count(raw) != values.size())
-        return fail(ErrorNumber::kGenericFailure,
-                    QStringLiteral("The statement takes %1 values, %2 were given.")
-                        .arg(sqlite3_bind_parameter_count(raw))
-                        .arg(values.size()));
-    for (int i = 0; i < values.size(); ++i)
-        if (bindValue(raw, i + 1, values.at(i)) != SQLITE_OK)
-            return failStatement();
-
-    int rc = sqlite3_step(raw);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+    bool hasRow = statement.next();
+    if (statement.failed())
         return failStatement();
-    const int columns = sqlite3_column_count(raw);
+    const int columns = statement.columnCount();
     std::vector<FieldInfo> fields;
     fields.reserve(size_t(columns));
     for (int i = 0; i < columns; ++i) {
         FieldInfo f;
-        f.name = textOf(sqlite3_column_name(raw, i));
-        f.declaredType = textOf(sqlite3_column_decltype(raw, i));
-        f.baseTable = textOf(sqlite3_column_table_name(raw, i));
-        f.baseColumn = textOf(sqlite3_column_origin_name(raw, i));
-        f.type =
-            f.declaredType.isEmpty()
-                ? typeFromFirstValue(rc == SQLITE_ROW ? sqlite3_column_type(raw, i) : SQLITE_NULL)
-                : FieldType::fromDeclaredType(f.declaredType);
+        f.name = statement.columnName(i);
+        f.declaredType = statement.declaredType(i);
+        f.baseTable = statement.tableName(i);
+        f.baseColumn = statement.originName(i);
+        f.type = f.declaredType.isEmpty()
+                     ? typeFromFirstValue(hasRow ? statement.type(i) : Statement::Type::Null)
+                     : FieldType::fromDeclaredType(f.declaredType);
         f.definedSize = FieldType::declaredSize(f.declaredType);
         if (!f.baseTable.isEmpty())
             for (const ColumnInfo& c : connection.columns(f.baseTable))
@@ -182,12 +112,12 @@ bool RecordSet::open(Connection& connection, const QString& source, const QVaria
     }
 
     auto store = std::make_shared<RecordStore>(std::move(fields));
-    for (; rc == SQLITE_ROW; rc = sqlite3_step(raw)) {
+    for (; hasRow; hasRow = statement.next()) {
         for (int i = 0; i < columns; ++i)
-            store->column(i).appendFromStatement(raw, i);
+            store->column(i).appendFromStatement(statement, i);
         store->commitLoadedRow();
     }
-    if (rc != SQLITE_DONE)
+    if (statement.failed())
         return failStatement();
     adopt(std::move(store));
     m_cursor.position = m_store->rowCount() > 0 ? 0 : -1;
@@ -486,10 +416,8 @@ bool RecordSet::writeExisting() {
     QHash<QString, QList<int>> byTable;
     for (auto it = m_pending.constBegin(); it != m_pending.constEnd(); ++it)
         byTable[field(it.key()).baseTable.toLower()].append(it.key());
-    QSqlDatabase db = m_connection->database();
-    const bool several = byTable.size() > 1;
-    if (several)
-        db.transaction();
+    Database& db = m_connection->database();
+    Transaction transaction(db);
     for (auto it = byTable.constBegin(); it != byTable.constEnd(); ++it) {
         const QString table = field(it.value().first()).baseTable;
         const int key = keyFieldFor(table);
@@ -500,27 +428,20 @@ bool RecordSet::writeExisting() {
             values << toSql(field(f), m_pending.value(f));
         }
         values << toSql(field(key), m_store->column(key).value(m_cursor.row));
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                      .arg(quoteIdentifier(table), sets.join(QStringLiteral(", ")),
-                           quoteIdentifier(field(key).baseColumn)));
-        for (int i = 0; i < values.size(); ++i)
-            q.bindValue(i, values.at(i));
-        if (!q.exec() || q.numRowsAffected() == 0) {
-            if (several)
-                db.rollback();
-            if (q.lastError().isValid())
-                m_lastError = m_connection->reportSqlError(q.lastError());
-            else
-                fail(ErrorNumber::kRowNotFound,
-                     QStringLiteral("Row cannot be located for updating. Some values may have "
-                                    "been changed since it was last read."));
+        Statement q(db, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                            .arg(quoteIdentifier(table), sets.join(QStringLiteral(", ")),
+                                 quoteIdentifier(field(key).baseColumn)));
+        if (!q.bindAll(values) || !q.execute()) {
+            m_lastError = m_connection->reportError(q.error());
             return false;
         }
+        if (db.changes() == 0)
+            return fail(ErrorNumber::kRowNotFound,
+                        QStringLiteral("Row cannot be located for updating. Some values may have "
+                                       "been changed since it was last read."));
     }
-    if (several && !db.commit()) {
-        m_lastError = m_connection->reportSqlError(db.lastError());
-        db.rollback();
+    if (!transaction.commit()) {
+        m_lastError = m_connection->reportError(db.error());
         return false;
     }
     for (auto it = m_pending.constBegin(); it != m_pending.constEnd(); ++it)
@@ -542,24 +463,22 @@ bool RecordSet::writeNew(int* newRow) {
         columns << quoteIdentifier(f.baseColumn);
         values << toSql(f, it.value());
     }
-    QSqlQuery q(m_connection->database());
-    if (columns.isEmpty()) {
-        q.prepare(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(table)));
-    } else {
+    QString sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(table));
+    if (!columns.isEmpty()) {
         QStringList marks;
         for (qsizetype i = 0; i < columns.size(); ++i)
             marks << QStringLiteral("?");
-        q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(quoteIdentifier(table), columns.join(QStringLiteral(", ")),
-                           marks.join(QStringLiteral(", "))));
+        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(quoteIdentifier(table), columns.join(QStringLiteral(", ")),
+                       marks.join(QStringLiteral(", ")));
     }
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        m_lastError = m_connection->reportSqlError(q.lastError());
+    Database& db = m_connection->database();
+    Statement q(db, sql);
+    if (!q.bindAll(values) || !q.execute()) {
+        m_lastError = m_connection->reportError(q.error());
         return false;
     }
-    const QVariant newKey = q.lastInsertId();
+    const QVariant newKey = db.lastInsertId();
     QVariantList row;
     for (int i = 0; i < fieldCount(); ++i) {
         const FieldInfo& f = field(i);
@@ -667,12 +586,12 @@ bool RecordSet::deleteCurrent() {
     emit willChangeRecord(ReasonDelete, 1, &cancel);
     if (cancel)
         return fail(-2147217842, QStringLiteral("Operation was canceled."));
-    QSqlQuery q(m_connection->database());
-    q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
-                  .arg(quoteIdentifier(table), quoteIdentifier(field(key).baseColumn)));
-    q.addBindValue(toSql(field(key), m_store->column(key).value(m_cursor.row)));
-    if (!q.exec()) {
-        m_lastError = m_connection->reportSqlError(q.lastError());
+    Statement q(m_connection->database(),
+                QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                    .arg(quoteIdentifier(table), quoteIdentifier(field(key).baseColumn)));
+    if (!q.bindAll({toSql(field(key), m_store->column(key).value(m_cursor.row))}) ||
+        !q.execute()) {
+        m_lastError = m_connection->reportError(q.error());
         emit recordChangeComplete(ReasonDelete, 1, m_lastError);
         return false;
     }

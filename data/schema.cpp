@@ -1,12 +1,11 @@
 #include "data/schema.h"
 
+#include "data/database.h"
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStringList>
 #include <QUuid>
 
@@ -144,16 +143,10 @@ const Description kDescriptions[] = {
     {"LaborEstimateTBL", "LaborRate", "Rate"},
 };
 
-bool run(QSqlDatabase& db, const QString& sql, const QVariantList& values, QString* error) {
-    QSqlQuery q(db);
-    if (!q.prepare(sql)) {
-        *error = q.lastError().text();
-        return false;
-    }
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        *error = q.lastError().text();
+bool run(Database& db, const QString& sql, const QVariantList& values, QString* error) {
+    Statement q(db, sql);
+    if (!q.bindAll(values) || !q.execute()) {
+        *error = q.error().description;
         return false;
     }
     return true;
@@ -172,31 +165,28 @@ QString passwordVerifier(const QString& salt, const QString& password) {
     return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
 }
 
-bool create(QSqlDatabase& db, QString* error) {
+bool create(Database& db, QString* error) {
     QString ignored;
     if (!error)
         error = &ignored;
-    if (!db.transaction()) {
-        *error = db.lastError().text();
+    Transaction transaction(db);
+    if (!transaction.isActive()) {
+        *error = db.error().description;
         return false;
     }
-    auto fail = [&] {
-        db.rollback();
-        return false;
-    };
     for (const char* sql : kTables)
         if (!run(db, QString::fromLatin1(sql), {}, error))
-            return fail();
+            return false;
     for (const char* sql : kIndexes)
         if (!run(db, QString::fromLatin1(sql), {}, error))
-            return fail();
+            return false;
     for (const QString& sql : viewStatements())
         if (!run(db, sql, {}, error))
-            return fail();
+            return false;
     for (const char* status : kStatuses)
         if (!run(db, QStringLiteral("INSERT INTO StatusesTBL (StatusDescription) VALUES (?)"),
                  {QString::fromLatin1(status)}, error))
-            return fail();
+            return false;
     for (const auto& d : kDescriptions)
         if (!run(db,
                  QStringLiteral("INSERT INTO ColumnDescriptions (TableName, ColumnName, "
@@ -204,13 +194,13 @@ bool create(QSqlDatabase& db, QString* error) {
                  {QString::fromLatin1(d.table), QString::fromLatin1(d.column),
                   QString::fromLatin1(d.text)},
                  error))
-            return fail();
+            return false;
     if (!run(db,
              QStringLiteral("INSERT INTO MyCompany (CompanyName, CompanyAddress, CompanyCity, "
                             "CompanyPhone, CompanyFax, CompanyEmail, CompanyWebSite, CompanyLogo) "
                             "VALUES ('', '', '', '', '', '', '', '')"),
              {}, error))
-        return fail();
+        return false;
     const QString salt = QUuid::createUuid().toString(QUuid::WithoutBraces);
     const QString insertInfo =
         QStringLiteral("INSERT INTO DatabaseInfo (Name, Value) VALUES (?, ?)");
@@ -219,10 +209,10 @@ bool create(QSqlDatabase& db, QString* error) {
              {QStringLiteral("PasswordVerifier"), passwordVerifier(salt, databasePassword())},
              error) ||
         !run(db, insertInfo, {QStringLiteral("SchemaVersion"), QStringLiteral("1")}, error))
-        return fail();
-    if (!db.commit()) {
-        *error = db.lastError().text();
-        return fail();
+        return false;
+    if (!transaction.commit()) {
+        *error = db.error().description;
+        return false;
     }
     return true;
 }
@@ -235,20 +225,16 @@ bool createFile(const QString& path, QString* error) {
         *error = QStringLiteral("The file \"%1\" already exists; it was left as it is.").arg(path);
         return false;
     }
-    const QString name = QStringLiteral("plenwick-create-") + QUuid::createUuid().toString();
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (!db.open()) {
-            *error = db.lastError().text();
+        Database db;
+        if (!db.open(path, Database::OpenMode::Create)) {
+            *error = db.error().description;
         } else {
-            QSqlQuery(db).exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+            db.execute(QStringLiteral("PRAGMA foreign_keys = ON"));
             ok = create(db, error);
-            db.close();
         }
     }
-    QSqlDatabase::removeDatabase(name);
     if (!ok)
         QFile::remove(path);
     return ok;

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class QSqlDatabase;
+class Database;
 
 namespace Schema {
 
@@ -12,7 +12,7 @@ QString databasePassword();
 
 // Creates every table, view, index and seed row of an empty database, and stores the password
 // verifier. The database must be open and empty. Returns false with a message in *error.
-bool create(QSqlDatabase& db, QString* error);
+bool create(Database& db, QString* error);
 
 // Creates a new database file at path; refuses an existing file.
 bool createFile(const QString& path, QString* error);

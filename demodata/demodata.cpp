@@ -1,16 +1,13 @@
 #include "demodata/demodata.h"
 
+#include "data/database.h"
 #include "data/money.h"
 #include "data/schema.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStringList>
-#include <QUuid>
 #include <QVariant>
 #include <algorithm>
 #include <cmath>
@@ -289,34 +286,32 @@ QString isoDateTime(const QDate& day, int secondsOfDay) {
 
 class Generator {
 public:
-    Generator(QSqlDatabase& db, const DemoData::Counts& counts, QString* error)
+    Generator(Database& db, const DemoData::Counts& counts, QString* error)
         : m_db(db), m_counts(counts), m_error(error), m_dice(counts.seed),
           m_today(counts.today.isValid() ? counts.today : QDate::currentDate()) {}
 
     bool run() { return company() && lookups() && materials() && estimates(); }
 
 private:
-    bool prepare(QSqlQuery& q, const QString& sql) {
-        if (q.prepare(sql))
+    bool prepared(const Statement& q) {
+        if (q.isValid())
             return true;
-        *m_error = q.lastError().text();
+        *m_error = q.error().description;
         return false;
     }
-    bool exec(QSqlQuery& q, const QVariantList& values) {
-        for (int i = 0; i < values.size(); ++i)
-            q.bindValue(i, values.at(i));
-        if (q.exec())
+    bool exec(Statement& q, const QVariantList& values) {
+        if (q.bindAll(values) && q.execute())
             return true;
-        *m_error = q.lastError().text();
+        *m_error = q.error().description;
         return false;
     }
 
     bool company() {
-        QSqlQuery q(m_db);
-        return prepare(q, QStringLiteral("UPDATE MyCompany SET CompanyName = ?, "
+        Statement q(m_db, QStringLiteral("UPDATE MyCompany SET CompanyName = ?, "
                                          "CompanyAddress = ?, CompanyCity = ?, CompanyPhone = ?, "
                                          "CompanyFax = ?, CompanyEmail = ?, CompanyWebSite = ?, "
-                                         "CompanyLogo = ?")) &&
+                                         "CompanyLogo = ?"));
+        return prepared(q) &&
                exec(q,
                     {QStringLiteral("Hollis & Marsh Contracting"),
                      QStringLiteral("1480 Quarry Road, Suite 3"),
@@ -327,13 +322,13 @@ private:
 
     // Inserts names into a lookup table and keeps their keys.
     bool names(const QString& sql, const QStringList& values, std::vector<qint64>* ids) {
-        QSqlQuery q(m_db);
-        if (!prepare(q, sql))
+        Statement q(m_db, sql);
+        if (!prepared(q))
             return false;
         for (const QString& v : values) {
             if (!exec(q, {v}))
                 return false;
-            ids->push_back(q.lastInsertId().toLongLong());
+            ids->push_back(m_db.lastInsertId());
         }
         return true;
     }
@@ -352,14 +347,13 @@ private:
             !names(QStringLiteral("INSERT INTO Estimators (Estimator) VALUES (?)"), estimators,
                    &m_estimators))
             return false;
-        QSqlQuery q(m_db);
-        if (!q.exec(QStringLiteral("SELECT StatusID FROM StatusesTBL ORDER BY StatusID"))) {
-            *m_error = q.lastError().text();
-            return false;
-        }
+        Statement q(m_db, QStringLiteral("SELECT StatusID FROM StatusesTBL ORDER BY StatusID"));
         while (q.next())
-            m_statuses.push_back(q.value(0).toLongLong());
-        return true;
+            m_statuses.push_back(q.integer(0));
+        if (q.isValid() && !q.failed())
+            return true;
+        *m_error = q.error().description;
+        return false;
     }
 
     // A key from the list, or null when the list is empty.
@@ -370,10 +364,10 @@ private:
     }
 
     bool materials() {
-        QSqlQuery q(m_db);
-        if (!prepare(q, QStringLiteral("INSERT INTO MaterialsTBL (ManufacturerID, SuppliersID, "
-                                       "CatagoryID, PartNumber, ManufacturerDescription, "
-                                       "UnitCost, UpdatedLast) VALUES (?, ?, ?, ?, ?, ?, ?)")))
+        Statement q(m_db, QStringLiteral("INSERT INTO MaterialsTBL (ManufacturerID, SuppliersID, "
+                                         "CatagoryID, PartNumber, ManufacturerDescription, "
+                                         "UnitCost, UpdatedLast) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+        if (!prepared(q))
             return false;
         QStringList prefixes;
         for (const QString& m : m_makerNames)
@@ -414,7 +408,7 @@ private:
             if (!exec(q, {maker, supplier, categoryId, m.partNumber, m.description,
                           m.unitCost.toDouble(), updated}))
                 return false;
-            m.id = q.lastInsertId().toLongLong();
+            m.id = m_db.lastInsertId();
             m_materials.push_back(std::move(m));
         }
         return true;
@@ -433,18 +427,19 @@ private:
     }
 
     bool estimates() {
-        QSqlQuery header(m_db), material(m_db), labor(m_db);
-        if (!prepare(header, QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, EstimateData, "
-                                            "TaxRate, Shipping, EstimatorID, EstimateStatus) "
-                                            "VALUES (?, ?, ?, ?, ?, ?)")) ||
-            !prepare(material,
-                     QStringLiteral("INSERT INTO MaterialEstimateTBL (EstimateID, MaterialsID, "
-                                    "Quantity, PartNumber, ManufacturerDescription, UnitCost, "
-                                    "TotalCost, Price, Extension, Margin) "
-                                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")) ||
-            !prepare(labor, QStringLiteral("INSERT INTO LaborEstimateTBL (EstimateID, Hours, "
-                                           "LaborDescription, LaborRate, LaborExtension) "
-                                           "VALUES (?, ?, ?, ?, ?)")))
+        Statement header(m_db, QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, EstimateData, "
+                                              "TaxRate, Shipping, EstimatorID, EstimateStatus) "
+                                              "VALUES (?, ?, ?, ?, ?, ?)"));
+        Statement material(m_db,
+                           QStringLiteral("INSERT INTO MaterialEstimateTBL (EstimateID, "
+                                          "MaterialsID, Quantity, PartNumber, "
+                                          "ManufacturerDescription, UnitCost, TotalCost, Price, "
+                                          "Extension, Margin) "
+                                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        Statement labor(m_db, QStringLiteral("INSERT INTO LaborEstimateTBL (EstimateID, Hours, "
+                                             "LaborDescription, LaborRate, LaborExtension) "
+                                             "VALUES (?, ?, ?, ?, ?)"));
+        if (!prepared(header) || !prepared(material) || !prepared(labor))
             return false;
 
         // Dates oldest first, so reference numbers grow with the date as they would in use.
@@ -469,14 +464,14 @@ private:
                       {quoteNumber, m_today.addDays(-age).toString(QStringLiteral("yyyy-MM-dd")),
                        taxRate, shipping.toDouble(), anyOf(m_estimators), statusId}))
                 return false;
-            const qint64 estimateId = header.lastInsertId().toLongLong();
+            const qint64 estimateId = m_db.lastInsertId();
             if (!materialLines(material, estimateId) || !laborLines(labor, estimateId))
                 return false;
         }
         return true;
     }
 
-    bool materialLines(QSqlQuery& q, qint64 estimateId) {
+    bool materialLines(Statement& q, qint64 estimateId) {
         if (m_materials.empty())
             return true;
         for (int i = 0; i < m_counts.materialLinesPerEstimate; ++i) {
@@ -494,7 +489,7 @@ private:
         return true;
     }
 
-    bool laborLines(QSqlQuery& q, qint64 estimateId) {
+    bool laborLines(Statement& q, qint64 estimateId) {
         for (int i = 0; i < m_counts.laborLinesPerEstimate; ++i) {
             const double hours = m_dice.between(2, 80) / 2.0; // half hours from 1 to 40
             const Money rate = Money::fromCents(qint64(m_dice.between(70, 190)) * 50); // $35-$95
@@ -513,7 +508,7 @@ private:
         Money unitCost;
     };
 
-    QSqlDatabase& m_db;
+    Database& m_db;
     const DemoData::Counts& m_counts;
     QString* m_error;
     Dice m_dice;
@@ -539,37 +534,29 @@ bool generate(const QString& path, const Counts& counts, QString* error) {
     if (!Schema::createFile(path, error))
         return false;
 
-    const QString name = QStringLiteral("plenwick-demo-") + QUuid::createUuid().toString();
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (!db.open()) {
-            *error = db.lastError().text();
+        Database db;
+        if (!db.open(path)) {
+            *error = db.error().description;
         } else {
             // The file is new and ours alone until we return: no need to survive a crash
             // half-way, so writes skip the journal file and the syncs.
-            QSqlQuery pragma(db);
-            pragma.exec(QStringLiteral("PRAGMA synchronous = OFF"));
-            pragma.exec(QStringLiteral("PRAGMA journal_mode = MEMORY"));
-            pragma.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
-            pragma.finish();
-            if (!db.transaction()) {
-                *error = db.lastError().text();
+            db.execute(QStringLiteral("PRAGMA synchronous = OFF; PRAGMA journal_mode = MEMORY; "
+                                      "PRAGMA foreign_keys = ON"));
+            Transaction transaction(db);
+            if (!transaction.isActive()) {
+                *error = db.error().description;
             } else {
                 Generator generator(db, counts, error);
                 ok = generator.run();
-                if (ok && !db.commit()) {
-                    *error = db.lastError().text();
+                if (ok && !transaction.commit()) {
+                    *error = db.error().description;
                     ok = false;
                 }
-                if (!ok)
-                    db.rollback();
             }
-            db.close();
         }
     }
-    QSqlDatabase::removeDatabase(name);
     if (!ok)
         QFile::remove(path);
     return ok;

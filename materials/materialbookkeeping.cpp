@@ -2,13 +2,12 @@
 // changed, and the list row shows the names of its supplier, manufacturer and category.
 #include "data/formats.h"
 #include "data/globals.h"
+#include "data/money.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordsetmodel.h"
 #include "materials/materialsframe.h"
 
 #include <QDateTime>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace {
 
@@ -26,17 +25,16 @@ enum Column {
 
 struct Lookup {
     const char* sql;
-    const char* nameField;
     int keyColumn;
     int nameColumn;
 };
 
 // In the order the names are filled in.
 const Lookup kLookups[] = {
-    {"SELECT * FROM ManufacturersTBL WHERE ManufacturerID = ?", "ManufacturerName", kManufacturerID,
+    {"SELECT ManufacturerName FROM ManufacturersTBL WHERE ManufacturerID = ?", kManufacturerID,
      kManufacturer},
-    {"SELECT * FROM CatagoryTBL WHERE CatagoryID = ?", "Catagory", kCatagoryID, kCategory},
-    {"SELECT * FROM SuppliersTBL WHERE SuppliersID = ?", "Company", kSuppliersID, kSupplier},
+    {"SELECT Catagory FROM CatagoryTBL WHERE CatagoryID = ?", kCatagoryID, kCategory},
+    {"SELECT Company FROM SuppliersTBL WHERE SuppliersID = ?", kSuppliersID, kSupplier},
 };
 
 } // namespace
@@ -55,9 +53,11 @@ void MaterialsFrame::dcMaterials_WillChangeRecord(RecordSet::Reason reason, Reco
     const int row = FindMaterialsGridRow(id);
     if (row < 1)
         return;
-    // The list still shows the stored price; the record holds the one about to be written.
-    const QString shown = m_listModel->data(m_listModel->index(row - 1, kUnitCost)).toString();
-    if (formatValue(recordSet->value(kUnitCost), DisplayFormat::Money) != shown)
+    // The list still holds the stored price; the record holds the one about to be written. The
+    // amounts are compared, not their texts, so a change below half a cent stamps the date too.
+    const QVariant stored = m_listModel->data(m_listModel->index(row - 1, kUnitCost), Qt::EditRole);
+    const QVariant typed = recordSet->value(kUnitCost);
+    if (stored.isNull() != typed.isNull() || stored.value<Money>() != typed.value<Money>())
         recordSet->setValue(kUpdatedLast, QDateTime::currentDateTime());
 }
 
@@ -71,18 +71,16 @@ void MaterialsFrame::dcMaterials_RecordChangeComplete(RecordSet::Reason reason,
         QString name;
         const QVariant key = recordSet->value(lookup.keyColumn);
         if (!key.isNull()) {
-            QSqlQuery query(gConnection->database());
-            query.prepare(QString::fromLatin1(lookup.sql));
-            query.addBindValue(key);
-            if (!query.exec()) {
-                const DbError e = mapSqlError(query.lastError());
+            Statement query(gConnection->database(), QString::fromLatin1(lookup.sql));
+            if (query.bindAll({key}) && query.next())
+                name = query.value(0).toString();
+            if (query.failed()) {
+                const DbError e = query.error();
                 showMessage(QString::number(e.number) + QStringLiteral(" - ") + e.description,
                             QMessageBox::Ok, QMessageBox::NoIcon,
                             QStringLiteral("RecordChangeComplete"));
                 continue;
             }
-            if (query.next())
-                name = query.value(QString::fromLatin1(lookup.nameField)).toString();
         }
         recordSet->setDerivedValue(lookup.nameColumn, name.isEmpty() ? QVariant() : QVariant(name));
     }

@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,9 +63,8 @@ void TestCommandLine::generatesSmallDemoData() {
     QVERIFY2(run.status == 0, qPrintable(run.output));
     Connection c;
     QVERIFY(openProgramFile(c, path));
-    QSqlQuery q(c.database());
-    QVERIFY(q.exec(QStringLiteral("SELECT (SELECT COUNT(*) FROM MaterialsTBL), "
-                                  "(SELECT COUNT(*) FROM EstimateTBL)")));
+    Statement q(c.database(), QStringLiteral("SELECT (SELECT COUNT(*) FROM MaterialsTBL), "
+                                             "(SELECT COUNT(*) FROM EstimateTBL)"));
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toInt(), 40);
     QCOMPARE(q.value(1).toInt(), 3);

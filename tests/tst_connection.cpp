@@ -12,8 +12,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTest>
 
 class TestConnection : public QObject {
@@ -40,11 +38,13 @@ void TestConnection::opensTheProgramsOwnFile() {
     QVERIFY(gConnectionString.contains(db.path()));
     QVERIFY(gConnectionString.contains(Schema::databasePassword()));
     // The password itself is never stored in the file.
-    QSqlQuery q(c.database());
-    QVERIFY(q.exec(QStringLiteral("SELECT Value FROM DatabaseInfo")));
+    Statement q(c.database(), QStringLiteral("SELECT Value FROM DatabaseInfo"));
     while (q.next())
         QVERIFY(!q.value(0).toString().contains(Schema::databasePassword()));
-    QCOMPARE(c.database().exec(QStringLiteral("PRAGMA foreign_keys")).next(), true);
+    QVERIFY(!q.failed());
+    Statement keys(c.database(), QStringLiteral("PRAGMA foreign_keys"));
+    QVERIFY(keys.next());
+    QCOMPARE(keys.integer(0), 1);
 }
 
 void TestConnection::refusesFilesItCannotTrust_data() {

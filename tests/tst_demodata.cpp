@@ -5,8 +5,7 @@
 #include "support/testdatabase.h"
 
 #include <QFile>
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include "support/testquery.h"
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
@@ -30,11 +29,11 @@ DemoData::Counts smallCounts() {
 
 // Every row of a query, values rendered as text, for comparing two files.
 QStringList dump(Connection& connection, const QString& sql) {
-    QSqlQuery q(connection.database());
+    TestQuery q(connection.database());
     QStringList rows;
     if (!q.exec(sql))
         return {QStringLiteral("failed: ") + sql};
-    const int columns = q.record().count();
+    const int columns = q.columnCount();
     while (q.next()) {
         QStringList cells;
         for (int i = 0; i < columns; ++i)
@@ -45,7 +44,7 @@ QStringList dump(Connection& connection, const QString& sql) {
 }
 
 qint64 count(Connection& connection, const QString& table) {
-    QSqlQuery q(connection.database());
+    TestQuery q(connection.database());
     if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table) || !q.next())
         return -1;
     return q.value(0).toLongLong();
@@ -94,7 +93,7 @@ private slots:
 
     // Every key a generated row holds names an existing row, and the company row is filled.
     void rowsReferToExistingRows() {
-        QSqlQuery q(m_connection.database());
+        TestQuery q(m_connection.database());
         QVERIFY(q.exec(QStringLiteral(
             "SELECT (SELECT COUNT(*) FROM MaterialsTBL m WHERE m.ManufacturerID NOT IN "
             "(SELECT ManufacturerID FROM ManufacturersTBL) OR m.SuppliersID NOT IN "
@@ -118,7 +117,7 @@ private slots:
 
     // The stored line amounts agree with each other to the ten-thousandth.
     void materialLinesAreExact() {
-        QSqlQuery q(m_connection.database());
+        TestQuery q(m_connection.database());
         QVERIFY(q.exec(QStringLiteral("SELECT Quantity, UnitCost, TotalCost, Price, Extension, "
                                       "Margin FROM MaterialEstimateTBL")));
         int lines = 0;
@@ -141,7 +140,7 @@ private slots:
     }
 
     void laborLinesAreExact() {
-        QSqlQuery q(m_connection.database());
+        TestQuery q(m_connection.database());
         QVERIFY(q.exec(QStringLiteral("SELECT Hours, LaborRate, LaborExtension, LaborDescription "
                                       "FROM LaborEstimateTBL")));
         while (q.next()) {
@@ -156,14 +155,14 @@ private slots:
 
     // The saved totals of each estimate are the sums of its lines.
     void totalsAreSumsOfLines() {
-        QSqlQuery ids(m_connection.database());
+        TestQuery ids(m_connection.database());
         QVERIFY(ids.exec(QStringLiteral("SELECT EstimateID FROM EstimateTBL")));
         int estimates = 0;
         while (ids.next()) {
             ++estimates;
             const qint64 id = ids.value(0).toLongLong();
             Money extensions, costs, labor;
-            QSqlQuery lines(m_connection.database());
+            TestQuery lines(m_connection.database());
             lines.prepare(QStringLiteral("SELECT Extension, TotalCost FROM MaterialEstimateTBL "
                                          "WHERE EstimateID = ?"));
             lines.addBindValue(id);
@@ -262,7 +261,7 @@ private slots:
         QVERIFY2(DemoData::generate(path, counts, &error), qPrintable(error));
         Connection other;
         QVERIFY(openProgramFile(other, path));
-        QSqlQuery q(other.database());
+        TestQuery q(other.database());
         QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM MaterialsTBL WHERE ManufacturerID IS "
                                       "NULL AND CatagoryID IS NULL")));
         QVERIFY(q.next());

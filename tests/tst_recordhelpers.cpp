@@ -33,9 +33,10 @@ void TestRecordHelpers::nullFieldsGiveTheirTypesEmptyValue() {
         rs.open(db.connection(), QStringLiteral("SELECT MaterialsID, UnitCost, PartNumber, "
                                                 "UpdatedLast, NULL AS Blank FROM MaterialsTBL")),
         qPrintable(rs.lastError().text()));
+    // A null amount is still an amount, so callers add it up without converting.
     const QVariant cost = GetFieldValue(rs, QStringLiteral("UnitCost"));
-    QCOMPARE(cost.typeId(), int(QMetaType::Double));
-    QCOMPARE(cost.toDouble(), 0.0);
+    QCOMPARE(cost.typeId(), qMetaTypeId<Money>());
+    QCOMPARE(cost.value<Money>(), Money());
     const QVariant text = GetFieldValue(rs, QStringLiteral("PartNumber"));
     QCOMPARE(text.typeId(), int(QMetaType::QString));
     QVERIFY(text.toString().isEmpty());

@@ -37,9 +37,10 @@ QVariant emptyValueOf(int type) {
     case 204:
     case FieldType::LongVarBinary:
         return QVariant::fromValue(qint16(0));
+    case FieldType::Currency:
+        return QVariant::fromValue(Money());
     case FieldType::Single:
     case FieldType::Double:
-    case FieldType::Currency:
     case 14:  // decimal
     case 131: // numeric
         return 0.0;

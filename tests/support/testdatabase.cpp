@@ -4,8 +4,6 @@
 #include "data/schema.h"
 
 #include <QFile>
-#include <QSqlError>
-#include <QSqlQuery>
 
 bool openProgramFile(Connection& connection, const QString& path) {
     connection.setConnectionString(
@@ -35,11 +33,8 @@ void TestDatabase::exec(const QString& sql, const QVariantList& values) {
 }
 
 QVariant TestDatabase::scalar(const QString& sql, const QVariantList& values) {
-    QSqlQuery q(m_connection->database());
-    q.prepare(sql);
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec() || !q.next())
+    Statement q(m_connection->database(), sql);
+    if (!q.bindAll(values) || !q.next())
         return {};
     return q.value(0);
 }

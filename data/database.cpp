@@ -1,0 +1,295 @@
+#include "data/database.h"
+
+#include "data/columndata.h"
+#include "data/money.h"
+
+#include <QDateTime>
+#include <atomic>
+#include <sqlite3.h>
+
+namespace {
+// SQLite's extended result codes for refused writes.
+constexpr int kConstraintForeignKey = 787;
+
+QString textOf(const char* s) {
+    return s ? QString::fromUtf8(s) : QString();
+}
+
+int bindText(sqlite3_stmt* st, int index, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    return sqlite3_bind_text(st, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+// Binds one value the way the program stores it: money as its amount, dates as ISO text.
+int bindVariant(sqlite3_stmt* st, int index, const QVariant& v) {
+    if (!v.isValid() || v.isNull())
+        return sqlite3_bind_null(st, index);
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Long:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return sqlite3_bind_int64(st, index, v.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return sqlite3_bind_double(st, index, v.toDouble());
+    case QMetaType::QDate:
+        return bindText(st, index, ColumnData::isoText(v.toDate().startOfDay()));
+    case QMetaType::QDateTime:
+        return bindText(st, index, ColumnData::isoText(v.toDateTime()));
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = v.toByteArray();
+        return sqlite3_bind_blob(st, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+    }
+    default:
+        if (v.typeId() == qMetaTypeId<Money>())
+            return sqlite3_bind_double(st, index, v.value<Money>().toDouble());
+        return bindText(st, index, v.toString());
+    }
+}
+} // namespace
+
+DbError mapSqliteError(int code, const QString& message) {
+    if (code == kConstraintForeignKey || message.contains(QLatin1String("FOREIGN KEY")))
+        return {ErrorNumber::kReferencedRow, message};
+    return {ErrorNumber::kGenericFailure,
+            message.isEmpty() ? QStringLiteral("Unspecified error") : message};
+}
+
+// Database
+
+Database::~Database() {
+    close();
+}
+
+bool Database::open(const QString& path, OpenMode mode) {
+    close();
+    m_openError = {};
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX |
+                      (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0);
+    const QByteArray name = path.toUtf8();
+    sqlite3* handle = nullptr;
+    const int rc = sqlite3_open_v2(name.constData(), &handle, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        m_openError = {ErrorNumber::kGenericFailure,
+                       handle ? textOf(sqlite3_errmsg(handle)) : textOf(sqlite3_errstr(rc))};
+        sqlite3_close(handle);
+        return false;
+    }
+    m_handle = handle;
+    sqlite3_extended_result_codes(m_handle, 1);
+    sqlite3_busy_timeout(m_handle, 5000);
+    return true;
+}
+
+void Database::close() {
+    if (!m_handle)
+        return;
+    sqlite3_close_v2(m_handle);
+    m_handle = nullptr;
+}
+
+bool Database::execute(const QString& sql) {
+    if (!m_handle)
+        return false;
+    return sqlite3_exec(m_handle, sql.toUtf8().constData(), nullptr, nullptr, nullptr) ==
+           SQLITE_OK;
+}
+
+DbError Database::error() const {
+    if (!m_handle)
+        return m_openError.isSet()
+                   ? m_openError
+                   : DbError{ErrorNumber::kOperationNotAllowed,
+                             QStringLiteral("Operation is not allowed when the object is closed.")};
+    return mapSqliteError(sqlite3_extended_errcode(m_handle), textOf(sqlite3_errmsg(m_handle)));
+}
+
+qint64 Database::lastInsertId() const {
+    return m_handle ? sqlite3_last_insert_rowid(m_handle) : 0;
+}
+
+int Database::changes() const {
+    return m_handle ? sqlite3_changes(m_handle) : 0;
+}
+
+bool Database::inTransaction() const {
+    return m_handle && sqlite3_get_autocommit(m_handle) == 0;
+}
+
+// Statement
+
+Statement::Statement(Database& database, const QString& sql) : m_database(database) {
+    if (!database.m_handle) {
+        m_failed = true;
+        m_error = database.error();
+        return;
+    }
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(database.m_handle, text.constData(), int(text.size()), &m_statement,
+                           nullptr) != SQLITE_OK) {
+        m_failed = true;
+        m_error = database.error();
+        sqlite3_finalize(m_statement);
+        m_statement = nullptr;
+    }
+}
+
+Statement::~Statement() {
+    sqlite3_finalize(m_statement);
+}
+
+int Statement::parameterCount() const {
+    return m_statement ? sqlite3_bind_parameter_count(m_statement) : 0;
+}
+
+bool Statement::bind(int index, const QVariant& value) {
+    if (!m_statement)
+        return false;
+    if (bindVariant(m_statement, index + 1, value) != SQLITE_OK) {
+        m_failed = true;
+        m_error = m_database.error();
+        return false;
+    }
+    return true;
+}
+
+bool Statement::bindAll(const QVariantList& values) {
+    if (!m_statement)
+        return false;
+    reset(); // a statement that ran takes new values only after a reset
+    if (parameterCount() != values.size()) {
+        m_failed = true;
+        m_error = {ErrorNumber::kGenericFailure,
+                   QStringLiteral("The statement takes %1 values, %2 were given.")
+                       .arg(parameterCount())
+                       .arg(values.size())};
+        return false;
+    }
+    for (int i = 0; i < values.size(); ++i)
+        if (!bind(i, values.at(i)))
+            return false;
+    return true;
+}
+
+bool Statement::next() {
+    if (!m_statement)
+        return false;
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE) {
+        m_failed = true;
+        m_error = m_database.error();
+    }
+    return false;
+}
+
+bool Statement::execute() {
+    if (!m_statement)
+        return false;
+    while (next()) {
+    }
+    return !m_failed;
+}
+
+void Statement::reset() {
+    if (!m_statement)
+        return;
+    sqlite3_reset(m_statement);
+    m_failed = false;
+}
+
+DbError Statement::error() const {
+    return m_error;
+}
+
+int Statement::columnCount() const {
+    return m_statement ? sqlite3_column_count(m_statement) : 0;
+}
+
+QString Statement::columnName(int column) const {
+    return textOf(sqlite3_column_name(m_statement, column));
+}
+
+QString Statement::declaredType(int column) const {
+    return textOf(sqlite3_column_decltype(m_statement, column));
+}
+
+QString Statement::tableName(int column) const {
+    return textOf(sqlite3_column_table_name(m_statement, column));
+}
+
+QString Statement::originName(int column) const {
+    return textOf(sqlite3_column_origin_name(m_statement, column));
+}
+
+Statement::Type Statement::type(int column) const {
+    return Type(sqlite3_column_type(m_statement, column));
+}
+
+qint64 Statement::integer(int column) const {
+    return sqlite3_column_int64(m_statement, column);
+}
+
+double Statement::real(int column) const {
+    return sqlite3_column_double(m_statement, column);
+}
+
+QByteArrayView Statement::utf8(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    return QByteArrayView(text, sqlite3_column_bytes(m_statement, column));
+}
+
+QVariant Statement::value(int column) const {
+    switch (type(column)) {
+    case Type::Integer:
+        return integer(column);
+    case Type::Real:
+        return real(column);
+    case Type::Text: {
+        const QByteArrayView text = utf8(column);
+        return QString::fromUtf8(text.data(), text.size());
+    }
+    case Type::Blob:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(m_statement, column)),
+                          sqlite3_column_bytes(m_statement, column));
+    case Type::Null:
+        break;
+    }
+    return QVariant();
+}
+
+// Transaction
+
+Transaction::Transaction(Database& database) : m_database(database) {
+    // Savepoints, so that a guard inside another one (a record set writing two tables while the
+    // caller writes a header and its lines) joins the outer transaction.
+    static std::atomic<int> counter{0};
+    m_name = QStringLiteral("plenwick_%1").arg(++counter);
+    m_active = database.execute(QStringLiteral("SAVEPOINT ") + m_name);
+}
+
+Transaction::~Transaction() {
+    rollback();
+}
+
+bool Transaction::commit() {
+    if (!m_active)
+        return false;
+    if (!m_database.execute(QStringLiteral("RELEASE ") + m_name))
+        return false; // still active: the destructor rolls back
+    m_active = false;
+    return true;
+}
+
+void Transaction::rollback() {
+    if (!m_active)
+        return;
+    m_database.execute(QStringLiteral("ROLLBACK TO ") + m_name);
+    m_database.execute(QStringLiteral("RELEASE ") + m_name);
+    m_active = false;
+}

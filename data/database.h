@@ -1,0 +1,116 @@
+#pragma once
+
+#include "data/dberror.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The one way into an SQLite database file: an open database, statements with bound values and
+// a transaction guard. Errors come out as the program's numbers (DbError), so no caller deals
+// with the engine's own codes.
+
+// An open database file. Owns its handle; closed on destruction.
+class Database {
+public:
+    enum class OpenMode { ReadWrite, Create };
+
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    bool open(const QString& path, OpenMode mode = OpenMode::ReadWrite);
+    void close();
+    bool isOpen() const { return m_handle != nullptr; }
+
+    // Runs one or more statements that take no values (schema text, pragmas).
+    bool execute(const QString& sql);
+    // The error of the last failed call on this database or one of its statements.
+    DbError error() const;
+    qint64 lastInsertId() const;
+    // Rows changed by the last INSERT, UPDATE or DELETE.
+    int changes() const;
+    bool inTransaction() const;
+
+private:
+    friend class Statement;
+    sqlite3* m_handle = nullptr;
+    DbError m_openError;
+};
+
+// A prepared statement. Values bind in order to its ? marks: money as its amount, dates as ISO
+// text, null as NULL. next() steps to the following row; the column readers then read it.
+class Statement {
+public:
+    // The storage class of a value in the current row.
+    enum class Type { Integer = 1, Real = 2, Text = 3, Blob = 4, Null = 5 };
+
+    Statement(Database& database, const QString& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool isValid() const { return m_statement != nullptr; }
+    int parameterCount() const;
+    bool bind(int index, const QVariant& value); // index from 0
+    // Resets the statement and binds every value; false when the count differs from the
+    // statement's marks.
+    bool bindAll(const QVariantList& values);
+    // Steps to the next row: true on a row; false at the end or on an error (see failed()).
+    bool next();
+    // Runs the statement to its end. False on an error.
+    bool execute();
+    // Makes the statement ready to run again, keeping its bound values.
+    void reset();
+    bool failed() const { return m_failed; }
+    DbError error() const;
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    // What the schema says of a result column: declared type, table and column it comes from
+    // (all empty for a computed value).
+    QString declaredType(int column) const;
+    QString tableName(int column) const;
+    QString originName(int column) const;
+
+    Type type(int column) const;
+    qint64 integer(int column) const;
+    double real(int column) const;
+    // The text of the column as UTF-8, valid until the next step.
+    QByteArrayView utf8(int column) const;
+    QVariant value(int column) const;
+
+private:
+    Database& m_database;
+    sqlite3_stmt* m_statement = nullptr;
+    bool m_failed = false;
+    DbError m_error;
+};
+
+// Everything written between construction and commit() either stands together or not at all.
+// A guard not committed rolls back when it goes out of scope. Guards nest: an inner one is a
+// savepoint of the outer.
+class Transaction {
+public:
+    explicit Transaction(Database& database);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    bool isActive() const { return m_active; }
+    bool commit();
+    void rollback();
+
+private:
+    Database& m_database;
+    QString m_name;
+    bool m_active = false;
+};
+
+// Maps the engine's answer for a refused statement to the number the screens key on.
+DbError mapSqliteError(int extendedCode, const QString& message);
