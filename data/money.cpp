@@ -1,11 +1,13 @@
 #include "data/money.h"
 
 #include <QString>
+#include <charconv>
 #include <cmath>
 
 namespace {
 // Rounds x to the nearest whole number, halves to even. The value is first brought to 9
 // significant decimals of its fraction so that 2.675 (held as 2.67499999...) counts as a half.
+// x must lie within the 64-bit range.
 qint64 roundHalfEven(double x) {
     const double floorX = std::floor(x);
     double frac = x - floorX;
@@ -17,20 +19,165 @@ qint64 roundHalfEven(double x) {
         return whole;
     return (whole % 2 == 0) ? whole : whole + 1;
 }
+
+Money saturated(bool negative) {
+    return negative ? Money::minimum() : Money::maximum();
+}
+
+// A magnitude of up to 2^63 with its sign as an amount.
+Money fromMagnitude(quint64 magnitude, bool negative) {
+    if (!negative)
+        return Money::fromUnits(qint64(magnitude));
+    if (magnitude > quint64(std::numeric_limits<qint64>::max()))
+        return Money::minimum();
+    return Money::fromUnits(-qint64(magnitude));
+}
+
+// The significant digits a factor keeps: enough for any quantity or rate a user types, few
+// enough to drop the binary noise of a double (0.1 + 0.2 counts as 0.3).
+constexpr int kFactorDigits = 12;
+
+// A non-negative decimal: mantissa x 10^exponent, with a mantissa below 10^kFactorDigits.
+struct Decimal {
+    quint64 mantissa = 0;
+    int exponent = 0;
+};
+
+// The decimal of kFactorDigits significant digits nearest to a finite, non-negative value.
+Decimal toDecimal(double value) {
+    // The scientific form "d.ddddddddddde-XX" is correctly rounded and ignores the locale.
+    char text[48];
+    const auto written = std::to_chars(text, text + sizeof text, value,
+                                       std::chars_format::scientific, kFactorDigits - 1);
+    Decimal d;
+    const char* p = text;
+    for (; p != written.ptr && *p != 'e'; ++p) {
+        if (*p >= '0' && *p <= '9')
+            d.mantissa = d.mantissa * 10 + quint64(*p - '0');
+    }
+    int exponent = 0;
+    if (p != written.ptr) {
+        ++p;
+        const bool negative = *p == '-';
+        if (*p == '-' || *p == '+')
+            ++p;
+        std::from_chars(p, written.ptr, exponent);
+        if (negative)
+            exponent = -exponent;
+    }
+    d.exponent = exponent - (kFactorDigits - 1);
+    while (d.mantissa != 0 && d.mantissa % 10 == 0) {
+        d.mantissa /= 10;
+        ++d.exponent;
+    }
+    return d;
+}
+
+// An unsigned 128-bit number, enough for a 64-bit amount times a factor's mantissa. Written
+// out in 32-bit pieces so that it does not depend on a compiler's 128-bit type.
+struct Wide {
+    quint64 high = 0;
+    quint64 low = 0;
+
+    bool isZero() const { return high == 0 && low == 0; }
+};
+
+constexpr quint64 kLow32 = 0xffffffffu;
+
+Wide multiply(quint64 a, quint64 b) {
+    const quint64 aLow = a & kLow32, aHigh = a >> 32;
+    const quint64 bLow = b & kLow32, bHigh = b >> 32;
+    const quint64 lowLow = aLow * bLow;
+    const quint64 lowHigh = aLow * bHigh;
+    const quint64 highLow = aHigh * bLow;
+    const quint64 middle = (lowLow >> 32) + (lowHigh & kLow32) + (highLow & kLow32);
+    Wide w;
+    w.low = (middle << 32) | (lowLow & kLow32);
+    w.high = aHigh * bHigh + (lowHigh >> 32) + (highLow >> 32) + (middle >> 32);
+    return w;
+}
+
+// Divides w by ten and returns the remainder.
+unsigned divideByTen(Wide& w) {
+    quint64 pieces[4] = {w.high >> 32, w.high & kLow32, w.low >> 32, w.low & kLow32};
+    quint64 rest = 0;
+    for (quint64& piece : pieces) {
+        const quint64 current = (rest << 32) | piece;
+        piece = current / 10;
+        rest = current % 10;
+    }
+    w.high = (pieces[0] << 32) | pieces[1];
+    w.low = (pieces[2] << 32) | pieces[3];
+    return unsigned(rest);
+}
 } // namespace
 
 Money Money::fromDouble(double value) {
     if (!std::isfinite(value))
         return Money();
-    return fromUnits(roundHalfEven(value * kScale));
+    const double scaled = value * kScale;
+    // 2^63: the first double beyond the positive range, and the most negative value itself.
+    constexpr double kLimit = 9223372036854775808.0;
+    if (scaled >= kLimit)
+        return maximum();
+    if (scaled < -kLimit)
+        return minimum();
+    return fromUnits(roundHalfEven(scaled));
 }
 
 Money Money::times(double factor) const {
-    return fromDouble(toDouble() * factor);
+    if (std::isnan(factor) || m_units == 0)
+        return Money();
+    const bool negative = (m_units < 0) != std::signbit(factor);
+    if (std::isinf(factor))
+        return saturated(negative);
+    const Decimal d = toDecimal(std::fabs(factor));
+    if (d.mantissa == 0)
+        return Money();
+
+    const quint64 magnitude = m_units < 0 ? 0 - quint64(m_units) : quint64(m_units);
+    const quint64 limit = quint64(kMaxUnits) + (negative ? 1 : 0);
+    Wide product = multiply(magnitude, d.mantissa);
+
+    if (d.exponent >= 0) {
+        // A whole factor: no rounding, only the range to watch.
+        if (product.high != 0 || product.low > limit)
+            return saturated(negative);
+        quint64 result = product.low;
+        for (int i = 0; i < d.exponent; ++i) {
+            if (result > limit / 10)
+                return saturated(negative);
+            result *= 10;
+        }
+        return fromMagnitude(result, negative);
+    }
+
+    // Drop the digits below the fourth decimal one at a time, remembering the last one dropped
+    // and whether any before it was not zero, then round once.
+    unsigned lastDropped = 0;
+    bool restNonZero = false;
+    for (int i = 0; i < -d.exponent; ++i) {
+        if (product.isZero())
+            return Money();
+        restNonZero = restNonZero || lastDropped != 0;
+        lastDropped = divideByTen(product);
+    }
+    const bool odd = (product.low & 1) != 0;
+    if (lastDropped > 5 || (lastDropped == 5 && (restNonZero || odd))) {
+        if (++product.low == 0)
+            ++product.high;
+    }
+    if (product.high != 0 || product.low > limit)
+        return saturated(negative);
+    return fromMagnitude(product.low, negative);
 }
 
 Money Money::roundedToCents() const {
-    const qint64 cents = roundHalfEven(double(m_units) / 100.0);
+    qint64 cents = m_units / 100;
+    const qint64 rest = m_units % 100;
+    const qint64 twiceRest = 2 * (rest < 0 ? -rest : rest);
+    if (twiceRest > 100 || (twiceRest == 100 && cents % 2 != 0))
+        cents += m_units < 0 ? -1 : 1;
     return fromCents(cents);
 }
 
