@@ -61,18 +61,21 @@ const char* const kIndexes[] = {
     "CREATE INDEX MaterialsByCategory ON MaterialsTBL (CatagoryID)",
 };
 
-// Sums are rounded to the ten-thousandth that currency keeps, so no floating-point residue shows.
-// Sums per estimate are correlated look-ups through the EstimateID indexes, so asking for one
-// estimate reads only that estimate's lines.
+// Sums are taken in whole ten-thousandths, the units currency keeps, so a sum of any number of
+// lines is exact and shows no floating-point residue. Sums per estimate are correlated look-ups
+// through the EstimateID indexes, so asking for one estimate reads only that estimate's lines.
+QString unitSum(const char* column, const char* table, const char* alias) {
+    return QStringLiteral("((SELECT SUM(CAST(ROUND(%1 * 10000) AS INTEGER)) FROM %2 %3 "
+                          "WHERE %3.EstimateID = e.EstimateID) / 10000.0)")
+        .arg(QLatin1String(column), QLatin1String(table), QLatin1String(alias));
+}
+
 QString materialSum(const char* column) {
-    return QStringLiteral("ROUND((SELECT SUM(%1) FROM MaterialEstimateTBL m "
-                          "WHERE m.EstimateID = e.EstimateID), 4)")
-        .arg(QLatin1String(column));
+    return unitSum(column, "MaterialEstimateTBL", "m");
 }
 
 QString laborSum() {
-    return QStringLiteral("ROUND((SELECT SUM(LaborExtension) FROM LaborEstimateTBL l "
-                          "WHERE l.EstimateID = e.EstimateID), 4)");
+    return unitSum("LaborExtension", "LaborEstimateTBL", "l");
 }
 
 QStringList viewStatements() {
