@@ -1,6 +1,7 @@
 #include "bench/benchsupport.h"
 
 #include "data/connection.h"
+#include "data/memorytuning.h"
 #include "demodata/demodata.h"
 #include "data/money.h"
 #include "data/schema.h"
@@ -35,6 +36,7 @@ bool start(QCoreApplication& app, const QString& name, const QString& descriptio
            Options* options) {
     QCoreApplication::setApplicationName(name);
     registerMoneyMetaType();
+    keepRecordSetMemory(); // as the program does at start-up
 
     QCommandLineParser parser;
     parser.setApplicationDescription(description);
