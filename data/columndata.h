@@ -13,11 +13,21 @@ class Statement;
 // dozen bytes a row instead of a QVariant per cell.
 class ColumnData {
 public:
-    explicit ColumnData(StorageKind kind) : m_kind(kind) {}
+    // A new column starts on the buffers a closed record set left, so reopening a large list
+    // neither grows its arrays step by step nor touches fresh memory; a closed column hands its
+    // buffers back.
+    explicit ColumnData(StorageKind kind);
+    ~ColumnData();
+    ColumnData(ColumnData&&) = default;
+    ColumnData& operator=(ColumnData&&) = default;
+    ColumnData(const ColumnData&) = delete;
+    ColumnData& operator=(const ColumnData&) = delete;
 
     StorageKind kind() const { return m_kind; }
     int size() const { return int(m_null.size()); }
     void reserve(int rows);
+    // After loading: gives back what a small column took of a large spare buffer.
+    void fitToSize();
 
     // Appends a value read from the database. A value the column's kind cannot hold turns the
     // column into a general one, so nothing read is ever altered.

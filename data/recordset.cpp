@@ -119,6 +119,8 @@ bool RecordSet::open(Connection& connection, const QString& source, const QVaria
     }
     if (statement.failed())
         return failStatement();
+    for (int i = 0; i < columns; ++i)
+        store->column(i).fitToSize();
     adopt(std::move(store));
     m_cursor.position = m_store->rowCount() > 0 ? 0 : -1;
     m_cursor.row = m_store->rowCount() > 0 ? m_store->storageRow(0) : -1;
