@@ -2,6 +2,7 @@
 
 #include "data/datacontrol.h"
 #include "data/screencontrols.h"
+#include "materials/materialfilter.h"
 
 #include <QHeaderView>
 #include <QTableView>
@@ -71,6 +72,9 @@ MaterialsFrame::MaterialsFrame(QWidget* parent)
     filterLabel("lblCategoryFilter", tr("Filter By Category"), 114);
     cbCategoryFilter =
         combo(f, QStringLiteral("cbCategoryFilter"), tr("Filter List By Category"), 14, 132, 180);
+    // The filters are a little narrower than the record's combos.
+    for (QComboBox* filter : {cbManufacturerFilter, cbSupplierFilter, cbCategoryFilter})
+        Twips::setWidth(filter, 2650);
     cbMaterialsFilterViewAll = button(f, QStringLiteral("cbMaterialsFilterViewAll"),
                                       tr("View &All"), tr("View All"), 14, 162, 180);
 
@@ -109,4 +113,20 @@ MaterialsFrame::MaterialsFrame(QWidget* parent)
 
     bindList();
     connectRecordPanel();
+}
+
+void MaterialsFrame::reload() {
+    gMaterialFilter.clear();
+    SetupMaterialsDataControl();
+    SetupMaterialsListGrid();
+    SetupMaterialsControls();
+    SetLockMaterialEdit(true);
+}
+
+bool MaterialsFrame::save() {
+    // As the Save button does: nothing while a material is only being browsed.
+    if (!canSave())
+        return false;
+    cmdMaterialsSaveCurrentRecord_Click();
+    return m_editState == Browse;
 }

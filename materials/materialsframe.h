@@ -2,6 +2,7 @@
 
 #include "data/dberror.h"
 #include "data/recordset.h"
+#include "widgets/screen.h"
 
 #include <QGroupBox>
 #include <QPointer>
@@ -20,13 +21,22 @@ class TextBinding;
 // The Materials screen: the catalogue list with its filters, and the record panel in which the
 // current material is added, edited, saved, undone and deleted. The list and the panel share one
 // record set, so they always hold the same materials in the same order.
-class MaterialsFrame : public QGroupBox {
+class MaterialsFrame : public QGroupBox, public ScreenInterface {
     Q_OBJECT
 public:
     // What the record panel is doing.
     enum EditState { Browse = 0, Editing = 1, Adding = 2 };
 
     explicit MaterialsFrame(QWidget* parent = nullptr);
+
+    // Lists the whole catalogue, with the filters empty and the record panel locked.
+    void reload() override;
+    // Asks about a material with unsaved changes (finishEditing).
+    bool canLeave() override { return finishEditing(); }
+    // While a material is being edited or added.
+    bool canSave() const override { return m_editState != Browse; }
+    bool save() override;
+    void applyColumnFractions() override { fitListColumns(); }
 
     // The list (materialslist.cpp).
     RecordSet* CreateMaterialsRecordset();
