@@ -11,7 +11,9 @@
 #include "data/twips.h"
 #include "estimates/estimateframe.h"
 #include "estimates/homeframe.h"
+#include "materials/materialrecordpanel.h"
 #include "materials/materialsframe.h"
+#include "materials/materialslist.h"
 #include "settings/registry.h"
 #include "settings/settingsstore.h"
 #include "support/isolatedsettings.h"
@@ -21,6 +23,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -36,6 +39,33 @@ const QString kKey = QStringLiteral("Dorvane\\PX");
 
 QRectF twips(const QWidget* w) {
     return Twips::geometry(w);
+}
+
+// Controls under root (named, not hidden) that stick out of their parent or overlap a sibling.
+QStringList misplacedControls(QWidget* root) {
+    auto isControl = [](const QObject* object) {
+        const auto* w = qobject_cast<const QWidget*>(object);
+        return w && !w->isWindow() && !w->isHidden() && !w->objectName().isEmpty() &&
+               !w->objectName().startsWith(QLatin1String("qt_"));
+    };
+    QStringList out;
+    QList<QWidget*> parents = root->findChildren<QWidget*>();
+    parents << root;
+    for (const QWidget* parent : parents) {
+        QList<const QWidget*> controls;
+        for (const QObject* child : parent->children())
+            if (isControl(child))
+                controls << static_cast<const QWidget*>(child);
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            const QWidget* c = controls[i];
+            if (!parent->rect().contains(c->geometry()))
+                out << c->objectName() + QStringLiteral(" outside ") + parent->objectName();
+            for (qsizetype j = i + 1; j < controls.size(); ++j)
+                if (c->geometry().intersects(controls[j]->geometry()))
+                    out << c->objectName() + QStringLiteral(" over ") + controls[j]->objectName();
+        }
+    }
+    return out;
 }
 
 QStringList captions(const QList<QAction*>& actions) {
@@ -56,6 +86,7 @@ private slots:
     void menusAndScreensFollowTheShownTab();
     void estimateLinesNeedAReferenceNumber();
     void layoutFollowsTheWindowSize();
+    void controlsStayInsideTheirFramesAndApart();
     void loadStepsGoOnAfterAMissingFileOnly();
     void closingSavesTheSettings();
 };
@@ -226,7 +257,8 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     EstimateFrame* e = w.frEstimating;
-    MaterialsFrame* m = w.frMaterials;
+    MaterialRecordPanel* m = w.frMaterials->recordPanel;
+    MaterialsList* l = w.frMaterials->materialsList;
     // Every control of the table is on the window, once: a renamed or lost one would stop
     // following the window's size without a word.
     QCOMPARE(w.layoutTable().size(), 26);
@@ -254,29 +286,54 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     // A real resize: 150 pixels wider and taller.
     w.resize(800, 600);
     QTRY_COMPARE(w.referenceSize().height(), 600 * Twips::perPixelY(&w));
-    const QRect list = m->grdMaterialsList->geometry();
-    const QRect filter = m->frMaterialsFilter->geometry();
+    const QRect list = l->grdMaterialsList->geometry();
+    const QRect filter = l->frMaterialsFilter->geometry();
     const QRect record = m->frMaterialRecord->geometry();
     const QRect today = w.frMain->lblToday->geometry();
     const QRect tabs = w.tabMain->geometry();
     w.resize(950, 750);
     QTRY_COMPARE(w.tabMain->geometry().size(), tabs.size() + QSize(150, 150));
-    QCOMPARE(m->grdMaterialsList->geometry(), list.adjusted(0, 0, 150, 150));
+    QCOMPARE(l->grdMaterialsList->geometry(), list.adjusted(0, 0, 150, 150));
     QCOMPARE(m->frMaterialRecord->geometry(), record.adjusted(0, 0, 150, 0));
     // The filter frame moves with the right edge and keeps its width.
-    QCOMPARE(m->frMaterialsFilter->geometry(), filter.translated(150, 0));
+    QCOMPARE(l->frMaterialsFilter->geometry(), filter.translated(150, 0));
     QCOMPARE(w.frMain->lblToday->geometry(), today.translated(150, 0));
-    QVERIFY(m->frMaterialRecord->geometry().right() < m->frMaterialsFilter->geometry().left());
+    QVERIFY(m->frMaterialRecord->geometry().right() < l->frMaterialsFilter->geometry().left());
 
     // Minimising and restoring leaves everything where it was.
-    const QRect grown = m->grdMaterialsList->geometry();
+    const QRect grown = l->grdMaterialsList->geometry();
     const QRect laborGrown = e->grdLaborEstimate->geometry();
     w.showMinimized();
     QCoreApplication::processEvents();
     w.showNormal();
     QCoreApplication::processEvents();
-    QCOMPARE(m->grdMaterialsList->geometry(), grown);
+    QCOMPARE(l->grdMaterialsList->geometry(), grown);
     QCOMPARE(e->grdLaborEstimate->geometry(), laborGrown);
+}
+
+void TestMainWindow::controlsStayInsideTheirFramesAndApart() {
+    Program program;
+    program.db.exec(QStringLiteral("UPDATE MyCompany SET CompanyName = ?, CompanyAddress = ?"),
+                    {QStringLiteral("Harbor Electric"), QStringLiteral("12 Pier Road")});
+    QVERIFY(program.load());
+    frmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // The smallest window, one of a common size, and one wider than it is tall.
+    for (const QSize size : {QSize(800, 600), QSize(1024, 768), QSize(1600, 700)}) {
+        w.resize(size);
+        QTRY_COMPARE(w.referenceSize().width(), size.width() * Twips::perPixelX(&w));
+        for (int tab = 0; tab < w.tabMain->count(); ++tab) {
+            w.tabMain->setCurrentIndex(tab);
+            QWidget* frame = w.tabMain->widget(tab)->findChild<QGroupBox*>();
+            const QStringList misplaced = misplacedControls(frame);
+            QVERIFY2(misplaced.isEmpty(), qPrintable(QStringLiteral("%1 at %2x%3: %4")
+                                                         .arg(frame->objectName())
+                                                         .arg(size.width())
+                                                         .arg(size.height())
+                                                         .arg(misplaced.join(", "))));
+        }
+    }
 }
 
 void TestMainWindow::loadStepsGoOnAfterAMissingFileOnly() {
