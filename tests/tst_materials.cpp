@@ -4,6 +4,7 @@
 #include "data/datacontrol.h"
 #include "data/recordset.h"
 #include "data/recordsetmodel.h"
+#include "data/twips.h"
 #include "materials/materialfilter.h"
 #include "materials/materialrecordpanel.h"
 #include "materials/materialsframe.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -131,6 +133,7 @@ private slots:
     void filtersListExactlyTheirMaterials();
     void filtersReloadOnlyOnAChange();
     void pricesOlderThanNinetyDaysAreRed();
+    void listColumnsShareTheGridAndShowWholePrices();
     void choosingARowMovesTheRecord();
     void anIncompleteMaterialKeepsItsRow();
     void newAndUndo();
@@ -262,6 +265,30 @@ void TestMaterials::pricesOlderThanNinetyDaysAreRed() {
     QCOMPARE(colour(1), QColor(Qt::red)); // 91 days
     QVERIFY(!colour(2).isValid());
     QCOMPARE(s.cell(2, 10), QDate::currentDate().addDays(-1).toString(QStringLiteral("dd-MMM-yy")));
+}
+
+void TestMaterials::listColumnsShareTheGridAndShowWholePrices() {
+    Catalogue program;
+    program.db.exec("INSERT INTO MaterialsTBL (MaterialsID, ManufacturerID, SuppliersID, "
+                    "CatagoryID, PartNumber, UnitCost) VALUES (6, 1, 1, 1, 'P-6', 23456.78)");
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    QTableView* grid = s.l->grdMaterialsList;
+    for (const QSize size : {QSize(800, 600), QSize(1280, 800)}) {
+        s.window.resize(size);
+        QTRY_COMPARE(s.window.referenceSize().width(), size.width() * Twips::perPixelX(grid));
+        QCoreApplication::processEvents();
+        // The visible columns fill the grid's width, each rounded to whole pixels.
+        int total = 0;
+        for (int column = 4; column <= 10; ++column)
+            total += grid->columnWidth(column);
+        QVERIFY2(qAbs(total - grid->viewport()->width()) <= 4,
+                 qPrintable(QStringLiteral("%1 of %2").arg(total).arg(grid->viewport()->width())));
+        // Even on the smallest window no price and no date heading is cut off.
+        QCOMPARE(s.cell(4, 9), QStringLiteral("$23,456.78"));
+        QVERIFY(grid->fontMetrics().horizontalAdvance(s.cell(4, 9)) < grid->columnWidth(9));
+        QVERIFY(grid->horizontalHeader()->sectionSizeHint(10) <= grid->columnWidth(10));
+    }
 }
 
 void TestMaterials::choosingARowMovesTheRecord() {
