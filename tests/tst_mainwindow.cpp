@@ -290,6 +290,7 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     const QRect filter = l->frMaterialsFilter->geometry();
     const QRect record = m->frMaterialRecord->geometry();
     const QRect today = w.frMain->lblToday->geometry();
+    const QRect estimates = w.frMain->DGEstimatesAll->geometry();
     const QRect tabs = w.tabMain->geometry();
     w.resize(950, 750);
     QTRY_COMPARE(w.tabMain->geometry().size(), tabs.size() + QSize(150, 150));
@@ -298,6 +299,8 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     // The filter frame moves with the right edge and keeps its width.
     QCOMPARE(l->frMaterialsFilter->geometry(), filter.translated(150, 0));
     QCOMPARE(w.frMain->lblToday->geometry(), today.translated(150, 0));
+    // The month's list reaches the Home frame's corner.
+    QCOMPARE(w.frMain->DGEstimatesAll->geometry(), estimates.adjusted(0, 0, 150, 150));
     QVERIFY(m->frMaterialRecord->geometry().right() < l->frMaterialsFilter->geometry().left());
 
     // Minimising and restoring leaves everything where it was.
