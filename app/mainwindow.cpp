@@ -9,20 +9,15 @@
 #include "widgets/twips.h"
 #include "estimates/estimateframe.h"
 #include "estimates/homeframe.h"
-#include "materials/materialfilter.h"
 #include "materials/materialsframe.h"
 #include "settings/gridformat.h"
 #include "settings/settingsstore.h"
+#include "widgets/screen.h"
 
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDateTime>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QTableView>
 #include <QTimer>
 
 namespace {
@@ -32,14 +27,6 @@ constexpr double kReferenceHeight = 9000;
 // Margins of the tab control in the window and of each screen's frame in its tab, in twips.
 constexpr double kTabMargin = 20;
 constexpr double kFrameMargin = 60;
-
-// A tab's page, holding the screen's frame.
-template <class Frame> Frame* addScreen(QTabWidget* tabs, const QString& caption) {
-    auto* page = new QWidget(tabs);
-    auto* frame = new Frame(page);
-    tabs->addTab(page, caption);
-    return frame;
-}
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
@@ -55,14 +42,15 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     tabMain->setObjectName(QStringLiteral("tabMain"));
     Twips::setGeometry(tabMain, kTabMargin, kTabMargin, kReferenceWidth, kReferenceHeight);
 
-    frMain = addScreen<HomeFrame>(tabMain, tr("&Home"));
-    frMaterials = addScreen<MaterialsFrame>(tabMain, tr("Ma&terials"));
-    frEstimating = addScreen<EstimateFrame>(tabMain, tr("&Estimate"));
+    createMenus();
+    frMain = addScreen<HomeFrame>(tr("&Home"));
+    frMaterials = addScreen<MaterialsFrame>(tr("Ma&terials"));
+    frEstimating = addScreen<EstimateFrame>(tr("&Estimate"));
     for (int i = 0; i < tabMain->count(); ++i)
         tabMain->widget(i)->installEventFilter(this);
     m_client->installEventFilter(this);
-
-    createMenus();
+    // The Home screen shows first: its records are opened, not saved, from the menu.
+    updateEditMenu();
 
     tmrMain = new QTimer(this);
     tmrMain->setObjectName(QStringLiteral("tmrMain"));
@@ -79,6 +67,31 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 frmMain::~frmMain() = default;
+
+// A tab's page, holding the screen's frame. Every screen tells when saving it becomes possible
+// or not; the Edit menu follows the one shown.
+template <class Frame> Frame* frmMain::addScreen(const QString& caption) {
+    auto* page = new QWidget(tabMain);
+    auto* frame = new Frame(page);
+    tabMain->addTab(page, caption);
+    m_screens.append(ScreenTab{frame, frame});
+    connect(frame, &Frame::saveEnabledChanged, this, [this, frame](bool enabled) {
+        if (currentScreen() == frame)
+            mnuEditSaveRecord->setEnabled(enabled);
+    });
+    return frame;
+}
+
+ScreenInterface* frmMain::currentScreen() const {
+    const int shown = tabMain->currentIndex();
+    return shown >= 0 && shown < m_screens.size() ? m_screens[shown].screen : nullptr;
+}
+
+void frmMain::updateEditMenu() {
+    ScreenInterface* screen = currentScreen();
+    mnuEditEditRecord->setEnabled(screen && screen->canEditRecord());
+    mnuEditSaveRecord->setEnabled(screen && screen->canSave());
+}
 
 void frmMain::createMenus() {
     auto addItem = [this](QMenu* menu, const char* name, const QString& caption,
@@ -112,10 +125,6 @@ void frmMain::createMenus() {
     mnuEditPreferences = addItem(mnuEdit, "mnuEditPreferences", tr("Preferences..."));
     connect(mnuEditEditRecord, &QAction::triggered, this, &frmMain::mnuEditEditRecord_Click);
     connect(mnuEditSaveRecord, &QAction::triggered, this, &frmMain::mnuEditSaveRecord_Click);
-    connect(frMaterials, &MaterialsFrame::saveEnabledChanged, this, [this](bool enabled) {
-        if (tabMain->currentIndex() == 1)
-            mnuEditSaveRecord->setEnabled(enabled);
-    });
 
     mnuView = addMenu("mnuView", tr("&View"));
     mnuViewMainScreen =
@@ -140,84 +149,33 @@ void frmMain::createMenus() {
     mnuHelp = addMenu("mnuHelp", tr("&Help"));
     mnuHelpAbout = addItem(mnuHelp, "mnuHelpAbout", tr("&About Plenwick"));
     mnuHelpVideo = addItem(mnuHelp, "mnuHelpVideo", tr("&Watch Instructional Video"));
-
-    // The Home screen shows first: its records are opened, not saved, from the menu.
-    mnuEditEditRecord->setEnabled(true);
-    mnuEditSaveRecord->setEnabled(false);
 }
 
 void frmMain::Form_Load() {
-    RunLoadSteps(
-        {
-            [this] { setMinimumSize(800, 600); },
-            [this] { m_referenceSize = QSizeF(kReferenceWidth, kReferenceHeight); },
-            [this] {
-                mMaterialFields = {QStringLiteral("cbSupplier"),
-                                   QStringLiteral("cbManufacturer"),
-                                   QStringLiteral("cbCategory"),
-                                   QStringLiteral("txtPartNumber"),
-                                   QStringLiteral("txtMaterialsDescription"),
-                                   QStringLiteral("txtUnitCost")};
-                mEstimateFields = {QStringLiteral("txtQuoteNumber"), QStringLiteral("txtTaxRate"),
-                                   QStringLiteral("txtShippning"), QStringLiteral("cbQuoteStatus"),
-                                   QStringLiteral("cbEstimator")};
-            },
-            [this] { m_layoutTable = mainWindowLayoutTable(); },
-            [this] {
-                const QDateTime now = QDateTime::currentDateTime();
-                frMain->lblToday->setText(formatGeneralDate(now));
-                frMain->lblMonthYear->setText(formatMonthYear(now.date()));
-            },
-            [this] { tabMain->setCurrentIndex(0); },
-            [this] {
-                for (QComboBox* combo : {frMaterials->cbCategory, frMaterials->cbManufacturer,
-                                         frMaterials->cbSupplier})
-                    Twips::setWidth(combo, 2700);
-                for (QComboBox* combo :
-                     {frMaterials->cbCategoryFilter, frMaterials->cbManufacturerFilter,
-                      frMaterials->cbSupplierFilter})
-                    Twips::setWidth(combo, 2650);
-                for (QComboBox* combo : {frEstimating->cbQuoteStatus, frEstimating->cbEstimator})
-                    Twips::setWidth(combo, 2835);
-            },
-            [this] { ReadConfiguration(); },
-            [] { gMaterialFilter.clear(); },
-            [this] { InitDBControls(); },
-            [this] { frMaterials->SetLockMaterialEdit(true); },
-        },
-        QStringLiteral("frmMain / Form_Load"));
+    RunLoadSteps({
+                     [this] { setMinimumSize(800, 600); },
+                     [this] { m_referenceSize = QSizeF(kReferenceWidth, kReferenceHeight); },
+                     [this] { m_layoutTable = mainWindowLayoutTable(); },
+                     [this] { frMain->showStartTime(QDateTime::currentDateTime()); },
+                     [this] { tabMain->setCurrentIndex(0); },
+                     [this] { ReadConfiguration(); },
+                     [this] { InitDBControls(); },
+                 },
+                 QStringLiteral("frmMain / Form_Load"));
 }
 
 void frmMain::ReadConfiguration() {
-    auto show = [](QLabel* value, QLabel* caption, const QString& text) {
-        if (!text.isEmpty()) {
-            value->setText(text);
-            return;
-        }
-        value->hide();
-        if (caption)
-            caption->hide();
-    };
-    show(frMain->lblCompanyName, frMain->lblCompanyNameLabel,
-         gSettings ? gSettings->CompanyName() : QString());
-    show(frMain->lblCompanyAddress, frMain->lblCompanyAddressLabel,
-         gSettings ? gSettings->CompanyAdress() : QString());
-    show(frMain->lblCompanyCity, nullptr, gSettings ? gSettings->CompanyCity() : QString());
+    for (const ScreenTab& tab : m_screens)
+        tab.screen->applySettings();
 }
 
 void frmMain::InitDBControls() {
-    try {
-        frMaterials->SetupMaterialsDataControl();
-        frMaterials->SetupMaterialsListGrid();
-        frMaterials->SetupMaterialsControls();
-    } catch (const ProgramError& e) {
-        ShowDatabaseError(gConnection, DbError{e.number(), e.description()},
-                          QStringLiteral("frmMain / InitDBControls"));
-    }
+    for (const ScreenTab& tab : m_screens)
+        tab.screen->reload();
 }
 
 void frmMain::tmrMain_Timer() {
-    frMain->lblToday->setText(formatMediumDate(QDate::currentDate()));
+    frMain->showToday(QDate::currentDate());
 }
 
 void frmMain::mnuFileExit_Click() {
@@ -225,11 +183,14 @@ void frmMain::mnuFileExit_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    // A material still being typed is saved or dropped as the user says, never lost unasked.
-    if (!m_unloaded && !frMaterials->finishEditing()) {
-        event->ignore();
-        return;
-    }
+    // Work still being typed (a material) is saved or dropped as the user says, never lost
+    // unasked.
+    if (!m_unloaded)
+        for (const ScreenTab& tab : m_screens)
+            if (!tab.screen->canLeave()) {
+                event->ignore();
+                return;
+            }
     Form_Unload();
     event->accept();
 }
@@ -250,92 +211,39 @@ void frmMain::SwitchScreen(const QString& screen, QAction* item) {
         view->setChecked(false);
     if (item)
         item->setChecked(true);
-    const QString name = screen.toUpper();
-    if (name == QLatin1String("HOME")) {
-        tabMain->setCurrentIndex(0);
-        mnuEditEditRecord->setEnabled(true);
-        mnuEditSaveRecord->setEnabled(false);
-    } else if (name == QLatin1String("MATERIALS")) {
-        tabMain->setCurrentIndex(1);
-        mnuEditEditRecord->setEnabled(false);
-        mnuEditSaveRecord->setEnabled(frMaterials->cmdMaterialsSaveCurrentRecord->isEnabled());
-    } else if (name == QLatin1String("ESTIMATE")) {
-        tabMain->setCurrentIndex(2);
-        mnuEditEditRecord->setEnabled(false);
-        mnuEditSaveRecord->setEnabled(true);
-        applyLineEntryRule();
-    }
+    const int tab =
+        QStringList{QStringLiteral("HOME"), QStringLiteral("MATERIALS"), QStringLiteral("ESTIMATE")}
+            .indexOf(screen.toUpper());
+    if (tab < 0)
+        return;
+    tabMain->setCurrentIndex(tab);
+    m_screens[tab].screen->activate();
+    updateEditMenu();
 }
 
 void frmMain::tabMain_Click(int /*previousTab*/) {
-    try {
-        switch (tabMain->currentIndex()) {
-        case 0:
-            frMain->show();
-            frMaterials->hide();
-            frEstimating->hide();
-            mnuViewMainScreen->setChecked(true);
-            mnuViewMaterials->setChecked(false);
-            mnuViewEstimateScr->setChecked(false);
-            mnuEditEditRecord->setEnabled(true);
-            mnuEditSaveRecord->setEnabled(false);
-            break;
-        case 1:
-            frMain->hide();
-            frMaterials->show();
-            frEstimating->hide();
-            mnuViewMainScreen->setChecked(false);
-            mnuViewMaterials->setChecked(true);
-            mnuViewEstimateScr->setChecked(false);
-            mnuEditEditRecord->setEnabled(false);
-            // Saving a material makes sense only while one is being edited or added.
-            mnuEditSaveRecord->setEnabled(frMaterials->cmdMaterialsSaveCurrentRecord->isEnabled());
-            break;
-        case 2:
-            frMain->hide();
-            frMaterials->hide();
-            frEstimating->show();
-            mnuViewMainScreen->setChecked(false);
-            mnuViewMaterials->setChecked(false);
-            mnuViewEstimateScr->setChecked(true);
-            mnuEditEditRecord->setEnabled(false);
-            mnuEditSaveRecord->setEnabled(true);
-            applyLineEntryRule();
-            break;
-        default:
-            break;
-        }
-    } catch (const ProgramError& e) {
-        showMessage(QString::number(e.number()) + QStringLiteral(" - ") + e.description(),
-                    QMessageBox::Ok, QMessageBox::NoIcon, QStringLiteral("tabMain_Click"));
-    }
-}
-
-// Lines can be entered, and the estimate saved from the menu, only once it has a reference #.
-void frmMain::applyLineEntryRule() {
-    const bool enabled = IsValidate(true, mEstimateFields, 1, this);
-    frEstimating->grdMaterialEstimate->setEnabled(enabled);
-    frEstimating->grdLaborEstimate->setEnabled(enabled);
-    frEstimating->btnMaterialEstimate->setEnabled(enabled);
-    mnuEditSaveRecord->setEnabled(enabled);
+    const int shown = tabMain->currentIndex();
+    if (shown < 0 || shown >= m_screens.size())
+        return;
+    m_screens[shown].frame->show();
+    for (int i = 0; i < m_screens.size(); ++i)
+        if (i != shown)
+            m_screens[i].frame->hide();
+    const QList<QAction*> views = {mnuViewMainScreen, mnuViewMaterials, mnuViewEstimateScr};
+    for (int i = 0; i < views.size(); ++i)
+        views[i]->setChecked(i == shown);
+    m_screens[shown].screen->activate();
+    updateEditMenu();
 }
 
 void frmMain::mnuEditEditRecord_Click() {
-    if (tabMain->currentIndex() == 0)
-        frMain->cmdEditEstimate->click();
+    if (ScreenInterface* screen = currentScreen(); screen && screen->canEditRecord())
+        screen->editRecord();
 }
 
 void frmMain::mnuEditSaveRecord_Click() {
-    switch (tabMain->currentIndex()) {
-    case 1:
-        frMaterials->cmdMaterialsSaveCurrentRecord->click();
-        break;
-    case 2:
-        frEstimating->cmdEstimateSaveCurrentRecord->click();
-        break;
-    default:
-        break;
-    }
+    if (ScreenInterface* screen = currentScreen())
+        screen->save();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -370,11 +278,8 @@ void frmMain::LayoutControls() {
     const QSizeF size = windowSizeInTwips();
     applyLayoutTable(this, m_layoutTable, size.width() - m_referenceSize.width(),
                      size.height() - m_referenceSize.height());
-    setColumnFractions(frEstimating->grdMaterialEstimate, 3,
-                       {0.0528, 0.1057, 0.345, 0.0885, 0.0885, 0.0885, 0.0885, 0.0885});
-    setColumnFractions(frEstimating->grdLaborEstimate, 2, {0.0806, 0.712, 0.0885, 0.0885});
-    setColumnFractions(frMaterials->grdMaterialsList, 4,
-                       {0.13, 0.13, 0.13, 0.13, 0.28, 0.08, 0.12});
+    for (const ScreenTab& tab : m_screens)
+        tab.screen->applyColumnFractions();
     m_referenceSize = size;
 }
 
@@ -398,7 +303,6 @@ void frmMain::resizeFrame(QWidget* frame) {
 
 void frmMain::ResizeHomeFrame() {
     resizeFrame(frMain);
-    frMain->fitEstimatesList();
 }
 
 void frmMain::ResizeMaterialsFrame() {

@@ -4,7 +4,6 @@
 
 #include <QMainWindow>
 #include <QSizeF>
-#include <QStringList>
 
 class EstimateFrame;
 class HomeFrame;
@@ -13,9 +12,11 @@ class QAction;
 class QMenu;
 class QTabWidget;
 class QTimer;
+class ScreenInterface;
 
 // The main window: the Home, Materials and Estimate screens on the tabs of tabMain, the menu
-// bar, the clock, and the layout that follows the window's size. Creating it loads it.
+// bar, the clock, and the layout that follows the window's size. Creating it loads it. The
+// window drives the screens through their ScreenInterface only (widgets/screen.h).
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -55,16 +56,21 @@ public:
     QAction* mnuHelpAbout;
     QAction* mnuHelpVideo;
 
-    // Names of the material record's required controls, and of the estimate header's controls
-    // (only the first, the reference number, decides whether lines may be entered).
-    QStringList mMaterialFields;
-    QStringList mEstimateFields;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A screen's frame, on its tab's page, and the interface the window drives it through.
+    struct ScreenTab {
+        QWidget* frame;
+        ScreenInterface* screen;
+    };
+    template <class Frame> Frame* addScreen(const QString& caption);
+    ScreenInterface* currentScreen() const;
+    // Edit Record and Save Record follow the screen shown.
+    void updateEditMenu();
+
     void createMenus();
     void Form_Load();
     void Form_Unload();
@@ -75,7 +81,6 @@ private:
     void tabMain_Click(int previousTab);
     void mnuEditEditRecord_Click();
     void mnuEditSaveRecord_Click();
-    void applyLineEntryRule();
     void Form_Resize();
     void ResizeTabControl();
     void ResizeHomeFrame();
@@ -85,6 +90,7 @@ private:
     QSizeF windowSizeInTwips() const;
 
     QWidget* m_client;
+    QList<ScreenTab> m_screens;
     QList<LayoutEntry> m_layoutTable;
     QSizeF m_referenceSize;
     int m_shownTab = 0;

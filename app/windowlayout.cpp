@@ -58,3 +58,11 @@ void applyLayoutTable(QWidget* window, const QList<LayoutEntry>& table, double d
         Twips::setGeometry(control, g);
     }
 }
+
+QStringList missingLayoutControls(const QWidget* window, const QList<LayoutEntry>& table) {
+    QStringList missing;
+    for (const LayoutEntry& e : table)
+        if (!window->findChild<QWidget*>(e.control))
+            missing << e.control;
+    return missing;
+}

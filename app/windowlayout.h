@@ -3,6 +3,7 @@
 #include <QList>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -21,5 +22,9 @@ struct LayoutEntry {
 QList<LayoutEntry> mainWindowLayoutTable();
 
 // Moves each control of the table found under window by the change (dx, dy) of the window's
-// size, in twips. A control that is missing is skipped.
+// size, in twips. A control that is missing is skipped: see missingLayoutControls.
 void applyLayoutTable(QWidget* window, const QList<LayoutEntry>& table, double dx, double dy);
+
+// The names of the table that name no control under window, in the table's order. A renamed
+// or lost control would otherwise simply stop following the window's size.
+QStringList missingLayoutControls(const QWidget* window, const QList<LayoutEntry>& table);

@@ -2,6 +2,8 @@
 
 #include "widgets/datanavigator.h"
 #include "widgets/screencontrols.h"
+#include "widgets/recordhelpers.h"
+#include "settings/gridformat.h"
 
 #include <QHeaderView>
 #include <QTableView>
@@ -18,6 +20,10 @@ QTableView* lineGrid(QWidget* parent, const QString& name, double top, double he
     return grid;
 }
 } // namespace
+
+const QStringList EstimateFrame::mEstimateFields = {
+    QStringLiteral("txtQuoteNumber"), QStringLiteral("txtTaxRate"), QStringLiteral("txtShippning"),
+    QStringLiteral("cbQuoteStatus"), QStringLiteral("cbEstimator")};
 
 EstimateFrame::EstimateFrame(QWidget* parent) : QGroupBox(parent) {
     setObjectName(QStringLiteral("frEstimating"));
@@ -87,4 +93,23 @@ EstimateFrame::EstimateFrame(QWidget* parent) : QGroupBox(parent) {
          {txtSubtotal, txtTax, txtTotalEstimate, txtTotalMaterialCost, txtTotalMaterialMargin,
           txtTotalMaterailExtension, txtTotalLabourExtension})
         box->setText(QStringLiteral("$0.00"));
+}
+
+void EstimateFrame::activate() {
+    applyLineEntryRule();
+}
+
+// Lines can be entered, and the estimate saved from the menu, only once it has a reference #.
+void EstimateFrame::applyLineEntryRule() {
+    m_hasReference = IsValidate(true, mEstimateFields, 1, this);
+    grdMaterialEstimate->setEnabled(m_hasReference);
+    grdLaborEstimate->setEnabled(m_hasReference);
+    btnMaterialEstimate->setEnabled(m_hasReference);
+    emit saveEnabledChanged(m_hasReference);
+}
+
+void EstimateFrame::applyColumnFractions() {
+    setColumnFractions(grdMaterialEstimate, 3,
+                       {0.0528, 0.1057, 0.345, 0.0885, 0.0885, 0.0885, 0.0885, 0.0885});
+    setColumnFractions(grdLaborEstimate, 2, {0.0806, 0.712, 0.0885, 0.0885});
 }

@@ -1,7 +1,10 @@
 #include "estimates/homeframe.h"
 
 #include "widgets/screencontrols.h"
+#include "data/formats.h"
+#include "settings/settingsstore.h"
 
+#include <QDateTime>
 #include <QHeaderView>
 #include <QTableView>
 
@@ -52,6 +55,52 @@ HomeFrame::HomeFrame(QWidget* parent) : QGroupBox(parent) {
     DGEstimatesAll->setAlternatingRowColors(true);
     DGEstimatesAll->verticalHeader()->hide();
     DGEstimatesAll->horizontalHeader()->setStretchLastSection(true);
+
+    connect(cmdEditEstimate, &QPushButton::clicked, this, &HomeFrame::cmdEditEstimate_Click);
+}
+
+void HomeFrame::applySettings() {
+    auto show = [](QLabel* value, QLabel* caption, const QString& text) {
+        if (!text.isEmpty()) {
+            value->setText(text);
+            return;
+        }
+        value->hide();
+        if (caption)
+            caption->hide();
+    };
+    show(lblCompanyName, lblCompanyNameLabel, gSettings ? gSettings->CompanyName() : QString());
+    show(lblCompanyAddress, lblCompanyAddressLabel,
+         gSettings ? gSettings->CompanyAdress() : QString());
+    show(lblCompanyCity, nullptr, gSettings ? gSettings->CompanyCity() : QString());
+}
+
+void HomeFrame::reload() {
+    // The month's list starts on the current month.
+    lblMonthYear->setText(formatMonthYear(QDate::currentDate()));
+}
+
+void HomeFrame::editRecord() {
+    // As the button does: nothing while it is off.
+    if (cmdEditEstimate->isEnabled())
+        cmdEditEstimate_Click();
+}
+
+void HomeFrame::cmdEditEstimate_Click() {
+    emit editEstimateRequested();
+}
+
+void HomeFrame::showStartTime(const QDateTime& now) {
+    lblToday->setText(formatGeneralDate(now));
+}
+
+void HomeFrame::showToday(const QDate& today) {
+    lblToday->setText(formatMediumDate(today));
+}
+
+void HomeFrame::resizeEvent(QResizeEvent* event) {
+    QGroupBox::resizeEvent(event);
+    fitEstimatesList();
 }
 
 void HomeFrame::fitEstimatesList() {

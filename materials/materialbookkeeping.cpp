@@ -1,11 +1,13 @@
-// What happens around the writing of a material: its price date is stamped when the unit cost
-// changed, and the list row shows the names of its supplier, manufacturer and category.
+#include "materials/materialbookkeeping.h"
+
+#include "data/datacontrol.h"
 #include "data/formats.h"
 #include "data/globals.h"
 #include "data/money.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordsetmodel.h"
 #include "materials/materialsframe.h"
+#include "materials/materialslist.h"
 
 #include <QDateTime>
 
@@ -39,7 +41,23 @@ const Lookup kLookups[] = {
 
 } // namespace
 
-void MaterialsFrame::dcMaterials_WillChangeRecord(RecordSet::Reason reason, RecordSet* recordSet) {
+MaterialBookkeeping::MaterialBookkeeping(DataControl* materials, const MaterialsList* list,
+                                         QObject* parent)
+    : QObject(parent), m_list(list), m_listModel(list->listModel()) {
+    setObjectName(QStringLiteral("materialBookkeeping"));
+    connect(materials, &DataControl::willChangeRecord, this,
+            [this](RecordSet::Reason reason, int, bool*, RecordSet* records) {
+                dcMaterials_WillChangeRecord(reason, records);
+            });
+    connect(materials, &DataControl::recordChangeComplete, this,
+            [this](RecordSet::Reason reason, int, const DbError& error, RecordSet* records) {
+                if (!error.isSet())
+                    dcMaterials_RecordChangeComplete(reason, records);
+            });
+}
+
+void MaterialBookkeeping::dcMaterials_WillChangeRecord(RecordSet::Reason reason,
+                                                       RecordSet* recordSet) {
     if (reason != RecordSet::ReasonUpdate || !recordSet)
         return;
     // A new material's price is as of the day it is entered.
@@ -50,7 +68,7 @@ void MaterialsFrame::dcMaterials_WillChangeRecord(RecordSet::Reason reason, Reco
     const QVariant id = recordSet->value(kMaterialsID);
     if (id.isNull())
         return;
-    const int row = FindMaterialsGridRow(id);
+    const int row = m_list->FindMaterialsGridRow(id);
     if (row < 1)
         return;
     // The list still holds the stored price; the record holds the one about to be written. The
@@ -61,8 +79,8 @@ void MaterialsFrame::dcMaterials_WillChangeRecord(RecordSet::Reason reason, Reco
         recordSet->setValue(kUpdatedLast, QDateTime::currentDateTime());
 }
 
-void MaterialsFrame::dcMaterials_RecordChangeComplete(RecordSet::Reason reason,
-                                                      RecordSet* recordSet) {
+void MaterialBookkeeping::dcMaterials_RecordChangeComplete(RecordSet::Reason reason,
+                                                           RecordSet* recordSet) {
     if (reason != RecordSet::ReasonUpdate || !recordSet || !gConnection)
         return;
     // The written row already holds the stored fields; the names come from their lists. A key

@@ -6,13 +6,18 @@
 #include "widgets/messagebox.h"
 #include "widgets/recordhelpers.h"
 #include "widgets/recordsetmodel.h"
+#include "materials/materialslist.h"
+
+#include "widgets/screencontrols.h"
 #include "materials/materialfilter.h"
-#include "materials/materialsframe.h"
 #include "settings/gridformat.h"
 
 #include <QComboBox>
 #include <QDate>
+#include <QEvent>
+#include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -30,6 +35,8 @@ enum Column {
 constexpr int kHiddenColumns = 4;
 const QList<double> kColumnFractions = {0.13, 0.13, 0.13, 0.13, 0.28, 0.08, 0.12};
 constexpr int kStaleAfterDays = 90;
+// The filters are a little narrower than the record panel's combos.
+constexpr double kFilterWidth = 2650;
 
 // Suppliers are inner-joined (a material without its supplier row is not listed); manufacturers
 // and categories are outer-joined, so a material without one is listed with an empty name.
@@ -61,8 +68,77 @@ bool isStale(const QVariant& updatedLast) {
 
 } // namespace
 
-void MaterialsFrame::bindList() {
-    m_listModel = new RecordSetModel(this);
+MaterialsList::MaterialsList(QWidget* screen, DataControl* materials,
+                             const MaterialLookups& lookups)
+    : QObject(screen), dcMaterials(materials), m_listModel(new RecordSetModel(this)) {
+    setObjectName(QStringLiteral("materialsList"));
+    createFilters(screen, lookups);
+    createGrid(screen);
+}
+
+void MaterialsList::createFilters(QWidget* screen, const MaterialLookups& lookups) {
+    using namespace Controls;
+    using Twips::place;
+    frMaterialsFilter =
+        place<QGroupBox>(screen, QStringLiteral("frMaterialsFilter"), 565, 26, 208, 196);
+    frMaterialsFilter->setTitle(tr("Filter"));
+    QWidget* f = frMaterialsFilter;
+    auto filterLabel = [f](const char* name, const QString& text, double top) {
+        auto* label = place<QLabel>(f, QString::fromLatin1(name), 14, top, 182, 18);
+        label->setText(text);
+    };
+    filterLabel("lblManufacturerFilter", tr("Filter By Manufacturer"), 22);
+    cbManufacturerFilter = combo(f, QStringLiteral("cbManufacturerFilter"),
+                                 tr("Filter List By Manufacturer"), 14, 40, 180);
+    filterLabel("lblSupplierFilter", tr("Filter By Supplier"), 68);
+    cbSupplierFilter =
+        combo(f, QStringLiteral("cbSupplierFilter"), tr("Filter List By Supplier"), 14, 86, 180);
+    filterLabel("lblCategoryFilter", tr("Filter By Category"), 114);
+    cbCategoryFilter =
+        combo(f, QStringLiteral("cbCategoryFilter"), tr("Filter List By Category"), 14, 132, 180);
+    for (QComboBox* filter : {cbManufacturerFilter, cbSupplierFilter, cbCategoryFilter}) {
+        Twips::setWidth(filter, kFilterWidth);
+        filter->lineEdit()->setPlaceholderText(tr("(all)"));
+    }
+    cbMaterialsFilterViewAll = button(f, QStringLiteral("cbMaterialsFilterViewAll"),
+                                      tr("View &All"), tr("View All"), 14, 162, 180);
+    auto bindFilter = [](QComboBox* filter, const MaterialLookup& lookup) {
+        return new ComboBinding(filter, lookup.rowSource, lookup.listField, lookup.key);
+    };
+    m_manufacturerFilter = bindFilter(cbManufacturerFilter, lookups.manufacturer);
+    m_supplierFilter = bindFilter(cbSupplierFilter, lookups.supplier);
+    m_categoryFilter = bindFilter(cbCategoryFilter, lookups.category);
+
+    const struct {
+        QComboBox* combo;
+        ComboBinding* binding;
+        QString* lastApplied;
+    } filters[] = {{cbManufacturerFilter, m_manufacturerFilter, &gMaterialFilter.manufacturer},
+                   {cbSupplierFilter, m_supplierFilter, &gMaterialFilter.supplier},
+                   {cbCategoryFilter, m_categoryFilter, &gMaterialFilter.category}};
+    // A filter applies when a row is chosen from its list, or typed text is confirmed with Enter
+    // or by leaving the box; not on every keystroke, which would query the catalogue each time.
+    for (const auto& filter : filters) {
+        connect(filter.combo, &QComboBox::activated, this,
+                [this, filter] { filterChanged(filter.binding, filter.lastApplied); });
+        connect(filter.combo->lineEdit(), &QLineEdit::editingFinished, this,
+                [this, filter] { filterChanged(filter.binding, filter.lastApplied); });
+    }
+    connect(cbMaterialsFilterViewAll, &QPushButton::clicked, this,
+            &MaterialsList::cbMaterialsFilterViewAll_Click);
+}
+
+void MaterialsList::createGrid(QWidget* screen) {
+    grdMaterialsList =
+        Twips::place<QTableView>(screen, QStringLiteral("grdMaterialsList"), 12, 230, 761, 292);
+    grdMaterialsList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdMaterialsList->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdMaterialsList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdMaterialsList->setAlternatingRowColors(true);
+    grdMaterialsList->verticalHeader()->hide();
+    grdMaterialsList->setWordWrap(false);
+    grdMaterialsList->setToolTip(tr("Choose a material to show it in the record panel"));
+
     m_listModel->setFormat(kUnitCost, DisplayFormat::Money);
     m_listModel->setFormat(kUpdatedLast, DisplayFormat::MediumDate);
     m_listModel->setAlignment(kPartNumber, Qt::AlignCenter);
@@ -80,27 +156,10 @@ void MaterialsFrame::bindList() {
     // scroll bar comes or goes.
     grdMaterialsList->viewport()->installEventFilter(this);
     connect(grdMaterialsList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &MaterialsFrame::grdMaterialsList_RowColChange);
-
-    const struct {
-        QComboBox* combo;
-        QString* lastApplied;
-    } filters[] = {{cbManufacturerFilter, &gMaterialFilter.manufacturer},
-                   {cbSupplierFilter, &gMaterialFilter.supplier},
-                   {cbCategoryFilter, &gMaterialFilter.category}};
-    // A filter applies when a row is chosen from its list, or typed text is confirmed with Enter
-    // or by leaving the box; not on every keystroke, which would query the catalogue each time.
-    for (const auto& f : filters) {
-        connect(f.combo, &QComboBox::activated, this,
-                [this, f] { filterChanged(f.combo, f.lastApplied); });
-        connect(f.combo->lineEdit(), &QLineEdit::editingFinished, this,
-                [this, f] { filterChanged(f.combo, f.lastApplied); });
-    }
-    connect(cbMaterialsFilterViewAll, &QPushButton::clicked, this,
-            &MaterialsFrame::cbMaterialsFilterViewAll_Click);
+            &MaterialsList::grdMaterialsList_RowColChange);
 }
 
-QString MaterialsFrame::materialsQuery(QVariantList* values) const {
+QString MaterialsList::materialsQuery(QVariantList* values) const {
     const struct {
         ComboBinding* binding;
         const char* condition;
@@ -109,7 +168,7 @@ QString MaterialsFrame::materialsQuery(QVariantList* values) const {
                    {m_categoryFilter, "MaterialsTBL.CatagoryID = ?"}};
     QStringList conditions;
     for (const auto& f : filters) {
-        const QString value = f.binding ? f.binding->boundText() : QString();
+        const QString value = f.binding->boundText();
         if (value.isEmpty())
             continue;
         conditions << QString::fromLatin1(f.condition);
@@ -122,7 +181,7 @@ QString MaterialsFrame::materialsQuery(QVariantList* values) const {
     return sql + kOrder;
 }
 
-RecordSet* MaterialsFrame::CreateMaterialsRecordset() {
+RecordSet* MaterialsList::CreateMaterialsRecordset() {
     QVariantList values;
     const QString sql = materialsQuery(&values);
     dcMaterials->setConnectionString(gConnectionString);
@@ -133,13 +192,12 @@ RecordSet* MaterialsFrame::CreateMaterialsRecordset() {
     return dcMaterials->recordSet();
 }
 
-void MaterialsFrame::SetupMaterialsDataControl() {
+void MaterialsList::SetupMaterialsDataControl() {
     RecordSet* records = CreateMaterialsRecordset();
-    m_hasRecords = records && records->recordCount() > 0;
-    setButtons(m_editState);
+    emit recordsLoaded(records && records->recordCount() > 0);
 }
 
-void MaterialsFrame::SetupMaterialsListGrid() {
+void MaterialsList::SetupMaterialsListGrid() {
     // The grid shows the record set the data control holds; it copies nothing, so there is
     // nothing to clear first.
     RecordSet* records = dcMaterials->recordSet();
@@ -156,7 +214,7 @@ void MaterialsFrame::SetupMaterialsListGrid() {
     fitListColumns();
 }
 
-int MaterialsFrame::FindMaterialsGridRow(const QVariant& id) const {
+int MaterialsList::FindMaterialsGridRow(const QVariant& id) const {
     RecordSet* shown = m_listModel->recordSet();
     bool whole = false;
     const qint64 key = id.toString().toLongLong(&whole);
@@ -171,23 +229,22 @@ int MaterialsFrame::FindMaterialsGridRow(const QVariant& id) const {
     return m_listModel->rowOfBookmark(copy->bookmark()) + 1;
 }
 
-void MaterialsFrame::ClearFilterCombo(QComboBox* cbCurrent) {
+void MaterialsList::ClearFilterCombo(QComboBox* cbCurrent) {
     if (m_clearingFilters)
         return;
     m_clearingFilters = true;
     for (auto [combo, binding] : {std::pair{cbManufacturerFilter, m_manufacturerFilter},
                                   std::pair{cbSupplierFilter, m_supplierFilter},
                                   std::pair{cbCategoryFilter, m_categoryFilter}})
-        if (binding && (!cbCurrent || cbCurrent == combo))
+        if (!cbCurrent || cbCurrent == combo)
             binding->setBoundText(QString());
     m_clearingFilters = false;
 }
 
-void MaterialsFrame::filterChanged(QComboBox* filter, QString* lastApplied) {
-    ComboBinding* binding = bindingOf(filter);
-    if (m_clearingFilters || !binding)
+void MaterialsList::filterChanged(ComboBinding* filter, QString* lastApplied) {
+    if (m_clearingFilters)
         return;
-    const QString value = binding->boundText();
+    const QString value = filter->boundText();
     if (value == *lastApplied)
         return;
     *lastApplied = value;
@@ -195,7 +252,7 @@ void MaterialsFrame::filterChanged(QComboBox* filter, QString* lastApplied) {
     SetupMaterialsListGrid();
 }
 
-void MaterialsFrame::cbMaterialsFilterViewAll_Click() {
+void MaterialsList::cbMaterialsFilterViewAll_Click() {
     // One reload, with the remembered filter values emptied along with the boxes.
     ClearFilterCombo();
     gMaterialFilter.manufacturer.clear();
@@ -205,7 +262,7 @@ void MaterialsFrame::cbMaterialsFilterViewAll_Click() {
     SetupMaterialsListGrid();
 }
 
-void MaterialsFrame::grdMaterialsList_RowColChange() {
+void MaterialsList::grdMaterialsList_RowColChange() {
     RecordSet* records = dcMaterials->recordSet();
     const QModelIndex current = grdMaterialsList->currentIndex();
     if (!records || !records->isOpen() || !current.isValid())
@@ -218,7 +275,7 @@ void MaterialsFrame::grdMaterialsList_RowColChange() {
     if (key <= 0)
         return;
     // Leaving a record being edited saves it, so it must be complete first.
-    if (m_editState != Browse && (m_checkFailed || !checkAllFields())) {
+    if (!m_mayLeaveRecord()) {
         showCurrentInList();
         return;
     }
@@ -232,12 +289,10 @@ void MaterialsFrame::grdMaterialsList_RowColChange() {
                     QMessageBox::Ok, QMessageBox::NoIcon,
                     QStringLiteral("grdMaterialsList_RowColChange"));
         showCurrentInList();
-        return;
     }
-    updateDeleteButton();
 }
 
-void MaterialsFrame::fitListColumns() {
+void MaterialsList::fitListColumns() {
     setColumnFractions(grdMaterialsList, kHiddenColumns, kColumnFractions);
     // On a narrow window a cut-off price or date would mislead: those two columns keep room for
     // their text, and the description gives up what they need.
@@ -260,11 +315,30 @@ void MaterialsFrame::fitListColumns() {
     }
 }
 
-void MaterialsFrame::showCurrentInList() {
+void MaterialsList::showCurrentInList() {
     RecordSet* records = dcMaterials->recordSet();
     const int row = records ? FindMaterialsGridRow(GetFieldValue(*records, kMaterialsID)) : 0;
     if (row > 0)
         SelectGridRowByRowNum(grdMaterialsList, nullptr, row);
     else
         grdMaterialsList->selectionModel()->clearCurrentIndex();
+}
+
+void MaterialsList::setFiltersEnabled(bool enabled) {
+    frMaterialsFilter->setEnabled(enabled);
+}
+
+void MaterialsList::setRecordGuard(std::function<bool()> mayLeaveRecord) {
+    m_mayLeaveRecord = std::move(mayLeaveRecord);
+}
+
+QList<QWidget*> MaterialsList::tabOrder() const {
+    return {cbManufacturerFilter, cbSupplierFilter, cbCategoryFilter, cbMaterialsFilterViewAll,
+            grdMaterialsList};
+}
+
+bool MaterialsList::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && watched == grdMaterialsList->viewport())
+        fitListColumns();
+    return QObject::eventFilter(watched, event);
 }

@@ -11,7 +11,9 @@
 #include "widgets/twips.h"
 #include "estimates/estimateframe.h"
 #include "estimates/homeframe.h"
+#include "materials/materialrecordpanel.h"
 #include "materials/materialsframe.h"
+#include "materials/materialslist.h"
 #include "settings/registry.h"
 #include "settings/settingsstore.h"
 #include "support/isolatedsettings.h"
@@ -21,10 +23,13 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -34,6 +39,33 @@ const QString kKey = QStringLiteral("Dorvane\\PX");
 
 QRectF twips(const QWidget* w) {
     return Twips::geometry(w);
+}
+
+// Controls under root (named, not hidden) that stick out of their parent or overlap a sibling.
+QStringList misplacedControls(QWidget* root) {
+    auto isControl = [](const QObject* object) {
+        const auto* w = qobject_cast<const QWidget*>(object);
+        return w && !w->isWindow() && !w->isHidden() && !w->objectName().isEmpty() &&
+               !w->objectName().startsWith(QLatin1String("qt_"));
+    };
+    QStringList out;
+    QList<QWidget*> parents = root->findChildren<QWidget*>();
+    parents << root;
+    for (const QWidget* parent : parents) {
+        QList<const QWidget*> controls;
+        for (const QObject* child : parent->children())
+            if (isControl(child))
+                controls << static_cast<const QWidget*>(child);
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            const QWidget* c = controls[i];
+            if (!parent->rect().contains(c->geometry()))
+                out << c->objectName() + QStringLiteral(" outside ") + parent->objectName();
+            for (qsizetype j = i + 1; j < controls.size(); ++j)
+                if (c->geometry().intersects(controls[j]->geometry()))
+                    out << c->objectName() + QStringLiteral(" over ") + controls[j]->objectName();
+        }
+    }
+    return out;
 }
 
 QStringList captions(const QList<QAction*>& actions) {
@@ -54,6 +86,7 @@ private slots:
     void menusAndScreensFollowTheShownTab();
     void estimateLinesNeedAReferenceNumber();
     void layoutFollowsTheWindowSize();
+    void controlsStayInsideTheirFramesAndApart();
     void loadStepsGoOnAfterAMissingFileOnly();
     void closingSavesTheSettings();
 };
@@ -106,11 +139,6 @@ void TestMainWindow::loadShowsTheCompanyAndTheClock() {
     QVERIFY(!w.frMain->lblCompanyNameLabel->isHidden());
     QCOMPARE(w.frMain->lblMonthYear->text(), formatMonthYear(QDate::currentDate()));
 
-    // The combos' widths are set in twips, whatever the screen's resolution.
-    QCOMPARE(twips(w.frMaterials->cbSupplier).width(), 2700.0);
-    QCOMPARE(twips(w.frMaterials->cbCategoryFilter).width(), 2650.0);
-    QCOMPARE(twips(w.frEstimating->cbEstimator).width(), 2835.0);
-
     // The clock shows the date and time at first, then the date alone from its first tick.
     const QString first = w.frMain->lblToday->text();
     QVERIFY2(first.contains(QLatin1Char(':')), qPrintable(first));
@@ -136,6 +164,8 @@ void TestMainWindow::menusAndScreensFollowTheShownTab() {
     Program program;
     QVERIFY(program.load());
     frmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(captions(w.menuBar()->actions()),
              (QStringList{"&File", "&Edit", "&View", "&Tools", "&Help"}));
     QCOMPARE(captions(w.mnuFile->actions()),
@@ -157,12 +187,25 @@ void TestMainWindow::menusAndScreensFollowTheShownTab() {
     QVERIFY(w.mnuEditEditRecord->isEnabled());
     QVERIFY(!w.mnuEditSaveRecord->isEnabled());
 
-    w.tabMain->setCurrentIndex(1); // a click on the tab
+    QTabBar* tabs = w.tabMain->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QCOMPARE(w.tabMain->currentIndex(), 1);
     QCOMPARE(ticks(), (QList<bool>{false, true, false}));
     QVERIFY(!w.mnuEditEditRecord->isEnabled());
-    // Saving a material follows the record panel's Save button: off while browsing.
+    // Saving a material follows the record panel: off while browsing, on while adding, also
+    // after a visit to another screen.
     QVERIFY(!w.mnuEditSaveRecord->isEnabled());
     QVERIFY(w.frMain->isHidden() && !w.frMaterials->isHidden());
+    auto* add = w.frMaterials->findChild<QPushButton*>(QStringLiteral("cmdMaterialsAddNewRecord"));
+    auto* undo = w.frMaterials->findChild<QPushButton*>(QStringLiteral("cmdUndoChanges"));
+    QTest::mouseClick(add, Qt::LeftButton);
+    QVERIFY(w.mnuEditSaveRecord->isEnabled());
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    QVERIFY(!w.mnuEditSaveRecord->isEnabled());
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QVERIFY(w.mnuEditSaveRecord->isEnabled());
+    QTest::mouseClick(undo, Qt::LeftButton);
+    QVERIFY(!w.mnuEditSaveRecord->isEnabled());
 
     w.mnuViewMainScreen->trigger();
     QCOMPARE(w.tabMain->currentIndex(), 0);
@@ -174,15 +217,16 @@ void TestMainWindow::menusAndScreensFollowTheShownTab() {
     QCOMPARE(ticks(), (QList<bool>{false, false, true}));
     QVERIFY(!w.mnuEditEditRecord->isEnabled());
 
-    // Edit Record acts only on the Home screen.
-    int edits = 0;
-    connect(w.frMain->cmdEditEstimate, &QPushButton::clicked, &w, [&edits] { ++edits; });
+    // Edit Record acts only on the Home screen, as its Edit button does.
+    QSignalSpy edits(w.frMain, &HomeFrame::editEstimateRequested);
     w.mnuEditEditRecord->setEnabled(true);
     w.mnuEditEditRecord->trigger();
-    QCOMPARE(edits, 0);
+    QCOMPARE(edits.count(), 0);
     w.SwitchScreen(QStringLiteral("Home"), w.mnuViewMainScreen);
     w.mnuEditEditRecord->trigger();
-    QCOMPARE(edits, 1);
+    QCOMPARE(edits.count(), 1);
+    QTest::mouseClick(w.frMain->cmdEditEstimate, Qt::LeftButton);
+    QCOMPARE(edits.count(), 2);
 }
 
 void TestMainWindow::estimateLinesNeedAReferenceNumber() {
@@ -213,8 +257,17 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     EstimateFrame* e = w.frEstimating;
-    MaterialsFrame* m = w.frMaterials;
+    MaterialRecordPanel* m = w.frMaterials->recordPanel;
+    MaterialsList* l = w.frMaterials->materialsList;
+    // Every control of the table is on the window, once: a renamed or lost one would stop
+    // following the window's size without a word.
     QCOMPARE(w.layoutTable().size(), 26);
+    QCOMPARE(missingLayoutControls(&w, w.layoutTable()), QStringList());
+    for (const LayoutEntry& entry : w.layoutTable())
+        QVERIFY2(w.findChildren<QWidget*>(entry.control).size() == 1, qPrintable(entry.control));
+    QCOMPARE(missingLayoutControls(&w, {{QStringLiteral("lblToday"), 1, 0, 1, 0},
+                                        {QStringLiteral("lblNowhere"), 1, 0, 1, 0}}),
+             QStringList{QStringLiteral("lblNowhere")});
 
     // Grown by 1000 twips in height since the last layout.
     const QRectF material = twips(e->grdMaterialEstimate);
@@ -233,29 +286,57 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     // A real resize: 150 pixels wider and taller.
     w.resize(800, 600);
     QTRY_COMPARE(w.referenceSize().height(), 600 * Twips::perPixelY(&w));
-    const QRect list = m->grdMaterialsList->geometry();
-    const QRect filter = m->frMaterialsFilter->geometry();
+    const QRect list = l->grdMaterialsList->geometry();
+    const QRect filter = l->frMaterialsFilter->geometry();
     const QRect record = m->frMaterialRecord->geometry();
     const QRect today = w.frMain->lblToday->geometry();
+    const QRect estimates = w.frMain->DGEstimatesAll->geometry();
     const QRect tabs = w.tabMain->geometry();
     w.resize(950, 750);
     QTRY_COMPARE(w.tabMain->geometry().size(), tabs.size() + QSize(150, 150));
-    QCOMPARE(m->grdMaterialsList->geometry(), list.adjusted(0, 0, 150, 150));
+    QCOMPARE(l->grdMaterialsList->geometry(), list.adjusted(0, 0, 150, 150));
     QCOMPARE(m->frMaterialRecord->geometry(), record.adjusted(0, 0, 150, 0));
     // The filter frame moves with the right edge and keeps its width.
-    QCOMPARE(m->frMaterialsFilter->geometry(), filter.translated(150, 0));
+    QCOMPARE(l->frMaterialsFilter->geometry(), filter.translated(150, 0));
     QCOMPARE(w.frMain->lblToday->geometry(), today.translated(150, 0));
-    QVERIFY(m->frMaterialRecord->geometry().right() < m->frMaterialsFilter->geometry().left());
+    // The month's list reaches the Home frame's corner.
+    QCOMPARE(w.frMain->DGEstimatesAll->geometry(), estimates.adjusted(0, 0, 150, 150));
+    QVERIFY(m->frMaterialRecord->geometry().right() < l->frMaterialsFilter->geometry().left());
 
     // Minimising and restoring leaves everything where it was.
-    const QRect grown = m->grdMaterialsList->geometry();
+    const QRect grown = l->grdMaterialsList->geometry();
     const QRect laborGrown = e->grdLaborEstimate->geometry();
     w.showMinimized();
     QCoreApplication::processEvents();
     w.showNormal();
     QCoreApplication::processEvents();
-    QCOMPARE(m->grdMaterialsList->geometry(), grown);
+    QCOMPARE(l->grdMaterialsList->geometry(), grown);
     QCOMPARE(e->grdLaborEstimate->geometry(), laborGrown);
+}
+
+void TestMainWindow::controlsStayInsideTheirFramesAndApart() {
+    Program program;
+    program.db.exec(QStringLiteral("UPDATE MyCompany SET CompanyName = ?, CompanyAddress = ?"),
+                    {QStringLiteral("Harbor Electric"), QStringLiteral("12 Pier Road")});
+    QVERIFY(program.load());
+    frmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // The smallest window, one of a common size, and one wider than it is tall.
+    for (const QSize size : {QSize(800, 600), QSize(1024, 768), QSize(1600, 700)}) {
+        w.resize(size);
+        QTRY_COMPARE(w.referenceSize().width(), size.width() * Twips::perPixelX(&w));
+        for (int tab = 0; tab < w.tabMain->count(); ++tab) {
+            w.tabMain->setCurrentIndex(tab);
+            QWidget* frame = w.tabMain->widget(tab)->findChild<QGroupBox*>();
+            const QStringList misplaced = misplacedControls(frame);
+            QVERIFY2(misplaced.isEmpty(), qPrintable(QStringLiteral("%1 at %2x%3: %4")
+                                                         .arg(frame->objectName())
+                                                         .arg(size.width())
+                                                         .arg(size.height())
+                                                         .arg(misplaced.join(", "))));
+        }
+    }
 }
 
 void TestMainWindow::loadStepsGoOnAfterAMissingFileOnly() {

@@ -4,16 +4,21 @@
 #include "data/datacontrol.h"
 #include "data/recordset.h"
 #include "widgets/recordsetmodel.h"
+#include "widgets/twips.h"
 #include "materials/materialfilter.h"
+#include "materials/materialrecordpanel.h"
 #include "materials/materialsframe.h"
+#include "materials/materialslist.h"
 #include "support/programfixture.h"
 #include "support/scriptedmessages.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -47,12 +52,16 @@ struct Catalogue : Program {
 };
 
 // A loaded main window on the Materials screen, shown and active so focus moves as it does for
-// a user.
-struct Screen {
+// a user; the record panel and the list are driven by mouse and keys.
+struct MaterialsScreen {
     frmMain window;
     MaterialsFrame* m;
+    MaterialRecordPanel* r;
+    MaterialsList* l;
 
-    Screen() : m(window.frMaterials) {
+    MaterialsScreen()
+        : m(window.frMaterials), r(window.frMaterials->recordPanel),
+          l(window.frMaterials->materialsList) {
         window.show();
         window.activateWindow();
         window.tabMain->setCurrentIndex(1);
@@ -61,7 +70,7 @@ struct Screen {
     }
     RecordSet* records() const { return m->dcMaterials->recordSet(); }
     RecordSetModel* list() const {
-        return qobject_cast<RecordSetModel*>(m->grdMaterialsList->model());
+        return qobject_cast<RecordSetModel*>(l->grdMaterialsList->model());
     }
     QList<int> listedIds() const {
         QList<int> ids;
@@ -72,13 +81,36 @@ struct Screen {
     QString cell(int row, int column) const {
         return list()->data(list()->index(row, column)).toString();
     }
-    void chooseFilter(QComboBox* filter, const QString& name) {
-        const int index = filter->findText(name);
+    static void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Opens the combo's list with its arrow and clicks the entry.
+    static void choose(QComboBox* combo, const QString& name) {
+        const int index = combo->findText(name);
         QVERIFY2(index >= 0, qPrintable(name));
-        filter->setCurrentIndex(index);
-        emit filter->activated(index);
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.editable = combo->isEditable();
+        const QRect arrow = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                           QStyle::SC_ComboBoxArrow, combo);
+        QTest::mouseClick(combo, Qt::LeftButton, {}, arrow.center());
+        QAbstractItemView* popup = combo->view();
+        QTRY_VERIFY(popup->isVisible());
+        const QPoint entry =
+            popup->visualRect(popup->model()->index(index, combo->modelColumn())).center();
+        // The pointer moves onto the entry first: a release where the press opened the list
+        // does not choose.
+        QTest::mouseMove(popup->viewport(), entry + QPoint(1, 0));
+        QTest::mouseMove(popup->viewport(), entry);
+        QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, entry);
+        QTRY_VERIFY(!popup->isVisible());
     }
-    void chooseRow(int row) { m->grdMaterialsList->setCurrentIndex(list()->index(row, 4)); }
+    // Clicks a cell of the list.
+    void clickCell(int row, int column) {
+        QTableView* grid = l->grdMaterialsList;
+        const QModelIndex index = list()->index(row, column);
+        grid->scrollTo(index);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+    }
+    void chooseRow(int row) { clickCell(row, 4); }
     void typeInto(QWidget* field, const QString& text) {
         field->setFocus();
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
@@ -87,7 +119,7 @@ struct Screen {
             QTest::keyClicks(field, text);
     }
     // Leaves the field as Tab does.
-    void leave(QWidget* field) { QTest::keyClick(field, Qt::Key_Tab); }
+    static void leave(QWidget* field) { QTest::keyClick(field, Qt::Key_Tab); }
 };
 
 } // namespace
@@ -101,10 +133,13 @@ private slots:
     void filtersListExactlyTheirMaterials();
     void filtersReloadOnlyOnAChange();
     void pricesOlderThanNinetyDaysAreRed();
+    void listColumnsShareTheGridAndShowWholePrices();
     void choosingARowMovesTheRecord();
+    void anIncompleteMaterialKeepsItsRow();
     void newAndUndo();
     void fieldChecksKeepTheFocus();
     void aNameNotOnTheListCanBeAdded();
+    void choosingFromAFieldsList();
     void deleting();
     void savingStampsThePriceDateOnlyWhenTheCostChanges();
     void aNewMaterialIsAppendedWithItsNames();
@@ -115,10 +150,10 @@ private slots:
 void TestMaterials::listShowsMaterialsWithASupplier() {
     Catalogue program;
     QVERIFY(program.load());
-    Screen s;
+    MaterialsScreen s;
     QCOMPARE(s.listedIds(), (QList<int>{1, 2, 3, 4}));
     for (int column = 0; column < 4; ++column)
-        QVERIFY(s.m->grdMaterialsList->isColumnHidden(column));
+        QVERIFY(s.l->grdMaterialsList->isColumnHidden(column));
     QCOMPARE(s.list()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Part #"));
     QCOMPARE(s.cell(0, 5), QStringLiteral("Cascade"));
     QCOMPARE(s.cell(0, 9), QStringLiteral("$12.50"));
@@ -130,13 +165,13 @@ void TestMaterials::listShowsMaterialsWithASupplier() {
     QCOMPARE(s.list()->headerData(9, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(),
              Qt::AlignCenter);
     // The first material is current in the list and in the panel, which is locked.
-    QCOMPARE(s.m->grdMaterialsList->currentIndex().row(), 0);
-    QCOMPARE(s.m->txtPartNumber->text(), QStringLiteral("P-1"));
-    QCOMPARE(s.m->txtUnitCost->text(), QStringLiteral("$12.50"));
-    QCOMPARE(s.m->cbSupplier->currentText(), QStringLiteral("Acme Supply"));
-    QVERIFY(s.m->txtPartNumber->isReadOnly());
-    QVERIFY(s.m->cmdDelete->isEnabled() && s.m->cmdMaterialsEditRecord->isEnabled());
-    QVERIFY(!s.m->cmdMaterialsSaveCurrentRecord->isEnabled() && !s.m->cmdUndoChanges->isEnabled());
+    QCOMPARE(s.l->grdMaterialsList->currentIndex().row(), 0);
+    QCOMPARE(s.r->txtPartNumber->text(), QStringLiteral("P-1"));
+    QCOMPARE(s.r->txtUnitCost->text(), QStringLiteral("$12.50"));
+    QCOMPARE(s.r->cbSupplier->currentText(), QStringLiteral("Acme Supply"));
+    QVERIFY(s.r->txtPartNumber->isReadOnly());
+    QVERIFY(s.r->cmdDelete->isEnabled() && s.r->cmdMaterialsEditRecord->isEnabled());
+    QVERIFY(!s.r->cmdMaterialsSaveCurrentRecord->isEnabled() && !s.r->cmdUndoChanges->isEnabled());
 }
 
 void TestMaterials::filtersListExactlyTheirMaterials_data() {
@@ -165,64 +200,64 @@ void TestMaterials::filtersListExactlyTheirMaterials() {
     QFETCH(QList<int>, ids);
     Catalogue program;
     QVERIFY(program.load());
-    Screen s;
+    MaterialsScreen s;
     const struct {
         QComboBox* combo;
         QString name;
-    } filters[] = {{s.m->cbManufacturerFilter, manufacturer},
-                   {s.m->cbSupplierFilter, supplier},
-                   {s.m->cbCategoryFilter, category}};
+    } filters[] = {{s.l->cbManufacturerFilter, manufacturer},
+                   {s.l->cbSupplierFilter, supplier},
+                   {s.l->cbCategoryFilter, category}};
     for (const auto& f : filters)
         if (!f.name.isEmpty())
-            s.chooseFilter(f.combo, f.name);
+            s.choose(f.combo, f.name);
     QCOMPARE(s.listedIds(), ids);
-    QCOMPARE(s.m->cmdDelete->isEnabled(), !ids.isEmpty());
+    QCOMPARE(s.r->cmdDelete->isEnabled(), !ids.isEmpty());
     if (!ids.isEmpty())
-        QCOMPARE(s.m->txtPartNumber->text(), QStringLiteral("P-%1").arg(ids.first()));
+        QCOMPARE(s.r->txtPartNumber->text(), QStringLiteral("P-%1").arg(ids.first()));
 }
 
 void TestMaterials::filtersReloadOnlyOnAChange() {
     Catalogue program;
     QVERIFY(program.load());
-    Screen s;
+    MaterialsScreen s;
     ScriptedMessages messages;
     QSignalSpy reloads(s.m->dcMaterials, &DataControl::recordSetChanged);
-    s.chooseFilter(s.m->cbSupplierFilter, QStringLiteral("Acme Supply"));
+    s.choose(s.l->cbSupplierFilter, QStringLiteral("Acme Supply"));
     QCOMPARE(reloads.count(), 1);
     QCOMPARE(gMaterialFilter.supplier, QStringLiteral("1"));
-    s.chooseFilter(s.m->cbSupplierFilter, QStringLiteral("Acme Supply"));
-    s.m->cbSupplierFilter->lineEdit()->editingFinished();
+    s.choose(s.l->cbSupplierFilter, QStringLiteral("Acme Supply"));
+    s.leave(s.l->cbSupplierFilter);
     QCOMPARE(reloads.count(), 1);
 
     // Text that names no supplier is a value like any other: it lists nothing, and the quote
     // in it is data, not SQL.
-    s.typeInto(s.m->cbSupplierFilter, QStringLiteral("Nobody's Supply"));
-    QTest::keyClick(s.m->cbSupplierFilter, Qt::Key_Return);
+    s.typeInto(s.l->cbSupplierFilter, QStringLiteral("Nobody's Supply"));
+    QTest::keyClick(s.l->cbSupplierFilter, Qt::Key_Return);
     QCOMPARE(reloads.count(), 2);
     QCOMPARE(s.listedIds(), QList<int>{});
     QVERIFY(messages.shown().isEmpty());
-    QVERIFY(!s.m->cmdDelete->isEnabled());
+    QVERIFY(!s.r->cmdDelete->isEnabled());
     // A material added to the empty list shows up in it.
-    s.m->cmdMaterialsAddNewRecord->click();
-    s.typeInto(s.m->txtPartNumber, QStringLiteral("N-1"));
+    s.click(s.r->cmdMaterialsAddNewRecord);
+    s.typeInto(s.r->txtPartNumber, QStringLiteral("N-1"));
     QVERIFY(s.records()->update());
-    s.m->cmdUndoChanges->click();
+    s.click(s.r->cmdUndoChanges);
     QCOMPARE(s.listedIds().size(), 1);
 
     // View All empties every filter and reloads once, with or without a filter set.
-    s.m->cbMaterialsFilterViewAll->click();
+    s.click(s.l->cbMaterialsFilterViewAll);
     QCOMPARE(reloads.count(), 3);
     QCOMPARE(s.listedIds(), (QList<int>{1, 2, 3, 4}));
-    QCOMPARE(s.m->cbSupplierFilter->currentText(), QString());
+    QCOMPARE(s.l->cbSupplierFilter->currentText(), QString());
     QCOMPARE(gMaterialFilter.supplier, QString());
-    s.m->cbMaterialsFilterViewAll->click();
+    s.click(s.l->cbMaterialsFilterViewAll);
     QCOMPARE(reloads.count(), 4);
 }
 
 void TestMaterials::pricesOlderThanNinetyDaysAreRed() {
     Catalogue program;
     QVERIFY(program.load());
-    Screen s;
+    MaterialsScreen s;
     auto colour = [&s](int row) {
         return s.list()->data(s.list()->index(row, 10), Qt::ForegroundRole).value<QColor>();
     };
@@ -232,61 +267,109 @@ void TestMaterials::pricesOlderThanNinetyDaysAreRed() {
     QCOMPARE(s.cell(2, 10), QDate::currentDate().addDays(-1).toString(QStringLiteral("dd-MMM-yy")));
 }
 
+void TestMaterials::listColumnsShareTheGridAndShowWholePrices() {
+    Catalogue program;
+    program.db.exec("INSERT INTO MaterialsTBL (MaterialsID, ManufacturerID, SuppliersID, "
+                    "CatagoryID, PartNumber, UnitCost) VALUES (6, 1, 1, 1, 'P-6', 23456.78)");
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    QTableView* grid = s.l->grdMaterialsList;
+    for (const QSize size : {QSize(800, 600), QSize(1280, 800)}) {
+        s.window.resize(size);
+        QTRY_COMPARE(s.window.referenceSize().width(), size.width() * Twips::perPixelX(grid));
+        QCoreApplication::processEvents();
+        // The visible columns fill the grid's width, each rounded to whole pixels.
+        int total = 0;
+        for (int column = 4; column <= 10; ++column)
+            total += grid->columnWidth(column);
+        QVERIFY2(qAbs(total - grid->viewport()->width()) <= 4,
+                 qPrintable(QStringLiteral("%1 of %2").arg(total).arg(grid->viewport()->width())));
+        // Even on the smallest window no price and no date heading is cut off.
+        QCOMPARE(s.cell(4, 9), QStringLiteral("$23,456.78"));
+        QVERIFY(grid->fontMetrics().horizontalAdvance(s.cell(4, 9)) < grid->columnWidth(9));
+        QVERIFY(grid->horizontalHeader()->sectionSizeHint(10) <= grid->columnWidth(10));
+    }
+}
+
 void TestMaterials::choosingARowMovesTheRecord() {
     Catalogue program;
     QVERIFY(program.load());
-    Screen s;
+    MaterialsScreen s;
     QSignalSpy moves(s.m->dcMaterials, &DataControl::moveComplete);
     s.chooseRow(2);
     QCOMPARE(moves.count(), 1);
-    QCOMPARE(s.m->txtPartNumber->text(), QStringLiteral("P-3"));
-    QCOMPARE(s.m->cbCategory->currentText(), QStringLiteral("Valves"));
+    QCOMPARE(s.r->txtPartNumber->text(), QStringLiteral("P-3"));
+    QCOMPARE(s.r->cbCategory->currentText(), QStringLiteral("Valves"));
     // The current row again, or another column of it, does not move the record.
-    s.m->grdMaterialsList->setCurrentIndex(s.list()->index(2, 8));
+    s.clickCell(2, 8);
     QCOMPARE(moves.count(), 1);
-    s.m->grdMaterialsList->selectionModel()->clearCurrentIndex();
+    s.l->grdMaterialsList->selectionModel()->clearCurrentIndex();
     QCOMPARE(moves.count(), 1);
     QCOMPARE(s.records()->value(0).toInt(), 3);
     // A material without manufacturer and category rows shows them empty.
     s.chooseRow(3);
-    QCOMPARE(s.m->cbManufacturer->currentText(), QString());
-    QCOMPARE(s.m->txtPartNumber->text(), QStringLiteral("P-4"));
+    QCOMPARE(s.r->cbManufacturer->currentText(), QString());
+    QCOMPARE(s.r->txtPartNumber->text(), QStringLiteral("P-4"));
+}
+
+void TestMaterials::anIncompleteMaterialKeepsItsRow() {
+    Catalogue program;
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    ScriptedMessages messages;
+    s.click(s.r->cmdMaterialsEditRecord);
+    s.typeInto(s.r->cbCategory, QString());
+    // Another row would write the material being edited: it must be complete first.
+    s.chooseRow(2);
+    QCOMPARE(messages.texts(), QStringList{"Category is a required entry."});
+    QCOMPARE(s.records()->value(0).toInt(), 1);
+    QCOMPARE(s.l->grdMaterialsList->currentIndex().row(), 0);
+    QCOMPARE(QApplication::focusWidget(), s.r->cbCategory);
+
+    // Complete, it is written on the way to the other row, which becomes current.
+    messages.clear();
+    s.typeInto(s.r->cbCategory, QStringLiteral("Valves"));
+    s.chooseRow(2);
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('|')));
+    QCOMPARE(s.records()->value(0).toInt(), 3);
+    QCOMPARE(program.db.scalar("SELECT CatagoryID FROM MaterialsTBL WHERE MaterialsID = 1").toInt(),
+             2);
+    QCOMPARE(s.cell(0, 6), QStringLiteral("Valves"));
 }
 
 void TestMaterials::newAndUndo() {
     Catalogue program;
     QVERIFY(program.load());
-    Screen s;
+    MaterialsScreen s;
     ScriptedMessages messages;
-    s.m->cmdMaterialsAddNewRecord->click();
-    QCOMPARE(s.m->editState(), MaterialsFrame::Adding);
+    s.click(s.r->cmdMaterialsAddNewRecord);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Adding);
     QCOMPARE(s.records()->editMode(), RecordSet::EditAdd);
-    QVERIFY(!s.m->txtPartNumber->isReadOnly());
-    QCOMPARE(s.m->txtPartNumber->text(), QString());
-    QVERIFY(!s.m->cmdDelete->isEnabled() && s.m->cmdUndoChanges->isEnabled());
+    QVERIFY(!s.r->txtPartNumber->isReadOnly());
+    QCOMPARE(s.r->txtPartNumber->text(), QString());
+    QVERIFY(!s.r->cmdDelete->isEnabled() && s.r->cmdUndoChanges->isEnabled());
     QVERIFY(s.window.mnuEditSaveRecord->isEnabled());
     // New again while adding changes nothing.
-    s.typeInto(s.m->cbSupplier, QStringLiteral("Acme Supply"));
-    s.typeInto(s.m->txtPartNumber, QStringLiteral("NEW-1"));
-    QVERIFY(!s.m->cmdMaterialsAddNewRecord->isEnabled());
-    s.window.mnuEditSaveRecord->setEnabled(false);
-    s.m->cmdMaterialsAddNewRecord->click();
+    s.typeInto(s.r->cbSupplier, QStringLiteral("Acme Supply"));
+    s.typeInto(s.r->txtPartNumber, QStringLiteral("NEW-1"));
+    QVERIFY(!s.r->cmdMaterialsAddNewRecord->isEnabled());
+    s.click(s.r->cmdMaterialsAddNewRecord);
     QCOMPARE(s.records()->editMode(), RecordSet::EditAdd);
-    QCOMPARE(s.m->txtPartNumber->text(), QStringLiteral("NEW-1"));
-    s.m->cmdUndoChanges->click();
-    QCOMPARE(s.m->editState(), MaterialsFrame::Browse);
+    QCOMPARE(s.r->txtPartNumber->text(), QStringLiteral("NEW-1"));
+    s.click(s.r->cmdUndoChanges);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
     QCOMPARE(s.records()->recordCount(), 4);
     QCOMPARE(program.db.scalar("SELECT COUNT(*) FROM MaterialsTBL").toInt(), 5);
-    QCOMPARE(s.m->txtPartNumber->text(), QStringLiteral("P-1"));
-    QVERIFY(s.m->txtPartNumber->isReadOnly());
+    QCOMPARE(s.r->txtPartNumber->text(), QStringLiteral("P-1"));
+    QVERIFY(s.r->txtPartNumber->isReadOnly());
 
     // Undo while editing brings back the stored values.
-    s.m->cmdMaterialsEditRecord->click();
-    QCOMPARE(s.m->editState(), MaterialsFrame::Editing);
-    QVERIFY(!s.m->frMaterialsFilter->isEnabled());
-    s.typeInto(s.m->txtMaterialsDescription, QStringLiteral("Changed"));
-    s.m->cmdUndoChanges->click();
-    QCOMPARE(s.m->txtMaterialsDescription->text(), QStringLiteral("Elbow 1/2\""));
+    s.click(s.r->cmdMaterialsEditRecord);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
+    QVERIFY(!s.l->frMaterialsFilter->isEnabled());
+    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("Changed"));
+    s.click(s.r->cmdUndoChanges);
+    QCOMPARE(s.r->txtMaterialsDescription->text(), QStringLiteral("Elbow 1/2\""));
     QCOMPARE(program.db
                  .scalar("SELECT ManufacturerDescription FROM MaterialsTBL WHERE "
                          "MaterialsID = 1")
@@ -298,53 +381,57 @@ void TestMaterials::newAndUndo() {
 void TestMaterials::fieldChecksKeepTheFocus() {
     Catalogue program;
     QVERIFY(program.load());
-    Screen s;
+    MaterialsScreen s;
     ScriptedMessages messages;
-    s.m->cmdMaterialsEditRecord->click();
+    s.click(s.r->cmdMaterialsEditRecord);
 
-    s.typeInto(s.m->cbCategory, QString());
-    s.leave(s.m->cbCategory);
+    s.typeInto(s.r->cbCategory, QString());
+    s.leave(s.r->cbCategory);
     QCOMPARE(messages.texts(), QStringList{"Category is a required entry."});
     QCOMPARE(messages.titles(), QStringList{"Material Record"});
-    QCOMPARE(QApplication::focusWidget(), s.m->cbCategory);
-    // The click that took the focus away saves nothing.
-    s.m->cmdMaterialsSaveCurrentRecord->click();
-    QCOMPARE(messages.texts(), QStringList{"Category is a required entry."});
-    QCOMPARE(s.m->editState(), MaterialsFrame::Editing);
+    QCOMPARE(QApplication::focusWidget(), s.r->cbCategory);
+    // A click on Save leaves the field too: its check speaks once more, the focus comes back,
+    // and the click saves nothing.
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    QCOMPARE(messages.texts(), QStringList(2, QStringLiteral("Category is a required entry.")));
+    QCOMPARE(QApplication::focusWidget(), s.r->cbCategory);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
+    QCOMPARE(program.db.scalar("SELECT CatagoryID FROM MaterialsTBL WHERE MaterialsID = 1").toInt(),
+             1);
 
     messages.clear();
     messages.answerNext(QMessageBox::No);
-    s.typeInto(s.m->cbCategory, QStringLiteral("Pipes"));
-    s.leave(s.m->cbCategory);
+    s.typeInto(s.r->cbCategory, QStringLiteral("Pipes"));
+    s.leave(s.r->cbCategory);
     QCOMPARE(messages.texts(),
              QStringList{"Pipes is not a valid selection.  Do you want to add it to the list of "
                          "Categorys?"});
     QCOMPARE(messages.titles(), QStringList{"Category Not On List"});
-    QCOMPARE(QApplication::focusWidget(), s.m->cbCategory);
-    QCOMPARE(s.m->cbCategory->currentText(), QStringLiteral("Pipes"));
+    QCOMPARE(QApplication::focusWidget(), s.r->cbCategory);
+    QCOMPARE(s.r->cbCategory->currentText(), QStringLiteral("Pipes"));
 
     // A name typed in full, in any case, chooses its entry.
-    s.typeInto(s.m->cbCategory, QStringLiteral("valves"));
+    s.typeInto(s.r->cbCategory, QStringLiteral("valves"));
     messages.clear();
-    s.typeInto(s.m->txtUnitCost, QStringLiteral("abc"));
-    s.leave(s.m->txtUnitCost);
+    s.typeInto(s.r->txtUnitCost, QStringLiteral("abc"));
+    s.leave(s.r->txtUnitCost);
     QCOMPARE(messages.texts(), QStringList{"Unit Cost requires a valid numeric entry"});
-    QCOMPARE(QApplication::focusWidget(), s.m->txtUnitCost);
-    s.typeInto(s.m->txtUnitCost, QString());
-    s.leave(s.m->txtUnitCost);
+    QCOMPARE(QApplication::focusWidget(), s.r->txtUnitCost);
+    s.typeInto(s.r->txtUnitCost, QString());
+    s.leave(s.r->txtUnitCost);
     QCOMPARE(messages.texts().last(), QStringLiteral("Unit Cost is a required entry"));
     messages.clear();
-    s.typeInto(s.m->txtUnitCost, QStringLiteral("$12.50"));
-    s.leave(s.m->txtUnitCost);
+    s.typeInto(s.r->txtUnitCost, QStringLiteral("$12.50"));
+    s.leave(s.r->txtUnitCost);
     QVERIFY(messages.shown().isEmpty());
 
-    s.typeInto(s.m->txtMaterialsDescription, QString(300, QLatin1Char('d')));
-    s.leave(s.m->txtMaterialsDescription);
-    QCOMPARE(s.m->txtMaterialsDescription->text().size(), 255);
+    s.typeInto(s.r->txtMaterialsDescription, QString(300, QLatin1Char('d')));
+    s.leave(s.r->txtMaterialsDescription);
+    QCOMPARE(s.r->txtMaterialsDescription->text().size(), 255);
     QVERIFY(messages.shown().isEmpty());
 
-    s.m->cmdMaterialsSaveCurrentRecord->click();
-    QCOMPARE(s.m->editState(), MaterialsFrame::Browse);
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
     QCOMPARE(program.db
                  .scalar("SELECT length(ManufacturerDescription) FROM MaterialsTBL WHERE "
                          "MaterialsID = 1")
@@ -358,9 +445,9 @@ void TestMaterials::fieldChecksKeepTheFocus() {
 void TestMaterials::aNameNotOnTheListCanBeAdded() {
     Catalogue program;
     QVERIFY(program.load());
-    Screen s;
+    MaterialsScreen s;
     ScriptedMessages messages;
-    s.m->cmdMaterialsEditRecord->click();
+    s.click(s.r->cmdMaterialsEditRecord);
     // The editor opens modally; here the user adds the name in it and closes it.
     QString editorName;
     QTimer::singleShot(0, [&] {
@@ -371,15 +458,38 @@ void TestMaterials::aNameNotOnTheListCanBeAdded() {
             editor->close();
     });
     messages.answerNext(QMessageBox::Yes);
-    s.typeInto(s.m->cbCategory, QStringLiteral("Pipes"));
-    s.leave(s.m->cbCategory);
+    s.typeInto(s.r->cbCategory, QStringLiteral("Pipes"));
+    s.leave(s.r->cbCategory);
     QCOMPARE(editorName, QStringLiteral("frmAddCategory"));
-    QTRY_COMPARE(QApplication::focusWidget(), s.m->cbCategory);
-    QCOMPARE(s.m->cbCategory->currentText(), QStringLiteral("Pipes"));
-    QVERIFY(s.m->cbCategoryFilter->findText(QStringLiteral("Pipes")) >= 0);
-    s.m->cmdMaterialsSaveCurrentRecord->click();
+    QTRY_COMPARE(QApplication::focusWidget(), s.r->cbCategory);
+    QCOMPARE(s.r->cbCategory->currentText(), QStringLiteral("Pipes"));
+    QVERIFY(s.l->cbCategoryFilter->findText(QStringLiteral("Pipes")) >= 0);
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
     QCOMPARE(s.cell(0, 6), QStringLiteral("Pipes"));
     QCOMPARE(messages.shown().size(), 1);
+}
+
+void TestMaterials::choosingFromAFieldsList() {
+    Catalogue program;
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    ScriptedMessages messages;
+    // A field with a value: its list opens, a click chooses, the record takes the key.
+    s.click(s.r->cmdMaterialsEditRecord);
+    s.choose(s.r->cbCategory, QStringLiteral("Valves"));
+    QCOMPARE(s.records()->value(QStringLiteral("CatagoryID")).toInt(), 2);
+    QVERIFY(messages.shown().isEmpty());
+    s.click(s.r->cmdUndoChanges);
+
+    // An empty field, as in a new material.
+    s.click(s.r->cmdMaterialsAddNewRecord);
+    s.choose(s.r->cbSupplier, QStringLiteral("Bolt Brothers"));
+    QCOMPARE(s.records()->value(QStringLiteral("SuppliersID")).toInt(), 2);
+    QEXPECT_FAIL("",
+                 "The list's popup takes the focus with Qt::OtherFocusReason, which the record "
+                 "panel takes for leaving the empty field: it says Supplier is required",
+                 Continue);
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
 }
 
 void TestMaterials::deleting() {
@@ -387,32 +497,32 @@ void TestMaterials::deleting() {
     program.db.exec("INSERT INTO EstimateTBL (EstimateID, QuoteNumber) VALUES (1, 1001)");
     program.db.exec("INSERT INTO MaterialEstimateTBL (EstimateID, MaterialsID) VALUES (1, 2)");
     QVERIFY(program.load());
-    Screen s;
+    MaterialsScreen s;
     ScriptedMessages messages;
 
     // A material on an estimate stays, with the list and the panel as they were.
     s.chooseRow(1);
-    s.m->cmdDelete->click();
+    s.click(s.r->cmdDelete);
     QCOMPARE(messages.texts(), QStringList{"This record couldn't be deleted because it is already "
                                            "used in one or several estimates"});
     QCOMPARE(s.listedIds(), (QList<int>{1, 2, 3, 4}));
     QCOMPARE(s.records()->value(0).toInt(), 2);
     // A refused delete while editing keeps the edit open with what was typed.
-    s.m->cmdMaterialsEditRecord->click();
-    s.typeInto(s.m->txtPartNumber, QStringLiteral("P-2B"));
-    s.m->cmdDelete->click();
+    s.click(s.r->cmdMaterialsEditRecord);
+    s.typeInto(s.r->txtPartNumber, QStringLiteral("P-2B"));
+    s.click(s.r->cmdDelete);
     QCOMPARE(messages.shown().size(), 2);
-    QCOMPARE(s.m->editState(), MaterialsFrame::Editing);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
     QCOMPARE(s.records()->value(4).toString(), QStringLiteral("P-2B"));
-    s.m->cmdUndoChanges->click();
-    QCOMPARE(s.m->txtPartNumber->text(), QStringLiteral("P-2"));
+    s.click(s.r->cmdUndoChanges);
+    QCOMPARE(s.r->txtPartNumber->text(), QStringLiteral("P-2"));
 
     // Any other refusal is reported too.
     program.db.exec("CREATE TRIGGER KeepThree BEFORE DELETE ON MaterialsTBL WHEN old.MaterialsID "
                     "= 3 BEGIN SELECT RAISE(ABORT, 'kept for the audit'); END");
     messages.clear();
     s.chooseRow(2);
-    s.m->cmdDelete->click();
+    s.click(s.r->cmdDelete);
     QCOMPARE(messages.titles(), QStringList{"frmMain / cmdDelete_Click"});
     QVERIFY(messages.texts().first().contains(QLatin1String("kept for the audit")));
     QCOMPARE(s.listedIds(), (QList<int>{1, 2, 3, 4}));
@@ -420,18 +530,18 @@ void TestMaterials::deleting() {
     // The material that followed becomes current.
     messages.clear();
     s.chooseRow(0);
-    s.m->cmdDelete->click();
+    s.click(s.r->cmdDelete);
     QCOMPARE(s.listedIds(), (QList<int>{2, 3, 4}));
-    QCOMPARE(s.m->txtPartNumber->text(), QStringLiteral("P-2"));
-    QCOMPARE(s.m->grdMaterialsList->currentIndex().row(), 0);
+    QCOMPARE(s.r->txtPartNumber->text(), QStringLiteral("P-2"));
+    QCOMPARE(s.l->grdMaterialsList->currentIndex().row(), 0);
 
     // After the last one, none is: the list loses its last row.
     s.chooseRow(2);
-    s.m->cmdDelete->click();
+    s.click(s.r->cmdDelete);
     QCOMPARE(s.listedIds(), (QList<int>{2, 3}));
     QVERIFY(s.records()->isEOF());
-    QCOMPARE(s.m->txtPartNumber->text(), QString());
-    QVERIFY(!s.m->cmdDelete->isEnabled());
+    QCOMPARE(s.r->txtPartNumber->text(), QString());
+    QVERIFY(!s.r->cmdDelete->isEnabled());
     QVERIFY(messages.shown().isEmpty());
     QCOMPARE(program.db.scalar("SELECT COUNT(*) FROM MaterialsTBL").toInt(), 3);
 }
@@ -439,26 +549,28 @@ void TestMaterials::deleting() {
 void TestMaterials::savingStampsThePriceDateOnlyWhenTheCostChanges() {
     Catalogue program;
     QVERIFY(program.load());
-    Screen s;
+    MaterialsScreen s;
     ScriptedMessages messages;
     const QString before = program.db
                                .scalar("SELECT UpdatedLast FROM MaterialsTBL WHERE "
                                        "MaterialsID = 2")
                                .toString();
     s.chooseRow(1);
-    s.m->cmdMaterialsEditRecord->click();
-    s.typeInto(s.m->txtMaterialsDescription, QStringLiteral("Gate valve, brass"));
-    s.window.mnuEditSaveRecord->trigger(); // Edit > Save Record on this screen
-    QCOMPARE(s.m->editState(), MaterialsFrame::Browse);
+    s.click(s.r->cmdMaterialsEditRecord);
+    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("Gate valve, brass"));
+    // Edit > Save Record, by its shortcut.
+    QTest::keyClick(s.r->txtMaterialsDescription, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
+    QCOMPARE(QApplication::focusWidget(), s.l->grdMaterialsList);
     QCOMPARE(
         program.db.scalar("SELECT UpdatedLast FROM MaterialsTBL WHERE MaterialsID = 2").toString(),
         before);
     QCOMPARE(s.cell(1, 8), QStringLiteral("Gate valve, brass"));
 
     QSignalSpy reloads(s.m->dcMaterials, &DataControl::recordSetChanged);
-    s.m->cmdMaterialsEditRecord->click();
-    s.typeInto(s.m->txtUnitCost, QStringLiteral("13.00"));
-    s.m->cmdMaterialsSaveCurrentRecord->click();
+    s.click(s.r->cmdMaterialsEditRecord);
+    s.typeInto(s.r->txtUnitCost, QStringLiteral("13.00"));
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
     const QDateTime stamped =
         program.db.scalar("SELECT UpdatedLast FROM MaterialsTBL WHERE MaterialsID = 2")
             .toDateTime();
@@ -473,17 +585,18 @@ void TestMaterials::savingStampsThePriceDateOnlyWhenTheCostChanges() {
 void TestMaterials::aNewMaterialIsAppendedWithItsNames() {
     Catalogue program;
     QVERIFY(program.load());
-    Screen s;
+    MaterialsScreen s;
     ScriptedMessages messages;
     s.chooseRow(1);
-    s.m->cmdMaterialsAddNewRecord->click();
-    s.m->cbSupplier->setCurrentIndex(s.m->cbSupplier->findText(QStringLiteral("Bolt Brothers")));
-    s.m->cbManufacturer->setCurrentIndex(s.m->cbManufacturer->findText(QStringLiteral("Delta")));
-    s.m->cbCategory->setCurrentIndex(s.m->cbCategory->findText(QStringLiteral("Fittings")));
-    s.typeInto(s.m->txtPartNumber, QStringLiteral("N-9"));
-    s.typeInto(s.m->txtUnitCost, QStringLiteral("$1,234.50"));
-    s.typeInto(s.m->txtMaterialsDescription, QStringLiteral("Tee 3/4\""));
-    s.m->cmdMaterialsSaveCurrentRecord->click();
+    s.click(s.r->cmdMaterialsAddNewRecord);
+    // Names typed in full choose their entries.
+    s.typeInto(s.r->cbSupplier, QStringLiteral("Bolt Brothers"));
+    s.typeInto(s.r->cbManufacturer, QStringLiteral("Delta"));
+    s.typeInto(s.r->cbCategory, QStringLiteral("Fittings"));
+    s.typeInto(s.r->txtPartNumber, QStringLiteral("N-9"));
+    s.typeInto(s.r->txtUnitCost, QStringLiteral("$1,234.50"));
+    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("Tee 3/4\""));
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
     QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('|')));
     const int id = program.db.scalar("SELECT MAX(MaterialsID) FROM MaterialsTBL").toInt();
     QCOMPARE(s.listedIds(), (QList<int>{1, 2, 3, 4, id}));
@@ -492,7 +605,7 @@ void TestMaterials::aNewMaterialIsAppendedWithItsNames() {
     QCOMPARE(s.cell(4, 7), QStringLiteral("Bolt Brothers"));
     QCOMPARE(s.cell(4, 9), QStringLiteral("$1,234.50"));
     QCOMPARE(s.cell(4, 10), QDate::currentDate().toString(QStringLiteral("dd-MMM-yy")));
-    QCOMPARE(s.m->grdMaterialsList->currentIndex().row(), 4);
+    QCOMPARE(s.l->grdMaterialsList->currentIndex().row(), 4);
     QCOMPARE(program.db.scalar("SELECT PartNumber FROM MaterialsTBL WHERE MaterialsID = ?", {id})
                  .toString(),
              QStringLiteral("N-9"));
@@ -501,22 +614,22 @@ void TestMaterials::aNewMaterialIsAppendedWithItsNames() {
 void TestMaterials::aRefusedSaveKeepsWhatWasTyped() {
     Catalogue program;
     QVERIFY(program.load());
-    Screen s;
+    MaterialsScreen s;
     ScriptedMessages messages;
     program.db.exec("CREATE TRIGGER Frozen BEFORE UPDATE ON MaterialsTBL BEGIN "
                     "SELECT RAISE(ABORT, 'the catalogue is frozen'); END");
-    s.m->cmdMaterialsEditRecord->click();
-    s.typeInto(s.m->txtPartNumber, QStringLiteral("P-1X"));
-    s.m->cmdMaterialsSaveCurrentRecord->click();
+    s.click(s.r->cmdMaterialsEditRecord);
+    s.typeInto(s.r->txtPartNumber, QStringLiteral("P-1X"));
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
     QCOMPARE(messages.shown().size(), 1);
     QCOMPARE(messages.shown().first().icon, QMessageBox::Critical);
-    QCOMPARE(s.m->editState(), MaterialsFrame::Editing);
-    QCOMPARE(s.m->txtPartNumber->text(), QStringLiteral("P-1X"));
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
+    QCOMPARE(s.r->txtPartNumber->text(), QStringLiteral("P-1X"));
     QCOMPARE(s.cell(0, 4), QStringLiteral("P-1"));
     program.db.exec("DROP TRIGGER Frozen");
-    s.m->cmdMaterialsSaveCurrentRecord->click();
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
     QCOMPARE(s.cell(0, 4), QStringLiteral("P-1X"));
-    QCOMPARE(s.m->editState(), MaterialsFrame::Browse);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
 }
 
 void TestMaterials::closingAsksAboutUnsavedChanges() {
@@ -528,19 +641,19 @@ void TestMaterials::closingAsksAboutUnsavedChanges() {
             .toString();
     };
     {
-        Screen s;
-        s.m->cmdMaterialsEditRecord->click();
-        s.typeInto(s.m->txtPartNumber, QStringLiteral("P-1C"));
+        MaterialsScreen s;
+        s.click(s.r->cmdMaterialsEditRecord);
+        s.typeInto(s.r->txtPartNumber, QStringLiteral("P-1C"));
         messages.answerNext(QMessageBox::Cancel);
         QVERIFY(!s.window.close());
-        QCOMPARE(s.m->editState(), MaterialsFrame::Editing);
+        QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
         messages.answerNext(QMessageBox::Yes);
         QVERIFY(s.window.close());
         QCOMPARE(partNumber(), QStringLiteral("P-1C"));
     }
-    Screen s;
-    s.m->cmdMaterialsEditRecord->click();
-    s.typeInto(s.m->txtPartNumber, QStringLiteral("P-1D"));
+    MaterialsScreen s;
+    s.click(s.r->cmdMaterialsEditRecord);
+    s.typeInto(s.r->txtPartNumber, QStringLiteral("P-1D"));
     messages.answerNext(QMessageBox::No);
     QVERIFY(s.window.close());
     QCOMPARE(partNumber(), QStringLiteral("P-1C"));

@@ -1,4 +1,6 @@
 // The record panel of the Materials screen: the bound fields, their checks and the five buttons.
+#include "materials/materialrecordpanel.h"
+
 #include "widgets/bindings.h"
 #include "data/datacontrol.h"
 #include "data/formats.h"
@@ -7,14 +9,13 @@
 #include "widgets/recordhelpers.h"
 #include "widgets/screencontrols.h"
 #include "materials/lookupeditors.h"
-#include "materials/materialsframe.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableView>
 
 namespace {
 
@@ -23,35 +24,82 @@ const QString kTitle = QStringLiteral("Material Record");
 const QString kSaveTitle = QStringLiteral("frmMain / cmdMaterialsSaveCurrentRecord_Click");
 // Native error of a write that left a required field empty.
 constexpr qint64 kRequiredFieldMissing = 1023;
+// The lookup lists' shown fields and keys (the keys are the material's fields too).
+const QString kSupplierName = QStringLiteral("Company");
+const QString kSupplierKey = QStringLiteral("SuppliersID");
+const QString kManufacturerName = QStringLiteral("ManufacturerName");
+const QString kManufacturerKey = QStringLiteral("ManufacturerID");
+const QString kCategoryName = QStringLiteral("Catagory");
+const QString kCategoryKey = QStringLiteral("CatagoryID");
 
 } // namespace
 
-void MaterialsFrame::connectRecordPanel() {
+using namespace Controls;
+using Twips::place;
+
+MaterialRecordPanel::MaterialRecordPanel(QWidget* screen, DataControl* materials)
+    : QObject(screen), AdodcSupplier(new DataControl(this)),
+      AdodcManufacturer(new DataControl(this)), AdodcCategory(new DataControl(this)),
+      dcMaterials(materials) {
+    setObjectName(QStringLiteral("materialRecordPanel"));
+    AdodcSupplier->setObjectName(QStringLiteral("AdodcSupplier"));
+    AdodcManufacturer->setObjectName(QStringLiteral("AdodcManufacturer"));
+    AdodcCategory->setObjectName(QStringLiteral("AdodcCategory"));
+    // The lists the combos choose from are never written through.
+    for (DataControl* rowSource : {AdodcSupplier, AdodcManufacturer, AdodcCategory})
+        rowSource->setReadOnly(true);
+
+    frMaterialRecord =
+        place<QGroupBox>(screen, QStringLiteral("frMaterialRecord"), 12, 26, 545, 196);
+    frMaterialRecord->setTitle(tr("Material record"));
+    QWidget* r = frMaterialRecord;
+    caption(r, QStringLiteral("lblSupplier"), tr("Supplier:"), 8, 26, 92);
+    cbSupplier = combo(r, QStringLiteral("cbSupplier"), tr("Add / Edit Suppliers"), 106, 26, 180);
+    caption(r, QStringLiteral("lblManufacturer"), tr("Manufacturer:"), 8, 56, 92);
+    cbManufacturer =
+        combo(r, QStringLiteral("cbManufacturer"), tr("Add / Edit Manufacturers"), 106, 56, 180);
+    caption(r, QStringLiteral("lblCategory"), tr("Category:"), 8, 86, 92);
+    cbCategory = combo(r, QStringLiteral("cbCategory"), tr("Add / Edit Categories"), 106, 86, 180);
+    caption(r, QStringLiteral("lblPartNumber"), tr("Part #:"), 296, 26, 74);
+    txtPartNumber =
+        textBox(r, QStringLiteral("txtPartNumber"), tr("Add / Edit Part Number"), 376, 26, 156);
+    caption(r, QStringLiteral("lblUnitCost"), tr("Unit cost:"), 296, 56, 74);
+    txtUnitCost = textBox(r, QStringLiteral("txtUnitCost"), tr("Cost of Material"), 376, 56, 110);
+    txtUnitCost->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    caption(r, QStringLiteral("lblMaterialsDescription"), tr("Description:"), 8, 116, 92);
+    txtMaterialsDescription = textBox(r, QStringLiteral("txtMaterialsDescription"),
+                                      tr("Add / Edit Description"), 106, 116, 426);
+    txtPartNumber->setMaxLength(50);
+
+    cmdMaterialsAddNewRecord = button(r, QStringLiteral("cmdMaterialsAddNewRecord"), tr("&New"),
+                                      tr("Add New Material Item"), 106, 154, 80);
+    cmdMaterialsEditRecord = button(r, QStringLiteral("cmdMaterialsEditRecord"), tr("E&dit"),
+                                    tr("Edit Material  Item"), 191, 154, 80);
+    cmdDelete = button(r, QStringLiteral("cmdDelete"), tr("De&lete"), tr("Delete Material Item"),
+                       276, 154, 80);
+    cmdUndoChanges =
+        button(r, QStringLiteral("cmdUndoChanges"), tr("&Undo"), tr("Undo Edit"), 361, 154, 80);
+    cmdMaterialsSaveCurrentRecord = button(r, QStringLiteral("cmdMaterialsSaveCurrentRecord"),
+                                           tr("&Save"), tr("Save Material Item"), 446, 154, 86);
+    cmdMaterialsSaveCurrentRecord->setProperty("role", QStringLiteral("primary"));
+
     connect(cmdMaterialsAddNewRecord, &QPushButton::clicked, this,
-            &MaterialsFrame::cmdMaterialsAddNewRecord_Click);
+            &MaterialRecordPanel::cmdMaterialsAddNewRecord_Click);
     connect(cmdMaterialsEditRecord, &QPushButton::clicked, this,
-            &MaterialsFrame::cmdMaterialsEditRecord_Click);
+            &MaterialRecordPanel::cmdMaterialsEditRecord_Click);
     connect(cmdMaterialsSaveCurrentRecord, &QPushButton::clicked, this,
-            &MaterialsFrame::cmdMaterialsSaveCurrentRecord_Click);
-    connect(cmdUndoChanges, &QPushButton::clicked, this, &MaterialsFrame::cmdUndoChanges_Click);
-    connect(cmdDelete, &QPushButton::clicked, this, &MaterialsFrame::cmdDelete_Click);
+            &MaterialRecordPanel::cmdMaterialsSaveCurrentRecord_Click);
+    connect(cmdUndoChanges, &QPushButton::clicked, this,
+            &MaterialRecordPanel::cmdUndoChanges_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &MaterialRecordPanel::cmdDelete_Click);
     for (QWidget* field : recordFields())
         field->installEventFilter(this);
 
-    connect(dcMaterials, &DataControl::willChangeRecord, this,
-            [this](RecordSet::Reason reason, int, bool*, RecordSet* records) {
-                dcMaterials_WillChangeRecord(reason, records);
-            });
-    connect(dcMaterials, &DataControl::recordChangeComplete, this,
-            [this](RecordSet::Reason reason, int, const DbError& error, RecordSet* records) {
-                if (!error.isSet())
-                    dcMaterials_RecordChangeComplete(reason, records);
-            });
     connect(dcMaterials, &DataControl::moveComplete, this, [this] { updateDeleteButton(); });
     setButtons(Browse);
 }
 
-void MaterialsFrame::SetupMaterialsControls() {
+void MaterialRecordPanel::SetupMaterialsControls() {
     SetupSupplierCombo();
     SetupManufacturerCombo();
     SetupCategoryCombo();
@@ -64,103 +112,107 @@ void MaterialsFrame::SetupMaterialsControls() {
         records->move(0);
 }
 
-void MaterialsFrame::setupLookupCombo(QComboBox* record, QComboBox* filter, DataControl* rowSource,
-                                      const QString& sql, const QString& listField,
-                                      const QString& key, ComboBinding** recordBinding,
-                                      ComboBinding** filterBinding, const QString& procedure) {
+MaterialLookups MaterialRecordPanel::lookups() const {
+    return {{AdodcSupplier, kSupplierName, kSupplierKey},
+            {AdodcManufacturer, kManufacturerName, kManufacturerKey},
+            {AdodcCategory, kCategoryName, kCategoryKey}};
+}
+
+void MaterialRecordPanel::setupLookupCombo(QComboBox* record, DataControl* rowSource,
+                                           const QString& sql, const QString& listField,
+                                           const QString& key, ComboBinding** recordBinding,
+                                           const QString& procedure) {
     rowSource->setConnectionString(gConnectionString);
     rowSource->setRecordSource(sql);
     if (!*recordBinding) {
         *recordBinding = new ComboBinding(record, rowSource, listField, key);
         (*recordBinding)->setDataSource(dcMaterials, key);
-        *filterBinding = new ComboBinding(filter, rowSource, listField, key);
     }
     if (!rowSource->refresh())
         ShowDatabaseError(rowSource->connection(), rowSource->lastError(),
                           QStringLiteral("frmMain / ") + procedure);
-    (*filterBinding)->setBoundText(QString());
 }
 
-void MaterialsFrame::SetupSupplierCombo() {
+void MaterialRecordPanel::SetupSupplierCombo() {
     setupLookupCombo(
-        cbSupplier, cbSupplierFilter, AdodcSupplier,
+        cbSupplier, AdodcSupplier,
         QStringLiteral("Select SuppliersID, Company from SuppliersTBL Order By Company"),
-        QStringLiteral("Company"), QStringLiteral("SuppliersID"), &m_supplier, &m_supplierFilter,
-        QStringLiteral("SetupSupplierCombo"));
+        kSupplierName, kSupplierKey, &m_supplier, QStringLiteral("SetupSupplierCombo"));
 }
 
-void MaterialsFrame::SetupManufacturerCombo() {
-    setupLookupCombo(cbManufacturer, cbManufacturerFilter, AdodcManufacturer,
+void MaterialRecordPanel::SetupManufacturerCombo() {
+    setupLookupCombo(cbManufacturer, AdodcManufacturer,
                      QStringLiteral("Select ManufacturerID, ManufacturerName from "
                                     "ManufacturersTBL Order By ManufacturerName"),
-                     QStringLiteral("ManufacturerName"), QStringLiteral("ManufacturerID"),
-                     &m_manufacturer, &m_manufacturerFilter,
+                     kManufacturerName, kManufacturerKey, &m_manufacturer,
                      QStringLiteral("SetupManufacturerCombo"));
 }
 
-void MaterialsFrame::SetupCategoryCombo() {
+void MaterialRecordPanel::SetupCategoryCombo() {
     setupLookupCombo(
-        cbCategory, cbCategoryFilter, AdodcCategory,
+        cbCategory, AdodcCategory,
         QStringLiteral("Select CatagoryID, Catagory from CatagoryTBL Order By Catagory"),
-        QStringLiteral("Catagory"), QStringLiteral("CatagoryID"), &m_category, &m_categoryFilter,
-        QStringLiteral("SetupCategoryCombo"));
+        kCategoryName, kCategoryKey, &m_category, QStringLiteral("SetupCategoryCombo"));
 }
 
-void MaterialsFrame::SetupPartNumber() {
+void MaterialRecordPanel::SetupPartNumber() {
     if (!m_partNumber)
         m_partNumber = new TextBinding(txtPartNumber, dcMaterials, QStringLiteral("Part #"));
 }
 
-void MaterialsFrame::SetupMaterialsDescription() {
+void MaterialRecordPanel::SetupMaterialsDescription() {
     if (!m_description)
         m_description =
             new TextBinding(txtMaterialsDescription, dcMaterials, QStringLiteral("Description"));
 }
 
-void MaterialsFrame::SetupUnitCost() {
+void MaterialRecordPanel::SetupUnitCost() {
     if (!m_unitCost)
         m_unitCost = new TextBinding(txtUnitCost, dcMaterials, QStringLiteral("Unit Cost"),
                                      DisplayFormat::Money);
 }
 
-QList<QWidget*> MaterialsFrame::recordFields() const {
+QList<QWidget*> MaterialRecordPanel::recordFields() const {
     return {cbSupplier,    cbManufacturer,          cbCategory,
             txtPartNumber, txtMaterialsDescription, txtUnitCost};
 }
 
-void MaterialsFrame::SetLockMaterialEdit(bool LockStatus) {
+void MaterialRecordPanel::SetLockMaterialEdit(bool LockStatus) {
     for (QWidget* field : recordFields())
         Controls::setLocked(field, LockStatus);
 }
 
-void MaterialsFrame::setButtons(EditState state) {
+void MaterialRecordPanel::setButtons(EditState state) {
     const bool browsing = state == Browse;
     cmdUndoChanges->setEnabled(!browsing);
     cmdMaterialsEditRecord->setEnabled(browsing);
     cmdMaterialsAddNewRecord->setEnabled(browsing);
     cmdMaterialsSaveCurrentRecord->setEnabled(!browsing);
-    // The list is reloaded by a filter, which would drop the record being edited.
-    frMaterialsFilter->setEnabled(browsing);
     updateDeleteButton();
-    emit saveEnabledChanged(!browsing);
+    emit editingChanged(!browsing);
 }
 
-void MaterialsFrame::updateDeleteButton() {
+void MaterialRecordPanel::setHasRecords(bool hasRecords) {
+    m_hasRecords = hasRecords;
+    setButtons(m_editState);
+}
+
+void MaterialRecordPanel::updateDeleteButton() {
     RecordSet* records = dcMaterials->recordSet();
     const bool onRecord = records && records->isOpen() && !records->isBOF() && !records->isEOF();
     cmdDelete->setEnabled(m_hasRecords && onRecord && m_editState != Adding);
     cmdMaterialsEditRecord->setEnabled(onRecord && m_editState == Browse);
 }
 
-void MaterialsFrame::returnToBrowse() {
-    grdMaterialsList->setFocus();
+void MaterialRecordPanel::returnToBrowse() {
+    emit aboutToBrowse();
     SetLockMaterialEdit(true);
     m_editState = Browse;
     m_checkFailed = false;
     setButtons(Browse);
 }
 
-void MaterialsFrame::cmdMaterialsAddNewRecord_Click() {
+void MaterialRecordPanel::cmdMaterialsAddNewRecord_Click() {
     RecordSet* records = dcMaterials->recordSet();
     if (records && records->editMode() == RecordSet::EditAdd)
         return;
@@ -177,14 +229,18 @@ void MaterialsFrame::cmdMaterialsAddNewRecord_Click() {
     cbSupplier->setFocus();
 }
 
-void MaterialsFrame::cmdMaterialsEditRecord_Click() {
+void MaterialRecordPanel::cmdMaterialsEditRecord_Click() {
     SetLockMaterialEdit(false);
     m_editState = Editing;
     setButtons(Editing);
     cbSupplier->setFocus();
 }
 
-void MaterialsFrame::cmdMaterialsSaveCurrentRecord_Click() {
+bool MaterialRecordPanel::mayLeaveRecord() {
+    return m_editState == Browse || (!m_checkFailed && checkAllFields());
+}
+
+void MaterialRecordPanel::cmdMaterialsSaveCurrentRecord_Click() {
     RecordSet* records = dcMaterials->recordSet();
     if (!records || m_editState == Browse)
         return;
@@ -196,10 +252,10 @@ void MaterialsFrame::cmdMaterialsSaveCurrentRecord_Click() {
         return;
     }
     returnToBrowse();
-    showCurrentInList();
+    emit recordSettled();
 }
 
-bool MaterialsFrame::finishEditing() {
+bool MaterialRecordPanel::finishEditing() {
     RecordSet* records = dcMaterials->recordSet();
     if (m_editState == Browse || !records || !records->hasPendingChanges())
         return true;
@@ -219,7 +275,7 @@ bool MaterialsFrame::finishEditing() {
     }
 }
 
-void MaterialsFrame::reportSaveFailure(const DbError& error) {
+void MaterialRecordPanel::reportSaveFailure(const DbError& error) {
     // The record keeps what was typed and the panel stays open, so nothing is lost: the user can
     // correct the entry and save again, or undo.
     Connection* connection = dcMaterials->connection();
@@ -242,7 +298,7 @@ void MaterialsFrame::reportSaveFailure(const DbError& error) {
     }
 }
 
-void MaterialsFrame::cmdUndoChanges_Click() {
+void MaterialRecordPanel::cmdUndoChanges_Click() {
     RecordSet* records = dcMaterials->recordSet();
     if (records && !records->cancelUpdate()) {
         const DbError& e = records->lastError();
@@ -254,10 +310,10 @@ void MaterialsFrame::cmdUndoChanges_Click() {
         for (TextBinding* binding : {m_partNumber, m_description, m_unitCost})
             binding->reload();
     returnToBrowse();
-    showCurrentInList();
+    emit recordSettled();
 }
 
-void MaterialsFrame::cmdDelete_Click() {
+void MaterialRecordPanel::cmdDelete_Click() {
     RecordSet* records = dcMaterials->recordSet();
     if (!records || records->isBOF() || records->isEOF() ||
         records->editMode() == RecordSet::EditAdd)
@@ -280,26 +336,20 @@ void MaterialsFrame::cmdDelete_Click() {
     records->moveNext();
     m_hasRecords = records->recordCount() > 0;
     returnToBrowse();
-    showCurrentInList();
+    emit recordSettled();
 }
 
-ComboBinding* MaterialsFrame::bindingOf(const QWidget* field) const {
+ComboBinding* MaterialRecordPanel::bindingOf(const QWidget* field) const {
     if (field == cbSupplier)
         return m_supplier;
     if (field == cbManufacturer)
         return m_manufacturer;
     if (field == cbCategory)
         return m_category;
-    if (field == cbSupplierFilter)
-        return m_supplierFilter;
-    if (field == cbManufacturerFilter)
-        return m_manufacturerFilter;
-    if (field == cbCategoryFilter)
-        return m_categoryFilter;
     return nullptr;
 }
 
-bool MaterialsFrame::checkField(QWidget* field) {
+bool MaterialRecordPanel::checkField(QWidget* field) {
     if (auto* combo = qobject_cast<QComboBox*>(field)) {
         ComboBinding* binding = bindingOf(combo);
         if (!binding)
@@ -344,7 +394,7 @@ bool MaterialsFrame::checkField(QWidget* field) {
     return true;
 }
 
-bool MaterialsFrame::checkAllFields() {
+bool MaterialRecordPanel::checkAllFields() {
     for (QWidget* field : {static_cast<QWidget*>(cbSupplier), static_cast<QWidget*>(cbManufacturer),
                            static_cast<QWidget*>(cbCategory), static_cast<QWidget*>(txtUnitCost),
                            static_cast<QWidget*>(txtMaterialsDescription)}) {
@@ -359,7 +409,7 @@ bool MaterialsFrame::checkAllFields() {
     return true;
 }
 
-bool MaterialsFrame::askToAddToList(QComboBox* combo) {
+bool MaterialRecordPanel::askToAddToList(QComboBox* combo) {
     const QString typed = combo->currentText();
     QString suffix;
     QString title;
@@ -382,14 +432,15 @@ bool MaterialsFrame::askToAddToList(QComboBox* combo) {
                     title) == QMessageBox::Yes) {
         if (QWidget* grabber = QWidget::mouseGrabber())
             grabber->releaseMouse();
+        QWidget* owner = combo->window();
         if (combo == cbCategory) {
-            frmAddCategory editor(window());
+            frmAddCategory editor(owner);
             editor.exec();
         } else if (combo == cbManufacturer) {
-            frmAddManufacturer editor(window());
+            frmAddManufacturer editor(owner);
             editor.exec();
         } else {
-            frmAddSupplier editor(window());
+            frmAddSupplier editor(owner);
             editor.exec();
         }
         // Both combos fed by the list follow its refresh; the typed name is chosen when the
@@ -405,35 +456,47 @@ bool MaterialsFrame::askToAddToList(QComboBox* combo) {
     return bindingOf(combo)->matchedWithList();
 }
 
-void MaterialsFrame::takeFocusBack(QWidget* field) {
+void MaterialRecordPanel::takeFocusBack(QWidget* field) {
     // A message box or an editor was the active window; the main window takes over again.
     field->window()->activateWindow();
     field->setFocus(Qt::OtherFocusReason);
 }
 
-QWidget* MaterialsFrame::fieldOf(QObject* object) const {
+QList<QWidget*> MaterialRecordPanel::tabOrder() const {
+    return {cbSupplier,
+            cbManufacturer,
+            cbCategory,
+            txtPartNumber,
+            txtUnitCost,
+            txtMaterialsDescription,
+            cmdMaterialsAddNewRecord,
+            cmdMaterialsEditRecord,
+            cmdDelete,
+            cmdUndoChanges,
+            cmdMaterialsSaveCurrentRecord};
+}
+
+QWidget* MaterialRecordPanel::fieldOf(QObject* object) const {
     for (QWidget* field : recordFields())
         if (object == field)
             return field;
     return nullptr;
 }
 
-bool MaterialsFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize && watched == grdMaterialsList->viewport())
-        fitListColumns();
+bool MaterialRecordPanel::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::FocusOut || m_checking || m_editState == Browse)
-        return QGroupBox::eventFilter(watched, event);
+        return QObject::eventFilter(watched, event);
     QWidget* field = fieldOf(watched);
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     // A list opening, another window taking over, or the screen being left is not leaving
     // the field.
     if (!field || !field->isVisible() || reason == Qt::PopupFocusReason ||
         reason == Qt::ActiveWindowFocusReason)
-        return QGroupBox::eventFilter(watched, event);
+        return QObject::eventFilter(watched, event);
     QWidget* next = QApplication::focusWidget();
     // Undo needs no complete record.
     if (next && (next == cmdUndoChanges || field->isAncestorOf(next)))
-        return QGroupBox::eventFilter(watched, event);
+        return QObject::eventFilter(watched, event);
     // Taking the focus back makes the widget that was about to get it lose it: no check there.
     m_checking = true;
     const bool ok = checkField(field);
@@ -441,5 +504,5 @@ bool MaterialsFrame::eventFilter(QObject* watched, QEvent* event) {
         takeFocusBack(field);
     m_checking = false;
     m_checkFailed = !ok;
-    return QGroupBox::eventFilter(watched, event);
+    return QObject::eventFilter(watched, event);
 }

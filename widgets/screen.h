@@ -1,0 +1,39 @@
+#pragma once
+
+// What the main window asks of each screen on its tabs. A screen is a widget (its frame) that
+// also implements this interface and declares the signal
+//
+//     void saveEnabledChanged(bool enabled);
+//
+// emitted whenever canSave() may have changed; while the screen is shown, Edit > Save Record
+// follows it. The window calls nothing else on a screen and reaches none of its controls.
+class ScreenInterface {
+public:
+    virtual ~ScreenInterface() = default;
+
+    // Shows what the user's settings decide about the screen; at start-up, before reload().
+    virtual void applySettings() {}
+    // Loads the screen's records from the database; at start-up, once the database is open.
+    virtual void reload() = 0;
+    // The screen has just become the one shown.
+    virtual void activate() {}
+    // Before the window closes: work that is not saved yet is saved or dropped, as the user
+    // says. False when the user chose to stay, or the save failed: the window stays open.
+    virtual bool canLeave() { return true; }
+
+    // Edit > Edit Record: whether it applies to this screen, and doing it.
+    virtual bool canEditRecord() const { return false; }
+    virtual void editRecord() {}
+    // Edit > Save Record: whether saving makes sense now, and saving; true once saved.
+    virtual bool canSave() const { return false; }
+    virtual bool save() { return false; }
+
+    // The window's layout has just moved and sized the screen's controls: its grids' columns
+    // take their shares of their grid's new width.
+    virtual void applyColumnFractions() {}
+
+protected:
+    ScreenInterface() = default;
+    ScreenInterface(const ScreenInterface&) = delete;
+    ScreenInterface& operator=(const ScreenInterface&) = delete;
+};
