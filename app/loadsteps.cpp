@@ -1,7 +1,7 @@
 #include "app/loadsteps.h"
 
-#include "widgets/messagebox.h"
 #include "data/programerror.h"
+#include "widgets/messagebox.h"
 
 bool RunLoadSteps(const std::vector<std::function<void()>>& steps, const QString& title) {
     for (const auto& step : steps) {

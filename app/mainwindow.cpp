@@ -3,16 +3,16 @@
 #include "app/loadsteps.h"
 #include "data/formats.h"
 #include "data/globals.h"
-#include "widgets/messagebox.h"
 #include "data/programerror.h"
-#include "widgets/recordhelpers.h"
-#include "widgets/twips.h"
 #include "estimates/estimateframe.h"
 #include "estimates/homeframe.h"
 #include "materials/materialsframe.h"
 #include "settings/gridformat.h"
 #include "settings/settingsstore.h"
+#include "widgets/messagebox.h"
+#include "widgets/recordhelpers.h"
 #include "widgets/screen.h"
+#include "widgets/twips.h"
 
 #include <QCloseEvent>
 #include <QDateTime>

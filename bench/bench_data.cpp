@@ -10,10 +10,10 @@
 #include "data/connection.h"
 #include "data/recordset.h"
 
+#include "data/database.h"
 #include <QCoreApplication>
 #include <QDate>
 #include <QFileInfo>
-#include "data/database.h"
 #include <QTextStream>
 #include <QVariantList>
 #include <algorithm>

@@ -13,10 +13,10 @@
 #include "data/connection.h"
 #include "data/datacontrol.h"
 #include "data/globals.h"
-#include "widgets/messagebox.h"
 #include "data/recordset.h"
-#include "widgets/recordsetmodel.h"
 #include "materials/materialsframe.h"
+#include "widgets/messagebox.h"
+#include "widgets/recordsetmodel.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -506,10 +506,11 @@ int main(int argc, char** argv) {
           << ", median of " << repeat << " runs after one warm-up run.\n\n";
 
     printTimes(QStringLiteral("Screen (ms)"), std::vector<Timed>(rows.begin(), rows.end()), cell);
-    out() << "\nFloor: the screen's own statement and values (materialsQuery() after the "
-             "operation) stepped to its end with sqlite3_step, every column read, on a handle of its "
-             "own, starting as the screen did: on a fresh connection for the list shown, right "
-             "after the unfiltered statement for a filter, after the filter for View All.\n\n";
+    out()
+        << "\nFloor: the screen's own statement and values (materialsQuery() after the "
+           "operation) stepped to its end with sqlite3_step, every column read, on a handle of its "
+           "own, starting as the screen did: on a fresh connection for the list shown, right "
+           "after the unfiltered statement for a filter, after the filter for View All.\n\n";
 
     std::vector<Timed> work;
     for (const Row& r : rows) {

@@ -2,9 +2,9 @@
 
 #include "data/connection.h"
 #include "data/memorytuning.h"
-#include "demodata/demodata.h"
 #include "data/money.h"
 #include "data/schema.h"
+#include "demodata/demodata.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -12,9 +12,9 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTextStream>
+#include <algorithm>
 #include <map>
 #include <sqlite3.h>
-#include <algorithm>
 
 #ifdef Q_OS_LINUX
 #include <QFile>

@@ -95,8 +95,7 @@ void Database::close() {
 bool Database::execute(const QString& sql) {
     if (!m_handle)
         return false;
-    return sqlite3_exec(m_handle, sql.toUtf8().constData(), nullptr, nullptr, nullptr) ==
-           SQLITE_OK;
+    return sqlite3_exec(m_handle, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 DbError Database::error() const {

@@ -12,8 +12,8 @@ class Connection;
 
 // Holds one record source of a form: the connection to the file its connection string names
 // (borrowed from the program's shared connection to that file, so every control on a file writes
-// through one connection), the record set the source gives, and the notifications of that set, so that grids, combos and
-// text boxes bound to it follow when it is refreshed or replaced.
+// through one connection), the record set the source gives, and the notifications of that set, so
+// that grids, combos and text boxes bound to it follow when it is refreshed or replaced.
 class DataControl : public QObject {
     Q_OBJECT
 public:

@@ -591,8 +591,7 @@ bool RecordSet::deleteCurrent() {
     Statement q(m_connection->database(),
                 QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                     .arg(quoteIdentifier(table), quoteIdentifier(field(key).baseColumn)));
-    if (!q.bindAll({toSql(field(key), m_store->column(key).value(m_cursor.row))}) ||
-        !q.execute()) {
+    if (!q.bindAll({toSql(field(key), m_store->column(key).value(m_cursor.row))}) || !q.execute()) {
         m_lastError = m_connection->reportError(q.error());
         emit recordChangeComplete(ReasonDelete, 1, m_lastError);
         return false;

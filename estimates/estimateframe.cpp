@@ -1,9 +1,9 @@
 #include "estimates/estimateframe.h"
 
-#include "widgets/datanavigator.h"
-#include "widgets/screencontrols.h"
-#include "widgets/recordhelpers.h"
 #include "settings/gridformat.h"
+#include "widgets/datanavigator.h"
+#include "widgets/recordhelpers.h"
+#include "widgets/screencontrols.h"
 
 #include <QHeaderView>
 #include <QTableView>

@@ -1,8 +1,8 @@
 #include "estimates/homeframe.h"
 
-#include "widgets/screencontrols.h"
 #include "data/formats.h"
 #include "settings/settingsstore.h"
+#include "widgets/screencontrols.h"
 
 #include <QDateTime>
 #include <QHeaderView>

@@ -2,9 +2,9 @@
 
 #include "data/datacontrol.h"
 #include "data/globals.h"
+#include "data/recordset.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordhelpers.h"
-#include "data/recordset.h"
 #include "widgets/recordsetmodel.h"
 #include "widgets/screencontrols.h"
 

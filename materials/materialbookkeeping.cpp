@@ -4,10 +4,10 @@
 #include "data/formats.h"
 #include "data/globals.h"
 #include "data/money.h"
-#include "widgets/messagebox.h"
-#include "widgets/recordsetmodel.h"
 #include "materials/materialsframe.h"
 #include "materials/materialslist.h"
+#include "widgets/messagebox.h"
+#include "widgets/recordsetmodel.h"
 
 #include <QDateTime>
 

@@ -1,14 +1,14 @@
 // The record panel of the Materials screen: the bound fields, their checks and the five buttons.
 #include "materials/materialrecordpanel.h"
 
-#include "widgets/bindings.h"
 #include "data/datacontrol.h"
 #include "data/formats.h"
 #include "data/globals.h"
+#include "materials/lookupeditors.h"
+#include "widgets/bindings.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordhelpers.h"
 #include "widgets/screencontrols.h"
-#include "materials/lookupeditors.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #include "materials/materialsframe.h"
 
 #include "data/datacontrol.h"
-#include "widgets/screencontrols.h"
 #include "materials/materialbookkeeping.h"
 #include "materials/materialfilter.h"
 #include "materials/materialslist.h"
+#include "widgets/screencontrols.h"
 
 #include <QTableView>
 

@@ -1,16 +1,16 @@
 // The catalogue list of the Materials screen: the query, its filters and the grid over it.
-#include "widgets/bindings.h"
+#include "materials/materialslist.h"
 #include "data/datacontrol.h"
 #include "data/formats.h"
 #include "data/globals.h"
+#include "widgets/bindings.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordhelpers.h"
 #include "widgets/recordsetmodel.h"
-#include "materials/materialslist.h"
 
-#include "widgets/screencontrols.h"
 #include "materials/materialfilter.h"
 #include "settings/gridformat.h"
+#include "widgets/screencontrols.h"
 
 #include <QComboBox>
 #include <QDate>

@@ -3,10 +3,10 @@
 #include "data/connection.h"
 #include "data/dberror.h"
 #include "data/globals.h"
-#include "widgets/messagebox.h"
-#include "settings/openconnection.h"
 #include "data/recordset.h"
+#include "settings/openconnection.h"
 #include "settings/registry.h"
+#include "widgets/messagebox.h"
 
 clsSettings* gSettings = nullptr;
 

@@ -1,10 +1,10 @@
 // Text boxes and combo boxes bound to a data control's current record.
-#include "widgets/bindings.h"
 #include "data/datacontrol.h"
 #include "data/formats.h"
 #include "data/money.h"
 #include "data/recordset.h"
 #include "support/testdatabase.h"
+#include "widgets/bindings.h"
 
 #include <QSignalSpy>
 #include <QTest>

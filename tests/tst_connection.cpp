@@ -3,9 +3,9 @@
 #include "data/connection.h"
 #include "data/globals.h"
 #include "data/money.h"
-#include "settings/openconnection.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "settings/openconnection.h"
 #include "support/scriptedmessages.h"
 #include "support/testdatabase.h"
 

@@ -33,9 +33,12 @@ private slots:
 
 void TestDatabase_::amountsAtTheLimitsComeBackUnchanged() {
     TestDatabase db;
-    const QList<Money> amounts = {Money::fromUnits(9999999999999), Money::fromUnits(-9999999999999),
-                                  Money::fromUnits(1), Money::fromUnits(-1),
-                                  Money::fromUnits(123456789), Money()};
+    const QList<Money> amounts = {Money::fromUnits(9999999999999),
+                                  Money::fromUnits(-9999999999999),
+                                  Money::fromUnits(1),
+                                  Money::fromUnits(-1),
+                                  Money::fromUnits(123456789),
+                                  Money()};
     {
         RecordSet rs;
         QVERIFY(rs.open(db.connection(), QStringLiteral("SELECT * FROM MaterialsTBL")));
@@ -71,8 +74,8 @@ void TestDatabase_::viewSumsAreExactOverManyLines() {
         for (int i = 0; i < 100000; ++i) {
             const Money cost = Money::fromUnits(qint64(dice.bounded(100000000)));
             const Money extension = cost + Money::fromUnits(qint64(dice.bounded(10000000)));
-            QVERIFY(line.bindAll({estimate, QVariant::fromValue(cost),
-                                  QVariant::fromValue(extension)}) &&
+            QVERIFY(line.bindAll(
+                        {estimate, QVariant::fromValue(cost), QVariant::fromValue(extension)}) &&
                     line.execute());
             costs += cost;
             extensions += extension;
@@ -87,8 +90,8 @@ void TestDatabase_::viewSumsAreExactOverManyLines() {
         QVERIFY(transaction.commit());
     }
     RecordSet sums;
-    QVERIFY(sums.open(db.connection(),
-                      QStringLiteral("SELECT * FROM PXSum WHERE EstimateID = ?"), {estimate}));
+    QVERIFY(sums.open(db.connection(), QStringLiteral("SELECT * FROM PXSum WHERE EstimateID = ?"),
+                      {estimate}));
     QCOMPARE(amountOf(sums.value(QStringLiteral("MaterialsTotal"))), extensions);
     QCOMPARE(amountOf(sums.value(QStringLiteral("MaterialsTotalCost"))), costs);
     QCOMPARE(amountOf(sums.value(QStringLiteral("LaborsTotal"))), labor);

@@ -1,11 +1,11 @@
 #include "data/connection.h"
-#include "demodata/demodata.h"
 #include "data/money.h"
 #include "data/recordset.h"
+#include "demodata/demodata.h"
 #include "support/testdatabase.h"
 
-#include <QFile>
 #include "support/testquery.h"
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>

@@ -1,8 +1,8 @@
 // Hiding a grid's ID columns and giving a column its display format.
 #include "data/recordset.h"
-#include "widgets/recordsetmodel.h"
 #include "settings/gridformat.h"
 #include "support/testdatabase.h"
+#include "widgets/recordsetmodel.h"
 
 #include <QHeaderView>
 #include <QScrollBar>

@@ -1,6 +1,6 @@
 #include "data/mparse.h"
-#include "widgets/shellopen.h"
 #include "support/scriptedmessages.h"
+#include "widgets/shellopen.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -2,10 +2,10 @@
 // heading, closing, and reporting a name the database refuses. Driven through the widgets.
 #include "data/datacontrol.h"
 #include "data/globals.h"
-#include "widgets/recordsetmodel.h"
 #include "materials/lookupeditors.h"
 #include "support/scriptedmessages.h"
 #include "support/testdatabase.h"
+#include "widgets/recordsetmodel.h"
 
 #include <QHeaderView>
 #include <QLineEdit>

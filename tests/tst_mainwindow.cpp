@@ -8,7 +8,6 @@
 #include "data/globals.h"
 #include "data/programerror.h"
 #include "data/schema.h"
-#include "widgets/twips.h"
 #include "estimates/estimateframe.h"
 #include "estimates/homeframe.h"
 #include "materials/materialrecordpanel.h"
@@ -20,6 +19,7 @@
 #include "support/programfixture.h"
 #include "support/scriptedmessages.h"
 #include "support/testdatabase.h"
+#include "widgets/twips.h"
 
 #include <QApplication>
 #include <QComboBox>

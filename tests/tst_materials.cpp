@@ -3,14 +3,14 @@
 #include "app/mainwindow.h"
 #include "data/datacontrol.h"
 #include "data/recordset.h"
-#include "widgets/recordsetmodel.h"
-#include "widgets/twips.h"
 #include "materials/materialfilter.h"
 #include "materials/materialrecordpanel.h"
 #include "materials/materialsframe.h"
 #include "materials/materialslist.h"
 #include "support/programfixture.h"
 #include "support/scriptedmessages.h"
+#include "widgets/recordsetmodel.h"
+#include "widgets/twips.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,11 +3,11 @@
 #include "data/connection.h"
 #include "data/formats.h"
 #include "data/money.h"
-#include "widgets/recordhelpers.h"
 #include "data/recordset.h"
-#include "widgets/recordsetmodel.h"
 #include "support/scriptedmessages.h"
 #include "support/testdatabase.h"
+#include "widgets/recordhelpers.h"
+#include "widgets/recordsetmodel.h"
 
 #include <QComboBox>
 #include <QLineEdit>

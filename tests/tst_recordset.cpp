@@ -3,8 +3,8 @@
 #include "data/datacontrol.h"
 #include "data/money.h"
 #include "data/recordset.h"
-#include "widgets/recordsetmodel.h"
 #include "support/testdatabase.h"
+#include "widgets/recordsetmodel.h"
 
 #include <QSignalSpy>
 #include <QTest>

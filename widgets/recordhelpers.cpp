@@ -3,9 +3,9 @@
 #include "data/connection.h"
 #include "data/fieldtype.h"
 #include "data/formats.h"
-#include "widgets/messagebox.h"
 #include "data/mparse.h"
 #include "data/recordset.h"
+#include "widgets/messagebox.h"
 #include "widgets/recordsetmodel.h"
 
 #include <QAbstractButton>
