@@ -18,6 +18,7 @@
 #include <QDateTime>
 #include <QMenuBar>
 #include <QTabWidget>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -43,9 +44,19 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     Twips::setGeometry(tabMain, kTabMargin, kTabMargin, kReferenceWidth, kReferenceHeight);
 
     createMenus();
-    frMain = addScreen<HomeFrame>(tr("&Home"));
-    frMaterials = addScreen<MaterialsFrame>(tr("Ma&terials"));
-    frEstimating = addScreen<EstimateFrame>(tr("&Estimate"));
+    // The tabs carry no Alt letters: those belong to the menu bar (Alt+E is the Edit menu, as on
+    // every desktop). The screens are reached with Ctrl+1/2/3 and Ctrl+Tab.
+    frMain = addScreen<HomeFrame>(tr("Home"));
+    frMaterials = addScreen<MaterialsFrame>(tr("Materials"));
+    frEstimating = addScreen<EstimateFrame>(tr("Estimate"));
+    auto cycleTabs = [this](int step) {
+        const int count = tabMain->count();
+        tabMain->setCurrentIndex((tabMain->currentIndex() + step + count) % count);
+    };
+    auto* nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    connect(nextTab, &QShortcut::activated, this, [cycleTabs] { cycleTabs(1); });
+    auto* previousTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this);
+    connect(previousTab, &QShortcut::activated, this, [cycleTabs] { cycleTabs(-1); });
     for (int i = 0; i < tabMain->count(); ++i)
         tabMain->widget(i)->installEventFilter(this);
     m_client->installEventFilter(this);

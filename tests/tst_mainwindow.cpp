@@ -84,6 +84,7 @@ private slots:
     void loadShowsTheCompanyAndTheClock();
     void emptyCompanyDetailsHideTheirLabels();
     void menusAndScreensFollowTheShownTab();
+    void menuLettersWinOverTheTabs();
     void estimateLinesNeedAReferenceNumber();
     void layoutFollowsTheWindowSize();
     void controlsStayInsideTheirFramesAndApart();
@@ -177,7 +178,7 @@ void TestMainWindow::menusAndScreensFollowTheShownTab() {
     QCOMPARE(captions(w.mnuTools->actions()), QStringList{"&Preferences..."});
     QCOMPARE(captions(w.mnuHelp->actions()),
              (QStringList{"&About Plenwick", "&Watch Instructional Video"}));
-    QCOMPARE(w.tabMain->tabText(1), QStringLiteral("Ma&terials"));
+    QCOMPARE(w.tabMain->tabText(1), QStringLiteral("Materials"));
 
     auto ticks = [&w] {
         return QList<bool>{w.mnuViewMainScreen->isChecked(), w.mnuViewMaterials->isChecked(),
@@ -227,6 +228,33 @@ void TestMainWindow::menusAndScreensFollowTheShownTab() {
     QCOMPARE(edits.count(), 1);
     QTest::mouseClick(w.frMain->cmdEditEstimate, Qt::LeftButton);
     QCOMPARE(edits.count(), 2);
+}
+
+void TestMainWindow::menuLettersWinOverTheTabs() {
+    Program program;
+    QVERIFY(program.load());
+    frmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QApplication::setActiveWindow(&w);
+    const struct {
+        Qt::Key key;
+        QMenu* menu;
+    } letters[] = {{Qt::Key_E, w.mnuEdit}, {Qt::Key_H, w.mnuHelp}, {Qt::Key_T, w.mnuTools}};
+    for (const auto& letter : letters) {
+        QTest::keyClick(&w, letter.key, Qt::AltModifier);
+        QTRY_COMPARE(QApplication::activePopupWidget(), letter.menu);
+        letter.menu->close();
+        QCOMPARE(w.tabMain->currentIndex(), 0); // no tab took the letter
+    }
+    // The screens stay on Ctrl+Tab, forwards and back round the ends, and on Ctrl+1/2/3.
+    QTest::keyClick(&w, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(w.tabMain->currentIndex(), 1);
+    QTest::keyClick(&w, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(&w, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(w.tabMain->currentIndex(), 2);
+    QTest::keyClick(&w, Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(w.tabMain->currentIndex(), 0);
 }
 
 void TestMainWindow::estimateLinesNeedAReferenceNumber() {
