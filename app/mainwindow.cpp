@@ -17,8 +17,8 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QMenuBar>
-#include <QTabWidget>
 #include <QShortcut>
+#include <QTabWidget>
 #include <QTimer>
 
 namespace {

@@ -4,10 +4,17 @@
 #include "app/style.h"
 #include "data/connection.h"
 #include "data/globals.h"
+#include "data/schema.h"
+#include "settings/registry.h"
 #include "settings/settingsstore.h"
+#include "widgets/messagebox.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QScreen>
+#include <QStandardPaths>
 #include <memory>
 
 namespace {
@@ -33,10 +40,73 @@ ProgramObjects::~ProgramObjects() {
     gTestConnection = nullptr;
 }
 
+namespace {
+const QString kFileFilter = QStringLiteral("Plenwick database (*.mdb);;All files (*)");
+
+DatabaseFileChooser& installedChooser() {
+    static DatabaseFileChooser chooser;
+    return chooser;
+}
+
+QString askForFile(bool create) {
+    if (const auto& chooser = installedChooser())
+        return chooser(create);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (create)
+        return QFileDialog::getSaveFileName(nullptr, QStringLiteral("Create a New Database"),
+                                            folder + QStringLiteral("/Estimating.mdb"),
+                                            kFileFilter);
+    return QFileDialog::getOpenFileName(nullptr, QStringLiteral("Open a Database"), folder,
+                                        kFileFilter);
+}
+} // namespace
+
+DatabaseFileChooser setDatabaseFileChooser(DatabaseFileChooser chooser) {
+    DatabaseFileChooser previous = std::move(installedChooser());
+    installedChooser() = std::move(chooser);
+    return previous;
+}
+
+bool ChooseAnotherDatabase() {
+    while (gConnection && !gConnection->isOpen()) {
+        MessageRequest request{
+            QStringLiteral("Plenwick could not open its database.\n\nYou can open another "
+                           "database file, create a new, empty one, or quit."),
+            QStringLiteral("Plenwick"),
+            QMessageBox::Open | QMessageBox::Save | QMessageBox::Close,
+            QMessageBox::Question,
+            {}};
+        request.buttonTexts = {{QMessageBox::Open, QStringLiteral("&Open Another...")},
+                               {QMessageBox::Save, QStringLiteral("&Create New...")},
+                               {QMessageBox::Close, QStringLiteral("&Quit")}};
+        const auto answer = showMessage(request);
+        if (answer != QMessageBox::Open && answer != QMessageBox::Save)
+            return false;
+        const bool create = answer == QMessageBox::Save;
+        QString path = askForFile(create);
+        if (path.isEmpty())
+            continue; // the dialog was cancelled: ask again
+        if (create) {
+            if (QFileInfo(path).suffix().isEmpty())
+                path += QStringLiteral(".mdb");
+            QString error;
+            if (!Schema::createFile(path, &error)) {
+                ShowError(QStringLiteral("The new database could not be created.\n\n") + error,
+                          QStringLiteral("Create a New Database"));
+                continue;
+            }
+        }
+        WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"),
+                       QDir::toNativeSeparators(path));
+        gSettings->LoadSettings(); // opens it, or shows why not
+    }
+    return gConnection && gConnection->isOpen();
+}
+
 int SubMain(QApplication& app) {
     ProgramObjects objects;
     gSettings->LoadSettings();
-    if (gConnection->state() != 1)
+    if (gConnection->state() != 1 && !ChooseAnotherDatabase())
         return 1;
     applyProgramStyle(app);
     frmMain window;

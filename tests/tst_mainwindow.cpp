@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,6 +82,7 @@ class TestMainWindow : public QObject {
 private slots:
     void startupStopsWithoutAUsableDatabase_data();
     void startupStopsWithoutAUsableDatabase();
+    void anUnopenableDatabaseOffersAnotherFile();
     void loadShowsTheCompanyAndTheClock();
     void emptyCompanyDetailsHideTheirLabels();
     void menusAndScreensFollowTheShownTab();
@@ -112,14 +114,70 @@ void TestMainWindow::startupStopsWithoutAUsableDatabase() {
     WriteRegString(kKey, QStringLiteral("DBPath"), path);
 
     ScriptedMessages messages;
+    messages.answerNext(QMessageBox::Ok);
+    messages.answerNext(QMessageBox::Ok);
+    messages.answerNext(QMessageBox::Close); // quit rather than choose another file
     const int status = SubMain(*qobject_cast<QApplication*>(QCoreApplication::instance()));
     QVERIFY(status != 0);
-    QCOMPARE(messages.titles(), (QStringList{firstTitle, QStringLiteral("LoadSettings")}));
-    QCOMPARE(messages.texts().last(),
-             QStringLiteral("10001 - Could not open database connection."));
+    QCOMPARE(messages.titles(),
+             (QStringList{firstTitle, QStringLiteral("LoadSettings"), QStringLiteral("Plenwick")}));
+    QCOMPARE(messages.texts().at(1), QStringLiteral("10001 - Could not open database connection."));
     for (QWidget* w : QApplication::topLevelWidgets())
         QVERIFY(!qobject_cast<frmMain*>(w));
     QVERIFY(!gSettings && !gConnection && !gTestConnection);
+}
+
+void TestMainWindow::anUnopenableDatabaseOffersAnotherFile() {
+    IsolatedSettings store;
+    TestDatabase good;
+    TestDatabase bad;
+    WriteRegString(kKey, QStringLiteral("DBPath"), bad.damage(QStringLiteral("missing")));
+    QStringList asked;
+    QStringList answers{QString(), good.path(), bad.dir() + QStringLiteral("/fresh")};
+    const auto previous = setDatabaseFileChooser([&](bool create) {
+        asked << (create ? QStringLiteral("create") : QStringLiteral("open"));
+        return answers.takeFirst();
+    });
+    auto savedPath = [] {
+        QString path;
+        ReadRegString(kKey, QStringLiteral("DBPath"), path);
+        return QDir::fromNativeSeparators(path);
+    };
+    {
+        ProgramObjects objects;
+        {
+            ScriptedMessages failure;
+            objects.settings.LoadSettings();
+        }
+        QVERIFY(!objects.connection.isOpen());
+        ScriptedMessages messages;
+        // A cancelled file dialog asks again; the second time a good file is chosen.
+        messages.answerNext(QMessageBox::Open);
+        messages.answerNext(QMessageBox::Open);
+        QVERIFY(ChooseAnotherDatabase());
+        QVERIFY(objects.connection.isOpen());
+        QCOMPARE(asked, (QStringList{"open", "open"}));
+        QCOMPARE(savedPath(), good.path());
+        QCOMPARE(messages.titles(), (QStringList{"Plenwick", "Plenwick"}));
+        QCOMPARE(messages.shown().first().buttonTexts.value(QMessageBox::Save),
+                 QStringLiteral("&Create New..."));
+    }
+    {
+        // A new, empty database: made where the user said (".mdb" added), opened and saved.
+        WriteRegString(kKey, QStringLiteral("DBPath"), bad.damage(QStringLiteral("missing")));
+        ProgramObjects objects;
+        {
+            ScriptedMessages failure;
+            objects.settings.LoadSettings();
+        }
+        ScriptedMessages messages;
+        messages.answerNext(QMessageBox::Save);
+        QVERIFY(ChooseAnotherDatabase());
+        QCOMPARE(savedPath(), bad.dir() + QStringLiteral("/fresh.mdb"));
+        QVERIFY(objects.connection.isOpen());
+        QCOMPARE(objects.connection.databasePath(), bad.dir() + QStringLiteral("/fresh.mdb"));
+    }
+    setDatabaseFileChooser(previous);
 }
 
 void TestMainWindow::loadShowsTheCompanyAndTheClock() {

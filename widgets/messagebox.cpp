@@ -1,5 +1,6 @@
 #include "widgets/messagebox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QWidget>
 
@@ -17,12 +18,15 @@ QMessageBox::StandardButton showMessage(const MessageRequest& request) {
         request.title.isEmpty() ? QApplication::applicationDisplayName() : request.title;
     QMessageBox box(request.icon, title, request.text, request.buttons,
                     QApplication::activeWindow());
+    for (auto it = request.buttonTexts.constBegin(); it != request.buttonTexts.constEnd(); ++it)
+        if (QAbstractButton* button = box.button(it.key()))
+            button->setText(it.value());
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
 QMessageBox::StandardButton showMessage(const QString& text, QMessageBox::StandardButtons buttons,
                                         QMessageBox::Icon icon, const QString& title) {
-    return showMessage(MessageRequest{text, title, buttons, icon});
+    return showMessage(MessageRequest{text, title, buttons, icon, {}});
 }
 
 MessageHandler setMessageHandler(MessageHandler handler) {

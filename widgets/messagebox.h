@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QMessageBox>
 #include <QString>
 #include <functional>
@@ -11,6 +12,8 @@ struct MessageRequest {
     QString title; // empty: the application's name is shown
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    // Texts that replace a standard button's own ("Create New..." on Save, say).
+    QMap<QMessageBox::StandardButton, QString> buttonTexts;
 };
 
 using MessageHandler = std::function<QMessageBox::StandardButton(const MessageRequest&)>;
