@@ -2,15 +2,16 @@
 #include "data/memorytuning.h"
 
 #include <QApplication>
-#include <memory>
 
 int main(int argc, char** argv) {
     keepRecordSetMemory();
-    // The file-making options work without a display; only the program itself needs one.
-    std::unique_ptr<QCoreApplication> app;
-    if (commandLineNeedsWindows(argc, argv))
-        app = std::make_unique<QApplication>(argc, argv);
-    else
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    return runPlenwick(*app);
+    // The command-line options work without a display; only the program's window needs one.
+    if (!commandLineNeedsWindows(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return runPlenwick(app);
+    }
+    if (!displayAvailable(argc, argv))
+        return kExitFailure;
+    QApplication app(argc, argv);
+    return runPlenwick(app);
 }
