@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocale>
@@ -124,7 +125,7 @@ void printSummary(const QString& path, qint64 elapsedMs) {
                          .arg(english.toString(rows), 12);
         }
     }
-    out() << "Wrote " << QFileInfo(path).fileName() << " in "
+    out() << "Wrote " << QDir::toNativeSeparators(path) << " in "
           << english.toString(elapsedMs / 1000.0, 'f', 1) << " s";
     if (lines.size() == int(std::size(kGeneratedTables)))
         out() << ": " << english.toString(total) << " rows\n" << lines.join(QLatin1Char('\n'));
