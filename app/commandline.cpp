@@ -1,19 +1,84 @@
 #include "app/commandline.h"
 
 #include "app/startup.h"
-#include "demodata/demodata.h"
+#include "data/database.h"
 #include "data/money.h"
 #include "data/schema.h"
+#include "demodata/demodata.h"
+#include "settings/openconnection.h"
+#include "settings/registry.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLocale>
 #include <QTextStream>
 
+#include <cstdio>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#ifndef PLENWICK_VERSION
+#error "PLENWICK_VERSION names the program's version; the build defines it"
+#endif
+
 namespace {
+
+QTextStream& out() {
+    static QTextStream stream(stdout);
+    return stream;
+}
 
 QTextStream& err() {
     static QTextStream stream(stderr);
     return stream;
+}
+
+bool stderrIsTerminal() {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+// Qt's own options of a program with windows, which QApplication takes from the command line
+// before the program reads it.
+struct QtWindowOption {
+    const char* name;
+    bool takesValue;
+};
+constexpr QtWindowOption kQtWindowOptions[] = {
+    {"platform", true},    {"platformpluginpath", true}, {"platformtheme", true},
+    {"plugin", true},      {"qmljsdebugger", true},      {"qwindowgeometry", true},
+    {"qwindowicon", true}, {"qwindowtitle", true},       {"session", true},
+    {"style", true},       {"stylesheet", true},         {"display", true},
+    {"geometry", true},    {"reverse", false},           {"widgetcount", false},
+};
+
+// How many arguments one of those options spans from arg on: 1 for a flag or an option with its
+// value after "=", 2 for an option followed by its value; 0 when arg is none of them.
+int qtWindowOptionSpan(QByteArray arg) {
+    if (!arg.startsWith('-'))
+        return 0;
+    arg.remove(0, arg.startsWith("--") ? 2 : 1);
+    const qsizetype equals = arg.indexOf('=');
+    const QByteArray name = equals < 0 ? arg : arg.left(equals);
+    for (const QtWindowOption& option : kQtWindowOptions)
+        if (name == option.name)
+            return option.takesValue && equals < 0 ? 2 : 1;
+    return 0;
+}
+
+int usageError(const QCommandLineParser& parser, const QString& message) {
+    err() << "plenwick: " << message << "\n\n" << parser.helpText();
+    err().flush();
+    return kExitUsage;
 }
 
 bool readCount(const QCommandLineParser& parser, const QCommandLineOption& option, int* out) {
@@ -21,37 +86,145 @@ bool readCount(const QCommandLineParser& parser, const QCommandLineOption& optio
         return true;
     bool ok = false;
     const int value = parser.value(option).toInt(&ok);
-    if (!ok || value < 0) {
-        err() << "plenwick: --" << option.names().constFirst()
-              << " takes a whole number of 0 or more, not \"" << parser.value(option) << "\".\n";
+    if (!ok || value < 0)
         return false;
-    }
     *out = value;
     return true;
+}
+
+// The rows of each generated table, read back from the new file.
+struct GeneratedTable {
+    const char* table;
+    const char* label;
+};
+constexpr GeneratedTable kGeneratedTables[] = {
+    {"MaterialsTBL", "materials"},
+    {"ManufacturersTBL", "manufacturers"},
+    {"SuppliersTBL", "suppliers"},
+    {"CatagoryTBL", "categories"},
+    {"Estimators", "estimators"},
+    {"EstimateTBL", "estimates"},
+    {"MaterialEstimateTBL", "material lines"},
+    {"LaborEstimateTBL", "labor lines"},
+};
+
+void printSummary(const QString& path, qint64 elapsedMs) {
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    QStringList lines;
+    qint64 total = 0;
+    Database db;
+    if (db.open(path)) {
+        for (const GeneratedTable& t : kGeneratedTables) {
+            Statement count(db, QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(t.table));
+            if (!count.next())
+                break;
+            const qint64 rows = count.value(0).toLongLong();
+            total += rows;
+            lines << QStringLiteral("  %1 %2")
+                         .arg(QLatin1String(t.label), -16)
+                         .arg(english.toString(rows), 12);
+        }
+    }
+    out() << "Wrote " << QDir::toNativeSeparators(path) << " in "
+          << english.toString(elapsedMs / 1000.0, 'f', 1) << " s";
+    if (lines.size() == int(std::size(kGeneratedTables)))
+        out() << ": " << english.toString(total) << " rows\n" << lines.join(QLatin1Char('\n'));
+    out() << "\n";
+    out().flush();
+}
+
+int generateDemoData(const QString& path, const DemoData::Counts& counts) {
+    // A percentage rewritten in place, for a person watching; logs and pipes get none.
+    const bool showProgress = stderrIsTerminal();
+    int shown = -1;
+    DemoData::Progress progress;
+    if (showProgress)
+        progress = [&shown](qint64 written, qint64 total) {
+            const int percent = total > 0 ? int(written * 100 / total) : 100;
+            if (percent == shown)
+                return;
+            shown = percent;
+            err() << "\rGenerating demo data: " << percent << "%";
+            err().flush();
+        };
+    QElapsedTimer clock;
+    clock.start();
+    QString error;
+    const bool ok = DemoData::generate(path, counts, &error, progress);
+    if (shown >= 0)
+        err() << "\n";
+    if (!ok) {
+        err() << "plenwick: " << error << "\n";
+        err().flush();
+        return kExitFailure;
+    }
+    err().flush();
+    printSummary(path, clock.elapsed());
+    return 0;
 }
 
 } // namespace
 
 bool commandLineNeedsWindows(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        if (arg.startsWith("--create-database") || arg.startsWith("--generate-demo-data") ||
-            arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all")
+    for (int i = 1; i < argc;) {
+        const int span = qtWindowOptionSpan(QByteArray(argv[i]));
+        if (span == 0)
             return false;
+        i += span;
     }
     return true;
+}
+
+bool displayAvailable(int argc, char** argv) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    // X11 and Wayland: Qt picks its platform from these, and aborts when it finds none.
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-platform" || arg == "--platform" || arg.startsWith("-platform=") ||
+            arg.startsWith("--platform="))
+            return true;
+    }
+    std::fputs("plenwick: there is no display to show the window on (DISPLAY and "
+               "WAYLAND_DISPLAY are not set).\nThe command-line options work without one: "
+               "plenwick --help lists them.\n",
+               stderr);
+    return false;
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return true;
+#endif
+}
+
+bool createDatabaseOnFirstRun(const QString& path, QString* error) {
+    QString stored;
+    if (ReadRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), stored) &&
+        !stored.trimmed().isEmpty())
+        return true;
+    if (QFileInfo::exists(path))
+        return true;
+    return Schema::createFile(path, error);
 }
 
 int runPlenwick(QCoreApplication& app) {
     QCoreApplication::setApplicationName(QStringLiteral("Plenwick"));
     QCoreApplication::setOrganizationName(QStringLiteral("Dorvane"));
-    if (auto* gui = qobject_cast<QApplication*>(&app))
+    QCoreApplication::setApplicationVersion(QStringLiteral(PLENWICK_VERSION));
+    auto* gui = qobject_cast<QApplication*>(&app);
+    if (gui)
         gui->setApplicationDisplayName(QStringLiteral("Plenwick"));
     registerMoneyMetaType();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Plenwick prices contractors' jobs."));
-    parser.addHelpOption();
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and stop."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the program's version and stop."));
     const QCommandLineOption create(QStringLiteral("create-database"),
                                     QStringLiteral("Create a fresh, empty database file."),
                                     QStringLiteral("path"));
@@ -86,34 +259,53 @@ int runPlenwick(QCoreApplication& app) {
           QStringLiteral("n")},
          &counts.laborLinesPerEstimate},
     };
-    parser.addOption(create);
-    parser.addOption(demo);
+    parser.addOptions({help, version, create, demo});
     for (const auto& c : countOptions)
         parser.addOption(c.option);
-    parser.process(app);
 
-    if (parser.isSet(create) && parser.isSet(demo)) {
-        err() << "plenwick: give either --create-database or --generate-demo-data, not both.\n";
-        return 1;
+    if (!parser.parse(app.arguments()))
+        return usageError(parser, parser.errorText());
+    if (parser.isSet(help)) {
+        out() << parser.helpText();
+        return 0;
     }
-    for (const auto& c : countOptions)
+    if (parser.isSet(version)) {
+        out() << "Plenwick " << QCoreApplication::applicationVersion() << "\n";
+        return 0;
+    }
+    if (const QStringList extra = parser.positionalArguments(); !extra.isEmpty())
+        return usageError(parser, QStringLiteral("unexpected argument \"%1\".").arg(extra.first()));
+    if (parser.isSet(create) && parser.isSet(demo))
+        return usageError(
+            parser, QStringLiteral("give either --create-database or --generate-demo-data, not "
+                                   "both."));
+    for (const auto& c : countOptions) {
+        const QString name = QStringLiteral("--") + c.option.names().constFirst();
+        if (!parser.isSet(demo) && parser.isSet(c.option))
+            return usageError(parser, name + QStringLiteral(" goes with --generate-demo-data."));
         if (!readCount(parser, c.option, c.target))
-            return 1;
+            return usageError(parser, QStringLiteral("%1 takes a whole number of 0 or more, not "
+                                                     "\"%2\".")
+                                          .arg(name, parser.value(c.option)));
+    }
+
     QString error;
     if (parser.isSet(create)) {
         if (!Schema::createFile(parser.value(create), &error)) {
             err() << "plenwick: " << error << "\n";
-            return 1;
+            return kExitFailure;
         }
         return 0;
     }
-    if (parser.isSet(demo)) {
-        if (!DemoData::generate(parser.value(demo), counts, &error)) {
-            err() << "plenwick: " << error << "\n";
-            return 1;
-        }
-        return 0;
-    }
-    auto* gui = qobject_cast<QApplication*>(&app);
-    return gui ? SubMain(*gui) : 1;
+    if (parser.isSet(demo))
+        return generateDemoData(parser.value(demo), counts);
+
+    if (!gui) // every argument was taken as one of Qt's own window options
+        return usageError(parser, QStringLiteral("those options need the program's window."));
+    const QString defaultPath = defaultDatabasePath();
+    if (!createDatabaseOnFirstRun(defaultPath, &error))
+        err() << "plenwick: could not create the database \"" << defaultPath << "\": " << error
+              << "\n";
+    err().flush();
+    return SubMain(*gui);
 }

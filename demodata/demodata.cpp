@@ -286,11 +286,19 @@ QString isoDateTime(const QDate& day, int secondsOfDay) {
 
 class Generator {
 public:
-    Generator(Database& db, const DemoData::Counts& counts, QString* error)
-        : m_db(db), m_counts(counts), m_error(error), m_dice(counts.seed),
-          m_today(counts.today.isValid() ? counts.today : QDate::currentDate()) {}
+    Generator(Database& db, const DemoData::Counts& counts, QString* error,
+              const DemoData::Progress& progress)
+        : m_db(db), m_counts(counts), m_error(error), m_progress(progress), m_dice(counts.seed),
+          m_today(counts.today.isValid() ? counts.today : QDate::currentDate()),
+          m_total(rowsToWrite(counts)), m_step(std::max<qint64>(1, m_total / 1000)) {}
 
-    bool run() { return company() && lookups() && materials() && estimates(); }
+    bool run() {
+        tell();
+        const bool ok = company() && lookups() && materials() && estimates();
+        if (ok && m_written % m_step != 0)
+            tell();
+        return ok;
+    }
 
 private:
     bool prepared(const Statement& q) {
@@ -300,10 +308,27 @@ private:
         return false;
     }
     bool exec(Statement& q, const QVariantList& values) {
-        if (q.bindAll(values) && q.execute())
+        if (q.bindAll(values) && q.execute()) {
+            if (++m_written % m_step == 0)
+                tell();
             return true;
+        }
         *m_error = q.error().description;
         return false;
+    }
+
+    void tell() {
+        if (m_progress)
+            m_progress(std::min(m_written, m_total), m_total);
+    }
+
+    // The company row, the lookup names, the materials, and each estimate with its lines.
+    static qint64 rowsToWrite(const DemoData::Counts& c) {
+        const auto n = [](int count) { return qint64(std::max(0, count)); };
+        const qint64 linesPerEstimate =
+            (c.materials > 0 ? n(c.materialLinesPerEstimate) : 0) + n(c.laborLinesPerEstimate);
+        return 1 + n(c.manufacturers) + n(c.suppliers) + n(c.categories) + n(c.estimators) +
+               n(c.materials) + n(c.estimates) * (1 + linesPerEstimate);
     }
 
     bool company() {
@@ -511,8 +536,12 @@ private:
     Database& m_db;
     const DemoData::Counts& m_counts;
     QString* m_error;
+    const DemoData::Progress& m_progress;
     Dice m_dice;
     QDate m_today;
+    qint64 m_total;
+    qint64 m_step;
+    qint64 m_written = 0;
     QStringList m_makerNames;
     QStringList m_categoryNames;
     std::vector<qint64> m_makers, m_suppliers, m_categories, m_estimators, m_statuses;
@@ -523,7 +552,7 @@ private:
 
 namespace DemoData {
 
-bool generate(const QString& path, const Counts& counts, QString* error) {
+bool generate(const QString& path, const Counts& counts, QString* error, const Progress& progress) {
     QString ignored;
     if (!error)
         error = &ignored;
@@ -548,7 +577,7 @@ bool generate(const QString& path, const Counts& counts, QString* error) {
             if (!transaction.isActive()) {
                 *error = db.error().description;
             } else {
-                Generator generator(db, counts, error);
+                Generator generator(db, counts, error, progress);
                 ok = generator.run();
                 if (ok && !transaction.commit()) {
                     *error = db.error().description;

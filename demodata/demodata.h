@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <functional>
 
 // Generated data for trying the program out and for measuring it on a realistic catalogue.
 namespace DemoData {
@@ -21,8 +22,12 @@ struct Counts {
     QDate today; // the day the data are generated as of; invalid means the current date
 };
 
+// Told now and then how many of the rows to write are written, from (0, total) to (total, total).
+using Progress = std::function<void(qint64 written, qint64 total)>;
+
 // Creates a new database at path (refusing an existing file) and fills it. The same counts and
 // seed give the same data.
-bool generate(const QString& path, const Counts& counts, QString* error);
+bool generate(const QString& path, const Counts& counts, QString* error,
+              const Progress& progress = {});
 
 } // namespace DemoData

@@ -4,23 +4,24 @@
 # Usage: scripts/screenshot.sh OUTPUT.png [WIDTHxHEIGHT] [xdotool key names...]
 #   WIDTHxHEIGHT  the window's size (default 1024x768); the virtual screen is a little larger
 #   key names     pressed in turn before the picture is taken, e.g. ctrl+2 for the Materials tab
-# Environment: DATABASE=path opens that file (default: Estimating.mdb beside the program).
+# Environment: DATABASE=path opens that file (default: a fresh, empty database).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "$1")
 size=${2:-1024x768}
 shift $(( $# >= 2 ? 2 : 1 ))
 build=${BUILD_DIR:-$root/build}
-[[ -e "$build/Estimating.mdb" ]] || "$build/plenwick" --create-database "$build/Estimating.mdb"
+# Settings and data of its own, so the user's are neither shown nor touched.
 config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
-if [[ -n "${DATABASE:-}" ]]; then
-  mkdir -p "$config/Dorvane"
-  printf '[General]\nDBPath=%s\n' "$(realpath "$DATABASE")" > "$config/Dorvane/PX.conf"
-fi
+database=${DATABASE:-$config/Estimating.mdb}
+[[ -n "${DATABASE:-}" ]] || "$build/plenwick" --create-database "$database"
+mkdir -p "$config/Dorvane"
+printf '[General]\nDBPath=%s\n' "$(realpath "$database")" > "$config/Dorvane/PX.conf"
 width=${size%x*}
 height=${size#*x}
-XDG_CONFIG_HOME=$config xvfb-run -a -s "-screen 0 $((width + 64))x$((height + 64))x24" bash -c '
+screen="-screen 0 $((width + 64))x$((height + 64))x24"
+XDG_CONFIG_HOME=$config XDG_DATA_HOME=$config xvfb-run -a -s "$screen" bash -c '
   "$0" &
   pid=$!
   for _ in $(seq 50); do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Plenwick need.
-# Quick when everything is already there; uses sudo when not run as root.
+# Quick when everything is already there; uses sudo when not run as root. When another program
+# is installing packages, waits for it (up to ten minutes) rather than failing.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   libsqlite3-dev sqlite3
   fonts-liberation2 fonts-ebgaramond
   xvfb xauth xdotool imagemagick
+  desktop-file-utils appstream
 )
 
 missing=()
@@ -22,5 +24,21 @@ echo "Installing: ${missing[*]}"
 sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# apt-get waits for dpkg's lock by itself, but not for the lock of the package lists: an update
+# refused for that lock is tried again while another apt holds it.
+apt=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600)
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+for try in $(seq 60); do
+  if "${apt[@]}" update -qq 2>"$log"; then
+    cat "$log" >&2
+    break
+  fi
+  if [[ $try == 60 ]] || ! grep -qi 'lock' "$log"; then
+    cat "$log" >&2
+    exit 1
+  fi
+  echo "Waiting for another package manager to finish..."
+  sleep 10
+done
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"

@@ -2,20 +2,58 @@
 
 #include "data/connection.h"
 #include "data/globals.h"
-#include "widgets/messagebox.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "widgets/messagebox.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 Connection* gConnection = nullptr;
 Connection* gTestConnection = nullptr;
 QString gConnectionString;
 int gCurrentEstimateID = 0;
 
+namespace {
+const QString kDatabaseFileName = QStringLiteral("Estimating.mdb");
+
+// A folder that keeps the user's database: the user can write it, a build does not remove it,
+// and it belongs to the program alone.
+bool keepsTheDatabase(const QString& folder) {
+    const QFileInfo info(folder);
+    if (!info.isDir() || !info.isWritable())
+        return false;
+    if (info.fileName().compare(QStringLiteral("bin"), Qt::CaseInsensitive) == 0)
+        return false;
+    return !QFileInfo::exists(QDir(folder).filePath(QStringLiteral("CMakeCache.txt")));
+}
+} // namespace
+
+QString userDataFolder() {
+    // The store's names, whatever the running program calls itself (message titles use its
+    // application name).
+    const QString organisation = QCoreApplication::organizationName();
+    const QString application = QCoreApplication::applicationName();
+    QCoreApplication::setOrganizationName(QStringLiteral("Dorvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("PX"));
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QCoreApplication::setOrganizationName(organisation);
+    QCoreApplication::setApplicationName(application);
+    return folder;
+}
+
+QString defaultDatabasePath(const QString& programFolder) {
+    if (keepsTheDatabase(programFolder))
+        return QDir(programFolder).filePath(kDatabaseFileName);
+    const QString folder = userDataFolder();
+    QDir().mkpath(folder);
+    return QDir(folder).filePath(kDatabaseFileName);
+}
+
 QString defaultDatabasePath() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Estimating.mdb"));
+    return defaultDatabasePath(QCoreApplication::applicationDirPath());
 }
 
 bool OpenConnection(QString& path, Connection& connection) {

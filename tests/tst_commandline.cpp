@@ -1,85 +1,256 @@
-// The program's command line: making database files without a display, and refusing to
-// overwrite one.
+// The program's command line: its modes run without a display, making database files never
+// overwrites one, mistakes print the usage, and the first run makes the default database.
+#include "app/commandline.h"
 #include "data/connection.h"
+#include "settings/registry.h"
+#include "support/isolatedsettings.h"
 #include "support/testdatabase.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 struct Run {
-    int status = -1;
+    int status = -1; // -1 when the program crashed or did not finish
     QString output;
 };
 
-Run plenwick(const QStringList& arguments) {
+// The environment of a machine without a display: no X11, no Wayland, no platform chosen.
+QProcessEnvironment withoutDisplay() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    return env;
+}
+
+Run run(const QString& program, const QStringList& arguments) {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral(PLENWICK_EXECUTABLE), arguments);
-    p.waitForFinished(120000);
+    p.setProcessEnvironment(withoutDisplay());
+    p.start(program, arguments);
+    if (!p.waitForFinished(120000))
+        p.kill();
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromLocal8Bit(p.readAll())};
 }
+
+Run plenwick(const QStringList& arguments) {
+    return run(QStringLiteral(PLENWICK_EXECUTABLE), arguments);
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+const QString kProgram = QStringLiteral("Dorvane\\PX");
 } // namespace
 
 class TestCommandLine : public QObject {
     Q_OBJECT
 private slots:
     void createsADatabaseAndNeverOverwrites();
-    void generatesSmallDemoData();
-    void rejectsBadOptions();
+    void generatesSmallDemoDataWithASummary();
+    void showsProgressOnlyOnATerminal();
+    void answersWithoutADisplay_data();
+    void answersWithoutADisplay();
+    void badCountsWriteNothing();
+    void firstRunCreatesTheDefaultDatabase_data();
+    void firstRunCreatesTheDefaultDatabase();
+    void firstRunLeavesAnExistingFileAlone();
+    void firstRunReportsAFileItCannotMake();
 };
 
 void TestCommandLine::createsADatabaseAndNeverOverwrites() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("new.mdb"));
-    Run run = plenwick({QStringLiteral("--create-database"), path});
-    QCOMPARE(run.status, 0);
+    Run r = plenwick({QStringLiteral("--create-database"), path});
+    QVERIFY2(r.status == 0, qPrintable(r.output));
     Connection c;
     QVERIFY(openProgramFile(c, path));
     c.close();
 
-    const QByteArray before = [&] {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
-    run = plenwick({QStringLiteral("--create-database"), path});
-    QCOMPARE(run.status, 1);
-    QVERIFY2(run.output.contains(QStringLiteral("already exists")), qPrintable(run.output));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), before);
+    const QByteArray before = contents(path);
+    r = plenwick({QStringLiteral("--create-database"), path});
+    QCOMPARE(r.status, kExitFailure);
+    QVERIFY2(r.output.contains(QStringLiteral("already exists")), qPrintable(r.output));
+    QCOMPARE(contents(path), before);
 }
 
-void TestCommandLine::generatesSmallDemoData() {
+void TestCommandLine::generatesSmallDemoDataWithASummary() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("demo.mdb"));
-    const Run run =
+    const Run r =
         plenwick({QStringLiteral("--generate-demo-data"), path, QStringLiteral("--materials"),
-                  QStringLiteral("40"), QStringLiteral("--estimates"), QStringLiteral("3")});
-    QVERIFY2(run.status == 0, qPrintable(run.output));
+                  QStringLiteral("1200"), QStringLiteral("--estimates"), QStringLiteral("3"),
+                  QStringLiteral("--labor-lines"), QStringLiteral("0")});
+    QVERIFY2(r.status == 0, qPrintable(r.output));
     Connection c;
     QVERIFY(openProgramFile(c, path));
     Statement q(c.database(), QStringLiteral("SELECT (SELECT COUNT(*) FROM MaterialsTBL), "
                                              "(SELECT COUNT(*) FROM EstimateTBL)"));
     QVERIFY(q.next());
-    QCOMPARE(q.value(0).toInt(), 40);
+    QCOMPARE(q.value(0).toInt(), 1200);
     QCOMPARE(q.value(1).toInt(), 3);
+
+    // The summary counts what was written, table by table, and the time it took.
+    const auto line = [&](const QString& label, const QString& count) {
+        return QRegularExpression(QStringLiteral("^\\s*%1\\s+%2$").arg(label, count),
+                                  QRegularExpression::MultilineOption);
+    };
+    QVERIFY2(r.output.contains(line(QStringLiteral("materials"), QStringLiteral("1,200"))),
+             qPrintable(r.output));
+    QVERIFY2(r.output.contains(line(QStringLiteral("estimates"), QStringLiteral("3"))),
+             qPrintable(r.output));
+    QVERIFY2(r.output.contains(line(QStringLiteral("labor lines"), QStringLiteral("0"))),
+             qPrintable(r.output));
+    // 300 manufacturers, 800 suppliers, 400 categories and 20 estimators by default, 3 x 30
+    // material lines.
+    QVERIFY2(r.output.contains(
+                 QRegularExpression(QStringLiteral("^Wrote %1 in \\d+\\.\\d s: 2,813 rows$")
+                                        .arg(QRegularExpression::escape(path)),
+                                    QRegularExpression::MultilineOption)),
+             qPrintable(r.output));
+    // Nobody watches a pipe: no progress line there.
+    QVERIFY2(!r.output.contains(QLatin1Char('\r')), qPrintable(r.output));
+    QVERIFY2(!r.output.contains(QStringLiteral("%")), qPrintable(r.output));
 }
 
-void TestCommandLine::rejectsBadOptions() {
+void TestCommandLine::showsProgressOnlyOnATerminal() {
+    // script(1) gives the program a terminal of its own and copies what it shows.
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty())
+        QSKIP("script(1) is not installed");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("demo.mdb"));
+    const QString command =
+        QStringLiteral("'%1' --generate-demo-data '%2' --materials 2000 --estimates 20")
+            .arg(QStringLiteral(PLENWICK_EXECUTABLE), path);
+    const Run r = run(script, {QStringLiteral("-q"), QStringLiteral("-e"), QStringLiteral("-c"),
+                               command, QStringLiteral("/dev/null")});
+    QVERIFY2(r.status == 0, qPrintable(r.output));
+    // One line rewritten in place, rising to 100%, then the summary on a line of its own.
+    QVERIFY2(r.output.contains(QStringLiteral("\rGenerating demo data: 0%")), qPrintable(r.output));
+    QVERIFY2(r.output.contains(QStringLiteral("\rGenerating demo data: 100%\r\n")),
+             qPrintable(r.output));
+    QVERIFY2(r.output.count(QStringLiteral("Generating demo data: 100%")) == 1,
+             qPrintable(r.output));
+    QVERIFY2(r.output.indexOf(QStringLiteral("100%")) < r.output.indexOf(QStringLiteral("Wrote")),
+             qPrintable(r.output));
+}
+
+void TestCommandLine::answersWithoutADisplay_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
+    const QString usage = QStringLiteral("Usage: ");
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "--create-database <path>";
+    QTest::newRow("version") << QStringList{"--version"} << 0
+                             << QStringLiteral("Plenwick " PLENWICK_VERSION "\n");
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << kExitUsage << usage;
+    QTest::newRow("Qt's window option with a mode")
+        << QStringList{"-platform", "offscreen", "--version"} << kExitUsage << usage;
+    QTest::newRow("stray argument")
+        << QStringList{"estimates.mdb"} << kExitUsage << "unexpected argument \"estimates.mdb\"";
+    QTest::newRow("path missing") << QStringList{"--create-database"} << kExitUsage
+                                  << "Missing value after '--create-database'";
+    QTest::newRow("both modes") << QStringList{"--create-database", "a", "--generate-demo-data",
+                                               "b"}
+                                << kExitUsage << "not both";
+    QTest::newRow("count without its mode") << QStringList{"--materials", "5"} << kExitUsage
+                                            << "--materials goes with --generate-demo-data";
+    QTest::newRow("the window") << QStringList{} << kExitFailure << "no display";
+    QTest::newRow("the window, with Qt's options")
+        << QStringList{"-style", "fusion", "-reverse"} << kExitFailure << "no display";
+}
+
+void TestCommandLine::answersWithoutADisplay() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    const Run r = plenwick(arguments);
+    QVERIFY2(r.status == status, qPrintable(QString::number(r.status) + ": " + r.output));
+    QVERIFY2(r.output.contains(says), qPrintable(r.output));
+    QVERIFY2(!r.output.contains(QStringLiteral("could not connect to display")),
+             qPrintable(r.output));
+    if (status == kExitUsage) // a mistake says what was wrong, then the usage
+        QVERIFY2(r.output.startsWith(QStringLiteral("plenwick: ")) &&
+                     r.output.contains(QStringLiteral("--generate-demo-data <path>")),
+                 qPrintable(r.output));
+}
+
+void TestCommandLine::badCountsWriteNothing() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("x.mdb"));
-    Run run = plenwick({QStringLiteral("--generate-demo-data"), path, QStringLiteral("--materials"),
-                        QStringLiteral("many")});
-    QCOMPARE(run.status, 1);
+    for (const QString& count : {QStringLiteral("many"), QStringLiteral("-3")}) {
+        const Run r = plenwick(
+            {QStringLiteral("--generate-demo-data"), path, QStringLiteral("--materials"), count});
+        QCOMPARE(r.status, kExitUsage);
+        QVERIFY2(r.output.contains(
+                     QStringLiteral("--materials takes a whole number of 0 or more, not \"%1\"")
+                         .arg(count)),
+                 qPrintable(r.output));
+        QVERIFY(!QFile::exists(path));
+    }
+}
+
+void TestCommandLine::firstRunCreatesTheDefaultDatabase_data() {
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QString>("storedPath");
+    QTest::addColumn<bool>("created");
+    QTest::newRow("nothing stored") << false << QString() << true;
+    QTest::newRow("empty path stored") << true << QString() << true;
+    QTest::newRow("blank path stored") << true << QStringLiteral("  ") << true;
+    // Start-up reports a named database that is missing; none is made in its place.
+    QTest::newRow("another database named") << true << QStringLiteral("elsewhere.mdb") << false;
+}
+
+void TestCommandLine::firstRunCreatesTheDefaultDatabase() {
+    QFETCH(bool, stored);
+    QFETCH(QString, storedPath);
+    QFETCH(bool, created);
+    IsolatedSettings isolated;
+    QTemporaryDir dir;
+    if (stored)
+        WriteRegString(kProgram, QStringLiteral("DBPath"),
+                       storedPath.trimmed().isEmpty() ? storedPath : dir.filePath(storedPath));
+    const QString path = dir.filePath(QStringLiteral("Estimating.mdb"));
+    QString error;
+    QVERIFY2(createDatabaseOnFirstRun(path, &error), qPrintable(error));
+    QCOMPARE(QFile::exists(path), created);
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("elsewhere.mdb"))));
+    if (created) {
+        Connection c;
+        QVERIFY(openProgramFile(c, path));
+    }
+}
+
+void TestCommandLine::firstRunLeavesAnExistingFileAlone() {
+    IsolatedSettings isolated;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Estimating.mdb"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a database, but somebody's");
+    }
+    QString error;
+    QVERIFY2(createDatabaseOnFirstRun(path, &error), qPrintable(error));
+    QCOMPARE(contents(path), QByteArray("not a database, but somebody's"));
+}
+
+void TestCommandLine::firstRunReportsAFileItCannotMake() {
+    IsolatedSettings isolated;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("no such folder/Estimating.mdb"));
+    QString error;
+    QVERIFY(!createDatabaseOnFirstRun(path, &error));
+    QVERIFY(!error.isEmpty());
     QVERIFY(!QFile::exists(path));
-    run = plenwick({QStringLiteral("--help")});
-    QCOMPARE(run.status, 0);
-    QVERIFY(run.output.contains(QStringLiteral("--create-database")));
 }
 
 QTEST_MAIN(TestCommandLine)

@@ -2,8 +2,8 @@
 // details in MyCompany, the built-in layouts, and the keyed layout collections.
 #include "data/connection.h"
 #include "data/globals.h"
-#include "settings/openconnection.h"
 #include "data/schema.h"
+#include "settings/openconnection.h"
 #include "settings/registry.h"
 #include "settings/settingsstore.h"
 #include "support/isolatedsettings.h"
@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -71,6 +73,9 @@ private slots:
     void unopenedDatabaseIsReportedAndNothingSaved_data();
     void unopenedDatabaseIsReportedAndNothingSaved();
     void collectionsHoldOneItemPerKey();
+    void defaultDatabaseStaysOutOfBuildAndProgramFolders_data();
+    void defaultDatabaseStaysOutOfBuildAndProgramFolders();
+    void defaultDatabaseIsBesideAProgramInAFolderOfItsOwn();
 
 private:
     std::unique_ptr<Connection> m_connection;
@@ -271,6 +276,67 @@ void TestSettings::collectionsHoldOneItemPerKey() {
     QVERIFY(grids.Add(grid) && !grids.Add(grid) && !grids.Remove("grdB"));
     QCOMPARE(messages.texts(), (QStringList{"Error while adding new Grid item to the collection",
                                             "Error removing Grid object from collection"}));
+}
+
+void TestSettings::defaultDatabaseStaysOutOfBuildAndProgramFolders_data() {
+    QTest::addColumn<QString>("folder"); // the program's folder, inside a temporary one
+    QTest::addColumn<QString>("marker"); // a file made in it
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("build folder") << "build"
+                                  << "CMakeCache.txt" << false;
+    QTest::newRow("installed in bin") << "prefix/bin"
+                                      << "" << false;
+    QTest::newRow("folder the user cannot write") << "Plenwick"
+                                                  << "" << true;
+    QTest::newRow("folder that is gone") << ""
+                                         << "" << false;
+}
+
+void TestSettings::defaultDatabaseStaysOutOfBuildAndProgramFolders() {
+    QFETCH(QString, folder);
+    QFETCH(QString, marker);
+    QFETCH(bool, readOnly);
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir temporary;
+    QString programFolder = temporary.filePath(folder);
+    if (folder.isEmpty()) {
+        programFolder = temporary.filePath(QStringLiteral("removed"));
+    } else {
+        QVERIFY(QDir().mkpath(programFolder));
+        if (!marker.isEmpty())
+            QVERIFY(QFile(QDir(programFolder).filePath(marker)).open(QIODevice::WriteOnly));
+    }
+    const QFileDevice::Permissions permissions = QFile::permissions(programFolder);
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(programFolder, permissions); });
+    if (readOnly) {
+        QVERIFY(QFile::setPermissions(programFolder, QFile::ReadOwner | QFile::ExeOwner));
+        if (QFileInfo(programFolder).isWritable())
+            QSKIP("This user writes even read-only folders (root).");
+    }
+
+    const QString applicationName = QCoreApplication::applicationName();
+    const QString path = defaultDatabasePath(programFolder);
+    QCOMPARE(QCoreApplication::applicationName(), applicationName); // message titles use it
+
+    const QFileInfo database(path);
+    QCOMPARE(database.fileName(), QStringLiteral("Estimating.mdb"));
+    QVERIFY2(!path.startsWith(temporary.path()), qPrintable(path));
+    QCOMPARE(database.absolutePath(), QDir(userDataFolder()).absolutePath());
+    // The user's data folder of organisation Dorvane and application PX, kept apart from the
+    // user's own while tests run, and there to write the file into.
+    QVERIFY2(database.absolutePath().endsWith(QStringLiteral("/Dorvane/PX")), qPrintable(path));
+    QVERIFY2(path.contains(QStringLiteral("qttest"), Qt::CaseInsensitive), qPrintable(path));
+    QVERIFY(database.dir().exists());
+    QVERIFY(!database.exists()); // the folder is made, the file is left to whoever creates it
+}
+
+void TestSettings::defaultDatabaseIsBesideAProgramInAFolderOfItsOwn() {
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir temporary;
+    const QString programFolder = temporary.filePath(QStringLiteral("Plenwick"));
+    QVERIFY(QDir().mkpath(programFolder));
+    QCOMPARE(defaultDatabasePath(programFolder),
+             QDir(programFolder).filePath(QStringLiteral("Estimating.mdb")));
 }
 
 QTEST_MAIN(TestSettings)
