@@ -14,6 +14,7 @@ QList<LayoutEntry> mainWindowLayoutTable() {
         {QStringLiteral("frMaterialRecord"), 0, 0, 1, 0},
         {QStringLiteral("txtMaterialsDescription"), 0, 0, 1, 0},
         {QStringLiteral("grdMaterialsList"), 0, 0, 1, 1},
+        {QStringLiteral("lblMaterialsCount"), 0, 1, 1, 1},
         {QStringLiteral("grdMaterialEstimate"), 0, 0, 1, 0.28f},
         {QStringLiteral("grdLaborEstimate"), 0, 0.28f, 1, 0.9f},
         {QStringLiteral("lblTotalMaterialCost"), 1, 0.28f, 1, 0.28f},

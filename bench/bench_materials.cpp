@@ -1,7 +1,7 @@
-// Times the Materials screen's catalogue list (shown, filtered, View All) against the bare
-// SQLite cursor running the same statement, on a generated database; shows that the list copies
-// no rows into widgets and that saving a material reloads nothing. Prints Markdown tables for
-// docs/PERFORMANCE.md.
+// Times the Materials screen's catalogue list (shown, filtered, searched, sorted, View All)
+// against the bare SQLite cursor running the same statement, on a generated database; shows that
+// the list copies no rows into widgets and that saving a material reloads nothing. Prints Markdown
+// tables for docs/PERFORMANCE.md.
 //
 //   plenwick_bench_materials [--generate] [--repeat N] [PATH]
 //
@@ -15,6 +15,7 @@
 #include "data/globals.h"
 #include "data/recordset.h"
 #include "materials/materialsframe.h"
+#include "materials/materialslist.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordsetmodel.h"
 
@@ -24,6 +25,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -38,6 +40,8 @@ namespace {
 
 // The list's columns, as the screen's query gives them.
 constexpr int kMaterialsIDColumn = 0;
+constexpr int kPartNumberColumn = 4;
+constexpr int kDescriptionColumn = 8;
 constexpr int kUnitCostColumn = 9;
 
 int gMessagesShown = 0;
@@ -226,6 +230,13 @@ struct Screen {
         filter->setCurrentIndex(index);
         emit filter->activated(index);
     }
+    // Words typed into the search box, then Enter rather than the pause after typing.
+    void search(const QString& text) {
+        frame.materialsList->txtMaterialsSearch->setText(text);
+        frame.materialsList->applySearch();
+    }
+    // What a click on a column's heading does.
+    void clickHeading(int column) { emit grid->horizontalHeader()->sectionClicked(column); }
     ScreenQuery query() const {
         ScreenQuery s;
         s.sql = frame.materialsQuery(&s.values);
@@ -471,6 +482,76 @@ int main(int argc, char** argv) {
         rows.push_back(row);
     }
 
+    // Searches of the whole catalogue: a word of the middle material's description, and the
+    // start of its part number; each typed after a View All (untimed).
+    const int middle = screen.list->recordCount() / 2;
+    const struct {
+        const char* what;
+        QString text;
+    } searches[] = {
+        {"description word",
+         screen.list->value(middle, kDescriptionColumn).toString().section(QLatin1Char(' '), 0, 0)},
+        {"part number", screen.list->value(middle, kPartNumberColumn).toString().left(4)},
+    };
+    for (const auto& search : searches) {
+        Row row;
+        row.operation =
+            QStringLiteral("Search by %1 \"%2\"").arg(QLatin1String(search.what), search.text);
+        stages.clear();
+        row.ms = timeMedian(
+            repeat, [&] { screen.operate(viewAll, false); },
+            [&] { screen.operate([&] { screen.search(search.text); }); });
+        row.stages = stages.medians();
+        row.workMs = stages.medianBeforeLast();
+        measureFloor(&row, screen, floorConnection, path, Start{false, unfiltered}, repeat);
+        rows.push_back(row);
+    }
+    screen.operate(viewAll, false);
+
+    // Sorting the whole catalogue by a click on a heading, from the order of entry each run (a
+    // second click reverses from the first click's order), the current material kept current.
+    MaterialsList* list = screen.frame.materialsList;
+    const struct {
+        const char* what;
+        int column;
+        bool reverse;
+    } sorts[] = {{"Unit Cost", kUnitCostColumn, false},
+                 {"Unit Cost, second click (reversed)", kUnitCostColumn, true},
+                 {"Description", kDescriptionColumn, false}};
+    bool sortKeptCurrent = true;
+    for (const auto& sort : sorts) {
+        Row row;
+        row.operation = QStringLiteral("Sort by %1").arg(QLatin1String(sort.what));
+        stages.clear();
+        qint64 current = 0;
+        ScreenQuery before = unfiltered;
+        row.ms = timeMedian(
+            repeat,
+            [&] {
+                screen.operate([&] { list->sortByColumn(-1, Qt::AscendingOrder); }, false);
+                if (sort.reverse) {
+                    screen.operate([&] { screen.clickHeading(sort.column); }, false);
+                    before = screen.query();
+                }
+                screen.grid->setCurrentIndex(screen.list->index(middle, kPartNumberColumn));
+                current = screen.list->value(middle, kMaterialsIDColumn).toLongLong();
+            },
+            [&] {
+                screen.operate([&] { screen.clickHeading(sort.column); });
+                sortKeptCurrent =
+                    sortKeptCurrent &&
+                    screen.frame.dcMaterials->recordSet()->value(kMaterialsIDColumn).toLongLong() ==
+                        current &&
+                    screen.list->value(screen.grid->currentIndex().row(), kMaterialsIDColumn)
+                            .toLongLong() == current;
+            });
+        row.stages = stages.medians();
+        row.workMs = stages.medianBeforeLast();
+        measureFloor(&row, screen, floorConnection, path, Start{false, before}, repeat);
+        rows.push_back(row);
+    }
+    screen.operate([&] { list->sortByColumn(-1, Qt::AscendingOrder); }, false);
+
     const int categoryIndex = screen.frame.cbCategoryFilter->count() / 2;
     Row all;
     all.operation = QStringLiteral("View All after the category filter");
@@ -545,6 +626,9 @@ int main(int argc, char** argv) {
     out() << "| Widgets on the whole screen: before / after showing the list | "
           << screenWidgetsBefore << " / " << screenWidgetsShown << " |\n";
     out() << "| Rows on the grid's first page | " << rowsOnPage << " |\n";
+    out() << "| Sorts: the material current before each click is current after it, in the "
+             "record set and in the list | "
+          << yesNo(sortKeptCurrent) << " |\n";
     out() << "| The grid's viewport painted inside every timed run | " << yesNo(painted) << " |\n";
     out() << "| Repaint with nothing changed, median ms: the grid's rows / the whole screen | "
           << cell(gridPaintMs) << " / " << cell(screenPaintMs) << " |\n";

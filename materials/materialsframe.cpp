@@ -45,6 +45,7 @@ MaterialsFrame::MaterialsFrame(QWidget* parent)
 
 void MaterialsFrame::reload() {
     gMaterialFilter.clear();
+    materialsList->clearSearch();
     SetupMaterialsDataControl();
     SetupMaterialsListGrid();
     SetupMaterialsControls();

@@ -26,7 +26,8 @@ public:
 
     explicit MaterialsFrame(QWidget* parent = nullptr);
 
-    // Lists the whole catalogue, with the filters empty and the record panel locked.
+    // Lists the whole catalogue, with the filters and the search empty and the record panel
+    // locked.
     void reload() override;
     // Asks about a material with unsaved changes.
     bool canLeave() override;

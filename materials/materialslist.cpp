@@ -1,5 +1,6 @@
 // The catalogue list of the Materials screen: the query, its filters and the grid over it.
 #include "materials/materialslist.h"
+#include "data/database.h"
 #include "data/datacontrol.h"
 #include "data/formats.h"
 #include "data/globals.h"
@@ -19,8 +20,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 namespace {
 
@@ -32,6 +35,7 @@ enum Column {
     kUnitCost = 9,
     kUpdatedLast = 10,
 };
+constexpr int kColumns = 11;
 constexpr int kHiddenColumns = 4;
 const QList<double> kColumnFractions = {0.13, 0.13, 0.13, 0.13, 0.28, 0.08, 0.12};
 constexpr int kStaleAfterDays = 90;
@@ -53,6 +57,60 @@ const QString kFrom = QStringLiteral(
     "MaterialsTBL.CatagoryID ");
 const QString kOrder = QStringLiteral("ORDER BY MaterialsTBL.MaterialsID ;");
 
+// What a click on a visible column's heading orders the list by. Names ignore case, amounts and
+// dates are compared as the numbers and ISO dates they are stored as, not as the text the list
+// shows. Only these fixed expressions ever reach the query's text.
+const char* const kSortExpressions[kColumns] = {
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    "MaterialsTBL.PartNumber COLLATE NOCASE",
+    "ManufacturersTBL.ManufacturerName COLLATE NOCASE",
+    "CatagoryTBL.Catagory COLLATE NOCASE",
+    "SuppliersTBL.Company COLLATE NOCASE",
+    "MaterialsTBL.ManufacturerDescription COLLATE NOCASE",
+    "MaterialsTBL.UnitCost",
+    "MaterialsTBL.UpdatedLast",
+};
+
+bool isSortable(int column) {
+    return column >= 0 && column < kColumns && kSortExpressions[column];
+}
+
+// Each search word must appear in the part number or the description, anywhere and in any case
+// (SQLite's LIKE folds the case of ASCII letters). The word is bound, with its wildcards escaped.
+const QString kSearchCondition =
+    QStringLiteral("(MaterialsTBL.PartNumber LIKE ? ESCAPE '\\' OR "
+                   "MaterialsTBL.ManufacturerDescription LIKE ? ESCAPE '\\')");
+// As long as the longest description; it also bounds the values a search binds.
+constexpr int kSearchMaxLength = 255;
+constexpr int kSearchPauseMs = 250;
+
+QString containsPattern(const QString& word) {
+    QString escaped;
+    escaped.reserve(word.size() + 2);
+    escaped += QLatin1Char('%');
+    for (const QChar c : word) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    return escaped + QLatin1Char('%');
+}
+
+// A magnifying glass for the search box, drawn so it looks the same with any icon theme.
+QIcon searchIcon(const QColor& colour) {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(colour, 3.2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawEllipse(QRectF(6, 6, 15, 15));
+    painter.drawLine(QPointF(19.5, 19.5), QPointF(26, 26));
+    return QIcon(pixmap);
+}
+
 // A key chosen from a list is bound as a number; text typed into a filter that matches no entry
 // is bound as it stands and so matches no material.
 QVariant filterValue(const QString& text) {
@@ -73,7 +131,9 @@ MaterialsList::MaterialsList(QWidget* screen, DataControl* materials,
     : QObject(screen), dcMaterials(materials), m_listModel(new RecordSetModel(this)) {
     setObjectName(QStringLiteral("materialsList"));
     createFilters(screen, lookups);
+    createSearch(screen);
     createGrid(screen);
+    createCount(screen);
 }
 
 void MaterialsList::createFilters(QWidget* screen, const MaterialLookups& lookups) {
@@ -128,9 +188,38 @@ void MaterialsList::createFilters(QWidget* screen, const MaterialLookups& lookup
             &MaterialsList::cbMaterialsFilterViewAll_Click);
 }
 
+void MaterialsList::createSearch(QWidget* screen) {
+    txtMaterialsSearch = Controls::textBox(
+        screen, QStringLiteral("txtMaterialsSearch"),
+        tr("List the materials whose part number or description holds every word typed here"), 12,
+        230, 300, 24);
+    txtMaterialsSearch->setPlaceholderText(tr("Search part # or description"));
+    txtMaterialsSearch->setClearButtonEnabled(true);
+    txtMaterialsSearch->setMaxLength(kSearchMaxLength);
+    txtMaterialsSearch->addAction(
+        searchIcon(txtMaterialsSearch->palette().color(QPalette::PlaceholderText)),
+        QLineEdit::LeadingPosition);
+    // The list follows the typing once it pauses, so a word typed quickly queries the catalogue
+    // once, not once a letter; Enter does not wait.
+    m_searchPause = new QTimer(this);
+    m_searchPause->setSingleShot(true);
+    m_searchPause->setInterval(kSearchPauseMs);
+    connect(txtMaterialsSearch, &QLineEdit::textChanged, m_searchPause,
+            qOverload<>(&QTimer::start));
+    connect(m_searchPause, &QTimer::timeout, this, &MaterialsList::applySearch);
+    connect(txtMaterialsSearch, &QLineEdit::returnPressed, this, &MaterialsList::applySearch);
+}
+
+void MaterialsList::createCount(QWidget* screen) {
+    lblMaterialsCount =
+        Twips::place<QLabel>(screen, QStringLiteral("lblMaterialsCount"), 12, 504, 761, 18);
+    lblMaterialsCount->setToolTip(tr("Materials listed, of the whole catalogue"));
+    showCount();
+}
+
 void MaterialsList::createGrid(QWidget* screen) {
     grdMaterialsList =
-        Twips::place<QTableView>(screen, QStringLiteral("grdMaterialsList"), 12, 230, 761, 292);
+        Twips::place<QTableView>(screen, QStringLiteral("grdMaterialsList"), 12, 258, 761, 242);
     grdMaterialsList->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdMaterialsList->setSelectionMode(QAbstractItemView::SingleSelection);
     grdMaterialsList->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -152,6 +241,28 @@ void MaterialsList::createGrid(QWidget* screen) {
         return QColor();
     });
     grdMaterialsList->setModel(m_listModel);
+    // However the list's model is rebuilt, the keys stay hidden and the columns keep their
+    // shares: an empty list looks like a full one, and so does the first material added to it.
+    connect(m_listModel, &QAbstractItemModel::modelReset, this, &MaterialsList::formatListColumns);
+    connect(m_listModel, &QAbstractItemModel::modelReset, this, &MaterialsList::showCount);
+    connect(m_listModel, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) {
+                if (m_catalogueCount >= 0)
+                    m_catalogueCount += last - first + 1;
+                showCount();
+            });
+    connect(m_listModel, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex&, int first, int last) {
+                if (m_catalogueCount >= 0)
+                    m_catalogueCount = std::max<qint64>(0, m_catalogueCount - (last - first + 1));
+                showCount();
+            });
+    // A click on a heading orders the list by that column, a second one reverses the order.
+    QHeaderView* header = grdMaterialsList->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    header->setToolTip(tr("Click a heading to sort the list by it; click again to reverse"));
+    connect(header, &QHeaderView::sectionClicked, this, &MaterialsList::headingClicked);
     // The columns keep their shares of the list's width whenever it changes, including when a
     // scroll bar comes or goes.
     grdMaterialsList->viewport()->installEventFilter(this);
@@ -174,11 +285,28 @@ QString MaterialsList::materialsQuery(QVariantList* values) const {
         conditions << QString::fromLatin1(f.condition);
         values->append(filterValue(value));
     }
+    for (const QString& word : searchWords()) {
+        conditions << kSearchCondition;
+        const QString pattern = containsPattern(word);
+        values->append(pattern);
+        values->append(pattern);
+    }
     QString sql = kSelect + kFrom;
     if (!conditions.isEmpty())
         sql +=
             QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND ")) + QLatin1Char(' ');
-    return sql + kOrder;
+    if (!isSortable(m_sortColumn))
+        return sql + kOrder;
+    // Rows that tie keep the order of entry, reversed with the rest.
+    const QString direction =
+        m_sortOrder == Qt::DescendingOrder ? QStringLiteral(" DESC") : QString();
+    return sql + QStringLiteral("ORDER BY ") + QLatin1String(kSortExpressions[m_sortColumn]) +
+           direction + QStringLiteral(", MaterialsTBL.MaterialsID") + direction +
+           QStringLiteral(" ;");
+}
+
+QStringList MaterialsList::searchWords() const {
+    return txtMaterialsSearch->text().simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
 RecordSet* MaterialsList::CreateMaterialsRecordset() {
@@ -186,10 +314,46 @@ RecordSet* MaterialsList::CreateMaterialsRecordset() {
     const QString sql = materialsQuery(&values);
     dcMaterials->setConnectionString(gConnectionString);
     dcMaterials->setRecordSource(sql, values);
+    m_appliedSearch = searchWords();
     if (!dcMaterials->refresh())
         ShowDatabaseError(dcMaterials->connection(), dcMaterials->lastError(),
                           QStringLiteral("frmMain / CreateMaterialsRecordset"));
+    // Every filter and every search word binds a value: without any, this is the whole catalogue.
+    listLoaded(!values.isEmpty());
     return dcMaterials->recordSet();
+}
+
+void MaterialsList::listLoaded(bool filtered) {
+    if (m_countedConnection != gConnectionString) {
+        m_countedConnection = gConnectionString;
+        m_catalogueCount = -1;
+    }
+    RecordSet* records = dcMaterials->recordSet();
+    if (!filtered && records && records->isOpen()) {
+        m_catalogueCount = records->recordCount();
+        return;
+    }
+    if (m_catalogueCount >= 0 || !dcMaterials->connection())
+        return;
+    // Loaded filtered before ever unfiltered: the catalogue is counted once.
+    Statement count(dcMaterials->connection()->database(),
+                    QStringLiteral("SELECT COUNT(*) ") + kFrom);
+    if (count.next())
+        m_catalogueCount = count.integer(0);
+}
+
+QString MaterialsList::countText() const {
+    const QLocale locale = displayLocale();
+    const QString shown = locale.toString(m_listModel->recordCount());
+    if (m_catalogueCount < 0)
+        return tr("%1 materials").arg(shown);
+    return tr("%1 of %2 %3")
+        .arg(shown, locale.toString(m_catalogueCount),
+             m_catalogueCount == 1 ? tr("material") : tr("materials"));
+}
+
+void MaterialsList::showCount() {
+    lblMaterialsCount->setText(countText());
 }
 
 void MaterialsList::SetupMaterialsDataControl() {
@@ -205,12 +369,19 @@ void MaterialsList::SetupMaterialsListGrid() {
         m_listModel->setRecordSet(nullptr);
         return;
     }
-    // An empty result still backs the grid, so a material added to it shows up.
+    // An empty result still backs the grid, so a material added to it shows up; it is laid out
+    // as a full one, with its keys hidden.
     m_listModel->setRecordSet(records);
-    if (records->isBOF() && records->isEOF())
-        return;
     DoGridFormat(grdMaterialsList, records, kHiddenColumns, false);
-    SelectGridRowByValue(grdMaterialsList, nullptr, GetFieldValue(*records, kMaterialsID));
+    if (!records->isBOF() || !records->isEOF())
+        SelectGridRowByValue(grdMaterialsList, nullptr, GetFieldValue(*records, kMaterialsID));
+    fitListColumns();
+}
+
+void MaterialsList::formatListColumns() {
+    const int columns = std::min(kHiddenColumns, m_listModel->columnCount());
+    for (int column = 0; column < columns; ++column)
+        grdMaterialsList->setColumnHidden(column, true);
     fitListColumns();
 }
 
@@ -253,8 +424,9 @@ void MaterialsList::filterChanged(ComboBinding* filter, QString* lastApplied) {
 }
 
 void MaterialsList::cbMaterialsFilterViewAll_Click() {
-    // One reload, with the remembered filter values emptied along with the boxes.
+    // One reload, with the remembered filter values emptied along with the boxes, and no search.
     ClearFilterCombo();
+    clearSearch();
     gMaterialFilter.manufacturer.clear();
     gMaterialFilter.supplier.clear();
     gMaterialFilter.category.clear();
@@ -292,6 +464,61 @@ void MaterialsList::grdMaterialsList_RowColChange() {
     }
 }
 
+void MaterialsList::applySearch() {
+    m_searchPause->stop();
+    // While a material is being edited the search waits; it applies once the filters are back.
+    if (!m_filtersEnabled || searchWords() == m_appliedSearch)
+        return;
+    SetupMaterialsDataControl();
+    SetupMaterialsListGrid();
+}
+
+void MaterialsList::clearSearch() {
+    txtMaterialsSearch->clear();
+    m_searchPause->stop();
+}
+
+void MaterialsList::headingClicked(int column) {
+    const Qt::SortOrder order = column == m_sortColumn && m_sortOrder == Qt::AscendingOrder
+                                    ? Qt::DescendingOrder
+                                    : Qt::AscendingOrder;
+    // The heading shows the order the list really has, whatever the click did to it.
+    if (!sortByColumn(column, order))
+        showSortIndicator();
+}
+
+bool MaterialsList::sortByColumn(int column, Qt::SortOrder order) {
+    if (!m_filtersEnabled || (column != -1 && !isSortable(column)))
+        return false;
+    RecordSet* records = dcMaterials->recordSet();
+    const QVariant current =
+        records && records->isOpen() && records->editMode() == RecordSet::EditNone
+            ? records->value(kMaterialsID)
+            : QVariant();
+    m_sortColumn = column;
+    m_sortOrder = order;
+    // Shown first, so the columns' widths leave room for it.
+    showSortIndicator();
+    SetupMaterialsDataControl();
+    // The material that was current stays current, in its new place.
+    records = dcMaterials->recordSet();
+    if (records && records->isOpen() && !current.isNull() && current.isValid()) {
+        const auto copy = records->clone();
+        copy->moveFirst();
+        if (copy->find(QStringLiteral("MaterialsID=") + QString::number(current.toLongLong())) &&
+            !copy->isEOF())
+            records->setBookmark(copy->bookmark());
+    }
+    SetupMaterialsListGrid();
+    return true;
+}
+
+void MaterialsList::showSortIndicator() {
+    QHeaderView* header = grdMaterialsList->horizontalHeader();
+    header->setSortIndicatorShown(isSortable(m_sortColumn));
+    header->setSortIndicator(m_sortColumn, m_sortOrder);
+}
+
 void MaterialsList::fitListColumns() {
     setColumnFractions(grdMaterialsList, kHiddenColumns, kColumnFractions);
     // On a narrow window a cut-off price or date would mislead: those two columns keep room for
@@ -325,7 +552,15 @@ void MaterialsList::showCurrentInList() {
 }
 
 void MaterialsList::setFiltersEnabled(bool enabled) {
+    m_filtersEnabled = enabled;
     frMaterialsFilter->setEnabled(enabled);
+    txtMaterialsSearch->setEnabled(enabled);
+    grdMaterialsList->horizontalHeader()->setSectionsClickable(enabled);
+    // Words typed just before the edit began are applied once it is over.
+    if (!enabled)
+        m_searchPause->stop();
+    else if (searchWords() != m_appliedSearch)
+        m_searchPause->start();
 }
 
 void MaterialsList::setRecordGuard(std::function<bool()> mayLeaveRecord) {
@@ -333,8 +568,8 @@ void MaterialsList::setRecordGuard(std::function<bool()> mayLeaveRecord) {
 }
 
 QList<QWidget*> MaterialsList::tabOrder() const {
-    return {cbManufacturerFilter, cbSupplierFilter, cbCategoryFilter, cbMaterialsFilterViewAll,
-            grdMaterialsList};
+    return {cbManufacturerFilter,     cbSupplierFilter,   cbCategoryFilter,
+            cbMaterialsFilterViewAll, txtMaterialsSearch, grdMaterialsList};
 }
 
 bool MaterialsList::eventFilter(QObject* watched, QEvent* event) {

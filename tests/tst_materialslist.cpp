@@ -1,0 +1,501 @@
+// The Materials list as a user works it: the search box, sorting by a click on a heading, the
+// count under the list, and the list on an empty catalogue, on a small hand-made catalogue and
+// on generated data.
+#include "app/mainwindow.h"
+#include "data/datacontrol.h"
+#include "data/money.h"
+#include "data/recordset.h"
+#include "demodata/demodata.h"
+#include "materials/materialfilter.h"
+#include "materials/materialrecordpanel.h"
+#include "materials/materialsframe.h"
+#include "materials/materialslist.h"
+#include "settings/registry.h"
+#include "support/programfixture.h"
+#include "support/scriptedmessages.h"
+#include "widgets/recordsetmodel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStyleOptionComboBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+constexpr int kUnitCost = 9;
+constexpr int kUpdatedLast = 10;
+constexpr int kDescription = 8;
+
+// Materials whose texts hold the characters a search must take literally. Material 5 has no
+// supplier row, so it is not listed.
+struct Catalogue : Program {
+    Catalogue() {
+        db.exec("INSERT INTO SuppliersTBL (SuppliersID, Company) VALUES (1, 'Acme Supply'), "
+                "(2, 'Bolt Brothers')");
+        db.exec("INSERT INTO ManufacturersTBL (ManufacturerID, ManufacturerName) VALUES "
+                "(1, 'Cascade'), (2, 'Delta')");
+        db.exec("INSERT INTO CatagoryTBL (CatagoryID, Catagory) VALUES (1, 'Fittings'), "
+                "(2, 'Valves')");
+        const QString insert = QStringLiteral(
+            "INSERT INTO MaterialsTBL (MaterialsID, ManufacturerID, SuppliersID, CatagoryID, "
+            "PartNumber, ManufacturerDescription, UnitCost, UpdatedLast) VALUES "
+            "(?, ?, ?, ?, ?, ?, ?, ?)");
+        db.exec(insert, {1, 1, 1, 1, "EL-100", "Elbow 1/2\" copper", 10.0, "2024-01-05"});
+        db.exec(insert, {2, 2, 1, 2, "GV-200", "Gate valve, brass", 9.5, "2023-02-04"});
+        db.exec(insert, {3, 1, 2, 2, "BV-300", "Ball VALVE 100% lead free", 100.0, "2025-03-01"});
+        db.exec(insert, {4, 2, 2, 1, "TE_400", "O'Brien tee", 1.25, "2022-12-31"});
+        db.exec(insert, {5, 1, 77, 1, "XX-500", "No supplier valve", 2.0, "2024-06-01"});
+        db.exec(insert, {6, 1, 1, 1, "CP-600", "cap 3\\4 inch", 10.5, "2023-06-15"});
+    }
+};
+
+// A loaded main window on the Materials screen, shown and active so focus and clicks go where
+// they go for a user.
+struct MaterialsScreen {
+    frmMain window;
+    MaterialsFrame* m;
+    MaterialRecordPanel* r;
+    MaterialsList* l;
+
+    explicit MaterialsScreen(QSize size = QSize(800, 600))
+        : m(window.frMaterials), r(window.frMaterials->recordPanel),
+          l(window.frMaterials->materialsList) {
+        window.resize(size);
+        window.show();
+        window.activateWindow();
+        window.tabMain->setCurrentIndex(1);
+        if (!QTest::qWaitForWindowActive(&window))
+            qWarning("the window did not become active");
+    }
+    RecordSet* records() const { return m->dcMaterials->recordSet(); }
+    RecordSetModel* list() const {
+        return qobject_cast<RecordSetModel*>(l->grdMaterialsList->model());
+    }
+    QList<int> listedIds() const {
+        QList<int> ids;
+        for (int row = 0; list() && row < list()->recordCount(); ++row)
+            ids << list()->value(row, 0).toInt();
+        return ids;
+    }
+    QString count() const { return l->lblMaterialsCount->text(); }
+    int currentId() const { return records()->value(0).toInt(); }
+    int currentRowId() const {
+        return list()->value(l->grdMaterialsList->currentIndex().row(), 0).toInt();
+    }
+    static void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    void clickHeading(int column) {
+        QHeaderView* header = l->grdMaterialsList->horizontalHeader();
+        const QPoint centre(header->sectionViewportPosition(column) +
+                                header->sectionSize(column) / 2,
+                            header->viewport()->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
+    }
+    void clickCell(int row, int column) {
+        QTableView* grid = l->grdMaterialsList;
+        const QModelIndex index = list()->index(row, column);
+        grid->scrollTo(index);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+    }
+    // Replaces the search text as a user does: select all, delete, type.
+    void search(const QString& text) {
+        QLineEdit* box = l->txtMaterialsSearch;
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, text);
+    }
+    void typeInto(QWidget* field, const QString& text) {
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(field, Qt::Key_Delete);
+        if (!text.isEmpty())
+            QTest::keyClicks(field, text);
+    }
+    static void choose(QComboBox* combo, const QString& name) {
+        const int index = combo->findText(name);
+        QVERIFY2(index >= 0, qPrintable(name));
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.editable = combo->isEditable();
+        const QRect arrow = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                           QStyle::SC_ComboBoxArrow, combo);
+        QTest::mouseClick(combo, Qt::LeftButton, {}, arrow.center());
+        QAbstractItemView* popup = combo->view();
+        QTRY_VERIFY(popup->isVisible());
+        const QPoint entry =
+            popup->visualRect(popup->model()->index(index, combo->modelColumn())).center();
+        QTest::mouseMove(popup->viewport(), entry + QPoint(1, 0));
+        QTest::mouseMove(popup->viewport(), entry);
+        QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, entry);
+        QTRY_VERIFY(!popup->isVisible());
+    }
+    // The visible columns' left edges and widths, left to right.
+    QList<QPair<int, int>> visibleColumns() const {
+        QList<QPair<int, int>> out;
+        const QTableView* grid = l->grdMaterialsList;
+        for (int column = 0; column < list()->columnCount(); ++column)
+            if (!grid->isColumnHidden(column) && grid->columnWidth(column) > 0)
+                out << qMakePair(grid->columnViewportPosition(column), grid->columnWidth(column));
+        return out;
+    }
+};
+
+// A program on a generated catalogue rather than the fixture's empty file.
+struct Generated : Program {
+    explicit Generated(int materials) {
+        DemoData::Counts counts;
+        counts.materials = materials;
+        counts.manufacturers = 12;
+        counts.suppliers = 9;
+        counts.categories = 15;
+        counts.estimators = 2;
+        counts.estimates = 3;
+        counts.materialLinesPerEstimate = 2;
+        counts.laborLinesPerEstimate = 1;
+        const QString path = db.dir() + QStringLiteral("/generated.mdb");
+        QString error;
+        if (!DemoData::generate(path, counts, &error))
+            qFatal("cannot generate: %s", qPrintable(error));
+        WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), path);
+    }
+};
+
+} // namespace
+
+class TestMaterialsList : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { gMaterialFilter.clear(); }
+    void searchNarrowsByPartNumberOrDescription();
+    void searchTakesWildcardsAndQuotesLiterally_data();
+    void searchTakesWildcardsAndQuotesLiterally();
+    void searchAndSortWaitWhileAMaterialIsEdited();
+    void headingsSortByValueAndKeepTheCurrentMaterial();
+    void countFollowsFiltersSearchAddsAndDeletes();
+    void generatedCatalogue();
+    void emptyCatalogueLooksLikeAFullOne();
+};
+
+void TestMaterialsList::searchNarrowsByPartNumberOrDescription() {
+    Catalogue program;
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    ScriptedMessages messages;
+    QLineEdit* box = s.l->txtMaterialsSearch;
+    QVERIFY(!box->placeholderText().isEmpty() && !box->toolTip().isEmpty());
+    // After the filters and View All in the tab order, before the list.
+    s.l->cbMaterialsFilterViewAll->setFocus();
+    QTest::keyClick(s.l->cbMaterialsFilterViewAll, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), box);
+    QTest::keyClick(box, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), s.l->grdMaterialsList);
+
+    s.search(QStringLiteral("valve")); // in any case; the unlisted material stays unlisted
+    QTRY_COMPARE(s.listedIds(), (QList<int>{2, 3}));
+    QCOMPARE(s.r->txtPartNumber->text(), QStringLiteral("GV-200"));
+    s.search(QStringLiteral("bv-3"));
+    QTRY_COMPARE(s.listedIds(), QList<int>{3});
+    // Every word counts, in either field and in any order.
+    s.search(QStringLiteral("brass  GV"));
+    QTRY_COMPARE(s.listedIds(), QList<int>{2});
+    s.search(QStringLiteral("valve cap"));
+    QTRY_COMPARE(s.listedIds(), QList<int>{});
+    QVERIFY(!s.r->cmdDelete->isEnabled());
+
+    // With a filter, both apply; View All lets go of both.
+    s.search(QStringLiteral("valve"));
+    QTRY_COMPARE(s.listedIds(), (QList<int>{2, 3}));
+    s.choose(s.l->cbSupplierFilter, QStringLiteral("Bolt Brothers"));
+    QCOMPARE(s.listedIds(), QList<int>{3});
+    s.search(QString());
+    QTRY_COMPARE(s.listedIds(), (QList<int>{3, 4}));
+    s.search(QStringLiteral("tee"));
+    QTRY_COMPARE(s.listedIds(), QList<int>{4});
+    s.click(s.l->cbMaterialsFilterViewAll);
+    QCOMPARE(s.listedIds(), (QList<int>{1, 2, 3, 4, 6}));
+    QCOMPARE(box->text(), QString());
+
+    // Enter does not wait for the pause; the box's clear button empties the search.
+    QSignalSpy reloads(s.m->dcMaterials, &DataControl::recordSetChanged);
+    s.search(QStringLiteral("elbow"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(s.listedIds(), QList<int>{1});
+    QCOMPARE(reloads.count(), 1);
+    // The clear button is the box's trailing button; the magnifier leads.
+    QToolButton* clear = nullptr;
+    for (QToolButton* button : box->findChildren<QToolButton*>())
+        if (!clear || button->x() > clear->x())
+            clear = button;
+    QVERIFY(clear);
+    QTRY_VERIFY(clear->isVisible() && clear->isEnabled());
+    QTest::mouseClick(clear, Qt::LeftButton, {}, clear->rect().center());
+    QTRY_COMPARE(s.listedIds(), (QList<int>{1, 2, 3, 4, 6}));
+    QCOMPARE(reloads.count(), 2);
+    QVERIFY(messages.shown().isEmpty());
+}
+
+void TestMaterialsList::searchTakesWildcardsAndQuotesLiterally_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("ids");
+    QTest::newRow("percent") << "%" << QList<int>{3};
+    QTest::newRow("percent in a word") << "0% l" << QList<int>{3};
+    QTest::newRow("underscore") << "_" << QList<int>{4};
+    QTest::newRow("underscore in a word") << "e_4" << QList<int>{4};
+    QTest::newRow("quote") << "o'brien" << QList<int>{4};
+    QTest::newRow("double quote") << "1/2\"" << QList<int>{1};
+    QTest::newRow("backslash") << "3\\4" << QList<int>{6};
+    QTest::newRow("sql") << "x' OR '1'='1" << QList<int>{};
+}
+
+void TestMaterialsList::searchTakesWildcardsAndQuotesLiterally() {
+    QFETCH(QString, text);
+    QFETCH(QList<int>, ids);
+    Catalogue program;
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    ScriptedMessages messages;
+    s.search(text);
+    QTest::keyClick(s.l->txtMaterialsSearch, Qt::Key_Return);
+    QCOMPARE(s.listedIds(), ids);
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('|')));
+    QCOMPARE(s.count(), QStringLiteral("%1 of 5 materials").arg(ids.size()));
+}
+
+void TestMaterialsList::searchAndSortWaitWhileAMaterialIsEdited() {
+    Catalogue program;
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    ScriptedMessages messages;
+    QSignalSpy reloads(s.m->dcMaterials, &DataControl::recordSetChanged);
+    // Typed, then straight into the record before the list has followed.
+    s.search(QStringLiteral("valve"));
+    s.click(s.r->cmdMaterialsEditRecord);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
+    QVERIFY(!s.l->txtMaterialsSearch->isEnabled());
+    QVERIFY(!s.l->frMaterialsFilter->isEnabled());
+    s.clickHeading(kUnitCost);
+    QTest::qWait(600); // longer than the pause after typing
+    QCOMPARE(reloads.count(), 0);
+    QCOMPARE(s.listedIds(), (QList<int>{1, 2, 3, 4, 6}));
+    QVERIFY(!s.l->grdMaterialsList->horizontalHeader()->isSortIndicatorShown());
+    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("Elbow, edited"));
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
+
+    // Saved, the list takes the words typed before.
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
+    QVERIFY(s.l->txtMaterialsSearch->isEnabled());
+    QTRY_COMPARE(s.listedIds(), (QList<int>{2, 3}));
+    QCOMPARE(reloads.count(), 1);
+    QCOMPARE(
+        program.db.scalar("SELECT ManufacturerDescription FROM MaterialsTBL WHERE MaterialsID = 1")
+            .toString(),
+        QStringLiteral("Elbow, edited"));
+    QVERIFY(messages.shown().isEmpty());
+}
+
+void TestMaterialsList::headingsSortByValueAndKeepTheCurrentMaterial() {
+    Catalogue program;
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    ScriptedMessages messages;
+    QHeaderView* header = s.l->grdMaterialsList->horizontalHeader();
+    QVERIFY(!header->isSortIndicatorShown());
+
+    // By amount: $9.50 before $10.00 before $100.00, which text would put first.
+    s.clickCell(3, 4); // TE_400
+    QCOMPARE(s.currentId(), 4);
+    s.clickHeading(kUnitCost);
+    QCOMPARE(s.listedIds(), (QList<int>{4, 2, 1, 6, 3}));
+    QVERIFY(header->isSortIndicatorShown());
+    QCOMPARE(header->sortIndicatorSection(), kUnitCost);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    // The material that was current still is, in the panel and in the list.
+    QCOMPARE(s.currentId(), 4);
+    QCOMPARE(s.currentRowId(), 4);
+    QCOMPARE(s.r->txtPartNumber->text(), QStringLiteral("TE_400"));
+
+    // A second click reverses; the list and the panel go on moving together.
+    s.clickCell(3, 4);
+    QCOMPARE(s.currentId(), 6);
+    s.clickHeading(kUnitCost);
+    QCOMPARE(s.listedIds(), (QList<int>{3, 6, 1, 2, 4}));
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    QCOMPARE(s.currentId(), 6);
+    QCOMPARE(s.currentRowId(), 6);
+    s.clickCell(4, 4);
+    QCOMPARE(s.r->txtPartNumber->text(), QStringLiteral("TE_400"));
+
+    // Dates by date, not by the day-first text shown; names by name, ignoring case.
+    s.clickHeading(kUpdatedLast);
+    QCOMPARE(s.listedIds(), (QList<int>{4, 2, 6, 1, 3}));
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    s.clickHeading(kDescription);
+    QCOMPARE(s.listedIds(), (QList<int>{3, 6, 1, 2, 4}));
+    // A third click goes on alternating.
+    s.clickHeading(kDescription);
+    s.clickHeading(kDescription);
+    QCOMPARE(s.listedIds(), (QList<int>{3, 6, 1, 2, 4}));
+
+    // The order stays through a search and a filter.
+    s.search(QStringLiteral("e"));
+    QTest::keyClick(s.l->txtMaterialsSearch, Qt::Key_Return);
+    QCOMPARE(s.listedIds(), (QList<int>{3, 1, 2, 4}));
+    s.choose(s.l->cbSupplierFilter, QStringLiteral("Acme Supply"));
+    QCOMPARE(s.listedIds(), (QList<int>{1, 2}));
+    QVERIFY(messages.shown().isEmpty());
+}
+
+void TestMaterialsList::countFollowsFiltersSearchAddsAndDeletes() {
+    Catalogue program;
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    ScriptedMessages messages;
+    QCOMPARE(s.count(), QStringLiteral("5 of 5 materials"));
+    s.choose(s.l->cbSupplierFilter, QStringLiteral("Acme Supply"));
+    QCOMPARE(s.count(), QStringLiteral("3 of 5 materials"));
+    s.search(QStringLiteral("cap"));
+    QTRY_COMPARE(s.count(), QStringLiteral("1 of 5 materials"));
+
+    // A material added to the filtered list is counted in both.
+    s.click(s.r->cmdMaterialsAddNewRecord);
+    s.typeInto(s.r->cbSupplier, QStringLiteral("Acme Supply"));
+    s.typeInto(s.r->cbManufacturer, QStringLiteral("Delta"));
+    s.typeInto(s.r->cbCategory, QStringLiteral("Fittings"));
+    s.typeInto(s.r->txtPartNumber, QStringLiteral("CP-700"));
+    s.typeInto(s.r->txtUnitCost, QStringLiteral("4.00"));
+    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("Cap 1 inch"));
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('|')));
+    QCOMPARE(s.listedIds().size(), 2);
+    QCOMPARE(s.count(), QStringLiteral("2 of 6 materials"));
+
+    // A deleted one leaves both.
+    s.clickCell(0, 4);
+    s.click(s.r->cmdDelete);
+    QCOMPARE(s.listedIds().size(), 1);
+    QCOMPARE(s.count(), QStringLiteral("1 of 5 materials"));
+    s.click(s.l->cbMaterialsFilterViewAll);
+    QCOMPARE(s.count(), QStringLiteral("5 of 5 materials"));
+    QVERIFY(messages.shown().isEmpty());
+}
+
+void TestMaterialsList::generatedCatalogue() {
+    Generated program(2345);
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    ScriptedMessages messages;
+    QCOMPARE(s.count(), QStringLiteral("2,345 of 2,345 materials"));
+
+    // A word of a listed material's description finds exactly the materials holding it.
+    const QString word =
+        s.list()->value(0, kDescription).toString().split(QLatin1Char(' ')).first().toUpper();
+    int expected = 0;
+    for (int row = 0; row < s.list()->recordCount(); ++row)
+        if (s.list()->value(row, 4).toString().contains(word, Qt::CaseInsensitive) ||
+            s.list()->value(row, kDescription).toString().contains(word, Qt::CaseInsensitive))
+            ++expected;
+    QVERIFY(expected > 0 && expected < 2345);
+    s.search(word);
+    QTRY_COMPARE(s.list()->recordCount(), expected);
+    QCOMPARE(
+        s.count(),
+        QStringLiteral("%1 of 2,345 materials").arg(QLocale(QLocale::English).toString(expected)));
+    s.search(QString());
+    QTRY_COMPARE(s.list()->recordCount(), 2345);
+
+    // Sorted by amount and by date, either way, with the current material kept.
+    s.clickCell(7, 4);
+    const int current = s.currentId();
+    for (int column : {kUnitCost, kUpdatedLast}) {
+        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            s.clickHeading(column);
+            QCOMPARE(s.list()->recordCount(), 2345);
+            QCOMPARE(s.currentId(), current);
+            QCOMPARE(s.currentRowId(), current);
+            for (int row = 1; row < s.list()->recordCount(); ++row) {
+                const QVariant a = s.list()->value(row - 1, column);
+                const QVariant b = s.list()->value(row, column);
+                const bool inOrder =
+                    column == kUnitCost
+                        ? (order == Qt::AscendingOrder ? a.value<Money>() <= b.value<Money>()
+                                                       : a.value<Money>() >= b.value<Money>())
+                        : (order == Qt::AscendingOrder ? a.toDateTime() <= b.toDateTime()
+                                                       : a.toDateTime() >= b.toDateTime());
+                QVERIFY2(inOrder, qPrintable(QStringLiteral("row %1: %2 then %3")
+                                                 .arg(row)
+                                                 .arg(a.toString(), b.toString())));
+            }
+        }
+    }
+    QVERIFY(messages.shown().isEmpty());
+}
+
+void TestMaterialsList::emptyCatalogueLooksLikeAFullOne() {
+    // The columns of a full list in the order of entry, then sorted (a heading with the sort
+    // indicator needs a little more room).
+    QList<QPair<int, int>> full;
+    QList<QPair<int, int>> fullSorted;
+    {
+        Catalogue program;
+        QVERIFY(program.load());
+        MaterialsScreen s;
+        full = s.visibleColumns();
+        s.clickHeading(kUnitCost);
+        fullSorted = s.visibleColumns();
+    }
+    // A new file with its first supplier, manufacturer and category, and no material yet.
+    Program program;
+    program.db.exec("INSERT INTO SuppliersTBL (Company) VALUES ('Acme Supply')");
+    program.db.exec("INSERT INTO ManufacturersTBL (ManufacturerName) VALUES ('Cascade')");
+    program.db.exec("INSERT INTO CatagoryTBL (Catagory) VALUES ('Fittings')");
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    ScriptedMessages messages;
+    QTableView* grid = s.l->grdMaterialsList;
+    QCOMPARE(s.list()->columnCount(), 11);
+    for (int column = 0; column < 4; ++column)
+        QVERIFY2(grid->isColumnHidden(column), qPrintable(QString::number(column)));
+    // The seven visible columns share the grid's width as they do on a full list.
+    QCOMPARE(full.size(), 7);
+    QCOMPARE(s.visibleColumns(), full);
+    QCOMPARE(s.count(), QStringLiteral("0 of 0 materials"));
+    // A click on a heading of the empty list sorts nothing and breaks nothing.
+    s.clickHeading(kUnitCost);
+    QCOMPARE(grid->horizontalHeader()->sortIndicatorSection(), kUnitCost);
+    QCOMPARE(s.visibleColumns(), fullSorted);
+    s.clickHeading(kUnitCost);
+    QCOMPARE(grid->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+
+    // The first material.
+    s.click(s.r->cmdMaterialsAddNewRecord);
+    s.typeInto(s.r->cbSupplier, QStringLiteral("Acme Supply"));
+    s.typeInto(s.r->cbManufacturer, QStringLiteral("Cascade"));
+    s.typeInto(s.r->cbCategory, QStringLiteral("Fittings"));
+    s.typeInto(s.r->txtPartNumber, QStringLiteral("N-1"));
+    s.typeInto(s.r->txtUnitCost, QStringLiteral("3.75"));
+    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("First material"));
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('|')));
+    QCOMPARE(s.list()->recordCount(), 1);
+    for (int column = 0; column < 4; ++column)
+        QVERIFY(grid->isColumnHidden(column));
+    QCOMPARE(s.visibleColumns(), fullSorted);
+    QCOMPARE(s.list()->data(s.list()->index(0, kUnitCost)).toString(), QStringLiteral("$3.75"));
+    QCOMPARE(s.count(), QStringLiteral("1 of 1 material"));
+    // The last column still ends inside the list.
+    QVERIFY(grid->columnViewportPosition(kUpdatedLast) + grid->columnWidth(kUpdatedLast) <=
+            grid->viewport()->width());
+    QVERIFY(messages.shown().isEmpty());
+}
+
+QTEST_MAIN(TestMaterialsList)
+#include "tst_materialslist.moc"
