@@ -13,7 +13,9 @@
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -82,6 +84,17 @@ LookupListEditor::LookupListEditor(LookupList list, QWidget* parent)
     DataGrid1->horizontalHeader()->setStretchLastSection(true);
     DataGrid1->horizontalHeader()->setHighlightSections(false);
     DataGrid1->verticalHeader()->setDefaultSectionSize(24);
+    // The row header is a record selector: it marks the current row and the new-row line.
+    m_model->setRecordSelectors(true);
+    DataGrid1->verticalHeader()->setMinimumWidth(
+        DataGrid1->fontMetrics().horizontalAdvance(QStringLiteral("\u25b8*")) + 12);
+    // The marker follows the current row, also when an added name pushes the line down.
+    const auto markCurrentRow = [this] { m_model->setCurrentRow(DataGrid1->currentIndex().row()); };
+    connect(DataGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, m_model,
+            markCurrentRow);
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_model, signal, this, markCurrentRow);
+    connect(m_model, &QAbstractItemModel::modelReset, this, markCurrentRow);
     connect(DataGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &LookupListEditor::DataGrid1_HeadClick);
 
@@ -153,6 +166,37 @@ void LookupListEditor::btnCancel_Click() {
 void LookupListEditor::done(int result) {
     commitOpenEdit();
     QDialog::done(result);
+}
+
+void LookupListEditor::proposeName(const QString& name) {
+    m_proposedName = name;
+    if (isVisible())
+        typeProposedName();
+}
+
+void LookupListEditor::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    typeProposedName();
+}
+
+void LookupListEditor::typeProposedName() {
+    if (m_proposedName.isEmpty())
+        return;
+    const QString name = std::exchange(m_proposedName, QString());
+    const QModelIndex line = m_model->index(m_model->recordCount(), 1);
+    if (!m_model->isNewRow(line.row()))
+        return;
+    DataGrid1->setCurrentIndex(line);
+    DataGrid1->scrollTo(line);
+    DataGrid1->edit(line);
+    if (auto* editor = qobject_cast<QLineEdit*>(DataGrid1->indexWidget(line))) {
+        editor->setText(name);
+        editor->setFocus();
+        // As if just typed: the cursor after the name, nothing selected, also once the window
+        // has given the focus to the cell (which selects the whole text).
+        editor->end(false);
+        QTimer::singleShot(0, editor, [editor] { editor->end(false); });
+    }
 }
 
 void LookupListEditor::commitOpenEdit() {

@@ -34,12 +34,16 @@ public:
     QPushButton* btnCancel;
 
     RecordSetModel* model() const { return m_model; }
+    // Puts a name on the new-row line, typed but not yet written, as if the user had just typed
+    // it there: Enter or closing the window adds it, Esc drops it.
+    void proposeName(const QString& name);
 
 protected:
     LookupListEditor(LookupList list, QWidget* parent);
 
     // A name still being typed is written before the window goes, as leaving its cell would.
     void done(int result) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Form_Load();
@@ -51,9 +55,11 @@ private:
     void reload(const QString& procedure);
     void reportWriteFailure(const DbError& error);
     void commitOpenEdit();
+    void typeProposedName();
 
     LookupList m_list;
     RecordSetModel* m_model;
+    QString m_proposedName;
 };
 
 class frmAddCategory : public LookupListEditor {

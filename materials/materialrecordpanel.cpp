@@ -14,12 +14,21 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
+#include <memory>
 
 namespace {
 
 constexpr int kDescriptionLength = 255;
+// The panel's design (in design pixels) that the fields' columns follow when the frame is wider.
+constexpr double kFrameWidth = 545;
+constexpr double kComboWidth = 180;
+constexpr double kRightCaptionLeft = 296;
+constexpr double kRightBoxLeft = 376;
+constexpr double kPartNumberWidth = 156;
 const QString kTitle = QStringLiteral("Material Record");
 const QString kSaveTitle = QStringLiteral("frmMain / cmdMaterialsSaveCurrentRecord_Click");
 // Native error of a write that left a required field empty.
@@ -50,21 +59,26 @@ MaterialRecordPanel::MaterialRecordPanel(QWidget* screen, DataControl* materials
         rowSource->setReadOnly(true);
 
     frMaterialRecord =
-        place<QGroupBox>(screen, QStringLiteral("frMaterialRecord"), 12, 26, 545, 196);
+        place<QGroupBox>(screen, QStringLiteral("frMaterialRecord"), 12, 26, kFrameWidth, 196);
     frMaterialRecord->setTitle(tr("Material record"));
     QWidget* r = frMaterialRecord;
     caption(r, QStringLiteral("lblSupplier"), tr("Supplier:"), 8, 26, 92);
-    cbSupplier = combo(r, QStringLiteral("cbSupplier"), tr("Add / Edit Suppliers"), 106, 26, 180);
+    cbSupplier =
+        combo(r, QStringLiteral("cbSupplier"), tr("Add / Edit Suppliers"), 106, 26, kComboWidth);
     caption(r, QStringLiteral("lblManufacturer"), tr("Manufacturer:"), 8, 56, 92);
-    cbManufacturer =
-        combo(r, QStringLiteral("cbManufacturer"), tr("Add / Edit Manufacturers"), 106, 56, 180);
+    cbManufacturer = combo(r, QStringLiteral("cbManufacturer"), tr("Add / Edit Manufacturers"), 106,
+                           56, kComboWidth);
     caption(r, QStringLiteral("lblCategory"), tr("Category:"), 8, 86, 92);
-    cbCategory = combo(r, QStringLiteral("cbCategory"), tr("Add / Edit Categories"), 106, 86, 180);
-    caption(r, QStringLiteral("lblPartNumber"), tr("Part #:"), 296, 26, 74);
-    txtPartNumber =
-        textBox(r, QStringLiteral("txtPartNumber"), tr("Add / Edit Part Number"), 376, 26, 156);
-    caption(r, QStringLiteral("lblUnitCost"), tr("Unit cost:"), 296, 56, 74);
-    txtUnitCost = textBox(r, QStringLiteral("txtUnitCost"), tr("Cost of Material"), 376, 56, 110);
+    cbCategory =
+        combo(r, QStringLiteral("cbCategory"), tr("Add / Edit Categories"), 106, 86, kComboWidth);
+    m_lblPartNumber =
+        caption(r, QStringLiteral("lblPartNumber"), tr("Part #:"), kRightCaptionLeft, 26, 74);
+    txtPartNumber = textBox(r, QStringLiteral("txtPartNumber"), tr("Add / Edit Part Number"),
+                            kRightBoxLeft, 26, kPartNumberWidth);
+    m_lblUnitCost =
+        caption(r, QStringLiteral("lblUnitCost"), tr("Unit cost:"), kRightCaptionLeft, 56, 74);
+    txtUnitCost =
+        textBox(r, QStringLiteral("txtUnitCost"), tr("Cost of Material"), kRightBoxLeft, 56, 110);
     txtUnitCost->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     caption(r, QStringLiteral("lblMaterialsDescription"), tr("Description:"), 8, 116, 92);
     txtMaterialsDescription = textBox(r, QStringLiteral("txtMaterialsDescription"),
@@ -92,8 +106,18 @@ MaterialRecordPanel::MaterialRecordPanel(QWidget* screen, DataControl* materials
     connect(cmdUndoChanges, &QPushButton::clicked, this,
             &MaterialRecordPanel::cmdUndoChanges_Click);
     connect(cmdDelete, &QPushButton::clicked, this, &MaterialRecordPanel::cmdDelete_Click);
+    for (QComboBox* box : {cbSupplier, cbManufacturer, cbCategory}) {
+        // A long name shows cut at its end (whole in the tool tip) only when the box is too
+        // narrow for it.
+        Controls::elideLongNames(box);
+        connect(box, &QComboBox::activated, this, [this, box] { forgetRefusal(box); });
+        connect(box->lineEdit(), &QLineEdit::textEdited, this, [this, box] { forgetRefusal(box); });
+    }
+    for (QLineEdit* box : {txtPartNumber, txtUnitCost, txtMaterialsDescription})
+        connect(box, &QLineEdit::textEdited, this, [this, box] { forgetRefusal(box); });
     for (QWidget* field : recordFields())
         field->installEventFilter(this);
+    frMaterialRecord->installEventFilter(this);
 
     connect(dcMaterials, &DataControl::moveComplete, this, [this] { updateDeleteButton(); });
     setButtons(Browse);
@@ -192,23 +216,30 @@ void MaterialRecordPanel::setButtons(EditState state) {
     emit editingChanged(!browsing);
 }
 
-void MaterialRecordPanel::setHasRecords(bool hasRecords) {
-    m_hasRecords = hasRecords;
+void MaterialRecordPanel::setHasRecords(bool) {
+    // Delete and Edit follow the current material, which a loaded list has exactly when it
+    // holds any.
     setButtons(m_editState);
 }
 
 void MaterialRecordPanel::updateDeleteButton() {
+    // A material is current once it is stored, whether the list was loaded with it or it was
+    // saved since (the first one on an empty catalogue, say).
     RecordSet* records = dcMaterials->recordSet();
-    const bool onRecord = records && records->isOpen() && !records->isBOF() && !records->isEOF();
-    cmdDelete->setEnabled(m_hasRecords && onRecord && m_editState != Adding);
+    const bool onRecord = records && records->isOpen() && !records->isBOF() && !records->isEOF() &&
+                          records->editMode() != RecordSet::EditAdd;
+    cmdDelete->setEnabled(onRecord && m_editState != Adding);
     cmdMaterialsEditRecord->setEnabled(onRecord && m_editState == Browse);
 }
 
 void MaterialRecordPanel::returnToBrowse() {
+    // Browsing first: the field the list takes the focus from is not being left for another
+    // one, so it is not checked (a save has checked every field already, undo and delete need
+    // none).
+    m_editState = Browse;
+    m_refusedField = nullptr;
     emit aboutToBrowse();
     SetLockMaterialEdit(true);
-    m_editState = Browse;
-    m_checkFailed = false;
     setButtons(Browse);
 }
 
@@ -223,29 +254,31 @@ void MaterialRecordPanel::cmdMaterialsAddNewRecord_Click() {
         ShowError(error.text(), QStringLiteral("frmMain / cmdMaterialsAddNewRecord_Click"));
         return;
     }
+    // The focus moves while the panel still browses: a field it leaves (an empty one reached
+    // by Alt+N, say) was never being edited and is not checked.
+    cbSupplier->setFocus();
     SetLockMaterialEdit(false);
     m_editState = Adding;
     setButtons(Adding);
-    cbSupplier->setFocus();
 }
 
 void MaterialRecordPanel::cmdMaterialsEditRecord_Click() {
+    cbSupplier->setFocus();
     SetLockMaterialEdit(false);
     m_editState = Editing;
     setButtons(Editing);
-    cbSupplier->setFocus();
 }
 
 bool MaterialRecordPanel::mayLeaveRecord() {
-    return m_editState == Browse || (!m_checkFailed && checkAllFields());
+    return m_editState == Browse || checkAllFields();
 }
 
 void MaterialRecordPanel::cmdMaterialsSaveCurrentRecord_Click() {
     RecordSet* records = dcMaterials->recordSet();
     if (!records || m_editState == Browse)
         return;
-    // The check that just took the focus back has already said what is missing.
-    if (m_checkFailed || !checkAllFields())
+    // A field the click took the focus from was checked then; a refusal is not said twice.
+    if (!checkAllFields())
         return;
     if (!records->move(0)) {
         reportSaveFailure(records->lastError());
@@ -264,7 +297,6 @@ bool MaterialRecordPanel::finishEditing() {
                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                         QMessageBox::Question, kTitle)) {
     case QMessageBox::Yes:
-        m_checkFailed = false;
         cmdMaterialsSaveCurrentRecord_Click();
         return m_editState == Browse;
     case QMessageBox::No:
@@ -305,9 +337,13 @@ void MaterialRecordPanel::cmdUndoChanges_Click() {
         showMessage(QString::number(e.number) + QStringLiteral(" - ") + e.description,
                     QMessageBox::Ok, QMessageBox::NoIcon, QStringLiteral("Edit Undo"));
     }
-    // An edit that never changed a value leaves nothing to cancel: show the stored record again.
+    // Every field shows the stored record again, also what was typed without becoming a value
+    // of the record (a name on no list, text that is no amount).
     if (m_partNumber)
         for (TextBinding* binding : {m_partNumber, m_description, m_unitCost})
+            binding->reload();
+    if (m_supplier)
+        for (ComboBinding* binding : {m_supplier, m_manufacturer, m_category})
             binding->reload();
     returnToBrowse();
     emit recordSettled();
@@ -318,8 +354,13 @@ void MaterialRecordPanel::cmdDelete_Click() {
     if (!records || records->isBOF() || records->isEOF() ||
         records->editMode() == RecordSet::EditAdd)
         return;
-    const bool wasEditing = m_editState == Editing;
+    const EditState before = m_editState;
+    const bool wasEditing = before == Editing;
+    // A material being deleted is not left incomplete: the list follows it going without
+    // asking for the fields' checks.
+    m_editState = Browse;
     if (!records->deleteCurrent()) {
+        m_editState = before;
         const DbError error = records->lastError();
         if (error.number == ErrorNumber::kReferencedRow)
             showMessage(tr("This record couldn't be deleted because it is already used in one or "
@@ -334,7 +375,6 @@ void MaterialRecordPanel::cmdDelete_Click() {
     }
     // The material that followed the deleted one becomes current; after the last one, none.
     records->moveNext();
-    m_hasRecords = records->recordCount() > 0;
     returnToBrowse();
     emit recordSettled();
 }
@@ -394,18 +434,47 @@ bool MaterialRecordPanel::checkField(QWidget* field) {
     return true;
 }
 
+QString MaterialRecordPanel::fieldText(const QWidget* field) {
+    if (const auto* combo = qobject_cast<const QComboBox*>(field))
+        return combo->currentText();
+    if (const auto* box = qobject_cast<const QLineEdit*>(field))
+        return box->text();
+    return {};
+}
+
+void MaterialRecordPanel::forgetRefusal(const QWidget* field) {
+    if (m_refusedField == field)
+        m_refusedField = nullptr;
+}
+
+bool MaterialRecordPanel::checkLeftField(QWidget* field) {
+    // Taking the focus back makes the widget that was about to get it lose it: no check there.
+    m_checking = true;
+    bool ok = false;
+    if (field == m_refusedField && fieldText(field) == m_refusedText) {
+        // Its message has been shown; the focus simply stays.
+        QApplication::beep();
+    } else {
+        ok = checkField(field);
+        if (!ok) {
+            m_refusedField = field;
+            m_refusedText = fieldText(field);
+        } else {
+            forgetRefusal(field);
+        }
+    }
+    if (!ok)
+        takeFocusBack(field);
+    m_checking = false;
+    return ok;
+}
+
 bool MaterialRecordPanel::checkAllFields() {
     for (QWidget* field : {static_cast<QWidget*>(cbSupplier), static_cast<QWidget*>(cbManufacturer),
                            static_cast<QWidget*>(cbCategory), static_cast<QWidget*>(txtUnitCost),
-                           static_cast<QWidget*>(txtMaterialsDescription)}) {
-        m_checking = true;
-        const bool ok = checkField(field);
-        if (!ok)
-            takeFocusBack(field);
-        m_checking = false;
-        if (!ok)
+                           static_cast<QWidget*>(txtMaterialsDescription)})
+        if (!checkLeftField(field))
             return false;
-    }
     return true;
 }
 
@@ -433,16 +502,17 @@ bool MaterialRecordPanel::askToAddToList(QComboBox* combo) {
         if (QWidget* grabber = QWidget::mouseGrabber())
             grabber->releaseMouse();
         QWidget* owner = combo->window();
-        if (combo == cbCategory) {
-            frmAddCategory editor(owner);
-            editor.exec();
-        } else if (combo == cbManufacturer) {
-            frmAddManufacturer editor(owner);
-            editor.exec();
-        } else {
-            frmAddSupplier editor(owner);
-            editor.exec();
-        }
+        std::unique_ptr<LookupListEditor> editor;
+        if (combo == cbCategory)
+            editor = std::make_unique<frmAddCategory>(owner);
+        else if (combo == cbManufacturer)
+            editor = std::make_unique<frmAddManufacturer>(owner);
+        else
+            editor = std::make_unique<frmAddSupplier>(owner);
+        // The name opens on the editor's new-row line, ready to be confirmed.
+        editor->proposeName(typed);
+        editor->exec();
+        editor.reset();
         // Both combos fed by the list follow its refresh; the typed name is chosen when the
         // list now holds it, and otherwise stays typed.
         rowSource->refresh();
@@ -483,26 +553,56 @@ QWidget* MaterialRecordPanel::fieldOf(QObject* object) const {
     return nullptr;
 }
 
+bool MaterialRecordPanel::isLeaving(QWidget* field, Qt::FocusReason reason) const {
+    // Another window taking over, or the screen being hidden, leaves nothing.
+    if (!field->isVisible() || reason == Qt::PopupFocusReason ||
+        reason == Qt::ActiveWindowFocusReason)
+        return false;
+    QWidget* next = QApplication::focusWidget();
+    if (!next)
+        return false;
+    // The field's own parts: its box, and its drop-down list with the list's scroll bar, which
+    // live in a window of their own (whatever reason the list takes the focus with).
+    for (const QWidget* part = next; part; part = part->parentWidget())
+        if (part == field)
+            return false;
+    // A command that abandons the record, pressed, needs no complete field; walking onto it with
+    // Tab leaves the field as any other step does.
+    const bool pressed = reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason;
+    return !pressed ||
+           (next != cmdUndoChanges && next != cmdDelete && next != cmdMaterialsAddNewRecord);
+}
+
+void MaterialRecordPanel::fitFieldsToFrame() {
+    // Half of what the frame has gained widens the combos; the part number and unit cost move
+    // over by as much, and the part number box takes the other half, as the description does.
+    using Twips::px;
+    const double half =
+        std::max(0.0, Twips::geometry(frMaterialRecord).width() - px(kFrameWidth)) / 2;
+    for (QComboBox* box : {cbSupplier, cbManufacturer, cbCategory})
+        Twips::setWidth(box, px(kComboWidth) + half);
+    for (QWidget* control :
+         {static_cast<QWidget*>(m_lblPartNumber), static_cast<QWidget*>(m_lblUnitCost),
+          static_cast<QWidget*>(txtPartNumber), static_cast<QWidget*>(txtUnitCost)}) {
+        QRectF g = Twips::geometry(control);
+        g.moveLeft(px(control == m_lblPartNumber || control == m_lblUnitCost ? kRightCaptionLeft
+                                                                             : kRightBoxLeft) +
+                   half);
+        if (control == txtPartNumber)
+            g.setWidth(px(kPartNumberWidth) + half);
+        Twips::setGeometry(control, g);
+    }
+}
+
 bool MaterialRecordPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == frMaterialRecord && event->type() == QEvent::Resize) {
+        fitFieldsToFrame();
+        return QObject::eventFilter(watched, event);
+    }
     if (event->type() != QEvent::FocusOut || m_checking || m_editState == Browse)
         return QObject::eventFilter(watched, event);
     QWidget* field = fieldOf(watched);
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    // A list opening, another window taking over, or the screen being left is not leaving
-    // the field.
-    if (!field || !field->isVisible() || reason == Qt::PopupFocusReason ||
-        reason == Qt::ActiveWindowFocusReason)
-        return QObject::eventFilter(watched, event);
-    QWidget* next = QApplication::focusWidget();
-    // Undo needs no complete record.
-    if (next && (next == cmdUndoChanges || field->isAncestorOf(next)))
-        return QObject::eventFilter(watched, event);
-    // Taking the focus back makes the widget that was about to get it lose it: no check there.
-    m_checking = true;
-    const bool ok = checkField(field);
-    if (!ok)
-        takeFocusBack(field);
-    m_checking = false;
-    m_checkFailed = !ok;
+    if (field && isLeaving(field, static_cast<QFocusEvent*>(event)->reason()))
+        checkLeftField(field);
     return QObject::eventFilter(watched, event);
 }

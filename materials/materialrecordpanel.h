@@ -5,11 +5,13 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 
 class ComboBinding;
 class DataControl;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -38,7 +40,7 @@ public:
     // Whether the record set may move off the current material: a material being edited must
     // pass its checks first (a failed check has already said what is missing).
     bool mayLeaveRecord();
-    // Whether the list, when last loaded, held any material; Delete needs one.
+    // The list was loaded again: the buttons follow its current material.
     void setHasRecords(bool hasRecords);
     MaterialLookups lookups() const;
     // The panel's controls in tab order.
@@ -94,15 +96,28 @@ private:
 
     // Field checks: run when the user leaves a field, and on every field before a save.
     bool checkField(QWidget* field);
+    // Checks a field being left; a refused field keeps the focus. A field refused before and
+    // untouched since is refused again without saying so twice.
+    bool checkLeftField(QWidget* field);
     bool checkAllFields();
+    // Whether the focus, moving off field for this reason, leaves it: opening the field's own
+    // list, another window taking over, or a command that abandons the record does not.
+    bool isLeaving(QWidget* field, Qt::FocusReason reason) const;
+    static QString fieldText(const QWidget* field);
+    void forgetRefusal(const QWidget* field);
     bool askToAddToList(QComboBox* combo);
     ComboBinding* bindingOf(const QWidget* field) const;
     // The six bound fields, in reading order.
     QList<QWidget*> recordFields() const;
     QWidget* fieldOf(QObject* object) const;
     void takeFocusBack(QWidget* field);
+    // The fields' columns share the width the frame gains over its design, so long names fit
+    // once the window gives them room.
+    void fitFieldsToFrame();
 
     DataControl* dcMaterials;
+    QLabel* m_lblPartNumber;
+    QLabel* m_lblUnitCost;
     ComboBinding* m_supplier = nullptr;
     ComboBinding* m_manufacturer = nullptr;
     ComboBinding* m_category = nullptr;
@@ -111,9 +126,9 @@ private:
     TextBinding* m_unitCost = nullptr;
 
     EditState m_editState = Browse;
-    bool m_hasRecords = false;
     bool m_checking = false;
-    // The last check of a field failed and its message was shown: the click that took the focus
-    // away must not act on the incomplete record.
-    bool m_checkFailed = false;
+    // The field whose last check failed, and its text then: its message has been shown, and
+    // until the user changes it, leaving it again is refused without a second message.
+    QPointer<QWidget> m_refusedField;
+    QString m_refusedText;
 };

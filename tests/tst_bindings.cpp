@@ -6,7 +6,12 @@
 #include "support/testdatabase.h"
 #include "widgets/bindings.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStyleOptionComboBox>
 #include <QTest>
 
 class TestBindings : public QObject {
@@ -15,6 +20,8 @@ private slots:
     void init();
     void textBoxShowsAndEditsTheRecord();
     void comboStandsForTheBoundColumn();
+    void reloadDropsTypedText();
+    void dropDownListIsAsWideAsItsLongestEntry();
 
 private:
     std::unique_ptr<TestDatabase> m_db;
@@ -108,6 +115,76 @@ void TestBindings::comboStandsForTheBoundColumn() {
     QVERIFY(suppliers.refresh());
     QCOMPARE(box.count(), 4);
     QCOMPARE(combo.text(), QStringLiteral("Coastal"));
+}
+
+void TestBindings::reloadDropsTypedText() {
+    DataControl suppliers;
+    suppliers.setConnectionString(m_db->connectionString());
+    suppliers.setRecordSource(QStringLiteral("SELECT SuppliersID, Company FROM SuppliersTBL"));
+    suppliers.setReadOnly(true);
+    QVERIFY(suppliers.refresh());
+    DataControl materials;
+    materials.setConnectionString(m_db->connectionString());
+    materials.setRecordSource(QStringLiteral("MaterialsTBL"));
+    QVERIFY(materials.refresh());
+    QComboBox box;
+    box.setEditable(true);
+    ComboBinding combo(&box, &suppliers, QStringLiteral("Company"), QStringLiteral("SuppliersID"));
+    combo.setDataSource(&materials, QStringLiteral("SuppliersID"));
+    // Typed over the chosen row, text on no list and the start of another name both go.
+    for (const QString& typed : {QStringLiteral("Pipes"), QStringLiteral("Coa")}) {
+        box.lineEdit()->selectAll();
+        QTest::keyClicks(box.lineEdit(), typed);
+        QVERIFY(box.currentText().startsWith(typed));
+        combo.reload();
+        QCOMPARE(box.currentText(), QStringLiteral("Brightline"));
+        QCOMPARE(combo.boundText(), QStringLiteral("2"));
+    }
+    QCOMPARE(materials.recordSet()->editMode(), RecordSet::EditNone);
+}
+
+void TestBindings::dropDownListIsAsWideAsItsLongestEntry() {
+    const QString longest = QStringLiteral("Consolidated Northwestern Plumbing and Heating Supply");
+    m_db->exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)"), {longest});
+    DataControl suppliers;
+    suppliers.setConnectionString(m_db->connectionString());
+    suppliers.setRecordSource(QStringLiteral("SELECT SuppliersID, Company FROM SuppliersTBL"));
+    suppliers.setReadOnly(true);
+    QVERIFY(suppliers.refresh());
+    QWidget window;
+    window.resize(400, 300);
+    auto* box = new QComboBox(&window);
+    box->setGeometry(10, 10, 120, 24);
+    box->setEditable(true);
+    ComboBinding combo(box, &suppliers, QStringLiteral("Company"), QStringLiteral("SuppliersID"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto needed = [box](const QString& text) {
+        return box->view()->fontMetrics().horizontalAdvance(text);
+    };
+    // Opened by a click on its arrow, the list shows every name whole.
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    option.editable = true;
+    QTest::mouseClick(
+        box, Qt::LeftButton, {},
+        box->style()
+            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, box)
+            .center());
+    QTRY_VERIFY(box->view()->isVisible());
+    QVERIFY2(
+        box->view()->viewport()->width() >= needed(longest),
+        qPrintable(
+            QStringLiteral("%1 < %2").arg(box->view()->viewport()->width()).arg(needed(longest))));
+    box->hidePopup();
+    // A longer name read later widens it again; never beyond the screen.
+    const QString longer = longest + QStringLiteral(" of the Greater Metropolitan Area");
+    m_db->exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)"), {longer});
+    QVERIFY(suppliers.refresh());
+    QCOMPARE(box->count(), 5);
+    const int screen = box->screen()->availableGeometry().width();
+    QVERIFY(box->view()->minimumWidth() >= qMin(needed(longer), screen));
+    QVERIFY(box->view()->minimumWidth() <= screen);
 }
 
 QTEST_MAIN(TestBindings)

@@ -47,6 +47,18 @@ void typeIntoCurrentCell(QTableView* grid, const QString& text, bool enter = tru
     }
 }
 
+// The cell editor open on the grid's current cell, if any.
+QLineEdit* openCell(QTableView* grid) {
+    return qobject_cast<QLineEdit*>(grid->indexWidget(grid->currentIndex()));
+}
+
+QStringList rowHeadings(QTableView* grid) {
+    QStringList headings;
+    for (int row = 0; row < grid->model()->rowCount(); ++row)
+        headings << grid->model()->headerData(row, Qt::Vertical).toString();
+    return headings;
+}
+
 void clickHeading(QTableView* grid, int column) {
     QHeaderView* header = grid->horizontalHeader();
     const QPoint at(header->sectionViewportPosition(column) + 6, header->height() / 2);
@@ -67,6 +79,8 @@ private slots:
     void headingClickSortsByItsField();
     void closingWritesWhatIsBeingTyped();
     void refusedNameIsReported();
+    void aProposedNameWaitsOnTheNewRowLine();
+    void rowHeaderMarksRowsWithoutNumbers();
 
 private:
     std::unique_ptr<TestDatabase> m_db;
@@ -239,6 +253,83 @@ void TestLookupEditors::refusedNameIsReported() {
     QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM ManufacturersTBL")).toInt(), 0);
     typeIntoCurrentCell(grid, QStringLiteral("Good"));
     QCOMPARE(cell(grid, 0, 1), QStringLiteral("Good"));
+}
+
+void TestLookupEditors::aProposedNameWaitsOnTheNewRowLine() {
+    m_db->exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Acme'), ('Bolt')"));
+    const auto count = [this] {
+        return m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM SuppliersTBL")).toInt();
+    };
+    ScriptedMessages messages;
+    {
+        // The name waits, typed but not written, with the cursor after it; Enter adds it.
+        frmAddSupplier editor;
+        editor.proposeName(QStringLiteral("Zenith Supply"));
+        editor.show();
+        QTableView* grid = gridOf(&editor);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(2, 1));
+        QLineEdit* cell = openCell(grid);
+        QVERIFY(cell);
+        QCOMPARE(cell->text(), QStringLiteral("Zenith Supply"));
+        QTRY_VERIFY(!cell->hasSelectedText());
+        QCOMPARE(cell->cursorPosition(), cell->text().size());
+        QCOMPARE(count(), 2);
+        QTest::keyClick(cell, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT Company FROM SuppliersTBL WHERE SuppliersID "
+                                             "= 3")),
+                 QVariant(QStringLiteral("Zenith Supply")));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(3, 1));
+        QVERIFY(!openCell(grid));
+    }
+    {
+        // Esc drops it; closing then writes nothing.
+        frmAddSupplier editor;
+        editor.proposeName(QStringLiteral("Nobody"));
+        editor.show();
+        QTableView* grid = gridOf(&editor);
+        QVERIFY(openCell(grid));
+        QTest::keyClick(openCell(grid), Qt::Key_Escape);
+        QVERIFY(!openCell(grid));
+        QTest::mouseClick(editor.btnCancel, Qt::LeftButton);
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(count(), 3);
+    }
+    {
+        // Close writes it, as it writes any name being typed.
+        frmAddSupplier editor;
+        editor.proposeName(QStringLiteral("Closed Supply"));
+        editor.show();
+        QTest::mouseClick(editor.btnCancel, Qt::LeftButton);
+        QCOMPARE(m_db->scalar(QStringLiteral("SELECT Company FROM SuppliersTBL WHERE SuppliersID "
+                                             "= 4")),
+                 QVariant(QStringLiteral("Closed Supply")));
+    }
+    QVERIFY(messages.shown().isEmpty());
+}
+
+void TestLookupEditors::rowHeaderMarksRowsWithoutNumbers() {
+    m_db->exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Acme'), ('Bolt'), "
+                              "('Coastal')"));
+    frmAddSupplier editor;
+    editor.show();
+    QTableView* grid = gridOf(&editor);
+    const QString marker = QStringLiteral("\u25b8");
+    // The line for a new entry is current: the marker and the star, and no row has a number.
+    QCOMPARE(rowHeadings(grid), (QStringList{QString(), QString(), QString(), marker + '*'}));
+    // A click on a name moves the marker there.
+    const QModelIndex bolt = grid->model()->index(1, 1);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(bolt).center());
+    QCOMPARE(grid->currentIndex(), bolt);
+    QCOMPARE(rowHeadings(grid), (QStringList{QString(), marker, QString(), QStringLiteral("*")}));
+    // The header shows the marker whole.
+    QHeaderView* header = grid->verticalHeader();
+    QVERIFY(header->width() >= header->fontMetrics().horizontalAdvance(marker + '*'));
+    // A name added on the line gets no number either.
+    grid->setCurrentIndex(grid->model()->index(3, 1));
+    typeIntoCurrentCell(grid, QStringLiteral("Delta"));
+    QCOMPARE(rowHeadings(grid),
+             (QStringList{QString(), QString(), QString(), QString(), marker + '*'}));
 }
 
 QTEST_MAIN(TestLookupEditors)

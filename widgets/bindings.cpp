@@ -4,6 +4,7 @@
 #include "data/formats.h"
 #include "data/recordset.h"
 #include "widgets/recordsetmodel.h"
+#include "widgets/screencontrols.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -95,14 +96,14 @@ void ComboBinding::setDataSource(DataControl* source, const QString& dataField) 
     m_dataSource = source;
     m_dataField = dataField;
     if (source) {
-        connect(source, &DataControl::recordSetChanged, this, &ComboBinding::showRecordValue);
-        connect(source, &DataControl::moveComplete, this, &ComboBinding::showRecordValue);
+        connect(source, &DataControl::recordSetChanged, this, &ComboBinding::reload);
+        connect(source, &DataControl::moveComplete, this, &ComboBinding::reload);
         connect(source, &DataControl::recordChangeComplete, this, [this](RecordSet::Reason reason) {
             if (reason == RecordSet::ReasonUndoUpdate || reason == RecordSet::ReasonUndoAddNew)
-                showRecordValue();
+                reload();
         });
     }
-    showRecordValue();
+    reload();
 }
 
 void ComboBinding::refresh() {
@@ -111,6 +112,7 @@ void ComboBinding::refresh() {
     m_model->setRecordSet(m_rowSource ? m_rowSource->recordSet() : nullptr);
     if (listColumn() >= 0)
         m_combo->setModelColumn(listColumn());
+    Controls::fitListToEntries(m_combo);
     m_loading = false;
     setBoundText(keep);
 }
@@ -170,15 +172,16 @@ void ComboBinding::setBoundText(const QString& value) {
                 found = row;
     m_loading = true;
     m_combo->setCurrentIndex(found);
-    if (found < 0 && m_combo->isEditable())
-        m_combo->setEditText(QString());
+    // Text typed over the chosen row goes too, even when the row stays the same.
+    if (m_combo->isEditable())
+        m_combo->setEditText(found < 0 ? QString() : m_combo->itemText(found));
     if (m_combo->lineEdit())
         m_combo->lineEdit()->setCursorPosition(0);
     m_loading = false;
     emit changed();
 }
 
-void ComboBinding::showRecordValue() {
+void ComboBinding::reload() {
     RecordSet* rs = m_dataSource ? m_dataSource->recordSet() : nullptr;
     setBoundText(rs ? rs->value(m_dataField).toString() : QString());
 }

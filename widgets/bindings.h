@@ -60,6 +60,8 @@ public:
     bool matchedWithList() const;
     // Re-reads the list from the row source.
     void refresh();
+    // Shows the data source's stored value again, dropping whatever was typed.
+    void reload();
 
 signals:
     // The bound value may have changed (a choice, typing, or the record moving).
@@ -69,7 +71,6 @@ private:
     int listColumn() const;
     int boundColumnIndex() const;
     int rowOfText(const QString& text) const;
-    void showRecordValue();
 
     QPointer<QComboBox> m_combo;
     QPointer<DataControl> m_rowSource;

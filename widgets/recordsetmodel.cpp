@@ -93,6 +93,20 @@ void RecordSetModel::setAllowAddNew(bool allow) {
     setLineSettings(m_allowUpdate, allow);
 }
 
+void RecordSetModel::setRecordSelectors(bool on) {
+    m_recordSelectors = on;
+    if (rowCount() > 0)
+        emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+}
+
+void RecordSetModel::setCurrentRow(int row) {
+    const int previous = m_currentRow;
+    m_currentRow = row;
+    for (const int changed : {previous, row})
+        if (changed >= 0 && changed < rowCount())
+            emit headerDataChanged(Qt::Vertical, changed, changed);
+}
+
 void RecordSetModel::setColumnReadOnly(int column, bool readOnly) {
     if (readOnly)
         m_readOnlyColumns.insert(column);
@@ -139,6 +153,14 @@ QVariant RecordSetModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical && m_recordSelectors) {
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+        if (role != Qt::DisplayRole)
+            return {};
+        const QString line = isNewRow(section) ? QStringLiteral("*") : QString();
+        return section == m_currentRow ? QStringLiteral("\u25b8") + line : line;
+    }
     if (orientation == Qt::Vertical && role == Qt::DisplayRole && isNewRow(section))
         return QStringLiteral("*");
     if (orientation != Qt::Horizontal || !m_store)

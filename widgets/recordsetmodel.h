@@ -59,6 +59,10 @@ public:
     // Whether row is the line for a new entry.
     bool isNewRow(int row) const { return hasNewRowLine() && row == recordCount(); }
     int recordCount() const;
+    // Makes the row header a record selector instead of row numbers: "▸" marks the current row
+    // (see setCurrentRow), "*" the new-row line, and other rows show nothing.
+    void setRecordSelectors(bool on);
+    void setCurrentRow(int row);
     // A column the grid shows but never lets the user edit (a key the database fills, say).
     void setColumnReadOnly(int column, bool readOnly = true);
     void setBeforeColumnUpdate(BeforeColumnUpdate hook) { m_before = std::move(hook); }
@@ -89,6 +93,8 @@ private:
     Qt::Alignment m_headerAlignment = {};
     bool m_allowUpdate = false;
     bool m_allowAddNew = false;
+    bool m_recordSelectors = false;
+    int m_currentRow = -1;
     QSet<int> m_readOnlyColumns;
     BeforeColumnUpdate m_before;
     AfterColumnUpdate m_after;

@@ -25,6 +25,15 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text,
                     const QString& toolTip, double left, double top, double width,
                     double height = 28);
 
+// Makes a combo's drop-down list at least as wide as its longest entry (never wider than the
+// screen), so no entry is cut; the combo's own width is unchanged. Runs again whenever the
+// combo's list changes.
+void fitListToEntries(QComboBox* combo);
+// Shows a name too long for the combo's box cut at its end with an ellipsis, and whole in the
+// box's tool tip, while the box does not have the focus; a name that fits is shown as it is.
+// Typing in the box shows the text as usual.
+void elideLongNames(QComboBox* combo);
+
 // Locks or unlocks a field: a locked field still shows its value, can take the focus and be
 // copied from, but takes no typing, no pasting and no choice from its list. A locked field
 // carries the property "locked" for the style sheet.
