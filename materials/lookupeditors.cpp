@@ -115,6 +115,13 @@ LookupListEditor::LookupListEditor(LookupList list, QWidget* parent)
     Form_Load();
 }
 
+LookupListEditor::~LookupListEditor() {
+    // The list's rows go with its data control, after this part of the editor: the marker has
+    // nothing left to follow.
+    disconnect(m_model, nullptr, this, nullptr);
+    disconnect(DataGrid1->selectionModel(), nullptr, m_model, nullptr);
+}
+
 void LookupListEditor::Form_Load() {
     Adodc1->setConnectionString(gConnectionString);
     Adodc1->setRecordSource(m_list.loadSource);

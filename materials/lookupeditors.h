@@ -33,6 +33,8 @@ public:
     QTableView* DataGrid1;
     QPushButton* btnCancel;
 
+    ~LookupListEditor() override;
+
     RecordSetModel* model() const { return m_model; }
     // Puts a name on the new-row line, typed but not yet written, as if the user had just typed
     // it there: Enter or closing the window adds it, Esc drops it.
