@@ -30,6 +30,7 @@ QLineEdit[locked="true"] { background: #f7f9fc; }
 QLineEdit:disabled { background: #eef1f5; color: #7a8594; }
 QLineEdit[role="amount"] { background: #f7f9fc; color: #14283c; }
 QLineEdit[role="total"] { background: #eaf2fb; font-weight: 700; color: #0f2a47; }
+QComboBox QLineEdit, QComboBox QLineEdit:focus { border: none; padding: 0; background: transparent; }
 QPushButton { border: 1px solid #b8c2cf; border-radius: 4px; padding: 3px 10px;
   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #eef1f5); }
 QPushButton:hover { border-color: #2f6db5; }
