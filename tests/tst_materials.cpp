@@ -10,6 +10,7 @@
 #include "materials/materialsframe.h"
 #include "materials/materialslist.h"
 #include "settings/registry.h"
+#include "support/materialsscreen.h"
 #include "support/programfixture.h"
 #include "support/scriptedmessages.h"
 #include "support/testquery.h"
@@ -95,90 +96,6 @@ struct Generated : Program {
         query.addBindValue(name);
         return query.exec() && query.next() ? query.value(0) : QVariant();
     }
-};
-
-// A loaded main window on the Materials screen, shown and active so focus moves as it does for
-// a user; the record panel and the list are driven by mouse and keys.
-struct MaterialsScreen {
-    frmMain window;
-    MaterialsFrame* m;
-    MaterialRecordPanel* r;
-    MaterialsList* l;
-
-    MaterialsScreen()
-        : m(window.frMaterials), r(window.frMaterials->recordPanel),
-          l(window.frMaterials->materialsList) {
-        window.show();
-        window.activateWindow();
-        window.tabMain->setCurrentIndex(1);
-        if (!QTest::qWaitForWindowActive(&window))
-            qWarning("the window did not become active");
-    }
-    RecordSet* records() const { return m->dcMaterials->recordSet(); }
-    RecordSetModel* list() const {
-        return qobject_cast<RecordSetModel*>(l->grdMaterialsList->model());
-    }
-    QList<int> listedIds() const {
-        QList<int> ids;
-        for (int row = 0; list() && row < list()->rowCount(); ++row)
-            ids << list()->value(row, 0).toInt();
-        return ids;
-    }
-    QString cell(int row, int column) const {
-        return list()->data(list()->index(row, column)).toString();
-    }
-    static void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    // Opens the combo's list with a click on its arrow.
-    static void openList(QComboBox* combo) {
-        QStyleOptionComboBox option;
-        option.initFrom(combo);
-        option.editable = combo->isEditable();
-        const QRect arrow = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
-                                                           QStyle::SC_ComboBoxArrow, combo);
-        QTest::mouseClick(combo, Qt::LeftButton, {}, arrow.center());
-        QTRY_VERIFY(combo->view()->isVisible());
-    }
-    // Clicks an entry of the open list.
-    static void clickEntry(QComboBox* combo, int index) {
-        QAbstractItemView* popup = combo->view();
-        const QPoint entry =
-            popup->visualRect(popup->model()->index(index, combo->modelColumn())).center();
-        QVERIFY(popup->viewport()->rect().contains(entry));
-        // The pointer moves onto the entry first: a release where the press opened the list
-        // does not choose.
-        QTest::mouseMove(popup->viewport(), entry + QPoint(1, 0));
-        QTest::mouseMove(popup->viewport(), entry);
-        QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, entry);
-        QTRY_VERIFY(!popup->isVisible());
-    }
-    // Opens the combo's list with its arrow and clicks the entry.
-    static void choose(QComboBox* combo, const QString& name) {
-        const int index = combo->findText(name);
-        QVERIFY2(index >= 0, qPrintable(name));
-        openList(combo);
-        clickEntry(combo, index);
-    }
-    // Whether the combo's text names an entry of its list.
-    static bool bindingMatches(QComboBox* combo) {
-        return combo->findText(combo->currentText(), Qt::MatchFixedString) >= 0;
-    }
-    // Clicks a cell of the list.
-    void clickCell(int row, int column) {
-        QTableView* grid = l->grdMaterialsList;
-        const QModelIndex index = list()->index(row, column);
-        grid->scrollTo(index);
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
-    }
-    void chooseRow(int row) { clickCell(row, 4); }
-    void typeInto(QWidget* field, const QString& text) {
-        field->setFocus();
-        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(field, Qt::Key_Delete);
-        if (!text.isEmpty())
-            QTest::keyClicks(field, text);
-    }
-    // Leaves the field as Tab does.
-    static void leave(QWidget* field) { QTest::keyClick(field, Qt::Key_Tab); }
 };
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "materials/materialsframe.h"
 #include "materials/materialslist.h"
 #include "settings/registry.h"
+#include "support/materialsscreen.h"
 #include "support/programfixture.h"
 #include "support/scriptedmessages.h"
 #include "widgets/recordsetmodel.h"
@@ -57,97 +58,6 @@ struct Catalogue : Program {
     }
 };
 
-// A loaded main window on the Materials screen, shown and active so focus and clicks go where
-// they go for a user.
-struct MaterialsScreen {
-    frmMain window;
-    MaterialsFrame* m;
-    MaterialRecordPanel* r;
-    MaterialsList* l;
-
-    explicit MaterialsScreen(QSize size = QSize(800, 600))
-        : m(window.frMaterials), r(window.frMaterials->recordPanel),
-          l(window.frMaterials->materialsList) {
-        window.resize(size);
-        window.show();
-        window.activateWindow();
-        window.tabMain->setCurrentIndex(1);
-        if (!QTest::qWaitForWindowActive(&window))
-            qWarning("the window did not become active");
-    }
-    RecordSet* records() const { return m->dcMaterials->recordSet(); }
-    RecordSetModel* list() const {
-        return qobject_cast<RecordSetModel*>(l->grdMaterialsList->model());
-    }
-    QList<int> listedIds() const {
-        QList<int> ids;
-        for (int row = 0; list() && row < list()->recordCount(); ++row)
-            ids << list()->value(row, 0).toInt();
-        return ids;
-    }
-    QString count() const { return l->lblMaterialsCount->text(); }
-    int currentId() const { return records()->value(0).toInt(); }
-    int currentRowId() const {
-        return list()->value(l->grdMaterialsList->currentIndex().row(), 0).toInt();
-    }
-    static void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    void clickHeading(int column) {
-        QHeaderView* header = l->grdMaterialsList->horizontalHeader();
-        const QPoint centre(header->sectionViewportPosition(column) +
-                                header->sectionSize(column) / 2,
-                            header->viewport()->height() / 2);
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
-    }
-    void clickCell(int row, int column) {
-        QTableView* grid = l->grdMaterialsList;
-        const QModelIndex index = list()->index(row, column);
-        grid->scrollTo(index);
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
-    }
-    // Replaces the search text as a user does: select all, delete, type.
-    void search(const QString& text) {
-        QLineEdit* box = l->txtMaterialsSearch;
-        box->setFocus();
-        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(box, Qt::Key_Delete);
-        QTest::keyClicks(box, text);
-    }
-    void typeInto(QWidget* field, const QString& text) {
-        field->setFocus();
-        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(field, Qt::Key_Delete);
-        if (!text.isEmpty())
-            QTest::keyClicks(field, text);
-    }
-    static void choose(QComboBox* combo, const QString& name) {
-        const int index = combo->findText(name);
-        QVERIFY2(index >= 0, qPrintable(name));
-        QStyleOptionComboBox option;
-        option.initFrom(combo);
-        option.editable = combo->isEditable();
-        const QRect arrow = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
-                                                           QStyle::SC_ComboBoxArrow, combo);
-        QTest::mouseClick(combo, Qt::LeftButton, {}, arrow.center());
-        QAbstractItemView* popup = combo->view();
-        QTRY_VERIFY(popup->isVisible());
-        const QPoint entry =
-            popup->visualRect(popup->model()->index(index, combo->modelColumn())).center();
-        QTest::mouseMove(popup->viewport(), entry + QPoint(1, 0));
-        QTest::mouseMove(popup->viewport(), entry);
-        QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, entry);
-        QTRY_VERIFY(!popup->isVisible());
-    }
-    // The visible columns' left edges and widths, left to right.
-    QList<QPair<int, int>> visibleColumns() const {
-        QList<QPair<int, int>> out;
-        const QTableView* grid = l->grdMaterialsList;
-        for (int column = 0; column < list()->columnCount(); ++column)
-            if (!grid->isColumnHidden(column) && grid->columnWidth(column) > 0)
-                out << qMakePair(grid->columnViewportPosition(column), grid->columnWidth(column));
-        return out;
-    }
-};
-
 // A program on a generated catalogue rather than the fixture's empty file.
 struct Generated : Program {
     explicit Generated(int materials) {
@@ -187,7 +97,7 @@ private slots:
 void TestMaterialsList::searchNarrowsByPartNumberOrDescription() {
     Catalogue program;
     QVERIFY(program.load());
-    MaterialsScreen s;
+    MaterialsScreen s(QSize(800, 600));
     ScriptedMessages messages;
     QLineEdit* box = s.l->txtMaterialsSearch;
     QVERIFY(!box->placeholderText().isEmpty() && !box->toolTip().isEmpty());
@@ -260,7 +170,7 @@ void TestMaterialsList::searchTakesWildcardsAndQuotesLiterally() {
     QFETCH(QList<int>, ids);
     Catalogue program;
     QVERIFY(program.load());
-    MaterialsScreen s;
+    MaterialsScreen s(QSize(800, 600));
     ScriptedMessages messages;
     s.search(text);
     QTest::keyClick(s.l->txtMaterialsSearch, Qt::Key_Return);
@@ -272,7 +182,7 @@ void TestMaterialsList::searchTakesWildcardsAndQuotesLiterally() {
 void TestMaterialsList::searchAndSortWaitWhileAMaterialIsEdited() {
     Catalogue program;
     QVERIFY(program.load());
-    MaterialsScreen s;
+    MaterialsScreen s(QSize(800, 600));
     ScriptedMessages messages;
     QSignalSpy reloads(s.m->dcMaterials, &DataControl::recordSetChanged);
     // Typed, then straight into the record before the list has followed.
@@ -305,7 +215,7 @@ void TestMaterialsList::searchAndSortWaitWhileAMaterialIsEdited() {
 void TestMaterialsList::headingsSortByValueAndKeepTheCurrentMaterial() {
     Catalogue program;
     QVERIFY(program.load());
-    MaterialsScreen s;
+    MaterialsScreen s(QSize(800, 600));
     ScriptedMessages messages;
     QHeaderView* header = s.l->grdMaterialsList->horizontalHeader();
     QVERIFY(!header->isSortIndicatorShown());
@@ -357,7 +267,7 @@ void TestMaterialsList::headingsSortByValueAndKeepTheCurrentMaterial() {
 void TestMaterialsList::countFollowsFiltersSearchAddsAndDeletes() {
     Catalogue program;
     QVERIFY(program.load());
-    MaterialsScreen s;
+    MaterialsScreen s(QSize(800, 600));
     ScriptedMessages messages;
     QCOMPARE(s.count(), QStringLiteral("5 of 5 materials"));
     s.choose(s.l->cbSupplierFilter, QStringLiteral("Acme Supply"));
@@ -391,7 +301,7 @@ void TestMaterialsList::countFollowsFiltersSearchAddsAndDeletes() {
 void TestMaterialsList::generatedCatalogue() {
     Generated program(2345);
     QVERIFY(program.load());
-    MaterialsScreen s;
+    MaterialsScreen s(QSize(800, 600));
     ScriptedMessages messages;
     QCOMPARE(s.count(), QStringLiteral("2,345 of 2,345 materials"));
 
@@ -447,7 +357,7 @@ void TestMaterialsList::emptyCatalogueLooksLikeAFullOne() {
     {
         Catalogue program;
         QVERIFY(program.load());
-        MaterialsScreen s;
+        MaterialsScreen s(QSize(800, 600));
         full = s.visibleColumns();
         s.clickHeading(kUnitCost);
         fullSorted = s.visibleColumns();
@@ -458,7 +368,7 @@ void TestMaterialsList::emptyCatalogueLooksLikeAFullOne() {
     program.db.exec("INSERT INTO ManufacturersTBL (ManufacturerName) VALUES ('Cascade')");
     program.db.exec("INSERT INTO CatagoryTBL (Catagory) VALUES ('Fittings')");
     QVERIFY(program.load());
-    MaterialsScreen s;
+    MaterialsScreen s(QSize(800, 600));
     ScriptedMessages messages;
     QTableView* grid = s.l->grdMaterialsList;
     QCOMPARE(s.list()->columnCount(), 11);
