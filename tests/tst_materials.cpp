@@ -821,6 +821,17 @@ void TestMaterials::savingStampsThePriceDateOnlyWhenTheCostChanges() {
         before);
     QCOMPARE(s.cell(1, 8), QStringLiteral("Gate valve, brass"));
 
+    // A change below half a cent shows the same "$12.50" but is a new price: the date follows.
+    s.click(s.r->cmdMaterialsEditRecord);
+    s.typeInto(s.r->txtUnitCost, QStringLiteral("12.504"));
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
+    QCOMPARE(
+        program.db.scalar("SELECT UnitCost FROM MaterialsTBL WHERE MaterialsID = 2").toDouble(),
+        12.504);
+    QVERIFY(program.db.scalar("SELECT UpdatedLast FROM MaterialsTBL WHERE MaterialsID = 2")
+                .toString() != before);
+
     QSignalSpy reloads(s.m->dcMaterials, &DataControl::recordSetChanged);
     s.click(s.r->cmdMaterialsEditRecord);
     s.typeInto(s.r->txtUnitCost, QStringLiteral("13.00"));
