@@ -41,12 +41,7 @@ QString daysAgo(int days) {
 // manufacturer or category row, material 5 no supplier row.
 struct Catalogue : Program {
     Catalogue() {
-        db.exec("INSERT INTO SuppliersTBL (SuppliersID, Company) VALUES (1, 'Acme Supply'), "
-                "(2, 'Bolt Brothers')");
-        db.exec("INSERT INTO ManufacturersTBL (ManufacturerID, ManufacturerName) VALUES "
-                "(1, 'Cascade'), (2, 'Delta')");
-        db.exec("INSERT INTO CatagoryTBL (CatagoryID, Catagory) VALUES (1, 'Fittings'), "
-                "(2, 'Valves')");
+        db.addSmallLookups();
         const QString insert = QStringLiteral(
             "INSERT INTO MaterialsTBL (MaterialsID, ManufacturerID, SuppliersID, CatagoryID, "
             "PartNumber, ManufacturerDescription, UnitCost, UpdatedLast) VALUES "

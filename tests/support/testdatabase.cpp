@@ -39,6 +39,15 @@ QVariant TestDatabase::scalar(const QString& sql, const QVariantList& values) {
     return q.value(0);
 }
 
+void TestDatabase::addSmallLookups() {
+    exec(QStringLiteral("INSERT INTO SuppliersTBL (SuppliersID, Company) VALUES "
+                        "(1, 'Acme Supply'), (2, 'Bolt Brothers')"));
+    exec(QStringLiteral("INSERT INTO ManufacturersTBL (ManufacturerID, ManufacturerName) VALUES "
+                        "(1, 'Cascade'), (2, 'Delta')"));
+    exec(QStringLiteral("INSERT INTO CatagoryTBL (CatagoryID, Catagory) VALUES "
+                        "(1, 'Fittings'), (2, 'Valves')"));
+}
+
 QString TestDatabase::damage(const QString& how) {
     if (how == QLatin1String("missing"))
         return m_dir.filePath(QStringLiteral("nowhere.mdb"));

@@ -19,6 +19,9 @@ public:
     // Runs statements with bound values; fails the test run loudly when one is refused.
     void exec(const QString& sql, const QVariantList& values = {});
     QVariant scalar(const QString& sql, const QVariantList& values = {});
+    // Two suppliers (1 Acme Supply, 2 Bolt Brothers), manufacturers (1 Cascade, 2 Delta) and
+    // categories (1 Fittings, 2 Valves), for small hand-made catalogues.
+    void addSmallLookups();
     QString dir() const { return m_dir.path(); }
     // Spoils the database in one of the ways the program must refuse and returns the path to
     // open: "missing" (no file there), "password" (another password), "noverifier" (no
