@@ -4,6 +4,7 @@
 #include "data/formats.h"
 #include "data/globals.h"
 #include "data/programerror.h"
+#include "estimates/estimatebook.h"
 #include "estimates/estimateframe.h"
 #include "estimates/homeframe.h"
 #include "materials/materialsframe.h"
@@ -46,9 +47,14 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     createMenus();
     // The tabs carry no Alt letters: those belong to the menu bar (Alt+E is the Edit menu, as on
     // every desktop). The screens are reached with Ctrl+1/2/3 and Ctrl+Tab.
-    frMain = addScreen<HomeFrame>(tr("Home"));
+    estimateBook = new EstimateBook(this);
+    frMain = addScreen<HomeFrame>(tr("Home"), estimateBook);
     frMaterials = addScreen<MaterialsFrame>(tr("Materials"));
-    frEstimating = addScreen<EstimateFrame>(tr("Estimate"));
+    frEstimating = addScreen<EstimateFrame>(tr("Estimate"), estimateBook);
+    connect(frMain, &HomeFrame::estimateScreenRequested, this,
+            [this] { SwitchScreen(QStringLiteral("estimate"), mnuViewEstimateScr); });
+    connect(frMain, &HomeFrame::estimatesListed, this, &frmMain::updateEstimateTab);
+    connect(mnuFileNewEstimate, &QAction::triggered, this, &frmMain::mnuFileNewEstimate_Click);
     auto cycleTabs = [this](int step) {
         const int count = tabMain->count();
         tabMain->setCurrentIndex((tabMain->currentIndex() + step + count) % count);
@@ -70,7 +76,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     connect(tabMain, &QTabWidget::currentChanged, this, [this](int index) {
         const int previous = m_shownTab;
         m_shownTab = index;
-        tabMain_Click(previous);
+        if (!m_switchingBack)
+            tabMain_Click(previous);
     });
 
     Form_Load();
@@ -81,9 +88,10 @@ frmMain::~frmMain() = default;
 
 // A tab's page, holding the screen's frame. Every screen tells when saving it becomes possible
 // or not; the Edit menu follows the one shown.
-template <class Frame> Frame* frmMain::addScreen(const QString& caption) {
+template <class Frame, class... Args>
+Frame* frmMain::addScreen(const QString& caption, Args... args) {
     auto* page = new QWidget(tabMain);
-    auto* frame = new Frame(page);
+    auto* frame = new Frame(page, args...);
     tabMain->addTab(page, caption);
     m_screens.append(ScreenTab{frame, frame});
     connect(frame, &Frame::saveEnabledChanged, this, [this, frame](bool enabled) {
@@ -181,8 +189,12 @@ void frmMain::ReadConfiguration() {
 }
 
 void frmMain::InitDBControls() {
+    // The estimates are opened first: opening them removes those stored without a reference
+    // number, which the Home list must not show.
+    frEstimating->reload();
     for (const ScreenTab& tab : m_screens)
-        tab.screen->reload();
+        if (tab.screen != frEstimating)
+            tab.screen->reload();
 }
 
 void frmMain::tmrMain_Timer() {
@@ -227,15 +239,42 @@ void frmMain::SwitchScreen(const QString& screen, QAction* item) {
             .indexOf(screen.toUpper());
     if (tab < 0)
         return;
-    tabMain->setCurrentIndex(tab);
-    m_screens[tab].screen->activate();
+    tabMain->setTabEnabled(tab, true);
+    // Choosing another tab runs the tab's rules (the screen left saves, the one shown is
+    // activated); the screen already shown is activated again.
+    if (tab == tabMain->currentIndex())
+        m_screens[tab].screen->activate();
+    else
+        tabMain->setCurrentIndex(tab);
     updateEditMenu();
 }
 
-void frmMain::tabMain_Click(int /*previousTab*/) {
+void frmMain::showTabQuietly(int tab) {
+    m_switchingBack = true;
+    tabMain->setCurrentIndex(tab);
+    m_switchingBack = false;
+}
+
+void frmMain::updateEstimateTab(bool anyListed) {
+    tabMain->setTabEnabled(2, anyListed || estimateBook->newEstimateFlag() ||
+                                  tabMain->currentIndex() == 2);
+    updateEditMenu();
+}
+
+void frmMain::mnuFileNewEstimate_Click() {
+    frMain->cmdEstimate_Click();
+}
+
+void frmMain::tabMain_Click(int previousTab) {
     const int shown = tabMain->currentIndex();
     if (shown < 0 || shown >= m_screens.size())
         return;
+    // The screen being left saves what it should; when it cannot, it is shown again.
+    if (previousTab >= 0 && previousTab < m_screens.size() && previousTab != shown &&
+        !m_screens[previousTab].screen->deactivate()) {
+        showTabQuietly(previousTab);
+        return;
+    }
     m_screens[shown].frame->show();
     for (int i = 0; i < m_screens.size(); ++i)
         if (i != shown)

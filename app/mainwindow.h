@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QSizeF>
 
+class EstimateBook;
 class EstimateFrame;
 class HomeFrame;
 class MaterialsFrame;
@@ -32,6 +33,8 @@ public:
     void setReferenceSize(const QSizeF& twips) { m_referenceSize = twips; }
     const QList<LayoutEntry>& layoutTable() const { return m_layoutTable; }
 
+    // The estimates Home and the Estimate screen share.
+    EstimateBook* estimateBook;
     QTabWidget* tabMain;
     HomeFrame* frMain;
     MaterialsFrame* frMaterials;
@@ -66,7 +69,7 @@ private:
         QWidget* frame;
         ScreenInterface* screen;
     };
-    template <class Frame> Frame* addScreen(const QString& caption);
+    template <class Frame, class... Args> Frame* addScreen(const QString& caption, Args... args);
     ScreenInterface* currentScreen() const;
     // Edit Record and Save Record follow the screen shown.
     void updateEditMenu();
@@ -79,6 +82,11 @@ private:
     void tmrMain_Timer();
     void mnuFileExit_Click();
     void tabMain_Click(int previousTab);
+    // Shows a tab without running the tab click's rules (going back to a screen that must stay).
+    void showTabQuietly(int tab);
+    // The Estimate tab is open while Home lists estimates or a new one is being made.
+    void updateEstimateTab(bool anyListed);
+    void mnuFileNewEstimate_Click();
     void mnuEditEditRecord_Click();
     void mnuEditSaveRecord_Click();
     void Form_Resize();
@@ -94,5 +102,6 @@ private:
     QList<LayoutEntry> m_layoutTable;
     QSizeF m_referenceSize;
     int m_shownTab = 0;
+    bool m_switchingBack = false;
     bool m_unloaded = false;
 };

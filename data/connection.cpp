@@ -99,7 +99,8 @@ bool Connection::fail(qint64 number, const QString& description) {
 
 DbError Connection::reportError(const DbError& error) {
     m_lastError = error;
-    m_errors = {ProviderError{error.number, error.description}};
+    m_errors = {
+        ProviderError{error.nativeError ? error.nativeError : error.number, error.description}};
     return error;
 }
 

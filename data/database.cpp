@@ -10,6 +10,9 @@
 namespace {
 // SQLite's extended result codes for refused writes.
 constexpr int kConstraintForeignKey = 787;
+constexpr int kConstraintNotNull = 1299;
+constexpr int kConstraintPrimaryKey = 1555;
+constexpr int kConstraintUnique = 2067;
 
 QString textOf(const char* s) {
     return s ? QString::fromUtf8(s) : QString();
@@ -55,6 +58,10 @@ int bindVariant(sqlite3_stmt* st, int index, const QVariant& v) {
 DbError mapSqliteError(int code, const QString& message) {
     if (code == kConstraintForeignKey || message.contains(QLatin1String("FOREIGN KEY")))
         return {ErrorNumber::kReferencedRow, message};
+    if (code == kConstraintNotNull)
+        return {ErrorNumber::kGenericFailure, message, ErrorNumber::kRequiredValueMissing};
+    if (code == kConstraintUnique || code == kConstraintPrimaryKey)
+        return {ErrorNumber::kGenericFailure, message, ErrorNumber::kDuplicateValue};
     return {ErrorNumber::kGenericFailure,
             message.isEmpty() ? QStringLiteral("Unspecified error") : message};
 }

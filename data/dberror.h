@@ -7,6 +7,9 @@
 struct DbError {
     qint64 number = 0;
     QString description;
+    // The database's own number for the refusal, when it tells more than number does (a missing
+    // required value, a duplicate); 0 when it is number itself.
+    qint64 nativeError = 0;
 
     bool isSet() const { return number != 0 || !description.isEmpty(); }
     QString text() const { return QString::number(number) + QStringLiteral(": ") + description; }
@@ -29,4 +32,7 @@ constexpr qint64 kTypeMismatch = -2147352571;
 constexpr qint64 kNoCurrentRecord = 3021;
 constexpr qint64 kRowNotFound = -2147217864;
 constexpr qint64 kOperationNotAllowed = 3219;
+// Native numbers of refused writes, found in a connection's provider errors.
+constexpr qint64 kRequiredValueMissing = 1023;
+constexpr qint64 kDuplicateValue = 3022;
 } // namespace ErrorNumber

@@ -1,5 +1,7 @@
 #include "data/recordset.h"
 
+#include "data/schema.h"
+
 #include "data/connection.h"
 #include "data/criteria.h"
 #include "data/money.h"
@@ -413,6 +415,34 @@ QVariant RecordSet::toSql(const FieldInfo& f, const QVariant& v) const {
     return v;
 }
 
+bool RecordSet::checkRequiredValues() {
+    // The row is refused before the database is asked, as a row missing a required value always
+    // is, so the user hears which value is missing and keeps what was typed.
+    const QString table = m_editMode == EditAdd ? insertTable() : QString();
+    for (int i = 0; i < fieldCount(); ++i) {
+        const FieldInfo& f = field(i);
+        if (f.baseTable.isEmpty() ||
+            (!table.isEmpty() && f.baseTable.compare(table, Qt::CaseInsensitive) != 0))
+            continue;
+        if (!Schema::requiredColumns(f.baseTable).contains(f.baseColumn, Qt::CaseInsensitive))
+            continue;
+        const QVariant v = m_pending.contains(i)   ? m_pending.value(i)
+                           : m_editMode == EditAdd ? QVariant()
+                                                   : m_store->column(i).value(m_cursor.row);
+        if (!v.isNull() && v.isValid() && !v.toString().trimmed().isEmpty())
+            continue;
+        m_lastError = {
+            ErrorNumber::kGenericFailure,
+            QStringLiteral("A value is required for %1.%2.").arg(f.baseTable, f.baseColumn),
+            ErrorNumber::kRequiredValueMissing};
+        if (m_connection)
+            m_connection->reportError(m_lastError);
+        emit recordChangeComplete(ReasonUpdate, 1, m_lastError);
+        return false;
+    }
+    return true;
+}
+
 bool RecordSet::writeExisting() {
     // Group the changed fields by the table they belong to; each table is written by its key.
     QHash<QString, QList<int>> byTable;
@@ -510,6 +540,8 @@ bool RecordSet::update() {
         return false;
     }
     m_lastError = {};
+    if (!checkRequiredValues())
+        return false;
     bool ok = false;
     if (m_editMode == EditAdd) {
         int row = -1;

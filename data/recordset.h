@@ -126,6 +126,8 @@ private:
     void sync() const;
     bool hasCurrent() const;
     bool commitPendingBeforeMove();
+    // False (lastError() set) when the row leaves a required column of its table empty.
+    bool checkRequiredValues();
     bool moveTo(int position, Reason reason);
     bool writeExisting();
     bool writeNew(int* newRow);

@@ -159,6 +159,17 @@ bool run(Database& db, const QString& sql, const QVariantList& values, QString* 
 
 namespace Schema {
 
+QStringList requiredColumns(const QString& table) {
+    // An estimate is known by its reference number; a material is listed and picked by its part
+    // number and description. (Its supplier, manufacturer, category and unit cost are checked
+    // field by field as the user leaves them.)
+    if (table.compare(QLatin1String("EstimateTBL"), Qt::CaseInsensitive) == 0)
+        return {QStringLiteral("QuoteNumber")};
+    if (table.compare(QLatin1String("MaterialsTBL"), Qt::CaseInsensitive) == 0)
+        return {QStringLiteral("PartNumber"), QStringLiteral("ManufacturerDescription")};
+    return {};
+}
+
 QString databasePassword() {
     return QStringLiteral("7a3c915e08");
 }

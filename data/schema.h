@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class Database;
 
@@ -16,6 +17,10 @@ bool create(Database& db, QString* error);
 
 // Creates a new database file at path; refuses an existing file.
 bool createFile(const QString& path, QString* error);
+
+// The columns of a table that a written row must fill (a key the database assigns is never
+// among them). Compared without regard to case; empty for a table without such columns.
+QStringList requiredColumns(const QString& table);
 
 // A verifier of the password for the given salt (hex SHA-256).
 QString passwordVerifier(const QString& salt, const QString& password);

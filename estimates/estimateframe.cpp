@@ -1,115 +1,147 @@
 #include "estimates/estimateframe.h"
 
-#include "settings/gridformat.h"
+#include "data/datacontrol.h"
+#include "data/globals.h"
+#include "estimates/estimatebook.h"
+#include "estimates/estimateheader.h"
+#include "estimates/estimatelines.h"
+#include "estimates/estimatetotals.h"
 #include "widgets/datanavigator.h"
+#include "widgets/messagebox.h"
 #include "widgets/recordhelpers.h"
-#include "widgets/screencontrols.h"
 
-#include <QHeaderView>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 
-using namespace Controls;
-using Twips::place;
-
-namespace {
-QTableView* lineGrid(QWidget* parent, const QString& name, double top, double height) {
-    auto* grid = place<QTableView>(parent, name, 12, top, 761, height);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setAlternatingRowColors(true);
-    grid->verticalHeader()->setDefaultSectionSize(24);
-    return grid;
-}
-} // namespace
-
-const QStringList EstimateFrame::mEstimateFields = {
-    QStringLiteral("txtQuoteNumber"), QStringLiteral("txtTaxRate"), QStringLiteral("txtShippning"),
-    QStringLiteral("cbQuoteStatus"), QStringLiteral("cbEstimator")};
-
-EstimateFrame::EstimateFrame(QWidget* parent) : QGroupBox(parent) {
+EstimateFrame::EstimateFrame(QWidget* parent, EstimateBook* estimates)
+    : QGroupBox(parent), book(estimates), header(new EstimateHeader(this, estimates)),
+      lines(new EstimateLines(this)),
+      totals(new EstimateTotalsPanel(this, header->txtTaxRate, header->txtShippning)),
+      txtQuoteNumber(header->txtQuoteNumber), cbEstimator(header->cbEstimator),
+      cbQuoteStatus(header->cbQuoteStatus), txtTaxRate(header->txtTaxRate),
+      txtShippning(header->txtShippning),
+      cmdEstimateSaveCurrentRecord(header->cmdEstimateSaveCurrentRecord),
+      dcEstimates(header->dcEstimates), grdMaterialEstimate(lines->grdMaterialEstimate),
+      btnMaterialEstimate(lines->btnMaterialEstimate), grdLaborEstimate(lines->grdLaborEstimate),
+      txtSubtotal(totals->txtSubtotal), txtTax(totals->txtTax),
+      txtTotalEstimate(totals->txtTotalEstimate),
+      txtTotalMaterialCost(totals->txtTotalMaterialCost),
+      txtTotalMaterialMargin(totals->txtTotalMaterialMargin),
+      txtTotalMaterailExtension(totals->txtTotalMaterailExtension),
+      txtTotalLabourExtension(totals->txtTotalLabourExtension) {
     setObjectName(QStringLiteral("frEstimating"));
     setTitle(tr("Estimate"));
 
-    // The header, left: what identifies the estimate.
-    caption(this, QStringLiteral("lblQuoteNumber"), tr("Reference #:"), 8, 28, 92);
-    txtQuoteNumber = textBox(this, QStringLiteral("txtQuoteNumber"),
-                             tr("Enter a unique, numeric reference number"), 106, 28, 120);
-    caption(this, QStringLiteral("lblEstimator"), tr("Estimator:"), 8, 58, 92);
-    cbEstimator =
-        combo(this, QStringLiteral("cbEstimator"), tr("Add / Edit Estimators"), 106, 58, 189);
-    caption(this, QStringLiteral("lblQuoteStatus"), tr("Status:"), 8, 88, 92);
-    cbQuoteStatus =
-        combo(this, QStringLiteral("cbQuoteStatus"), tr("Choose Status of Estimate"), 106, 88, 189);
-    caption(this, QStringLiteral("lblTaxRate"), tr("Tax Rate:"), 300, 28, 70);
-    txtTaxRate = textBox(this, QStringLiteral("txtTaxRate"), tr("Regional Tax Rate"), 376, 28, 90);
-    txtTaxRate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    cmdEstimateSaveCurrentRecord = button(this, QStringLiteral("cmdEstimateSaveCurrentRecord"),
-                                          tr("Save"), tr("Save Estimate"), 376, 86, 90);
-    cmdEstimateSaveCurrentRecord->setProperty("role", QStringLiteral("primary"));
+    QList<QWidget*> order = header->tabOrder();
+    order +=
+        QList<QWidget*>{grdMaterialEstimate, btnMaterialEstimate, grdLaborEstimate, dcEstimates};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
-    // The header, right: the estimate's bottom line.
-    Label2 = caption(this, QStringLiteral("Label2"), tr("Subtotal:"), 514, 24, 120, 22);
-    txtSubtotal = amountBox(this, QStringLiteral("txtSubtotal"), tr("Total Materials & Labor"), 640,
-                            24, 133, 22);
-    lblShippning =
-        caption(this, QStringLiteral("lblShippning"), tr("Shipping Costs:"), 514, 50, 120, 22);
-    txtShippning =
-        textBox(this, QStringLiteral("txtShippning"), tr("Price For Shipping"), 640, 50, 133, 22);
-    txtShippning->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label4 = caption(this, QStringLiteral("Label4"), tr("Sales Tax:"), 514, 76, 120, 22);
-    txtTax = amountBox(this, QStringLiteral("txtTax"), tr("Total Tax"), 640, 76, 133, 22);
-    lblTotalEstimate =
-        caption(this, QStringLiteral("lblTotalEstimate"), tr("Total Estimate:"), 514, 102, 120, 22);
-    lblTotalEstimate->setProperty("role", QStringLiteral("emphasis"));
-    txtTotalEstimate = amountBox(this, QStringLiteral("txtTotalEstimate"), tr("Total Estimate"),
-                                 640, 102, 133, 22);
-    txtTotalEstimate->setProperty("role", QStringLiteral("total"));
+    connect(header, &EstimateHeader::lineEntryRuleChanged, this,
+            &EstimateFrame::ApplyLineEntryRule);
+    connect(header, &EstimateHeader::taxOrShippingChanged, this,
+            [this] { totals->UpdEstimateTotals(gCurrentEstimateID, book->records()); });
+    connect(book, &EstimateBook::newEstimateStarted, this, [this] {
+        totals->clear();
+        header->prepareNewEstimate();
+        ApplyLineEntryRule();
+    });
+}
 
-    // Material lines and their totals.
-    grdMaterialEstimate = lineGrid(this, QStringLiteral("grdMaterialEstimate"), 134, 152);
-    btnMaterialEstimate = button(this, QStringLiteral("btnMaterialEstimate"), tr("Add Materials"),
-                                 tr("Add Material Items"), 12, 292, 120, 26);
-    lblTotalMaterialCost =
-        caption(this, QStringLiteral("lblTotalMaterialCost"), tr("Total Cost:"), 219, 294, 88, 22);
-    txtTotalMaterialCost = amountBox(this, QStringLiteral("txtTotalMaterialCost"),
-                                     tr("Total Cost of Materials"), 311, 294, 100, 22);
-    lblMargin = caption(this, QStringLiteral("lblMargin"), tr("Margin:"), 415, 294, 52, 22);
-    txtTotalMaterialMargin = amountBox(this, QStringLiteral("txtTotalMaterialMargin"),
-                                       tr("Profit On Materials"), 471, 294, 100, 22);
-    lblTotalMaterailExtension = caption(this, QStringLiteral("lblTotalMaterailExtension"),
-                                        tr("Total Materials:"), 573, 294, 96, 22);
-    txtTotalMaterailExtension = amountBox(this, QStringLiteral("txtTotalMaterailExtension"),
-                                          tr("Total Material Estimate"), 673, 294, 100, 22);
+void EstimateFrame::reload() {
+    if (!book->load())
+        ShowDatabaseError(book->dcEstimates->connection(), book->lastError(),
+                          QStringLiteral("frmMain / InitDBControls"));
+    header->SetupEstimatesControls();
+    // Connected once the fields are bound, so that they show the new record before the rule
+    // reads the reference number.
+    if (!m_moveConnected) {
+        m_moveConnected = true;
+        connect(book->dcEstimates, &DataControl::moveComplete, this,
+                &EstimateFrame::dcEstimates_MoveComplete);
+    }
+    dcEstimates_MoveComplete();
+    ApplyLineEntryRule();
+}
 
-    // Labor lines, the record bar and the labor total.
-    grdLaborEstimate = lineGrid(this, QStringLiteral("grdLaborEstimate"), 326, 160);
-    dcEstimates = place<DataNavigator>(this, QStringLiteral("dcEstimates"), 12, 494, 300, 26);
-    dcEstimates->setCaption(tr("Estimates"));
-    lblTotalLabourExtension = caption(this, QStringLiteral("lblTotalLabourExtension"),
-                                      tr("Total Labor:"), 573, 496, 96, 22);
-    txtTotalLabourExtension = amountBox(this, QStringLiteral("txtTotalLabourExtension"),
-                                        tr("Total Labor"), 673, 496, 100, 22);
+void EstimateFrame::dcEstimates_MoveComplete() {
+    gCurrentEstimateID = book->currentEstimateId();
+    lines->showLinesOf(gCurrentEstimateID);
+    totals->UpdEstimateTotals(gCurrentEstimateID, book->records());
+    const bool hasReference = header->hasReference();
+    lines->setAddMaterialsEnabled(hasReference);
+    emit saveEnabledChanged(hasReference);
+}
 
-    for (QLineEdit* box :
-         {txtSubtotal, txtTax, txtTotalEstimate, txtTotalMaterialCost, txtTotalMaterialMargin,
-          txtTotalMaterailExtension, txtTotalLabourExtension})
-        box->setText(QStringLiteral("$0.00"));
+void EstimateFrame::ApplyLineEntryRule() {
+    const bool hasReference = header->hasReference();
+    lines->setLineEntryEnabled(hasReference);
+    emit saveEnabledChanged(hasReference);
 }
 
 void EstimateFrame::activate() {
-    applyLineEntryRule();
+    // A new estimate stays current; otherwise the estimate chosen on Home is opened.
+    if (!book->takeNewEstimateFlag() && book->selectedEstimate() > 0 &&
+        book->selectedEstimate() != book->currentEstimateId())
+        book->open(book->selectedEstimate());
+    ApplyLineEntryRule();
 }
 
-// Lines can be entered, and the estimate saved from the menu, only once it has a reference #.
-void EstimateFrame::applyLineEntryRule() {
-    m_hasReference = IsValidate(true, mEstimateFields, 1, this);
-    grdMaterialEstimate->setEnabled(m_hasReference);
-    grdLaborEstimate->setEnabled(m_hasReference);
-    btnMaterialEstimate->setEnabled(m_hasReference);
-    emit saveEnabledChanged(m_hasReference);
+bool EstimateFrame::deactivate() {
+    RecordSet* records = book->records();
+    if (!records)
+        return true;
+    if (header->hasReference())
+        return records->editMode() == RecordSet::EditNone || save();
+    if (records->editMode() == RecordSet::EditNone)
+        return true;
+    // Without a reference number the estimate cannot be stored; its changes are dropped only
+    // when the user says so.
+    const auto answer =
+        showMessage(tr("This estimate has no reference number, so it cannot be saved. Discard "
+                       "its changes?"),
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
+                    QCoreApplication::applicationName());
+    if (answer != QMessageBox::Yes) {
+        txtQuoteNumber->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    book->clearNewEstimateFlag();
+    records->cancelUpdate();
+    return true;
+}
+
+bool EstimateFrame::canLeave() {
+    RecordSet* records = book->records();
+    if (!records || records->editMode() == RecordSet::EditNone)
+        return true;
+    if (!header->hasReference())
+        return deactivate();
+    switch (showMessage(tr("The estimate has changes that are not saved. Do you want to save "
+                           "them?"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                        QMessageBox::Question, QCoreApplication::applicationName())) {
+    case QMessageBox::Yes:
+        return save();
+    case QMessageBox::No:
+        records->cancelUpdate();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool EstimateFrame::canSave() const {
+    return header->hasReference();
+}
+
+bool EstimateFrame::save() {
+    return header->cmdEstimateSaveCurrentRecord_Click();
 }
 
 void EstimateFrame::applyColumnFractions() {
-    setColumnFractions(grdMaterialEstimate, 3,
-                       {0.0528, 0.1057, 0.345, 0.0885, 0.0885, 0.0885, 0.0885, 0.0885});
-    setColumnFractions(grdLaborEstimate, 2, {0.0806, 0.712, 0.0885, 0.0885});
+    lines->applyColumnFractions();
 }

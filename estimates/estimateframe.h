@@ -3,68 +3,73 @@
 #include "widgets/screen.h"
 
 #include <QGroupBox>
-#include <QStringList>
 
 class DataNavigator;
+class EstimateBook;
+class EstimateHeader;
+class EstimateLines;
+class EstimateTotalsPanel;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
 
-// The Estimate screen: the estimate's header and totals, its material lines and labor lines.
+// The Estimate screen: the current estimate's header (EstimateHeader), its material and labor
+// lines (EstimateLines) and its totals (EstimateTotalsPanel). The estimate shown is the current
+// record of the estimates that Home and this screen share (EstimateBook); whenever that record
+// changes, the lines and totals of the new one are loaded.
 class EstimateFrame : public QGroupBox, public ScreenInterface {
     Q_OBJECT
 public:
-    explicit EstimateFrame(QWidget* parent = nullptr);
+    EstimateFrame(QWidget* parent, EstimateBook* book);
 
-    void reload() override {}
-    // Shown: the lines open up only once the estimate has a reference number.
+    // Removes the estimates stored without a reference number, opens the others on the first,
+    // and fills the header's lists.
+    void reload() override;
+    // Shown: the estimate chosen on Home is opened, unless a new one was just started.
     void activate() override;
-    bool canSave() const override { return m_hasReference; }
-    // The header is not bound to its record yet: nothing is written.
-    bool save() override { return false; }
+    // Leaving the screen saves an estimate that has a reference number; one without cannot be
+    // saved, so its changes are dropped if the user agrees.
+    bool deactivate() override;
+    bool canLeave() override;
+    bool canSave() const override;
+    bool save() override;
     void applyColumnFractions() override;
 
-    QLineEdit* txtQuoteNumber;
-    QComboBox* cbEstimator;
-    QComboBox* cbQuoteStatus;
-    QLineEdit* txtTaxRate;
-    QPushButton* cmdEstimateSaveCurrentRecord;
+    // The record moved: loads the current estimate's lines and totals.
+    void dcEstimates_MoveComplete();
+    // Lines can be entered, and the estimate saved, only once it has a reference number.
+    void ApplyLineEntryRule();
 
-    QLabel* Label2;
-    QLineEdit* txtSubtotal;
-    QLabel* lblShippning;
-    QLineEdit* txtShippning;
-    QLabel* Label4;
-    QLineEdit* txtTax;
-    QLabel* lblTotalEstimate;
-    QLineEdit* txtTotalEstimate;
+    EstimateBook* const book;
+    EstimateHeader* const header;
+    EstimateLines* const lines;
+    EstimateTotalsPanel* const totals;
 
-    QTableView* grdMaterialEstimate;
-    QPushButton* btnMaterialEstimate;
-    QLabel* lblTotalMaterialCost;
-    QLineEdit* txtTotalMaterialCost;
-    QLabel* lblMargin;
-    QLineEdit* txtTotalMaterialMargin;
-    QLabel* lblTotalMaterailExtension;
-    QLineEdit* txtTotalMaterailExtension;
-
-    QTableView* grdLaborEstimate;
-    DataNavigator* dcEstimates;
-    QLabel* lblTotalLabourExtension;
-    QLineEdit* txtTotalLabourExtension;
-
-    // The header's required controls; only the first, the reference number, decides whether
-    // lines may be entered.
-    static const QStringList mEstimateFields;
+    // The parts' controls, under the screen's names.
+    QLineEdit* const txtQuoteNumber;
+    QComboBox* const cbEstimator;
+    QComboBox* const cbQuoteStatus;
+    QLineEdit* const txtTaxRate;
+    QLineEdit* const txtShippning;
+    QPushButton* const cmdEstimateSaveCurrentRecord;
+    DataNavigator* const dcEstimates;
+    QTableView* const grdMaterialEstimate;
+    QPushButton* const btnMaterialEstimate;
+    QTableView* const grdLaborEstimate;
+    QLineEdit* const txtSubtotal;
+    QLineEdit* const txtTax;
+    QLineEdit* const txtTotalEstimate;
+    QLineEdit* const txtTotalMaterialCost;
+    QLineEdit* const txtTotalMaterialMargin;
+    QLineEdit* const txtTotalMaterailExtension;
+    QLineEdit* const txtTotalLabourExtension;
 
 signals:
     // Saving follows the reference number: the estimate is saved only once it has one.
     void saveEnabledChanged(bool enabled);
 
 private:
-    void applyLineEntryRule();
-
-    bool m_hasReference = false;
+    bool m_moveConnected = false;
 };

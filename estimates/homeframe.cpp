@@ -12,7 +12,8 @@ using Controls::button;
 using Controls::caption;
 using Twips::place;
 
-HomeFrame::HomeFrame(QWidget* parent) : QGroupBox(parent) {
+HomeFrame::HomeFrame(QWidget* parent, EstimateBook* estimates)
+    : QGroupBox(parent), book(estimates) {
     setObjectName(QStringLiteral("frMain"));
     setTitle(QStringLiteral("Plenwick"));
 
@@ -87,8 +88,10 @@ void HomeFrame::editRecord() {
 }
 
 void HomeFrame::cmdEditEstimate_Click() {
-    emit editEstimateRequested();
+    emit estimateScreenRequested();
 }
+
+void HomeFrame::cmdEstimate_Click() {}
 
 void HomeFrame::showStartTime(const QDateTime& now) {
     lblToday->setText(formatGeneralDate(now));

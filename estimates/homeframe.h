@@ -4,6 +4,7 @@
 
 #include <QGroupBox>
 
+class EstimateBook;
 class QDate;
 class QDateTime;
 class QLabel;
@@ -15,7 +16,7 @@ class QTableView;
 class HomeFrame : public QGroupBox, public ScreenInterface {
     Q_OBJECT
 public:
-    explicit HomeFrame(QWidget* parent = nullptr);
+    HomeFrame(QWidget* parent, EstimateBook* book);
 
     // Company details that are not set are hidden with their captions.
     void applySettings() override;
@@ -27,6 +28,10 @@ public:
     // tick of the window's timer.
     void showStartTime(const QDateTime& now);
     void showToday(const QDate& today);
+    // New Estimate (the button, and File > New Estimate from any screen).
+    void cmdEstimate_Click();
+
+    EstimateBook* const book;
 
     QGroupBox* frCompanyInfo;
     QLabel* lblCompanyNameLabel;
@@ -46,9 +51,11 @@ public:
 signals:
     // Never emitted: nothing on this screen is saved from the Edit menu.
     void saveEnabledChanged(bool enabled);
-    // The user asked to edit the estimate chosen in the month's list (Edit, or Edit > Edit
-    // Record). Opening it on the Estimate screen comes with the month's list.
-    void editEstimateRequested();
+    // An estimate was opened or started: the Estimate screen is to be shown.
+    void estimateScreenRequested();
+    // The month's list was loaded: whether it holds any estimate (the Estimate tab and
+    // Edit > Edit Record follow).
+    void estimatesListed(bool any);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -32,10 +32,10 @@ void TestBindings::init() {
     for (const char* name : {"Acme Supply", "Brightline", "Coastal"})
         m_db->exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)"),
                    {QString::fromLatin1(name)});
-    m_db->exec(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, PartNumber, UnitCost) "
-                              "VALUES (2, 'P-1', 12.5)"));
-    m_db->exec(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, PartNumber, UnitCost) "
-                              "VALUES (3, 'P-2', 1234.5)"));
+    m_db->exec(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, PartNumber, UnitCost, "
+                              "ManufacturerDescription) VALUES (2, 'P-1', 12.5, 'Pipe')"));
+    m_db->exec(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, PartNumber, UnitCost, "
+                              "ManufacturerDescription) VALUES (3, 'P-2', 1234.5, 'Valve')"));
 }
 
 void TestBindings::textBoxShowsAndEditsTheRecord() {

@@ -45,6 +45,8 @@ void TestDatabase_::amountsAtTheLimitsComeBackUnchanged() {
         for (const Money& m : amounts) {
             QVERIFY(rs.addNew());
             QVERIFY(rs.setValue(QStringLiteral("UnitCost"), QVariant::fromValue(m)));
+            QVERIFY(rs.setValue(QStringLiteral("PartNumber"), QStringLiteral("P")));
+            QVERIFY(rs.setValue(QStringLiteral("ManufacturerDescription"), QStringLiteral("D")));
             QVERIFY2(rs.update(), qPrintable(rs.lastError().text()));
         }
     }

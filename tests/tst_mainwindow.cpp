@@ -9,6 +9,7 @@
 #include "data/programerror.h"
 #include "data/schema.h"
 #include "estimates/estimateframe.h"
+#include "estimates/estimatetotals.h"
 #include "estimates/homeframe.h"
 #include "materials/materialrecordpanel.h"
 #include "materials/materialsframe.h"
@@ -277,7 +278,7 @@ void TestMainWindow::menusAndScreensFollowTheShownTab() {
     QVERIFY(!w.mnuEditEditRecord->isEnabled());
 
     // Edit Record acts only on the Home screen, as its Edit button does.
-    QSignalSpy edits(w.frMain, &HomeFrame::editEstimateRequested);
+    QSignalSpy edits(w.frMain, &HomeFrame::estimateScreenRequested);
     w.mnuEditEditRecord->setEnabled(true);
     w.mnuEditEditRecord->trigger();
     QCOMPARE(edits.count(), 0);
@@ -358,7 +359,7 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     // Grown by 1000 twips in height since the last layout.
     const QRectF material = twips(e->grdMaterialEstimate);
     const QRectF labor = twips(e->grdLaborEstimate);
-    const QRectF labourTotal = twips(e->lblTotalLabourExtension);
+    const QRectF labourTotal = twips(e->totals->lblTotalLabourExtension);
     const QRectF description = twips(m->txtMaterialsDescription);
     w.setReferenceSize(w.referenceSize() - QSizeF(0, 1000));
     w.LayoutControls();
@@ -366,7 +367,7 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     QCOMPARE(twips(e->grdMaterialEstimate).top(), material.top());
     QCOMPARE(qRound(twips(e->grdLaborEstimate).top() - labor.top()), 280);
     QCOMPARE(qRound(twips(e->grdLaborEstimate).height() - labor.height()), 620);
-    QCOMPARE(qRound(twips(e->lblTotalLabourExtension).top() - labourTotal.top()), 1000);
+    QCOMPARE(qRound(twips(e->totals->lblTotalLabourExtension).top() - labourTotal.top()), 1000);
     QCOMPARE(twips(m->txtMaterialsDescription), description);
 
     // A real resize: 150 pixels wider and taller.

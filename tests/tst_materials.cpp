@@ -217,6 +217,7 @@ void TestMaterials::filtersReloadOnlyOnAChange() {
     // A material added to the empty list shows up in it.
     s.click(s.r->cmdMaterialsAddNewRecord);
     s.typeInto(s.r->txtPartNumber, QStringLiteral("N-1"));
+    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("Nipple"));
     QVERIFY(s.records()->update());
     s.click(s.r->cmdUndoChanges);
     QCOMPARE(s.listedIds().size(), 1);
@@ -469,6 +470,7 @@ void TestMaterials::choosingFromAFieldsList() {
     QCOMPARE(s.records()->value(QStringLiteral("ManufacturerID")).toInt(), 2);
     QCOMPARE(s.records()->value(QStringLiteral("CatagoryID")).toInt(), 1);
     s.typeInto(s.r->txtPartNumber, QStringLiteral("N-1"));
+    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("Nipple"));
     s.typeInto(s.r->txtUnitCost, QStringLiteral("3.50"));
     s.click(s.r->cmdMaterialsSaveCurrentRecord);
     QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
@@ -687,6 +689,7 @@ void TestMaterials::theFirstMaterialOnAnEmptyDatabase() {
     }
     QCOMPARE(messages.shown().size(), 3);
     s.typeInto(s.r->txtPartNumber, QStringLiteral("F-1"));
+    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("Flange"));
     s.typeInto(s.r->txtUnitCost, QStringLiteral("2.25"));
     s.click(s.r->cmdMaterialsSaveCurrentRecord);
     QCOMPARE(messages.shown().size(), 3);

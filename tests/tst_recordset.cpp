@@ -285,8 +285,8 @@ void TestRecordSet::joinedQueryWritesOnlyItsOwnTable() {
     db.exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Acme')"));
     db.exec(
         QStringLiteral("INSERT INTO ManufacturersTBL (ManufacturerName) VALUES ('Brightline')"));
-    db.exec(QStringLiteral("INSERT INTO MaterialsTBL (ManufacturerID, SuppliersID, PartNumber) "
-                           "VALUES (1, 1, 'P-1')"));
+    db.exec(QStringLiteral("INSERT INTO MaterialsTBL (ManufacturerID, SuppliersID, PartNumber, "
+                           "ManufacturerDescription) VALUES (1, 1, 'P-1', 'Pipe')"));
     RecordSet rs;
     QVERIFY(rs.open(db.connection(), kMaterials));
     const FieldInfo& cost = rs.field(rs.fieldIndex(QStringLiteral("Unit Cost")));
@@ -308,7 +308,19 @@ void TestRecordSet::joinedQueryWritesOnlyItsOwnTable() {
     QVERIFY(rs.addNew());
     QVERIFY(rs.setValue(QStringLiteral("SuppliersID"), 1));
     QVERIFY(rs.setValue(QStringLiteral("Part #"), QStringLiteral("P-10")));
+    // Without its description it is refused before the database is asked, with the number of a
+    // missing required value, and what was set stays pending.
+    QVERIFY(!rs.update());
+    QCOMPARE(rs.lastError().number, ErrorNumber::kGenericFailure);
+    QCOMPARE(db.connection().errors().first().nativeError, ErrorNumber::kRequiredValueMissing);
+    QCOMPARE(rs.editMode(), RecordSet::EditAdd);
+    QCOMPARE(rs.value(QStringLiteral("Part #")).toString(), QStringLiteral("P-10"));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM MaterialsTBL")).toInt(), 1);
+    QVERIFY(rs.setValue(QStringLiteral("Description"), QStringLiteral("   ")));
+    QVERIFY(!rs.update());
+    QVERIFY(rs.setValue(QStringLiteral("Description"), QStringLiteral("Tee")));
     QVERIFY(rs.update());
+    QVERIFY(db.connection().errors().isEmpty());
     QCOMPARE(rs.value(QStringLiteral("MaterialsID")).toInt(), 2);
 }
 
@@ -377,7 +389,9 @@ void TestRecordSet::moneyAndDatesSurviveTheRoundTrip() {
 
 void TestRecordSet::writeNotificationsLetHandlersStampAndRefuse() {
     TestDatabase db;
-    db.exec(QStringLiteral("INSERT INTO MaterialsTBL (PartNumber, UnitCost) VALUES ('P-1', 12.5)"));
+    db.exec(
+        QStringLiteral("INSERT INTO MaterialsTBL (PartNumber, UnitCost, ManufacturerDescription) "
+                       "VALUES ('P-1', 12.5, 'Pipe')"));
     RecordSet rs;
     QVERIFY(rs.open(db.connection(), QStringLiteral("MaterialsTBL")));
     const QDateTime stamp(QDate(2026, 12, 6), QTime(9, 0));
@@ -409,7 +423,9 @@ void TestRecordSet::writeNotificationsLetHandlersStampAndRefuse() {
 
 void TestRecordSet::readOnlyAndTypeMismatchAreRefused() {
     TestDatabase db;
-    db.exec(QStringLiteral("INSERT INTO MaterialsTBL (PartNumber, UnitCost) VALUES ('P-1', 12.5)"));
+    db.exec(
+        QStringLiteral("INSERT INTO MaterialsTBL (PartNumber, UnitCost, ManufacturerDescription) "
+                       "VALUES ('P-1', 12.5, 'Pipe')"));
     RecordSet rs;
     QVERIFY(rs.open(db.connection(), QStringLiteral("MaterialsTBL")));
     QVERIFY(!rs.setValue(QStringLiteral("UnitCost"), QStringLiteral("abc")));

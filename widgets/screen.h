@@ -17,6 +17,9 @@ public:
     virtual void reload() = 0;
     // The screen has just become the one shown.
     virtual void activate() {}
+    // Another screen has just been chosen: the screen saves what it should. False when the user
+    // must stay (a save failed, or the user chose to stay): the window shows it again.
+    virtual bool deactivate() { return true; }
     // Before the window closes: work that is not saved yet is saved or dropped, as the user
     // says. False when the user chose to stay, or the save failed: the window stays open.
     virtual bool canLeave() { return true; }

@@ -1,0 +1,347 @@
+#include "estimates/estimateheader.h"
+
+#include "data/connection.h"
+#include "data/datacontrol.h"
+#include "data/formats.h"
+#include "data/globals.h"
+#include "estimates/estimatebook.h"
+#include "materials/lookupeditors.h"
+#include "widgets/bindings.h"
+#include "widgets/datanavigator.h"
+#include "widgets/messagebox.h"
+#include "widgets/recordhelpers.h"
+#include "widgets/screencontrols.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+
+using namespace Controls;
+using Twips::place;
+
+namespace {
+const QString kEstimateTable = QStringLiteral("EstimateTBL");
+const QString kSaveTitle = QStringLiteral("frmMain / cmdEstimateSaveCurrentRecord_Click");
+} // namespace
+
+const QStringList EstimateHeader::mEstimateFields = {
+    QStringLiteral("txtQuoteNumber"), QStringLiteral("txtTaxRate"), QStringLiteral("txtShippning"),
+    QStringLiteral("cbQuoteStatus"), QStringLiteral("cbEstimator")};
+
+EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
+    : QObject(screen), AdodcEstimator(new DataControl(this)),
+      AdodcQuoteStatus(new DataControl(this)), m_book(book) {
+    setObjectName(QStringLiteral("estimateHeader"));
+    AdodcEstimator->setObjectName(QStringLiteral("AdodcEstimator"));
+    AdodcQuoteStatus->setObjectName(QStringLiteral("AdodcQuoteStatus"));
+    AdodcEstimator->setReadOnly(true);
+    AdodcQuoteStatus->setReadOnly(true);
+
+    caption(screen, QStringLiteral("lblQuoteNumber"), tr("&Reference #:"), 8, 28, 92);
+    txtQuoteNumber = textBox(screen, QStringLiteral("txtQuoteNumber"),
+                             tr("Enter a unique, numeric reference number"), 106, 28, 120);
+    caption(screen, QStringLiteral("lblEstimator"), tr("Es&timator:"), 8, 58, 92);
+    cbEstimator =
+        combo(screen, QStringLiteral("cbEstimator"), tr("Add / Edit Estimators"), 106, 58, 189);
+    caption(screen, QStringLiteral("lblQuoteStatus"), tr("Stat&us:"), 8, 88, 92);
+    cbQuoteStatus = combo(screen, QStringLiteral("cbQuoteStatus"), tr("Choose Status of Estimate"),
+                          106, 88, 189);
+    // A status is always one of the list's: there is nothing to type.
+    cbQuoteStatus->setEditable(false);
+    caption(screen, QStringLiteral("lblTaxRate"), tr("Ta&x Rate:"), 300, 28, 70);
+    txtTaxRate =
+        textBox(screen, QStringLiteral("txtTaxRate"), tr("Regional Tax Rate"), 376, 28, 90);
+    txtTaxRate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    cmdEstimateSaveCurrentRecord = button(screen, QStringLiteral("cmdEstimateSaveCurrentRecord"),
+                                          tr("&Save"), tr("Save Estimate"), 376, 86, 90);
+    cmdEstimateSaveCurrentRecord->setProperty("role", QStringLiteral("primary"));
+    lblShippning =
+        caption(screen, QStringLiteral("lblShippning"), tr("S&hipping Costs:"), 514, 50, 120, 22);
+    txtShippning =
+        textBox(screen, QStringLiteral("txtShippning"), tr("Price For Shipping"), 640, 50, 133, 22);
+    txtShippning->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    dcEstimates = place<DataNavigator>(screen, QStringLiteral("dcEstimates"), 12, 494, 300, 26);
+    dcEstimates->setCaption(tr("Estimates"));
+    dcEstimates->setDataControl(book->dcEstimates);
+    dcEstimates->setToolTip(tr("Move through the estimates"));
+
+    for (QWidget* field : {static_cast<QWidget*>(txtQuoteNumber), static_cast<QWidget*>(txtTaxRate),
+                           static_cast<QWidget*>(txtShippning), static_cast<QWidget*>(cbEstimator),
+                           static_cast<QWidget*>(cbQuoteStatus)})
+        field->installEventFilter(this);
+    connect(txtTaxRate, &QLineEdit::textChanged, this, &EstimateHeader::taxOrShippingChanged);
+    connect(txtShippning, &QLineEdit::textChanged, this, &EstimateHeader::taxOrShippingChanged);
+    connect(cmdEstimateSaveCurrentRecord, &QPushButton::clicked, this,
+            [this] { cmdEstimateSaveCurrentRecord_Click(); });
+    // A write the record bar or another screen started (moving off an edited estimate) is
+    // reported as Save reports it.
+    connect(book->dcEstimates, &DataControl::recordChangeComplete, this,
+            [this](RecordSet::Reason reason, int, const DbError& error) {
+                if (!m_saving && reason == RecordSet::ReasonUpdate && error.isSet())
+                    reportSaveFailure(error);
+            });
+}
+
+void EstimateHeader::SetupEstimatesControls() {
+    SetupEstimatorCombo();
+    SetupQuoteStatusCombo();
+    if (!m_quoteNumber) {
+        DataControl* estimates = m_book->dcEstimates;
+        m_quoteNumber = new TextBinding(txtQuoteNumber, estimates, QStringLiteral("QuoteNumber"));
+        m_taxRate = new TextBinding(txtTaxRate, estimates, QStringLiteral("TaxRate"),
+                                    DisplayFormat::Percent2);
+        m_shipping = new TextBinding(txtShippning, estimates, QStringLiteral("Shipping"),
+                                     DisplayFormat::Money);
+    }
+}
+
+void EstimateHeader::SetupEstimatorCombo() {
+    AdodcEstimator->setConnectionString(gConnectionString);
+    AdodcEstimator->setRecordSource(
+        QStringLiteral("Select EstimatorID, Estimator from Estimators Order By Estimator"));
+    if (!m_estimator) {
+        m_estimator = new ComboBinding(cbEstimator, AdodcEstimator, QStringLiteral("Estimator"),
+                                       QStringLiteral("EstimatorID"));
+        m_estimator->setDataSource(m_book->dcEstimates, QStringLiteral("EstimatorID"));
+        elideLongNames(cbEstimator);
+        fitListToEntries(cbEstimator);
+    }
+    if (!AdodcEstimator->refresh())
+        ShowDatabaseError(AdodcEstimator->connection(), AdodcEstimator->lastError(),
+                          QStringLiteral("frmMain / SetupEstimatorCombo"));
+}
+
+void EstimateHeader::SetupQuoteStatusCombo() {
+    AdodcQuoteStatus->setConnectionString(gConnectionString);
+    AdodcQuoteStatus->setRecordSource(QStringLiteral(
+        "Select StatusID, StatusDescription from StatusesTBL Order By StatusDescription"));
+    if (!m_status) {
+        m_status =
+            new ComboBinding(cbQuoteStatus, AdodcQuoteStatus, QStringLiteral("StatusDescription"),
+                             QStringLiteral("StatusID"));
+        m_status->setDataSource(m_book->dcEstimates, QStringLiteral("EstimateStatus"));
+        fitListToEntries(cbQuoteStatus);
+    }
+    if (!AdodcQuoteStatus->refresh())
+        ShowDatabaseError(AdodcQuoteStatus->connection(), AdodcQuoteStatus->lastError(),
+                          QStringLiteral("frmMain / SetupQuoteStatusCombo"));
+}
+
+bool EstimateHeader::hasReference() const {
+    return IsValidate(true, mEstimateFields, 1, txtQuoteNumber->window());
+}
+
+void EstimateHeader::prepareNewEstimate() {
+    txtTaxRate->setText(formatPercent2(0));
+    txtShippning->setText(formatCurrency(Money()));
+    m_refusedField = nullptr;
+    txtQuoteNumber->setFocus(Qt::OtherFocusReason);
+}
+
+bool EstimateHeader::checkFocusedField() {
+    QWidget* focused = QApplication::focusWidget();
+    for (QWidget* field : tabOrder())
+        for (QWidget* part = focused; part; part = part->parentWidget())
+            if (part == field)
+                return checkLeftField(field);
+    return true;
+}
+
+bool EstimateHeader::cmdEstimateSaveCurrentRecord_Click() {
+    RecordSet* estimates = m_book->records();
+    if (!estimates || estimates->isBOF() || estimates->isEOF())
+        return false;
+    // Every field that can hold a wrong value is checked first: a value the record could not
+    // take would otherwise be lost silently.
+    for (QWidget* field : {static_cast<QWidget*>(txtQuoteNumber), static_cast<QWidget*>(txtTaxRate),
+                           static_cast<QWidget*>(txtShippning)})
+        if (!checkLeftField(field))
+            return false;
+    m_saving = true;
+    const bool saved = m_book->save();
+    m_saving = false;
+    if (!saved)
+        reportSaveFailure(m_book->lastError());
+    return saved;
+}
+
+void EstimateHeader::reportSaveFailure(const DbError& error) {
+    // What was typed stays in the record, so nothing is lost: the user corrects it and saves
+    // again.
+    const QString product = QCoreApplication::applicationName();
+    Connection* connection = m_book->dcEstimates->connection();
+    if (connection && !connection->errors().isEmpty()) {
+        const ProviderError first = connection->errors().first();
+        connection->clearErrors();
+        if (first.nativeError == ErrorNumber::kReferencedRow) {
+            ShowError(tr("There are records in the other tables linked with current record"),
+                      product);
+        } else if (first.nativeError == ErrorNumber::kRequiredValueMissing) {
+            ShowError(tr("Please fill fields above grids"), product);
+            takeFocusBack(txtQuoteNumber);
+        } else if (first.nativeError == ErrorNumber::kDuplicateValue) {
+            ShowError(tr("Reference # %1 is already used by another estimate. Please enter a "
+                         "reference number no other estimate has.")
+                          .arg(txtQuoteNumber->text().trimmed()),
+                      product);
+            takeFocusBack(txtQuoteNumber);
+        } else {
+            ShowError(QString::number(first.nativeError) + QStringLiteral(": ") + first.description,
+                      kSaveTitle);
+        }
+    } else if (error.number == ErrorNumber::kGenericFailure) {
+        ShowError(tr("Please fill fields above grids"), product);
+    } else {
+        ShowError(error.text(), kSaveTitle);
+    }
+}
+
+void EstimateHeader::showTypeMessage(const QString& column, const QString& typeName) {
+    QString type = typeName;
+    QString display = column;
+    if (Connection* connection = m_book->dcEstimates->connection())
+        ValidateFieldValue(kEstimateTable, column, QString(), type, display, *connection);
+    showMessage(display + tr(" has a wrong value.") + QLatin1Char('\n') +
+                    tr("Please provide a value of ") + type + tr(" type for this field."),
+                QMessageBox::Ok, QMessageBox::NoIcon, QCoreApplication::applicationName());
+}
+
+bool EstimateHeader::txtQuoteNumber_Validate() {
+    emit lineEntryRuleChanged();
+    // A reference number is a whole number; one the record cannot take would be lost.
+    const QString text = txtQuoteNumber->text().trimmed();
+    if (text.isEmpty() || (m_quoteNumber && !m_quoteNumber->hasInvalidText()))
+        return true;
+    showTypeMessage(QStringLiteral("QuoteNumber"), QStringLiteral("Numeric"));
+    return false;
+}
+
+bool EstimateHeader::txtShippning_Validate() {
+    emit lineEntryRuleChanged();
+    QString typeName;
+    QString displayName;
+    Connection* connection = m_book->dcEstimates->connection();
+    const QString text = txtShippning->text();
+    const bool ok = connection && ValidateFieldValue(kEstimateTable, QStringLiteral("Shipping"),
+                                                     text, typeName, displayName, *connection);
+    if (ok && parseCurrency(text))
+        return true;
+    showTypeMessage(QStringLiteral("Shipping"), QStringLiteral("Numeric"));
+    return false;
+}
+
+bool EstimateHeader::txtTaxRate_Validate() {
+    // "8.25" and "8.25%" both mean 8.25%; an empty box means no tax.
+    const QString text = txtTaxRate->text().trimmed();
+    if (text.isEmpty())
+        return true;
+    const auto rate = parsePercent(text);
+    if (!rate) {
+        showTypeMessage(QStringLiteral("TaxRate"), QStringLiteral("Numeric"));
+        return false;
+    }
+    if (*rate < 0 || *rate > 1) {
+        showMessage(tr("The tax rate must lie between 0% and 100%."), QMessageBox::Ok,
+                    QMessageBox::NoIcon, QCoreApplication::applicationName());
+        return false;
+    }
+    return true;
+}
+
+void EstimateHeader::cbQuoteStatus_Validate() {
+    if (!cbQuoteStatus->currentText().isEmpty() && m_status && m_status->matchedWithList())
+        emit lineEntryRuleChanged();
+}
+
+bool EstimateHeader::cbEstimator_LostFocus() {
+    const QString typed = cbEstimator->currentText();
+    if (typed.isEmpty() || !m_estimator || m_estimator->matchedWithList()) {
+        // A name typed in full is the same as choosing it.
+        const int row = cbEstimator->findText(typed, Qt::MatchFixedString);
+        if (row >= 0 && row != cbEstimator->currentIndex())
+            cbEstimator->setCurrentIndex(row);
+        return true;
+    }
+    if (showMessage(typed + tr(" is not a valid selection.  Do you want to add it to the list of "
+                               "Estimators?"),
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
+                    tr("Estimator Not On List")) == QMessageBox::Yes) {
+        if (QWidget* grabber = QWidget::mouseGrabber())
+            grabber->releaseMouse();
+        {
+            frmAddEstimator editor(cbEstimator->window());
+            editor.proposeName(typed);
+            editor.exec();
+        }
+        AdodcEstimator->refresh();
+        const int row = cbEstimator->findText(typed, Qt::MatchFixedString);
+        if (row >= 0)
+            cbEstimator->setCurrentIndex(row);
+        else
+            cbEstimator->setEditText(typed);
+    }
+    return m_estimator->matchedWithList();
+}
+
+bool EstimateHeader::checkField(QWidget* field) {
+    if (field == txtQuoteNumber)
+        return txtQuoteNumber_Validate();
+    if (field == txtShippning)
+        return txtShippning_Validate();
+    if (field == txtTaxRate)
+        return txtTaxRate_Validate();
+    if (field == cbEstimator)
+        return cbEstimator_LostFocus();
+    if (field == cbQuoteStatus)
+        cbQuoteStatus_Validate();
+    return true;
+}
+
+bool EstimateHeader::checkLeftField(QWidget* field) {
+    // Taking the focus back makes the widget that was about to get it lose it: no check there.
+    m_checking = true;
+    const QString text = field == cbEstimator              ? cbEstimator->currentText()
+                         : qobject_cast<QLineEdit*>(field) ? static_cast<QLineEdit*>(field)->text()
+                                                           : QString();
+    bool ok = false;
+    if (field == m_refusedField && text == m_refusedText) {
+        // Its message has been shown; the focus simply stays.
+        QApplication::beep();
+    } else {
+        ok = checkField(field);
+        m_refusedField = ok ? nullptr : field;
+        m_refusedText = text;
+    }
+    if (!ok)
+        takeFocusBack(field);
+    m_checking = false;
+    return ok;
+}
+
+void EstimateHeader::takeFocusBack(QWidget* field) {
+    // A message box or an editor was the active window; the main window takes over again.
+    field->window()->activateWindow();
+    field->setFocus(Qt::OtherFocusReason);
+}
+
+QList<QWidget*> EstimateHeader::tabOrder() const {
+    return {txtQuoteNumber, cbEstimator,  cbQuoteStatus,
+            txtTaxRate,     txtShippning, cmdEstimateSaveCurrentRecord};
+}
+
+bool EstimateHeader::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::FocusOut || m_checking)
+        return QObject::eventFilter(watched, event);
+    auto* field = qobject_cast<QWidget*>(watched);
+    const auto reason = static_cast<QFocusEvent*>(event)->reason();
+    // Another window taking over, a list dropping down, or the screen being hidden leaves
+    // nothing.
+    if (!field || !field->isVisible() || reason == Qt::PopupFocusReason ||
+        reason == Qt::ActiveWindowFocusReason)
+        return QObject::eventFilter(watched, event);
+    QWidget* next = QApplication::focusWidget();
+    for (const QWidget* part = next; part; part = part->parentWidget())
+        if (part == field)
+            return QObject::eventFilter(watched, event);
+    checkLeftField(field);
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,157 @@
+#include "estimates/estimatetotals.h"
+
+#include "data/connection.h"
+#include "data/formats.h"
+#include "data/globals.h"
+#include "data/recordset.h"
+#include "estimates/pricing.h"
+#include "widgets/messagebox.h"
+#include "widgets/screencontrols.h"
+
+#include <QCoreApplication>
+
+using namespace Controls;
+
+namespace {
+
+// A money value of a record: stored as currency, or as a plain number by older files.
+Money moneyOf(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return {};
+    if (value.typeId() == qMetaTypeId<Money>())
+        return value.value<Money>();
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return ok ? Money::fromDouble(number) : (parseCurrency(value.toString()).value_or(Money()));
+}
+
+Money moneyOf(const RecordSet* records, const QString& field) {
+    const int index = records ? records->fieldIndex(field) : -1;
+    return index < 0 ? Money() : moneyOf(records->value(index));
+}
+
+// A box's amount as the panel shows it; an emptied or unreadable box counts as nothing.
+Money boxAmount(const QLineEdit* box) {
+    return parseCurrency(box->text()).value_or(Money());
+}
+
+bool onRecord(const RecordSet* records) {
+    return records && records->isOpen() && !records->isBOF() && !records->isEOF();
+}
+
+} // namespace
+
+EstimateTotalsPanel::EstimateTotalsPanel(QWidget* screen, QLineEdit* taxRate, QLineEdit* shipping)
+    : QObject(screen), m_taxRate(taxRate), m_shipping(shipping) {
+    setObjectName(QStringLiteral("estimateTotals"));
+    Label2 = caption(screen, QStringLiteral("Label2"), tr("Subtotal:"), 514, 24, 120, 22);
+    txtSubtotal = amountBox(screen, QStringLiteral("txtSubtotal"), tr("Total Materials & Labor"),
+                            640, 24, 133, 22);
+    Label4 = caption(screen, QStringLiteral("Label4"), tr("Sales Tax:"), 514, 76, 120, 22);
+    txtTax = amountBox(screen, QStringLiteral("txtTax"), tr("Total Tax"), 640, 76, 133, 22);
+    lblTotalEstimate = caption(screen, QStringLiteral("lblTotalEstimate"), tr("Total Estimate:"),
+                               514, 102, 120, 22);
+    lblTotalEstimate->setProperty("role", QStringLiteral("emphasis"));
+    txtTotalEstimate = amountBox(screen, QStringLiteral("txtTotalEstimate"), tr("Total Estimate"),
+                                 640, 102, 133, 22);
+    txtTotalEstimate->setProperty("role", QStringLiteral("total"));
+
+    lblTotalMaterialCost = caption(screen, QStringLiteral("lblTotalMaterialCost"),
+                                   tr("Total Cost:"), 219, 294, 88, 22);
+    txtTotalMaterialCost = amountBox(screen, QStringLiteral("txtTotalMaterialCost"),
+                                     tr("Total Cost of Materials"), 311, 294, 100, 22);
+    lblMargin = caption(screen, QStringLiteral("lblMargin"), tr("Margin:"), 415, 294, 52, 22);
+    txtTotalMaterialMargin = amountBox(screen, QStringLiteral("txtTotalMaterialMargin"),
+                                       tr("Profit On Materials"), 471, 294, 100, 22);
+    lblTotalMaterailExtension = caption(screen, QStringLiteral("lblTotalMaterailExtension"),
+                                        tr("Total Materials:"), 573, 294, 96, 22);
+    txtTotalMaterailExtension = amountBox(screen, QStringLiteral("txtTotalMaterailExtension"),
+                                          tr("Total Material Estimate"), 673, 294, 100, 22);
+    lblTotalLabourExtension = caption(screen, QStringLiteral("lblTotalLabourExtension"),
+                                      tr("Total Labor:"), 573, 496, 96, 22);
+    txtTotalLabourExtension = amountBox(screen, QStringLiteral("txtTotalLabourExtension"),
+                                        tr("Total Labor"), 673, 496, 100, 22);
+    clear();
+}
+
+void EstimateTotalsPanel::clear() {
+    for (QLineEdit* box :
+         {txtSubtotal, txtTax, txtTotalEstimate, txtTotalMaterialCost, txtTotalMaterialMargin,
+          txtTotalMaterailExtension, txtTotalLabourExtension})
+        box->setText(formatCurrency(Money()));
+}
+
+void EstimateTotalsPanel::SetTotalControl(RecordSet* sums, const RecordSet* estimate) {
+    // An estimate without lines may have no sums row: its sums are zero, never the figures of
+    // the estimate shown before.
+    const bool hasSums = onRecord(sums);
+    const Money subtotal = hasSums ? moneyOf(sums, QStringLiteral("TotalEstimate")) : Money();
+    const Money materials = hasSums ? moneyOf(sums, QStringLiteral("MaterialsTotal")) : Money();
+    const Money labor = hasSums ? moneyOf(sums, QStringLiteral("LaborsTotal")) : Money();
+    const Money cost = hasSums ? moneyOf(sums, QStringLiteral("MaterialsTotalCost")) : Money();
+    const Money margin = hasSums ? moneyOf(sums, QStringLiteral("MaterialsMargineTotal")) : Money();
+    double taxRate = 0;
+    Money shipping;
+    if (onRecord(estimate) || (estimate && estimate->editMode() == RecordSet::EditAdd)) {
+        taxRate = estimate->value(QStringLiteral("TaxRate")).toDouble();
+        shipping = moneyOf(estimate, QStringLiteral("Shipping"));
+    }
+    const Money tax = Pricing::salesTax(materials, taxRate);
+    txtSubtotal->setText(formatSum(subtotal));
+    txtTax->setText(formatCurrency(tax));
+    txtTotalEstimate->setText(formatCurrency(subtotal + tax + shipping));
+    txtTotalLabourExtension->setText(formatSum(labor));
+    txtTotalMaterailExtension->setText(formatSum(materials));
+    txtTotalMaterialCost->setText(formatSum(cost));
+    txtTotalMaterialMargin->setText(formatSum(margin));
+}
+
+void EstimateTotalsPanel::UpdEstimateTotals(int estimateId, const RecordSet* estimate) {
+    RecordSet sums;
+    sums.setLockType(RecordSet::LockReadOnly);
+    if (!gConnection ||
+        !sums.open(*gConnection, QStringLiteral("SELECT * FROM PXSum WHERE EstimateID = ?"),
+                   {estimateId})) {
+        const DbError error = sums.lastError();
+        showMessage(QString::number(error.number) + QStringLiteral(" - ") + error.description,
+                    QMessageBox::Ok, QMessageBox::NoIcon, QStringLiteral("SetTotalControl"));
+        return;
+    }
+    SetTotalControl(&sums, estimate);
+}
+
+void EstimateTotalsPanel::UpdateMaterialExtension(const RecordSet* materialLines) {
+    Money cost;
+    Money materials;
+    if (materialLines && materialLines->isOpen()) {
+        // A second cursor: the grid's current line stays where it is.
+        const auto lines = materialLines->clone();
+        for (lines->moveFirst(); !lines->isEOF(); lines->moveNext()) {
+            cost += moneyOf(lines.get(), QStringLiteral("TotalCost"));
+            materials += moneyOf(lines.get(), QStringLiteral("Extension"));
+        }
+    }
+    txtTotalMaterialCost->setText(formatCurrency(cost));
+    txtTotalMaterailExtension->setText(formatCurrency(materials));
+    txtTotalMaterialMargin->setText(formatCurrency(materials - cost));
+    const Money subtotal = boxAmount(txtTotalLabourExtension) + materials;
+    txtSubtotal->setText(formatCurrency(subtotal));
+    // The tax-rate box reads as the user typed it: "8.25" and "8.25%" are both 8.25%.
+    const double rate = parsePercent(m_taxRate->text()).value_or(0);
+    const Money tax = Pricing::salesTax(materials, rate);
+    txtTax->setText(formatCurrency(tax));
+    txtTotalEstimate->setText(formatCurrency(subtotal + tax + boxAmount(m_shipping)));
+}
+
+void EstimateTotalsPanel::UpdateLaborExtension(const RecordSet* laborLines) {
+    Money labor;
+    if (laborLines && laborLines->isOpen()) {
+        const auto lines = laborLines->clone();
+        for (lines->moveFirst(); !lines->isEOF(); lines->moveNext())
+            labor += moneyOf(lines.get(), QStringLiteral("LaborExtension"));
+    }
+    txtTotalLabourExtension->setText(formatCurrency(labor));
+    const Money subtotal = labor + boxAmount(txtTotalMaterailExtension);
+    txtSubtotal->setText(formatCurrency(subtotal));
+    txtTotalEstimate->setText(formatCurrency(subtotal + boxAmount(txtTax) + boxAmount(m_shipping)));
+}
