@@ -44,6 +44,18 @@ MaterialsFrame::MaterialsFrame(QWidget* parent)
 }
 
 void MaterialsFrame::reload() {
+    m_stale = true;
+    if (isVisible())
+        load();
+}
+
+void MaterialsFrame::activate() {
+    if (m_stale)
+        load();
+}
+
+void MaterialsFrame::load() {
+    m_stale = false;
     gMaterialFilter.clear();
     materialsList->clearSearch();
     SetupMaterialsDataControl();

@@ -27,8 +27,12 @@ public:
     explicit MaterialsFrame(QWidget* parent = nullptr);
 
     // Lists the whole catalogue, with the filters and the search empty and the record panel
-    // locked.
+    // locked: at once while the screen is shown, else when it is first shown again (so the
+    // program starts as fast on a large catalogue as on an empty one).
     void reload() override;
+    void activate() override;
+    // Whether the catalogue shown is the one the database holds (false until first shown).
+    bool isLoaded() const { return !m_stale; }
     // Asks about a material with unsaved changes.
     bool canLeave() override;
     // While a material is being edited or added.
@@ -60,4 +64,9 @@ public:
 signals:
     // Whether saving the record makes sense now; the Edit menu's save item follows it.
     void saveEnabledChanged(bool enabled);
+
+private:
+    void load();
+
+    bool m_stale = true;
 };

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStyleOptionComboBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
@@ -87,6 +88,7 @@ private slots:
     void countFollowsFiltersSearchAddsAndDeletes();
     void generatedCatalogue();
     void emptyCatalogueLooksLikeAFullOne();
+    void catalogueLoadsWhenTheScreenIsFirstShown();
 };
 
 void TestMaterialsList::searchNarrowsByPartNumberOrDescription() {
@@ -400,6 +402,33 @@ void TestMaterialsList::emptyCatalogueLooksLikeAFullOne() {
     QVERIFY(grid->columnViewportPosition(kUpdatedLast) + grid->columnWidth(kUpdatedLast) <=
             grid->viewport()->width());
     QVERIFY(messages.shown().isEmpty());
+}
+
+void TestMaterialsList::catalogueLoadsWhenTheScreenIsFirstShown() {
+    // Start-up does not wait for the catalogue: it is read when the Materials screen first shows,
+    // by a click on its tab, and a later reload of a hidden screen waits again.
+    Catalogue program;
+    QVERIFY(program.load());
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    MaterialsFrame* m = window.frMaterials;
+    QVERIFY(!m->isLoaded());
+    QVERIFY(!m->dcMaterials->recordSet());
+    QTabBar* tabs = window.tabMain->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QCOMPARE(window.tabMain->currentIndex(), 1);
+    QVERIFY(m->isLoaded());
+    QVERIFY(m->dcMaterials->recordSet()->recordCount() > 0);
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    program.db.exec(
+        "INSERT INTO MaterialsTBL (SuppliersID, ManufacturerID, CatagoryID, PartNumber, "
+        "ManufacturerDescription, UnitCost) VALUES (1, 1, 1, 'LATE-1', 'Late', 1)");
+    const int before = m->dcMaterials->recordSet()->recordCount();
+    m->reload();
+    QVERIFY(!m->isLoaded());
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QCOMPARE(m->dcMaterials->recordSet()->recordCount(), before + 1);
 }
 
 QTEST_MAIN(TestMaterialsList)
