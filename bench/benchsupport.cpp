@@ -54,6 +54,7 @@ bool start(QCoreApplication& app, const QString& name, const QString& descriptio
 
     options->path = parser.positionalArguments().value(
         0, QDir::temp().filePath(QStringLiteral("plenwick-bench.mdb")));
+    options->morePaths = parser.positionalArguments().mid(1);
     options->repeat = std::max(1, parser.value(repeatOption).toInt());
     options->generate = parser.isSet(generateOption);
     if (!options->generate && QFileInfo::exists(options->path))

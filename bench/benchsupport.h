@@ -4,6 +4,7 @@
 // memory, the bare-cursor floor and the output streams.
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <functional>
@@ -21,6 +22,7 @@ QTextStream& err();
 // [--generate] [--repeat N] [PATH]; without PATH the database is <temp>/plenwick-bench.mdb.
 struct Options {
     QString path;
+    QStringList morePaths; // further positional arguments, for benchmarks that take several files
     int repeat = 5;
     bool generate = false;
     double generationSeconds = -1; // how long generating the file took; -1: it was there

@@ -1,0 +1,188 @@
+// Times the estimate side of the program on a generated database: start-up to the shown Home
+// screen (for every database given, so catalogues of different sizes can be compared), the Home
+// month list and a month step against the bare SQLite cursor running the same statement, opening
+// an estimate on the Estimate screen (the record move, both line grids and the totals panel), and
+// the memory the record set of every estimate holds. Prints Markdown tables for
+// docs/PERFORMANCE.md.
+//
+//   plenwick_bench_estimates [--generate] [--repeat N] [PATH] [MORE_PATHS...]
+//
+// PATH and --generate as for plenwick_bench; start-up is also timed on every further path (for
+// example an empty database and one with 600,000 materials). Runs on the offscreen platform
+// unless QT_QPA_PLATFORM says otherwise; the settings live in a temporary folder.
+
+#include "app/mainwindow.h"
+#include "app/startup.h"
+#include "app/style.h"
+#include "bench/benchsupport.h"
+#include "data/connection.h"
+#include "data/datacontrol.h"
+#include "data/formats.h"
+#include "data/globals.h"
+#include "data/recordset.h"
+#include "estimates/estimatebook.h"
+#include "estimates/estimateframe.h"
+#include "estimates/homeframe.h"
+#include "settings/registry.h"
+#include "widgets/messagebox.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QFileInfo>
+#include <QLabel>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <memory>
+
+using namespace Bench;
+
+namespace {
+
+// Every box is printed and answered with OK, so no run waits for a user.
+QMessageBox::StandardButton printMessage(const MessageRequest& request) {
+    err() << "message box \"" << request.title << "\": " << request.text << "\n";
+    err().flush();
+    return QMessageBox::Ok;
+}
+
+// Waits until the widget has been painted once since the counter was armed.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget* widget) : QObject(widget) { widget->installEventFilter(this); }
+    bool painted = false;
+    // Arm before the operation: a paint during it counts.
+    void arm() { painted = false; }
+    void waitForPaint() {
+        while (!painted)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// The program as start-up makes it, on one database file: its settings name the file.
+struct Program {
+    std::unique_ptr<ProgramObjects> objects;
+    std::unique_ptr<frmMain> window;
+
+    // Start-up to the Home screen drawn: settings, database, window, first paint of the list.
+    void start(const QString& path) {
+        window.reset();
+        objects.reset();
+        objects = std::make_unique<ProgramObjects>();
+        WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), path);
+        gSettings->LoadSettings();
+        window = std::make_unique<frmMain>();
+        window->resize(1024, 768);
+        auto* watch = new PaintWatch(window->frMain->DGEstimatesAll->viewport());
+        watch->arm();
+        window->show();
+        watch->waitForPaint();
+    }
+    void stop() {
+        window.reset();
+        objects.reset();
+    }
+};
+
+qint64 residentKiB() {
+    return processMemory().residentKiB;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Options options;
+    if (!start(app, QStringLiteral("plenwick_bench_estimates"),
+               QStringLiteral("Times start-up, the Home month list and opening an estimate."),
+               &options))
+        return 1;
+    QCoreApplication::setApplicationName(QStringLiteral("Plenwick"));
+    applyProgramStyle(app);
+    setMessageHandler(printMessage);
+    // The benchmark's settings never touch the user's.
+    QTemporaryDir settingsDir;
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    const int repeat = options.repeat;
+    QStringList paths = {options.path};
+    paths += options.morePaths;
+    paths.removeDuplicates();
+
+    // The record set of every estimate, measured first, on a fresh process.
+    {
+        Connection connection;
+        if (!openDatabase(connection, options.path))
+            return 1;
+        connection.setShared(true);
+        gConnection = &connection;
+        gConnectionString = connection.connectionString();
+        const qint64 before = residentKiB();
+        EstimateBook book;
+        book.load();
+        const qint64 after = residentKiB();
+        out() << "| Memory | Rows | MiB |\n|---|---:|---:|\n";
+        out() << "| Estimates record set (RSS after open minus before) | "
+              << (book.records() ? book.records()->recordCount() : 0) << " | "
+              << number(double(after - before) / 1024.0, 1) << " |\n\n";
+        gConnection = nullptr;
+    }
+
+    // Start-up on each file.
+    out() << "| Start-up to the shown Home screen | Materials | ms |\n|---|---:|---:|\n";
+    for (const QString& path : paths) {
+        Program program;
+        const double ms = timeMedian(
+            repeat, [&] { program.stop(); }, [&] { program.start(path); });
+        Connection probe;
+        qint64 materials = -1;
+        if (openDatabase(probe, path))
+            materials =
+                scalar(probe, QStringLiteral("SELECT COUNT(*) FROM MaterialsTBL")).toLongLong();
+        out() << "| " << QFileInfo(path).fileName() << " | " << materials << " | " << number(ms, 1)
+              << " |\n";
+        program.stop();
+    }
+    out() << "\n";
+
+    // Opening estimates on the Estimate screen of a started program.
+    Program program;
+    program.start(options.path);
+    frmMain& window = *program.window;
+    window.SwitchScreen(QStringLiteral("estimate"), window.mnuViewEstimateScr);
+    EstimateBook* book = window.estimateBook;
+    auto* gridWatch = new PaintWatch(window.frEstimating->grdMaterialEstimate->viewport());
+    const int estimates = book->records() ? book->records()->recordCount() : 0;
+    std::vector<int> keys;
+    for (int i = 1; i <= 10; ++i)
+        keys.push_back(scalar(*gConnection,
+                              QStringLiteral("SELECT EstimateID FROM EstimateTBL ORDER BY "
+                                             "EstimateID LIMIT 1 OFFSET ?"),
+                              {estimates * i / 11})
+                           .toInt());
+    size_t next = 0;
+    const double openMs = timeMedian(repeat * 2, [&] {
+        gridWatch->arm();
+        book->open(keys[next++ % keys.size()]);
+        gridWatch->waitForPaint();
+    });
+    const int lines =
+        book->records() ? window.frEstimating->grdMaterialEstimate->model()->rowCount() : 0;
+    out() << "| Operation | Lines | ms |\n|---|---:|---:|\n";
+    out() << "| Open an estimate (move, both line grids, totals panel, paint) | " << lines << " | "
+          << number(openMs, 2) << " |\n\n";
+    program.stop();
+    return 0;
+}
