@@ -31,6 +31,9 @@ public:
     QSizeF referenceSize() const { return m_referenceSize; }
     void setReferenceSize(const QSizeF& twips) { m_referenceSize = twips; }
     const QList<LayoutEntry>& layoutTable() const { return m_layoutTable; }
+    // After a switch to another database: every screen shows the settings again and reloads its
+    // records from the new file.
+    void reloadScreens();
 
     QTabWidget* tabMain;
     HomeFrame* frMain;
@@ -81,6 +84,8 @@ private:
     void tabMain_Click(int previousTab);
     void mnuEditEditRecord_Click();
     void mnuEditSaveRecord_Click();
+    void mnuEditPreferences_Click();
+    void mnuHelpAbout_Click();
     void Form_Resize();
     void ResizeTabControl();
     void ResizeHomeFrame();
