@@ -56,7 +56,10 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
                                this);
     lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
     lblDisclaimer->setWordWrap(true);
-    lblDisclaimer->setEnabled(false); // the quieter colour of small print
+    lblDisclaimer->setMinimumWidth(320);
+    QPalette smallPrint = lblDisclaimer->palette();
+    smallPrint.setColor(QPalette::WindowText, QColor(0x5b, 0x67, 0x76));
+    lblDisclaimer->setPalette(smallPrint);
     Label1 = linkLabel(this, QStringLiteral("Label1"), kWebAddress);
 
     cmdSysInfo = new QPushButton(tr("&System Info..."), this);
@@ -94,7 +97,8 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     layout->setSpacing(18);
     layout->addLayout(top);
     layout->addLayout(buttons);
-    setFixedWidth(460);
+    // As large as its texts need, and no larger.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     cmdOK->setFocus();
 
     Form_Load();

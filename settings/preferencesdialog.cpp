@@ -186,7 +186,9 @@ QWidget* frmOptions::createDatabaseTab() {
                             page);
     note->setObjectName(QStringLiteral("lblDatabaseNote"));
     note->setWordWrap(true);
-    note->setEnabled(false); // drawn in the quieter colour of a hint
+    QPalette hint = note->palette();
+    hint.setColor(QPalette::WindowText, QColor(0x5b, 0x67, 0x76));
+    note->setPalette(hint);
     layout->addSpacing(10);
     layout->addWidget(note);
     layout->addStretch();
