@@ -1,19 +1,8 @@
 #include "app/commandline.h"
 #include "data/memorytuning.h"
+#include "help/programlogo.h"
 
 #include <QApplication>
-#include <QIcon>
-
-namespace {
-// The program's icon in every size it is drawn at, from the program's resources.
-QIcon programIcon() {
-    QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/%1/org.dorvane.Plenwick.png").arg(size),
-                     QSize(size, size));
-    return icon;
-}
-} // namespace
 
 int main(int argc, char** argv) {
     keepRecordSetMemory();

@@ -7,8 +7,11 @@
 #include "estimates/estimatebook.h"
 #include "estimates/estimateframe.h"
 #include "estimates/homeframe.h"
+#include "help/aboutbox.h"
+#include "help/instructionalvideo.h"
 #include "materials/materialsframe.h"
 #include "settings/gridformat.h"
+#include "settings/preferencesdialog.h"
 #include "settings/settingsstore.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordhelpers.h"
@@ -21,6 +24,7 @@
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 // The window's size when its controls were drawn, in twips.
@@ -164,10 +168,14 @@ void frmMain::createMenus() {
 
     mnuTools = addMenu("mnuTools", tr("&Tools"));
     mnuToolsPreferences = addItem(mnuTools, "mnuToolsPreferences", tr("&Preferences..."));
+    for (QAction* item : {mnuEditPreferences, mnuToolsPreferences})
+        connect(item, &QAction::triggered, this, &frmMain::mnuEditPreferences_Click);
 
     mnuHelp = addMenu("mnuHelp", tr("&Help"));
     mnuHelpAbout = addItem(mnuHelp, "mnuHelpAbout", tr("&About Plenwick"));
     mnuHelpVideo = addItem(mnuHelp, "mnuHelpVideo", tr("&Watch Instructional Video"));
+    connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
+    connect(mnuHelpVideo, &QAction::triggered, this, [this] { WatchInstructionalVideo(this); });
 }
 
 void frmMain::Form_Load() {
@@ -294,6 +302,34 @@ void frmMain::mnuEditEditRecord_Click() {
 void frmMain::mnuEditSaveRecord_Click() {
     if (ScreenInterface* screen = currentScreen())
         screen->save();
+}
+
+void frmMain::mnuEditPreferences_Click() {
+    frmOptions dialog(this);
+    // Leaving the database is leaving the screens' records: work being typed is settled first.
+    dialog.setLeaveGuard([this] {
+        return std::all_of(m_screens.cbegin(), m_screens.cend(),
+                           [](const ScreenTab& tab) { return tab.screen->canLeave(); });
+    });
+    connect(&dialog, &frmOptions::settingsSaved, this, [this](bool databaseChanged) {
+        if (databaseChanged)
+            reloadScreens();
+        else
+            ReadConfiguration(); // the Home screen shows the company details as saved
+    });
+    dialog.exec();
+}
+
+void frmMain::reloadScreens() {
+    gCurrentEstimateID = 0; // a key of the old file names nothing in the new one
+    ReadConfiguration();
+    InitDBControls();
+    updateEditMenu();
+}
+
+void frmMain::mnuHelpAbout_Click() {
+    frmAbout about(this);
+    about.exec();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

@@ -32,6 +32,9 @@ public:
     QSizeF referenceSize() const { return m_referenceSize; }
     void setReferenceSize(const QSizeF& twips) { m_referenceSize = twips; }
     const QList<LayoutEntry>& layoutTable() const { return m_layoutTable; }
+    // After a switch to another database: every screen shows the settings again and reloads its
+    // records from the new file.
+    void reloadScreens();
 
     // The estimates Home and the Estimate screen share.
     EstimateBook* estimateBook;
@@ -89,6 +92,8 @@ private:
     void mnuFileNewEstimate_Click();
     void mnuEditEditRecord_Click();
     void mnuEditSaveRecord_Click();
+    void mnuEditPreferences_Click();
+    void mnuHelpAbout_Click();
     void Form_Resize();
     void ResizeTabControl();
     void ResizeHomeFrame();

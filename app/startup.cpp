@@ -7,11 +7,11 @@
 #include "data/schema.h"
 #include "settings/registry.h"
 #include "settings/settingsstore.h"
+#include "widgets/filedialog.h"
 #include "widgets/messagebox.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QScreen>
 #include <QStandardPaths>
@@ -51,13 +51,16 @@ DatabaseFileChooser& installedChooser() {
 QString askForFile(bool create) {
     if (const auto& chooser = installedChooser())
         return chooser(create);
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (create)
-        return QFileDialog::getSaveFileName(nullptr, QStringLiteral("Create a New Database"),
-                                            folder + QStringLiteral("/Estimating.mdb"),
-                                            kFileFilter);
-    return QFileDialog::getOpenFileName(nullptr, QStringLiteral("Open a Database"), folder,
-                                        kFileFilter);
+    FileDialogRequest request;
+    request.folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    request.filter = kFileFilter;
+    request.title = QStringLiteral("Open a Database");
+    if (create) {
+        request.mode = FileDialogRequest::Save;
+        request.title = QStringLiteral("Create a New Database");
+        request.fileName = request.folder + QStringLiteral("/Estimating.mdb");
+    }
+    return askForFileName(request);
 }
 } // namespace
 

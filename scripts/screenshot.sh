@@ -5,6 +5,8 @@
 #   WIDTHxHEIGHT  the window's size (default 1024x768); the virtual screen is a little larger
 #   key names     pressed in turn before the picture is taken, e.g. ctrl+2 for the Materials tab
 # Environment: DATABASE=path opens that file (default: a fresh, empty database).
+#              CAPTURE=title takes the window of that title instead, once the keys are pressed:
+#              CAPTURE=Preferences scripts/screenshot.sh out.png 1024x768 alt+t p
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "$1")
@@ -34,6 +36,14 @@ XDG_CONFIG_HOME=$config XDG_DATA_HOME=$config xvfb-run -a -s "$screen" bash -c '
   xdotool windowfocus "$window" 2>/dev/null || true
   for key in "${@:5}"; do xdotool key "$key"; sleep 0.5; done
   sleep 1
+  if [[ -n "${CAPTURE:-}" ]]; then
+    for _ in $(seq 20); do
+      window=$(xdotool search --name "^${CAPTURE}\$" 2>/dev/null | head -n 1 || true)
+      [[ -n "$window" ]] && break
+      sleep 0.2
+    done
+    [[ -n "$window" ]] || { echo "no window named $CAPTURE" >&2; kill $pid; exit 1; }
+  fi
   # The whole screen is grabbed and cut to the window, so open menus show as well.
   eval "$(xdotool getwindowgeometry --shell "$window")"
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$1"

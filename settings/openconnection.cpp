@@ -77,6 +77,14 @@ bool OpenConnection(QString& path, Connection& connection) {
     return result;
 }
 
+bool TryOpenConnection(QString& path, Connection& trial) {
+    const QString inUse = gConnectionString;
+    const bool opened = OpenConnection(path, trial);
+    gConnectionString = inUse;
+    trial.close();
+    return opened;
+}
+
 bool CheckDatabaseStructure(Connection& connection) {
     RecordSet probe;
     const bool ok = probe.open(connection, QStringLiteral("SELECT * FROM CatagoryTBL"));

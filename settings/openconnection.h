@@ -9,6 +9,11 @@ class Connection;
 // call. Reports failures itself and returns false, leaving the connection closed.
 bool OpenConnection(QString& path, Connection& connection);
 
+// Tries the database at path on the trial connection as OpenConnection() does, with the same
+// messages, and closes it again. The connection string the program uses (gConnectionString) is
+// left alone: trying a file changes nothing the running program reads.
+bool TryOpenConnection(QString& path, Connection& trial);
+
 // True when the categories table can be read through the connection.
 bool CheckDatabaseStructure(Connection& connection);
 

@@ -1,0 +1,323 @@
+#include "settings/preferencesdialog.h"
+
+#include "data/connection.h"
+#include "data/globals.h"
+#include "settings/openconnection.h"
+#include "settings/settingsstore.h"
+#include "widgets/filedialog.h"
+#include "widgets/messagebox.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+// MyCompany keeps this many characters of each detail; the boxes take no more.
+constexpr int kCompanyTextLimit = 255;
+
+// The folder of a stored path, or an empty text (the dialog then starts where it was last).
+QString folderOf(const QString& path) {
+    if (path.trimmed().isEmpty())
+        return {};
+    return QFileInfo(QDir::fromNativeSeparators(path.trimmed())).absolutePath();
+}
+
+// A caption and its box (with an optional button) on one row of a grid.
+QLineEdit* addField(QGridLayout* grid, const QString& caption, const QString& name,
+                    const QString& toolTip, QPushButton* button = nullptr) {
+    auto* parent = grid->parentWidget();
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setToolTip(toolTip);
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QStringLiteral("lbl") + name.mid(3));
+    label->setBuddy(box);
+    const int row = grid->rowCount();
+    grid->addWidget(label, row, 0);
+    grid->addWidget(box, row, 1, 1, button ? 1 : 2);
+    if (button)
+        grid->addWidget(button, row, 2);
+    return box;
+}
+
+QPushButton* browseButton(QWidget* parent, const QString& name, const QString& toolTip) {
+    auto* button = new QPushButton(QStringLiteral("..."), parent);
+    button->setObjectName(name);
+    button->setToolTip(toolTip);
+    button->setAutoDefault(false);
+    button->setFixedWidth(36);
+    return button;
+}
+} // namespace
+
+namespace {
+// A company detail's box and its setting.
+struct CompanyBox {
+    QLineEdit* frmOptions::*box;
+    QString (clsSettings::*get)() const;
+    void (clsSettings::*set)(const QString&);
+};
+
+const CompanyBox kCompanyBoxes[] = {
+    {&frmOptions::txtLogoPath, &clsSettings::LogoPath, &clsSettings::setLogoPath},
+    {&frmOptions::txtCompanyName, &clsSettings::CompanyName, &clsSettings::setCompanyName},
+    {&frmOptions::txtCompanyAdress, &clsSettings::CompanyAdress, &clsSettings::setCompanyAdress},
+    {&frmOptions::txtCompanyCity, &clsSettings::CompanyCity, &clsSettings::setCompanyCity},
+    {&frmOptions::txtCompanyPhone, &clsSettings::CompanyPhone, &clsSettings::setCompanyPhone},
+    {&frmOptions::txtCompanyFax, &clsSettings::CompanyFax, &clsSettings::setCompanyFax},
+    {&frmOptions::txtEMail, &clsSettings::EMail, &clsSettings::setEMail},
+    {&frmOptions::txtWebPage, &clsSettings::WebPage, &clsSettings::setWebPage},
+};
+} // namespace
+
+frmOptions::frmOptions(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(tr("Preferences"));
+    setModal(true);
+
+    tabPreferences = new QTabWidget(this);
+    tabPreferences->setObjectName(QStringLiteral("tabPreferences"));
+    tabPreferences->addTab(createCompanyTab(), tr("&Company"));
+    tabPreferences->addTab(createDatabaseTab(), tr("&Database"));
+
+    cmdOK = new QPushButton(tr("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setToolTip(tr("Save the preferences and close (Enter)"));
+    cmdOK->setDefault(true);
+    cmdOK->setProperty("role", QStringLiteral("primary"));
+    cmdCancel = new QPushButton(tr("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setToolTip(tr("Close without saving anything (Esc)"));
+    cmdCancel->setAutoDefault(false);
+    for (QPushButton* button : {cmdOK, cmdCancel})
+        button->setMinimumWidth(88);
+    connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 14, 14, 14);
+    layout->setSpacing(12);
+    layout->addWidget(tabPreferences);
+    layout->addLayout(buttons);
+    setMinimumWidth(500);
+
+    // The dialog sees Ctrl+Tab before its boxes do, wherever the focus is.
+    auto* nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    connect(nextTab, &QShortcut::activated, this, &frmOptions::Form_KeyDown);
+
+    Form_Load();
+}
+
+QWidget* frmOptions::createCompanyTab() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabCompany"));
+    frCompanyInfo = new QGroupBox(tr("Company Info"), page);
+    frCompanyInfo->setObjectName(QStringLiteral("frCompanyInfo"));
+    auto* grid = new QGridLayout(frCompanyInfo);
+    grid->setContentsMargins(12, 18, 12, 12);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
+    grid->setColumnStretch(1, 1);
+    txtCompanyName = addField(grid, tr("Company &Name:"), QStringLiteral("txtCompanyName"),
+                              tr("Your company's name, as printed on quotes"));
+    txtCompanyAdress =
+        addField(grid, tr("&Address:"), QStringLiteral("txtCompanyAdress"), tr("Street address"));
+    txtCompanyCity = addField(grid, tr("C&ity, State Zip:"), QStringLiteral("txtCompanyCity"),
+                              tr("City, state and zip code on one line"));
+    txtCompanyPhone =
+        addField(grid, tr("&Phone #:"), QStringLiteral("txtCompanyPhone"), tr("Phone number"));
+    txtCompanyFax =
+        addField(grid, tr("Fa&x #:"), QStringLiteral("txtCompanyFax"), tr("Fax number"));
+    txtEMail = addField(grid, tr("E-&Mail:"), QStringLiteral("txtEMail"), tr("E-mail address"));
+    txtWebPage =
+        addField(grid, tr("&Web Page:"), QStringLiteral("txtWebPage"), tr("Web site address"));
+    btnLogoBrowse = browseButton(frCompanyInfo, QStringLiteral("btnLogoBrowse"),
+                                 tr("Choose the logo picture printed on quotes"));
+    txtLogoPath = addField(grid, tr("Path to &Logo:"), QStringLiteral("txtLogoPath"),
+                           tr("The picture file printed at the top of quotes"), btnLogoBrowse);
+    for (const CompanyBox& f : kCompanyBoxes)
+        (this->*f.box)->setMaxLength(kCompanyTextLimit);
+    connect(btnLogoBrowse, &QPushButton::clicked, this, &frmOptions::btnLogoBrowse_Click);
+    // The button follows its box in the tab order, as it stands beside it.
+    setTabOrder(txtLogoPath, btnLogoBrowse);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->addWidget(frCompanyInfo);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* frmOptions::createDatabaseTab() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabDatabase"));
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(12, 16, 12, 12);
+    layout->addLayout(grid);
+    btnSelectDB = browseButton(page, QStringLiteral("btnSelectDB"),
+                               tr("Choose another database file; it is tried at once and used "
+                                  "once you press OK"));
+    txtPathToDB = addField(grid, tr("Path to Data&base:"), QStringLiteral("txtPathToDB"),
+                           tr("The database file holding your materials, estimates and company "
+                              "details; empty for the default file"),
+                           btnSelectDB);
+    connect(btnSelectDB, &QPushButton::clicked, this, &frmOptions::btnSelectDB_Click);
+    setTabOrder(txtPathToDB, btnSelectDB);
+    auto* note = new QLabel(tr("All your materials, estimates and company details live in this "
+                               "file. The program changes to another file only when you press "
+                               "OK, and only if that file can be opened."),
+                            page);
+    note->setObjectName(QStringLiteral("lblDatabaseNote"));
+    note->setWordWrap(true);
+    QPalette hint = note->palette();
+    hint.setColor(QPalette::WindowText, QColor(0x5b, 0x67, 0x76));
+    note->setPalette(hint);
+    layout->addSpacing(10);
+    layout->addWidget(note);
+    layout->addStretch();
+    return page;
+}
+
+void frmOptions::Form_Load() {
+    ReadConfiguration();
+}
+
+void frmOptions::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // In the middle of the screen, once: the user may move it afterwards.
+    if (m_centred)
+        return;
+    m_centred = true;
+    if (const QScreen* shown = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(shown->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void frmOptions::ReadConfiguration() {
+    if (!gSettings)
+        return;
+    for (const CompanyBox& f : kCompanyBoxes)
+        (this->*f.box)->setText((gSettings->*f.get)());
+    txtPathToDB->setText(gSettings->PathToDB());
+    mOldPathToDB = txtPathToDB->text();
+}
+
+void frmOptions::Form_KeyDown() {
+    const int next = tabPreferences->currentIndex() + 1;
+    tabPreferences->setCurrentIndex(next < tabPreferences->count() ? next : 0);
+}
+
+QString frmOptions::chooseFile(FileDialogRequest request) {
+    if (request.folder.isEmpty())
+        request.folder = m_lastFolder;
+    const QString file = askForFileName(request, this);
+    if (file.isEmpty())
+        return {};
+    m_lastFolder = QFileInfo(file).absolutePath();
+    return QDir::toNativeSeparators(file);
+}
+
+void frmOptions::btnSelectDB_Click() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select Database");
+    request.filter = QStringLiteral("MS Access DB (*.mdb *.mde)");
+    request.defaultSuffix = QStringLiteral("mdb");
+    request.folder = folderOf(gSettings ? gSettings->PathToDB() : QString());
+    QString file = chooseFile(request);
+    if (file.isEmpty() || file == txtPathToDB->text())
+        return;
+    Connection spare;
+    if (TryOpenConnection(file, gTestConnection ? *gTestConnection : spare))
+        txtPathToDB->setText(file);
+}
+
+void frmOptions::btnLogoBrowse_Click() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select Company Logo");
+    request.folder = folderOf(gSettings ? gSettings->LogoPath() : QString());
+    request.filter = QStringLiteral("Pictures (*.bmp *.ico *.jpg *.gif)");
+    request.defaultSuffix = QStringLiteral("bmp");
+    const QString file = chooseFile(request);
+    if (file.isEmpty())
+        return; // cancelled: the logo stays as it was
+    QString problem;
+    if (file.size() > kCompanyTextLimit)
+        problem = tr("The path of this picture is longer than %1 characters, more than the "
+                     "database keeps. Move the picture to a folder with a shorter path.")
+                      .arg(kCompanyTextLimit);
+    else if (!QImageReader(file).canRead())
+        problem = tr("This file is not a picture the program can show. Choose a BMP, ICO, "
+                     "JPEG or GIF picture.");
+    if (!problem.isEmpty()) {
+        showMessage(file + QStringLiteral("\n\n") + problem, QMessageBox::Ok, QMessageBox::Warning,
+                    request.title);
+        return;
+    }
+    txtLogoPath->setText(file);
+}
+
+bool frmOptions::switchDatabase(QString path) {
+    // The new file is tried before the old one is let go: a file that cannot be opened leaves
+    // the program on its database, with its messages shown.
+    Connection spare;
+    if (!TryOpenConnection(path, gTestConnection ? *gTestConnection : spare))
+        return false;
+    if (m_leaveGuard && !m_leaveGuard())
+        return false;
+    QString oldPath = gConnection->databasePath();
+    gConnection->close();
+    if (OpenConnection(path, *gConnection))
+        return true;
+    // The file went away since it was tried: back to the old one.
+    OpenConnection(oldPath, *gConnection);
+    return false;
+}
+
+bool frmOptions::SaveConfiguration() {
+    if (!gSettings || !gConnection)
+        return false;
+    // Blanks around a path are never part of it (the settings store it trimmed too).
+    const QString path = txtPathToDB->text().trimmed();
+    const bool switching = path != mOldPathToDB.trimmed();
+    if (switching && !switchDatabase(path)) {
+        tabPreferences->setCurrentIndex(1);
+        txtPathToDB->setFocus();
+        return false;
+    }
+    for (const CompanyBox& f : kCompanyBoxes)
+        (gSettings->*f.set)((this->*f.box)->text());
+    // An empty path is stored empty: it names the default file at every start.
+    gSettings->setPathToDB(path);
+    gSettings->SaveSettings();
+    mOldPathToDB = path;
+    emit settingsSaved(switching);
+    return true;
+}
+
+void frmOptions::cmdOK_Click() {
+    if (SaveConfiguration())
+        accept();
+}
+
+void frmOptions::cmdCancel_Click() {
+    reject();
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+struct FileDialogRequest;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+// The Preferences dialog: the company details printed on quotes, the logo's path and the
+// database file. A file chosen with "..." is only tried; OK switches to it, and only when the
+// file opens, so the program never ends up without its database.
+class frmOptions : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmOptions(QWidget* parent = nullptr);
+
+    // Fills the boxes from the settings.
+    void ReadConfiguration();
+    // Switches the database when its path changed, copies the boxes into the settings and saves
+    // them. False, with nothing changed, when the new database cannot be opened (the reason has
+    // been shown) or the program may not leave the old one now.
+    bool SaveConfiguration();
+
+    // Asked before the program leaves its database for another, so that work being typed is
+    // saved or dropped as the user says; false keeps the old database.
+    void setLeaveGuard(std::function<bool()> guard) { m_leaveGuard = std::move(guard); }
+
+    QTabWidget* tabPreferences;
+    QGroupBox* frCompanyInfo;
+    QLineEdit* txtCompanyName;
+    QLineEdit* txtCompanyAdress;
+    QLineEdit* txtCompanyCity;
+    QLineEdit* txtCompanyPhone;
+    QLineEdit* txtCompanyFax;
+    QLineEdit* txtEMail;
+    QLineEdit* txtWebPage;
+    QLineEdit* txtLogoPath;
+    QPushButton* btnLogoBrowse;
+    QLineEdit* txtPathToDB;
+    QPushButton* btnSelectDB;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+
+signals:
+    // OK saved the settings; databaseChanged when the program now works on another file.
+    void settingsSaved(bool databaseChanged);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* createCompanyTab();
+    QWidget* createDatabaseTab();
+    void Form_Load();
+    void Form_KeyDown();
+    void btnSelectDB_Click();
+    void btnLogoBrowse_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    // The one file dialog of both "..." buttons: it starts where it was last when the request
+    // names no folder.
+    QString chooseFile(FileDialogRequest request);
+    bool switchDatabase(QString path);
+
+    QString mOldPathToDB;
+    QString m_lastFolder;
+    bool m_centred = false;
+    std::function<bool()> m_leaveGuard;
+};

@@ -1,0 +1,372 @@
+// The Preferences dialog: filled from the settings, its tabs and keys, the two "..." buttons
+// with their file dialogs, and what OK and Cancel do to the settings, the store and the database
+// the program works on.
+#include "app/mainwindow.h"
+#include "data/connection.h"
+#include "data/globals.h"
+#include "data/schema.h"
+#include "estimates/homeframe.h"
+#include "settings/preferencesdialog.h"
+#include "settings/registry.h"
+#include "settings/settingsstore.h"
+#include "support/modaldialog.h"
+#include "support/programfixture.h"
+#include "support/scriptedfiledialogs.h"
+#include "support/scriptedmessages.h"
+#include "support/testdatabase.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+#include <functional>
+
+namespace {
+const QString kKey = QStringLiteral("Dorvane\\PX");
+
+QString storedPath() {
+    QString path;
+    ReadRegString(kKey, QStringLiteral("DBPath"), path);
+    return path;
+}
+
+void typeInto(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Delete);
+    if (!text.isEmpty())
+        QTest::keyClicks(box, text);
+}
+
+void click(QWidget* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void clickTab(QTabWidget* tabs, int index) {
+    QTabBar* bar = tabs->findChild<QTabBar*>();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+}
+
+// Runs steps on the Preferences dialog the menu item opens modally.
+bool withPreferences(QAction* item, const std::function<void(frmOptions*)>& steps) {
+    return whileModal([item] { item->trigger(); },
+                      [&steps](QDialog* dialog) {
+                          if (auto* preferences = qobject_cast<frmOptions*>(dialog))
+                              steps(preferences);
+                      });
+}
+
+// A program on a database with a company, a supplier and one material.
+struct ProgramWithData : Program {
+    ProgramWithData() {
+        db.addSmallLookups();
+        db.exec(QStringLiteral("UPDATE MyCompany SET CompanyName = ?, CompanyAddress = ?, "
+                               "CompanyCity = ?, CompanyLogo = ?"),
+                {QStringLiteral("Harbor Electric"), QStringLiteral("12 Pier Road"),
+                 QStringLiteral("Portland, OR 97201"), QStringLiteral("/logos/harbor.bmp")});
+        db.exec(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, PartNumber, UnitCost) "
+                               "VALUES (1, 'OLD-1', 2.5)"));
+    }
+};
+} // namespace
+
+class TestPreferences : public QObject {
+    Q_OBJECT
+private slots:
+    void bothMenusOpenTheDialogFilledFromTheSettings();
+    void tabOrderAndCtrlTab();
+    void aTriedFileChangesNothingUntilOK();
+    void okSwitchesDatabaseAndEveryScreenReloads();
+    void okWithAnUnopenablePathKeepsTheOldDatabase();
+    void logoDialog();
+    void anEmptiedPathMeansTheDefaultFile();
+    void okOnAnEmptyDatabaseSavesTheDetails();
+};
+
+void TestPreferences::bothMenusOpenTheDialogFilledFromTheSettings() {
+    ProgramWithData program;
+    QVERIFY(program.load());
+    frmMain window;
+    window.show();
+    QVERIFY(withPreferences(window.mnuEditPreferences, [&](frmOptions* d) {
+        QCOMPARE(d->parentWidget(), &window);
+        const QList<std::pair<QLineEdit*, QString>> boxes = {
+            {d->txtCompanyName, "Harbor Electric"},
+            {d->txtCompanyCity, "Portland, OR 97201"},
+            {d->txtLogoPath, "/logos/harbor.bmp"},
+            {d->txtPathToDB, program.db.path()}};
+        for (const auto& [box, text] : boxes)
+            QCOMPARE(box->text(), text);
+        const QPoint middle = d->screen()->availableGeometry().center();
+        QVERIFY((d->frameGeometry().center() - middle).manhattanLength() <= 2);
+        // Typing then Esc: nothing is kept.
+        typeInto(d->txtCompanyName, QStringLiteral("Typed Away"));
+        QTest::keyClick(d->txtCompanyName, Qt::Key_Escape);
+        QVERIFY(!d->isVisible());
+    }));
+    QCOMPARE(gSettings->CompanyName(), QStringLiteral("Harbor Electric"));
+    QVERIFY(withPreferences(window.mnuToolsPreferences, [&](frmOptions* d) {
+        click(d->cmdCancel);
+        QVERIFY(!d->isVisible());
+    }));
+}
+
+void TestPreferences::tabOrderAndCtrlTab() {
+    ProgramWithData program;
+    QVERIFY(program.load());
+    frmOptions d;
+    d.show();
+    d.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    // Tab runs down the boxes, the "..." after its box, then OK.
+    d.txtCompanyName->setFocus();
+    QStringList order;
+    for (int i = 0; i < 10 && d.focusWidget(); ++i) {
+        order << d.focusWidget()->objectName();
+        QTest::keyClick(d.focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(order, (QStringList{"txtCompanyName", "txtCompanyAdress", "txtCompanyCity",
+                                 "txtCompanyPhone", "txtCompanyFax", "txtEMail", "txtWebPage",
+                                 "txtLogoPath", "btnLogoBrowse", "cmdOK"}));
+    // Ctrl+Tab steps through the tabs, from the last back to the first, wherever the focus is.
+    QTest::keyClick(d.cmdOK, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(d.tabPreferences->currentIndex(), 1);
+    d.txtPathToDB->setFocus();
+    QTest::keyClick(d.txtPathToDB, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(d.tabPreferences->currentIndex(), 0);
+}
+
+void TestPreferences::aTriedFileChangesNothingUntilOK() {
+    ProgramWithData program;
+    QVERIFY(program.load());
+    TestDatabase other;
+    TestDatabase spoiled;
+    const QString bad = spoiled.damage(QStringLiteral("structure"));
+    const QString inUse = gConnectionString;
+    const QString oldPath = program.db.path();
+    frmMain window;
+    window.show();
+    QVERIFY(withPreferences(window.mnuEditPreferences, [&](frmOptions* d) {
+        ScriptedMessages messages;
+        ScriptedFileDialogs files;
+        clickTab(d->tabPreferences, 1);
+        // The file already shown: nothing is tried.
+        files.answerNext(oldPath);
+        click(d->btnSelectDB);
+        const FileDialogRequest& asked = files.asked().first();
+        QCOMPARE(asked.title, QStringLiteral("Select Database"));
+        QCOMPARE(asked.folder, program.db.dir());
+        QVERIFY(messages.shown().isEmpty());
+        // A file of the wrong structure: its messages, and the box keeps its text.
+        files.answerNext(bad);
+        click(d->btnSelectDB);
+        QCOMPARE(messages.titles(), QStringList{"OpenConnection"});
+        QCOMPARE(messages.texts(), QStringList{"Invalid Database Structure"});
+        QCOMPARE(d->txtPathToDB->text(), oldPath);
+        // A good file: shown, tried and closed again, and nothing the program uses changes.
+        files.answerNext(other.path());
+        click(d->btnSelectDB);
+        QCOMPARE(d->txtPathToDB->text(), other.path());
+        QCOMPARE(messages.shown().size(), 1);
+        QVERIFY(!gTestConnection->isOpen());
+        QCOMPARE(gConnectionString, inUse);
+        QCOMPARE(gConnection->databasePath(), oldPath);
+        click(d->cmdCancel);
+    }));
+    QCOMPARE(gConnectionString, inUse);
+    QCOMPARE(gConnection->databasePath(), oldPath);
+    QCOMPARE(gSettings->PathToDB(), oldPath);
+    QCOMPARE(storedPath(), oldPath);
+}
+
+void TestPreferences::okSwitchesDatabaseAndEveryScreenReloads() {
+    ProgramWithData program;
+    QVERIFY(program.load());
+    TestDatabase other;
+    other.addSmallLookups();
+    other.exec(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, PartNumber, UnitCost) "
+                              "VALUES (1, 'NEW-1', 1), (2, 'NEW-2', 2)"));
+    frmMain window;
+    window.show();
+    // The catalogue is read when its screen shows.
+    window.tabMain->setCurrentIndex(1);
+    auto* list = window.findChild<QTableView*>(QStringLiteral("grdMaterialsList"));
+    QVERIFY(list);
+    QCOMPARE(list->model()->rowCount(), 1);
+    gCurrentEstimateID = 7;
+    ScriptedMessages messages;
+    QVERIFY(withPreferences(window.mnuEditPreferences, [&](frmOptions* d) {
+        ScriptedFileDialogs files;
+        typeInto(d->txtCompanyName, QStringLiteral("Northwind Plumbing"));
+        typeInto(d->txtCompanyCity, QStringLiteral("Salem, OR 97301"));
+        clickTab(d->tabPreferences, 1);
+        files.answerNext(other.path());
+        click(d->btnSelectDB);
+        click(d->cmdOK);
+        QVERIFY(!d->isVisible());
+    }));
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('\n')));
+    // The program works on the new file, and the store names it.
+    QVERIFY(gConnection->isOpen());
+    QCOMPARE(gConnection->databasePath(), other.path());
+    QVERIFY(gConnectionString.contains(other.path()));
+    QCOMPARE(storedPath(), other.path());
+    // The details went into the new file's company row; the old file keeps its own.
+    QCOMPARE(other.scalar(QStringLiteral("SELECT CompanyName FROM MyCompany")).toString(),
+             QStringLiteral("Northwind Plumbing"));
+    QCOMPARE(other.scalar(QStringLiteral("SELECT CompanyAddress FROM MyCompany")).toString(),
+             QStringLiteral("12 Pier Road"));
+    QCOMPARE(program.db.scalar(QStringLiteral("SELECT CompanyName FROM MyCompany")).toString(),
+             QStringLiteral("Harbor Electric"));
+    // Every screen shows the new file.
+    QCOMPARE(window.frMain->lblCompanyName->text(), QStringLiteral("Northwind Plumbing"));
+    QCOMPARE(window.frMain->lblCompanyCity->text(), QStringLiteral("Salem, OR 97301"));
+    QCOMPARE(list->model()->rowCount(), 2);
+    QCOMPARE(gCurrentEstimateID, 0);
+}
+
+void TestPreferences::okWithAnUnopenablePathKeepsTheOldDatabase() {
+    ProgramWithData program;
+    QVERIFY(program.load());
+    TestDatabase other;
+    const QString inUse = gConnectionString;
+    const QString oldPath = program.db.path();
+    const QString missing = program.db.dir() + QStringLiteral("/nowhere/Estimating.mdb");
+    frmMain window;
+    window.show();
+    window.tabMain->setCurrentIndex(1);
+    auto* list = window.findChild<QTableView*>(QStringLiteral("grdMaterialsList"));
+    QVERIFY(withPreferences(window.mnuEditPreferences, [&](frmOptions* d) {
+        ScriptedMessages messages;
+        typeInto(d->txtCompanyName, QStringLiteral("Typed Company"));
+        clickTab(d->tabPreferences, 1);
+        typeInto(d->txtPathToDB, missing);
+        clickTab(d->tabPreferences, 0);
+        click(d->cmdOK);
+        // Reported; the dialog stays open on the path, with everything typed.
+        QCOMPARE(messages.titles(), QStringList{" clsSetting / OpenConnection"});
+        QVERIFY(messages.texts().first().contains(missing));
+        QVERIFY(d->isVisible());
+        QCOMPARE(d->tabPreferences->currentIndex(), 1);
+        QCOMPARE(d->focusWidget(), d->txtPathToDB);
+        QCOMPARE(d->txtPathToDB->text(), missing);
+        QCOMPARE(d->txtCompanyName->text(), QStringLiteral("Typed Company"));
+        QVERIFY(gConnection->isOpen());
+        QCOMPARE(gConnection->databasePath(), oldPath);
+        QCOMPARE(gConnectionString, inUse);
+        QCOMPARE(gSettings->CompanyName(), QStringLiteral("Harbor Electric"));
+
+        // A screen that may not be left (work being typed the user keeps) keeps the old file.
+        d->setLeaveGuard([] { return false; });
+        typeInto(d->txtPathToDB, other.path());
+        click(d->cmdOK);
+        QVERIFY(d->isVisible());
+        QCOMPARE(gConnection->databasePath(), oldPath);
+        QCOMPARE(messages.shown().size(), 1);
+        click(d->cmdCancel);
+    }));
+    QCOMPARE(storedPath(), oldPath);
+    // The old database still works: the screens read and the settings save through it.
+    QCOMPARE(list->model()->rowCount(), 1);
+    ScriptedMessages messages;
+    gSettings->SaveSettings();
+    QVERIFY(messages.shown().isEmpty());
+}
+
+void TestPreferences::logoDialog() {
+    ProgramWithData program;
+    QVERIFY(program.load());
+    const QString picture = program.db.dir() + QStringLiteral("/logo.bmp");
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QVERIFY(image.save(picture));
+    const QString notAPicture = program.db.path();
+    frmOptions d;
+    d.show();
+    ScriptedMessages messages;
+    ScriptedFileDialogs files;
+    // Cancelled: the path stays as it was, and OK keeps the logo.
+    click(d.btnLogoBrowse);
+    QCOMPARE(files.asked().size(), 1);
+    QCOMPARE(files.asked().first().title, QStringLiteral("Select Company Logo"));
+    QCOMPARE(files.asked().first().folder, QStringLiteral("/logos"));
+    QCOMPARE(d.txtLogoPath->text(), QStringLiteral("/logos/harbor.bmp"));
+    // A file that is no picture: said so, the path unchanged.
+    files.answerNext(notAPicture);
+    click(d.btnLogoBrowse);
+    QCOMPARE(messages.titles(), QStringList{"Select Company Logo"});
+    QVERIFY(messages.texts().first().startsWith(notAPicture));
+    QCOMPARE(d.txtLogoPath->text(), QStringLiteral("/logos/harbor.bmp"));
+    // A picture: shown, and saved with OK.
+    files.answerNext(picture);
+    click(d.btnLogoBrowse);
+    QCOMPARE(d.txtLogoPath->text(), QDir::toNativeSeparators(picture));
+    click(d.cmdOK);
+    QVERIFY(!d.isVisible());
+    QCOMPARE(program.db.scalar(QStringLiteral("SELECT CompanyLogo FROM MyCompany")).toString(),
+             QDir::toNativeSeparators(picture));
+    QCOMPARE(messages.shown().size(), 1);
+}
+
+void TestPreferences::anEmptiedPathMeansTheDefaultFile() {
+    ProgramWithData program;
+    QVERIFY(program.load());
+    const QString defaultPath = QDir::toNativeSeparators(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Estimating.mdb")));
+    QFile::remove(defaultPath);
+    QVERIFY(Schema::createFile(defaultPath, nullptr));
+    const auto removeFile = qScopeGuard([&] {
+        gConnection->close();
+        QFile::remove(defaultPath);
+    });
+    ScriptedMessages messages;
+    frmOptions d;
+    d.show();
+    clickTab(d.tabPreferences, 1);
+    typeInto(d.txtPathToDB, QString());
+    click(d.cmdOK);
+    QVERIFY(!d.isVisible());
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('\n')));
+    QCOMPARE(gConnection->databasePath(), defaultPath);
+    // Stored empty, which names the default file at every start.
+    QCOMPARE(gSettings->PathToDB(), QString());
+    QCOMPARE(storedPath(), QString());
+}
+
+void TestPreferences::okOnAnEmptyDatabaseSavesTheDetails() {
+    Program program;
+    QVERIFY(program.load());
+    frmMain window;
+    window.show();
+    ScriptedMessages messages;
+    QVERIFY(withPreferences(window.mnuToolsPreferences, [&](frmOptions* d) {
+        for (QLineEdit* box :
+             {d->txtCompanyName, d->txtCompanyAdress, d->txtCompanyCity, d->txtCompanyPhone,
+              d->txtCompanyFax, d->txtEMail, d->txtWebPage, d->txtLogoPath})
+            QVERIFY(box->text().isEmpty());
+        typeInto(d->txtCompanyName, QStringLiteral("Solo Carpentry"));
+        typeInto(d->txtCompanyFax, QString(300, QLatin1Char('9')));
+        QTest::keyClick(d->txtCompanyFax, Qt::Key_Return); // Enter is OK
+        QVERIFY(!d->isVisible());
+    }));
+    QVERIFY(messages.shown().isEmpty());
+    QCOMPARE(program.db.scalar(QStringLiteral("SELECT CompanyName FROM MyCompany")).toString(),
+             QStringLiteral("Solo Carpentry"));
+    // A box takes no more than the database keeps.
+    QCOMPARE(program.db.scalar(QStringLiteral("SELECT CompanyFax FROM MyCompany")).toString(),
+             QString(255, QLatin1Char('9')));
+    QCOMPARE(gConnection->databasePath(), program.db.path());
+    // The Home screen shows the saved name at once.
+    QCOMPARE(window.frMain->lblCompanyName->text(), QStringLiteral("Solo Carpentry"));
+}
+
+QTEST_MAIN(TestPreferences)
+#include "tst_preferences.moc"
