@@ -112,7 +112,7 @@ EstimatesMonthList::EstimatesMonthList(QWidget* screen, EstimateBook* estimates)
     m_emptyNote = new QLabel(DGEstimatesAll->viewport());
     m_emptyNote->setAlignment(Qt::AlignCenter);
     m_emptyNote->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_emptyNote->setProperty("role", QStringLiteral("placeholder"));
+    m_emptyNote->setForegroundRole(QPalette::PlaceholderText);
     m_emptyNote->hide();
 }
 
