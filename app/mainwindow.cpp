@@ -59,9 +59,16 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
             [this] { SwitchScreen(QStringLiteral("estimate"), mnuViewEstimateScr); });
     connect(frMain, &HomeFrame::estimatesListed, this, &frmMain::updateEstimateTab);
     connect(mnuFileNewEstimate, &QAction::triggered, this, &frmMain::mnuFileNewEstimate_Click);
+    // A disabled tab (Estimate, while Home lists no estimate) is passed over.
     auto cycleTabs = [this](int step) {
         const int count = tabMain->count();
-        tabMain->setCurrentIndex((tabMain->currentIndex() + step + count) % count);
+        int tab = tabMain->currentIndex();
+        for (int i = 0; i < count; ++i) {
+            tab = (tab + step + count) % count;
+            if (tabMain->isTabEnabled(tab))
+                break;
+        }
+        tabMain->setCurrentIndex(tab);
     };
     auto* nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
     connect(nextTab, &QShortcut::activated, this, [cycleTabs] { cycleTabs(1); });

@@ -1,11 +1,16 @@
 #include "estimates/homeframe.h"
 
+#include "data/datacontrol.h"
 #include "data/formats.h"
+#include "estimates/estimatebook.h"
+#include "estimates/estimatesmonthlist.h"
 #include "settings/settingsstore.h"
+#include "widgets/messagebox.h"
+#include "widgets/recordhelpers.h"
 #include "widgets/screencontrols.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
-#include <QHeaderView>
 #include <QTableView>
 
 using Controls::button;
@@ -13,7 +18,7 @@ using Controls::caption;
 using Twips::place;
 
 HomeFrame::HomeFrame(QWidget* parent, EstimateBook* estimates)
-    : QGroupBox(parent), book(estimates) {
+    : QGroupBox(parent), book(estimates), monthList(new EstimatesMonthList(this, estimates)) {
     setObjectName(QStringLiteral("frMain"));
     setTitle(QStringLiteral("Plenwick"));
 
@@ -34,30 +39,32 @@ HomeFrame::HomeFrame(QWidget* parent, EstimateBook* estimates)
     lblToday->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblToday->setProperty("role", QStringLiteral("emphasis"));
 
-    cmdDateDown = button(this, QStringLiteral("cmdDateDown"), QStringLiteral("◀"),
-                         tr("Scroll Backward"), 12, 130, 34);
-    lblMonthYear = place<QLabel>(this, QStringLiteral("lblMonthYear"), 50, 130, 170, 28);
-    lblMonthYear->setAlignment(Qt::AlignCenter);
-    lblMonthYear->setProperty("role", QStringLiteral("heading"));
-    cmdDateUp = button(this, QStringLiteral("cmdDateUp"), QStringLiteral("▶"), tr("Scroll Forward"),
-                       224, 130, 34);
-    cmdEstimate = button(this, QStringLiteral("cmdEstimate"), tr("New Estimate"),
+    lblMonthYear = monthList->lblMonthYear;
+    cmdDateDown = monthList->cmdDateDown;
+    cmdDateUp = monthList->cmdDateUp;
+    DGEstimatesAll = monthList->DGEstimatesAll;
+    // Alt letters clear of the menu bar's (F, E, V, T, H).
+    cmdEstimate = button(this, QStringLiteral("cmdEstimate"), tr("&New Estimate"),
                          tr("Create New Estimate"), 300, 130, 120);
     cmdEstimate->setProperty("role", QStringLiteral("primary"));
-    cmdEditEstimate = button(this, QStringLiteral("cmdEditEstimate"), tr("Edit"),
+    cmdEditEstimate = button(this, QStringLiteral("cmdEditEstimate"), tr("E&dit"),
                              tr("Edit Estimate"), 426, 130, 84);
-    cmdEstimateDelete = button(this, QStringLiteral("cmdEstimateDelete"), tr("Delete"),
+    cmdEstimateDelete = button(this, QStringLiteral("cmdEstimateDelete"), tr("De&lete"),
                                tr("Delete Estimate"), 516, 130, 84);
+    const QList<QWidget*> order = {cmdDateDown,     cmdDateUp,         cmdEstimate,
+                                   cmdEditEstimate, cmdEstimateDelete, DGEstimatesAll};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
-    DGEstimatesAll = place<QTableView>(this, QStringLiteral("DGEstimatesAll"), 12, 166, 761, 356);
-    DGEstimatesAll->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DGEstimatesAll->setSelectionMode(QAbstractItemView::SingleSelection);
-    DGEstimatesAll->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DGEstimatesAll->setAlternatingRowColors(true);
-    DGEstimatesAll->verticalHeader()->hide();
-    DGEstimatesAll->horizontalHeader()->setStretchLastSection(true);
-
+    connect(cmdEstimate, &QPushButton::clicked, this, &HomeFrame::cmdEstimate_Click);
     connect(cmdEditEstimate, &QPushButton::clicked, this, &HomeFrame::cmdEditEstimate_Click);
+    connect(cmdEstimateDelete, &QPushButton::clicked, this, &HomeFrame::cmdEstimateDelete_Click);
+    connect(monthList, &EstimatesMonthList::estimateChosen, this,
+            &HomeFrame::cmdEditEstimate_Click);
+    connect(monthList, &EstimatesMonthList::listed, this, &HomeFrame::CheckEditEstimateButtonState);
+    // Estimates saved on the Estimate screen, or deleted here, show at once.
+    connect(book, &EstimateBook::estimatesChanged, monthList,
+            &EstimatesMonthList::SetupEstimatesAllGrid);
 }
 
 void HomeFrame::applySettings() {
@@ -78,7 +85,23 @@ void HomeFrame::applySettings() {
 
 void HomeFrame::reload() {
     // The month's list starts on the current month.
-    lblMonthYear->setText(formatMonthYear(QDate::currentDate()));
+    monthList->showMonth(QDate::currentDate());
+}
+
+void HomeFrame::activate() {
+    monthList->SetupEstimatesAllGrid();
+}
+
+void HomeFrame::CheckEditEstimateButtonState() {
+    const bool any = monthList->listedCount() > 0;
+    cmdEditEstimate->setEnabled(any);
+    cmdEstimateDelete->setEnabled(any);
+    book->clearNewEstimateFlag();
+    emit estimatesListed(any);
+}
+
+bool HomeFrame::canEditRecord() const {
+    return cmdEditEstimate->isEnabled();
 }
 
 void HomeFrame::editRecord() {
@@ -87,11 +110,48 @@ void HomeFrame::editRecord() {
         cmdEditEstimate_Click();
 }
 
-void HomeFrame::cmdEditEstimate_Click() {
+void HomeFrame::cmdEstimate_Click() {
+    // Works on an empty database too: the first estimate has to start somewhere.
+    if (!book->addNew()) {
+        ShowError(book->lastError().text(), QStringLiteral("frmMain / cmdEstimate_Click"));
+        return;
+    }
     emit estimateScreenRequested();
 }
 
-void HomeFrame::cmdEstimate_Click() {}
+void HomeFrame::cmdEditEstimate_Click() {
+    const int estimateId = monthList->selectedEstimateId();
+    if (estimateId <= 0)
+        return;
+    if (!book->open(estimateId)) {
+        // An estimate no longer stored leaves the screen as it is; a refused write of the
+        // estimate being left is reported.
+        if (book->lastError().number != ErrorNumber::kRowNotFound)
+            ShowDatabaseError(book->dcEstimates->connection(), book->lastError(),
+                              QStringLiteral("frmMain / cmdEditEstimate_Click"));
+        return;
+    }
+    emit estimateScreenRequested();
+}
+
+void HomeFrame::cmdEstimateDelete_Click() {
+    const int estimateId = monthList->selectedEstimateId();
+    if (estimateId <= 0)
+        return;
+    if (showMessage(tr("Do you really want to delete the selected estimate?"),
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
+                    QCoreApplication::applicationName()) != QMessageBox::Yes)
+        return;
+    // The book re-queries this list when the estimate is gone (estimatesChanged).
+    if (book->remove(estimateId))
+        return;
+    if (book->lastError().number == ErrorNumber::kRowNotFound)
+        showMessage(tr("Failed to delete record"), QMessageBox::Ok, QMessageBox::NoIcon,
+                    QStringLiteral("cmdEstimateDelete_Click"));
+    else
+        ShowDatabaseError(book->dcEstimates->connection(), book->lastError(),
+                          QStringLiteral("frmMain / cmdEstimateDelete_Click"));
+}
 
 void HomeFrame::showStartTime(const QDateTime& now) {
     lblToday->setText(formatGeneralDate(now));

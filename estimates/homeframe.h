@@ -5,6 +5,7 @@
 #include <QGroupBox>
 
 class EstimateBook;
+class EstimatesMonthList;
 class QDate;
 class QDateTime;
 class QLabel;
@@ -20,8 +21,11 @@ public:
 
     // Company details that are not set are hidden with their captions.
     void applySettings() override;
+    // Lists the current month.
     void reload() override;
-    bool canEditRecord() const override { return true; }
+    // Lists the month shown again: estimates may have been saved or deleted meanwhile.
+    void activate() override;
+    bool canEditRecord() const override;
     void editRecord() override;
 
     // The clock: the date and time the program started, then the date alone from the first
@@ -30,8 +34,11 @@ public:
     void showToday(const QDate& today);
     // New Estimate (the button, and File > New Estimate from any screen).
     void cmdEstimate_Click();
+    // Edit, Delete, Edit > Edit Record and the Estimate tab need an estimate in the list.
+    void CheckEditEstimateButtonState();
 
     EstimateBook* const book;
+    EstimatesMonthList* const monthList;
 
     QGroupBox* frCompanyInfo;
     QLabel* lblCompanyNameLabel;
@@ -62,6 +69,7 @@ protected:
 
 private:
     void cmdEditEstimate_Click();
+    void cmdEstimateDelete_Click();
     // Stretches the month's list to the frame's lower right corner.
     void fitEstimatesList();
 };

@@ -70,6 +70,13 @@ QStringList misplacedControls(QWidget* root) {
     return out;
 }
 
+// An estimate dated today, so Home lists one: Edit, Edit Record and the Estimate tab need it.
+void addTodaysEstimate(TestDatabase& db) {
+    db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, EstimateData, TaxRate, Shipping) "
+                           "VALUES (7001, ?, 0, 0)"),
+            {QDate::currentDate()});
+}
+
 QStringList captions(const QList<QAction*>& actions) {
     QStringList out;
     for (const QAction* a : actions)
@@ -222,6 +229,7 @@ void TestMainWindow::emptyCompanyDetailsHideTheirLabels() {
 
 void TestMainWindow::menusAndScreensFollowTheShownTab() {
     Program program;
+    addTodaysEstimate(program.db);
     QVERIFY(program.load());
     frmMain w;
     w.show();
@@ -285,12 +293,15 @@ void TestMainWindow::menusAndScreensFollowTheShownTab() {
     w.SwitchScreen(QStringLiteral("Home"), w.mnuViewMainScreen);
     w.mnuEditEditRecord->trigger();
     QCOMPARE(edits.count(), 1);
+    QCOMPARE(w.tabMain->currentIndex(), 2);
+    w.SwitchScreen(QStringLiteral("Home"), w.mnuViewMainScreen);
     QTest::mouseClick(w.frMain->cmdEditEstimate, Qt::LeftButton);
     QCOMPARE(edits.count(), 2);
 }
 
 void TestMainWindow::menuLettersWinOverTheTabs() {
     Program program;
+    addTodaysEstimate(program.db);
     QVERIFY(program.load());
     frmMain w;
     w.show();
@@ -329,7 +340,9 @@ void TestMainWindow::estimateLinesNeedAReferenceNumber() {
 
     w.SwitchScreen(QStringLiteral("home"), w.mnuViewMainScreen);
     e->txtQuoteNumber->setText(QStringLiteral("1042"));
-    w.tabMain->setCurrentIndex(2);
+    // The View menu: the Estimate tab itself is off while Home lists no estimate.
+    QVERIFY(!w.tabMain->isTabEnabled(2));
+    w.SwitchScreen(QStringLiteral("estimate"), w.mnuViewEstimateScr);
     for (QWidget* c :
          QList<QWidget*>{e->grdMaterialEstimate, e->grdLaborEstimate, e->btnMaterialEstimate})
         QVERIFY(c->isEnabled());

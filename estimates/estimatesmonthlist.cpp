@@ -1,0 +1,240 @@
+#include "estimates/estimatesmonthlist.h"
+
+#include "data/datacontrol.h"
+#include "data/formats.h"
+#include "data/globals.h"
+#include "estimates/estimatebook.h"
+#include "settings/gridformat.h"
+#include "widgets/recordhelpers.h"
+#include "widgets/recordsetmodel.h"
+#include "widgets/screencontrols.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QShortcut>
+#include <QTableView>
+#include <QTimer>
+
+namespace {
+
+// The columns of EstimatesAll, in the order the list shows them.
+enum Column { kEstimateID, kReference, kEstimator, kStatus, kDate, kMaterials, kGrandTotal };
+// Shares of the grid's width from the reference number on; the key is hidden.
+const QList<double> kColumnFractions = {0.13, 0.22, 0.15, 0.14, 0.17, 0.19};
+
+// A range on the stored ISO dates rather than functions of them, so the EstimateByDate index
+// finds the month's rows and gives them in date order.
+const QString kMonthQuery =
+    QStringLiteral("SELECT * FROM EstimatesAll WHERE [Date] >= ? AND [Date] < ? "
+                   "ORDER BY [Date], EstimateID");
+
+// Holding an arrow: the first step after 1400 ms, the next after 900, then one every 400.
+constexpr int kFirstRepeatMs = 1400;
+constexpr int kRepeatSpeedUpMs = 500;
+
+} // namespace
+
+EstimatesMonthList::EstimatesMonthList(QWidget* screen, EstimateBook* estimates)
+    : QObject(screen), AdodcEstimatesAll(new DataControl(this)), book(estimates),
+      m_model(new RecordSetModel(this)) {
+    using Controls::button;
+    setObjectName(QStringLiteral("estimatesMonthList"));
+    AdodcEstimatesAll->setObjectName(QStringLiteral("AdodcEstimatesAll"));
+    AdodcEstimatesAll->setReadOnly(true);
+
+    cmdDateDown = button(screen, QStringLiteral("cmdDateDown"), QStringLiteral("◀"),
+                         tr("Scroll Backward (Alt+Left)"), 12, 130, 34);
+    lblMonthYear = Twips::place<QLabel>(screen, QStringLiteral("lblMonthYear"), 50, 130, 170, 28);
+    lblMonthYear->setAlignment(Qt::AlignCenter);
+    lblMonthYear->setProperty("role", QStringLiteral("heading"));
+    cmdDateUp = button(screen, QStringLiteral("cmdDateUp"), QStringLiteral("▶"),
+                       tr("Scroll Forward (Alt+Right)"), 224, 130, 34);
+
+    tmrDateChange = new QTimer(this);
+    tmrDateChange->setObjectName(QStringLiteral("tmrDateChange"));
+    tmrDateChange->setInterval(0);
+    connect(tmrDateChange, &QTimer::timeout, this, &EstimatesMonthList::tmrDateChange_Timer);
+    for (auto [arrow, months] : {std::pair{cmdDateDown, -1}, std::pair{cmdDateUp, 1}}) {
+        connect(arrow, &QPushButton::pressed, this, [this, arrow] { arrowPressed(arrow); });
+        connect(arrow, &QPushButton::released, this, &EstimatesMonthList::arrowReleased);
+        connect(arrow, &QPushButton::clicked, this, [this, months] { arrowClicked(months); });
+    }
+    // The months are a key away from anywhere on the screen.
+    auto* back = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), screen);
+    back->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(back, &QShortcut::activated, this, &EstimatesMonthList::cmdDateDown_Click);
+    auto* forward = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), screen);
+    forward->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(forward, &QShortcut::activated, this, &EstimatesMonthList::cmdDateUp_Click);
+
+    DGEstimatesAll =
+        Twips::place<QTableView>(screen, QStringLiteral("DGEstimatesAll"), 12, 166, 761, 356);
+    DGEstimatesAll->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DGEstimatesAll->setSelectionMode(QAbstractItemView::SingleSelection);
+    DGEstimatesAll->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DGEstimatesAll->setAlternatingRowColors(true);
+    DGEstimatesAll->setWordWrap(false);
+    DGEstimatesAll->verticalHeader()->hide();
+    DGEstimatesAll->horizontalHeader()->setHighlightSections(false);
+    DGEstimatesAll->setToolTip(tr("Double-click an estimate, or press Enter, to open it"));
+
+    const QString captions[] = {tr("EstimateID"),    tr("Reference #"), tr("Estimator"),
+                                tr("Status"),        tr("Date"),        tr("Materials"),
+                                tr("Total Estimate")};
+    for (int column = kEstimateID; column <= kGrandTotal; ++column)
+        m_model->setCaption(column, captions[column]);
+    m_model->setFormat(kDate, DisplayFormat::ShortListDate);
+    m_model->setFormat(kMaterials, DisplayFormat::Money);
+    m_model->setFormat(kGrandTotal, DisplayFormat::Money);
+    for (int column : {kReference, kDate})
+        m_model->setAlignment(column, Qt::AlignCenter);
+    for (int column : {kMaterials, kGrandTotal})
+        m_model->setAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    m_model->setHeaderAlignment(Qt::AlignCenter);
+    DGEstimatesAll->setModel(m_model);
+    // The key stays the first column, for Edit and Delete, but a contractor has no use for it.
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        DGEstimatesAll->setColumnHidden(kEstimateID, true);
+        fitColumns();
+    });
+    connect(DGEstimatesAll->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { book->setSelectedEstimate(selectedEstimateId()); });
+    connect(DGEstimatesAll, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) {
+                if (index.isValid())
+                    emit estimateChosen();
+            });
+    DGEstimatesAll->installEventFilter(this);
+    DGEstimatesAll->viewport()->installEventFilter(this);
+
+    // An empty month says so, in the middle of the grid.
+    m_emptyNote = new QLabel(DGEstimatesAll->viewport());
+    m_emptyNote->setAlignment(Qt::AlignCenter);
+    m_emptyNote->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_emptyNote->setForegroundRole(QPalette::PlaceholderText);
+    m_emptyNote->hide();
+}
+
+QDate EstimatesMonthList::shownMonth() const {
+    const QDate today = QDate::currentDate();
+    return parseMonthYear(lblMonthYear->text()).value_or(QDate(today.year(), today.month(), 1));
+}
+
+void EstimatesMonthList::showMonth(const QDate& month) {
+    lblMonthYear->setText(formatMonthYear(month));
+    SetupEstimatesAllGrid();
+}
+
+void EstimatesMonthList::SetupEstimatesAllGrid() {
+    const int keep = book->selectedEstimate();
+    const QDate first = shownMonth();
+    AdodcEstimatesAll->setConnectionString(gConnectionString);
+    AdodcEstimatesAll->setRecordSource(kMonthQuery, {first, first.addMonths(1)});
+    const bool loaded = AdodcEstimatesAll->refresh();
+    // The grid shows the data control's own rows; nothing is copied.
+    m_model->setRecordSet(loaded ? AdodcEstimatesAll->recordSet() : nullptr);
+    if (!loaded)
+        ShowDatabaseError(AdodcEstimatesAll->connection(), AdodcEstimatesAll->lastError(),
+                          QStringLiteral("frmMain / SetupEstimatesAllGrid"));
+    selectEstimate(keep);
+    showEmptyMonthNote(listedCount() == 0);
+    emit listed(listedCount());
+}
+
+int EstimatesMonthList::listedCount() const {
+    return m_model->recordCount();
+}
+
+int EstimatesMonthList::selectedEstimateId() const {
+    const QModelIndex current = DGEstimatesAll->currentIndex();
+    return current.isValid() ? m_model->value(current.row(), kEstimateID).toInt() : 0;
+}
+
+// The estimate's row, or the first one when it is not listed.
+void EstimatesMonthList::selectEstimate(int estimateId) {
+    const int rows = listedCount();
+    int row = 0;
+    for (int i = 0; i < rows; ++i)
+        if (m_model->value(i, kEstimateID).toInt() == estimateId) {
+            row = i;
+            break;
+        }
+    if (rows > 0) {
+        const QModelIndex index = m_model->index(row, kReference);
+        DGEstimatesAll->setCurrentIndex(index);
+        DGEstimatesAll->scrollTo(index);
+    }
+    book->setSelectedEstimate(selectedEstimateId());
+}
+
+void EstimatesMonthList::showEmptyMonthNote(bool empty) {
+    m_emptyNote->setText(tr("No estimates in %1").arg(lblMonthYear->text()));
+    m_emptyNote->setGeometry(DGEstimatesAll->viewport()->rect());
+    m_emptyNote->setVisible(empty);
+}
+
+void EstimatesMonthList::fitColumns() {
+    setColumnFractions(DGEstimatesAll, kReference, kColumnFractions);
+}
+
+void EstimatesMonthList::cmdDateDown_Click() {
+    stepMonth(-1);
+}
+
+void EstimatesMonthList::cmdDateUp_Click() {
+    stepMonth(1);
+}
+
+void EstimatesMonthList::stepMonth(int months) {
+    showMonth(shownMonth().addMonths(months));
+}
+
+void EstimatesMonthList::arrowPressed(QPushButton* arrow) {
+    m_heldArrow = arrow;
+    m_repeated = false;
+    tmrDateChange->start(kFirstRepeatMs);
+}
+
+void EstimatesMonthList::arrowReleased() {
+    tmrDateChange->stop();
+    tmrDateChange->setInterval(0);
+    m_heldArrow = nullptr;
+}
+
+void EstimatesMonthList::arrowClicked(int months) {
+    // A hold that already stepped is not a click as well: the months move only while held.
+    if (m_repeated) {
+        m_repeated = false;
+        return;
+    }
+    stepMonth(months);
+}
+
+void EstimatesMonthList::tmrDateChange_Timer() {
+    const int interval = tmrDateChange->interval();
+    if (interval == 0 || !m_heldArrow)
+        return;
+    if (interval > kRepeatSpeedUpMs)
+        tmrDateChange->setInterval(interval - kRepeatSpeedUpMs);
+    m_repeated = true;
+    if (m_heldArrow == cmdDateDown)
+        cmdDateDown_Click();
+    else
+        cmdDateUp_Click();
+}
+
+bool EstimatesMonthList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == DGEstimatesAll && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+            DGEstimatesAll->currentIndex().isValid()) {
+            emit estimateChosen();
+            return true;
+        }
+    } else if (watched == DGEstimatesAll->viewport() && event->type() == QEvent::Resize) {
+        m_emptyNote->setGeometry(DGEstimatesAll->viewport()->rect());
+        fitColumns();
+    }
+    return QObject::eventFilter(watched, event);
+}
