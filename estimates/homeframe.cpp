@@ -68,14 +68,12 @@ HomeFrame::HomeFrame(QWidget* parent, EstimateBook* estimates)
 }
 
 void HomeFrame::applySettings() {
+    // A detail set later (in Preferences) shows again with its caption.
     auto show = [](QLabel* value, QLabel* caption, const QString& text) {
-        if (!text.isEmpty()) {
-            value->setText(text);
-            return;
-        }
-        value->hide();
+        value->setText(text);
+        value->setVisible(!text.isEmpty());
         if (caption)
-            caption->hide();
+            caption->setVisible(!text.isEmpty());
     };
     show(lblCompanyName, lblCompanyNameLabel, gSettings ? gSettings->CompanyName() : QString());
     show(lblCompanyAddress, lblCompanyAddressLabel,

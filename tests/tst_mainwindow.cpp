@@ -225,6 +225,12 @@ void TestMainWindow::emptyCompanyDetailsHideTheirLabels() {
     QVERIFY(!w.frMain->lblCompanyAddress->isHidden());
     QVERIFY(!w.frMain->lblCompanyAddressLabel->isHidden());
     QVERIFY(w.frMain->lblCompanyCity->isHidden());
+    // A name given later shows again, with its caption.
+    gSettings->setCompanyName(QStringLiteral("Harbor Electric"));
+    w.frMain->applySettings();
+    QVERIFY(!w.frMain->lblCompanyName->isHidden());
+    QVERIFY(!w.frMain->lblCompanyNameLabel->isHidden());
+    QCOMPARE(w.frMain->lblCompanyName->text(), QStringLiteral("Harbor Electric"));
 }
 
 void TestMainWindow::menusAndScreensFollowTheShownTab() {
