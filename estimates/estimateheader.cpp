@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QToolButton>
 
 using namespace Controls;
 using Twips::place;
@@ -63,6 +64,9 @@ EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
     dcEstimates->setCaption(tr("Estimates"));
     dcEstimates->setDataControl(book->dcEstimates);
     dcEstimates->setToolTip(tr("Move through the estimates"));
+    // The record bar's arrows take no focus, so the field being left is checked on their press.
+    for (QToolButton* arrow : dcEstimates->findChildren<QToolButton*>())
+        arrow->installEventFilter(this);
 
     for (QWidget* field : {static_cast<QWidget*>(txtQuoteNumber), static_cast<QWidget*>(txtTaxRate),
                            static_cast<QWidget*>(txtShippning), static_cast<QWidget*>(cbEstimator),
@@ -105,7 +109,11 @@ void EstimateHeader::SetupEstimatorCombo() {
         elideLongNames(cbEstimator);
         fitListToEntries(cbEstimator);
     }
-    if (!AdodcEstimator->refresh())
+    // A list read after the binding keeps what the box showed, nothing yet: the estimate's own
+    // value is shown again.
+    if (AdodcEstimator->refresh())
+        m_estimator->reload();
+    else
         ShowDatabaseError(AdodcEstimator->connection(), AdodcEstimator->lastError(),
                           QStringLiteral("frmMain / SetupEstimatorCombo"));
 }
@@ -121,7 +129,9 @@ void EstimateHeader::SetupQuoteStatusCombo() {
         m_status->setDataSource(m_book->dcEstimates, QStringLiteral("EstimateStatus"));
         fitListToEntries(cbQuoteStatus);
     }
-    if (!AdodcQuoteStatus->refresh())
+    if (AdodcQuoteStatus->refresh())
+        m_status->reload();
+    else
         ShowDatabaseError(AdodcQuoteStatus->connection(), AdodcQuoteStatus->lastError(),
                           QStringLiteral("frmMain / SetupQuoteStatusCombo"));
 }
@@ -234,17 +244,12 @@ bool EstimateHeader::txtTaxRate_Validate() {
     const QString text = txtTaxRate->text().trimmed();
     if (text.isEmpty())
         return true;
+    // A rate below nothing or above the whole amount is no tax rate either.
     const auto rate = parsePercent(text);
-    if (!rate) {
-        showTypeMessage(QStringLiteral("TaxRate"), QStringLiteral("Numeric"));
-        return false;
-    }
-    if (*rate < 0 || *rate > 1) {
-        showMessage(tr("The tax rate must lie between 0% and 100%."), QMessageBox::Ok,
-                    QMessageBox::NoIcon, QCoreApplication::applicationName());
-        return false;
-    }
-    return true;
+    if (rate && *rate >= 0 && *rate <= 1)
+        return true;
+    showTypeMessage(QStringLiteral("TaxRate"), QStringLiteral("Numeric"));
+    return false;
 }
 
 void EstimateHeader::cbQuoteStatus_Validate() {
@@ -278,6 +283,8 @@ bool EstimateHeader::cbEstimator_LostFocus() {
             cbEstimator->setCurrentIndex(row);
         else
             cbEstimator->setEditText(typed);
+        // The user goes on from the box, with the name now chosen (or still to be corrected).
+        takeFocusBack(cbEstimator);
     }
     return m_estimator->matchedWithList();
 }
@@ -329,6 +336,9 @@ QList<QWidget*> EstimateHeader::tabOrder() const {
 }
 
 bool EstimateHeader::eventFilter(QObject* watched, QEvent* event) {
+    // A wrong value must not be written, nor dropped, by moving to another estimate.
+    if (event->type() == QEvent::MouseButtonPress && watched->parent() == dcEstimates)
+        return !m_checking && !checkFocusedField();
     if (event->type() != QEvent::FocusOut || m_checking)
         return QObject::eventFilter(watched, event);
     auto* field = qobject_cast<QWidget*>(watched);
