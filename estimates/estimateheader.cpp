@@ -37,18 +37,18 @@ EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
     AdodcEstimator->setReadOnly(true);
     AdodcQuoteStatus->setReadOnly(true);
 
-    caption(screen, QStringLiteral("lblQuoteNumber"), tr("&Reference #:"), 8, 28, 92);
+    caption(screen, QStringLiteral("lblQuoteNumber"), tr("Reference #:"), 8, 28, 92);
     txtQuoteNumber = textBox(screen, QStringLiteral("txtQuoteNumber"),
                              tr("Enter a unique, numeric reference number"), 106, 28, 120);
-    caption(screen, QStringLiteral("lblEstimator"), tr("Es&timator:"), 8, 58, 92);
+    caption(screen, QStringLiteral("lblEstimator"), tr("Estimator:"), 8, 58, 92);
     cbEstimator =
         combo(screen, QStringLiteral("cbEstimator"), tr("Add / Edit Estimators"), 106, 58, 189);
-    caption(screen, QStringLiteral("lblQuoteStatus"), tr("Stat&us:"), 8, 88, 92);
+    caption(screen, QStringLiteral("lblQuoteStatus"), tr("Status:"), 8, 88, 92);
     cbQuoteStatus = combo(screen, QStringLiteral("cbQuoteStatus"), tr("Choose Status of Estimate"),
                           106, 88, 189);
     // A status is always one of the list's: there is nothing to type.
     cbQuoteStatus->setEditable(false);
-    caption(screen, QStringLiteral("lblTaxRate"), tr("Ta&x Rate:"), 300, 28, 70);
+    caption(screen, QStringLiteral("lblTaxRate"), tr("Tax Rate:"), 300, 28, 70);
     txtTaxRate =
         textBox(screen, QStringLiteral("txtTaxRate"), tr("Regional Tax Rate"), 376, 28, 90);
     txtTaxRate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -56,7 +56,7 @@ EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
                                           tr("&Save"), tr("Save Estimate"), 376, 86, 90);
     cmdEstimateSaveCurrentRecord->setProperty("role", QStringLiteral("primary"));
     lblShippning =
-        caption(screen, QStringLiteral("lblShippning"), tr("S&hipping Costs:"), 514, 50, 120, 22);
+        caption(screen, QStringLiteral("lblShippning"), tr("Shipping Costs:"), 514, 50, 120, 22);
     txtShippning =
         textBox(screen, QStringLiteral("txtShippning"), tr("Price For Shipping"), 640, 50, 133, 22);
     txtShippning->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
@@ -91,6 +92,12 @@ void TestEstimate::lineEntryFollowsTheReferenceNumber() {
     QVERIFY(program.load());
     EstimateScreen s;
     ScriptedMessages messages;
+    for (const auto& [label, text] : {std::pair{"lblQuoteNumber", "Reference #:"},
+                                      {"lblEstimator", "Estimator:"},
+                                      {"lblQuoteStatus", "Status:"},
+                                      {"lblTaxRate", "Tax Rate:"},
+                                      {"lblShippning", "Shipping Costs:"}})
+        QCOMPARE(s.window.findChild<QLabel*>(label)->text(), QString::fromLatin1(text));
     QCOMPARE(s.e->txtQuoteNumber->text(), QStringLiteral("1001"));
     QVERIFY(s.lineEntryEnabled());
     s.typeInto(s.e->txtQuoteNumber, QString());
@@ -492,9 +499,21 @@ void TestEstimate::lineGridsShowTheEstimatesLines() {
     // Read-only for now.
     QCOMPARE(s.model(materials)->flags(s.model(materials)->index(0, 3)) & Qt::ItemIsEditable,
              Qt::ItemFlags());
-    // The description takes the room the other columns leave.
-    QVERIFY(materials->columnWidth(5) > 3 * materials->columnWidth(6));
-    QVERIFY(labor->columnWidth(3) > 6 * labor->columnWidth(4));
+    // The columns fill the grid; the description takes what the others leave, and at the
+    // smallest window every amount still shows whole.
+    s.window.resize(800, 600);
+    for (QTableView* grid : {materials, labor}) {
+        int width = 0;
+        for (int column = 0; column < s.model(grid)->columnCount(); ++column)
+            if (!grid->isColumnHidden(column)) {
+                QVERIFY(grid->columnWidth(column) >=
+                        static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(column));
+                width += grid->columnWidth(column);
+            }
+        QTRY_COMPARE(width, grid->viewport()->width());
+    }
+    QVERIFY(materials->columnWidth(5) > 2 * materials->columnWidth(6));
+    QVERIFY(labor->columnWidth(3) > 4 * labor->columnWidth(4));
 
     s.click(s.recordBarButton(QStringLiteral("Next record")));
     QCOMPARE(s.model(materials)->rowCount(), 0);
