@@ -74,6 +74,8 @@ private slots:
     void anEmptyDatabaseGetsItsFirstEstimate();
     void aSaveWithoutReferenceNumberKeepsTheValues();
     void aDuplicateReferenceNumberIsNamed();
+    void anyOtherRefusalNamesItsNumber();
+    void closingAsksAboutUnsavedChanges();
     void shippingAndTaxRateChecks_data();
     void shippingAndTaxRateChecks();
     void taxRateWithOrWithoutPercentSign_data();
@@ -197,6 +199,40 @@ void TestEstimate::aDuplicateReferenceNumberIsNamed() {
     QVERIFY(messages.shown().isEmpty());
     QCOMPARE(program.stored("QuoteNumber", 1).toInt(), 1009);
     QCOMPARE(program.stored("Shipping", 1).toDouble(), 11.0);
+}
+
+void TestEstimate::anyOtherRefusalNamesItsNumber() {
+    Estimates program;
+    QVERIFY(program.load());
+    EstimateScreen s;
+    ScriptedMessages messages;
+    program.db.exec("CREATE TRIGGER Frozen BEFORE UPDATE ON EstimateTBL BEGIN "
+                    "SELECT RAISE(ABORT, 'the estimates are frozen'); END");
+    s.typeInto(s.e->txtShippning, QStringLiteral("15"));
+    s.click(s.e->cmdEstimateSaveCurrentRecord);
+    QCOMPARE(messages.titles(), QStringList{"frmMain / cmdEstimateSaveCurrentRecord_Click"});
+    QCOMPARE(messages.texts(), QStringList{"-2147467259: the estimates are frozen"});
+    QCOMPARE(s.e->txtShippning->text(), QStringLiteral("$15.00"));
+    program.db.exec("DROP TRIGGER Frozen");
+    s.click(s.e->cmdEstimateSaveCurrentRecord);
+    QCOMPARE(program.stored("Shipping", 1).toDouble(), 15.0);
+}
+
+void TestEstimate::closingAsksAboutUnsavedChanges() {
+    Estimates program;
+    QVERIFY(program.load());
+    EstimateScreen s;
+    ScriptedMessages messages;
+    s.typeInto(s.e->txtShippning, QStringLiteral("21"));
+    messages.answerNext(QMessageBox::Cancel);
+    QVERIFY(!s.window.close());
+    QCOMPARE(messages.shown().size(), 1);
+    QCOMPARE(messages.shown().first().buttons,
+             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QCOMPARE(program.stored("Shipping", 1).toDouble(), 10.0);
+    messages.answerNext(QMessageBox::Yes);
+    QVERIFY(s.window.close());
+    QCOMPARE(program.stored("Shipping", 1).toDouble(), 21.0);
 }
 
 void TestEstimate::shippingAndTaxRateChecks_data() {
