@@ -243,6 +243,11 @@ void TestEstimate::shippingAndTaxRateChecks_data() {
         "Shipping has a wrong value.\nPlease provide a value of Numeric type for this field.";
     const QString taxRate =
         "Tax Rate has a wrong value.\nPlease provide a value of Numeric type for this field.";
+    QTest::newRow("reference abc")
+        << "txtQuoteNumber"
+        << "abc"
+        << "Reference # has a wrong value.\nPlease provide a value of Numeric type for this "
+           "field.";
     QTest::newRow("shipping abc") << "txtShippning"
                                   << "abc" << shipping;
     QTest::newRow("tax abc") << "txtTaxRate"
