@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QToolButton>
 
 using namespace Controls;
 using Twips::place;
@@ -36,18 +37,18 @@ EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
     AdodcEstimator->setReadOnly(true);
     AdodcQuoteStatus->setReadOnly(true);
 
-    caption(screen, QStringLiteral("lblQuoteNumber"), tr("&Reference #:"), 8, 28, 92);
+    caption(screen, QStringLiteral("lblQuoteNumber"), tr("Reference #:"), 8, 28, 92);
     txtQuoteNumber = textBox(screen, QStringLiteral("txtQuoteNumber"),
                              tr("Enter a unique, numeric reference number"), 106, 28, 120);
-    caption(screen, QStringLiteral("lblEstimator"), tr("Es&timator:"), 8, 58, 92);
+    caption(screen, QStringLiteral("lblEstimator"), tr("Estimator:"), 8, 58, 92);
     cbEstimator =
         combo(screen, QStringLiteral("cbEstimator"), tr("Add / Edit Estimators"), 106, 58, 189);
-    caption(screen, QStringLiteral("lblQuoteStatus"), tr("Stat&us:"), 8, 88, 92);
+    caption(screen, QStringLiteral("lblQuoteStatus"), tr("Status:"), 8, 88, 92);
     cbQuoteStatus = combo(screen, QStringLiteral("cbQuoteStatus"), tr("Choose Status of Estimate"),
                           106, 88, 189);
     // A status is always one of the list's: there is nothing to type.
     cbQuoteStatus->setEditable(false);
-    caption(screen, QStringLiteral("lblTaxRate"), tr("Ta&x Rate:"), 300, 28, 70);
+    caption(screen, QStringLiteral("lblTaxRate"), tr("Tax Rate:"), 300, 28, 70);
     txtTaxRate =
         textBox(screen, QStringLiteral("txtTaxRate"), tr("Regional Tax Rate"), 376, 28, 90);
     txtTaxRate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -55,7 +56,7 @@ EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
                                           tr("&Save"), tr("Save Estimate"), 376, 86, 90);
     cmdEstimateSaveCurrentRecord->setProperty("role", QStringLiteral("primary"));
     lblShippning =
-        caption(screen, QStringLiteral("lblShippning"), tr("S&hipping Costs:"), 514, 50, 120, 22);
+        caption(screen, QStringLiteral("lblShippning"), tr("Shipping Costs:"), 514, 50, 120, 22);
     txtShippning =
         textBox(screen, QStringLiteral("txtShippning"), tr("Price For Shipping"), 640, 50, 133, 22);
     txtShippning->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -63,6 +64,9 @@ EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
     dcEstimates->setCaption(tr("Estimates"));
     dcEstimates->setDataControl(book->dcEstimates);
     dcEstimates->setToolTip(tr("Move through the estimates"));
+    // The record bar's arrows take no focus, so the field being left is checked on their press.
+    for (QToolButton* arrow : dcEstimates->findChildren<QToolButton*>())
+        arrow->installEventFilter(this);
 
     for (QWidget* field : {static_cast<QWidget*>(txtQuoteNumber), static_cast<QWidget*>(txtTaxRate),
                            static_cast<QWidget*>(txtShippning), static_cast<QWidget*>(cbEstimator),
@@ -105,7 +109,11 @@ void EstimateHeader::SetupEstimatorCombo() {
         elideLongNames(cbEstimator);
         fitListToEntries(cbEstimator);
     }
-    if (!AdodcEstimator->refresh())
+    // A list read after the binding keeps what the box showed, nothing yet: the estimate's own
+    // value is shown again.
+    if (AdodcEstimator->refresh())
+        m_estimator->reload();
+    else
         ShowDatabaseError(AdodcEstimator->connection(), AdodcEstimator->lastError(),
                           QStringLiteral("frmMain / SetupEstimatorCombo"));
 }
@@ -121,7 +129,9 @@ void EstimateHeader::SetupQuoteStatusCombo() {
         m_status->setDataSource(m_book->dcEstimates, QStringLiteral("EstimateStatus"));
         fitListToEntries(cbQuoteStatus);
     }
-    if (!AdodcQuoteStatus->refresh())
+    if (AdodcQuoteStatus->refresh())
+        m_status->reload();
+    else
         ShowDatabaseError(AdodcQuoteStatus->connection(), AdodcQuoteStatus->lastError(),
                           QStringLiteral("frmMain / SetupQuoteStatusCombo"));
 }
@@ -234,17 +244,12 @@ bool EstimateHeader::txtTaxRate_Validate() {
     const QString text = txtTaxRate->text().trimmed();
     if (text.isEmpty())
         return true;
+    // A rate below nothing or above the whole amount is no tax rate either.
     const auto rate = parsePercent(text);
-    if (!rate) {
-        showTypeMessage(QStringLiteral("TaxRate"), QStringLiteral("Numeric"));
-        return false;
-    }
-    if (*rate < 0 || *rate > 1) {
-        showMessage(tr("The tax rate must lie between 0% and 100%."), QMessageBox::Ok,
-                    QMessageBox::NoIcon, QCoreApplication::applicationName());
-        return false;
-    }
-    return true;
+    if (rate && *rate >= 0 && *rate <= 1)
+        return true;
+    showTypeMessage(QStringLiteral("TaxRate"), QStringLiteral("Numeric"));
+    return false;
 }
 
 void EstimateHeader::cbQuoteStatus_Validate() {
@@ -278,6 +283,8 @@ bool EstimateHeader::cbEstimator_LostFocus() {
             cbEstimator->setCurrentIndex(row);
         else
             cbEstimator->setEditText(typed);
+        // The user goes on from the box, with the name now chosen (or still to be corrected).
+        takeFocusBack(cbEstimator);
     }
     return m_estimator->matchedWithList();
 }
@@ -329,6 +336,9 @@ QList<QWidget*> EstimateHeader::tabOrder() const {
 }
 
 bool EstimateHeader::eventFilter(QObject* watched, QEvent* event) {
+    // A wrong value must not be written, nor dropped, by moving to another estimate.
+    if (event->type() == QEvent::MouseButtonPress && watched->parent() == dcEstimates)
+        return !m_checking && !checkFocusedField();
     if (event->type() != QEvent::FocusOut || m_checking)
         return QObject::eventFilter(watched, event);
     auto* field = qobject_cast<QWidget*>(watched);

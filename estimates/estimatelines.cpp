@@ -8,8 +8,10 @@
 #include "widgets/recordsetmodel.h"
 #include "widgets/screencontrols.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QTableView>
+#include <algorithm>
 
 using namespace Controls;
 using Twips::place;
@@ -33,6 +35,7 @@ const QList<Column> kMaterialColumns = {{"MaterialEstimateID", {}},
                                         {" Extension", DisplayFormat::Money},
                                         {"  Margin", DisplayFormat::Percent1}};
 constexpr int kMaterialKeys = 3;
+constexpr int kMaterialDescription = 5;
 const QList<Column> kLaborColumns = {{"LaborEstimateID", {}},
                                      {"EstimateID", {}},
                                      {"Hours", {}},
@@ -40,6 +43,33 @@ const QList<Column> kLaborColumns = {{"LaborEstimateID", {}},
                                      {"Rate", DisplayFormat::Money},
                                      {"Extension", DisplayFormat::Money}};
 constexpr int kLaborKeys = 2;
+constexpr int kLaborDescription = 3;
+
+// The columns' shares of the grid's width, from the quantity (hours) on; the description is the
+// third and takes what the others leave.
+const QList<double> kMaterialFractions = {0.0528, 0.1057, 0.345,  0.0885,
+                                          0.0885, 0.0885, 0.0885, 0.0885};
+const QList<double> kLaborFractions = {0.0806, 0.712, 0.0885, 0.0885};
+constexpr int kNarrowestDescription = 120;
+
+// Gives the columns their shares, then the whole width: a cut-off amount or part number would
+// mislead, so such a column keeps room for the text it shows and the description gives it up.
+void fitLineColumns(QTableView* grid, int first, const QList<double>& fractions, int description) {
+    setColumnFractions(grid, first, fractions);
+    int spare = grid->viewport()->width();
+    for (int column = first; column < first + fractions.size(); ++column) {
+        if (column != description) {
+            // Public through the base class: the widest text among the rows shown.
+            const auto* view = static_cast<const QAbstractItemView*>(grid);
+            const int needed = std::max(view->sizeHintForColumn(column),
+                                        grid->horizontalHeader()->sectionSizeHint(column));
+            grid->setColumnWidth(column, std::max(grid->columnWidth(column), needed));
+        }
+        spare -= grid->columnWidth(column);
+    }
+    grid->setColumnWidth(description,
+                         std::max(kNarrowestDescription, grid->columnWidth(description) + spare));
+}
 
 QTableView* lineGrid(QWidget* parent, const QString& name, double top, double height,
                      RecordSetModel* model, const QList<Column>& columns) {
@@ -79,6 +109,8 @@ EstimateLines::EstimateLines(QWidget* screen)
     grdLaborEstimate =
         lineGrid(screen, QStringLiteral("grdLaborEstimate"), 326, 160, m_laborModel, kLaborColumns);
     grdLaborEstimate->setToolTip(tr("Labor lines of the estimate"));
+    for (QTableView* grid : {grdMaterialEstimate, grdLaborEstimate})
+        grid->viewport()->installEventFilter(this);
     for (DataControl* lines : {dcMaterialEstimate, dcLaborEstimate})
         connect(lines, &DataControl::recordSetChanged, this, [this, lines](RecordSet* records) {
             (lines == dcMaterialEstimate ? m_materialModel : m_laborModel)->setRecordSet(records);
@@ -131,7 +163,13 @@ RecordSet* EstimateLines::laborLines() const {
 }
 
 void EstimateLines::applyColumnFractions() {
-    setColumnFractions(grdMaterialEstimate, 3,
-                       {0.0528, 0.1057, 0.345, 0.0885, 0.0885, 0.0885, 0.0885, 0.0885});
-    setColumnFractions(grdLaborEstimate, 2, {0.0806, 0.712, 0.0885, 0.0885});
+    fitLineColumns(grdMaterialEstimate, kMaterialKeys, kMaterialFractions, kMaterialDescription);
+    fitLineColumns(grdLaborEstimate, kLaborKeys, kLaborFractions, kLaborDescription);
+}
+
+bool EstimateLines::eventFilter(QObject* watched, QEvent* event) {
+    // A grid on a hidden tab learns its width only when shown: the columns follow it then.
+    if (event->type() == QEvent::Resize)
+        applyColumnFractions();
+    return QObject::eventFilter(watched, event);
 }

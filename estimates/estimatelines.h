@@ -35,6 +35,9 @@ public:
     QPushButton* btnMaterialEstimate;
     QTableView* grdLaborEstimate;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     RecordSetModel* m_materialModel;
     RecordSetModel* m_laborModel;

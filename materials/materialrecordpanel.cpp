@@ -31,8 +31,6 @@ constexpr double kRightBoxLeft = 376;
 constexpr double kPartNumberWidth = 156;
 const QString kTitle = QStringLiteral("Material Record");
 const QString kSaveTitle = QStringLiteral("frmMain / cmdMaterialsSaveCurrentRecord_Click");
-// Native error of a write that left a required field empty.
-constexpr qint64 kRequiredFieldMissing = 1023;
 // The lookup lists' shown fields and keys (the keys are the material's fields too).
 const QString kSupplierName = QStringLiteral("Company");
 const QString kSupplierKey = QStringLiteral("SuppliersID");
@@ -314,7 +312,7 @@ void MaterialRecordPanel::reportSaveFailure(const DbError& error) {
     const QString product = QCoreApplication::applicationName();
     if (connection && !connection->errors().isEmpty()) {
         const ProviderError first = connection->errors().first();
-        if (first.nativeError == kRequiredFieldMissing)
+        if (first.nativeError == ErrorNumber::kRequiredValueMissing)
             ShowError(tr("Please fill fields above grid"), product);
         else if (first.nativeError == ErrorNumber::kReferencedRow)
             ShowError(tr("There are records in the other tables linked with current record"),
@@ -367,7 +365,8 @@ void MaterialRecordPanel::cmdDelete_Click() {
                            "several estimates"),
                         QMessageBox::Ok, QMessageBox::NoIcon);
         else
-            ShowError(error.text(), QStringLiteral("frmMain / cmdDelete_Click"));
+            ShowDatabaseError(dcMaterials->connection(), error,
+                              QStringLiteral("frmMain / cmdMaterialsDelete_Click"));
         // What was being edited is still there to be saved or undone.
         if (!wasEditing)
             returnToBrowse();

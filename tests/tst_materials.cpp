@@ -121,6 +121,7 @@ private slots:
     void savingStampsThePriceDateOnlyWhenTheCostChanges();
     void aNewMaterialIsAppendedWithItsNames();
     void aRefusedSaveKeepsWhatWasTyped();
+    void anEmptyRequiredValueIsNamedOnSave();
     void closingAsksAboutUnsavedChanges();
 };
 
@@ -775,7 +776,8 @@ void TestMaterials::deleting() {
     messages.clear();
     s.chooseRow(2);
     s.click(s.r->cmdDelete);
-    QCOMPARE(messages.titles(), QStringList{"frmMain / cmdDelete_Click"});
+    QCOMPARE(messages.titles(), QStringList{"frmMain / cmdMaterialsDelete_Click"});
+    QCOMPARE(messages.shown().first().icon, QMessageBox::Critical);
     QVERIFY(messages.texts().first().contains(QLatin1String("kept for the audit")));
     QCOMPARE(s.listedIds(), (QList<int>{1, 2, 3, 4}));
 
@@ -893,6 +895,24 @@ void TestMaterials::aRefusedSaveKeepsWhatWasTyped() {
     s.click(s.r->cmdMaterialsSaveCurrentRecord);
     QCOMPARE(s.cell(0, 4), QStringLiteral("P-1X"));
     QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
+}
+
+void TestMaterials::anEmptyRequiredValueIsNamedOnSave() {
+    Catalogue program;
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    ScriptedMessages messages;
+    s.click(s.r->cmdMaterialsEditRecord);
+    s.typeInto(s.r->txtPartNumber, QString());
+    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("Elbow 3/4\""));
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    QCOMPARE(messages.texts(), QStringList{"Please fill fields above grid"});
+    QCOMPARE(messages.titles(), QStringList{QCoreApplication::applicationName()});
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
+    QCOMPARE(s.r->txtMaterialsDescription->text(), QStringLiteral("Elbow 3/4\""));
+    QCOMPARE(s.cell(0, 4), QStringLiteral("P-1"));
+    QCOMPARE(program.db.scalar("SELECT PartNumber FROM MaterialsTBL WHERE MaterialsID = 1"),
+             QVariant(QStringLiteral("P-1")));
 }
 
 void TestMaterials::closingAsksAboutUnsavedChanges() {

@@ -8,6 +8,7 @@
 #include "materials/materialrecordpanel.h"
 #include "materials/materialsframe.h"
 #include "materials/materialslist.h"
+#include "support/userinput.h"
 #include "widgets/recordsetmodel.h"
 
 #include <QComboBox>
@@ -50,7 +51,7 @@ struct MaterialsScreen {
     QString cell(int row, int column) const {
         return list()->data(list()->index(row, column)).toString();
     }
-    static void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    static void click(QWidget* button) { UserInput::click(button); }
     // Opens the combo's list with a click on its arrow.
     static void openList(QComboBox* combo) {
         QStyleOptionComboBox option;
@@ -93,15 +94,8 @@ struct MaterialsScreen {
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
     }
     void chooseRow(int row) { clickCell(row, 4); }
-    void typeInto(QWidget* field, const QString& text) {
-        field->setFocus();
-        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(field, Qt::Key_Delete);
-        if (!text.isEmpty())
-            QTest::keyClicks(field, text);
-    }
-    // Leaves the field as Tab does.
-    static void leave(QWidget* field) { QTest::keyClick(field, Qt::Key_Tab); }
+    static void typeInto(QWidget* field, const QString& text) { UserInput::typeInto(field, text); }
+    static void leave(QWidget* field) { UserInput::leave(field); }
     QString count() const { return l->lblMaterialsCount->text(); }
     int currentId() const { return records()->value(0).toInt(); }
     int currentRowId() const {
