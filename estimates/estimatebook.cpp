@@ -57,6 +57,8 @@ bool EstimateBook::addNew() {
     RecordSet* estimates = records();
     if (!estimates)
         return fail({ErrorNumber::kOperationNotAllowed, tr("The estimates could not be opened.")});
+    if (!writePending())
+        return false;
     m_newEstimate = true;
     if (!estimates->addNew()) {
         m_newEstimate = false;
@@ -73,6 +75,8 @@ bool EstimateBook::open(int estimateId) {
     RecordSet* estimates = records();
     if (!estimates || estimateId <= 0)
         return fail({ErrorNumber::kRowNotFound, tr("The estimate was not found.")});
+    if (!writePending())
+        return false;
     const auto finder = estimates->clone();
     finder->moveFirst();
     if (!finder->find(QStringLiteral("EstimateID=") + QString::number(estimateId)) ||
@@ -114,11 +118,28 @@ bool EstimateBook::remove(int estimateId) {
         return fail(connection->lastError());
     if (!estimates->deleteCurrent())
         return fail(estimates->lastError());
-    if (!transaction.commit())
-        return fail(connection->lastError());
+    if (!transaction.commit()) {
+        // The row left the list but not the file: read the estimates again.
+        const DbError error = connection->lastError();
+        estimates->requery();
+        return fail(error);
+    }
     estimates->moveFirst();
     emit estimatesChanged();
     return true;
+}
+
+bool EstimateBook::writePending() {
+    RecordSet* estimates = records();
+    if (!estimates || estimates->editMode() == RecordSet::EditNone)
+        return true;
+    if (estimates->update()) {
+        emit estimatesChanged();
+        return true;
+    }
+    // The Estimate screen, where the estimate is edited, has reported the refusal.
+    m_lastError = {};
+    return false;
 }
 
 int EstimateBook::currentEstimateId() const {

@@ -26,8 +26,8 @@ public:
     bool load();
 
     // Adds a new, unsaved estimate dated today with no tax and no shipping, and makes it current.
-    // A pending change of the estimate being left is written first; false (lastError()) when
-    // that write or the new record fails.
+    // A pending change of the estimate being left is written first; false when that write (with
+    // lastError() empty, see writePending) or the new record fails.
     bool addNew();
     // Makes the stored estimate with this key current (writing the pending changes of the one
     // being left). False when there is no such estimate or the pending write failed.
@@ -63,6 +63,10 @@ signals:
 
 private:
     bool fail(const DbError& error);
+    // Writes the pending changes of the current estimate before another one becomes current.
+    // A refusal is reported by the Estimate screen, where the estimate is edited; lastError() is
+    // then empty, so nobody reports it twice.
+    bool writePending();
 
     int m_selected = 0;
     bool m_newEstimate = false;

@@ -72,8 +72,6 @@ EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
                            static_cast<QWidget*>(txtShippning), static_cast<QWidget*>(cbEstimator),
                            static_cast<QWidget*>(cbQuoteStatus)})
         field->installEventFilter(this);
-    connect(txtTaxRate, &QLineEdit::textChanged, this, &EstimateHeader::taxOrShippingChanged);
-    connect(txtShippning, &QLineEdit::textChanged, this, &EstimateHeader::taxOrShippingChanged);
     connect(cmdEstimateSaveCurrentRecord, &QPushButton::clicked, this,
             [this] { cmdEstimateSaveCurrentRecord_Click(); });
     // A write the record bar or another screen started (moving off an edited estimate) is
@@ -95,6 +93,10 @@ void EstimateHeader::SetupEstimatesControls() {
                                     DisplayFormat::Percent2);
         m_shipping = new TextBinding(txtShippning, estimates, QStringLiteral("Shipping"),
                                      DisplayFormat::Money);
+        // Typing changes the totals, once the record holds what was typed (so after the
+        // bindings); a record shown anew brings its own totals with the move notification.
+        connect(txtTaxRate, &QLineEdit::textEdited, this, &EstimateHeader::taxOrShippingChanged);
+        connect(txtShippning, &QLineEdit::textEdited, this, &EstimateHeader::taxOrShippingChanged);
     }
 }
 

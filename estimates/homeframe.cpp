@@ -111,7 +111,8 @@ void HomeFrame::editRecord() {
 void HomeFrame::cmdEstimate_Click() {
     // Works on an empty database too: the first estimate has to start somewhere.
     if (!book->addNew()) {
-        ShowError(book->lastError().text(), QStringLiteral("frmMain / cmdEstimate_Click"));
+        if (book->lastError().isSet())
+            ShowError(book->lastError().text(), QStringLiteral("frmMain / cmdEstimate_Click"));
         return;
     }
     emit estimateScreenRequested();
@@ -124,7 +125,7 @@ void HomeFrame::cmdEditEstimate_Click() {
     if (!book->open(estimateId)) {
         // An estimate no longer stored leaves the screen as it is; a refused write of the
         // estimate being left is reported.
-        if (book->lastError().number != ErrorNumber::kRowNotFound)
+        if (book->lastError().isSet() && book->lastError().number != ErrorNumber::kRowNotFound)
             ShowDatabaseError(book->dcEstimates->connection(), book->lastError(),
                               QStringLiteral("frmMain / cmdEditEstimate_Click"));
         return;
@@ -141,7 +142,7 @@ void HomeFrame::cmdEstimateDelete_Click() {
                     QCoreApplication::applicationName()) != QMessageBox::Yes)
         return;
     // The book re-queries this list when the estimate is gone (estimatesChanged).
-    if (book->remove(estimateId))
+    if (book->remove(estimateId) || !book->lastError().isSet())
         return;
     if (book->lastError().number == ErrorNumber::kRowNotFound)
         showMessage(tr("Failed to delete record"), QMessageBox::Ok, QMessageBox::NoIcon,

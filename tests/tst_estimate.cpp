@@ -192,6 +192,15 @@ void TestEstimate::aDuplicateReferenceNumberIsNamed() {
     QCOMPARE(s.e->txtShippning->text(), QStringLiteral("$11.00"));
     QCOMPARE(program.stored("QuoteNumber", 1).toInt(), 1001);
     QCOMPARE(program.stored("Shipping", 1).toDouble(), 10.0);
+    // Starting another estimate writes this one first: refused, it is said once and nothing
+    // moves.
+    messages.clear();
+    s.window.mnuFileNewEstimate->trigger();
+    QCOMPARE(messages.shown().size(), 1);
+    QVERIFY(messages.texts().first().contains(QLatin1String("1002 is already used")));
+    QCOMPARE(s.currentId(), 1);
+    QVERIFY(!s.window.estimateBook->isNewEstimate());
+    QCOMPARE(s.e->txtQuoteNumber->text(), QStringLiteral("1002"));
     // Corrected, it is saved.
     messages.clear();
     s.typeInto(s.e->txtQuoteNumber, QStringLiteral("1009"));
@@ -485,7 +494,7 @@ void TestEstimate::leavingTheTab() {
     QVERIFY(messages.shown().isEmpty());
 
     // Without one, it is not: the user stays unless the changes may go.
-    s.clickTab(2);
+    s.window.mnuViewEstimateScr->trigger(); // Home's month lists none of them
     s.typeInto(s.e->txtQuoteNumber, QString());
     s.typeInto(s.e->txtShippning, QStringLiteral("9"));
     messages.answerNext(QMessageBox::No);
@@ -501,7 +510,7 @@ void TestEstimate::leavingTheTab() {
     QCOMPARE(s.window.tabMain->currentIndex(), 0);
     QCOMPARE(program.stored("QuoteNumber", 1).toInt(), 1001);
     QCOMPARE(program.stored("Shipping", 1).toDouble(), 7.5);
-    s.clickTab(2);
+    s.window.mnuViewEstimateScr->trigger(); // Home's month lists none of them
     QCOMPARE(s.e->txtQuoteNumber->text(), QStringLiteral("1001"));
     QCOMPARE(s.e->txtShippning->text(), QStringLiteral("$7.50"));
     QVERIFY(s.lineEntryEnabled());
