@@ -22,11 +22,12 @@ namespace {
 struct Column {
     const char* caption;
     QString format;
+    bool number = false; // shown right-aligned, as amounts are
 };
 const QList<Column> kMaterialColumns = {{"MaterialEstimateID", {}},
                                         {"MaterialsID", {}},
                                         {"EstimateID", {}},
-                                        {"Qty", {}},
+                                        {"Qty", {}, true},
                                         {"Part #", {}},
                                         {"Description", {}},
                                         {"Unit Cost", DisplayFormat::Money},
@@ -38,7 +39,7 @@ constexpr int kMaterialKeys = 3;
 constexpr int kMaterialDescription = 5;
 const QList<Column> kLaborColumns = {{"LaborEstimateID", {}},
                                      {"EstimateID", {}},
-                                     {"Hours", {}},
+                                     {"Hours", {}, true},
                                      {"Description", {}},
                                      {"Rate", DisplayFormat::Money},
                                      {"Extension", DisplayFormat::Money}};
@@ -82,10 +83,10 @@ QTableView* lineGrid(QWidget* parent, const QString& name, double top, double he
     grid->horizontalHeader()->setHighlightSections(false);
     for (int i = 0; i < columns.size(); ++i) {
         model->setCaption(i, QString::fromLatin1(columns[i].caption));
-        if (!columns[i].format.isEmpty()) {
+        if (!columns[i].format.isEmpty())
             model->setFormat(i, columns[i].format);
+        if (!columns[i].format.isEmpty() || columns[i].number)
             model->setAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
-        }
     }
     model->setRecordSelectors(true);
     grid->setModel(model);
