@@ -45,13 +45,6 @@ using namespace Bench;
 
 namespace {
 
-// Every box is printed and answered with OK, so no run waits for a user.
-QMessageBox::StandardButton printMessage(const MessageRequest& request) {
-    err() << "message box \"" << request.title << "\": " << request.text << "\n";
-    err().flush();
-    return QMessageBox::Ok;
-}
-
 // Waits until the widget has been painted once since the counter was armed.
 class PaintWatch : public QObject {
 public:
@@ -118,7 +111,7 @@ int startupChild(int argc, char** argv) {
     registerMoneyMetaType();
     keepRecordSetMemory();
     applyProgramStyle(app);
-    setMessageHandler(printMessage);
+    printMessagesAnsweringOk();
     QTemporaryDir settingsDir;
     isolateSettings(settingsDir.path());
     Program program;
@@ -144,8 +137,7 @@ double timeProcessStart(const QString& path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreen();
     if (argc == 3 && qstrcmp(argv[1], kChildOption) == 0)
         return startupChild(argc, argv);
     QApplication app(argc, argv);
@@ -156,7 +148,7 @@ int main(int argc, char** argv) {
         return 1;
     QCoreApplication::setApplicationName(QStringLiteral("Plenwick"));
     applyProgramStyle(app);
-    setMessageHandler(printMessage);
+    printMessagesAnsweringOk();
     QTemporaryDir settingsDir;
     isolateSettings(settingsDir.path());
     const int repeat = options.repeat;

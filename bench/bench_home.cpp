@@ -30,13 +30,6 @@ using namespace Bench;
 
 namespace {
 
-// Every box is printed and answered with OK, so no run waits for a user.
-QMessageBox::StandardButton printMessage(const MessageRequest& request) {
-    err() << "message box \"" << request.title << "\": " << request.text << "\n";
-    err().flush();
-    return QMessageBox::Ok;
-}
-
 // What the event loop does once a click has been handled, before the user sees the result.
 void settle() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -50,15 +43,14 @@ QVariantList monthRange(const QDate& first) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreen();
     QApplication app(argc, argv);
     Options options;
     if (!start(app, QStringLiteral("plenwick_bench_home"),
                QStringLiteral("Times the Home screen's month list."), &options))
         return 1;
     applyProgramStyle(app);
-    setMessageHandler(printMessage);
+    printMessagesAnsweringOk();
 
     Connection connection;
     Connection floorConnection;

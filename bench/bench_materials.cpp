@@ -398,9 +398,7 @@ void printStageRow(const QString& operation, const std::vector<double>& figures)
 } // namespace
 
 int main(int argc, char** argv) {
-    // A benchmark has no use for a display; the offscreen platform still lays out and paints.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreen();
     QApplication app(argc, argv);
     Options options;
     if (!start(app, QStringLiteral("plenwick_bench_materials"),

@@ -5,6 +5,7 @@
 #include "data/money.h"
 #include "data/schema.h"
 #include "demodata/demodata.h"
+#include "widgets/messagebox.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -68,6 +69,19 @@ bool start(QCoreApplication& app, const QString& name, const QString& descriptio
     }
     options->generationSeconds = double(t.elapsed()) / 1000.0;
     return true;
+}
+
+void preferOffscreen() {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void printMessagesAnsweringOk() {
+    setMessageHandler([](const MessageRequest& request) {
+        err() << "message box \"" << request.title << "\": " << request.text << "\n";
+        err().flush();
+        return QMessageBox::Ok;
+    });
 }
 
 bool openDatabase(Connection& connection, const QString& path) {

@@ -34,6 +34,13 @@ struct Options {
 bool start(QCoreApplication& app, const QString& name, const QString& description,
            Options* options);
 
+// A benchmark has no use for a display: the offscreen platform (which still lays out and
+// paints) unless QT_QPA_PLATFORM says otherwise. Call before the application object is made.
+void preferOffscreen();
+
+// From now on every message box is printed to err() and answered OK, so no run waits for a user.
+void printMessagesAnsweringOk();
+
 // Opens a connection of its own to the database file; false after reporting the failure.
 bool openDatabase(Connection& connection, const QString& path);
 
