@@ -52,9 +52,13 @@ public:
     bool painted = false;
     // Arm before the operation: a paint during it counts.
     void arm() { painted = false; }
-    void waitForPaint() {
-        while (!painted)
+    // Gives up after ten seconds (a benchmark must not hang), false then.
+    bool waitForPaint() {
+        QElapsedTimer waited;
+        waited.start();
+        while (!painted && waited.elapsed() < 10000)
             QApplication::processEvents(QEventLoop::AllEvents, 5);
+        return painted;
     }
 
 protected:
@@ -209,6 +213,10 @@ int main(int argc, char** argv) {
     EstimateBook* book = window.estimateBook;
     auto* gridWatch = new PaintWatch(window.frEstimating->grdMaterialEstimate->viewport());
     const int estimates = book->records() ? book->records()->recordCount() : 0;
+    if (estimates == 0) {
+        err() << QFileInfo(options.path).fileName() << " holds no estimate to open.\n";
+        return 0;
+    }
     std::vector<int> keys;
     for (int i = 1; i <= 10; ++i)
         keys.push_back(scalar(*gConnection,
