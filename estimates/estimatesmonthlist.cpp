@@ -86,6 +86,8 @@ EstimatesMonthList::EstimatesMonthList(QWidget* screen, EstimateBook* estimates)
         m_model->setCaption(column, captions[column]);
     m_model->setFormat(kDate, DisplayFormat::ShortListDate);
     m_model->setFormat(kMaterials, DisplayFormat::Money);
+    // An estimate without material lines has no materials sum: it shows $0.00.
+    m_model->setNullValue(kMaterials, 0);
     m_model->setFormat(kGrandTotal, DisplayFormat::Money);
     for (int column : {kReference, kDate})
         m_model->setAlignment(column, Qt::AlignCenter);

@@ -207,6 +207,8 @@ void TestHome::theMonthsStepAcrossTheYears() {
     QTest::keyClick(s.grid(), Qt::Key_Right, Qt::AltModifier);
     QTest::keyClick(s.grid(), Qt::Key_Right, Qt::AltModifier);
     QCOMPARE(s.listedIds(), QList<int>{febFirst});
+    // Without material lines its materials are nothing, said as such.
+    QCOMPARE(s.cell(0, 5), QStringLiteral("$0.00"));
 }
 
 void TestHome::holdingAnArrowRepeatsFasterUntilReleased() {

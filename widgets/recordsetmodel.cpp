@@ -132,8 +132,12 @@ QVariant RecordSetModel::data(const QModelIndex& index, int role) const {
     if (isNewRow(index.row()) && role != Qt::TextAlignmentRole)
         return {};
     switch (role) {
-    case Qt::DisplayRole:
-        return formatValue(value(index.row(), index.column()), m_formats.value(index.column()));
+    case Qt::DisplayRole: {
+        QVariant shown = value(index.row(), index.column());
+        if (shown.isNull())
+            shown = m_nullValues.value(index.column());
+        return formatValue(shown, m_formats.value(index.column()));
+    }
     case Qt::EditRole:
         return value(index.row(), index.column());
     case Qt::TextAlignmentRole:

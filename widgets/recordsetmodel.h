@@ -50,6 +50,9 @@ public:
     // Aligns every heading alike, whatever the alignment of its column's cells.
     void setHeaderAlignment(Qt::Alignment alignment) { m_headerAlignment = alignment; }
     void setCellColour(CellColour colour) { m_colour = std::move(colour); }
+    // What an empty cell of the column shows (formatted as the column is): a sum over no lines
+    // is 0, say. By default an empty cell shows nothing.
+    void setNullValue(int column, const QVariant& value) { m_nullValues.insert(column, value); }
 
     void setAllowUpdate(bool allow);
     bool allowUpdate() const { return m_allowUpdate; }
@@ -89,6 +92,7 @@ private:
     QHash<int, QString> m_captions;
     QHash<int, QString> m_formats;
     QHash<int, Qt::Alignment> m_alignments;
+    QHash<int, QVariant> m_nullValues;
     CellColour m_colour;
     Qt::Alignment m_headerAlignment = {};
     bool m_allowUpdate = false;
