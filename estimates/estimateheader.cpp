@@ -145,7 +145,7 @@ bool EstimateHeader::hasReference() const {
 void EstimateHeader::prepareNewEstimate() {
     txtTaxRate->setText(formatPercent2(0));
     txtShippning->setText(formatCurrency(Money()));
-    m_refusedField = nullptr;
+    m_leave.forgetAll();
     txtQuoteNumber->setFocus(Qt::OtherFocusReason);
 }
 
@@ -189,13 +189,13 @@ void EstimateHeader::reportSaveFailure(const DbError& error) {
                       product);
         } else if (first.nativeError == ErrorNumber::kRequiredValueMissing) {
             ShowError(tr("Please fill fields above grids"), product);
-            takeFocusBack(txtQuoteNumber);
+            LeaveCheck::takeFocusBack(txtQuoteNumber);
         } else if (first.nativeError == ErrorNumber::kDuplicateValue) {
             ShowError(tr("Reference # %1 is already used by another estimate. Please enter a "
                          "reference number no other estimate has.")
                           .arg(txtQuoteNumber->text().trimmed()),
                       product);
-            takeFocusBack(txtQuoteNumber);
+            LeaveCheck::takeFocusBack(txtQuoteNumber);
         } else {
             ShowError(QString::number(first.nativeError) + QStringLiteral(": ") + first.description,
                       kSaveTitle);
@@ -286,7 +286,7 @@ bool EstimateHeader::cbEstimator_LostFocus() {
         else
             cbEstimator->setEditText(typed);
         // The user goes on from the box, with the name now chosen (or still to be corrected).
-        takeFocusBack(cbEstimator);
+        LeaveCheck::takeFocusBack(cbEstimator);
     }
     return m_estimator->matchedWithList();
 }
@@ -306,30 +306,7 @@ bool EstimateHeader::checkField(QWidget* field) {
 }
 
 bool EstimateHeader::checkLeftField(QWidget* field) {
-    // Taking the focus back makes the widget that was about to get it lose it: no check there.
-    m_checking = true;
-    const QString text = field == cbEstimator              ? cbEstimator->currentText()
-                         : qobject_cast<QLineEdit*>(field) ? static_cast<QLineEdit*>(field)->text()
-                                                           : QString();
-    bool ok = false;
-    if (field == m_refusedField && text == m_refusedText) {
-        // Its message has been shown; the focus simply stays.
-        QApplication::beep();
-    } else {
-        ok = checkField(field);
-        m_refusedField = ok ? nullptr : field;
-        m_refusedText = text;
-    }
-    if (!ok)
-        takeFocusBack(field);
-    m_checking = false;
-    return ok;
-}
-
-void EstimateHeader::takeFocusBack(QWidget* field) {
-    // A message box or an editor was the active window; the main window takes over again.
-    field->window()->activateWindow();
-    field->setFocus(Qt::OtherFocusReason);
+    return m_leave.checkLeft(field);
 }
 
 QList<QWidget*> EstimateHeader::tabOrder() const {
@@ -340,8 +317,8 @@ QList<QWidget*> EstimateHeader::tabOrder() const {
 bool EstimateHeader::eventFilter(QObject* watched, QEvent* event) {
     // A wrong value must not be written, nor dropped, by moving to another estimate.
     if (event->type() == QEvent::MouseButtonPress && watched->parent() == dcEstimates)
-        return !m_checking && !checkFocusedField();
-    if (event->type() != QEvent::FocusOut || m_checking)
+        return !m_leave.isChecking() && !checkFocusedField();
+    if (event->type() != QEvent::FocusOut || m_leave.isChecking())
         return QObject::eventFilter(watched, event);
     auto* field = qobject_cast<QWidget*>(watched);
     const auto reason = static_cast<QFocusEvent*>(event)->reason();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/leavecheck.h"
+
 #include "data/dberror.h"
 
 #include <QObject>
@@ -76,7 +78,6 @@ private:
     bool checkLeftField(QWidget* field);
     void showTypeMessage(const QString& column, const QString& typeName);
     void reportSaveFailure(const DbError& error);
-    void takeFocusBack(QWidget* field);
 
     EstimateBook* m_book;
     TextBinding* m_quoteNumber = nullptr;
@@ -84,9 +85,6 @@ private:
     TextBinding* m_shipping = nullptr;
     ComboBinding* m_estimator = nullptr;
     ComboBinding* m_status = nullptr;
-    bool m_checking = false;
     bool m_saving = false;
-    // A field whose check failed, and its text then: leaving it again unchanged only beeps.
-    QWidget* m_refusedField = nullptr;
-    QString m_refusedText;
+    LeaveCheck m_leave{[this](QWidget* field) { return checkField(field); }};
 };

@@ -108,11 +108,12 @@ MaterialRecordPanel::MaterialRecordPanel(QWidget* screen, DataControl* materials
         // A long name shows cut at its end (whole in the tool tip) only when the box is too
         // narrow for it.
         Controls::elideLongNames(box);
-        connect(box, &QComboBox::activated, this, [this, box] { forgetRefusal(box); });
-        connect(box->lineEdit(), &QLineEdit::textEdited, this, [this, box] { forgetRefusal(box); });
+        connect(box, &QComboBox::activated, this, [this, box] { m_leave.forget(box); });
+        connect(box->lineEdit(), &QLineEdit::textEdited, this,
+                [this, box] { m_leave.forget(box); });
     }
     for (QLineEdit* box : {txtPartNumber, txtUnitCost, txtMaterialsDescription})
-        connect(box, &QLineEdit::textEdited, this, [this, box] { forgetRefusal(box); });
+        connect(box, &QLineEdit::textEdited, this, [this, box] { m_leave.forget(box); });
     for (QWidget* field : recordFields())
         field->installEventFilter(this);
     frMaterialRecord->installEventFilter(this);
@@ -235,7 +236,7 @@ void MaterialRecordPanel::returnToBrowse() {
     // one, so it is not checked (a save has checked every field already, undo and delete need
     // none).
     m_editState = Browse;
-    m_refusedField = nullptr;
+    m_leave.forgetAll();
     emit aboutToBrowse();
     SetLockMaterialEdit(true);
     setButtons(Browse);
@@ -433,39 +434,8 @@ bool MaterialRecordPanel::checkField(QWidget* field) {
     return true;
 }
 
-QString MaterialRecordPanel::fieldText(const QWidget* field) {
-    if (const auto* combo = qobject_cast<const QComboBox*>(field))
-        return combo->currentText();
-    if (const auto* box = qobject_cast<const QLineEdit*>(field))
-        return box->text();
-    return {};
-}
-
-void MaterialRecordPanel::forgetRefusal(const QWidget* field) {
-    if (m_refusedField == field)
-        m_refusedField = nullptr;
-}
-
 bool MaterialRecordPanel::checkLeftField(QWidget* field) {
-    // Taking the focus back makes the widget that was about to get it lose it: no check there.
-    m_checking = true;
-    bool ok = false;
-    if (field == m_refusedField && fieldText(field) == m_refusedText) {
-        // Its message has been shown; the focus simply stays.
-        QApplication::beep();
-    } else {
-        ok = checkField(field);
-        if (!ok) {
-            m_refusedField = field;
-            m_refusedText = fieldText(field);
-        } else {
-            forgetRefusal(field);
-        }
-    }
-    if (!ok)
-        takeFocusBack(field);
-    m_checking = false;
-    return ok;
+    return m_leave.checkLeft(field);
 }
 
 bool MaterialRecordPanel::checkAllFields() {
@@ -521,14 +491,8 @@ bool MaterialRecordPanel::askToAddToList(QComboBox* combo) {
         else
             combo->setEditText(typed);
     }
-    takeFocusBack(combo);
+    LeaveCheck::takeFocusBack(combo);
     return bindingOf(combo)->matchedWithList();
-}
-
-void MaterialRecordPanel::takeFocusBack(QWidget* field) {
-    // A message box or an editor was the active window; the main window takes over again.
-    field->window()->activateWindow();
-    field->setFocus(Qt::OtherFocusReason);
 }
 
 QList<QWidget*> MaterialRecordPanel::tabOrder() const {
@@ -598,7 +562,7 @@ bool MaterialRecordPanel::eventFilter(QObject* watched, QEvent* event) {
         fitFieldsToFrame();
         return QObject::eventFilter(watched, event);
     }
-    if (event->type() != QEvent::FocusOut || m_checking || m_editState == Browse)
+    if (event->type() != QEvent::FocusOut || m_leave.isChecking() || m_editState == Browse)
         return QObject::eventFilter(watched, event);
     QWidget* field = fieldOf(watched);
     if (field && isLeaving(field, static_cast<QFocusEvent*>(event)->reason()))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/leavecheck.h"
+
 #include "data/dberror.h"
 #include "materials/materiallookups.h"
 
@@ -103,14 +105,11 @@ private:
     // Whether the focus, moving off field for this reason, leaves it: opening the field's own
     // list, another window taking over, or a command that abandons the record does not.
     bool isLeaving(QWidget* field, Qt::FocusReason reason) const;
-    static QString fieldText(const QWidget* field);
-    void forgetRefusal(const QWidget* field);
     bool askToAddToList(QComboBox* combo);
     ComboBinding* bindingOf(const QWidget* field) const;
     // The six bound fields, in reading order.
     QList<QWidget*> recordFields() const;
     QWidget* fieldOf(QObject* object) const;
-    void takeFocusBack(QWidget* field);
     // The fields' columns share the width the frame gains over its design, so long names fit
     // once the window gives them room.
     void fitFieldsToFrame();
@@ -126,9 +125,5 @@ private:
     TextBinding* m_unitCost = nullptr;
 
     EditState m_editState = Browse;
-    bool m_checking = false;
-    // The field whose last check failed, and its text then: its message has been shown, and
-    // until the user changes it, leaving it again is refused without a second message.
-    QPointer<QWidget> m_refusedField;
-    QString m_refusedText;
+    LeaveCheck m_leave{[this](QWidget* field) { return checkField(field); }};
 };
