@@ -44,12 +44,18 @@ EstimatesMonthList::EstimatesMonthList(QWidget* screen, EstimateBook* estimates)
     AdodcEstimatesAll->setReadOnly(true);
 
     cmdDateDown = button(screen, QStringLiteral("cmdDateDown"), QStringLiteral("◀"),
-                         tr("Scroll Backward (Alt+Left)"), 12, 130, 34);
+                         tr("Scroll Backward"), 12, 130, 34);
     lblMonthYear = Twips::place<QLabel>(screen, QStringLiteral("lblMonthYear"), 50, 130, 170, 28);
     lblMonthYear->setAlignment(Qt::AlignCenter);
     lblMonthYear->setProperty("role", QStringLiteral("heading"));
     cmdDateUp = button(screen, QStringLiteral("cmdDateUp"), QStringLiteral("▶"),
-                       tr("Scroll Forward (Alt+Right)"), 224, 130, 34);
+                       tr("Scroll Forward"), 224, 130, 34);
+
+    // The keys are told where the screen reader and What's This look, the tips keep their words.
+    cmdDateDown->setWhatsThis(tr("Shows the month before. Alt+Left does the same."));
+    cmdDateDown->setAccessibleDescription(cmdDateDown->whatsThis());
+    cmdDateUp->setWhatsThis(tr("Shows the month after. Alt+Right does the same."));
+    cmdDateUp->setAccessibleDescription(cmdDateUp->whatsThis());
 
     tmrDateChange = new QTimer(this);
     tmrDateChange->setObjectName(QStringLiteral("tmrDateChange"));

@@ -188,6 +188,8 @@ void TestHome::theMonthsStepAcrossTheYears() {
     QCOMPARE(s.cell(0, 4), formatShortListDate(QDate(year, 1, 15)));
     QCOMPARE(s.cell(0, 5), QStringLiteral("$1,234.50"));
 
+    QCOMPARE(s.h->cmdDateDown->toolTip(), QStringLiteral("Scroll Backward"));
+    QCOMPARE(s.h->cmdDateUp->toolTip(), QStringLiteral("Scroll Forward"));
     s.click(s.h->cmdDateDown);
     QCOMPARE(s.caption(), QStringLiteral("December %1").arg(year - 1));
     QCOMPARE(s.listedIds(), QList<int>{decPrev});
