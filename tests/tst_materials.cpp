@@ -855,13 +855,9 @@ void TestMaterials::aNewMaterialIsAppendedWithItsNames() {
     s.chooseRow(1);
     s.click(s.r->cmdMaterialsAddNewRecord);
     // Names typed in full choose their entries.
-    s.typeInto(s.r->cbSupplier, QStringLiteral("Bolt Brothers"));
-    s.typeInto(s.r->cbManufacturer, QStringLiteral("Delta"));
-    s.typeInto(s.r->cbCategory, QStringLiteral("Fittings"));
-    s.typeInto(s.r->txtPartNumber, QStringLiteral("N-9"));
-    s.typeInto(s.r->txtUnitCost, QStringLiteral("$1,234.50"));
-    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("Tee 3/4\""));
-    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    s.typeMaterialAndSave(QStringLiteral("Bolt Brothers"), QStringLiteral("Delta"),
+                          QStringLiteral("Fittings"), QStringLiteral("N-9"),
+                          QStringLiteral("$1,234.50"), QStringLiteral("Tee 3/4\""));
     QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('|')));
     const int id = program.db.scalar("SELECT MAX(MaterialsID) FROM MaterialsTBL").toInt();
     QCOMPARE(s.listedIds(), (QList<int>{1, 2, 3, 4, id}));

@@ -274,13 +274,9 @@ void TestMaterialsList::countFollowsFiltersSearchAddsAndDeletes() {
 
     // A material added to the filtered list is counted in both.
     s.click(s.r->cmdMaterialsAddNewRecord);
-    s.typeInto(s.r->cbSupplier, QStringLiteral("Acme Supply"));
-    s.typeInto(s.r->cbManufacturer, QStringLiteral("Delta"));
-    s.typeInto(s.r->cbCategory, QStringLiteral("Fittings"));
-    s.typeInto(s.r->txtPartNumber, QStringLiteral("CP-700"));
-    s.typeInto(s.r->txtUnitCost, QStringLiteral("4.00"));
-    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("Cap 1 inch"));
-    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    s.typeMaterialAndSave(QStringLiteral("Acme Supply"), QStringLiteral("Delta"),
+                          QStringLiteral("Fittings"), QStringLiteral("CP-700"),
+                          QStringLiteral("4.00"), QStringLiteral("Cap 1 inch"));
     QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('|')));
     QCOMPARE(s.listedIds().size(), 2);
     QCOMPARE(s.count(), QStringLiteral("2 of 6 materials"));
@@ -384,13 +380,9 @@ void TestMaterialsList::emptyCatalogueLooksLikeAFullOne() {
 
     // The first material.
     s.click(s.r->cmdMaterialsAddNewRecord);
-    s.typeInto(s.r->cbSupplier, QStringLiteral("Acme Supply"));
-    s.typeInto(s.r->cbManufacturer, QStringLiteral("Cascade"));
-    s.typeInto(s.r->cbCategory, QStringLiteral("Fittings"));
-    s.typeInto(s.r->txtPartNumber, QStringLiteral("N-1"));
-    s.typeInto(s.r->txtUnitCost, QStringLiteral("3.75"));
-    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("First material"));
-    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    s.typeMaterialAndSave(QStringLiteral("Acme Supply"), QStringLiteral("Cascade"),
+                          QStringLiteral("Fittings"), QStringLiteral("N-1"), QStringLiteral("3.75"),
+                          QStringLiteral("First material"));
     QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('|')));
     QCOMPARE(s.list()->recordCount(), 1);
     for (int column = 0; column < 4; ++column)

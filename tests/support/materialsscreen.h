@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTableView>
@@ -95,6 +96,18 @@ struct MaterialsScreen {
     }
     void chooseRow(int row) { clickCell(row, 4); }
     static void typeInto(QWidget* field, const QString& text) { UserInput::typeInto(field, text); }
+    // Types a whole material into the record panel's six fields, in tab order, and saves it.
+    void typeMaterialAndSave(const QString& supplier, const QString& manufacturer,
+                             const QString& category, const QString& partNumber,
+                             const QString& unitCost, const QString& description) {
+        typeInto(r->cbSupplier, supplier);
+        typeInto(r->cbManufacturer, manufacturer);
+        typeInto(r->cbCategory, category);
+        typeInto(r->txtPartNumber, partNumber);
+        typeInto(r->txtUnitCost, unitCost);
+        typeInto(r->txtMaterialsDescription, description);
+        click(r->cmdMaterialsSaveCurrentRecord);
+    }
     static void leave(QWidget* field) { UserInput::leave(field); }
     QString count() const { return l->lblMaterialsCount->text(); }
     int currentId() const { return records()->value(0).toInt(); }
