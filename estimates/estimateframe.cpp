@@ -40,6 +40,12 @@ EstimateFrame::EstimateFrame(QWidget* parent, EstimateBook* estimates)
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
+    // A line carries its estimate's key, so a new estimate is written before its first line.
+    lines->setEstimateWriter([this] { return header->hasReference() && save(); });
+    connect(lines, &EstimateLines::materialLinesChanged, this,
+            [this] { totals->UpdateMaterialExtension(lines->materialLines()); });
+    connect(lines, &EstimateLines::laborLinesChanged, this,
+            [this] { totals->UpdateLaborExtension(lines->laborLines()); });
     connect(header, &EstimateHeader::lineEntryRuleChanged, this,
             &EstimateFrame::ApplyLineEntryRule);
     connect(header, &EstimateHeader::taxOrShippingChanged, this,

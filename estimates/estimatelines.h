@@ -1,17 +1,19 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
 class DataControl;
+class LaborLines;
+class MaterialLines;
 class QPushButton;
 class QTableView;
 class QWidget;
 class RecordSet;
-class RecordSetModel;
 
-// The current estimate's lines on the Estimate screen: the material lines grid with its "Add
-// Materials" button, and the labor lines grid, each over its own data control. The grids show
-// the lines of the estimate given to showLinesOf().
+// The current estimate's lines on the Estimate screen: the material lines (MaterialLines) with
+// their "Add Materials" button, and the labor lines (LaborLines). The grids show the lines of
+// the estimate given to showLinesOf(); each change of a line is signalled, so the totals follow.
 class EstimateLines : public QObject {
     Q_OBJECT
 public:
@@ -24,21 +26,26 @@ public:
     // Lines may be entered only while the estimate has a reference number.
     void setLineEntryEnabled(bool enabled);
     void setAddMaterialsEnabled(bool enabled);
+    // Writes the current estimate when it is new, before its first line; false when it was not
+    // written.
+    void setEstimateWriter(const std::function<bool()>& writer);
     RecordSet* materialLines() const;
     RecordSet* laborLines() const;
     // Gives the grids' columns their shares of the grids' widths.
     void applyColumnFractions();
 
+    MaterialLines* const material;
+    LaborLines* const labor;
     DataControl* const dcMaterialEstimate;
     DataControl* const dcLaborEstimate;
-    QTableView* grdMaterialEstimate;
-    QPushButton* btnMaterialEstimate;
-    QTableView* grdLaborEstimate;
+    QTableView* const grdMaterialEstimate;
+    QPushButton* const btnMaterialEstimate;
+    QTableView* const grdLaborEstimate;
+
+signals:
+    void materialLinesChanged();
+    void laborLinesChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    RecordSetModel* m_materialModel;
-    RecordSetModel* m_laborModel;
 };

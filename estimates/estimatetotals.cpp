@@ -4,6 +4,7 @@
 #include "data/formats.h"
 #include "data/globals.h"
 #include "data/recordset.h"
+#include "estimates/linevalues.h"
 #include "estimates/pricing.h"
 #include "widgets/messagebox.h"
 #include "widgets/screencontrols.h"
@@ -16,13 +17,7 @@ namespace {
 
 // A money value of a record: stored as currency, or as a plain number by older files.
 Money moneyOf(const QVariant& value) {
-    if (!value.isValid() || value.isNull())
-        return {};
-    if (value.typeId() == qMetaTypeId<Money>())
-        return value.value<Money>();
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    return ok ? Money::fromDouble(number) : (parseCurrency(value.toString()).value_or(Money()));
+    return LineValues::money(value).value_or(Money());
 }
 
 Money moneyOf(const RecordSet* records, const QString& field) {
@@ -79,6 +74,7 @@ void EstimateTotalsPanel::clear() {
          {txtSubtotal, txtTax, txtTotalEstimate, txtTotalMaterialCost, txtTotalMaterialMargin,
           txtTotalMaterailExtension, txtTotalLabourExtension})
         box->setText(formatCurrency(Money()));
+    m_materials = m_labor = m_tax = Money();
 }
 
 void EstimateTotalsPanel::SetTotalControl(RecordSet* sums, const RecordSet* estimate) {
@@ -97,6 +93,9 @@ void EstimateTotalsPanel::SetTotalControl(RecordSet* sums, const RecordSet* esti
         shipping = moneyOf(estimate, QStringLiteral("Shipping"));
     }
     const Money tax = Pricing::salesTax(materials, taxRate);
+    m_materials = materials;
+    m_labor = labor;
+    m_tax = tax;
     txtSubtotal->setText(formatSum(subtotal));
     txtTax->setText(formatCurrency(tax));
     txtTotalEstimate->setText(formatCurrency(subtotal + tax + shipping));
@@ -134,11 +133,13 @@ void EstimateTotalsPanel::UpdateMaterialExtension(const RecordSet* materialLines
     txtTotalMaterialCost->setText(formatCurrency(cost));
     txtTotalMaterailExtension->setText(formatCurrency(materials));
     txtTotalMaterialMargin->setText(formatCurrency(materials - cost));
-    const Money subtotal = boxAmount(txtTotalLabourExtension) + materials;
+    m_materials = materials;
+    const Money subtotal = m_labor + materials;
     txtSubtotal->setText(formatCurrency(subtotal));
     // The tax-rate box reads as the user typed it: "8.25" and "8.25%" are both 8.25%.
     const double rate = parsePercent(m_taxRate->text()).value_or(0);
     const Money tax = Pricing::salesTax(materials, rate);
+    m_tax = tax;
     txtTax->setText(formatCurrency(tax));
     txtTotalEstimate->setText(formatCurrency(subtotal + tax + boxAmount(m_shipping)));
 }
@@ -151,7 +152,8 @@ void EstimateTotalsPanel::UpdateLaborExtension(const RecordSet* laborLines) {
             labor += moneyOf(lines.get(), QStringLiteral("LaborExtension"));
     }
     txtTotalLabourExtension->setText(formatCurrency(labor));
-    const Money subtotal = labor + boxAmount(txtTotalMaterailExtension);
+    m_labor = labor;
+    const Money subtotal = labor + m_materials;
     txtSubtotal->setText(formatCurrency(subtotal));
-    txtTotalEstimate->setText(formatCurrency(subtotal + boxAmount(txtTax) + boxAmount(m_shipping)));
+    txtTotalEstimate->setText(formatCurrency(subtotal + m_tax + boxAmount(m_shipping)));
 }

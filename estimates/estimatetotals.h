@@ -52,4 +52,9 @@ public:
 private:
     QLineEdit* m_taxRate;
     QLineEdit* m_shipping;
+    // The exact amounts behind the boxes, which show whole cents: a recomputed half takes the
+    // other half from here, so that the total never drifts by a rounded cent.
+    Money m_materials;
+    Money m_labor;
+    Money m_tax;
 };

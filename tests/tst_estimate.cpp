@@ -442,7 +442,7 @@ void TestEstimate::anEstimateWithoutLinesShowsZeroSums() {
     QCOMPARE(panel(s.e),
              (QStringList{"$0.00", "$0.00", "$0.00", "$0.00", "$0.00", "$0.00", "$4.50", "$4.50"}));
     QCOMPARE(s.model(s.e->grdMaterialEstimate)->rowCount(), 0);
-    QCOMPARE(s.model(s.e->grdLaborEstimate)->rowCount(), 0);
+    QCOMPARE(s.model(s.e->grdLaborEstimate)->recordCount(), 0);
     // A new estimate has no sums row at all.
     s.click(s.recordBarButton(QStringLiteral("First record")));
     QCOMPARE(panel(s.e), kFirstEstimate);
@@ -542,13 +542,20 @@ void TestEstimate::lineGridsShowTheEstimatesLines() {
                      s.cell(materials, 0, 6), s.cell(materials, 0, 7), s.cell(materials, 0, 8),
                      s.cell(materials, 0, 9), s.cell(materials, 0, 10)}),
         (QStringList{"2", "P-1", "Elbow 1/2\"", "$12.50", "$25.00", "$15.00", "$30.00", "20.0%"}));
-    QCOMPARE(s.model(labor)->rowCount(), 1);
+    QCOMPARE(s.model(labor)->recordCount(), 1);
     QCOMPARE((QStringList{s.cell(labor, 0, 2), s.cell(labor, 0, 3), s.cell(labor, 0, 4),
                           s.cell(labor, 0, 5)}),
              (QStringList{"2", "Fitting", "$25.00", "$50.00"}));
-    // Read-only for now.
-    QCOMPARE(s.model(materials)->flags(s.model(materials)->index(0, 3)) & Qt::ItemIsEditable,
-             Qt::ItemFlags());
+    // The user edits the quantities, costs, margins and descriptions; the part number and the
+    // computed amounts follow the line.
+    for (int column = 3; column <= 10; ++column)
+        QCOMPARE(bool(s.model(materials)->flags(s.model(materials)->index(0, column)) &
+                      Qt::ItemIsEditable),
+                 QList<int>({3, 5, 6, 10}).contains(column));
+    for (int column = 2; column <= 5; ++column)
+        QCOMPARE(bool(s.model(labor)->flags(s.model(labor)->index(0, column)) &
+                      Qt::ItemIsEditable),
+                 QList<int>({2, 3, 4}).contains(column));
     // The columns fill the grid; the description takes what the others leave, and at the
     // smallest window every amount still shows whole.
     s.window.resize(800, 600);
@@ -567,7 +574,7 @@ void TestEstimate::lineGridsShowTheEstimatesLines() {
 
     s.click(s.recordBarButton(QStringLiteral("Next record")));
     QCOMPARE(s.model(materials)->rowCount(), 0);
-    QCOMPARE(s.model(labor)->rowCount(), 1);
+    QCOMPARE(s.model(labor)->recordCount(), 1);
     QCOMPARE(s.cell(labor, 0, 3), QStringLiteral("Survey"));
 }
 

@@ -209,12 +209,8 @@ bool RecordSetModel::setData(const QModelIndex& index, const QVariant& newValue,
         return addRecord(row, column, v);
     RecordSet& rs = *m_recordSet;
     const bool moved = rs.absolutePosition() == row + 1 || rs.setAbsolutePosition(row + 1);
-    if (!moved || !rs.setValue(column, v) || !rs.update()) {
-        const DbError error = rs.lastError();
-        rs.cancelUpdate();
-        emit writeFailed(error);
-        return false;
-    }
+    if (!moved || !rs.setValue(column, v) || !deriveAndUpdate(rs, column))
+        return failWrite(rs);
     if (m_after)
         m_after(row, column);
     return true;
@@ -223,12 +219,12 @@ bool RecordSetModel::setData(const QModelIndex& index, const QVariant& newValue,
 bool RecordSetModel::addRecord(int row, int column, const QVariant& value) {
     // The store announces the appended row, which the view shows in front of the line.
     RecordSet& rs = *m_recordSet;
-    if (!rs.addNew() || !rs.setValue(column, value) || !rs.update()) {
-        const DbError error = rs.lastError();
-        rs.cancelUpdate(); // nothing half-added stays behind
-        emit writeFailed(error);
-        return false;
-    }
+    if (!rs.addNew())
+        return failWrite(rs);
+    if (m_onAddNew)
+        m_onAddNew(rs);
+    if (!rs.setValue(column, value) || !deriveAndUpdate(rs, column))
+        return failWrite(rs);
     if (m_after)
         m_after(row, column);
     return true;
@@ -249,6 +245,29 @@ void RecordSetModel::setAlignment(int column, Qt::Alignment alignment) {
     m_alignments.insert(column, alignment);
     if (rowCount() > 0)
         emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::TextAlignmentRole});
+}
+
+bool RecordSetModel::deriveAndUpdate(RecordSet& rs, int column) {
+    if (m_beforeRow)
+        m_beforeRow(rs, column);
+    return rs.update();
+}
+
+bool RecordSetModel::failWrite(RecordSet& rs) {
+    const DbError error = rs.lastError();
+    rs.cancelUpdate(); // nothing half-written stays behind
+    emit writeFailed(error);
+    return false;
+}
+
+bool RecordSetModel::deleteRow(int row) {
+    if (!m_recordSet || !m_store || row < 0 || row >= recordCount())
+        return false;
+    RecordSet& rs = *m_recordSet;
+    const bool moved = rs.absolutePosition() == row + 1 || rs.setAbsolutePosition(row + 1);
+    if (!moved || !rs.deleteCurrent())
+        return failWrite(rs);
+    return true;
 }
 
 int RecordSetModel::rowOfBookmark(int bookmark) const {

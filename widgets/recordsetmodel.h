@@ -26,6 +26,12 @@ public:
     using BeforeColumnUpdate =
         std::function<bool(int row, int column, const QVariant& oldValue, QVariant& newValue)>;
     using AfterColumnUpdate = std::function<void(int row, int column)>;
+    // Runs on a record just added from the new-row line, before the typed value is set: fills
+    // the record's defaults.
+    using AddNewHook = std::function<void(RecordSet& record)>;
+    // Runs once the edited value is set on the record and before the row is written: derives
+    // the row's other fields from it, so that they are written together.
+    using BeforeRowUpdate = std::function<void(RecordSet& record, int column)>;
     // Gives the text colour of a cell, or an invalid colour for the default.
     using CellColour = std::function<QColor(int row, int column)>;
 
@@ -70,6 +76,12 @@ public:
     void setColumnReadOnly(int column, bool readOnly = true);
     void setBeforeColumnUpdate(BeforeColumnUpdate hook) { m_before = std::move(hook); }
     void setAfterColumnUpdate(AfterColumnUpdate hook) { m_after = std::move(hook); }
+    void setOnAddNew(AddNewHook hook) { m_onAddNew = std::move(hook); }
+    void setBeforeRowUpdate(BeforeRowUpdate hook) { m_beforeRow = std::move(hook); }
+
+    // Deletes the record shown on this row from its table. False (writeFailed emitted) when the
+    // database refused; the row then stays.
+    bool deleteRow(int row);
 
     // The raw value of a cell.
     QVariant value(int row, int column) const;
@@ -86,6 +98,8 @@ private:
     bool lineShownWith(bool allowUpdate, bool allowAddNew) const;
     void setLineSettings(bool allowUpdate, bool allowAddNew);
     bool addRecord(int row, int column, const QVariant& value);
+    bool deriveAndUpdate(RecordSet& rs, int column);
+    bool failWrite(RecordSet& rs);
 
     QPointer<RecordSet> m_recordSet;
     QPointer<RecordStore> m_store;
@@ -102,5 +116,7 @@ private:
     QSet<int> m_readOnlyColumns;
     BeforeColumnUpdate m_before;
     AfterColumnUpdate m_after;
+    AddNewHook m_onAddNew;
+    BeforeRowUpdate m_beforeRow;
     QList<QMetaObject::Connection> m_storeConnections;
 };

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QList>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <functional>
+#include <optional>
+
+class QAction;
+class RecordSetModel;
+
+// What the Estimate screen's two line grids share: the grid itself, the editor of its cells,
+// how its columns are presented and sized, and the check of a cell that must hold a number.
+
+// A grid of estimate lines. Before an editor opens it asks its edit guard, which may write the
+// estimate first (and so reload the grid); a line is deleted with the Delete key or the grid's
+// context menu.
+class LineGridView : public QTableView {
+    Q_OBJECT
+public:
+    explicit LineGridView(QWidget* parent = nullptr);
+
+    // Asked before a cell is edited; false keeps the cell closed. The grid may be reloaded
+    // meanwhile: the edit then opens on the same cell of the reloaded grid.
+    void setEditGuard(std::function<bool()> guard) { m_editGuard = std::move(guard); }
+    // The row a delete would remove, or -1 (none chosen, or the new-row line).
+    int lineToDelete() const;
+
+    QAction* const actDeleteLine;
+
+signals:
+    // The user asked to delete the line on this row.
+    void deleteRequested(int row);
+
+protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    std::function<bool()> m_editGuard;
+    bool m_guarding = false;
+};
+
+// Edits a cell as the text the grid shows ("$12.50", "20.0%"), and hands the typed text to the
+// model, whose checks read it. A commit cannot run twice when a check's message takes the focus
+// from the editor.
+class LineCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override;
+
+private:
+    mutable bool m_committing = false;
+};
+
+namespace LineGrid {
+
+// A column as the grid presents it.
+struct Column {
+    const char* caption;
+    QString format;
+    bool number = false; // shown right-aligned, as amounts are
+    bool editable = false;
+};
+
+// Builds a line grid on the screen's frame (design pixels), over model, with these columns.
+LineGridView* create(QWidget* parent, const QString& name, double top, double height,
+                     RecordSetModel* model, const QList<Column>& columns);
+
+// Gives the columns from first on their shares of the grid's width, then the whole width: a
+// cut-off amount or part number would mislead, so such a column keeps room for the text it shows
+// and the description gives it up.
+void fitColumns(QTableView* grid, int first, const QList<double>& fractions, int description);
+
+// Shows why a typed value was refused; the cell keeps its old value.
+void refuseCell(const QString& message, const QString& title);
+
+// The check of a cell that must hold a number, as it is committed: the value read from the
+// typed text replaces it; text that is no number is refused with message.
+template <class Value>
+bool takeNumber(const std::optional<Value>& read, QVariant& newValue, const QString& message,
+                const QString& title) {
+    if (!read) {
+        refuseCell(message, title);
+        return false;
+    }
+    newValue = QVariant::fromValue(*read);
+    return true;
+}
+
+// Asks before a line is deleted; true when the user agreed.
+bool confirmDelete(const QString& title);
+
+} // namespace LineGrid

@@ -1,0 +1,67 @@
+#include "estimates/linelist.h"
+
+#include "data/datacontrol.h"
+#include "data/globals.h"
+#include "widgets/messagebox.h"
+#include "widgets/recordsetmodel.h"
+
+LineList::LineList(QWidget* screen, const Design& design)
+    : QObject(screen), dataControl(new DataControl(this)), model(new RecordSetModel(this)),
+      grid(LineGrid::create(screen, design.grid, design.top, design.height, model,
+                            design.columns)),
+      m_design(design) {
+    dataControl->setObjectName(design.dataControl);
+    grid->setToolTip(design.toolTip);
+    connect(dataControl, &DataControl::recordSetChanged, model, &RecordSetModel::setRecordSet);
+    connect(model, &RecordSetModel::writeFailed, this, &LineList::reportWriteFailure);
+    connect(grid, &LineGridView::deleteRequested, this, &LineList::deleteLine);
+    // An estimate not stored yet has no key its lines could carry: it is written first.
+    grid->setEditGuard([this] { return estimateStored(); });
+}
+
+bool LineList::showLinesOf(int estimateId) {
+    // A new estimate has no lines; lines stored without an estimate are never shown as its own.
+    const QVariantList key = {estimateId > 0 ? QVariant(estimateId) : QVariant()};
+    dataControl->setConnectionString(gConnectionString);
+    dataControl->setRecordSource(
+        QStringLiteral("SELECT * FROM %1 WHERE %1.EstimateID = ?").arg(m_design.table), key);
+    const bool ok = dataControl->refresh();
+    if (!ok) {
+        const DbError& error = dataControl->lastError();
+        showMessage(QString::number(error.number) + QStringLiteral(" - ") + error.description,
+                    QMessageBox::Ok, QMessageBox::NoIcon, QStringLiteral("Move Complete"));
+    }
+    // The keys are the program's, not the user's.
+    for (int column = 0; column < m_design.keys; ++column)
+        grid->setColumnHidden(column, true);
+    applyColumnFractions();
+    return ok;
+}
+
+RecordSet* LineList::lines() const {
+    return dataControl->recordSet();
+}
+
+void LineList::applyColumnFractions() {
+    LineGrid::fitColumns(grid, m_design.keys, m_design.fractions, m_design.description);
+}
+
+bool LineList::deleteLine(int row) {
+    if (row < 0 || row >= model->recordCount() || !LineGrid::confirmDelete(m_design.messageTitle))
+        return false;
+    if (!model->deleteRow(row))
+        return false;
+    emit linesChanged();
+    return true;
+}
+
+bool LineList::estimateStored() {
+    if (gCurrentEstimateID > 0)
+        return true;
+    return m_writeEstimate && m_writeEstimate() && gCurrentEstimateID > 0;
+}
+
+void LineList::reportWriteFailure(const DbError& error) const {
+    showMessage(QString::number(error.number) + QStringLiteral(" - ") + error.description,
+                QMessageBox::Ok, QMessageBox::Warning, m_design.messageTitle);
+}
