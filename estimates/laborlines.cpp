@@ -22,12 +22,12 @@ LineList::Design laborDesign() {
     d.messageTitle = kTitle;
     d.top = 326;
     d.height = 160;
-    d.columns = {{"LaborEstimateID", {}},
-                 {"EstimateID", {}},
-                 {"Hours", {}, true, true},
-                 {"Description", {}, false, true},
-                 {"Rate", DisplayFormat::Money, true, true},
-                 {"Extension", DisplayFormat::Money}};
+    d.columns = {{"LaborEstimateID", "LaborEstimateID", {}},
+                 {"EstimateID", "EstimateID", {}},
+                 {"Hours", "Hours", {}, true, true},
+                 {"LaborDescription", "Description", {}, false, true},
+                 {"LaborRate", "Rate", DisplayFormat::Money, true, true},
+                 {"LaborExtension", "Extension", DisplayFormat::Money}};
     d.keys = LaborLines::Hours;
     d.fractions = {0.0806, 0.712, 0.0885, 0.0885};
     d.description = LaborLines::Description;

@@ -2,9 +2,9 @@
 
 #include "data/formats.h"
 #include "data/recordset.h"
+#include "settings/gridformat.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordsetmodel.h"
-#include "settings/gridformat.h"
 #include "widgets/twips.h"
 
 #include <QAction>

@@ -64,6 +64,7 @@ namespace LineGrid {
 
 // A column as the grid presents it.
 struct Column {
+    const char* field; // the table's column it shows
     const char* caption;
     QString format;
     bool number = false; // shown right-aligned, as amounts are

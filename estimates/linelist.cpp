@@ -7,8 +7,7 @@
 
 LineList::LineList(QWidget* screen, const Design& design)
     : QObject(screen), dataControl(new DataControl(this)), model(new RecordSetModel(this)),
-      grid(LineGrid::create(screen, design.grid, design.top, design.height, model,
-                            design.columns)),
+      grid(LineGrid::create(screen, design.grid, design.top, design.height, model, design.columns)),
       m_design(design) {
     dataControl->setObjectName(design.dataControl);
     grid->setToolTip(design.toolTip);
@@ -23,8 +22,13 @@ bool LineList::showLinesOf(int estimateId) {
     // A new estimate has no lines; lines stored without an estimate are never shown as its own.
     const QVariantList key = {estimateId > 0 ? QVariant(estimateId) : QVariant()};
     dataControl->setConnectionString(gConnectionString);
-    dataControl->setRecordSource(
-        QStringLiteral("SELECT * FROM %1 WHERE %1.EstimateID = ?").arg(m_design.table), key);
+    // The columns are named, so that the grid shows them in its own order whatever the table's.
+    QStringList fields;
+    for (const LineGrid::Column& column : m_design.columns)
+        fields << QString::fromLatin1(column.field);
+    dataControl->setRecordSource(QStringLiteral("SELECT %1 FROM %2 WHERE %2.EstimateID = ?")
+                                     .arg(fields.join(QStringLiteral(", ")), m_design.table),
+                                 key);
     const bool ok = dataControl->refresh();
     if (!ok) {
         const DbError& error = dataControl->lastError();

@@ -19,17 +19,17 @@ class LineList : public QObject {
 public:
     // How a kind of line is shown and stored.
     struct Design {
-        QString grid;          // the grid's objectName
-        QString dataControl;   // the data control's objectName
-        QString table;         // the lines' table
-        QString toolTip;       // the grid's
-        QString messageTitle;  // of the messages about these lines
-        double top = 0;        // the grid's place on the screen's frame, in design pixels
+        QString grid;         // the grid's objectName
+        QString dataControl;  // the data control's objectName
+        QString table;        // the lines' table
+        QString toolTip;      // the grid's
+        QString messageTitle; // of the messages about these lines
+        double top = 0;       // the grid's place on the screen's frame, in design pixels
         double height = 0;
         QList<LineGrid::Column> columns;
-        int keys = 0;          // the first columns hold keys, never shown
+        int keys = 0;            // the first columns hold keys, never shown
         QList<double> fractions; // shares of the width from the first shown column on
-        int description = 0;   // the column that takes the width the others leave
+        int description = 0;     // the column that takes the width the others leave
     };
 
     LineList(QWidget* screen, const Design& design);

@@ -25,17 +25,17 @@ LineList::Design materialDesign() {
     d.messageTitle = kTitle;
     d.top = 134;
     d.height = 152;
-    d.columns = {{"MaterialEstimateID", {}},
-                 {"MaterialsID", {}},
-                 {"EstimateID", {}},
-                 {"Qty", {}, true, true},
-                 {"Part #", {}},
-                 {"Description", {}, false, true},
-                 {"Unit Cost", DisplayFormat::Money, true, true},
-                 {"Total Cost", DisplayFormat::Money},
-                 {"Price", DisplayFormat::Money},
-                 {" Extension", DisplayFormat::Money},
-                 {"  Margin", DisplayFormat::Percent1, true, true}};
+    d.columns = {{"MaterialEstimateID", "MaterialEstimateID", {}},
+                 {"MaterialsID", "MaterialsID", {}},
+                 {"EstimateID", "EstimateID", {}},
+                 {"Quantity", "Qty", {}, true, true},
+                 {"PartNumber", "Part #", {}},
+                 {"ManufacturerDescription", "Description", {}, false, true},
+                 {"UnitCost", "Unit Cost", DisplayFormat::Money, true, true},
+                 {"TotalCost", "Total Cost", DisplayFormat::Money},
+                 {"Price", "Price", DisplayFormat::Money},
+                 {"Extension", " Extension", DisplayFormat::Money},
+                 {"Margin", "  Margin", DisplayFormat::Percent1, true, true}};
     d.keys = MaterialLines::Quantity;
     d.fractions = {0.0528, 0.1057, 0.345, 0.0885, 0.0885, 0.0885, 0.0885, 0.0885};
     d.description = MaterialLines::Description;
@@ -69,8 +69,8 @@ void priceLine(RecordSet& line) {
 MaterialLines::MaterialLines(QWidget* screen)
     : LineList(screen, materialDesign()),
       btnMaterialEstimate(Controls::button(screen, QStringLiteral("btnMaterialEstimate"),
-                                           tr("&Add Materials"), tr("Add Material Items"), 12,
-                                           292, 120, 26)) {
+                                           tr("&Add Materials"), tr("Add Material Items"), 12, 292,
+                                           120, 26)) {
     model->setBeforeColumnUpdate(
         [this](int, int column, const QVariant& oldValue, QVariant& newValue) {
             return grdMaterialEstimate_BeforeColUpdate(column, oldValue, newValue);
@@ -126,8 +126,7 @@ void MaterialLines::mofrmMaterials_MaterialClicled(int lMaterialID, const QStrin
     ok = ok && records->setValue(EstimateID, gCurrentEstimateID) &&
          records->setValue(MaterialsID, lMaterialID) && records->setValue(Quantity, 1.0) &&
          records->setValue(PartNumber, PartNo) && records->setValue(Description, desc) &&
-         records->setValue(UnitCost, QVariant::fromValue(cost)) &&
-         records->setValue(Margin, 0.0);
+         records->setValue(UnitCost, QVariant::fromValue(cost)) && records->setValue(Margin, 0.0);
     if (ok)
         priceLine(*records);
     if (!ok || !records->update()) {

@@ -34,8 +34,8 @@ public:
     // chosen there becomes a line.
     void btnMaterialEstimate_Click();
     // Adds a line for one chosen material: quantity 1, no margin.
-    void mofrmMaterials_MaterialClicled(int lMaterialID, const QString& PartNo,
-                                        const QString& desc, Money cost);
+    void mofrmMaterials_MaterialClicled(int lMaterialID, const QString& PartNo, const QString& desc,
+                                        Money cost);
     // A quantity or margin must be a number; a unit cost that is not becomes 0.
     bool grdMaterialEstimate_BeforeColUpdate(int column, const QVariant& oldValue,
                                              QVariant& newValue);

@@ -553,8 +553,7 @@ void TestEstimate::lineGridsShowTheEstimatesLines() {
                       Qt::ItemIsEditable),
                  QList<int>({3, 5, 6, 10}).contains(column));
     for (int column = 2; column <= 5; ++column)
-        QCOMPARE(bool(s.model(labor)->flags(s.model(labor)->index(0, column)) &
-                      Qt::ItemIsEditable),
+        QCOMPARE(bool(s.model(labor)->flags(s.model(labor)->index(0, column)) & Qt::ItemIsEditable),
                  QList<int>({2, 3, 4}).contains(column));
     // The columns fill the grid; the description takes what the others leave, and at the
     // smallest window every amount still shows whole.

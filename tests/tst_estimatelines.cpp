@@ -1,0 +1,405 @@
+// The estimate's lines through their grids: typing quantities, costs, margins, hours and rates
+// into cells with the mouse and keys, the checks of what is typed, the labor new-row line,
+// deleting lines, adding materials through the picker, and the totals panel following every
+// change, on a stored estimate and on a new one in an empty database.
+#include "data/formats.h"
+#include "data/globals.h"
+#include "estimates/laborlines.h"
+#include "estimates/materiallines.h"
+#include "estimates/pricing.h"
+#include "materials/materialpicker.h"
+#include "support/estimatescreen.h"
+#include "support/modaldialog.h"
+#include "support/programfixture.h"
+#include "support/scriptedmessages.h"
+#include "support/testquery.h"
+
+#include <QApplication>
+#include <QMenu>
+
+namespace {
+
+// Estimate 1001 (key 1), taxed 10% with $5.00 shipping: one material line of a $12.50 part
+// (quantity 1, no margin, key 1), one of a $3.00 part with no margin at all (quantity 2, key 2),
+// and one labor line, 2 h at $40.00 (key 1).
+struct OneEstimate : Program {
+    OneEstimate() {
+        db.addSmallLookups();
+        const QString catalogue = QStringLiteral(
+            "INSERT INTO MaterialsTBL (MaterialsID, ManufacturerID, SuppliersID, CatagoryID, "
+            "PartNumber, ManufacturerDescription, UnitCost) VALUES (?, 1, 1, 1, ?, ?, ?)");
+        db.exec(catalogue, {7, "EL-12", "Elbow 1/2\"", 12.5});
+        db.exec(catalogue, {8, "CP-3", "Cap 3/4\"", 3.0});
+        db.exec(catalogue, {41, "TV-1", "Tee 1\"", 12.5});
+        db.exec(catalogue, {42, "GV-2", "Gate valve", 55.0});
+        db.exec("INSERT INTO EstimateTBL (EstimateID, QuoteNumber, EstimateData, TaxRate, "
+                "Shipping) VALUES (1, 1001, '2024-03-05', 0.1, 5.0)");
+        const QString material = QStringLiteral(
+            "INSERT INTO MaterialEstimateTBL (MaterialEstimateID, EstimateID, MaterialsID, "
+            "Quantity, PartNumber, ManufacturerDescription, UnitCost, TotalCost, Price, "
+            "Extension, Margin) VALUES (?, 1, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        db.exec(material, {1, 7, 1, "EL-12", "Elbow 1/2\"", 12.5, 12.5, 12.5, 12.5, 0.0});
+        db.exec(material, {2, 8, 2, "CP-3", "Cap 3/4\"", 3.0, 6.0, 3.0, 6.0, QVariant()});
+        db.exec("INSERT INTO LaborEstimateTBL (LaborEstimateID, EstimateID, Hours, "
+                "LaborDescription, LaborRate, LaborExtension) VALUES (1, 1, 2, 'Fitting', 40, "
+                "80)");
+    }
+};
+
+QStringList panel(const EstimateFrame* e) {
+    return {e->txtTotalMaterialCost->text(),
+            e->txtTotalMaterailExtension->text(),
+            e->txtTotalMaterialMargin->text(),
+            e->txtTotalLabourExtension->text(),
+            e->txtSubtotal->text(),
+            e->txtTax->text(),
+            e->txtTotalEstimate->text()};
+}
+
+// The panel as the stored lines and header give it, computed afresh.
+QStringList recomputed(TestDatabase& db, int estimateId) {
+    std::vector<Pricing::MaterialLine> materials;
+    std::vector<Pricing::LaborLine> labor;
+    TestQuery q(db.connection().database());
+    q.prepare(QStringLiteral("SELECT Quantity, UnitCost, Margin FROM MaterialEstimateTBL WHERE "
+                             "EstimateID = ?"));
+    q.addBindValue(estimateId);
+    for (q.exec(); q.next();)
+        materials.push_back({q.value(0).toDouble(), Money::fromDouble(q.value(1).toDouble()),
+                             q.value(2).toDouble()});
+    q.prepare(QStringLiteral("SELECT Hours, LaborRate FROM LaborEstimateTBL WHERE EstimateID = ?"));
+    q.addBindValue(estimateId);
+    for (q.exec(); q.next();)
+        labor.push_back({q.value(0).toDouble(), Money::fromDouble(q.value(1).toDouble())});
+    const double rate =
+        db.scalar("SELECT TaxRate FROM EstimateTBL WHERE EstimateID = ?", {estimateId}).toDouble();
+    const Money shipping = Money::fromDouble(
+        db.scalar("SELECT Shipping FROM EstimateTBL WHERE EstimateID = ?", {estimateId})
+            .toDouble());
+    const auto t = Pricing::estimateTotals(materials, labor, rate, shipping);
+    return {formatCurrency(t.materialCost), formatCurrency(t.materials), formatCurrency(t.margin),
+            formatCurrency(t.labor),        formatCurrency(t.subtotal),  formatCurrency(t.tax),
+            formatCurrency(t.total)};
+}
+
+QPoint cellCentre(QTableView* grid, int row, int column) {
+    const QModelIndex index = grid->model()->index(row, column);
+    grid->scrollTo(index);
+    return grid->visualRect(index).center();
+}
+
+// Enter commits the cell once the editor has had the key.
+void commit(QWidget* editor) {
+    QPointer<QWidget> open = editor;
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(!open || !open->isVisible());
+}
+
+// A double click as the mouse gives it: a click, then the second press.
+void doubleClickCell(QTableView* grid, int row, int column) {
+    const QPoint at = cellCentre(grid, row, column);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Double-clicks the cell, replaces its text with what is typed and commits it with Enter.
+void typeIntoCell(QTableView* grid, int row, int column, const QString& text) {
+    doubleClickCell(grid, row, column);
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY2(editor && editor != grid && grid->isAncestorOf(editor), "no cell editor opened");
+    UserInput::typeInto(editor, text);
+    commit(editor);
+}
+
+// Clicks the cell and types into it, as a user who starts typing on a chosen cell does.
+void clickAndType(QTableView* grid, int row, int column, const QString& text) {
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(grid, row, column));
+    // The first key opens the editor, which takes the rest.
+    QTest::keyClicks(grid, text.left(1));
+    QTest::keyClicks(QApplication::focusWidget(), text.mid(1));
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY2(editor && editor != grid, "typing opened no cell editor");
+    commit(editor);
+}
+
+QStringList row(EstimateScreen& s, QTableView* grid, int r, const QList<int>& columns) {
+    QStringList out;
+    for (int column : columns)
+        out << s.cell(grid, r, column);
+    return out;
+}
+
+const QList<int> kPriced = {MaterialLines::Quantity,  MaterialLines::UnitCost,
+                            MaterialLines::Price,     MaterialLines::TotalCost,
+                            MaterialLines::Extension, MaterialLines::Margin};
+const QList<int> kLabor = {LaborLines::Hours, LaborLines::Description, LaborLines::Rate,
+                           LaborLines::Extension};
+
+} // namespace
+
+class TestEstimateLines : public QObject {
+    Q_OBJECT
+private slots:
+    void typedQuantityAndMarginPriceTheLine();
+    void badNumbersAreRefusedWithTheirMessages();
+    void laborLinesAreTypedOnTheNewRowLine();
+    void deletingALineAsksAndThePanelFollows();
+    void aNewEstimateIsWrittenBeforeItsFirstLine();
+    void thePickerAddsLinesAndThePanelFollows();
+    void aDoubleClickOnPartNumberOpensThePicker();
+};
+
+void TestEstimateLines::typedQuantityAndMarginPriceTheLine() {
+    OneEstimate program;
+    QVERIFY(program.load());
+    EstimateScreen s;
+    ScriptedMessages messages;
+    QTableView* grid = s.e->grdMaterialEstimate;
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
+    const QString marginBefore = s.e->txtTotalMaterialMargin->text();
+    QCOMPARE(marginBefore, QStringLiteral("$0.00"));
+
+    typeIntoCell(grid, 0, MaterialLines::Quantity, QStringLiteral("3"));
+    typeIntoCell(grid, 0, MaterialLines::Margin, QStringLiteral("20"));
+    QCOMPARE(row(s, grid, 0, kPriced),
+             (QStringList{"3", "$12.50", "$15.00", "$37.50", "$45.00", "20.0%"}));
+    // What the grid shows is what is stored.
+    QCOMPARE(program.db
+                 .scalar("SELECT Extension FROM MaterialEstimateTBL WHERE "
+                         "MaterialEstimateID = 1")
+                 .toDouble(),
+             45.0);
+    QCOMPARE(s.e->txtTotalMaterialMargin->text(), QStringLiteral("$7.50"));
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
+
+    // A cost with fractions of a cent prices exactly: 3 x $0.3333 at 12.5% is stored as the
+    // grid's rounding of the exact amounts.
+    typeIntoCell(grid, 1, MaterialLines::UnitCost, QStringLiteral("0.3333"));
+    typeIntoCell(grid, 1, MaterialLines::Margin, QStringLiteral("12.5%"));
+    typeIntoCell(grid, 1, MaterialLines::Quantity, QStringLiteral("3"));
+    QCOMPARE(program.db.scalar("SELECT Price FROM MaterialEstimateTBL WHERE MaterialEstimateID = 2")
+                 .toDouble(),
+             0.375);
+    QCOMPARE(program.db
+                 .scalar("SELECT Extension FROM MaterialEstimateTBL WHERE "
+                         "MaterialEstimateID = 2")
+                 .toDouble(),
+             1.125);
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
+
+    // A cleared unit cost is no cost: the line goes to zero, without a word.
+    typeIntoCell(grid, 0, MaterialLines::UnitCost, QString());
+    QCOMPARE(row(s, grid, 0, kPriced),
+             (QStringList{"3", "$0.00", "$0.00", "$0.00", "$0.00", "20.0%"}));
+    QVERIFY(messages.shown().isEmpty());
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
+
+    // Typing straight onto a chosen cell edits it as well; the description is the user's too.
+    clickAndType(grid, 0, MaterialLines::Description, QStringLiteral("Elbow, brass"));
+    QCOMPARE(s.cell(grid, 0, MaterialLines::Description), QStringLiteral("Elbow, brass"));
+    // The part number and the computed amounts are not typed.
+    doubleClickCell(grid, 0, MaterialLines::Extension);
+    QCOMPARE(QApplication::focusWidget(), grid);
+
+    // The panel reopened from the database agrees with the one that followed the edits.
+    const QStringList followed = panel(s.e);
+    s.click(s.recordBarButton(QStringLiteral("Next record")));
+    s.click(s.recordBarButton(QStringLiteral("Previous record")));
+    QCOMPARE(panel(s.e), followed);
+}
+
+void TestEstimateLines::badNumbersAreRefusedWithTheirMessages() {
+    OneEstimate program;
+    QVERIFY(program.load());
+    EstimateScreen s;
+    ScriptedMessages messages;
+    QTableView* materials = s.e->grdMaterialEstimate;
+    QTableView* labor = s.e->grdLaborEstimate;
+    const QStringList before = panel(s.e);
+
+    typeIntoCell(materials, 1, MaterialLines::Quantity, QStringLiteral("abc"));
+    QCOMPARE(messages.texts(), QStringList{"Numeric value is required for quantity"});
+    QCOMPARE(messages.titles(), QStringList{"Material Estimate"});
+    QCOMPARE(s.cell(materials, 1, MaterialLines::Quantity), QStringLiteral("2"));
+    messages.clear();
+
+    // The second line's margin was never set: "abc" is refused and the cell stays empty.
+    typeIntoCell(materials, 1, MaterialLines::Margin, QStringLiteral("abc"));
+    QCOMPARE(messages.texts(), QStringList{"Numeric value is required for Margin"});
+    QCOMPARE(s.cell(materials, 1, MaterialLines::Margin), QString());
+    QVERIFY(program.db.scalar("SELECT Margin FROM MaterialEstimateTBL WHERE MaterialEstimateID = 2")
+                .isNull());
+    messages.clear();
+
+    typeIntoCell(labor, 0, LaborLines::Rate, QStringLiteral("abc"));
+    QCOMPARE(messages.texts(), QStringList{"Numeric value is required for labor rate"});
+    QCOMPARE(messages.titles(), QStringList{"Labor Estimate"});
+    QCOMPARE(s.cell(labor, 0, LaborLines::Rate), QStringLiteral("$40.00"));
+    messages.clear();
+    typeIntoCell(labor, 0, LaborLines::Hours, QStringLiteral("2 1/2"));
+    QCOMPARE(messages.texts(), QStringList{"Numeric value is required for hours"});
+    QCOMPARE(s.cell(labor, 0, LaborLines::Hours), QStringLiteral("2"));
+    QCOMPARE(panel(s.e), before);
+}
+
+void TestEstimateLines::laborLinesAreTypedOnTheNewRowLine() {
+    OneEstimate program;
+    QVERIFY(program.load());
+    EstimateScreen s;
+    ScriptedMessages messages;
+    QTableView* labor = s.e->grdLaborEstimate;
+    const QString taxBefore = s.e->txtTax->text();
+    const Money totalBefore = *parseCurrency(s.e->txtTotalEstimate->text());
+
+    // A description typed on the line marked * starts a line with its defaults.
+    typeIntoCell(labor, 1, LaborLines::Description, QStringLiteral("Rough-in"));
+    QCOMPARE(row(s, labor, 1, kLabor), (QStringList{"0", "Rough-in", "$0.00", "$0.00"}));
+    QCOMPARE(program.db.scalar("SELECT EstimateID FROM LaborEstimateTBL WHERE "
+                               "LaborDescription = 'Rough-in'"),
+             QVariant(1));
+    typeIntoCell(labor, 1, LaborLines::Hours, QStringLiteral("8"));
+    typeIntoCell(labor, 1, LaborLines::Rate, QStringLiteral("$45.00"));
+    QCOMPARE(s.cell(labor, 1, LaborLines::Extension), QStringLiteral("$360.00"));
+    QCOMPARE(*parseCurrency(s.e->txtTotalEstimate->text()), totalBefore + Money::fromCents(36000));
+    QCOMPARE(s.e->txtTotalLabourExtension->text(), QStringLiteral("$440.00"));
+    QCOMPARE(s.e->txtTax->text(), taxBefore);
+
+    // A fraction of an hour is worked and paid: 2.5 h at $40.00 is $100.00.
+    typeIntoCell(labor, 0, LaborLines::Hours, QStringLiteral("2.5"));
+    QCOMPARE(row(s, labor, 0, kLabor), (QStringList{"2.5", "Fitting", "$40.00", "$100.00"}));
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
+
+    // Hours typed first on the new line: the defaults fill the rest.
+    clickAndType(labor, 2, LaborLines::Hours, QStringLiteral("3"));
+    QCOMPARE(row(s, labor, 2, kLabor), (QStringList{"3", "None", "$0.00", "$0.00"}));
+    QVERIFY(messages.shown().isEmpty());
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
+}
+
+void TestEstimateLines::deletingALineAsksAndThePanelFollows() {
+    OneEstimate program;
+    QVERIFY(program.load());
+    EstimateScreen s;
+    ScriptedMessages messages;
+    QTableView* labor = s.e->grdLaborEstimate;
+    QTableView* materials = s.e->grdMaterialEstimate;
+
+    // No: the line stays.
+    QTest::mouseClick(labor->viewport(), Qt::LeftButton, {},
+                      cellCentre(labor, 0, LaborLines::Description));
+    messages.answerNext(QMessageBox::No);
+    QTest::keyClick(labor, Qt::Key_Delete);
+    QCOMPARE(messages.texts(), QStringList{"Delete this line from the estimate?"});
+    QCOMPARE(s.model(labor)->recordCount(), 1);
+
+    // Yes: gone from the grid and the file, and the labor and total drop at once.
+    messages.answerNext(QMessageBox::Yes);
+    QTest::keyClick(labor, Qt::Key_Delete);
+    QCOMPARE(s.model(labor)->recordCount(), 0);
+    QCOMPARE(program.db.scalar("SELECT COUNT(*) FROM LaborEstimateTBL").toInt(), 0);
+    QCOMPARE(s.e->txtTotalLabourExtension->text(), QStringLiteral("$0.00"));
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
+
+    // The new-row line is not a line to delete.
+    messages.clear();
+    QTest::mouseClick(labor->viewport(), Qt::LeftButton, {},
+                      cellCentre(labor, 0, LaborLines::Description));
+    QTest::keyClick(labor, Qt::Key_Delete);
+    QVERIFY(messages.shown().isEmpty());
+
+    // The grid's context menu offers the same, on the line clicked.
+    const QPoint at = cellCentre(materials, 1, MaterialLines::Description);
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().value(0)->text(), QStringLiteral("&Delete Line"));
+        menu->actions().value(0)->trigger();
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, materials->viewport()->mapTo(materials, at),
+                            materials->mapToGlobal(materials->viewport()->mapTo(materials, at)));
+    QApplication::sendEvent(materials->viewport(), &event);
+    QCOMPARE(s.model(materials)->recordCount(), 1);
+    QCOMPARE(s.cell(materials, 0, MaterialLines::PartNumber), QStringLiteral("EL-12"));
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
+}
+
+void TestEstimateLines::aNewEstimateIsWrittenBeforeItsFirstLine() {
+    Program program; // an empty database
+    QVERIFY(program.load());
+    EstimateScreen s;
+    ScriptedMessages messages;
+    s.window.mnuFileNewEstimate->trigger();
+    QTest::keyClicks(s.e->txtQuoteNumber, QStringLiteral("501"));
+    s.leave(s.e->txtQuoteNumber);
+    QVERIFY(s.lineEntryEnabled());
+    QCOMPARE(program.db.scalar("SELECT COUNT(*) FROM EstimateTBL").toInt(), 0);
+
+    typeIntoCell(s.e->grdLaborEstimate, 0, LaborLines::Description, QStringLiteral("Survey"));
+    typeIntoCell(s.e->grdLaborEstimate, 0, LaborLines::Hours, QStringLiteral("1.5"));
+    QVERIFY(messages.shown().isEmpty());
+    const int id =
+        program.db.scalar("SELECT EstimateID FROM EstimateTBL WHERE QuoteNumber = 501").toInt();
+    QVERIFY(id > 0);
+    QCOMPARE(program.db.scalar("SELECT EstimateID FROM LaborEstimateTBL").toInt(), id);
+    QCOMPARE(
+        program.db.scalar("SELECT COUNT(*) FROM LaborEstimateTBL WHERE EstimateID = 0").toInt(), 0);
+
+    // Reopened, as after a restart, the estimate still has its line.
+    s.e->reload();
+    QVERIFY(s.window.estimateBook->open(id));
+    QCOMPARE(s.model(s.e->grdLaborEstimate)->recordCount(), 1);
+    QCOMPARE(s.cell(s.e->grdLaborEstimate, 0, LaborLines::Description), QStringLiteral("Survey"));
+}
+
+void TestEstimateLines::thePickerAddsLinesAndThePanelFollows() {
+    OneEstimate program;
+    QVERIFY(program.load());
+    EstimateScreen s;
+    ScriptedMessages messages;
+    int visits = 0;
+    QVERIFY(
+        whileModal([&] { s.click(s.e->btnMaterialEstimate); },
+                   [&](QDialog* picker) {
+                       ++visits;
+                       auto* p = qobject_cast<frmMaterials*>(picker);
+                       QVERIFY(p);
+                       emit p->MaterialClicled(41, "TV-1", "Tee 1\"", Money::fromCents(1250));
+                       emit p->MaterialClicled(42, "GV-2", "Gate valve", Money::fromCents(5500));
+                       // Still open after two choices; the panel has followed both.
+                       QVERIFY(p->isVisible());
+
+                       QCOMPARE(s.e->txtTotalMaterailExtension->text(), QStringLiteral("$86.00"));
+                       p->reject();
+                   }));
+    QCOMPARE(visits, 1);
+    QTableView* grid = s.e->grdMaterialEstimate;
+    QCOMPARE(s.model(grid)->recordCount(), 4);
+    QCOMPARE(row(s, grid, 2, kPriced),
+             (QStringList{"1", "$12.50", "$12.50", "$12.50", "$12.50", "0.0%"}));
+    QCOMPARE(s.cell(grid, 3, MaterialLines::Description), QStringLiteral("Gate valve"));
+    QCOMPARE(program.db
+                 .scalar("SELECT COUNT(*) FROM MaterialEstimateTBL WHERE EstimateID = 1 "
+                         "AND MaterialsID IN (41, 42)")
+                 .toInt(),
+             2);
+    QCOMPARE(grid->currentIndex().row(), 3);
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
+    QVERIFY(messages.shown().isEmpty());
+}
+
+void TestEstimateLines::aDoubleClickOnPartNumberOpensThePicker() {
+    OneEstimate program;
+    QVERIFY(program.load());
+    EstimateScreen s;
+    QTableView* grid = s.e->grdMaterialEstimate;
+    const auto doubleClick = [&](int column) {
+        return whileModal([&] { doubleClickCell(grid, 0, column); },
+                          [](QDialog* picker) { picker->reject(); });
+    };
+    QVERIFY(doubleClick(MaterialLines::PartNumber));
+    QVERIFY(!doubleClick(MaterialLines::TotalCost));
+}
+
+QTEST_MAIN(TestEstimateLines)
+#include "tst_estimatelines.moc"
