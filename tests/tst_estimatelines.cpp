@@ -142,6 +142,7 @@ class TestEstimateLines : public QObject {
 private slots:
     void typedQuantityAndMarginPriceTheLine();
     void badNumbersAreRefusedWithTheirMessages();
+    void aRealMessageTakesTheFocusWithoutASecondCommit();
     void laborLinesAreTypedOnTheNewRowLine();
     void deletingALineAsksAndThePanelFollows();
     void aNewEstimateIsWrittenBeforeItsFirstLine();
@@ -240,6 +241,27 @@ void TestEstimateLines::badNumbersAreRefusedWithTheirMessages() {
     QCOMPARE(messages.texts(), QStringList{"Numeric value is required for hours"});
     QCOMPARE(s.cell(labor, 0, LaborLines::Hours), QStringLiteral("2"));
     QCOMPARE(panel(s.e), before);
+}
+
+void TestEstimateLines::aRealMessageTakesTheFocusWithoutASecondCommit() {
+    OneEstimate program;
+    QVERIFY(program.load());
+    EstimateScreen s;
+    // A real box, modal and focused, as the user gets it; answered once it is up.
+    int shown = 0;
+    const MessageHandler previous = setMessageHandler([&](const MessageRequest& request) {
+        ++shown;
+        QMessageBox box(QMessageBox::NoIcon, request.title, request.text, QMessageBox::Ok,
+                        &s.window);
+        QTimer::singleShot(50, &box, [&box] { box.accept(); });
+        box.exec();
+        return QMessageBox::Ok;
+    });
+    typeIntoCell(s.e->grdMaterialEstimate, 1, MaterialLines::Quantity, QStringLiteral("abc"));
+    setMessageHandler(previous);
+    QCOMPARE(shown, 1);
+    QCOMPARE(s.cell(s.e->grdMaterialEstimate, 1, MaterialLines::Quantity), QStringLiteral("2"));
+    QVERIFY(!s.e->grdMaterialEstimate->findChild<QLineEdit*>(QStringLiteral("cellEditor")));
 }
 
 void TestEstimateLines::laborLinesAreTypedOnTheNewRowLine() {
