@@ -266,7 +266,6 @@ void frmMaterials::SetupMaterialsDataControl() {
     const QString sql = materialsQuery(&values);
     m_applied = chosenFilters();
     gMaterialFilter = m_applied;
-    m_list->setRecordSet(nullptr);
     dcMaterials->setConnectionString(gConnectionString);
     dcMaterials->setRecordSource(sql, values);
     if (!dcMaterials->refresh()) {
