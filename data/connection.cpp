@@ -142,6 +142,7 @@ bool Connection::open() {
     }
     if (verifier.isEmpty() || Schema::passwordVerifier(salt, parts.value(kPassword)) != verifier)
         return fail(ErrorNumber::kInvalidPassword, QStringLiteral("Not a valid password."));
+    Schema::addMissingIndexes(m_database);
     if (m_shared) {
         m_key = shareKey(parts);
         QPointer<Connection>& slot = sharedConnections()[m_key];

@@ -61,6 +61,14 @@ const char* const kIndexes[] = {
     "CREATE INDEX MaterialsByCategory ON MaterialsTBL (CatagoryID)",
 };
 
+// Indexes younger than the first database files: a new file gets them with the others, an older
+// one when it is opened (addMissingIndexes). The material picker lists by description and jumps
+// by part number, both without regard to case.
+const char* const kLaterIndexes[] = {
+    "MaterialsByPartNumber ON MaterialsTBL (PartNumber COLLATE NOCASE)",
+    "MaterialsByDescription ON MaterialsTBL (ManufacturerDescription COLLATE NOCASE)",
+};
+
 // Sums are taken in whole ten-thousandths, the units currency keeps, so a sum of any number of
 // lines is exact and shows no floating-point residue. Sums per estimate are correlated look-ups
 // through the EstimateID indexes, so asking for one estimate reads only that estimate's lines.
@@ -179,6 +187,19 @@ QString passwordVerifier(const QString& salt, const QString& password) {
     return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
 }
 
+void addMissingIndexes(Database& db) {
+    for (const char* index : kLaterIndexes) {
+        const QString definition = QString::fromLatin1(index);
+        // Looked up first, so the usual open writes nothing and never waits for a lock.
+        Statement exists(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' "
+                                            "AND name = ?"));
+        if (exists.bind(0, definition.section(QLatin1Char(' '), 0, 0)) && exists.next())
+            continue;
+        // A read-only or locked file simply goes without; its lists are slower, not wrong.
+        db.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS ") + definition);
+    }
+}
+
 bool create(Database& db, QString* error) {
     QString ignored;
     if (!error)
@@ -193,6 +214,9 @@ bool create(Database& db, QString* error) {
             return false;
     for (const char* sql : kIndexes)
         if (!run(db, QString::fromLatin1(sql), {}, error))
+            return false;
+    for (const char* index : kLaterIndexes)
+        if (!run(db, QStringLiteral("CREATE INDEX ") + QLatin1String(index), {}, error))
             return false;
     for (const QString& sql : viewStatements())
         if (!run(db, sql, {}, error))

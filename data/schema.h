@@ -15,6 +15,10 @@ QString databasePassword();
 // verifier. The database must be open and empty. Returns false with a message in *error.
 bool create(Database& db, QString* error);
 
+// Creates the indexes a database file made by an earlier version lacks. A file that cannot take
+// them (read-only, locked) is left as it is: nothing is reported.
+void addMissingIndexes(Database& db);
+
 // Creates a new database file at path; refuses an existing file.
 bool createFile(const QString& path, QString* error);
 

@@ -1,14 +1,20 @@
 #pragma once
 
 #include "data/money.h"
+#include "materials/materialfilter.h"
 
 #include <QDialog>
+#include <QVariantList>
 
+class ComboBinding;
+class DataControl;
+class MaterialPickerGrid;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTableView;
+class RecordSetModel;
 
 // "Select a Material": the catalogue's part numbers, descriptions and unit costs, filtered by
 // manufacturer, supplier and category, from which an estimate takes its material lines. Each
@@ -26,8 +32,71 @@ public:
     // otherwise the key of the last material handed over, or MaterialNum when none was.
     int SelectMaterial(int& MaterialNum);
 
+    // The list's statement for the current filters, and the values bound to it.
+    QString materialsQuery(QVariantList* values) const;
+    // The statement that finds the first listed material whose part number starts with the
+    // bound pattern (its key and description), and the values bound to it.
+    QString partNumberQuery(const QString& prefix, QVariantList* values) const;
+    const RecordSetModel* listModel() const { return m_list; }
+
+    void setVisible(bool visible) override;
+    void reject() override;
+
+    QTableView* grdMaterialsList;
+    QGroupBox* frMaterialsFilter;
+    QLabel* lblManufacturerFilter;
+    QComboBox* cbManufacturerFilter;
+    QLabel* lblSupplierFilter;
+    QComboBox* cbSupplierFilter;
+    QLabel* lblCategoryFilter;
+    QComboBox* cbCategoryFilter;
+    QPushButton* cbMaterialsFilterViewAll;
+    QPushButton* btnSelect;
+    QPushButton* btnCancel;
+
 signals:
     // One chosen material; raised while the window stays open.
-    void MaterialClicled(int lMaterialID, const QString& PartNo, const QString& desc,
-                         Money cost);
+    void MaterialClicled(int lMaterialID, const QString& PartNo, const QString& desc, Money cost);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Filter {
+        QComboBox* combo;
+        ComboBinding* binding;
+        DataControl* rowSource;
+        const char* column;
+        QString MaterialFilterValues::*shared;
+    };
+
+    void createFilters();
+    void createGrid();
+    void createButtons();
+    void layOut();
+    void SetupSupplierCombo();
+    void SetupCategoryCombo();
+    void SetupManufacturerCombo();
+    void setupFilterCombo(const Filter& filter, const QString& sql, const QString& title);
+    void SetupMaterialsDataControl();
+    QString filterConditions(const MaterialFilterValues& filters, QVariantList* values) const;
+    // The filter values the combos stand for now.
+    MaterialFilterValues chosenFilters() const;
+    void filterChanged(const Filter& filter);
+    void cbMaterialsFilterViewAll_Click();
+    void handOver();
+    int findTyped(const QString& prefix, int column) const;
+    void fitColumns();
+
+    DataControl* dcMaterials;
+    RecordSetModel* m_list;
+    MaterialPickerGrid* m_grid;
+    QList<Filter> m_filters;
+    // The filter values the list was last loaded with.
+    MaterialFilterValues m_applied;
+    int m_selectedId = 0;
+    bool m_placed = false;
+    bool m_clearingFilters = false;
 };

@@ -88,15 +88,7 @@ constexpr int kSearchMaxLength = 255;
 constexpr int kSearchPauseMs = 250;
 
 QString containsPattern(const QString& word) {
-    QString escaped;
-    escaped.reserve(word.size() + 2);
-    escaped += QLatin1Char('%');
-    for (const QChar c : word) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            escaped += QLatin1Char('\\');
-        escaped += c;
-    }
-    return escaped + QLatin1Char('%');
+    return QLatin1Char('%') + escapeLikeWildcards(word) + QLatin1Char('%');
 }
 
 // A magnifying glass for the search box, drawn so it looks the same with any icon theme.
@@ -109,14 +101,6 @@ QIcon searchIcon(const QColor& colour) {
     painter.drawEllipse(QRectF(6, 6, 15, 15));
     painter.drawLine(QPointF(19.5, 19.5), QPointF(26, 26));
     return QIcon(pixmap);
-}
-
-// A key chosen from a list is bound as a number; text typed into a filter that matches no entry
-// is bound as it stands and so matches no material.
-QVariant filterValue(const QString& text) {
-    bool whole = false;
-    const qint64 key = text.toLongLong(&whole);
-    return whole ? QVariant(key) : QVariant(text);
 }
 
 bool isStale(const QVariant& updatedLast) {
@@ -172,17 +156,18 @@ void MaterialsList::createFilters(QWidget* screen, const MaterialLookups& lookup
     const struct {
         QComboBox* combo;
         ComboBinding* binding;
-        QString* lastApplied;
-    } filters[] = {{cbManufacturerFilter, m_manufacturerFilter, &gMaterialFilter.manufacturer},
-                   {cbSupplierFilter, m_supplierFilter, &gMaterialFilter.supplier},
-                   {cbCategoryFilter, m_categoryFilter, &gMaterialFilter.category}};
+        QString MaterialFilterValues::*value;
+    } filters[] = {
+        {cbManufacturerFilter, m_manufacturerFilter, &MaterialFilterValues::manufacturer},
+        {cbSupplierFilter, m_supplierFilter, &MaterialFilterValues::supplier},
+        {cbCategoryFilter, m_categoryFilter, &MaterialFilterValues::category}};
     // A filter applies when a row is chosen from its list, or typed text is confirmed with Enter
     // or by leaving the box; not on every keystroke, which would query the catalogue each time.
     for (const auto& filter : filters) {
         connect(filter.combo, &QComboBox::activated, this,
-                [this, filter] { filterChanged(filter.binding, filter.lastApplied); });
+                [this, filter] { filterChanged(filter.binding, filter.value); });
         connect(filter.combo->lineEdit(), &QLineEdit::editingFinished, this,
-                [this, filter] { filterChanged(filter.binding, filter.lastApplied); });
+                [this, filter] { filterChanged(filter.binding, filter.value); });
     }
     connect(cbMaterialsFilterViewAll, &QPushButton::clicked, this,
             &MaterialsList::cbMaterialsFilterViewAll_Click);
@@ -283,7 +268,7 @@ QString MaterialsList::materialsQuery(QVariantList* values) const {
         if (value.isEmpty())
             continue;
         conditions << QString::fromLatin1(f.condition);
-        values->append(filterValue(value));
+        values->append(materialFilterValue(value));
     }
     for (const QString& word : searchWords()) {
         conditions << kSearchCondition;
@@ -315,6 +300,8 @@ RecordSet* MaterialsList::CreateMaterialsRecordset() {
     dcMaterials->setConnectionString(gConnectionString);
     dcMaterials->setRecordSource(sql, values);
     m_appliedSearch = searchWords();
+    m_applied = {m_manufacturerFilter->boundText(), m_supplierFilter->boundText(),
+                 m_categoryFilter->boundText()};
     if (!dcMaterials->refresh())
         ShowDatabaseError(dcMaterials->connection(), dcMaterials->lastError(),
                           QStringLiteral("frmMain / CreateMaterialsRecordset"));
@@ -412,13 +399,15 @@ void MaterialsList::ClearFilterCombo(QComboBox* cbCurrent) {
     m_clearingFilters = false;
 }
 
-void MaterialsList::filterChanged(ComboBinding* filter, QString* lastApplied) {
+void MaterialsList::filterChanged(ComboBinding* filter, QString MaterialFilterValues::*which) {
     if (m_clearingFilters)
         return;
+    // Compared with what this list was loaded with, not with the shared value: the picker may
+    // have changed that one meanwhile, and the list must still follow this filter.
     const QString value = filter->boundText();
-    if (value == *lastApplied)
+    if (value == m_applied.*which)
         return;
-    *lastApplied = value;
+    gMaterialFilter.*which = value;
     SetupMaterialsDataControl();
     SetupMaterialsListGrid();
 }
@@ -427,9 +416,7 @@ void MaterialsList::cbMaterialsFilterViewAll_Click() {
     // One reload, with the remembered filter values emptied along with the boxes, and no search.
     ClearFilterCombo();
     clearSearch();
-    gMaterialFilter.manufacturer.clear();
-    gMaterialFilter.supplier.clear();
-    gMaterialFilter.category.clear();
+    gMaterialFilter.clear();
     SetupMaterialsDataControl();
     SetupMaterialsListGrid();
 }

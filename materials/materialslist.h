@@ -1,5 +1,6 @@
 #pragma once
 
+#include "materials/materialfilter.h"
 #include "materials/materiallookups.h"
 
 #include <QList>
@@ -95,7 +96,7 @@ private:
     void createSearch(QWidget* screen);
     void createGrid(QWidget* screen);
     void createCount(QWidget* screen);
-    void filterChanged(ComboBinding* filter, QString* lastApplied);
+    void filterChanged(ComboBinding* filter, QString MaterialFilterValues::*which);
     void cbMaterialsFilterViewAll_Click();
     void grdMaterialsList_RowColChange();
     void headingClicked(int column);
@@ -123,4 +124,6 @@ private:
     bool m_filtersEnabled = true;
     std::function<bool()> m_mayLeaveRecord = [] { return true; };
     bool m_clearingFilters = false;
+    // The filter values the list was last loaded with.
+    MaterialFilterValues m_applied;
 };

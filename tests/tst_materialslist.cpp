@@ -5,7 +5,6 @@
 #include "data/datacontrol.h"
 #include "data/money.h"
 #include "data/recordset.h"
-#include "demodata/demodata.h"
 #include "materials/materialfilter.h"
 #include "materials/materialrecordpanel.h"
 #include "materials/materialsframe.h"
@@ -51,26 +50,6 @@ struct Catalogue : Program {
         db.exec(insert, {4, 2, 2, 1, "TE_400", "O'Brien tee", 1.25, "2022-12-31"});
         db.exec(insert, {5, 1, 77, 1, "XX-500", "No supplier valve", 2.0, "2024-06-01"});
         db.exec(insert, {6, 1, 1, 1, "CP-600", "cap 3\\4 inch", 10.5, "2023-06-15"});
-    }
-};
-
-// A program on a generated catalogue rather than the fixture's empty file.
-struct Generated : Program {
-    explicit Generated(int materials) {
-        DemoData::Counts counts;
-        counts.materials = materials;
-        counts.manufacturers = 12;
-        counts.suppliers = 9;
-        counts.categories = 15;
-        counts.estimators = 2;
-        counts.estimates = 3;
-        counts.materialLinesPerEstimate = 2;
-        counts.laborLinesPerEstimate = 1;
-        const QString path = db.dir() + QStringLiteral("/generated.mdb");
-        QString error;
-        if (!DemoData::generate(path, counts, &error))
-            qFatal("cannot generate: %s", qPrintable(error));
-        WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), path);
     }
 };
 
@@ -292,7 +271,7 @@ void TestMaterialsList::countFollowsFiltersSearchAddsAndDeletes() {
 }
 
 void TestMaterialsList::generatedCatalogue() {
-    Generated program(2345);
+    GeneratedProgram program(2345);
     QVERIFY(program.load());
     MaterialsScreen s(QSize(800, 600));
     ScriptedMessages messages;

@@ -14,3 +14,9 @@ struct Program {
     Program();
     bool load();
 };
+
+// The same over a generated catalogue of the given number of materials (12 manufacturers, 9
+// suppliers, 15 categories, a few estimates) instead of the empty file.
+struct GeneratedProgram : Program {
+    explicit GeneratedProgram(int materials);
+};

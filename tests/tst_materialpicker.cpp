@@ -1,0 +1,477 @@
+// The material picker as an estimator works it: the list and its order, handing materials over,
+// the filters it shares with the Materials screen, the type-ahead, and the indexes behind them.
+// Driven through the real widgets of the modal window, on a hand-made catalogue, an empty one
+// and generated data.
+#include "data/database.h"
+#include "data/datacontrol.h"
+#include "data/globals.h"
+#include "materials/materialfilter.h"
+#include "materials/materialpicker.h"
+#include "support/materialsscreen.h"
+#include "support/modaldialog.h"
+#include "support/programfixture.h"
+#include "support/scriptedmessages.h"
+#include "widgets/recordsetmodel.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+constexpr int kUnitCost = 3;
+
+// Material 5 has no category and 6 no manufacturer, so neither is offered; 1 and 7 have the
+// same description but for its case, so their keys order them.
+struct Catalogue : Program {
+    Catalogue() {
+        db.addSmallLookups();
+        const QString insert = QStringLiteral(
+            "INSERT INTO MaterialsTBL (MaterialsID, ManufacturerID, SuppliersID, CatagoryID, "
+            "PartNumber, ManufacturerDescription, UnitCost) VALUES (?, ?, ?, ?, ?, ?, ?)");
+        db.exec(insert, {1, 1, 1, 1, "EL-100", "elbow copper", 10.0});
+        db.exec(insert, {2, 2, 1, 2, "GV-200", "Gate valve", 9.5});
+        db.exec(insert, {3, 1, 2, 2, "BV-300", "ball valve", 1234.5});
+        db.exec(insert, {4, 2, 2, 1, "TE-400", "Tee", 1.25});
+        db.exec(insert, {5, 1, 1, QVariant(), "NC-500", "Adapter", 2.0});
+        db.exec(insert, {6, QVariant(), 1, 1, "NM-600", "Bushing", 3.0});
+        db.exec(insert, {7, 2, 1, 1, "el-101", "Elbow copper", 11.0});
+    }
+};
+
+// The picker's controls, found by name as a user sees them.
+struct Picker {
+    QDialog* window;
+    QTableView* grid;
+    QComboBox* manufacturer;
+    QComboBox* supplier;
+    QComboBox* category;
+    QPushButton* viewAll;
+    QPushButton* select;
+    QPushButton* cancel;
+
+    explicit Picker(QDialog* dialog)
+        : window(dialog), grid(find<QTableView>("grdMaterialsList")),
+          manufacturer(find<QComboBox>("cbManufacturerFilter")),
+          supplier(find<QComboBox>("cbSupplierFilter")),
+          category(find<QComboBox>("cbCategoryFilter")),
+          viewAll(find<QPushButton>("cbMaterialsFilterViewAll")),
+          select(find<QPushButton>("btnSelect")), cancel(find<QPushButton>("btnCancel")) {}
+
+    template <class W> W* find(const char* name) const {
+        auto* w = window->findChild<W*>(QString::fromLatin1(name));
+        if (!w)
+            qWarning("no control %s", name);
+        return w;
+    }
+    QAbstractItemModel* list() const { return grid->model(); }
+    QList<int> listedIds() const {
+        QList<int> ids;
+        for (int row = 0; row < list()->rowCount(); ++row)
+            ids << list()->index(row, 0).data().toInt();
+        return ids;
+    }
+    int currentId() const { return list()->index(grid->currentIndex().row(), 0).data().toInt(); }
+    QPoint cellCentre(int row, int column) const {
+        const QModelIndex index = list()->index(row, column);
+        grid->scrollTo(index);
+        return grid->visualRect(index).center();
+    }
+    void clickCell(int row, int column) const {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(row, column));
+    }
+    // As the window system sends a double click: press, release, double click, release.
+    void doubleClickAt(QPoint at) const {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, at);
+    }
+    void doubleClickCell(int row, int column) const { doubleClickAt(cellCentre(row, column)); }
+    // Typed into the list after a pause, so it starts a new search.
+    void typeInList(const QString& text) const {
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        QTest::keyClicks(grid, text);
+    }
+};
+
+// One visit: SelectMaterial shows the window modally and steps drive it.
+int visit(frmMaterials& picker, int materialNum, const std::function<void(Picker&)>& steps) {
+    int result = -1;
+    const bool shown = whileModal([&] { result = picker.SelectMaterial(materialNum); },
+                                  [&](QDialog* dialog) {
+                                      // Active, as it is for a user, so clicks and keys land.
+                                      dialog->activateWindow();
+                                      if (!QTest::qWaitForWindowActive(dialog))
+                                          qWarning("the picker did not become active");
+                                      Picker p(dialog);
+                                      steps(p);
+                                  });
+    if (!shown)
+        qWarning("the picker did not show modally");
+    return result;
+}
+
+// A value read through the running program's connection.
+QVariant programScalar(const QString& sql, const QVariantList& values) {
+    Statement q(gConnection->database(), sql);
+    if (!q.bindAll(values) || !q.next())
+        return {};
+    return q.value(0);
+}
+
+struct Handed {
+    int id;
+    QString part;
+    QString description;
+    Money cost;
+};
+
+Handed handed(const QList<QVariant>& signal) {
+    return {signal.at(0).toInt(), signal.at(1).toString(), signal.at(2).toString(),
+            signal.at(3).value<Money>()};
+}
+
+} // namespace
+
+class TestMaterialPicker : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { gMaterialFilter.clear(); }
+    void listsCompleteMaterialsByDescription();
+    void handsOverMaterialsAndReturnsOnClose();
+    void filtersAreSharedWithTheMaterialsScreen();
+    void unknownNameListsNothingAndViewAllClears();
+    void emptyCatalogue();
+    void databaseErrorsAreReported();
+    void typingJumpsToDescriptionOrPartNumber();
+    void partNumberJumpSearchesTheIndex();
+    void indexesAreAddedToAnOlderFile();
+};
+
+void TestMaterialPicker::listsCompleteMaterialsByDescription() {
+    Catalogue program;
+    QVERIFY(program.load());
+    QWidget owner;
+    owner.setGeometry(120, 90, 900, 640);
+    owner.show();
+    frmMaterials picker(&owner);
+    ScriptedMessages messages;
+    QRect userGeometry;
+    visit(picker, 0, [&](Picker& p) {
+        QCOMPARE(p.window, &picker);
+        QCOMPARE(p.window->objectName(), QStringLiteral("frmMaterials"));
+        QCOMPARE(p.window->windowTitle(), QStringLiteral("Select a Material"));
+        // Placed over its owner the first time.
+        QCOMPARE(p.window->geometry(), owner.geometry());
+        QCOMPARE(p.listedIds(), (QList<int>{3, 1, 7, 2, 4}));
+        QVERIFY(p.grid->isColumnHidden(0));
+        const QStringList headings = {QStringLiteral("Part Number"), QStringLiteral("Description"),
+                                      QStringLiteral("Unit Cost")};
+        for (int column = 1; column <= 3; ++column)
+            QCOMPARE(p.list()->headerData(column, Qt::Horizontal).toString(), headings[column - 1]);
+        QCOMPARE(p.list()->index(0, kUnitCost).data().toString(), QStringLiteral("$1,234.50"));
+        QVERIFY(p.list()->index(0, kUnitCost).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
+        QVERIFY(p.select->isEnabled() && p.select->isDefault());
+        QGroupBox* frame = p.find<QGroupBox>("frMaterialsFilter");
+        QCOMPARE(frame->title(), QStringLiteral("Filter By"));
+        QCOMPARE(p.supplier->toolTip(), QStringLiteral("Sort List by Supplier"));
+        const QList<QWidget*> controls = {p.grid,    p.manufacturer, p.supplier, p.category,
+                                          p.viewAll, p.select,       p.cancel,   frame};
+        for (QWidget* control : controls)
+            QVERIFY2(!control->toolTip().isEmpty(), qPrintable(control->objectName()));
+        // The description takes 0.58 of the list's width, here and after a resize.
+        const auto descriptionShare = [&p] {
+            return qAbs(p.grid->columnWidth(2) - 0.58 * p.grid->viewport()->width()) <= 1;
+        };
+        QVERIFY(descriptionShare());
+
+        // Tab order: filters, View All, list, Select, Cancel.
+        p.manufacturer->setFocus();
+        const QList<QWidget*> order = {p.supplier, p.category, p.viewAll,
+                                       p.grid,     p.select,   p.cancel};
+        for (QWidget* next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+
+        // A wider, taller window: the list grows, the filters and buttons keep to the right.
+        const int listWidth = p.grid->width();
+        const int rightGap = p.window->width() - p.select->geometry().right();
+        const int frameHeight = frame->height();
+        p.window->resize(p.window->width() + 200, p.window->height() + 100);
+        QTRY_COMPARE(p.grid->width(), listWidth + 200);
+        QCOMPARE(p.window->width() - p.select->geometry().right(), rightGap);
+        QCOMPARE(frame->height(), frameHeight + 100);
+        QVERIFY(descriptionShare());
+        userGeometry = p.window->geometry();
+        QTest::keyClick(p.grid, Qt::Key_Escape);
+    });
+    QVERIFY(!picker.isVisible());
+    // The next visit keeps the size the user gave it, and a hidden picker holds no rows.
+    QCOMPARE(picker.listModel()->rowCount(), 0);
+    visit(picker, 0, [&](Picker& p) {
+        QCOMPARE(p.window->geometry(), userGeometry);
+        QCOMPARE(p.listedIds().size(), 5);
+    });
+    QVERIFY(messages.shown().isEmpty());
+}
+
+void TestMaterialPicker::handsOverMaterialsAndReturnsOnClose() {
+    Catalogue program;
+    QVERIFY(program.load());
+    QWidget owner;
+    owner.show();
+    frmMaterials picker(&owner);
+    QSignalSpy chosen(&picker, &frmMaterials::MaterialClicled);
+
+    // A double click on a row, then Select on another; each is handed over at once and the
+    // window stays open. Cancel then returns 0.
+    int result = visit(picker, 42, [&](Picker& p) {
+        p.doubleClickCell(0, 2);
+        QCOMPARE(chosen.count(), 1);
+        QVERIFY(p.window->isVisible());
+        p.clickCell(3, 1);
+        QTest::mouseClick(p.select, Qt::LeftButton);
+        QCOMPARE(chosen.count(), 2);
+        QTest::mouseClick(p.cancel, Qt::LeftButton);
+        QVERIFY(!p.window->isVisible());
+    });
+    QCOMPARE(result, 0);
+    QCOMPARE(chosen.count(), 2);
+    const Handed first = handed(chosen.at(0));
+    QCOMPARE(first.id, 3);
+    QCOMPARE(first.part, QStringLiteral("BV-300"));
+    QCOMPARE(first.description, QStringLiteral("ball valve"));
+    QCOMPARE(first.cost, Money::fromDouble(1234.5));
+    const Handed second = handed(chosen.at(1));
+    QCOMPARE(second.id, 2);
+    QCOMPARE(second.part, QStringLiteral("GV-200"));
+    QCOMPARE(second.cost, Money::fromDouble(9.5));
+
+    // Enter in the list hands over the current row; closed by the title bar, the last one
+    // handed over is the answer.
+    chosen.clear();
+    result = visit(picker, 42, [&](Picker& p) {
+        p.clickCell(4, 2);
+        QTest::keyClick(p.grid, Qt::Key_Return);
+        QCOMPARE(chosen.count(), 1);
+        QVERIFY(p.window->isVisible());
+        p.window->close();
+    });
+    QCOMPARE(result, 4);
+    QCOMPARE(handed(chosen.at(0)).id, 4);
+    // Closed without a choice: the number given.
+    QCOMPARE(visit(picker, 42, [](Picker& p) { p.window->close(); }), 42);
+}
+
+void TestMaterialPicker::filtersAreSharedWithTheMaterialsScreen() {
+    Catalogue program;
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    ScriptedMessages messages;
+    // Chosen on the Materials screen, taken by the picker.
+    s.choose(s.l->cbCategoryFilter, QStringLiteral("Valves"));
+    QCOMPARE(gMaterialFilter.category, QStringLiteral("2"));
+    frmMaterials picker(&s.window);
+    visit(picker, 0, [&](Picker& p) {
+        QCOMPARE(p.category->currentText(), QStringLiteral("Valves"));
+        QCOMPARE(p.listedIds(), (QList<int>{3, 2}));
+        MaterialsScreen::choose(p.supplier, QStringLiteral("Bolt Brothers"));
+        QCOMPARE(p.listedIds(), QList<int>{3});
+        QTest::mouseClick(p.cancel, Qt::LeftButton);
+    });
+    QCOMPARE(gMaterialFilter.supplier, QStringLiteral("2"));
+    QCOMPARE(gMaterialFilter.category, QStringLiteral("2"));
+    // The same supplier chosen on the Materials screen filters its list, though it is already
+    // the remembered value.
+    s.choose(s.l->cbSupplierFilter, QStringLiteral("Bolt Brothers"));
+    QCOMPARE(s.listedIds(), QList<int>{3});
+    // The picker keeps its filters from one visit to the next.
+    visit(picker, 0, [&](Picker& p) {
+        QCOMPARE(p.supplier->currentText(), QStringLiteral("Bolt Brothers"));
+        QCOMPARE(p.listedIds(), QList<int>{3});
+    });
+    QVERIFY(messages.shown().isEmpty());
+}
+
+void TestMaterialPicker::unknownNameListsNothingAndViewAllClears() {
+    Catalogue program;
+    QVERIFY(program.load());
+    QWidget owner;
+    owner.show();
+    frmMaterials picker(&owner);
+    auto* data = picker.findChild<DataControl*>(QStringLiteral("dcPickerMaterials"));
+    QVERIFY(data);
+    QSignalSpy chosen(&picker, &frmMaterials::MaterialClicled);
+    ScriptedMessages messages;
+    visit(picker, 0, [&](Picker& p) {
+        MaterialsScreen::choose(p.manufacturer, QStringLiteral("Delta"));
+        QCOMPARE(p.listedIds(), (QList<int>{7, 2, 4}));
+        // A name on no list is a value like any other, quote and all: it lists nothing, and
+        // Enter in the filter hands nothing over.
+        UserInput::typeInto(p.supplier, QStringLiteral("Nobody's Supply"));
+        QTest::keyClick(p.supplier, Qt::Key_Return);
+        QCOMPARE(p.listedIds(), QList<int>{});
+        QVERIFY(!p.select->isEnabled());
+        QCOMPARE(gMaterialFilter.supplier, QStringLiteral("Nobody's Supply"));
+        p.doubleClickAt(QPoint(20, 10));
+        QTest::keyClick(p.grid, Qt::Key_Return);
+
+        QSignalSpy reloads(data, &DataControl::recordSetChanged);
+        QTest::mouseClick(p.viewAll, Qt::LeftButton);
+        QCOMPARE(reloads.count(), 1);
+        QCOMPARE(p.listedIds().size(), 5);
+        for (QComboBox* filter : {p.manufacturer, p.supplier, p.category})
+            QCOMPARE(filter->currentText(), QString());
+        QVERIFY(p.select->isEnabled());
+        QVERIFY(p.window->isVisible());
+    });
+    QCOMPARE(chosen.count(), 0);
+    QCOMPARE(gMaterialFilter.manufacturer, QString());
+    QCOMPARE(gMaterialFilter.supplier, QString());
+    QVERIFY(messages.shown().isEmpty());
+}
+
+void TestMaterialPicker::emptyCatalogue() {
+    Program program;
+    QVERIFY(program.load());
+    QWidget owner;
+    owner.show();
+    frmMaterials picker(&owner);
+    QSignalSpy chosen(&picker, &frmMaterials::MaterialClicled);
+    ScriptedMessages messages;
+    const int result = visit(picker, 9, [&](Picker& p) {
+        QCOMPARE(p.listedIds(), QList<int>{});
+        QCOMPARE(p.supplier->count(), 0);
+        QVERIFY(!p.select->isEnabled());
+        p.doubleClickAt(QPoint(20, 10));
+        p.typeInList(QStringLiteral("ab"));
+        QTest::keyClick(p.grid, Qt::Key_Return);
+        QTest::mouseClick(p.viewAll, Qt::LeftButton);
+        QVERIFY(p.window->isVisible());
+        p.window->close();
+    });
+    QCOMPARE(result, 9);
+    QCOMPARE(chosen.count(), 0);
+    QVERIFY(messages.shown().isEmpty());
+}
+
+void TestMaterialPicker::databaseErrorsAreReported() {
+    Program program;
+    program.db.exec(QStringLiteral("DROP TABLE SuppliersTBL"));
+    program.db.exec(QStringLiteral("DROP TABLE MaterialEstimateTBL"));
+    program.db.exec(QStringLiteral("DROP TABLE MaterialsTBL"));
+    QVERIFY(program.load());
+    QWidget owner;
+    owner.show();
+    frmMaterials picker(&owner);
+    ScriptedMessages messages;
+    visit(picker, 0, [&](Picker& p) {
+        QVERIFY(p.window->isVisible());
+        QVERIFY(!p.select->isEnabled());
+    });
+    QCOMPARE(messages.titles(), (QStringList{QStringLiteral("frmMaterials / SetupSupplierCombo"),
+                                             QStringLiteral("SetupMaterialDataControl")}));
+    QVERIFY2(messages.texts().at(1).contains(QRegularExpression(QStringLiteral("^-?\\d+ - .+"))),
+             qPrintable(messages.texts().at(1)));
+}
+
+void TestMaterialPicker::typingJumpsToDescriptionOrPartNumber() {
+    GeneratedProgram program(3000);
+    QVERIFY(program.load());
+    QWidget owner;
+    owner.show();
+    frmMaterials picker(&owner);
+    ScriptedMessages messages;
+    visit(picker, 0, [&](Picker& p) {
+        const int rows = p.list()->rowCount();
+        QVERIFY(rows > 1000);
+        // Typed in lower case, the start of a description well down the list.
+        const QString target = p.list()->index(rows * 2 / 3, 2).data().toString();
+        const QString typed = target.left(6).toLower();
+        int expected = 0;
+        while (
+            !p.list()->index(expected, 2).data().toString().startsWith(typed, Qt::CaseInsensitive))
+            ++expected;
+        p.typeInList(typed);
+        QCOMPARE(p.grid->currentIndex().row(), expected);
+        QVERIFY(p.grid->viewport()->rect().intersects(p.grid->visualRect(p.grid->currentIndex())));
+        p.typeInList(QStringLiteral("~~no such"));
+        QCOMPARE(p.grid->currentIndex().row(), expected);
+
+        // From the Part Number column, the first listed part number with that start.
+        p.clickCell(0, 1);
+        const QString part = p.list()->index(rows / 3, 1).data().toString();
+        const QString prefix = part.left(part.size() - 1).toLower();
+        const int firstId =
+            programScalar(QStringLiteral("SELECT MaterialsID FROM MaterialsTBL WHERE PartNumber "
+                                         "LIKE ? AND ManufacturerID IS NOT NULL AND SuppliersID IS "
+                                         "NOT NULL AND CatagoryID IS NOT NULL ORDER BY PartNumber "
+                                         "COLLATE NOCASE LIMIT 1"),
+                          {prefix + QLatin1Char('%')})
+                .toInt();
+        QVERIFY(firstId > 0);
+        p.typeInList(prefix);
+        QCOMPARE(p.currentId(), firstId);
+        QCOMPARE(p.grid->currentIndex().column(), 1);
+    });
+    QVERIFY(messages.shown().isEmpty());
+}
+
+void TestMaterialPicker::partNumberJumpSearchesTheIndex() {
+    Catalogue program;
+    QVERIFY(program.load());
+    QWidget owner;
+    frmMaterials picker(&owner);
+    for (const QString& supplier : {QString(), QStringLiteral("2")}) {
+        gMaterialFilter.supplier = supplier;
+        visit(picker, 0, [&](Picker& p) {
+            QVariantList values;
+            const QString sql = picker.partNumberQuery(QStringLiteral("e_l%"), &values);
+            QCOMPARE(values.first().toString(), QStringLiteral("e\\_l\\%%"));
+            Statement explain(gConnection->database(), QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
+            QVERIFY(explain.bindAll(values));
+            QStringList details;
+            while (explain.next())
+                details << explain.value(3).toString();
+            // Unfiltered, the part-number index; with a supplier, whichever index SQLite finds
+            // narrower. Never a walk through the whole table.
+            const QString plan = details.join(QLatin1Char(';'));
+            QVERIFY2(plan.startsWith(QStringLiteral("SEARCH MaterialsTBL USING INDEX ")),
+                     qPrintable(plan));
+            QVERIFY2(!plan.contains(QStringLiteral("SCAN")), qPrintable(plan));
+            if (supplier.isEmpty())
+                QVERIFY2(plan.contains(QStringLiteral("MaterialsByPartNumber (PartNumber>? AND "
+                                                      "PartNumber<?)")),
+                         qPrintable(plan));
+            QTest::mouseClick(p.cancel, Qt::LeftButton);
+        });
+    }
+}
+
+void TestMaterialPicker::indexesAreAddedToAnOlderFile() {
+    TestDatabase db;
+    const QString indexes =
+        QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name IN "
+                       "('MaterialsByPartNumber', 'MaterialsByDescription')");
+    QCOMPARE(db.scalar(indexes).toInt(), 2);
+    db.exec(QStringLiteral("DROP INDEX MaterialsByPartNumber"));
+    db.exec(QStringLiteral("DROP INDEX MaterialsByDescription"));
+
+    // A file another connection is writing cannot take them now: it still opens.
+    db.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    {
+        Connection busy;
+        QVERIFY(openProgramFile(busy, db.path()));
+    }
+    db.exec(QStringLiteral("COMMIT"));
+    QCOMPARE(db.scalar(indexes).toInt(), 0);
+
+    Connection reopened;
+    QVERIFY(openProgramFile(reopened, db.path()));
+    QCOMPARE(db.scalar(indexes).toInt(), 2);
+}
+
+QTEST_MAIN(TestMaterialPicker)
+#include "tst_materialpicker.moc"
