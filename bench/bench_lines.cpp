@@ -135,9 +135,8 @@ int main(int argc, char** argv) {
     };
     int row = 0;
     time(QStringLiteral("Add a material line (as the picker hands it over)"), [&] {
-        material->mofrmMaterials_MaterialClicled(12, QStringLiteral("BENCH-1"),
-                                                 QStringLiteral("Bench elbow"),
-                                                 Money::fromCents(1250));
+        material->mofrmMaterials_MaterialClicled(
+            12, QStringLiteral("BENCH-1"), QStringLiteral("Bench elbow"), Money::fromCents(1250));
     });
     time(QStringLiteral("Commit a quantity"), [&] {
         row = (row + 37) % kMaterialLines;

@@ -88,8 +88,13 @@ bool Database::open(const QString& path, OpenMode mode) {
     }
     m_handle = handle;
     sqlite3_extended_result_codes(m_handle, 1);
-    sqlite3_busy_timeout(m_handle, 5000);
+    sqlite3_busy_timeout(m_handle, kDefaultBusyTimeoutMs);
     return true;
+}
+
+void Database::setBusyTimeout(int milliseconds) {
+    if (m_handle)
+        sqlite3_busy_timeout(m_handle, milliseconds);
 }
 
 void Database::close() {

@@ -27,6 +27,9 @@ public:
     bool open(const QString& path, OpenMode mode = OpenMode::ReadWrite);
     void close();
     bool isOpen() const { return m_handle != nullptr; }
+    // How long a statement waits for another connection's lock before it gives up.
+    void setBusyTimeout(int milliseconds);
+    static constexpr int kDefaultBusyTimeoutMs = 5000;
 
     // Runs one or more statements that take no values (schema text, pragmas).
     bool execute(const QString& sql);

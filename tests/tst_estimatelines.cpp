@@ -380,25 +380,30 @@ void TestEstimateLines::thePickerAddsLinesAndThePanelFollows() {
     EstimateScreen s;
     ScriptedMessages messages;
     int visits = 0;
-    QVERIFY(
-        whileModal([&] { s.click(s.e->btnMaterialEstimate); },
-                   [&](QDialog* picker) {
-                       ++visits;
-                       auto* p = qobject_cast<frmMaterials*>(picker);
-                       QVERIFY(p);
-                       emit p->MaterialClicled(41, "TV-1", "Tee 1\"", Money::fromCents(1250));
-                       emit p->MaterialClicled(42, "GV-2", "Gate valve", Money::fromCents(5500));
-                       // Still open after two choices; the panel has followed both.
-                       QVERIFY(p->isVisible());
-
-                       QCOMPARE(s.e->txtTotalMaterailExtension->text(), QStringLiteral("$86.00"));
-                       p->reject();
-                   }));
+    // The list runs by description: Cap, Elbow, Gate valve, Tee.
+    const auto choose = [&](QDialog* dialog) {
+        ++visits;
+        auto* picker = qobject_cast<frmMaterials*>(dialog);
+        QVERIFY(picker);
+        QTableView* list = picker->grdMaterialsList;
+        QTRY_COMPARE(list->model()->rowCount(), 4);
+        const Money before = *parseCurrency(s.e->txtTotalMaterailExtension->text());
+        doubleClickCell(list, 3, 2); // Tee 1", $12.50
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cellCentre(list, 2, 2));
+        s.click(picker->btnSelect); // Gate valve, $55.00
+        // Still open after two choices; the panel has followed both.
+        QVERIFY(picker->isVisible());
+        QCOMPARE(*parseCurrency(s.e->txtTotalMaterailExtension->text()),
+                 before + Money::fromCents(6750));
+        s.click(picker->btnCancel);
+    };
+    QVERIFY(whileModal([&] { s.click(s.e->btnMaterialEstimate); }, choose));
     QCOMPARE(visits, 1);
     QTableView* grid = s.e->grdMaterialEstimate;
     QCOMPARE(s.model(grid)->recordCount(), 4);
     QCOMPARE(row(s, grid, 2, kPriced),
              (QStringList{"1", "$12.50", "$12.50", "$12.50", "$12.50", "0.0%"}));
+    QCOMPARE(s.cell(grid, 2, MaterialLines::PartNumber), QStringLiteral("TV-1"));
     QCOMPARE(s.cell(grid, 3, MaterialLines::Description), QStringLiteral("Gate valve"));
     QCOMPARE(program.db
                  .scalar("SELECT COUNT(*) FROM MaterialEstimateTBL WHERE EstimateID = 1 "
@@ -408,6 +413,27 @@ void TestEstimateLines::thePickerAddsLinesAndThePanelFollows() {
     QCOMPARE(grid->currentIndex().row(), 3);
     QCOMPARE(panel(s.e), recomputed(program.db, 1));
     QVERIFY(messages.shown().isEmpty());
+
+    // Closed from its title bar after a choice, the picker comes back until it is cancelled.
+    visits = 0;
+    QVERIFY(whileModal([&] { s.click(s.e->btnMaterialEstimate); },
+                       [&](QDialog* dialog) {
+                           auto* picker = qobject_cast<frmMaterials*>(dialog);
+                           QTRY_COMPARE(picker->grdMaterialsList->model()->rowCount(), 4);
+                           QTest::mouseClick(picker->grdMaterialsList->viewport(), Qt::LeftButton,
+                                             {}, cellCentre(picker->grdMaterialsList, 0, 2));
+                           s.click(picker->btnSelect);
+                           QTimer::singleShot(0, [&] {
+                               choose(
+                                   QApplication::activeModalWidget()
+                                       ? qobject_cast<QDialog*>(QApplication::activeModalWidget())
+                                       : nullptr);
+                           });
+                           picker->close();
+                       }));
+    QCOMPARE(visits, 1); // the second showing, cancelled
+    QCOMPARE(s.model(grid)->recordCount(), 7);
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
 }
 
 void TestEstimateLines::aDoubleClickOnPartNumberOpensThePicker() {

@@ -454,16 +454,19 @@ void TestMaterialPicker::indexesAreAddedToAnOlderFile() {
     TestDatabase db;
     const QString indexes =
         QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name IN "
-                       "('MaterialsByPartNumber', 'MaterialsByDescription')");
+                       "('MaterialsByPartNumber', 'MaterialsListByDescription')");
     QCOMPARE(db.scalar(indexes).toInt(), 2);
     db.exec(QStringLiteral("DROP INDEX MaterialsByPartNumber"));
-    db.exec(QStringLiteral("DROP INDEX MaterialsByDescription"));
+    db.exec(QStringLiteral("DROP INDEX MaterialsListByDescription"));
 
-    // A file another connection is writing cannot take them now: it still opens.
+    // A file another connection is writing cannot take them now: it still opens, at once.
     db.exec(QStringLiteral("BEGIN IMMEDIATE"));
     {
+        QElapsedTimer opening;
+        opening.start();
         Connection busy;
         QVERIFY(openProgramFile(busy, db.path()));
+        QVERIFY(opening.elapsed() < Database::kDefaultBusyTimeoutMs / 2);
     }
     db.exec(QStringLiteral("COMMIT"));
     QCOMPARE(db.scalar(indexes).toInt(), 0);
