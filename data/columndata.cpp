@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QStringEncoder>
 #include <cmath>
+#include <limits>
 #include <mutex>
 
 namespace {
@@ -239,6 +240,15 @@ void ColumnData::reserve(int rows) {
         m_variants.reserve(size_t(rows));
         break;
     }
+}
+
+void ColumnData::reserveTextLike(int rowsRead, int expectedRows) {
+    if (m_kind != StorageKind::Text || rowsRead <= 0 || expectedRows <= rowsRead)
+        return;
+    const double perRow = double(m_text.size()) / rowsRead;
+    const double bytes = perRow * expectedRows * 1.15 + 4096;
+    if (bytes < double(std::numeric_limits<quint32>::max()))
+        m_text.reserve(qsizetype(bytes));
 }
 
 qint64 ColumnData::packDate(const QDateTime& dt) {

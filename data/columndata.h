@@ -26,6 +26,9 @@ public:
     StorageKind kind() const { return m_kind; }
     int size() const { return int(m_null.size()); }
     void reserve(int rows);
+    // Sizes a text column's buffer for expectedRows rows like the rows read so far, with a
+    // margin; other kinds are sized by reserve().
+    void reserveTextLike(int rowsRead, int expectedRows);
     // After loading: gives back what a small column took of a large spare buffer.
     void fitToSize();
 

@@ -42,6 +42,7 @@ bool DataControl::refresh() {
     m_lastError = {};
     auto* fresh = new RecordSet(this);
     fresh->setLockType(m_readOnly ? RecordSet::LockReadOnly : RecordSet::LockOptimistic);
+    fresh->setExpectedRows(m_expectedRows);
     bool ok = ensureConnection();
     if (ok) {
         ok = fresh->open(*m_connection, m_source, m_values);

@@ -27,6 +27,8 @@ public:
     QString recordSource() const { return m_source; }
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     bool isReadOnly() const { return m_readOnly; }
+    // The rows the next refresh() should expect (see RecordSet::setExpectedRows).
+    void setExpectedRows(int rows) { m_expectedRows = rows; }
 
     // Re-runs the record source into a new record set. False on failure (lastError() set);
     // the control then holds no open record set.
@@ -54,6 +56,7 @@ private:
     QString m_source;
     QVariantList m_values;
     bool m_readOnly = false;
+    int m_expectedRows = 0;
     QPointer<Connection> m_connection;
     // Keeps a connection this control opened alive while any control borrows it.
     std::shared_ptr<Connection> m_keep;

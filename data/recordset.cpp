@@ -114,10 +114,17 @@ bool RecordSet::open(Connection& connection, const QString& source, const QVaria
     }
 
     auto store = std::make_shared<RecordStore>(std::move(fields));
-    for (; hasRow; hasRow = statement.next()) {
+    if (m_expectedRows > 0)
+        store->reserve(m_expectedRows);
+    // Texts are sized once the first rows tell how long they run.
+    constexpr int kSampleRows = 2048;
+    for (int read = 0; hasRow; hasRow = statement.next()) {
         for (int i = 0; i < columns; ++i)
             store->column(i).appendFromStatement(statement, i);
         store->commitLoadedRow();
+        if (++read == kSampleRows && m_expectedRows > kSampleRows)
+            for (int i = 0; i < columns; ++i)
+                store->column(i).reserveTextLike(read, m_expectedRows);
     }
     if (statement.failed())
         return failStatement();

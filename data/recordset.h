@@ -44,6 +44,10 @@ public:
     // lastError() and the connection's errors filled; the set is then closed.
     bool open(Connection& connection, const QString& source, const QVariantList& values = {});
     bool requery();
+    // How many rows the next open() should expect (0: no idea). The store is sized for them
+    // before the first row is read, so a large list never grows, and never holds the copies
+    // growing leaves behind. A wrong guess costs nothing but the room.
+    void setExpectedRows(int rows) { m_expectedRows = rows; }
     void close();
     int state() const { return m_store ? 1 : 0; }
     bool isOpen() const { return bool(m_store); }
@@ -144,5 +148,6 @@ private:
     EditMode m_editMode = EditNone;
     QHash<int, QVariant> m_pending;
     LockType m_lockType = LockOptimistic;
+    int m_expectedRows = 0;
     DbError m_lastError;
 };

@@ -267,6 +267,9 @@ void frmMaterials::SetupMaterialsDataControl() {
     m_applied = chosenFilters();
     gMaterialFilter = m_applied;
     dcMaterials->setConnectionString(gConnectionString);
+    // Without a filter the list is the catalogue, or nearly: its store is sized for it up front.
+    const bool unfiltered = values.isEmpty();
+    dcMaterials->setExpectedRows(unfiltered ? catalogueSize() : 0);
     dcMaterials->setRecordSource(sql, values);
     if (!dcMaterials->refresh()) {
         const DbError& e = dcMaterials->lastError();
@@ -280,6 +283,15 @@ void frmMaterials::SetupMaterialsDataControl() {
     if (any)
         grdMaterialsList->setCurrentIndex(m_list->index(0, kDescription));
     btnSelect->setEnabled(any);
+}
+
+int frmMaterials::catalogueSize() const {
+    RecordSet count;
+    count.setLockType(RecordSet::LockReadOnly);
+    if (!gConnection ||
+        !count.open(*gConnection, QStringLiteral("SELECT COUNT(*) FROM MaterialsTBL")))
+        return 0;
+    return count.value(0).toInt();
 }
 
 void frmMaterials::filterChanged(const Filter& filter) {

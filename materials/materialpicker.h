@@ -81,6 +81,8 @@ private:
     void SetupManufacturerCombo();
     void setupFilterCombo(const Filter& filter, const QString& sql, const QString& title);
     void SetupMaterialsDataControl();
+    // How many materials the catalogue holds; 0 when it cannot be counted.
+    int catalogueSize() const;
     QString filterConditions(const MaterialFilterValues& filters, QVariantList* values) const;
     // The filter values the combos stand for now.
     MaterialFilterValues chosenFilters() const;
