@@ -44,6 +44,7 @@ class TestRecordSet : public QObject {
 private slots:
     void emptySetIsAtBothEnds();
     void movesStopAtTheEnds();
+    void anyExpectedRowCountReadsTheSameRows();
     void moveZeroWritesAndCancelDrops();
     void addedRowGetsItsKeyAndComesLast();
     void cloneSharesRowsAndBookmarks();
@@ -84,6 +85,30 @@ void TestRecordSet::emptySetIsAtBothEnds() {
                      QStringLiteral("SELECT * FROM CatagoryTBL WHERE "
                                     "CatagoryID = ?"),
                      {7}));
+}
+
+void TestRecordSet::anyExpectedRowCountReadsTheSameRows() {
+    TestDatabase db;
+    db.exec("CREATE TABLE Words (ID INTEGER PRIMARY KEY, Word VARCHAR(50), Note TEXT)");
+    db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000) "
+            "INSERT INTO Words SELECT i, printf('word %d', i), CASE WHEN i % 7 THEN "
+            "substr('abcdefghijklmnopqrstuvwxyz', 1, i % 26) END FROM n");
+    const QString query = QStringLiteral("SELECT ID, Word, Note FROM Words ORDER BY ID");
+    RecordSet plain;
+    QVERIFY(plain.open(db.connection(), query));
+    // Too few, about right and far too many: the guess sizes the store, never the rows.
+    for (const int expected : {10, 5000, 100000}) {
+        RecordSet sized;
+        sized.setExpectedRows(expected);
+        QVERIFY(sized.open(db.connection(), query));
+        QCOMPARE(sized.recordCount(), 5000);
+        for (const int position : {1, 2048, 2049, 4999, 5000}) {
+            plain.setAbsolutePosition(position);
+            sized.setAbsolutePosition(position);
+            for (int field = 0; field < 3; ++field)
+                QCOMPARE(sized.value(field), plain.value(field));
+        }
+    }
 }
 
 void TestRecordSet::movesStopAtTheEnds() {
