@@ -171,6 +171,7 @@ void frmMaterials::createButtons() {
                                  tr("Add the highlighted material; the window stays open for more"),
                                  0, 0, 96);
     btnSelect->setDefault(true);
+    btnSelect->setProperty("role", QStringLiteral("primary"));
     btnSelect->setEnabled(false);
     btnCancel = Controls::button(this, QStringLiteral("btnCancel"), tr("Cancel"),
                                  tr("Close the window"), 0, 0, 96);
@@ -340,6 +341,15 @@ int frmMaterials::findTyped(const QString& prefix, int column) const {
 
 void frmMaterials::fitColumns() {
     setColumnFractions(grdMaterialsList, kPartNumber, kColumnFractions);
+    // The shares leave a sliver of the width unused; the description takes it, so the list
+    // fills its frame.
+    int used = 0;
+    for (int column = kPartNumber; column < kPartNumber + kColumnFractions.size(); ++column)
+        used += grdMaterialsList->columnWidth(column);
+    const int spare = grdMaterialsList->viewport()->width() - used;
+    if (spare > 0)
+        grdMaterialsList->setColumnWidth(kDescription,
+                                         grdMaterialsList->columnWidth(kDescription) + spare);
 }
 
 int frmMaterials::SelectMaterial(int& MaterialNum) {

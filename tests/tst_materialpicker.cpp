@@ -180,9 +180,14 @@ void TestMaterialPicker::listsCompleteMaterialsByDescription() {
                                           p.viewAll, p.select,       p.cancel,   frame};
         for (QWidget* control : controls)
             QVERIFY2(!control->toolTip().isEmpty(), qPrintable(control->objectName()));
-        // The description takes 0.58 of the list's width, here and after a resize.
+        // Part number and unit cost take 0.2 and 0.14 of the list's width, and the description
+        // the rest, here and after a resize.
         const auto descriptionShare = [&p] {
-            return qAbs(p.grid->columnWidth(2) - 0.58 * p.grid->viewport()->width()) <= 1;
+            const int width = p.grid->viewport()->width();
+            return qAbs(p.grid->columnWidth(1) - 0.2 * width) <= 1 &&
+                   qAbs(p.grid->columnWidth(3) - 0.14 * width) <= 1 &&
+                   p.grid->columnWidth(1) + p.grid->columnWidth(2) + p.grid->columnWidth(3) ==
+                       width;
         };
         QVERIFY(descriptionShare());
 
