@@ -64,7 +64,8 @@ bool LineGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* e
     if (!same.isValid())
         return false;
     setCurrentIndex(same);
-    return QTableView::edit(same, AllEditTriggers, event);
+    // The same trigger, so that a key that started the edit is typed into the editor.
+    return QTableView::edit(same, trigger, event);
 }
 
 void LineGridView::keyPressEvent(QKeyEvent* event) {

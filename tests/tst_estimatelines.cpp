@@ -2,6 +2,7 @@
 // into cells with the mouse and keys, the checks of what is typed, the labor new-row line,
 // deleting lines, adding materials through the picker, and the totals panel following every
 // change, on a stored estimate and on a new one in an empty database.
+#include "data/connection.h"
 #include "data/formats.h"
 #include "data/globals.h"
 #include "estimates/laborlines.h"
@@ -57,29 +58,31 @@ QStringList panel(const EstimateFrame* e) {
 }
 
 // The panel as the stored lines and header give it, computed afresh.
-QStringList recomputed(TestDatabase& db, int estimateId) {
+QStringList recomputed(Database& database, int estimateId) {
     std::vector<Pricing::MaterialLine> materials;
     std::vector<Pricing::LaborLine> labor;
-    TestQuery q(db.connection().database());
-    q.prepare(QStringLiteral("SELECT Quantity, UnitCost, Margin FROM MaterialEstimateTBL WHERE "
-                             "EstimateID = ?"));
-    q.addBindValue(estimateId);
-    for (q.exec(); q.next();)
+    TestQuery q(database);
+    const auto run = [&](const char* sql) {
+        q.prepare(QString::fromLatin1(sql));
+        q.addBindValue(estimateId);
+        q.exec();
+    };
+    for (run("SELECT Quantity, UnitCost, Margin FROM MaterialEstimateTBL WHERE EstimateID = ?");
+         q.next();)
         materials.push_back({q.value(0).toDouble(), Money::fromDouble(q.value(1).toDouble()),
                              q.value(2).toDouble()});
-    q.prepare(QStringLiteral("SELECT Hours, LaborRate FROM LaborEstimateTBL WHERE EstimateID = ?"));
-    q.addBindValue(estimateId);
-    for (q.exec(); q.next();)
+    for (run("SELECT Hours, LaborRate FROM LaborEstimateTBL WHERE EstimateID = ?"); q.next();)
         labor.push_back({q.value(0).toDouble(), Money::fromDouble(q.value(1).toDouble())});
-    const double rate =
-        db.scalar("SELECT TaxRate FROM EstimateTBL WHERE EstimateID = ?", {estimateId}).toDouble();
-    const Money shipping = Money::fromDouble(
-        db.scalar("SELECT Shipping FROM EstimateTBL WHERE EstimateID = ?", {estimateId})
-            .toDouble());
-    const auto t = Pricing::estimateTotals(materials, labor, rate, shipping);
+    run("SELECT TaxRate, Shipping FROM EstimateTBL WHERE EstimateID = ?");
+    q.next();
+    const auto t = Pricing::estimateTotals(materials, labor, q.value(0).toDouble(),
+                                           Money::fromDouble(q.value(1).toDouble()));
     return {formatCurrency(t.materialCost), formatCurrency(t.materials), formatCurrency(t.margin),
             formatCurrency(t.labor),        formatCurrency(t.subtotal),  formatCurrency(t.tax),
             formatCurrency(t.total)};
+}
+QStringList recomputed(TestDatabase& db, int estimateId) {
+    return recomputed(db.connection().database(), estimateId);
 }
 
 QPoint cellCentre(QTableView* grid, int row, int column) {
@@ -148,6 +151,7 @@ private slots:
     void aNewEstimateIsWrittenBeforeItsFirstLine();
     void thePickerAddsLinesAndThePanelFollows();
     void aDoubleClickOnPartNumberOpensThePicker();
+    void anySequenceOfEditsKeepsTheTotalsTrue();
 };
 
 void TestEstimateLines::typedQuantityAndMarginPriceTheLine() {
@@ -357,7 +361,8 @@ void TestEstimateLines::aNewEstimateIsWrittenBeforeItsFirstLine() {
     QVERIFY(s.lineEntryEnabled());
     QCOMPARE(program.db.scalar("SELECT COUNT(*) FROM EstimateTBL").toInt(), 0);
 
-    typeIntoCell(s.e->grdLaborEstimate, 0, LaborLines::Description, QStringLiteral("Survey"));
+    // Typing straight onto the new-row line: the estimate is saved first, and not a key is lost.
+    clickAndType(s.e->grdLaborEstimate, 0, LaborLines::Description, QStringLiteral("Survey"));
     typeIntoCell(s.e->grdLaborEstimate, 0, LaborLines::Hours, QStringLiteral("1.5"));
     QVERIFY(messages.shown().isEmpty());
     const int id =
@@ -372,6 +377,18 @@ void TestEstimateLines::aNewEstimateIsWrittenBeforeItsFirstLine() {
     QVERIFY(s.window.estimateBook->open(id));
     QCOMPARE(s.model(s.e->grdLaborEstimate)->recordCount(), 1);
     QCOMPARE(s.cell(s.e->grdLaborEstimate, 0, LaborLines::Description), QStringLiteral("Survey"));
+
+    // A new estimate that cannot be saved (its number is taken) gets no line: the save says why.
+    s.window.mnuFileNewEstimate->trigger();
+    QTest::keyClicks(s.e->txtQuoteNumber, QStringLiteral("501"));
+    s.leave(s.e->txtQuoteNumber);
+    messages.clear();
+    doubleClickCell(s.e->grdLaborEstimate, 0, LaborLines::Description);
+    QCOMPARE(messages.shown().size(), 1);
+    QVERIFY(messages.texts().first().contains(QLatin1String("501")));
+    QCOMPARE(program.db.scalar("SELECT COUNT(*) FROM LaborEstimateTBL").toInt(), 1);
+    QCOMPARE(program.db.scalar("SELECT COUNT(*) FROM EstimateTBL").toInt(), 1);
+    QVERIFY(!s.e->grdLaborEstimate->findChild<QLineEdit*>(QStringLiteral("cellEditor")));
 }
 
 void TestEstimateLines::thePickerAddsLinesAndThePanelFollows() {
@@ -447,6 +464,73 @@ void TestEstimateLines::aDoubleClickOnPartNumberOpensThePicker() {
     };
     QVERIFY(doubleClick(MaterialLines::PartNumber));
     QVERIFY(!doubleClick(MaterialLines::TotalCost));
+}
+
+void TestEstimateLines::anySequenceOfEditsKeepsTheTotalsTrue() {
+    GeneratedProgram program(300);
+    QVERIFY(program.load());
+    EstimateScreen s;
+    ScriptedMessages messages; // deletes are confirmed: the first button, Yes
+    const int id = s.currentId();
+    QVERIFY(id > 0);
+    MaterialLines* material = s.e->lines->material;
+    LaborLines* labor = s.e->lines->labor;
+    QRandomGenerator random(20261206);
+    const QStringList quantities = {"1", "2.5", "7", "0", "12", "0.333", "1,200"};
+    const QStringList margins = {"0", "12.5%", "33", "7.25", "100%", "0.1"};
+    const QStringList costs = {"$12.50", "0.3333", "1,234.5678", "", "$0.01", "99"};
+    const QStringList hours = {"8", "2.5", "0.25", "3.5", "40"};
+    const QStringList rates = {"$45.00", "40", "37.125", "$0.99"};
+    for (int step = 0; step < 60; ++step) {
+        RecordSetModel* lines = random.bounded(2) ? material->model : labor->model;
+        const int count = lines->recordCount();
+        const int row = count > 0 ? int(random.bounded(count)) : 0;
+        const auto pick = [&random](const QStringList& from) {
+            return from.at(int(random.bounded(int(from.size()))));
+        };
+        switch (random.bounded(5)) {
+        case 0: {
+            const int materialId = int(random.bounded(300)) + 1;
+            material->mofrmMaterials_MaterialClicled(
+                materialId, QStringLiteral("R-%1").arg(materialId), QStringLiteral("Random"),
+                Money::fromUnits(random.bounded(10000000)));
+            break;
+        }
+        case 1:
+            if (count > 0 && lines == material->model)
+                lines->setData(lines->index(row, MaterialLines::Quantity), pick(quantities));
+            else if (count > 0)
+                lines->setData(lines->index(row, LaborLines::Hours), pick(hours));
+            break;
+        case 2:
+            if (count > 0 && lines == material->model)
+                lines->setData(lines->index(row, random.bounded(2) ? MaterialLines::Margin
+                                                                   : MaterialLines::UnitCost),
+                               pick(random.bounded(2) ? margins : costs));
+            else if (count > 0)
+                lines->setData(lines->index(row, LaborLines::Rate), pick(rates));
+            break;
+        case 3:
+            labor->model->setData(
+                labor->model->index(labor->model->recordCount(), LaborLines::Rate), pick(rates));
+            break;
+        case 4:
+            if (count > 0)
+                (lines == material->model ? static_cast<LineList*>(material)
+                                          : static_cast<LineList*>(labor))
+                    ->deleteLine(row);
+            break;
+        }
+        QCOMPARE(panel(s.e), recomputed(gConnection->database(), id));
+    }
+    // None of the values above is refused; a refusal would have been a message.
+    for (const QString& text : messages.texts())
+        QCOMPARE(text, QStringLiteral("Delete this line from the estimate?"));
+    // Reopened from the database's own sums, the panel shows the same figures.
+    const QStringList followed = panel(s.e);
+    s.e->reload();
+    QVERIFY(s.window.estimateBook->open(id));
+    QCOMPARE(panel(s.e), followed);
 }
 
 QTEST_MAIN(TestEstimateLines)
