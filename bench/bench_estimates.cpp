@@ -79,8 +79,7 @@ struct Program {
         window.reset();
         objects.reset();
         objects = std::make_unique<ProgramObjects>();
-        WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), path);
-        gSettings->LoadSettings();
+        useDatabase(path);
         window = std::make_unique<frmMain>();
         window->resize(1024, 768);
         auto* watch = new PaintWatch(window->frMain->DGEstimatesAll->viewport());
@@ -96,13 +95,6 @@ struct Program {
 
 qint64 residentKiB() {
     return processMemory().residentKiB;
-}
-
-// The benchmark's settings never touch the user's.
-void isolateSettings(const QString& folder) {
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
 }
 
 const char* const kChildOption = "--startup-child";

@@ -90,9 +90,7 @@ int main(int argc, char** argv) {
         return QMessageBox::Ok;
     });
     QTemporaryDir folder;
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+    isolateSettings(folder.path());
     const QString copy = folder.filePath(QStringLiteral("lines.mdb"));
     if (!QFile::copy(options.path, copy)) {
         err() << "could not copy " << options.path << "\n";
@@ -107,8 +105,7 @@ int main(int argc, char** argv) {
     }
 
     ProgramObjects objects;
-    WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), copy);
-    gSettings->LoadSettings();
+    useDatabase(copy);
     frmMain window;
     window.resize(1024, 768);
     window.show();

@@ -105,12 +105,9 @@ QString cell(double ms) {
 // picker is made over it and shown with the whole catalogue. Returns (shown, hidden) minus before.
 std::pair<Memory, Memory> memoryInTheProgram(const QString& path) {
     QTemporaryDir settings;
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    isolateSettings(settings.path());
     ProgramObjects objects;
-    WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), path);
-    gSettings->LoadSettings();
+    useDatabase(path);
     frmMain window;
     window.resize(1024, 768);
     window.show();

@@ -5,6 +5,8 @@
 #include "data/money.h"
 #include "data/schema.h"
 #include "demodata/demodata.h"
+#include "settings/registry.h"
+#include "settings/settingsstore.h"
 #include "widgets/messagebox.h"
 
 #include <QCommandLineParser>
@@ -12,6 +14,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <algorithm>
 #include <map>
@@ -74,6 +78,17 @@ bool start(QCoreApplication& app, const QString& name, const QString& descriptio
 void preferOffscreen() {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void isolateSettings(const QString& folder) {
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+}
+
+void useDatabase(const QString& path) {
+    WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), path);
+    gSettings->LoadSettings();
 }
 
 void printMessagesAnsweringOk() {

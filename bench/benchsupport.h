@@ -38,6 +38,12 @@ bool start(QCoreApplication& app, const QString& name, const QString& descriptio
 // paints) unless QT_QPA_PLATFORM says otherwise. Call before the application object is made.
 void preferOffscreen();
 
+// The benchmark's settings live in folder and never touch the user's.
+void isolateSettings(const QString& folder);
+// Names the database file in the (isolated) settings and loads them, as start-up does; the
+// program's objects (ProgramObjects) must exist.
+void useDatabase(const QString& path);
+
 // From now on every message box is printed to err() and answered OK, so no run waits for a user.
 void printMessagesAnsweringOk();
 
