@@ -351,11 +351,17 @@ void TestEstimateLines::deletingALineAsksAndThePanelFollows() {
 }
 
 void TestEstimateLines::aNewEstimateIsWrittenBeforeItsFirstLine() {
-    Program program; // an empty database
+    Program program; // an empty database, but for a line an older version left without estimate
+    program.db.exec("PRAGMA foreign_keys = OFF");
+    program.db.exec("INSERT INTO LaborEstimateTBL (EstimateID, Hours, LaborDescription) VALUES "
+                    "(0, 1, 'Stray')");
+    program.db.exec("PRAGMA foreign_keys = ON");
     QVERIFY(program.load());
     EstimateScreen s;
     ScriptedMessages messages;
     s.window.mnuFileNewEstimate->trigger();
+    // The stray line is nobody's: the new estimate starts without lines.
+    QCOMPARE(s.model(s.e->grdLaborEstimate)->recordCount(), 0);
     QTest::keyClicks(s.e->txtQuoteNumber, QStringLiteral("501"));
     s.leave(s.e->txtQuoteNumber);
     QVERIFY(s.lineEntryEnabled());
@@ -368,9 +374,14 @@ void TestEstimateLines::aNewEstimateIsWrittenBeforeItsFirstLine() {
     const int id =
         program.db.scalar("SELECT EstimateID FROM EstimateTBL WHERE QuoteNumber = 501").toInt();
     QVERIFY(id > 0);
-    QCOMPARE(program.db.scalar("SELECT EstimateID FROM LaborEstimateTBL").toInt(), id);
+    QCOMPARE(program.db
+                 .scalar("SELECT EstimateID FROM LaborEstimateTBL WHERE LaborDescription = "
+                         "'Survey'")
+                 .toInt(),
+             id);
+    // Only the stray line has no estimate.
     QCOMPARE(
-        program.db.scalar("SELECT COUNT(*) FROM LaborEstimateTBL WHERE EstimateID = 0").toInt(), 0);
+        program.db.scalar("SELECT COUNT(*) FROM LaborEstimateTBL WHERE EstimateID = 0").toInt(), 1);
 
     // Reopened, as after a restart, the estimate still has its line.
     s.e->reload();
@@ -386,7 +397,7 @@ void TestEstimateLines::aNewEstimateIsWrittenBeforeItsFirstLine() {
     doubleClickCell(s.e->grdLaborEstimate, 0, LaborLines::Description);
     QCOMPARE(messages.shown().size(), 1);
     QVERIFY(messages.texts().first().contains(QLatin1String("501")));
-    QCOMPARE(program.db.scalar("SELECT COUNT(*) FROM LaborEstimateTBL").toInt(), 1);
+    QCOMPARE(program.db.scalar("SELECT COUNT(*) FROM LaborEstimateTBL").toInt(), 2);
     QCOMPARE(program.db.scalar("SELECT COUNT(*) FROM EstimateTBL").toInt(), 1);
     QVERIFY(!s.e->grdLaborEstimate->findChild<QLineEdit*>(QStringLiteral("cellEditor")));
 }
