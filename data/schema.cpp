@@ -1,9 +1,9 @@
 #include "data/schema.h"
 
 #include "data/database.h"
+#include "data/partialfile.h"
 
 #include <QCryptographicHash>
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStringList>
@@ -261,7 +261,7 @@ bool create(Database& db, QString* error) {
     return true;
 }
 
-bool createFile(const QString& path, QString* error) {
+bool createFile(const QString& path, QString* error, const Filler& fill) {
     QString ignored;
     if (!error)
         error = &ignored;
@@ -269,19 +269,26 @@ bool createFile(const QString& path, QString* error) {
         *error = QStringLiteral("The file \"%1\" already exists; it was left as it is.").arg(path);
         return false;
     }
-    bool ok = false;
+    PartialFile file(path);
+    if (file.temporaryPath().isEmpty()) {
+        *error = file.error();
+        return false;
+    }
     {
         Database db;
-        if (!db.open(path, Database::OpenMode::Create)) {
+        if (!db.open(file.temporaryPath(), Database::OpenMode::Create)) {
             *error = db.error().description;
-        } else {
-            db.execute(QStringLiteral("PRAGMA foreign_keys = ON"));
-            ok = create(db, error);
+            return false;
         }
+        db.execute(QStringLiteral("PRAGMA foreign_keys = ON"));
+        if (!create(db, error) || (fill && !fill(db, error)))
+            return false;
     }
-    if (!ok)
-        QFile::remove(path);
-    return ok;
+    if (!file.commit()) {
+        *error = file.error();
+        return false;
+    }
+    return true;
 }
 
 } // namespace Schema

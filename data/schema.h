@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class Database;
 
@@ -19,8 +20,13 @@ bool create(Database& db, QString* error);
 // them (read-only, locked) is left as it is: nothing is reported.
 void addMissingIndexes(Database& db);
 
-// Creates a new database file at path; refuses an existing file.
-bool createFile(const QString& path, QString* error);
+// Writes the first rows of a database just created; false with a message in *error.
+using Filler = std::function<bool(Database& db, QString* error)>;
+
+// Creates a new database file at path, and fills it when fill is given; refuses an existing
+// file. The file is built under a temporary name beside path and appears at path only once it
+// is complete: on any failure nothing is left there.
+bool createFile(const QString& path, QString* error, const Filler& fill = {});
 
 // The columns of a table that a written row must fill (a key the database assigns is never
 // among them). Compared without regard to case; empty for a table without such columns.

@@ -5,8 +5,6 @@
 #include "data/schema.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 #include <QVariant>
 #include <algorithm>
@@ -553,42 +551,25 @@ private:
 namespace DemoData {
 
 bool generate(const QString& path, const Counts& counts, QString* error, const Progress& progress) {
-    QString ignored;
-    if (!error)
-        error = &ignored;
-    if (QFileInfo::exists(path)) {
-        *error = QStringLiteral("The file \"%1\" already exists; it was left as it is.").arg(path);
-        return false;
-    }
-    if (!Schema::createFile(path, error))
-        return false;
-
-    bool ok = false;
-    {
-        Database db;
-        if (!db.open(path)) {
-            *error = db.error().description;
-        } else {
-            // The file is new and ours alone until we return: no need to survive a crash
-            // half-way, so writes skip the journal file and the syncs.
-            db.execute(QStringLiteral("PRAGMA synchronous = OFF; PRAGMA journal_mode = MEMORY; "
-                                      "PRAGMA foreign_keys = ON"));
-            Transaction transaction(db);
-            if (!transaction.isActive()) {
-                *error = db.error().description;
-            } else {
-                Generator generator(db, counts, error, progress);
-                ok = generator.run();
-                if (ok && !transaction.commit()) {
-                    *error = db.error().description;
-                    ok = false;
-                }
-            }
+    return Schema::createFile(path, error, [&](Database& db, QString* message) {
+        // The file is built under a temporary name and renamed into place only once complete:
+        // a crash half-way damages nothing anyone opens, so writes skip the journal file and the
+        // syncs.
+        db.execute(QStringLiteral("PRAGMA synchronous = OFF; PRAGMA journal_mode = MEMORY"));
+        Transaction transaction(db);
+        if (!transaction.isActive()) {
+            *message = db.error().description;
+            return false;
         }
-    }
-    if (!ok)
-        QFile::remove(path);
-    return ok;
+        Generator generator(db, counts, message, progress);
+        if (!generator.run())
+            return false;
+        if (!transaction.commit()) {
+            *message = db.error().description;
+            return false;
+        }
+        return true;
+    });
 }
 
 } // namespace DemoData

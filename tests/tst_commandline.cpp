@@ -6,6 +6,7 @@
 #include "support/isolatedsettings.h"
 #include "support/testdatabase.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -42,6 +43,21 @@ Run plenwick(const QStringList& arguments) {
     return run(QStringLiteral(PLENWICK_EXECUTABLE), arguments);
 }
 
+// Runs the program with its files limited to under a megabyte, as on a full disk. Writing past the
+// limit fails the write; unless survive is set, the signal it raises kills the program mid-way.
+Run plenwickWithSmallFiles(const QStringList& arguments, bool survive) {
+    const QString shell = QStringLiteral("%1ulimit -f 1024; exec \"$0\" \"$@\"")
+                              .arg(survive ? QStringLiteral("trap '' XFSZ; ") : QString());
+    return run(QStringLiteral("/bin/sh"),
+               QStringList{QStringLiteral("-c"), shell, QStringLiteral(PLENWICK_EXECUTABLE)} +
+                   arguments);
+}
+
+// Every file in a folder, hidden ones too.
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
 QByteArray contents(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -59,6 +75,7 @@ private slots:
     void answersWithoutADisplay_data();
     void answersWithoutADisplay();
     void badCountsWriteNothing();
+    void anInterruptedGenerationLeavesNoFile();
     void firstRunCreatesTheDefaultDatabase_data();
     void firstRunCreatesTheDefaultDatabase();
     void firstRunLeavesAnExistingFileAlone();
@@ -73,6 +90,7 @@ void TestCommandLine::createsADatabaseAndNeverOverwrites() {
     Connection c;
     QVERIFY(openProgramFile(c, path));
     c.close();
+    QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("new.mdb")});
 
     const QByteArray before = contents(path);
     r = plenwick({QStringLiteral("--create-database"), path});
@@ -158,6 +176,7 @@ void TestCommandLine::answersWithoutADisplay_data() {
         << QStringList{"estimates.mdb"} << kExitUsage << "unexpected argument \"estimates.mdb\"";
     QTest::newRow("path missing") << QStringList{"--create-database"} << kExitUsage
                                   << "Missing value after '--create-database'";
+
     QTest::newRow("both modes") << QStringList{"--create-database", "a", "--generate-demo-data",
                                                "b"}
                                 << kExitUsage << "not both";
@@ -196,6 +215,34 @@ void TestCommandLine::badCountsWriteNothing() {
                  qPrintable(r.output));
         QVERIFY(!QFile::exists(path));
     }
+}
+
+void TestCommandLine::anInterruptedGenerationLeavesNoFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("demo.mdb"));
+    const QStringList arguments{QStringLiteral("--generate-demo-data"), path,
+                                QStringLiteral("--materials"), QStringLiteral("20000")};
+    // A write that fails part-way: reported, and neither the file nor its makings are left.
+    Run r = plenwickWithSmallFiles(arguments, true);
+    QVERIFY2(r.status == kExitFailure, qPrintable(r.output));
+    QVERIFY2(r.output.startsWith(QStringLiteral("plenwick: ")), qPrintable(r.output));
+    QCOMPARE(filesIn(dir.path()), QStringList());
+
+    // A run killed part-way leaves nothing at the path, so running again is not refused; only
+    // its hidden, plainly unfinished makings stay behind.
+    r = plenwickWithSmallFiles(arguments, false);
+    QCOMPARE(r.status, -1);
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(!filesIn(dir.path()).isEmpty());
+    r = plenwick({QStringLiteral("--generate-demo-data"), path, QStringLiteral("--materials"),
+                  QStringLiteral("100"), QStringLiteral("--estimates"), QStringLiteral("2")});
+    QVERIFY2(r.status == 0, qPrintable(r.output));
+    QStringList files = filesIn(dir.path());
+    files.removeIf(
+        [](const QString& name) { return name.startsWith(QStringLiteral(".demo.mdb.partial-")); });
+    QCOMPARE(files, QStringList{QStringLiteral("demo.mdb")});
+    Connection c;
+    QVERIFY(openProgramFile(c, path));
 }
 
 void TestCommandLine::firstRunCreatesTheDefaultDatabase_data() {

@@ -8,7 +8,9 @@
 #include "data/schema.h"
 #include "support/testdatabase.h"
 
+#include <QDir>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -29,6 +31,7 @@ private slots:
     void aFailedLineLeavesNothingOfTheEstimate();
     void innerGuardsJoinTheOuterTransaction();
     void controlsShareOneConnectionPerFile();
+    void aFileThatFailsToFillIsNeverCreated();
 };
 
 void TestDatabase_::amountsAtTheLimitsComeBackUnchanged() {
@@ -197,6 +200,22 @@ void TestDatabase_::controlsShareOneConnectionPerFile() {
     QVERIFY2(rs->update(), qPrintable(rs->lastError().text()));
     QCOMPARE(db.scalar(QStringLiteral("SELECT Company FROM SuppliersTBL")).toString(),
              QStringLiteral("Acme Supply"));
+}
+
+void TestDatabase_::aFileThatFailsToFillIsNeverCreated() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("new.mdb"));
+    QString error;
+    const bool created = Schema::createFile(path, &error, [](Database& db, QString* message) {
+        // Part of the rows are written when the filling fails.
+        if (!db.execute(QStringLiteral("INSERT INTO Estimators (Estimator) VALUES ('Ann')")))
+            return false;
+        *message = QStringLiteral("stopped half-way");
+        return false;
+    });
+    QVERIFY(!created);
+    QCOMPARE(error, QStringLiteral("stopped half-way"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestDatabase_)

@@ -1,0 +1,73 @@
+#include "data/partialfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+// A rename is recorded before the data it names may have reached the disk: the file is synced
+// first, so that a power cut never leaves the target holding a half-written file.
+bool syncToDisk(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+#ifdef Q_OS_WIN
+    return _commit(file.handle()) == 0;
+#else
+    return fsync(file.handle()) == 0;
+#endif
+}
+} // namespace
+
+PartialFile::PartialFile(const QString& target) : m_target(target) {
+    const QFileInfo info(target);
+    // Hidden and plainly unfinished, should a crash leave it behind.
+    QTemporaryFile file(
+        info.dir().filePath(QStringLiteral(".%1.partial-XXXXXX").arg(info.fileName())));
+    file.setAutoRemove(false);
+    if (!file.open()) {
+        m_error = QStringLiteral("Could not create a file in \"%1\": %2")
+                      .arg(info.absolutePath(), file.errorString());
+        return;
+    }
+    m_temporary = file.fileName();
+}
+
+PartialFile::~PartialFile() {
+    discard();
+}
+
+bool PartialFile::commit() {
+    if (m_temporary.isEmpty())
+        return false;
+    if (!syncToDisk(m_temporary)) {
+        m_error = QStringLiteral("Could not write \"%1\" to disk.").arg(m_target);
+        discard();
+        return false;
+    }
+    // Same folder, so a plain rename: never a copy, and never over an existing file.
+    QFile file(m_temporary);
+    if (!file.rename(m_target)) {
+        m_error = QStringLiteral("Could not name the new file \"%1\": %2")
+                      .arg(m_target, file.errorString());
+        discard();
+        return false;
+    }
+    m_temporary.clear();
+    return true;
+}
+
+void PartialFile::discard() {
+    if (m_temporary.isEmpty())
+        return;
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(m_temporary + QLatin1String(suffix));
+    m_temporary.clear();
+}
