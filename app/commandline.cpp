@@ -279,6 +279,10 @@ int runPlenwick(QCoreApplication& app) {
         return usageError(
             parser, QStringLiteral("give either --create-database or --generate-demo-data, not "
                                    "both."));
+    for (const QCommandLineOption* mode : {&create, &demo})
+        if (parser.isSet(*mode) && parser.value(*mode).trimmed().isEmpty())
+            return usageError(parser, QStringLiteral("--%1 needs the path of the file to create.")
+                                          .arg(mode->names().constFirst()));
     for (const auto& c : countOptions) {
         const QString name = QStringLiteral("--") + c.option.names().constFirst();
         if (!parser.isSet(demo) && parser.isSet(c.option))

@@ -265,6 +265,10 @@ bool createFile(const QString& path, QString* error, const Filler& fill) {
     QString ignored;
     if (!error)
         error = &ignored;
+    if (path.trimmed().isEmpty()) {
+        *error = QStringLiteral("No file was named to create.");
+        return false;
+    }
     if (QFileInfo::exists(path)) {
         *error = QStringLiteral("The file \"%1\" already exists; it was left as it is.").arg(path);
         return false;

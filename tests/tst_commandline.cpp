@@ -176,7 +176,11 @@ void TestCommandLine::answersWithoutADisplay_data() {
         << QStringList{"estimates.mdb"} << kExitUsage << "unexpected argument \"estimates.mdb\"";
     QTest::newRow("path missing") << QStringList{"--create-database"} << kExitUsage
                                   << "Missing value after '--create-database'";
-
+    QTest::newRow("empty path") << QStringList{"--create-database", ""} << kExitUsage
+                                << "--create-database needs the path of the file to create.";
+    QTest::newRow("blank demo path")
+        << QStringList{"--generate-demo-data", "  "} << kExitUsage
+        << "--generate-demo-data needs the path of the file to create.";
     QTest::newRow("both modes") << QStringList{"--create-database", "a", "--generate-demo-data",
                                                "b"}
                                 << kExitUsage << "not both";
