@@ -4,6 +4,7 @@
 #include "data/datacontrol.h"
 #include "data/formats.h"
 #include "data/globals.h"
+#include "data/textcut.h"
 #include "materials/lookupeditors.h"
 #include "widgets/bindings.h"
 #include "widgets/messagebox.h"
@@ -426,7 +427,7 @@ bool MaterialRecordPanel::checkField(QWidget* field) {
     }
     if (field == txtMaterialsDescription &&
         txtMaterialsDescription->text().size() > kDescriptionLength) {
-        const QString cut = txtMaterialsDescription->text().left(kDescriptionLength);
+        const QString cut = cutToLength(txtMaterialsDescription->text(), kDescriptionLength);
         txtMaterialsDescription->setText(cut);
         if (RecordSet* records = dcMaterials->recordSet())
             records->setValue(QStringLiteral("Description"), cut);

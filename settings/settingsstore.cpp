@@ -4,6 +4,7 @@
 #include "data/dberror.h"
 #include "data/globals.h"
 #include "data/recordset.h"
+#include "data/textcut.h"
 #include "settings/openconnection.h"
 #include "settings/registry.h"
 #include "widgets/messagebox.h"
@@ -79,13 +80,6 @@ void report(const DbError& error, const QString& title) {
                 QMessageBox::Ok, QMessageBox::NoIcon, title);
 }
 
-// The first n characters, without splitting a character stored as a surrogate pair.
-QString firstCharacters(const QString& text, int n) {
-    if (text.size() <= n)
-        return text;
-    return text.left(text.at(n - 1).isHighSurrogate() ? n - 1 : n);
-}
-
 std::shared_ptr<clsGrid> GetOrAddGrid(colGrids& grids, const QString& gridName) {
     if (auto grid = grids.Item(gridName))
         return grid;
@@ -147,7 +141,7 @@ DbError writeCompany(const clsSettings& settings) {
     QVariantList values;
     for (const CompanyField& f : kCompanyFields) {
         columns << QString::fromLatin1(f.column);
-        QString text = firstCharacters((settings.*f.get)(), kCompanyTextLimit);
+        QString text = cutToLength((settings.*f.get)(), kCompanyTextLimit);
         // Stored as empty text, not NULL: loading leaves a property alone for a NULL column.
         if (text.isNull())
             text = QLatin1String("");

@@ -404,6 +404,13 @@ void TestMaterials::fieldChecksKeepTheFocus() {
     s.leave(s.r->txtUnitCost);
     QVERIFY(messages.shown().isEmpty());
 
+    // The cut falls before a character it would split: an emoji straddling the limit goes whole.
+    const QString wrench = QString::fromUtf8("\xF0\x9F\x94\xA7");
+    s.typeInto(s.r->txtMaterialsDescription, QString(254, QLatin1Char('d')));
+    s.r->txtMaterialsDescription->insert(wrench); // pasted: keys type only Latin-1
+    s.leave(s.r->txtMaterialsDescription);
+    QCOMPARE(s.r->txtMaterialsDescription->text(), QString(254, QLatin1Char('d')));
+
     s.typeInto(s.r->txtMaterialsDescription, QString(300, QLatin1Char('d')));
     s.leave(s.r->txtMaterialsDescription);
     QCOMPARE(s.r->txtMaterialsDescription->text().size(), 255);
