@@ -88,6 +88,9 @@ bool Database::open(const QString& path, OpenMode mode) {
     }
     m_handle = handle;
     sqlite3_extended_result_codes(m_handle, 1);
+    // A quoted name that matches no column is an error, never quietly read as a text: a write
+    // by a key column renamed behind the program's back says so instead of matching no row.
+    sqlite3_db_config(m_handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_busy_timeout(m_handle, kDefaultBusyTimeoutMs);
     return true;
 }

@@ -52,6 +52,7 @@ private slots:
     void findsByCriteria();
     void deleteLeavesTheCursorBeforeTheNextRow();
     void refusedDeleteKeepsTheRow();
+    void aWriteThatCannotRunSaysWhy();
     void joinedQueryWritesOnlyItsOwnTable();
     void bothJoinFormsListTheSameMaterials();
     void moneyAndDatesSurviveTheRoundTrip();
@@ -303,6 +304,34 @@ void TestRecordSet::refusedDeleteKeepsTheRow() {
     QCOMPARE(rs.value(QStringLiteral("Part #")).toString(), QStringLiteral("P-1"));
     QCOMPARE(rs.editMode(), RecordSet::EditInProgress);
     QCOMPARE(rs.value(QStringLiteral("Description")).toString(), QStringLiteral("typed"));
+}
+
+void TestRecordSet::aWriteThatCannotRunSaysWhy() {
+    TestDatabase db;
+    addCategories(db, {QStringLiteral("Wire")});
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("CatagoryTBL")));
+    // The table changes behind the record set's back: its writes can no longer be prepared,
+    // and each one reports the engine's own reason.
+    db.exec(QStringLiteral("ALTER TABLE CatagoryTBL RENAME COLUMN Catagory TO Category"));
+    QVERIFY(rs.setValue(1, QStringLiteral("Fittings")));
+    QVERIFY(!rs.update());
+    QVERIFY2(rs.lastError().description.contains(QStringLiteral("no such column: Catagory")),
+             qPrintable(rs.lastError().description));
+    QCOMPARE(db.connection().errors().first().description, rs.lastError().description);
+    QVERIFY(rs.cancelUpdate());
+
+    QVERIFY(rs.addNew());
+    QVERIFY(rs.setValue(1, QStringLiteral("Valves")));
+    QVERIFY(!rs.update());
+    QVERIFY2(rs.lastError().description.contains(QStringLiteral("no column named Catagory")),
+             qPrintable(rs.lastError().description));
+    QVERIFY(rs.cancelUpdate());
+
+    db.exec(QStringLiteral("ALTER TABLE CatagoryTBL RENAME COLUMN CatagoryID TO CategoryID"));
+    QVERIFY(!rs.deleteCurrent());
+    QVERIFY2(rs.lastError().description.contains(QStringLiteral("no such column: CatagoryID")),
+             qPrintable(rs.lastError().description));
 }
 
 void TestRecordSet::joinedQueryWritesOnlyItsOwnTable() {
