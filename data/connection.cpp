@@ -133,6 +133,14 @@ bool Connection::open() {
     {
         Statement q(m_database, QStringLiteral("SELECT Name, Value FROM DatabaseInfo WHERE Name IN "
                                                "('PasswordSalt', 'PasswordVerifier')"));
+        // An empty file or another program's database has no DatabaseInfo: no password could
+        // open it, so the reason given is what the file is.
+        if (!q.isValid())
+            return fail(
+                ErrorNumber::kInvalidPassword,
+                q.error().description.startsWith(QLatin1String("no such table"))
+                    ? QStringLiteral("The file '%1' is not a Plenwick database.").arg(m_path)
+                    : q.error().description);
         while (q.next()) {
             if (q.value(0).toString() == QLatin1String("PasswordSalt"))
                 salt = q.value(1).toString();

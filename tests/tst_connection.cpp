@@ -58,10 +58,13 @@ void TestConnection::refusesFilesItCannotTrust_data() {
     QTest::newRow("another password")
         << "password" << QStringList{QStringLiteral("-2147217843: Not a valid password.")}
         << QStringList{title};
-    QTest::newRow("no verifier") << "noverifier"
-                                 << QStringList{QStringLiteral(
-                                        "-2147217843: Not a valid password.")}
-                                 << QStringList{title};
+    const QString foreign =
+        QStringLiteral("-2147217843: The file '%1' is not a Plenwick database.");
+    QTest::newRow("no password record")
+        << "noverifier" << QStringList{foreign} << QStringList{title};
+    QTest::newRow("empty file") << "empty" << QStringList{foreign} << QStringList{title};
+    QTest::newRow("another program's database")
+        << "foreign" << QStringList{foreign} << QStringList{title};
     QTest::newRow("not a database")
         << "garbage" << QStringList{QStringLiteral("-2147467259: Unrecognized database format")}
         << QStringList{title};
@@ -84,7 +87,8 @@ void TestConnection::refusesFilesItCannotTrust() {
     QCOMPARE(c.state(), int(Connection::Closed));
     QCOMPARE(messages.shown().size(), texts.size());
     for (int i = 0; i < texts.size(); ++i) {
-        QVERIFY2(messages.texts().at(i).startsWith(texts.at(i)),
+        QVERIFY2(messages.texts().at(i).startsWith(
+                     QString(texts.at(i)).replace(QStringLiteral("%1"), path)),
                  qPrintable(messages.texts().at(i)));
         QCOMPARE(messages.titles().at(i), titles.at(i));
         QCOMPARE(messages.shown().at(i).icon, QMessageBox::Critical);

@@ -62,6 +62,18 @@ QString TestDatabase::damage(const QString& how) {
         if (!f.open(QIODevice::WriteOnly) || f.write(QByteArray(4096, 'x')) != 4096)
             qFatal("cannot write %s", qPrintable(path));
         return path;
+    } else if (how == QLatin1String("empty") || how == QLatin1String("foreign")) {
+        const QString path = m_dir.filePath(QStringLiteral("other.db"));
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(path));
+        f.close();
+        Database other;
+        if (how == QLatin1String("foreign") &&
+            (!other.open(path) || !other.execute(QStringLiteral(
+                                      "CREATE TABLE Notes (Id INTEGER PRIMARY KEY, Body TEXT)"))))
+            qFatal("cannot make %s", qPrintable(path));
+        return path;
     } else if (how == QLatin1String("structure")) {
         exec(QStringLiteral("DROP TABLE CatagoryTBL"));
     }

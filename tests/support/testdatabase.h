@@ -25,7 +25,8 @@ public:
     QString dir() const { return m_dir.path(); }
     // Spoils the database in one of the ways the program must refuse and returns the path to
     // open: "missing" (no file there), "password" (another password), "noverifier" (no
-    // password record), "garbage" (not a database) or "structure" (no categories table).
+    // password record), "garbage" (not a database), "empty" (an empty file), "foreign" (another
+    // program's database) or "structure" (no categories table).
     QString damage(const QString& how);
 
 private:
