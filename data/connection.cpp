@@ -122,10 +122,17 @@ bool Connection::open() {
         return fail(ErrorNumber::kGenericFailure, m_database.error().description);
     m_open = true;
 
-    // Refuse anything that is not an SQLite database before trusting a byte of it.
-    if (!Statement(m_database, QStringLiteral("PRAGMA schema_version")).execute())
+    // Refuse anything that is not an SQLite database before trusting a byte of it; a file
+    // another program holds locked is not a bad file, and is named as what it is.
+    if (Statement probe(m_database, QStringLiteral("PRAGMA schema_version")); !probe.execute()) {
+        if (probe.error().nativeError == ErrorNumber::kFileInUse)
+            return fail(ErrorNumber::kGenericFailure,
+                        QStringLiteral("The file '%1' is in use by another program. Close it "
+                                       "there, or wait a moment, and try again.")
+                            .arg(m_path));
         return fail(ErrorNumber::kGenericFailure,
                     QStringLiteral("Unrecognized database format '%1'.").arg(m_path));
+    }
     m_database.execute(QStringLiteral("PRAGMA trusted_schema = OFF; PRAGMA foreign_keys = ON"));
 
     QString salt;

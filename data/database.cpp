@@ -56,6 +56,12 @@ int bindVariant(sqlite3_stmt* st, int index, const QVariant& v) {
 } // namespace
 
 DbError mapSqliteError(int code, const QString& message) {
+    // A lock held elsewhere is not a fault of the file or of what was typed: say so plainly.
+    if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
+        return {ErrorNumber::kGenericFailure,
+                QStringLiteral("The database file is in use by another program, so nothing "
+                               "could be read or changed just now. Try again in a moment."),
+                ErrorNumber::kFileInUse};
     if (code == kConstraintForeignKey || message.contains(QLatin1String("FOREIGN KEY")))
         return {ErrorNumber::kReferencedRow, message};
     if (code == kConstraintNotNull)

@@ -35,4 +35,7 @@ constexpr qint64 kOperationNotAllowed = 3219;
 // Native numbers of refused writes, found in a connection's provider errors.
 constexpr qint64 kRequiredValueMissing = 1023;
 constexpr qint64 kDuplicateValue = 3022;
+// The file is locked by another program (or another window of this one) for longer than a
+// statement waits.
+constexpr qint64 kFileInUse = 3260;
 } // namespace ErrorNumber

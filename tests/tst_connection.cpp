@@ -68,6 +68,12 @@ void TestConnection::refusesFilesItCannotTrust_data() {
     QTest::newRow("not a database")
         << "garbage" << QStringList{QStringLiteral("-2147467259: Unrecognized database format")}
         << QStringList{title};
+    // Another program holds the file locked (after the usual wait for a lock).
+    QTest::newRow("locked by another program")
+        << "locked"
+        << QStringList{QStringLiteral("-2147467259: The file '%1' is in use by another "
+                                      "program.")}
+        << QStringList{title};
     QTest::newRow("no categories table")
         << "structure" << QStringList{QStringLiteral("Invalid Database Structure")}
         << QStringList{QStringLiteral("OpenConnection")};

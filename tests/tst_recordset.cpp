@@ -1,5 +1,6 @@
 // The record-set layer: cursor moves, pending edits, writes by key, clones and bookmarks,
 // searches, notifications, and the grid model that reads the rows in place.
+#include "data/database.h"
 #include "data/datacontrol.h"
 #include "data/money.h"
 #include "data/recordset.h"
@@ -52,6 +53,7 @@ private slots:
     void findsByCriteria();
     void deleteLeavesTheCursorBeforeTheNextRow();
     void refusedDeleteKeepsTheRow();
+    void aWriteUnderAnotherProgramsLockSaysSo();
     void aWriteThatCannotRunSaysWhy();
     void joinedQueryWritesOnlyItsOwnTable();
     void bothJoinFormsListTheSameMaterials();
@@ -304,6 +306,28 @@ void TestRecordSet::refusedDeleteKeepsTheRow() {
     QCOMPARE(rs.value(QStringLiteral("Part #")).toString(), QStringLiteral("P-1"));
     QCOMPARE(rs.editMode(), RecordSet::EditInProgress);
     QCOMPARE(rs.value(QStringLiteral("Description")).toString(), QStringLiteral("typed"));
+}
+
+void TestRecordSet::aWriteUnderAnotherProgramsLockSaysSo() {
+    TestDatabase db;
+    addCategories(db, {QStringLiteral("Wire")});
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("SELECT * FROM CatagoryTBL")));
+    Connection other;
+    QVERIFY(openProgramFile(other, db.path()));
+    QVERIFY(other.execute(QStringLiteral("BEGIN EXCLUSIVE")));
+    db.connection().database().setBusyTimeout(50);
+    QVERIFY(rs.setValue(QStringLiteral("Catagory"), QStringLiteral("Cable")));
+    QVERIFY(!rs.update());
+    QCOMPARE(rs.lastError().nativeError, ErrorNumber::kFileInUse);
+    QVERIFY2(rs.lastError().description.contains(QLatin1String("in use by another program")),
+             qPrintable(rs.lastError().description));
+    // What was typed waits; once the other program lets go, it is written.
+    QCOMPARE(rs.value(QStringLiteral("Catagory")).toString(), QStringLiteral("Cable"));
+    QVERIFY(other.execute(QStringLiteral("ROLLBACK")));
+    QVERIFY(rs.update());
+    QCOMPARE(db.scalar(QStringLiteral("SELECT Catagory FROM CatagoryTBL")).toString(),
+             QStringLiteral("Cable"));
 }
 
 void TestRecordSet::aWriteThatCannotRunSaysWhy() {

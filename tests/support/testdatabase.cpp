@@ -76,6 +76,8 @@ QString TestDatabase::damage(const QString& how) {
         return path;
     } else if (how == QLatin1String("structure")) {
         exec(QStringLiteral("DROP TABLE CatagoryTBL"));
+    } else if (how == QLatin1String("locked")) {
+        exec(QStringLiteral("BEGIN EXCLUSIVE"));
     }
     return m_path;
 }
