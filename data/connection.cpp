@@ -134,6 +134,15 @@ bool Connection::open() {
                     QStringLiteral("Unrecognized database format '%1'.").arg(m_path));
     }
     m_database.execute(QStringLiteral("PRAGMA trusted_schema = OFF; PRAGMA foreign_keys = ON"));
+    // A trigger or view a stranger added would run on the next save or list: such a file is
+    // not used at all, before a single table of it is read.
+    if (const QStringList strangers = Schema::foreignObjects(m_database); !strangers.isEmpty())
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("The file '%1' holds things this program did not put there "
+                                   "(%2), so it was not opened: they could change your data "
+                                   "unseen. Open a backup of the file, or remove them with a "
+                                   "database tool you trust.")
+                        .arg(m_path, strangers.join(QStringLiteral(", "))));
 
     QString salt;
     QString verifier;

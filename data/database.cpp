@@ -97,6 +97,9 @@ bool Database::open(const QString& path, OpenMode mode) {
     // A quoted name that matches no column is an error, never quietly read as a text: a write
     // by a key column renamed behind the program's back says so instead of matching no row.
     sqlite3_db_config(m_handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    // No statement may rewrite the schema's own records or otherwise corrupt the file on
+    // purpose, whatever a file or a typed text asks for.
+    sqlite3_db_config(m_handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_busy_timeout(m_handle, kDefaultBusyTimeoutMs);
     return true;
 }

@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QStringList>
 #include <QUuid>
 
@@ -188,6 +189,53 @@ QString databasePassword() {
 QString passwordVerifier(const QString& salt, const QString& password) {
     const QByteArray data = (salt + QLatin1Char(':') + password).toUtf8();
     return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
+}
+
+namespace {
+// The name a CREATE statement gives its object: the word after TABLE, VIEW or INDEX.
+QString createdName(const QString& sql) {
+    const QStringList words = sql.simplified().split(QLatin1Char(' '));
+    const qsizetype kind =
+        words.indexOf(QStringLiteral("TABLE")) >= 0  ? words.indexOf(QStringLiteral("TABLE"))
+        : words.indexOf(QStringLiteral("VIEW")) >= 0 ? words.indexOf(QStringLiteral("VIEW"))
+                                                     : words.indexOf(QStringLiteral("INDEX"));
+    return kind >= 0 && kind + 1 < words.size() ? words.at(kind + 1) : QString();
+}
+
+// Every object the program creates, as "type name" in lower case.
+QSet<QString> ownObjects() {
+    QSet<QString> own;
+    for (const char* sql : kTables)
+        own.insert(QStringLiteral("table ") + createdName(QString::fromLatin1(sql)).toLower());
+    for (const char* sql : kIndexes)
+        own.insert(QStringLiteral("index ") + createdName(QString::fromLatin1(sql)).toLower());
+    for (const char* index : kLaterIndexes)
+        own.insert(QStringLiteral("index ") +
+                   QString::fromLatin1(index).section(QLatin1Char(' '), 0, 0).toLower());
+    // An index an early build of the picker made; harmless where it is left.
+    own.insert(QStringLiteral("index materialsbydescription"));
+    for (const QString& sql : viewStatements())
+        own.insert(QStringLiteral("view ") + createdName(sql).toLower());
+    return own;
+}
+} // namespace
+
+QStringList foreignObjects(Database& db) {
+    Statement objects(db, QStringLiteral("SELECT type, name FROM sqlite_master WHERE name NOT "
+                                         "LIKE 'sqlite!_%' ESCAPE '!' ORDER BY type, name"));
+    QStringList found;
+    bool plenwickFile = false;
+    const QSet<QString> own = ownObjects();
+    while (objects.next()) {
+        const QString type = objects.value(0).toString();
+        const QString name = objects.value(1).toString();
+        if (type == QLatin1String("table") &&
+            name.compare(QLatin1String("DatabaseInfo"), Qt::CaseInsensitive) == 0)
+            plenwickFile = true;
+        if (!own.contains(type + QLatin1Char(' ') + name.toLower()))
+            found << type + QLatin1Char(' ') + name;
+    }
+    return plenwickFile ? found : QStringList();
 }
 
 void addMissingIndexes(Database& db) {

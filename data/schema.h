@@ -23,6 +23,13 @@ void addMissingIndexes(Database& db);
 // Writes the first rows of a database just created; false with a message in *error.
 using Filler = std::function<bool(Database& db, QString* error)>;
 
+// The objects of a Plenwick file that this program did not create ("trigger Wipe", "view
+// MaterialsTBL"), so that nothing a stranger put into a file runs when it is used: any trigger,
+// any table, view or index under a name the program does not use, and any of its names holding
+// another kind of object. Empty for a file without the program's DatabaseInfo table (not a
+// Plenwick file at all; the caller says so).
+QStringList foreignObjects(Database& db);
+
 // Creates a new database file at path, and fills it when fill is given; refuses an existing
 // file. The file is built under a temporary name beside path and appears at path only once it
 // is complete: on any failure nothing is left there.

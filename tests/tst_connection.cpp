@@ -20,6 +20,7 @@ private slots:
     void opensTheProgramsOwnFile();
     void refusesFilesItCannotTrust_data();
     void refusesFilesItCannotTrust();
+    void aStrangersTriggerOrViewKeepsTheFileShut();
     void emptyPathIsTheDefaultBesideTheProgram();
     void connectionStringKeepsAwkwardPaths();
     void refusedWritesCarryTheScreensNumbers();
@@ -102,6 +103,45 @@ void TestConnection::refusesFilesItCannotTrust() {
     // The connection string is set on a failed call too.
     QVERIFY(gConnectionString.contains(path));
     gConnectionString = before;
+}
+
+void TestConnection::aStrangersTriggerOrViewKeepsTheFileShut() {
+    const QString wipe =
+        QStringLiteral("CREATE TRIGGER Wipe AFTER UPDATE ON MaterialsTBL BEGIN DELETE FROM "
+                       "LaborEstimateTBL; UPDATE MaterialsTBL SET UnitCost = 0.01; END");
+    const QString loop = QStringLiteral(
+        "CREATE VIEW MaterialsTBL AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+        "FROM n) SELECT i AS MaterialsID FROM n");
+    const struct {
+        QStringList statements;
+        QString named;
+    } cases[] = {
+        {{wipe}, QStringLiteral("trigger Wipe")},
+        {{QStringLiteral("DROP TABLE MaterialsTBL"), loop}, QStringLiteral("view MaterialsTBL")},
+        {{QStringLiteral("CREATE TABLE Extra (x)")}, QStringLiteral("table Extra")}};
+    for (const auto& c : cases) {
+        TestDatabase db;
+        for (const QString& sql : c.statements)
+            db.exec(sql);
+        ScriptedMessages messages;
+        Connection connection;
+        QString path = db.path();
+        QVERIFY(!OpenConnection(path, connection));
+        QCOMPARE(messages.shown().size(), 1);
+        QVERIFY2(messages.texts().first().contains(c.named), qPrintable(messages.texts().first()));
+    }
+    // The program's own objects, and the index an early build left, are no strangers.
+    TestDatabase own;
+    own.exec("CREATE INDEX MaterialsByDescription ON MaterialsTBL (ManufacturerDescription)");
+    Connection ok;
+    ScriptedMessages none;
+    QString path = own.path();
+    QVERIFY(OpenConnection(path, ok));
+    QVERIFY(none.shown().isEmpty());
+    // Nor can a statement rewrite the schema's records behind the program's back.
+    QVERIFY(ok.execute(QStringLiteral("PRAGMA writable_schema = ON")));
+    QVERIFY(!ok.execute(QStringLiteral("UPDATE sqlite_master SET sql = 'x' WHERE name = "
+                                       "'MaterialsTBL'")));
 }
 
 void TestConnection::emptyPathIsTheDefaultBesideTheProgram() {
