@@ -54,6 +54,17 @@ std::optional<QStringList> EnumRegKeys(const QString& key);
 // One new column per value of the key (caption and Key = the value's name, size = its data), or
 // nothing when the key names no store.
 std::optional<QList<std::shared_ptr<clsColumn>>> EnumRegColumns(const QString& key);
+// A subkey's name and its columns.
+struct RegSubkeyColumns {
+    QString name;
+    QList<std::shared_ptr<clsColumn>> columns;
+};
+// EnumRegColumns() of each of the first `most` subkeys of the key, in EnumRegKeys() order, read
+// through one opening of the store: opening a large store once per subkey would read it whole
+// each time. total, when given, receives the number of subkeys. Nothing when the key names no
+// store.
+std::optional<QList<RegSubkeyColumns>> EnumRegSubkeyColumns(const QString& key, qsizetype most,
+                                                            qsizetype* total = nullptr);
 // Whether the key exists; never creates it.
 bool RegKeyExists(const QString& key);
 // The part of text before its first NUL character.

@@ -12,7 +12,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -73,6 +75,7 @@ private slots:
     void unopenedDatabaseIsReportedAndNothingSaved_data();
     void unopenedDatabaseIsReportedAndNothingSaved();
     void collectionsHoldOneItemPerKey();
+    void storedValuesBeyondTheirLimitsAreIgnored();
     void defaultDatabaseStaysOutOfBuildAndProgramFolders_data();
     void defaultDatabaseStaysOutOfBuildAndProgramFolders();
     void defaultDatabaseIsBesideAProgramInAFolderOfItsOwn();
@@ -276,6 +279,54 @@ void TestSettings::collectionsHoldOneItemPerKey() {
     QVERIFY(grids.Add(grid) && !grids.Add(grid) && !grids.Remove("grdB"));
     QCOMPARE(messages.texts(), (QStringList{"Error while adding new Grid item to the collection",
                                             "Error removing Grid object from collection"}));
+}
+
+void TestSettings::storedValuesBeyondTheirLimitsAreIgnored() {
+    IsolatedSettings isolated;
+    const QString defaultPath = QDir::toNativeSeparators(defaultDatabasePath());
+    QFile::remove(defaultPath);
+    QVERIFY(Schema::createFile(defaultPath, nullptr));
+    const auto removeFile = qScopeGuard([&] {
+        m_connection->close();
+        QFile::remove(defaultPath);
+    });
+    {
+        // Written straight into the store, as a damaged or foreign one would hold them.
+        QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Dorvane", "PX");
+        store.setValue("DBPath", QString(10 * 1024 * 1024, u'x'));
+        for (int i = 0; i < 5000; ++i) {
+            const QString n = QString::number(i).rightJustified(4, u'0');
+            store.setValue("Grids/grdZ" + n + "/A", "10");
+            store.setValue("Grids/grdAll/c" + n, "10");
+        }
+        store.setValue("Grids/grdAll/c0001", "-1");
+        store.setValue("Grids/grdAll/c0002", "100001");
+        store.setValue("Grids/grdAll/c0003", "wide");
+        store.setValue("Grids/grdAll/c0004", "100000");
+        store.sync();
+    }
+    ScriptedMessages messages;
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("^Settings beyond their limits were ignored: a "
+                                            "database path of 10485760 characters; 4501 grids; "
+                                            "4500 columns of grdAll; 3 column sizes of grdAll$"));
+    QTest::failOnWarning(QRegularExpression("."));
+    clsSettings settings;
+    settings.LoadSettings();
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('\n')));
+    QVERIFY(gConnection->isOpen());
+    QCOMPARE(settings.PathToDB(), defaultPath);
+
+    // The first 500 stored grids (grdAll, grdZ0000 to grdZ0498), then the built-in ones.
+    QCOMPARE(settings.Grids().Count(), 503);
+    QVERIFY(settings.Grids().Item("grdZ0498") && !settings.Grids().Item("grdZ0499"));
+    const auto all = settings.Grids().Item("grdAll");
+    QCOMPARE(all->Columns().Count(), 497);
+    QCOMPARE(all->Columns().Item(1)->ColumnCaption(), QStringLiteral("c0000"));
+    QCOMPARE(all->Columns().Item("C0004")->ColumnSize(), QStringLiteral("100000"));
+    for (const char* ignored : {"c0001", "c0002", "c0003", "c0500", "c4999"})
+        QVERIFY2(!all->Columns().Item(QString::fromLatin1(ignored)), ignored);
+    QCOMPARE(all->Columns().Item(497)->ColumnCaption(), QStringLiteral("c0499"));
 }
 
 void TestSettings::defaultDatabaseStaysOutOfBuildAndProgramFolders_data() {
