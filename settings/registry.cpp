@@ -2,11 +2,14 @@
 
 #include "settings/gridlayout.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QSettings>
 #include <QUrl>
 #include <algorithm>
+#include <utility>
 
 // How the store keeps what QSettings does not.
 //
@@ -186,11 +189,34 @@ std::optional<QString> resolveGroup(QSettings& s, const QStringList& levels, boo
     return group;
 }
 
+RegStoreProblems gProblems;
+
+void noteProblem(const QSettings& s, bool RegStoreProblems::*kind) {
+    gProblems.*kind = true;
+    if (gProblems.fileName.isEmpty())
+        gProblems.fileName = s.fileName();
+}
+
+// A store whose folder cannot be listed reads as empty, without an error of its own.
+bool isReadable(const QString& fileName) {
+    const QFileInfo folder(QFileInfo(fileName).absolutePath());
+    if (folder.exists() && !(folder.isReadable() && folder.isExecutable()))
+        return false;
+    QFile file(fileName);
+    return !file.exists() || file.open(QIODevice::ReadOnly);
+}
+
 std::unique_ptr<QSettings> storeFor(const QStringList& levels) {
     auto s = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                          levels.at(0), levels.at(1));
     // Only the user's own store counts, as with the user's registry hive.
     s->setFallbacksEnabled(false);
+    // The store was read as it was created; its status also fails when the change an earlier
+    // store could not write fails again, so whether it could be read is asked of the file.
+    if (!isReadable(s->fileName()))
+        noteProblem(*s, &RegStoreProblems::unreadable);
+    else if (s->status() == QSettings::AccessError)
+        noteProblem(*s, &RegStoreProblems::unwritable);
     return s;
 }
 
@@ -235,8 +261,18 @@ RegKeyHandle OpenRegKey(const QString& key) {
 }
 
 void CloseRegKey(RegKeyHandle& handle) {
-    // Releasing the store writes its changes.
+    if (QSettings* s = handle.store()) {
+        // A store that could be read but not written loses the changes: noted, not silent.
+        const bool wasReadable = s->status() == QSettings::NoError;
+        s->sync();
+        if (wasReadable && s->status() == QSettings::AccessError)
+            noteProblem(*s, &RegStoreProblems::unwritable);
+    }
     handle = RegKeyHandle();
+}
+
+RegStoreProblems TakeRegStoreProblems() {
+    return std::exchange(gProblems, RegStoreProblems());
 }
 
 bool ReadRegString(const QString& key, const QString& valueName, QString& value) {

@@ -8,6 +8,7 @@
 #include "settings/registry.h"
 #include "widgets/messagebox.h"
 
+#include <QDir>
 #include <QScopeGuard>
 
 clsSettings* gSettings = nullptr;
@@ -210,6 +211,8 @@ void clsSettings::LoadSettings() {
         ignored << QStringLiteral("a database path of %1 characters").arg(m_pathToDB.size());
         m_pathToDB.clear();
     }
+    // Before the database opens: an unread store means the default database is used.
+    reportStoreProblems();
     // Said once, whichever way the load ends.
     const auto warn = qScopeGuard([&ignored] {
         if (!ignored.isEmpty())
@@ -261,6 +264,26 @@ void clsSettings::SaveSettings() {
         for (const auto& column : grid->Columns())
             WriteRegString(key, column->ColumnCaption(), column->ColumnSize());
     }
+    reportStoreProblems();
+}
+
+void clsSettings::reportStoreProblems() {
+    const RegStoreProblems problems = TakeRegStoreProblems();
+    QString text;
+    if (problems.unreadable && !m_toldUnreadable) {
+        m_toldUnreadable = true;
+        text = QObject::tr("The settings file %1 could not be read. The program uses its "
+                           "default database and layouts, and may not keep your changes.");
+    } else if (problems.unwritable && !m_toldUnwritable && !m_toldUnreadable) {
+        m_toldUnwritable = true;
+        text = QObject::tr("The settings file %1 could not be written. Changes to the database "
+                           "path and grid layouts will not be kept.");
+    }
+    if (text.isEmpty())
+        return;
+    text = text.arg(QDir::toNativeSeparators(problems.fileName));
+    qWarning("%s", qPrintable(text));
+    showMessage(text, QMessageBox::Ok, QMessageBox::Warning, QObject::tr("Settings"));
 }
 
 void clsSettings::Refresh() {
