@@ -9,7 +9,7 @@
 // A currency amount: a signed count of ten-thousandths, so sums and differences are exact.
 // Converting from floating point rounds half to even at the fourth decimal.
 //
-// Amounts lie within +/- $999,999,999.9999 (kLargest): text, stored values and doubles beyond
+// Amounts lie within +/- $999,999,999.9999 (kLargestUnits): text, stored values and doubles beyond
 // that are refused by the checked conversions. Nothing wraps around: a sum, difference or
 // product beyond the range saturates at maximum() or minimum(), keeping its sign. No real price
 // comes near these bounds, so an amount at one of them (isAtLimit()) means that a computation
