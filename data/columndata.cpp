@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <optional>
 
 namespace {
 constexpr qint64 kMsecsPerDay = 86400000;
@@ -29,19 +30,24 @@ bool isNumberType(int id) {
     }
 }
 
+bool isFloating(int typeId) {
+    return typeId == QMetaType::Double || typeId == QMetaType::Float;
+}
+
 bool toInt(const QVariant& v, qint64* out) {
     const int id = v.typeId();
-    if (isNumberType(id)) {
-        *out = v.toLongLong();
-        return true;
-    }
-    if (id == QMetaType::Double || id == QMetaType::Float) {
+    // Floating point first: converting a double beyond 64 bits to an integer is undefined.
+    if (isFloating(id)) {
         const double d = v.toDouble();
         if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9.2e18) {
             *out = qint64(d);
             return true;
         }
         return false;
+    }
+    if (isNumberType(id)) {
+        *out = v.toLongLong();
+        return true;
     }
     if (id == QMetaType::QString) {
         bool ok = false;
@@ -76,20 +82,23 @@ bool toDouble(const QVariant& v, double* out) {
     return false;
 }
 
+// An amount beyond Money's range does not fit: it is refused, or kept as read, never wrapped.
 bool toMoney(const QVariant& v, qint64* out) {
     const int id = v.typeId();
+    std::optional<Money> m;
     if (id == qMetaTypeId<Money>()) {
-        *out = v.value<Money>().units();
-        return true;
+        m = v.value<Money>();
+    } else if (isNumberType(id) && !isFloating(id)) {
+        if ((id == QMetaType::ULongLong || id == QMetaType::ULong) &&
+            v.toULongLong() > quint64(Money::kLargestUnits))
+            return false;
+        m = Money::fromWholeChecked(v.toLongLong());
+    } else if (double d = 0; toDouble(v, &d)) {
+        m = Money::fromDoubleChecked(d);
     }
-    if (isNumberType(id)) {
-        *out = v.toLongLong() * Money::kScale;
-        return true;
-    }
-    double d = 0;
-    if (!toDouble(v, &d))
+    if (!m || !Money::inRange(m->units()))
         return false;
-    *out = Money::fromDouble(d).units();
+    *out = m->units();
     return true;
 }
 
@@ -320,10 +329,13 @@ void ColumnData::appendFromStatement(const Statement& st, int i) {
             return stored(m_ints, st.integer(i));
         break;
     case StorageKind::Money:
-        if (type == Type::Integer)
-            return stored(m_ints, st.integer(i) * Money::kScale);
-        if (type == Type::Real)
-            return stored(m_ints, Money::fromDouble(st.real(i)).units());
+        if (type == Type::Integer) {
+            if (const auto m = Money::fromWholeChecked(st.integer(i)))
+                return stored(m_ints, m->units());
+        } else if (type == Type::Real) {
+            if (const auto m = Money::fromDoubleChecked(st.real(i)))
+                return stored(m_ints, m->units());
+        }
         break;
     case StorageKind::Double:
         if (type == Type::Integer || type == Type::Real)

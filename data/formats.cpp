@@ -331,24 +331,16 @@ std::optional<Money> moneyOf(const QVariant& value, const QLocale& locale) {
     if (type == QMetaType::QString)
         return parseCurrency(value.toString(), locale);
     if (isIntegerType(type)) {
-        constexpr qint64 limit = std::numeric_limits<qint64>::max() / Money::kScale;
         if (type == QMetaType::ULongLong || type == QMetaType::ULong) {
             const qulonglong u = value.toULongLong();
-            if (u > qulonglong(limit))
+            if (u > qulonglong(std::numeric_limits<qint64>::max()))
                 return std::nullopt;
-            return Money::fromUnits(qint64(u) * Money::kScale);
+            return Money::fromWholeChecked(qint64(u));
         }
-        const qint64 v = value.toLongLong();
-        if (v > limit || v < -limit)
-            return std::nullopt;
-        return Money::fromUnits(v * Money::kScale);
+        return Money::fromWholeChecked(value.toLongLong());
     }
-    if (isNumberType(type)) {
-        const double d = value.toDouble();
-        if (!std::isfinite(d) || std::abs(d) >= 9.2e14)
-            return std::nullopt;
-        return Money::fromDouble(d);
-    }
+    if (isNumberType(type))
+        return Money::fromDoubleChecked(value.toDouble());
     return std::nullopt;
 }
 
@@ -638,8 +630,7 @@ std::optional<Money> parseCurrency(const QString& text, const QLocale& locale) {
         return std::nullopt;
     bool ok = false;
     const quint64 magnitude = digits.toULongLong(&ok);
-    const quint64 limit = quint64(std::numeric_limits<qint64>::max()) + (d->negative ? 1 : 0);
-    if (!ok || magnitude > limit)
+    if (!ok || magnitude > quint64(Money::kLargestUnits))
         return std::nullopt;
     const qint64 units = d->negative ? qint64(0 - magnitude) : qint64(magnitude);
     return Money::fromUnits(units);

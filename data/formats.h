@@ -82,7 +82,7 @@ std::optional<double> parseNumber(const QString& text, const QLocale& locale = d
 
 // The amount of numeric text (see isNumericText()), computed from the decimal digits themselves,
 // never through floating point; digits past the fourth decimal round half to even. Amounts
-// beyond the range of Money (about +/-922 trillion) are refused.
+// beyond the range of Money (+/- Money::kLargestText once rounded) are refused.
 std::optional<Money> parseCurrency(const QString& text, const QLocale& locale = displayLocale());
 
 // A percentage as shown or typed, as a fraction: "8.25%" and "8.25" both give 0.0825 (a number

@@ -24,13 +24,11 @@ Money saturated(bool negative) {
     return negative ? Money::minimum() : Money::maximum();
 }
 
-// A magnitude of up to 2^63 with its sign as an amount.
+// A magnitude with its sign as an amount, saturating beyond the range.
 Money fromMagnitude(quint64 magnitude, bool negative) {
-    if (!negative)
-        return Money::fromUnits(qint64(magnitude));
-    if (magnitude > quint64(std::numeric_limits<qint64>::max()))
-        return Money::minimum();
-    return Money::fromUnits(-qint64(magnitude));
+    if (magnitude > quint64(Money::kLargestUnits))
+        return saturated(negative);
+    return Money::fromUnits(negative ? -qint64(magnitude) : qint64(magnitude));
 }
 
 // The significant digits a factor keeps: enough for any quantity or rate a user types, few
@@ -113,16 +111,26 @@ unsigned divideByTen(Wide& w) {
 } // namespace
 
 Money Money::fromDouble(double value) {
-    if (!std::isfinite(value))
+    if (std::isnan(value))
         return Money();
+    if (const auto m = fromDoubleChecked(value))
+        return *m;
+    return saturated(value < 0);
+}
+
+std::optional<Money> Money::fromDoubleChecked(double value) {
+    if (!std::isfinite(value))
+        return std::nullopt;
     const double scaled = value * kScale;
-    // 2^63: the first double beyond the positive range, and the most negative value itself.
-    constexpr double kLimit = 9223372036854775808.0;
-    if (scaled >= kLimit)
-        return maximum();
-    if (scaled < -kLimit)
-        return minimum();
-    return fromUnits(roundHalfEven(scaled));
+    // Checked before converting to an integer, where a value beyond 64 bits is undefined; the
+    // margin leaves the rounding to decide amounts at the very edge.
+    constexpr double kBeyond = double(kLargestUnits) + 2.0;
+    if (scaled >= kBeyond || scaled <= -kBeyond)
+        return std::nullopt;
+    const qint64 units = roundHalfEven(scaled);
+    if (!inRange(units))
+        return std::nullopt;
+    return fromUnits(units);
 }
 
 Money Money::times(double factor) const {
@@ -136,7 +144,7 @@ Money Money::times(double factor) const {
         return Money();
 
     const quint64 magnitude = m_units < 0 ? 0 - quint64(m_units) : quint64(m_units);
-    const quint64 limit = quint64(kMaxUnits) + (negative ? 1 : 0);
+    const quint64 limit = quint64(kLargestUnits);
     Wide product = multiply(magnitude, d.mantissa);
 
     if (d.exponent >= 0) {
@@ -173,12 +181,13 @@ Money Money::times(double factor) const {
 }
 
 Money Money::roundedToCents() const {
-    qint64 cents = m_units / 100;
-    const qint64 rest = m_units % 100;
+    const qint64 units = clamp(m_units);
+    qint64 cents = units / 100;
+    const qint64 rest = units % 100;
     const qint64 twiceRest = 2 * (rest < 0 ? -rest : rest);
     if (twiceRest > 100 || (twiceRest == 100 && cents % 2 != 0))
-        cents += m_units < 0 ? -1 : 1;
-    return fromCents(cents);
+        cents += units < 0 ? -1 : 1;
+    return fromUnits(cents * 100);
 }
 
 void registerMoneyMetaType() {

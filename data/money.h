@@ -4,16 +4,22 @@
 #include <QtGlobal>
 #include <compare>
 #include <limits>
+#include <optional>
 
 // A currency amount: a signed count of ten-thousandths, so sums and differences are exact.
 // Converting from floating point rounds half to even at the fourth decimal.
 //
-// Nothing wraps around: a result beyond the 64-bit range saturates at maximum() or minimum()
-// (about $922 trillion either way), keeping its sign. No real price comes near these bounds, so
-// an amount equal to one of them means that a computation overflowed.
+// Amounts lie within +/- $999,999,999.9999 (kLargestUnits): text, stored values and doubles beyond
+// that are refused by the checked conversions. Nothing wraps around: a sum, difference or
+// product beyond the range saturates at maximum() or minimum(), keeping its sign. No real price
+// comes near these bounds, so an amount at one of them (isAtLimit()) means that a computation
+// overflowed.
 class Money {
 public:
     static constexpr qint64 kScale = 10000;
+    static constexpr qint64 kLargestUnits = 9'999'999'999'999;
+    // The largest amount as a user reads it, for messages.
+    static constexpr const char* kLargestText = "$999,999,999.9999";
 
     constexpr Money() = default;
     static constexpr Money fromUnits(qint64 units) {
@@ -22,28 +28,45 @@ public:
         return m;
     }
     static constexpr Money fromCents(qint64 cents) {
-        if (cents > kMaxUnits / 100)
+        if (cents > kLargestUnits / 100)
             return maximum();
-        if (cents < kMinUnits / 100)
+        if (cents < -kLargestUnits / 100)
             return minimum();
         return fromUnits(cents * 100);
     }
-    // A value that is not finite gives zero.
+    // A value that is not a number gives zero; one beyond the range saturates.
     static Money fromDouble(double value);
-    static constexpr Money maximum() { return fromUnits(kMaxUnits); }
-    static constexpr Money minimum() { return fromUnits(kMinUnits); }
+    // The amount of a double, or nothing when it is not finite or lies beyond the range once
+    // rounded: for values read from outside, where saturating would hide a bad value.
+    static std::optional<Money> fromDoubleChecked(double value);
+    // A whole number of dollars, or nothing beyond the range.
+    static constexpr std::optional<Money> fromWholeChecked(qint64 dollars) {
+        if (dollars > kLargestUnits / kScale || dollars < -kLargestUnits / kScale)
+            return std::nullopt;
+        return fromUnits(dollars * kScale);
+    }
+    static constexpr Money maximum() { return fromUnits(kLargestUnits); }
+    static constexpr Money minimum() { return fromUnits(-kLargestUnits); }
+    static constexpr bool inRange(qint64 units) {
+        return units <= kLargestUnits && units >= -kLargestUnits;
+    }
 
     constexpr qint64 units() const { return m_units; }
     double toDouble() const { return double(m_units) / kScale; }
     bool isZero() const { return m_units == 0; }
+    // At a bound of the range, where an overflowing computation saturates.
+    constexpr bool isAtLimit() const {
+        return m_units == kLargestUnits || m_units == -kLargestUnits;
+    }
 
     // The amount times a factor (a quantity or a rate): the exact product rounded once, half to
     // even, at the fourth decimal. The factor is taken as the decimal it was typed as: it is
     // first rounded to 12 significant digits, so 0.0825 counts as exactly 0.0825 and not as the
     // binary fraction nearest to it. A factor that is not a number gives zero; an infinite factor
-    // saturates (unless the amount is zero).
+    // saturates (unless the amount is zero), as does any product beyond the range.
     Money times(double factor) const;
-    // The amount rounded half to even to whole cents, as a display shows it.
+    // The amount rounded half to even to whole cents, as a display shows it (the largest amount
+    // shows as $1,000,000,000.00, the one result allowed a cent beyond the range).
     Money roundedToCents() const;
 
     constexpr Money operator+(Money o) const { return fromUnits(add(m_units, o.m_units)); }
@@ -60,23 +83,15 @@ public:
     constexpr auto operator<=>(const Money&) const = default;
 
 private:
-    static constexpr qint64 kMaxUnits = std::numeric_limits<qint64>::max();
-    static constexpr qint64 kMinUnits = std::numeric_limits<qint64>::min();
-
-    static constexpr qint64 add(qint64 a, qint64 b) {
-        if (b > 0 && a > kMaxUnits - b)
-            return kMaxUnits;
-        if (b < 0 && a < kMinUnits - b)
-            return kMinUnits;
-        return a + b;
+    static constexpr qint64 clamp(qint64 units) {
+        return units > kLargestUnits    ? kLargestUnits
+               : units < -kLargestUnits ? -kLargestUnits
+                                        : units;
     }
-    static constexpr qint64 subtract(qint64 a, qint64 b) {
-        if (b < 0 && a > kMaxUnits + b)
-            return kMaxUnits;
-        if (b > 0 && a < kMinUnits + b)
-            return kMinUnits;
-        return a - b;
-    }
+    // Within the range neither can overflow 64 bits; an amount built from raw units beyond it
+    // is brought into the range first.
+    static constexpr qint64 add(qint64 a, qint64 b) { return clamp(clamp(a) + clamp(b)); }
+    static constexpr qint64 subtract(qint64 a, qint64 b) { return clamp(clamp(a) - clamp(b)); }
 
     qint64 m_units = 0;
 };

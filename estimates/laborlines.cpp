@@ -82,7 +82,7 @@ bool LaborLines::grdLaborEstimate_BeforeColUpdate(int row, int column, const QVa
         return LineGrid::takeNumber(LineValues::number(newValue), newValue,
                                     tr("Numeric value is required for hours"), kTitle);
     if (column == Rate)
-        return LineGrid::takeNumber(LineValues::money(newValue), newValue,
+        return LineGrid::takeAmount(newValue, newValue, tr("Labor rate"),
                                     tr("Numeric value is required for labor rate"), kTitle);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "data/formats.h"
 #include "data/recordset.h"
+#include "estimates/linevalues.h"
 #include "settings/gridformat.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordsetmodel.h"
@@ -169,6 +170,26 @@ void fitColumns(QTableView* grid, int first, const QList<double>& fractions, int
 
 void refuseCell(const QString& message, const QString& title) {
     showMessage(message, QMessageBox::Ok, QMessageBox::NoIcon, title);
+}
+
+bool takeAmount(const QVariant& typed, QVariant& newValue, const QString& field,
+                const QString& notNumber, const QString& title) {
+    if (const auto amount = LineValues::money(typed)) {
+        newValue = QVariant::fromValue(*amount);
+        return true;
+    }
+    if (isNumericText(typed.toString().trimmed())) {
+        refuseCell(QObject::tr("%1 must lie between -%2 and %2")
+                       .arg(field, QLatin1String(Money::kLargestText)),
+                   title);
+        return false;
+    }
+    if (notNumber.isEmpty()) {
+        newValue = QVariant::fromValue(Money());
+        return true;
+    }
+    refuseCell(notNumber, title);
+    return false;
 }
 
 bool confirmDelete(const QString& title) {

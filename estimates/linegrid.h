@@ -96,6 +96,13 @@ bool takeNumber(const std::optional<Value>& read, QVariant& newValue, const QStr
     return true;
 }
 
+// The check of a cell that holds an amount: typed text as its amount, like takeNumber().
+// Numeric text beyond Money's range is refused naming the range, never stored as another
+// amount; other unreadable text is refused with notNumber, or taken as no amount when
+// notNumber is empty.
+bool takeAmount(const QVariant& typed, QVariant& newValue, const QString& field,
+                const QString& notNumber, const QString& title);
+
 // Asks before a line is deleted; true when the user agreed.
 bool confirmDelete(const QString& title);
 

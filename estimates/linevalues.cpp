@@ -10,8 +10,13 @@ namespace {
 bool isEmpty(const QVariant& value) {
     return !value.isValid() || value.isNull();
 }
+// A quantity, hours or a margin beyond this is a typing slip, and its product with an amount
+// would leave Money's range anyway.
+constexpr double kLargestNumber = 1e9;
+
 std::optional<double> finite(double v) {
-    return std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+    return std::isfinite(v) && std::fabs(v) <= kLargestNumber ? std::optional<double>(v)
+                                                              : std::nullopt;
 }
 } // namespace
 
@@ -29,12 +34,12 @@ std::optional<double> number(const QVariant& value) {
 std::optional<Money> money(const QVariant& value) {
     if (isEmpty(value))
         return std::nullopt;
-    if (value.typeId() == qMetaTypeId<Money>())
-        return value.value<Money>();
-    if (isNumberType(value.typeId())) {
-        const auto v = finite(value.toDouble());
-        return v ? std::optional<Money>(Money::fromDouble(*v)) : std::nullopt;
+    if (value.typeId() == qMetaTypeId<Money>()) {
+        const Money m = value.value<Money>();
+        return Money::inRange(m.units()) ? std::optional<Money>(m) : std::nullopt;
     }
+    if (isNumberType(value.typeId()))
+        return Money::fromDoubleChecked(value.toDouble());
     return parseCurrency(value.toString().trimmed());
 }
 

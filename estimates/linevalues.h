@@ -6,7 +6,8 @@
 #include <optional>
 
 // The numbers of an estimate's lines, read from what a record holds (a number, an amount) or
-// from what a user typed into a cell ("3", "$12.50", "20%"). Empty means not a number.
+// from what a user typed into a cell ("3", "$12.50", "20%"). Empty means not a number, or one
+// beyond its range: +/-1e9 for quantities, hours and margins, Money's range for amounts.
 namespace LineValues {
 
 // A quantity or hours.

@@ -94,9 +94,9 @@ bool MaterialLines::grdMaterialEstimate_BeforeColUpdate(int column, const QVaria
         return LineGrid::takeNumber(LineValues::percent(newValue), newValue,
                                     tr("Numeric value is required for Margin"), kTitle);
     case UnitCost:
-        // An emptied or unreadable cost counts as nothing, without a word.
-        newValue = QVariant::fromValue(LineValues::money(newValue).value_or(Money()));
-        return true;
+        // An emptied or unreadable cost counts as nothing, without a word; a number too large
+        // is refused.
+        return LineGrid::takeAmount(newValue, newValue, tr("Unit cost"), QString(), kTitle);
     default:
         return true;
     }

@@ -418,9 +418,15 @@ bool MaterialRecordPanel::checkField(QWidget* field) {
                         kTitle);
             return false;
         }
-        if (!isNumericText(text) || !parseCurrency(text)) {
+        if (!isNumericText(text)) {
             showMessage(tr("Unit Cost requires a valid numeric entry"), QMessageBox::Ok,
                         QMessageBox::NoIcon, kTitle);
+            return false;
+        }
+        if (!parseCurrency(text)) {
+            showMessage(
+                tr("Unit Cost must lie between -%1 and %1").arg(QLatin1String(Money::kLargestText)),
+                QMessageBox::Ok, QMessageBox::NoIcon, kTitle);
             return false;
         }
         return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -40,6 +41,7 @@ public:
             showCollectionMessage(Texts::addFailed);
             return false;
         }
+        m_index.insert(item->Key().toCaseFolded(), Count());
         m_items.push_back(item);
         m_keys.append(item->Key());
         return true;
@@ -61,12 +63,9 @@ public:
     auto end() const { return m_items.cend(); }
 
 private:
-    int indexOf(const QString& key) const {
-        for (int i = 0; i < m_keys.size(); ++i)
-            if (m_keys.at(i).compare(key, Qt::CaseInsensitive) == 0)
-                return i;
-        return -1;
-    }
+    // By a hash of the folded keys: loading a long stored layout adds each column after a
+    // lookup, which a scan of the keys would make quadratic.
+    int indexOf(const QString& key) const { return m_index.value(key.toCaseFolded(), -1); }
     Ptr itemAt(int index) const {
         return index >= 0 && index < Count() ? m_items[size_t(index)] : nullptr;
     }
@@ -77,11 +76,16 @@ private:
         }
         m_items.erase(m_items.begin() + index);
         m_keys.removeAt(index);
+        // Removing is rare; the positions after the removed item all move.
+        m_index.clear();
+        for (int i = 0; i < m_keys.size(); ++i)
+            m_index.insert(m_keys.at(i).toCaseFolded(), i);
         return true;
     }
 
     std::vector<Ptr> m_items;
-    QStringList m_keys; // the key each item was added under, in the same order
+    QStringList m_keys;          // the key each item was added under, in the same order
+    QHash<QString, int> m_index; // folded key to position
 };
 
 struct ColumnCollectionTexts {

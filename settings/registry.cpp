@@ -2,9 +2,14 @@
 
 #include "settings/gridlayout.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QSettings>
 #include <QUrl>
 #include <algorithm>
+#include <utility>
 
 // How the store keeps what QSettings does not.
 //
@@ -116,16 +121,34 @@ QStringList valuesIn(QSettings& s, const QString& group) {
     return keys;
 }
 
-// The present names: those of the record first, in its order, then the others, sorted.
+// The present names: those of the record first, in its order, then the others, sorted. Names
+// compare without regard to case through sets of folded names, so a key of thousands of values
+// is ordered in linear time.
 QStringList inStoredOrder(const QStringList& present, const QStringList& record) {
+    QHash<QString, QString> spelling; // folded name to its first spelling present
+    for (const QString& name : present) {
+        const QString folded = name.toCaseFolded();
+        if (!spelling.contains(folded))
+            spelling.insert(folded, name);
+    }
+    QSet<QString> taken;
     QStringList ordered;
-    for (const QString& name : record)
-        if (const auto found = findName(present, name); found && !findName(ordered, name))
+    for (const QString& name : record) {
+        const QString folded = name.toCaseFolded();
+        const auto found = spelling.constFind(folded);
+        if (found != spelling.cend() && !taken.contains(folded)) {
             ordered << *found;
+            taken.insert(folded);
+        }
+    }
     QStringList rest;
-    for (const QString& name : present)
-        if (!findName(ordered, name) && !findName(rest, name))
+    for (const QString& name : present) {
+        const QString folded = name.toCaseFolded();
+        if (!taken.contains(folded)) {
             rest << name;
+            taken.insert(folded);
+        }
+    }
     std::sort(rest.begin(), rest.end(), [](const QString& a, const QString& b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
@@ -166,11 +189,34 @@ std::optional<QString> resolveGroup(QSettings& s, const QStringList& levels, boo
     return group;
 }
 
+RegStoreProblems gProblems;
+
+void noteProblem(const QSettings& s, bool RegStoreProblems::*kind) {
+    gProblems.*kind = true;
+    if (gProblems.fileName.isEmpty())
+        gProblems.fileName = s.fileName();
+}
+
+// A store whose folder cannot be listed reads as empty, without an error of its own.
+bool isReadable(const QString& fileName) {
+    const QFileInfo folder(QFileInfo(fileName).absolutePath());
+    if (folder.exists() && !(folder.isReadable() && folder.isExecutable()))
+        return false;
+    QFile file(fileName);
+    return !file.exists() || file.open(QIODevice::ReadOnly);
+}
+
 std::unique_ptr<QSettings> storeFor(const QStringList& levels) {
     auto s = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                          levels.at(0), levels.at(1));
     // Only the user's own store counts, as with the user's registry hive.
     s->setFallbacksEnabled(false);
+    // The store was read as it was created; its status also fails when the change an earlier
+    // store could not write fails again, so whether it could be read is asked of the file.
+    if (!isReadable(s->fileName()))
+        noteProblem(*s, &RegStoreProblems::unreadable);
+    else if (s->status() == QSettings::AccessError)
+        noteProblem(*s, &RegStoreProblems::unwritable);
     return s;
 }
 
@@ -190,6 +236,21 @@ RegKeyHandle::RegKeyHandle(RegKeyHandle&&) noexcept = default;
 RegKeyHandle& RegKeyHandle::operator=(RegKeyHandle&&) noexcept = default;
 RegKeyHandle::~RegKeyHandle() = default;
 
+namespace {
+// Opens a key that exists without writing to the store: writing makes closing rewrite the whole
+// store, which reading a large store key by key would do once per key. A missing key is created
+// as OpenRegKey() does.
+RegKeyHandle openForReading(const QString& key) {
+    const QStringList levels = levelsOf(key);
+    if (levels.size() < 2)
+        return {};
+    auto s = storeFor(levels);
+    if (const auto group = resolveGroup(*s, levels, false))
+        return RegKeyHandle(std::move(s), *group);
+    return OpenRegKey(key);
+}
+} // namespace
+
 RegKeyHandle OpenRegKey(const QString& key) {
     const QStringList levels = levelsOf(key);
     if (levels.size() < 2)
@@ -200,12 +261,22 @@ RegKeyHandle OpenRegKey(const QString& key) {
 }
 
 void CloseRegKey(RegKeyHandle& handle) {
-    // Releasing the store writes its changes.
+    if (QSettings* s = handle.store()) {
+        // A store that could be read but not written loses the changes: noted, not silent.
+        const bool wasReadable = s->status() == QSettings::NoError;
+        s->sync();
+        if (wasReadable && s->status() == QSettings::AccessError)
+            noteProblem(*s, &RegStoreProblems::unwritable);
+    }
     handle = RegKeyHandle();
 }
 
+RegStoreProblems TakeRegStoreProblems() {
+    return std::exchange(gProblems, RegStoreProblems());
+}
+
 bool ReadRegString(const QString& key, const QString& valueName, QString& value) {
-    RegKeyHandle h = OpenRegKey(key);
+    RegKeyHandle h = openForReading(key);
     if (!h.isOpen())
         return false;
     QSettings& s = *h.store();
@@ -230,37 +301,67 @@ void WriteRegString(const QString& key, const QString& valueName, const QString&
     CloseRegKey(h);
 }
 
+namespace {
+// The subkeys of a group: each one's name as callers see it and its group in the store.
+QList<std::pair<QString, QString>> namedSubkeys(QSettings& s, const QString& group) {
+    QList<std::pair<QString, QString>> out;
+    QSet<QString> seen;
+    for (const QString& stored : subkeysOf(s, group)) {
+        const QString name = TrimAtNull(unescapeName(stored));
+        if (!seen.contains(name.toCaseFolded())) {
+            seen.insert(name.toCaseFolded());
+            out.append({name, joined(group, stored)});
+        }
+    }
+    return out;
+}
+
+QList<std::shared_ptr<clsColumn>> columnsIn(QSettings& s, const QString& group) {
+    QList<std::shared_ptr<clsColumn>> columns;
+    for (const QString& stored : inStoredOrder(valuesIn(s, group), recorded(s, kValues, group))) {
+        auto column = std::make_shared<clsColumn>();
+        column->setColumnCaption(TrimAtNull(unescapeName(stored)));
+        column->setColumnSize(TrimAtNull(textOf(s.value(joined(group, stored)))));
+        column->setKey(column->ColumnCaption());
+        columns << column;
+    }
+    return columns;
+}
+} // namespace
+
 std::optional<QStringList> EnumRegKeys(const QString& key) {
-    RegKeyHandle h = OpenRegKey(key);
+    RegKeyHandle h = openForReading(key);
     if (!h.isOpen())
         return std::nullopt;
     QStringList names;
-    for (const QString& stored : subkeysOf(*h.store(), h.group())) {
-        const QString name = TrimAtNull(unescapeName(stored));
-        if (!findName(names, name))
-            names << name;
-    }
+    for (const auto& subkey : namedSubkeys(*h.store(), h.group()))
+        names << subkey.first;
     CloseRegKey(h);
     return names;
 }
 
 std::optional<QList<std::shared_ptr<clsColumn>>> EnumRegColumns(const QString& key) {
-    RegKeyHandle h = OpenRegKey(key);
+    RegKeyHandle h = openForReading(key);
     if (!h.isOpen())
         return std::nullopt;
-    QSettings& s = *h.store();
-    QList<std::shared_ptr<clsColumn>> columns;
-    const QStringList names =
-        inStoredOrder(valuesIn(s, h.group()), recorded(s, kValues, h.group()));
-    for (const QString& stored : names) {
-        auto column = std::make_shared<clsColumn>();
-        column->setColumnCaption(TrimAtNull(unescapeName(stored)));
-        column->setColumnSize(TrimAtNull(textOf(s.value(joined(h.group(), stored)))));
-        column->setKey(column->ColumnCaption());
-        columns << column;
-    }
+    const auto columns = columnsIn(*h.store(), h.group());
     CloseRegKey(h);
     return columns;
+}
+
+std::optional<QList<RegSubkeyColumns>> EnumRegSubkeyColumns(const QString& key, qsizetype most,
+                                                            qsizetype* total) {
+    RegKeyHandle h = openForReading(key);
+    if (!h.isOpen())
+        return std::nullopt;
+    const auto subkeys = namedSubkeys(*h.store(), h.group());
+    if (total)
+        *total = subkeys.size();
+    QList<RegSubkeyColumns> out;
+    for (const auto& [name, group] : subkeys.mid(0, most))
+        out.append({name, columnsIn(*h.store(), group)});
+    CloseRegKey(h);
+    return out;
 }
 
 bool RegKeyExists(const QString& key) {

@@ -19,7 +19,8 @@ class clsColumn;
 // On every platform: opening a key creates it and its missing levels; names of keys and values
 // compare without regard to letter case (an existing spelling is kept); enumerations come in
 // the order names were first created; values of any length read back whole. No operation
-// shows a message or raises.
+// shows a message or raises; a store that cannot be read or written is noted for
+// TakeRegStoreProblems().
 
 // An open key: a store and the group path of the key inside it.
 class RegKeyHandle {
@@ -54,6 +55,26 @@ std::optional<QStringList> EnumRegKeys(const QString& key);
 // One new column per value of the key (caption and Key = the value's name, size = its data), or
 // nothing when the key names no store.
 std::optional<QList<std::shared_ptr<clsColumn>>> EnumRegColumns(const QString& key);
+// A subkey's name and its columns.
+struct RegSubkeyColumns {
+    QString name;
+    QList<std::shared_ptr<clsColumn>> columns;
+};
+// EnumRegColumns() of each of the first `most` subkeys of the key, in EnumRegKeys() order, read
+// through one opening of the store: opening a large store once per subkey would read it whole
+// each time. total, when given, receives the number of subkeys. Nothing when the key names no
+// store.
+std::optional<QList<RegSubkeyColumns>> EnumRegSubkeyColumns(const QString& key, qsizetype most,
+                                                            qsizetype* total = nullptr);
+// What went wrong with a store since the last call (which clears it): a store that could not
+// be read, or whose changes could not be written, and the file of the first such store.
+// Operations themselves go on as if the store were empty or the write done.
+struct RegStoreProblems {
+    bool unreadable = false;
+    bool unwritable = false;
+    QString fileName;
+};
+RegStoreProblems TakeRegStoreProblems();
 // Whether the key exists; never creates it.
 bool RegKeyExists(const QString& key);
 // The part of text before its first NUL character.

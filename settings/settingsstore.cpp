@@ -9,6 +9,9 @@
 #include "settings/registry.h"
 #include "widgets/messagebox.h"
 
+#include <QDir>
+#include <QScopeGuard>
+
 clsSettings* gSettings = nullptr;
 
 namespace {
@@ -18,6 +21,11 @@ const QString kGridsKey = QStringLiteral("Dorvane\\PX\\Grids");
 const QString kDBPathValue = QStringLiteral("DBPath");
 const QString kCompanySource = QStringLiteral("SELECT * FROM MyCompany");
 constexpr int kCompanyTextLimit = 255;
+// Stored values beyond these are no layout or path this program wrote: they are ignored, so a
+// damaged or hostile store cannot stall start-up.
+constexpr qsizetype kMostStoredKeys = 500; // grids, and columns of one grid
+constexpr qsizetype kLongestPath = 4096;   // characters of the database path
+constexpr int kWidestColumn = 100000;      // a column size
 
 struct DefaultColumn {
     const char* caption;
@@ -101,6 +109,27 @@ std::shared_ptr<clsColumn> GetOrAddColumn(clsGrid& grid, const QString& caption,
     return column;
 }
 
+// Adds a grid's stored columns within the limits; what lies beyond them is named in ignored.
+void addStoredColumns(clsGrid& grid, const QList<std::shared_ptr<clsColumn>>& columns,
+                      QStringList& ignored) {
+    if (columns.size() > kMostStoredKeys)
+        ignored << QStringLiteral("%1 columns of %2")
+                       .arg(columns.size() - kMostStoredKeys)
+                       .arg(grid.GridName());
+    int badSizes = 0;
+    for (const auto& column : columns.mid(0, kMostStoredKeys)) {
+        bool ok = false;
+        const int size = column->ColumnSize().toInt(&ok);
+        if (!ok || size < 0 || size > kWidestColumn) {
+            ++badSizes;
+            continue;
+        }
+        grid.Columns().Add(column);
+    }
+    if (badSizes > 0)
+        ignored << QStringLiteral("%1 column sizes of %2").arg(badSizes).arg(grid.GridName());
+}
+
 // Reads the first MyCompany row into the settings; a null column leaves its property alone.
 DbError readCompany(clsSettings& settings) {
     RecordSet company;
@@ -169,8 +198,21 @@ clsSettings::clsSettings() = default;
 clsSettings::~clsSettings() = default;
 
 void clsSettings::LoadSettings() {
+    QStringList ignored;
     QString stored;
     m_pathToDB = ReadRegString(kProgramKey, kDBPathValue, stored) ? stored.trimmed() : QString();
+    if (m_pathToDB.size() > kLongestPath) {
+        ignored << QStringLiteral("a database path of %1 characters").arg(m_pathToDB.size());
+        m_pathToDB.clear();
+    }
+    // Before the database opens: an unread store means the default database is used.
+    reportStoreProblems();
+    // Said once, whichever way the load ends.
+    const auto warn = qScopeGuard([&ignored] {
+        if (!ignored.isEmpty())
+            qWarning("Settings beyond their limits were ignored: %s",
+                     qPrintable(ignored.join(QStringLiteral("; "))));
+    });
 
     DbError error{10001, QStringLiteral("Could not open database connection.")};
     // OpenConnection may replace an empty path by the default one, which becomes PathToDB.
@@ -182,15 +224,16 @@ void clsSettings::LoadSettings() {
     }
 
     // Stored layouts first, in stored order; then whatever of the defaults is still missing.
-    if (const auto gridNames = EnumRegKeys(kGridsKey)) {
-        for (const QString& name : *gridNames) {
+    qsizetype storedGrids = 0;
+    if (const auto stored = EnumRegSubkeyColumns(kGridsKey, kMostStoredKeys, &storedGrids)) {
+        if (storedGrids > kMostStoredKeys)
+            ignored << QStringLiteral("%1 grids").arg(storedGrids - kMostStoredKeys);
+        for (const RegSubkeyColumns& layout : *stored) {
             auto grid = std::make_shared<clsGrid>();
-            grid->setGridName(name);
-            grid->setKey(name);
+            grid->setGridName(layout.name);
+            grid->setKey(layout.name);
             m_grids.Add(grid);
-            if (const auto columns = EnumRegColumns(kGridsKey + QLatin1Char('\\') + name))
-                for (const auto& column : *columns)
-                    grid->Columns().Add(column);
+            addStoredColumns(*grid, layout.columns, ignored);
         }
     }
     for (const DefaultGrid& defaults : kDefaultGrids) {
@@ -215,6 +258,26 @@ void clsSettings::SaveSettings() {
         for (const auto& column : grid->Columns())
             WriteRegString(key, column->ColumnCaption(), column->ColumnSize());
     }
+    reportStoreProblems();
+}
+
+void clsSettings::reportStoreProblems() {
+    const RegStoreProblems problems = TakeRegStoreProblems();
+    QString text;
+    if (problems.unreadable && !m_toldUnreadable) {
+        m_toldUnreadable = true;
+        text = QObject::tr("The settings file %1 could not be read. The program uses its "
+                           "default database and layouts, and may not keep your changes.");
+    } else if (problems.unwritable && !m_toldUnwritable && !m_toldUnreadable) {
+        m_toldUnwritable = true;
+        text = QObject::tr("The settings file %1 could not be written. Changes to the database "
+                           "path and grid layouts will not be kept.");
+    }
+    if (text.isEmpty())
+        return;
+    text = text.arg(QDir::toNativeSeparators(problems.fileName));
+    qWarning("%s", qPrintable(text));
+    showMessage(text, QMessageBox::Ok, QMessageBox::Warning, QObject::tr("Settings"));
 }
 
 void clsSettings::Refresh() {

@@ -46,7 +46,13 @@ public:
     void Refresh();
 
 private:
+    // Tells the user, once each while the program runs, that the settings store could not be
+    // read or written.
+    void reportStoreProblems();
+
     colGrids m_grids;
+    bool m_toldUnreadable = false;
+    bool m_toldUnwritable = false;
     QString m_pathToDB;
     QString m_webPage;
     QString m_logoPath;

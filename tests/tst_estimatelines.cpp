@@ -145,6 +145,7 @@ class TestEstimateLines : public QObject {
 private slots:
     void typedQuantityAndMarginPriceTheLine();
     void badNumbersAreRefusedWithTheirMessages();
+    void numbersBeyondTheirRangeAreRefused();
     void aRealMessageTakesTheFocusWithoutASecondCommit();
     void laborLinesAreTypedOnTheNewRowLine();
     void deletingALineAsksAndThePanelFollows();
@@ -244,6 +245,43 @@ void TestEstimateLines::badNumbersAreRefusedWithTheirMessages() {
     typeIntoCell(labor, 0, LaborLines::Hours, QStringLiteral("2 1/2"));
     QCOMPARE(messages.texts(), QStringList{"Numeric value is required for hours"});
     QCOMPARE(s.cell(labor, 0, LaborLines::Hours), QStringLiteral("2"));
+    QCOMPARE(panel(s.e), before);
+}
+
+void TestEstimateLines::numbersBeyondTheirRangeAreRefused() {
+    OneEstimate program;
+    QVERIFY(program.load());
+    EstimateScreen s;
+    ScriptedMessages messages;
+    QTableView* materials = s.e->grdMaterialEstimate;
+    QTableView* labor = s.e->grdLaborEstimate;
+    const QStringList before = panel(s.e);
+    const QVariant storedCost =
+        program.db.scalar("SELECT UnitCost FROM MaterialEstimateTBL WHERE MaterialEstimateID = 1");
+
+    // Once wrapped to a negative cost; now named with the range, and the cell keeps its cost.
+    typeIntoCell(materials, 0, MaterialLines::UnitCost, QStringLiteral("99999999999999999"));
+    QCOMPARE(messages.texts(),
+             QStringList{"Unit cost must lie between -$999,999,999.9999 and $999,999,999.9999"});
+    QCOMPARE(s.cell(materials, 0, MaterialLines::UnitCost), QStringLiteral("$12.50"));
+    messages.clear();
+    typeIntoCell(labor, 0, LaborLines::Rate, QStringLiteral("$922,337,203,685,477.58"));
+    QCOMPARE(messages.texts(),
+             QStringList{"Labor rate must lie between -$999,999,999.9999 and $999,999,999.9999"});
+    QCOMPARE(s.cell(labor, 0, LaborLines::Rate), QStringLiteral("$40.00"));
+    messages.clear();
+    typeIntoCell(materials, 0, MaterialLines::Quantity, QStringLiteral("1,000,000,001"));
+    QCOMPARE(messages.texts(), QStringList{"Numeric value is required for quantity"});
+    messages.clear();
+    typeIntoCell(labor, 0, LaborLines::Hours, QStringLiteral("2,000,000,000"));
+    QCOMPARE(messages.texts(), QStringList{"Numeric value is required for hours"});
+    messages.clear();
+    typeIntoCell(materials, 0, MaterialLines::Margin, QStringLiteral("1000000000000%"));
+    QCOMPARE(messages.texts(), QStringList{"Numeric value is required for Margin"});
+
+    QCOMPARE(
+        program.db.scalar("SELECT UnitCost FROM MaterialEstimateTBL WHERE MaterialEstimateID = 1"),
+        storedCost);
     QCOMPARE(panel(s.e), before);
 }
 

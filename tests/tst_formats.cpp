@@ -1,3 +1,4 @@
+#include "data/columndata.h"
 #include "data/formats.h"
 #include "data/money.h"
 
@@ -28,6 +29,43 @@ private slots:
         QCOMPARE(Money::fromDouble(value).units(), units);
     }
 
+    // Doubles come from stored REAL values and number types: none may wrap or reach the
+    // undefined conversion of a huge double to an integer.
+    void doublesBeyondTheRangeAreReported() {
+        const double inf = std::numeric_limits<double>::infinity();
+        for (double d : {1e308, -1e308, 1e15, -1e15, 1e9, 999999999.99995, inf, -inf, std::nan("")})
+            QVERIFY2(!Money::fromDoubleChecked(d), qPrintable(QString::number(d)));
+        QCOMPARE(Money::fromDoubleChecked(999999999.9999), Money::maximum());
+        QCOMPARE(Money::fromDoubleChecked(-999999999.9999), Money::minimum());
+        QCOMPARE(Money::fromDouble(1e308), Money::maximum());
+        QCOMPARE(Money::fromDouble(-1e308), Money::minimum());
+        QVERIFY(Money::fromDouble(1e15).isAtLimit());
+        QCOMPARE(Money::fromWholeChecked(999999999), Money::fromCents(99999999900));
+        QVERIFY(!Money::fromWholeChecked(1000000000));
+        QVERIFY(!Money::fromWholeChecked(std::numeric_limits<qint64>::min()));
+    }
+
+    // A stored amount beyond the range is kept as the number it is, never wrapped into an
+    // amount; a caller cannot set one.
+    void amountColumnsKeepWhatTheyCannotHold() {
+        ColumnData column(StorageKind::Money);
+        column.appendStored(QVariant(qint64(1000000000000000)));
+        column.appendStored(QVariant(1e308));
+        column.appendStored(QVariant(12.5));
+        QCOMPARE(column.value(0), QVariant(qint64(1000000000000000)));
+        QCOMPARE(column.value(1), QVariant(1e308));
+        QCOMPARE(column.value(2).value<Money>(), Money::fromCents(1250));
+
+        ColumnData amounts(StorageKind::Money);
+        for (const QVariant& v : {QVariant(1e308), QVariant(qint64(1) << 62),
+                                  QVariant(QStringLiteral("99999999999999999")),
+                                  QVariant::fromValue(Money::fromUnits(Money::kLargestUnits + 1))})
+            QVERIFY2(!amounts.append(v), qPrintable(v.toString()));
+        QVERIFY(amounts.append(QVariant(12.5)));
+        QCOMPARE(amounts.value(0).value<Money>(), Money::fromCents(1250));
+        QCOMPARE(::formatValue(QVariant(1e15), DisplayFormat::Money).front(), u'1');
+    }
+
     void sumsOfSmallAmountsStayExact() {
         Money sum;
         double drift = 0;
@@ -52,9 +90,8 @@ private slots:
         QTest::newRow("carry into grouping") << qint64(9999950) << "$1,000.00";
         QTest::newRow("negative rounding to zero has no minus") << qint64(-49) << "$0.00";
         QTest::newRow("negative half cent to even zero") << qint64(-50) << "$0.00";
-        QTest::newRow("largest") << std::numeric_limits<qint64>::max() << "$922,337,203,685,477.58";
-        QTest::newRow("smallest") << std::numeric_limits<qint64>::min()
-                                  << "-$922,337,203,685,477.58";
+        QTest::newRow("largest") << Money::kLargestUnits << "$1,000,000,000.00";
+        QTest::newRow("smallest") << -Money::kLargestUnits << "-$1,000,000,000.00";
     }
 
     void moneyFormats() {
@@ -72,7 +109,7 @@ private slots:
 
     void moneyFormatsRoundTrip() {
         for (qint64 cents :
-             {0LL, 1LL, -1LL, 99LL, 123450LL, -123450LL, 100000000000LL, -9223372036854775LL}) {
+             {0LL, 1LL, -1LL, 99LL, 123450LL, -123450LL, 99999999999LL, -99999999999LL}) {
             const Money m = Money::fromCents(cents);
             for (const QString& shown : {formatMoney(m), formatSum(m), formatCurrency(m)}) {
                 const auto back = ::parseCurrency(shown);
@@ -233,12 +270,15 @@ private slots:
         QTest::newRow("fifth decimal half to even down") << "1.00005" << true << qint64(10000);
         QTest::newRow("fifth decimal half to even up") << "1.00015" << true << qint64(10002);
         QTest::newRow("carry through nines") << "9.99995" << true << qint64(100000);
-        QTest::newRow("beyond double precision")
-            << "123456789012345.6789" << true << qint64(1234567890123456789);
-        QTest::newRow("largest") << "922337203685477.5807" << true
-                                 << std::numeric_limits<qint64>::max();
-        QTest::newRow("smallest") << "-922337203685477.5808" << true
-                                  << std::numeric_limits<qint64>::min();
+        QTest::newRow("fifth decimal of a large amount")
+            << "987654321.98765" << true << qint64(9876543219876);
+        QTest::newRow("largest") << "$999,999,999.9999" << true << Money::kLargestUnits;
+        QTest::newRow("smallest") << "-$999,999,999.9999" << true << -Money::kLargestUnits;
+        QTest::newRow("rounds beyond the largest") << "999999999.99995" << false << qint64(0);
+        QTest::newRow("a billion") << "1,000,000,000" << false << qint64(0);
+        QTest::newRow("minus a billion") << "-1,000,000,000" << false << qint64(0);
+        QTest::newRow("once wrapped") << "99999999999999999" << false << qint64(0);
+        QTest::newRow("old 64-bit largest") << "$922,337,203,685,477.58" << false << qint64(0);
         QTest::newRow("absurd") << "1,000,000,000,000,000" << false << qint64(0);
     }
 

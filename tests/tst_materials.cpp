@@ -123,6 +123,8 @@ private slots:
     void aRefusedSaveKeepsWhatWasTyped();
     void anEmptyRequiredValueIsNamedOnSave();
     void closingAsksAboutUnsavedChanges();
+    void anAmountBeyondTheRangeIsNamedAndNotStored();
+    void aStoredAmountBeyondTheRangeShowsAsStored();
 };
 
 void TestMaterials::listShowsMaterialsWithASupplier() {
@@ -948,3 +950,54 @@ void TestMaterials::closingAsksAboutUnsavedChanges() {
 
 QTEST_MAIN(TestMaterials)
 #include "tst_materials.moc"
+
+void TestMaterials::anAmountBeyondTheRangeIsNamedAndNotStored() {
+    Catalogue program;
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    ScriptedMessages messages;
+    s.click(s.r->cmdMaterialsEditRecord);
+    for (const QString& typed :
+         {QStringLiteral("99999999999999999"), QStringLiteral("$922,337,203,685,477.58"),
+          QStringLiteral("-1,000,000,000")}) {
+        messages.clear();
+        s.typeInto(s.r->txtUnitCost, typed);
+        s.leave(s.r->txtUnitCost);
+        QCOMPARE(
+            messages.texts(),
+            QStringList{"Unit Cost must lie between -$999,999,999.9999 and $999,999,999.9999"});
+        QCOMPARE(QApplication::focusWidget(), s.r->txtUnitCost);
+        QCOMPARE(s.r->txtUnitCost->text(), typed);
+    }
+    // Saving is refused too, and the stored cost stays what it was.
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
+    QCOMPARE(
+        program.db.scalar("SELECT UnitCost FROM MaterialsTBL WHERE MaterialsID = 1").toDouble(),
+        12.5);
+    messages.clear();
+    s.typeInto(s.r->txtUnitCost, QStringLiteral("$999,999,999.9999"));
+    s.leave(s.r->txtUnitCost);
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('|')));
+}
+
+void TestMaterials::aStoredAmountBeyondTheRangeShowsAsStored() {
+    Catalogue program;
+    program.db.exec("UPDATE MaterialsTBL SET UnitCost = 1000000000000000 WHERE MaterialsID = 1");
+    program.db.exec("UPDATE MaterialsTBL SET UnitCost = 1e15 WHERE MaterialsID = 2");
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    QStringList shown;
+    for (int row = 0; row < 4; ++row) {
+        if (s.cell(row, 4) == QLatin1String("P-1") || s.cell(row, 4) == QLatin1String("P-2"))
+            shown << s.cell(row, 9);
+    }
+    QCOMPARE(shown.size(), 2);
+    // Neither wrapped to a negative amount nor cut to the largest one: the number as stored.
+    for (QString cell : shown) {
+        QVERIFY2(!cell.startsWith(u'-') && !cell.startsWith(u'$'), qPrintable(cell));
+        QVERIFY2(cell.remove(u',').contains(QLatin1String("1000000000000000")) ||
+                     cell.contains(QLatin1String("e+15")),
+                 qPrintable(cell));
+    }
+}

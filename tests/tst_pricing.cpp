@@ -37,18 +37,19 @@ private slots:
         QTest::newRow("typed 0.00005 is a half") << qint64(10000) << 0.00005 << qint64(0);
         QTest::newRow("typed 0.00025 is a half") << qint64(10000) << 0.00025 << qint64(2);
         QTest::newRow("binary noise dropped") << qint64(10000) << (0.1 + 0.2) << qint64(3000);
-        QTest::newRow("largest x 1.0825") << kLargest << 1.0825 << qint64(10824999999999);
-        QTest::newRow("smallest x 1.0825") << -kLargest << 1.0825 << qint64(-10824999999999);
-        QTest::newRow("largest x 3") << kLargest << 3.0 << qint64(29999999999997);
+        // Products beyond the range saturate at its bounds, not at the 64-bit ones.
+        QTest::newRow("largest x 1.0825") << kLargest << 1.0825 << kLargest;
+        QTest::newRow("smallest x 1.0825") << -kLargest << 1.0825 << -kLargest;
+        QTest::newRow("largest x 3") << kLargest << 3.0 << kLargest;
+        QTest::newRow("just beyond") << qint64(5000000000000) << 2.0 << kLargest;
         QTest::newRow("large half to even up")
-            << qint64(9999999999998) << 1.25 << qint64(12499999999998);
+            << qint64(7999999999998) << 1.25 << qint64(9999999999998);
         QTest::newRow("large negative half")
-            << qint64(-9999999999998) << 1.25 << qint64(-12499999999998);
-        QTest::newRow("large x 2.5") << qint64(6700050645037) << 2.5 << qint64(16750126612592);
-        QTest::newRow("64-bit amount x 12 digits")
-            << std::numeric_limits<qint64>::max() << 0.999999999999 << qint64(9223372036845552435);
-        QTest::newRow("smallest 64-bit amount halved")
-            << std::numeric_limits<qint64>::min() << 0.5 << qint64(-4611686018427387904);
+            << qint64(-7999999999998) << 1.25 << qint64(-9999999999998);
+        QTest::newRow("large x 2.5") << qint64(3700050645037) << 2.5 << qint64(9250126612592);
+        QTest::newRow("largest x 12 digits") << kLargest << 0.999999999999 << qint64(9999999999989);
+        QTest::newRow("64-bit amount halved")
+            << std::numeric_limits<qint64>::min() << 0.5 << -kLargest;
         QTest::newRow("factor too small to show")
             << std::numeric_limits<qint64>::max() << 1e-30 << qint64(0);
     }
@@ -66,7 +67,11 @@ private slots:
         QCOMPARE(max.times(2), max);
         QCOMPARE(max.times(-2), min);
         QCOMPARE(min.times(-1), max);
-        QCOMPARE(max.times(-1), min + Money::fromUnits(1));
+        QCOMPARE(max.times(-1), min);
+        QVERIFY(max.isAtLimit() && min.isAtLimit());
+        QVERIFY(!(max - Money::fromUnits(1)).isAtLimit());
+        QVERIFY(Money::fromCents(60000000000).times(2).isAtLimit());
+        QCOMPARE(Money::fromUnits(std::numeric_limits<qint64>::max()) + Money(), max);
         QCOMPARE(Money::fromUnits(1).times(1e300), max);
         QCOMPARE(Money::fromUnits(-1).times(std::numeric_limits<double>::infinity()), min);
         QCOMPARE(Money::fromUnits(5).times(std::nan("")), Money());
@@ -75,16 +80,15 @@ private slots:
         QCOMPARE(-min, max);
         QCOMPARE(Money::fromCents(std::numeric_limits<qint64>::max() / 10), max);
         QCOMPARE(Money::fromDouble(1e300), max);
-        QCOMPARE(max.roundedToCents(), Money::fromUnits(9223372036854775800));
-        QCOMPARE(min.roundedToCents(), Money::fromUnits(-9223372036854775800));
+        QCOMPARE(max.roundedToCents(), Money::fromUnits(10000000000000));
+        QCOMPARE(min.roundedToCents(), Money::fromUnits(-10000000000000));
     }
 
     void roundedToCentsIsExactForLargeAmounts() {
-        QCOMPARE(Money::fromUnits(9000000000000000150).roundedToCents(),
-                 Money::fromUnits(9000000000000000200));
-        QCOMPARE(Money::fromUnits(-9000000000000000150).roundedToCents(),
-                 Money::fromUnits(-9000000000000000200));
-        QCOMPARE(Money::fromUnits(kLargest).roundedToCents(), dollars(1000000000.00));
+        QCOMPARE(Money::fromUnits(9999999999850).roundedToCents(), Money::fromUnits(9999999999800));
+        QCOMPARE(Money::fromUnits(-9999999999950).roundedToCents(),
+                 Money::fromUnits(-10000000000000));
+        QCOMPARE(Money::fromUnits(kLargest).roundedToCents(), Money::fromUnits(10000000000000));
     }
 
     void materialLineAmounts_data() {

@@ -12,7 +12,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,6 +40,26 @@ QString storedPath() {
     QString value;
     ReadRegString(kProgram, "DBPath", value);
     return value;
+}
+
+bool createAfresh(const QString& path) {
+    QFile::remove(path);
+    return Schema::createFile(path, nullptr);
+}
+
+// A fresh database where the program looks by default, closed and removed at the end.
+struct DefaultDatabase {
+    const QString path = QDir::toNativeSeparators(defaultDatabasePath());
+    const bool created = createAfresh(path);
+    ~DefaultDatabase() {
+        if (gConnection)
+            gConnection->close();
+        QFile::remove(path);
+    }
+};
+
+QString settingsFile() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Dorvane", "PX").fileName();
 }
 
 QStringList gridNames(const clsSettings& settings) {
@@ -73,6 +96,9 @@ private slots:
     void unopenedDatabaseIsReportedAndNothingSaved_data();
     void unopenedDatabaseIsReportedAndNothingSaved();
     void collectionsHoldOneItemPerKey();
+    void storedValuesBeyondTheirLimitsAreIgnored();
+    void anUnreadableStoreIsReportedOnce();
+    void aReadOnlyStoreIsReportedOnce();
     void defaultDatabaseStaysOutOfBuildAndProgramFolders_data();
     void defaultDatabaseStaysOutOfBuildAndProgramFolders();
     void defaultDatabaseIsBesideAProgramInAFolderOfItsOwn();
@@ -82,6 +108,7 @@ private:
 };
 
 void TestSettings::init() {
+    TakeRegStoreProblems(); // what an earlier test's store met is no concern of this one
     m_connection = std::make_unique<Connection>();
     gConnection = m_connection.get();
 }
@@ -93,13 +120,9 @@ void TestSettings::cleanup() {
 
 void TestSettings::firstStartStoresTheDefaults() {
     IsolatedSettings isolated;
-    const QString defaultPath = QDir::toNativeSeparators(defaultDatabasePath());
-    QFile::remove(defaultPath);
-    QVERIFY(Schema::createFile(defaultPath, nullptr));
-    const auto removeFile = qScopeGuard([&] {
-        m_connection->close();
-        QFile::remove(defaultPath);
-    });
+    const DefaultDatabase database;
+    QVERIFY(database.created);
+    const QString defaultPath = database.path;
     ScriptedMessages messages;
     clsSettings settings;
     settings.LoadSettings();
@@ -276,6 +299,113 @@ void TestSettings::collectionsHoldOneItemPerKey() {
     QVERIFY(grids.Add(grid) && !grids.Add(grid) && !grids.Remove("grdB"));
     QCOMPARE(messages.texts(), (QStringList{"Error while adding new Grid item to the collection",
                                             "Error removing Grid object from collection"}));
+}
+
+void TestSettings::storedValuesBeyondTheirLimitsAreIgnored() {
+    IsolatedSettings isolated;
+    const DefaultDatabase database;
+    QVERIFY(database.created);
+    const QString defaultPath = database.path;
+    {
+        // Written straight into the store, as a damaged or foreign one would hold them.
+        QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Dorvane", "PX");
+        store.setValue("DBPath", QString(10 * 1024 * 1024, u'x'));
+        for (int i = 0; i < 5000; ++i) {
+            const QString n = QString::number(i).rightJustified(4, u'0');
+            store.setValue("Grids/grdZ" + n + "/A", "10");
+            store.setValue("Grids/grdAll/c" + n, "10");
+        }
+        store.setValue("Grids/grdAll/c0001", "-1");
+        store.setValue("Grids/grdAll/c0002", "100001");
+        store.setValue("Grids/grdAll/c0003", "wide");
+        store.setValue("Grids/grdAll/c0004", "100000");
+        store.sync();
+    }
+    ScriptedMessages messages;
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("^Settings beyond their limits were ignored: a "
+                                            "database path of 10485760 characters; 4501 grids; "
+                                            "4500 columns of grdAll; 3 column sizes of grdAll$"));
+    QTest::failOnWarning(QRegularExpression("."));
+    clsSettings settings;
+    settings.LoadSettings();
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('\n')));
+    QVERIFY(gConnection->isOpen());
+    QCOMPARE(settings.PathToDB(), defaultPath);
+
+    // The first 500 stored grids (grdAll, grdZ0000 to grdZ0498), then the built-in ones.
+    QCOMPARE(settings.Grids().Count(), 503);
+    QVERIFY(settings.Grids().Item("grdZ0498") && !settings.Grids().Item("grdZ0499"));
+    const auto all = settings.Grids().Item("grdAll");
+    QCOMPARE(all->Columns().Count(), 497);
+    QCOMPARE(all->Columns().Item(1)->ColumnCaption(), QStringLiteral("c0000"));
+    QCOMPARE(all->Columns().Item("C0004")->ColumnSize(), QStringLiteral("100000"));
+    for (const char* ignored : {"c0001", "c0002", "c0003", "c0500", "c4999"})
+        QVERIFY2(!all->Columns().Item(QString::fromLatin1(ignored)), ignored);
+    QCOMPARE(all->Columns().Item(497)->ColumnCaption(), QStringLiteral("c0499"));
+}
+
+void TestSettings::anUnreadableStoreIsReportedOnce() {
+    IsolatedSettings isolated;
+    const DefaultDatabase database;
+    QVERIFY(database.created);
+    const QString defaultPath = database.path;
+    // A folder where the settings file belongs: no one, not even an administrator, reads it.
+    const QString file = settingsFile();
+    QVERIFY(QDir().mkpath(file));
+
+    ScriptedMessages messages;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not be read"));
+    clsSettings settings;
+    settings.LoadSettings();
+    QVERIFY(gConnection->isOpen());
+    QCOMPARE(settings.PathToDB(), defaultPath);
+    settings.SaveSettings();
+    settings.LoadSettings();
+    QCOMPARE(messages.texts(),
+             QStringList{"The settings file " + QDir::toNativeSeparators(file) +
+                         " could not be read. The program uses its default database and "
+                         "layouts, and may not keep your changes."});
+    QCOMPARE(messages.titles(), QStringList{"Settings"});
+}
+
+void TestSettings::aReadOnlyStoreIsReportedOnce() {
+    IsolatedSettings isolated;
+    TestDatabase db;
+    WriteRegString(kProgram, "DBPath", db.path());
+    const QString file = settingsFile();
+    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    // File modes do not hold back an administrator; an immutable file does, where it can be set.
+    bool immutable = false;
+    if (QFile probe(file); probe.open(QIODevice::ReadWrite)) {
+        probe.close();
+        immutable = QProcess::execute("chattr", {"+i", file}) == 0;
+        if (!immutable)
+            QSKIP("this user writes to read-only files");
+    }
+    const auto restore = qScopeGuard([&] {
+        if (immutable)
+            QProcess::execute("chattr", {"-i", file});
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    });
+
+    ScriptedMessages messages;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not be written"));
+    clsSettings settings;
+    settings.LoadSettings();
+    QCOMPARE(settings.PathToDB(), db.path());
+    settings.setPathToDB(db.path() + "x");
+    settings.SaveSettings();
+    settings.SaveSettings();
+    QCOMPARE(messages.texts(),
+             QStringList{"The settings file " + QDir::toNativeSeparators(file) +
+                         " could not be written. Changes to the database path and grid layouts "
+                         "will not be kept."});
+    // The file itself (settings objects of this process share the unwritten change).
+    QFile stored(file);
+    QVERIFY(stored.open(QIODevice::ReadOnly));
+    const QByteArray text = stored.readAll();
+    QVERIFY(text.contains("Estimating.mdb") && !text.contains("Estimating.mdbx"));
 }
 
 void TestSettings::defaultDatabaseStaysOutOfBuildAndProgramFolders_data() {
