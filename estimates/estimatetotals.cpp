@@ -112,8 +112,7 @@ void EstimateTotalsPanel::UpdEstimateTotals(int estimateId, const RecordSet* est
         !sums.open(*gConnection, QStringLiteral("SELECT * FROM PXSum WHERE EstimateID = ?"),
                    {estimateId})) {
         const DbError error = sums.lastError();
-        showMessage(QString::number(error.number) + QStringLiteral(" - ") + error.description,
-                    QMessageBox::Ok, QMessageBox::NoIcon, QStringLiteral("SetTotalControl"));
+        showProcedureError(error, QStringLiteral("SetTotalControl"));
         return;
     }
     SetTotalControl(&sums, estimate);

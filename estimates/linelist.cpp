@@ -32,8 +32,7 @@ bool LineList::showLinesOf(int estimateId) {
     const bool ok = dataControl->refresh();
     if (!ok) {
         const DbError& error = dataControl->lastError();
-        showMessage(QString::number(error.number) + QStringLiteral(" - ") + error.description,
-                    QMessageBox::Ok, QMessageBox::NoIcon, QStringLiteral("Move Complete"));
+        showProcedureError(error, QStringLiteral("Move Complete"));
     }
     // The keys are the program's, not the user's.
     for (int column = 0; column < m_design.keys; ++column)
@@ -66,6 +65,5 @@ bool LineList::estimateStored() {
 }
 
 void LineList::reportWriteFailure(const DbError& error) const {
-    showMessage(QString::number(error.number) + QStringLiteral(" - ") + error.description,
-                QMessageBox::Ok, QMessageBox::Warning, m_design.messageTitle);
+    showProcedureError(error, m_design.messageTitle, QMessageBox::Warning);
 }

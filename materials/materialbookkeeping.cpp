@@ -94,9 +94,7 @@ void MaterialBookkeeping::dcMaterials_RecordChangeComplete(RecordSet::Reason rea
                 name = query.value(0).toString();
             if (query.failed()) {
                 const DbError e = query.error();
-                showMessage(QString::number(e.number) + QStringLiteral(" - ") + e.description,
-                            QMessageBox::Ok, QMessageBox::NoIcon,
-                            QStringLiteral("RecordChangeComplete"));
+                showProcedureError(e, QStringLiteral("RecordChangeComplete"));
                 continue;
             }
         }

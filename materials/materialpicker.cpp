@@ -274,9 +274,7 @@ void frmMaterials::SetupMaterialsDataControl() {
     dcMaterials->setRecordSource(sql, values);
     if (!dcMaterials->refresh()) {
         const DbError& e = dcMaterials->lastError();
-        showMessage(QString::number(e.number) + QStringLiteral(" - ") + e.description,
-                    QMessageBox::Ok, QMessageBox::Critical,
-                    QStringLiteral("SetupMaterialDataControl"));
+        showProcedureError(e, QStringLiteral("SetupMaterialDataControl"), QMessageBox::Critical);
     }
     RecordSet* records = dcMaterials->recordSet();
     m_list->setRecordSet(records && records->isOpen() ? records : nullptr);

@@ -334,8 +334,7 @@ void MaterialRecordPanel::cmdUndoChanges_Click() {
     RecordSet* records = dcMaterials->recordSet();
     if (records && !records->cancelUpdate()) {
         const DbError& e = records->lastError();
-        showMessage(QString::number(e.number) + QStringLiteral(" - ") + e.description,
-                    QMessageBox::Ok, QMessageBox::NoIcon, QStringLiteral("Edit Undo"));
+        showProcedureError(e, QStringLiteral("Edit Undo"));
     }
     // Every field shows the stored record again, also what was typed without becoming a value
     // of the record (a name on no list, text that is no amount).

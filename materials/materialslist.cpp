@@ -444,9 +444,7 @@ void MaterialsList::grdMaterialsList_RowColChange() {
         return;
     if (!records->setBookmark(copy->bookmark())) {
         const DbError& e = records->lastError();
-        showMessage(QString::number(e.number) + QStringLiteral(" - ") + e.description,
-                    QMessageBox::Ok, QMessageBox::NoIcon,
-                    QStringLiteral("grdMaterialsList_RowColChange"));
+        showProcedureError(e, QStringLiteral("grdMaterialsList_RowColChange"));
         showCurrentInList();
     }
 }

@@ -84,8 +84,7 @@ const DbError kClosedConnection{ErrorNumber::kOperationNotAllowed,
                                                "closed.")};
 
 void report(const DbError& error, const QString& title) {
-    showMessage(QString::number(error.number) + QStringLiteral(" - ") + error.description,
-                QMessageBox::Ok, QMessageBox::NoIcon, title);
+    showProcedureError(error, title);
 }
 
 std::shared_ptr<clsGrid> GetOrAddGrid(colGrids& grids, const QString& gridName) {

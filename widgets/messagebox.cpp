@@ -38,3 +38,8 @@ MessageHandler setMessageHandler(MessageHandler handler) {
 void ShowError(const QString& text, const QString& title) {
     showMessage(text, QMessageBox::Ok, QMessageBox::Critical, title);
 }
+
+void showProcedureError(const DbError& error, const QString& title, QMessageBox::Icon icon) {
+    showMessage(QString::number(error.number) + QStringLiteral(" - ") + error.description,
+                QMessageBox::Ok, icon, title);
+}

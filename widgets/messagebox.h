@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/dberror.h"
+
 #include <QMap>
 #include <QMessageBox>
 #include <QString>
@@ -25,6 +27,11 @@ QMessageBox::StandardButton showMessage(const QString& text, QMessageBox::Standa
 
 // Installs a handler in place of the interactive box; returns the previous one.
 MessageHandler setMessageHandler(MessageHandler handler);
+
+// A procedure's error as the program reports it: "number - description", titled with the
+// procedure's name, with an OK button.
+void showProcedureError(const DbError& error, const QString& title,
+                        QMessageBox::Icon icon = QMessageBox::NoIcon);
 
 // The common error box: critical icon, OK button.
 void ShowError(const QString& text, const QString& title);
