@@ -5,8 +5,12 @@
 #include "data/money.h"
 #include "data/schema.h"
 #include "demodata/demodata.h"
+#include "report/quotedata.h"
+#include "report/quotefile.h"
+#include "report/reportexport.h"
 #include "settings/openconnection.h"
 #include "settings/registry.h"
+#include "widgets/messagebox.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -163,7 +167,53 @@ int generateDemoData(const QString& path, const DemoData::Counts& counts) {
     return 0;
 }
 
+// Writes a quote without a window. Start-up's messages (a database that cannot be opened) go to
+// stderr instead of a box.
+int exportQuote(const QString& reference, const QString& output, QString database) {
+    const MessageHandler previous = setMessageHandler([](const MessageRequest& request) {
+        err() << "plenwick: " << request.text << "\n";
+        return QMessageBox::Ok;
+    });
+    const auto restore = qScopeGuard([&previous] { setMessageHandler(previous); });
+    ProgramObjects objects;
+    if (database.isEmpty()) {
+        QString stored;
+        if (ReadRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), stored))
+            database = stored.trimmed();
+    }
+    if (!OpenConnection(database, objects.connection)) {
+        err() << "plenwick: the database \"" << QDir::toNativeSeparators(database)
+              << "\" could not be opened.\n";
+        return kExitFailure;
+    }
+    if (const DbError company = objects.settings.LoadCompany(); company.isSet())
+        err() << "plenwick: the company details could not be read (" << company.description
+              << "); the quote is printed without them.\n";
+    QString error;
+    QString warning;
+    const bool written =
+        exportQuoteFile(objects.connection, CompanyDetails::fromSettings(objects.settings),
+                        reference, output, &error, &warning);
+    if (!warning.isEmpty())
+        err() << "plenwick: " << warning << "\n";
+    if (!written) {
+        err() << "plenwick: " << error << "\n";
+        return kExitFailure;
+    }
+    return 0;
+}
+
 } // namespace
+
+bool commandLineExportsQuote(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        for (const char* option : {"--export-quote", "-export-quote"})
+            if (arg == option || arg.startsWith(QByteArray(option) + '='))
+                return true;
+    }
+    return false;
+}
 
 bool commandLineNeedsWindows(int argc, char** argv) {
     for (int i = 1; i < argc;) {
@@ -259,7 +309,20 @@ int runPlenwick(QCoreApplication& app) {
           QStringLiteral("n")},
          &counts.laborLinesPerEstimate},
     };
-    parser.addOptions({help, version, create, demo});
+    const QCommandLineOption exportQuoteOption(
+        QStringLiteral("export-quote"),
+        QStringLiteral("Write the quote of the estimate with this reference number to the file "
+                       "--output names (.htm or .pdf), without a window."),
+        QStringLiteral("reference"));
+    const QCommandLineOption output(QStringLiteral("output"),
+                                    QStringLiteral("The quote's file, for --export-quote."),
+                                    QStringLiteral("file"));
+    const QCommandLineOption database(
+        QStringLiteral("database"),
+        QStringLiteral("The database to read, for --export-quote (default: the one the "
+                       "program uses)."),
+        QStringLiteral("path"));
+    parser.addOptions({help, version, create, demo, exportQuoteOption, output, database});
     for (const auto& c : countOptions)
         parser.addOption(c.option);
 
@@ -291,6 +354,27 @@ int runPlenwick(QCoreApplication& app) {
             return usageError(parser, QStringLiteral("%1 takes a whole number of 0 or more, not "
                                                      "\"%2\".")
                                           .arg(name, parser.value(c.option)));
+    }
+
+    const bool exporting = parser.isSet(exportQuoteOption);
+    if (exporting && (parser.isSet(create) || parser.isSet(demo)))
+        return usageError(parser, QStringLiteral("--export-quote goes alone, without "
+                                                 "--create-database or --generate-demo-data."));
+    for (const QCommandLineOption* option : {&output, &database})
+        if (!exporting && parser.isSet(*option))
+            return usageError(
+                parser,
+                QStringLiteral("--%1 goes with --export-quote.").arg(option->names().constFirst()));
+    if (exporting) {
+        const QString file = parser.value(output).trimmed();
+        if (file.isEmpty())
+            return usageError(parser, QStringLiteral("--export-quote needs --output FILE.htm or "
+                                                     "FILE.pdf."));
+        if (!exportFormatFor(file))
+            return usageError(parser, QStringLiteral("--output \"%1\" should end in .htm, .html or "
+                                                     ".pdf.")
+                                          .arg(file));
+        return exportQuote(parser.value(exportQuoteOption), file, parser.value(database));
     }
 
     QString error;

@@ -13,6 +13,10 @@ inline constexpr int kExitUsage = 2;
 // without a display, or is a mistake that is reported without one.
 bool commandLineNeedsWindows(int argc, char** argv);
 
+// True when the command line asks for a quote to be written (--export-quote): that draws text
+// and pictures, which needs the graphical side of Qt, though no display.
+bool commandLineExportsQuote(int argc, char** argv);
+
 // False when the window could not be shown for want of a display (no DISPLAY, WAYLAND_DISPLAY,
 // QT_QPA_PLATFORM nor -platform on X11 and Wayland systems), after saying so on stderr.
 bool displayAvailable(int argc, char** argv);
@@ -23,6 +27,7 @@ bool displayAvailable(int argc, char** argv);
 // when the file was to be made and could not be.
 bool createDatabaseOnFirstRun(const QString& path, QString* error);
 
-// Handles the command-line options (--help, --version, --create-database, --generate-demo-data)
+// Handles the command-line options (--help, --version, --create-database, --generate-demo-data,
+// --export-quote)
 // or starts the program. Returns the process's exit status.
 int runPlenwick(QCoreApplication& app);

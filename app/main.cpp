@@ -7,6 +7,12 @@
 int main(int argc, char** argv) {
     keepRecordSetMemory();
     // The command-line options work without a display; only the program's window needs one.
+    if (commandLineExportsQuote(argc, argv)) {
+        // Quotes are drawn off screen: no window opens and no display is needed.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return runPlenwick(app);
+    }
     if (!commandLineNeedsWindows(argc, argv)) {
         QCoreApplication app(argc, argv);
         return runPlenwick(app);

@@ -1,15 +1,19 @@
 #include "app/mainwindow.h"
 
 #include "app/loadsteps.h"
+#include "data/datacontrol.h"
 #include "data/formats.h"
 #include "data/globals.h"
 #include "data/programerror.h"
+#include "data/recordset.h"
 #include "estimates/estimatebook.h"
 #include "estimates/estimateframe.h"
+#include "estimates/estimatesmonthlist.h"
 #include "estimates/homeframe.h"
 #include "help/aboutbox.h"
 #include "help/instructionalvideo.h"
 #include "materials/materialsframe.h"
+#include "report/printquote.h"
 #include "settings/gridformat.h"
 #include "settings/preferencesdialog.h"
 #include "settings/settingsstore.h"
@@ -142,6 +146,7 @@ void frmMain::createMenus() {
                                  QKeySequence(QKeySequence::New));
     mnuFilePrintQuote = addItem(mnuFile, "mnuFilePrintQuote", tr("&Print Estimate"),
                                 QKeySequence(QKeySequence::Print));
+    connect(mnuFilePrintQuote, &QAction::triggered, this, &frmMain::mnuFilePrintQuote_Click);
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuFileSplit0"));
     mnuFileExit = addItem(mnuFile, "mnuFileExit", tr("E&xit"), QKeySequence(tr("Ctrl+Q")));
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
@@ -210,6 +215,28 @@ void frmMain::InitDBControls() {
     for (const ScreenTab& tab : m_screens)
         if (tab.screen != frEstimating)
             tab.screen->reload();
+}
+
+void frmMain::mnuFilePrintQuote_Click() {
+    PrintQuote();
+}
+
+void frmMain::PrintQuote() {
+    constexpr int kEstimateTab = 2;
+    const bool estimateShown = tabMain->currentIndex() == kEstimateTab;
+    // What is typed on the Estimate screen is saved first, so the quote shows it; a refused save
+    // has said why, and nothing is printed.
+    if (estimateShown && frEstimating->canSave() && !frEstimating->save())
+        return;
+    RecordSet* records = estimateShown ? estimateBook->dcEstimates->recordSet()
+                                       : frMain->monthList->AdodcEstimatesAll->recordSet();
+    // Nothing to print: no list, an empty one, or a new estimate without its key yet.
+    if (!records || !records->isOpen() || records->isBOF() || records->isEOF())
+        return;
+    const QVariant key = records->value(0);
+    if (key.isNull() || !key.isValid())
+        return;
+    showQuotePreview(key.toInt(), this);
 }
 
 void frmMain::tmrMain_Timer() {

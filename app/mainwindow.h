@@ -90,6 +90,9 @@ private:
     // The Estimate tab is open while Home lists estimates or a new one is being made.
     void updateEstimateTab(bool anyListed);
     void mnuFileNewEstimate_Click();
+    void mnuFilePrintQuote_Click();
+    // Prints the estimate shown on the Estimate screen, or the one selected on Home.
+    void PrintQuote();
     void mnuEditEditRecord_Click();
     void mnuEditSaveRecord_Click();
     void mnuEditPreferences_Click();

@@ -196,6 +196,10 @@ clsSettings::clsSettings() = default;
 
 clsSettings::~clsSettings() = default;
 
+DbError clsSettings::LoadCompany() {
+    return readCompany(*this);
+}
+
 void clsSettings::LoadSettings() {
     QStringList ignored;
     QString stored;

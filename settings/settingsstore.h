@@ -2,6 +2,8 @@
 
 #include "settings/gridlayout.h"
 
+#include "data/dberror.h"
+
 #include <QString>
 
 // The program's settings while it runs: the database path and the saved grid layouts (from the
@@ -44,6 +46,8 @@ public:
     void SaveSettings();
     // Loads the settings again.
     void Refresh();
+    // Reads the company details from the MyCompany row of the database gConnection has open.
+    DbError LoadCompany();
 
 private:
     // Tells the user, once each while the program runs, that the settings store could not be

@@ -1,0 +1,213 @@
+#include "report/quotepreview.h"
+
+#include "report/datareport.h"
+#include "report/reportpainter.h"
+#include "settings/registry.h"
+#include "widgets/filedialog.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+const QString kProgramKey = QStringLiteral("Dorvane\\PX");
+const QString kExportFolder = QStringLiteral("ExportFolder");
+
+QString lastExportFolder() {
+    QString folder;
+    if (ReadRegString(kProgramKey, kExportFolder, folder) && QFileInfo(folder).isDir())
+        return folder;
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+// Error numbers of the report's notifications.
+constexpr qint64 kFileAccessError = 75;
+constexpr qint64 kPrintError = 482;
+} // namespace
+
+QuotePreview::QuotePreview(const ReportLayout& layout, const QList<ExportFormat>& formats,
+                           const QString& suggestedName, QWidget* parent)
+    : QDialog(parent), m_layout(layout), m_formats(formats), m_suggestedName(suggestedName),
+      m_previewPrinter(std::make_unique<QPrinter>(QPrinter::ScreenResolution)) {
+    setObjectName(QStringLiteral("DataReport1"));
+    setWindowTitle(layout.caption);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    m_previewPrinter->setPageLayout(
+        QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    m_previewPrinter->setFullPage(true);
+
+    toolBar = new QToolBar(this);
+    toolBar->setObjectName(QStringLiteral("tbPreview"));
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    auto add = [this](const char* name, QStyle::StandardPixmap icon, const QString& text,
+                      const QKeySequence& key, const QString& tip) {
+        QAction* action = toolBar->addAction(style()->standardIcon(icon), text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(key);
+        action->setToolTip(tip + (key.isEmpty() ? QString()
+                                                : QStringLiteral(" (%1)").arg(
+                                                      key.toString(QKeySequence::NativeText))));
+        return action;
+    };
+    actPrint = add("actPrint", QStyle::SP_DialogSaveButton, tr("&Print..."), QKeySequence::Print,
+                   tr("Print the quote"));
+    actPrint->setIcon(QIcon::fromTheme(QStringLiteral("document-print"), actPrint->icon()));
+    actExport = add("actExport", QStyle::SP_DialogSaveButton, tr("&Export..."),
+                    QKeySequence(tr("Ctrl+E")), tr("Save the quote as an HTML page or a PDF"));
+    toolBar->addSeparator();
+    actFirstPage = add("actFirstPage", QStyle::SP_MediaSkipBackward, QString(),
+                       QKeySequence(Qt::CTRL | Qt::Key_Home), tr("First page"));
+    actPreviousPage = add("actPreviousPage", QStyle::SP_ArrowLeft, QString(),
+                          QKeySequence(Qt::Key_PageUp), tr("Previous page"));
+    spnPage = new QSpinBox(toolBar);
+    spnPage->setObjectName(QStringLiteral("spnPage"));
+    spnPage->setToolTip(tr("The page shown"));
+    spnPage->setAccessibleName(tr("Page"));
+    spnPage->setKeyboardTracking(false);
+    toolBar->addWidget(spnPage);
+    lblPageCount = new QLabel(toolBar);
+    lblPageCount->setObjectName(QStringLiteral("lblPageCount"));
+    lblPageCount->setContentsMargins(4, 0, 4, 0);
+    toolBar->addWidget(lblPageCount);
+    actNextPage = add("actNextPage", QStyle::SP_ArrowRight, QString(),
+                      QKeySequence(Qt::Key_PageDown), tr("Next page"));
+    actLastPage = add("actLastPage", QStyle::SP_MediaSkipForward, QString(),
+                      QKeySequence(Qt::CTRL | Qt::Key_End), tr("Last page"));
+    toolBar->addSeparator();
+    actZoomOut = add("actZoomOut", QStyle::SP_ArrowDown, tr("Zoom Out"), QKeySequence::ZoomOut,
+                     tr("Show the page smaller"));
+    actZoomIn = add("actZoomIn", QStyle::SP_ArrowUp, tr("Zoom In"), QKeySequence::ZoomIn,
+                    tr("Show the page larger"));
+    actFitWidth = add("actFitWidth", QStyle::SP_TitleBarMaxButton, tr("Fit &Width"),
+                      QKeySequence(tr("Ctrl+1")), tr("Fit the page's width to the window"));
+    actFitPage = add("actFitPage", QStyle::SP_TitleBarNormalButton, tr("Fit P&age"),
+                     QKeySequence(tr("Ctrl+2")), tr("Show the whole page"));
+    for (QAction* zoom : {actFitWidth, actFitPage})
+        zoom->setCheckable(true);
+    toolBar->addSeparator();
+    actClose = add("actClose", QStyle::SP_DialogCloseButton, tr("&Close"),
+                   QKeySequence(Qt::Key_Escape), tr("Close the preview"));
+    for (QAction* icononly : {actFirstPage, actPreviousPage, actNextPage, actLastPage})
+        if (auto* button = toolBar->widgetForAction(icononly))
+            button->setAccessibleName(icononly->toolTip());
+
+    preview = new QPrintPreviewWidget(m_previewPrinter.get(), this);
+    preview->setObjectName(QStringLiteral("pvwQuote"));
+    preview->setFocusPolicy(Qt::StrongFocus);
+    connect(preview, &QPrintPreviewWidget::paintRequested, this,
+            [this](QPrinter* printer) { paintReport(*printer, m_layout); });
+    connect(preview, &QPrintPreviewWidget::previewChanged, this, &QuotePreview::updatePageControls);
+
+    auto* layoutBox = new QVBoxLayout(this);
+    layoutBox->setContentsMargins(0, 0, 0, 0);
+    layoutBox->setSpacing(0);
+    layoutBox->addWidget(toolBar);
+    layoutBox->addWidget(preview, 1);
+
+    connect(actFirstPage, &QAction::triggered, this, [this] { showPage(1); });
+    connect(actPreviousPage, &QAction::triggered, this, [this] { showPage(currentPage() - 1); });
+    connect(actNextPage, &QAction::triggered, this, [this] { showPage(currentPage() + 1); });
+    connect(actLastPage, &QAction::triggered, this, [this] { showPage(pageCount()); });
+    connect(spnPage, &QSpinBox::valueChanged, this, &QuotePreview::showPage);
+    connect(actZoomIn, &QAction::triggered, this, [this] {
+        preview->zoomIn(1.25);
+        updatePageControls();
+    });
+    connect(actZoomOut, &QAction::triggered, this, [this] {
+        preview->zoomOut(1.25);
+        updatePageControls();
+    });
+    connect(actFitWidth, &QAction::triggered, this, [this] {
+        preview->fitToWidth();
+        updatePageControls();
+    });
+    connect(actFitPage, &QAction::triggered, this, [this] {
+        preview->fitInView();
+        updatePageControls();
+    });
+    connect(actPrint, &QAction::triggered, this, &QuotePreview::printQuote);
+    connect(actExport, &QAction::triggered, this, &QuotePreview::exportQuote);
+    connect(actClose, &QAction::triggered, this, &QDialog::reject);
+
+    preview->fitToWidth();
+    resize(900, 1000);
+    updatePageControls();
+    preview->setFocus();
+}
+
+QuotePreview::~QuotePreview() = default;
+
+int QuotePreview::currentPage() const {
+    return preview->currentPage();
+}
+
+void QuotePreview::showPage(int page) {
+    page = std::clamp(page, 1, std::max(1, pageCount()));
+    preview->setCurrentPage(page);
+    updatePageControls();
+}
+
+void QuotePreview::updatePageControls() {
+    const int pages = pageCount();
+    const int page = std::clamp(preview->currentPage(), 1, std::max(1, pages));
+    const QSignalBlocker quiet(spnPage);
+    spnPage->setRange(1, std::max(1, pages));
+    spnPage->setValue(page);
+    lblPageCount->setText(tr("of %1").arg(pages));
+    actFirstPage->setEnabled(page > 1);
+    actPreviousPage->setEnabled(page > 1);
+    actNextPage->setEnabled(page < pages);
+    actLastPage->setEnabled(page < pages);
+    actFitWidth->setChecked(preview->zoomMode() == QPrintPreviewWidget::FitToWidth);
+    actFitPage->setChecked(preview->zoomMode() == QPrintPreviewWidget::FitInView);
+}
+
+void QuotePreview::printQuote() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(m_previewPrinter->pageLayout());
+    printer.setFullPage(true);
+    printer.setDocName(m_suggestedName);
+    QPrintDialog dialog(&printer, this);
+    dialog.setMinMax(1, pageCount());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    if (!paintReport(printer, m_layout, range ? printer.fromPage() : 0,
+                     range ? printer.toPage() : 0))
+        DataReport1::DataReport_Error(kPrintError, tr("The quote could not be printed"),
+                                      printer.printerName());
+}
+
+bool QuotePreview::exportQuote() {
+    QStringList filters;
+    for (const ExportFormat& format : m_formats)
+        filters << format.description;
+    FileDialogRequest request;
+    request.mode = FileDialogRequest::Save;
+    request.title = tr("Export Estimate");
+    request.folder = lastExportFolder();
+    request.fileName = QDir(request.folder).filePath(m_suggestedName + QStringLiteral(".htm"));
+    request.filter = filters.join(QStringLiteral(";;"));
+    request.defaultSuffix = QStringLiteral("htm");
+    const QString path = askForFileName(request, this);
+    if (path.isEmpty())
+        return false;
+    QString error;
+    if (!exportReport(m_layout, path, &error)) {
+        DataReport1::DataReport_Error(kFileAccessError, tr("The quote could not be exported"),
+                                      error);
+        return false;
+    }
+    WriteRegString(kProgramKey, kExportFolder,
+                   QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+    return true;
+}

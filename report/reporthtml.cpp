@@ -1,0 +1,118 @@
+#include "report/reporthtml.h"
+
+#include <QBuffer>
+#include <QSaveFile>
+
+namespace {
+// Twips as CSS points.
+QString pt(int twips) {
+    return QString::number(twips / 20.0, 'f', 2) + QStringLiteral("pt");
+}
+
+// Text as HTML character data: markup characters escaped, and the control characters that HTML
+// and XML forbid left out.
+QString escaped(const QString& text) {
+    QString clean;
+    clean.reserve(text.size());
+    for (const QChar c : text)
+        if (c.unicode() >= 0x20 || c == u'\t' || c == u'\n')
+            clean.append(c);
+    return clean.toHtmlEscaped();
+}
+
+QString fontStyle(const ReportFont& font) {
+    const QString fallback = font.family.contains(QStringLiteral("Garamond"))
+                                 ? QStringLiteral("Garamond, serif")
+                                 : QStringLiteral("Arial, sans-serif");
+    return QStringLiteral("font-family:'%1',%2;font-size:%3pt;font-weight:%4")
+        .arg(font.family, fallback, QString::number(font.points))
+        .arg(font.bold ? 700 : 400);
+}
+
+QString alignment(Qt::Alignment a) {
+    if (a & Qt::AlignRight)
+        return QStringLiteral("right");
+    if (a & Qt::AlignHCenter)
+        return QStringLiteral("center");
+    return QStringLiteral("left");
+}
+
+QString logoDataUri(const QImage& logo) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    logo.save(&buffer, "PNG");
+    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
+}
+
+const char* const kStyle =
+    "body{margin:0;background:#e9ebee;color:#000}"
+    ".sheet{position:relative;width:612pt;height:792pt;margin:16pt auto;background:#fff;"
+    "box-shadow:0 1pt 6pt rgba(0,0,0,.25);overflow:hidden;page-break-after:always}"
+    ".sheet:last-child{page-break-after:auto}"
+    ".i{position:absolute;margin:0;white-space:pre;line-height:1.15}"
+    ".w{white-space:pre-wrap;overflow-wrap:anywhere}"
+    ".r{position:absolute;border-top:.75pt solid #000;height:0}"
+    "@page{size:letter;margin:0}"
+    "@media print{body{background:#fff}.sheet{margin:0;box-shadow:none}}";
+} // namespace
+
+QByteArray reportHtml(const ReportLayout& layout) {
+    QString html;
+    html.reserve(256 * 1024);
+    html +=
+        QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\"/>\n"
+                       "<title>%1</title>\n<style>%2</style>\n</head>\n<body>\n")
+            .arg(escaped(layout.caption.trimmed()), QLatin1String(kStyle));
+    const QString logo = layout.logo.isNull() ? QString() : logoDataUri(layout.logo);
+    for (qsizetype p = 0; p < layout.pages.size(); ++p) {
+        html += QStringLiteral("<div class=\"sheet\" id=\"page-%1\">\n").arg(p + 1);
+        QString section;
+        for (const ReportItem& item : layout.pages[p].items) {
+            if (item.section != section) {
+                if (!section.isEmpty())
+                    html += QStringLiteral("</div>\n");
+                section = item.section;
+                html += QStringLiteral("<div class=\"%1\">\n").arg(section);
+            }
+            const QRect& r = item.rect;
+            const QString box = QStringLiteral("left:%1;top:%2;width:%3")
+                                    .arg(pt(r.left()), pt(r.top()), pt(r.width()));
+            switch (item.kind) {
+            case ReportItem::Picture:
+                html += QStringLiteral("<img class=\"i\" alt=\"Logo\" src=\"%1\" "
+                                       "style=\"%2;height:%3\"/>\n")
+                            .arg(logo, box, pt(r.height()));
+                break;
+            case ReportItem::Rule:
+                html += QStringLiteral("<div class=\"r\" style=\"%1\"></div>\n").arg(box);
+                break;
+            case ReportItem::Label:
+            case ReportItem::Field:
+                if (item.text.isEmpty())
+                    break;
+                html += QStringLiteral("<p class=\"i%1\" data-item=\"%2\" data-top=\"%3\" "
+                                       "style=\"%4;%5;text-align:%6\">"
+                                       "%7</p>\n")
+                            .arg(item.lines.isEmpty() ? QString() : QStringLiteral(" w"), item.name,
+                                 QString::number(r.top()), box, fontStyle(item.font),
+                                 alignment(item.alignment), escaped(item.text));
+                break;
+            }
+        }
+        if (!section.isEmpty())
+            html += QStringLiteral("</div>\n");
+        html += QStringLiteral("</div>\n");
+    }
+    html += QStringLiteral("</body>\n</html>\n");
+    return html.toUtf8();
+}
+
+bool writeReportHtml(const ReportLayout& layout, const QString& path, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(reportHtml(layout)) < 0 || !file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
