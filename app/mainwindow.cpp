@@ -223,20 +223,22 @@ void frmMain::mnuFilePrintQuote_Click() {
 
 void frmMain::PrintQuote() {
     constexpr int kEstimateTab = 2;
-    const bool estimateShown = tabMain->currentIndex() == kEstimateTab;
-    // What is typed on the Estimate screen is saved first, so the quote shows it; a refused save
-    // has said why, and nothing is printed.
-    if (estimateShown && frEstimating->canSave() && !frEstimating->save())
-        return;
-    RecordSet* records = estimateShown ? estimateBook->dcEstimates->recordSet()
-                                       : frMain->monthList->AdodcEstimatesAll->recordSet();
-    // Nothing to print: no list, an empty one, or a new estimate without its key yet.
-    if (!records || !records->isOpen() || records->isBOF() || records->isEOF())
-        return;
-    const QVariant key = records->value(0);
-    if (key.isNull() || !key.isValid())
-        return;
-    showQuotePreview(key.toInt(), this);
+    int estimateId = 0;
+    if (tabMain->currentIndex() == kEstimateTab) {
+        // What is typed is saved first, so the quote shows it; a refused save has said why, and
+        // nothing is printed.
+        if (frEstimating->canSave() && !frEstimating->save())
+            return;
+        // No current estimate, or a new one without its key yet: nothing to print.
+        const RecordSet* records = estimateBook->dcEstimates->recordSet();
+        if (records && records->isOpen() && !records->isBOF() && !records->isEOF())
+            estimateId = records->value(0).toInt();
+    } else {
+        // The row the user sees selected in Home's list; none in an empty month.
+        estimateId = frMain->monthList->selectedEstimateId();
+    }
+    if (estimateId > 0)
+        showQuotePreview(estimateId, this);
 }
 
 void frmMain::tmrMain_Timer() {

@@ -12,10 +12,12 @@
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -47,7 +49,7 @@ QuotePreview::QuotePreview(const ReportLayout& layout, const QList<ExportFormat>
 
     toolBar = new QToolBar(this);
     toolBar->setObjectName(QStringLiteral("tbPreview"));
-    toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     auto add = [this](const char* name, QStyle::StandardPixmap icon, const QString& text,
                       const QKeySequence& key, const QString& tip) {
         QAction* action = toolBar->addAction(style()->standardIcon(icon), text);
@@ -60,7 +62,6 @@ QuotePreview::QuotePreview(const ReportLayout& layout, const QList<ExportFormat>
     };
     actPrint = add("actPrint", QStyle::SP_DialogSaveButton, tr("&Print..."), QKeySequence::Print,
                    tr("Print the quote"));
-    actPrint->setIcon(QIcon::fromTheme(QStringLiteral("document-print"), actPrint->icon()));
     actExport = add("actExport", QStyle::SP_DialogSaveButton, tr("&Export..."),
                     QKeySequence(tr("Ctrl+E")), tr("Save the quote as an HTML page or a PDF"));
     toolBar->addSeparator();
@@ -83,9 +84,9 @@ QuotePreview::QuotePreview(const ReportLayout& layout, const QList<ExportFormat>
     actLastPage = add("actLastPage", QStyle::SP_MediaSkipForward, QString(),
                       QKeySequence(Qt::CTRL | Qt::Key_End), tr("Last page"));
     toolBar->addSeparator();
-    actZoomOut = add("actZoomOut", QStyle::SP_ArrowDown, tr("Zoom Out"), QKeySequence::ZoomOut,
+    actZoomOut = add("actZoomOut", QStyle::SP_ArrowDown, tr("Zoom &Out"), QKeySequence::ZoomOut,
                      tr("Show the page smaller"));
-    actZoomIn = add("actZoomIn", QStyle::SP_ArrowUp, tr("Zoom In"), QKeySequence::ZoomIn,
+    actZoomIn = add("actZoomIn", QStyle::SP_ArrowUp, tr("Zoom &In"), QKeySequence::ZoomIn,
                     tr("Show the page larger"));
     actFitWidth = add("actFitWidth", QStyle::SP_TitleBarMaxButton, tr("Fit &Width"),
                       QKeySequence(tr("Ctrl+1")), tr("Fit the page's width to the window"));
@@ -96,9 +97,12 @@ QuotePreview::QuotePreview(const ReportLayout& layout, const QList<ExportFormat>
     toolBar->addSeparator();
     actClose = add("actClose", QStyle::SP_DialogCloseButton, tr("&Close"),
                    QKeySequence(Qt::Key_Escape), tr("Close the preview"));
-    for (QAction* icononly : {actFirstPage, actPreviousPage, actNextPage, actLastPage})
-        if (auto* button = toolBar->widgetForAction(icononly))
-            button->setAccessibleName(icononly->toolTip());
+    // The page arrows are pictures; every other command is named in words.
+    for (QAction* arrow : {actFirstPage, actPreviousPage, actNextPage, actLastPage})
+        if (auto* button = qobject_cast<QToolButton*>(toolBar->widgetForAction(arrow))) {
+            button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+            button->setAccessibleName(arrow->toolTip());
+        }
 
     preview = new QPrintPreviewWidget(m_previewPrinter.get(), this);
     preview->setObjectName(QStringLiteral("pvwQuote"));
@@ -139,7 +143,10 @@ QuotePreview::QuotePreview(const ReportLayout& layout, const QList<ExportFormat>
     connect(actClose, &QAction::triggered, this, &QDialog::reject);
 
     preview->fitToWidth();
-    resize(900, 1000);
+    QSize size(900, 1000);
+    if (const QScreen* shown = parent ? parent->screen() : screen())
+        size = size.boundedTo(shown->availableSize() * 0.92);
+    resize(size);
     updatePageControls();
     preview->setFocus();
 }

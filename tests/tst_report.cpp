@@ -1,0 +1,551 @@
+// The printed quote as data: the work table, the laid-out pages (section, item, rectangle in
+// twips, text, font), and the HTML and PDF made from them.
+#include "data/money.h"
+#include "report/datareport.h"
+#include "report/quotesource.h"
+#include "report/reporthtml.h"
+#include "report/reportpainter.h"
+#include "support/quotefixture.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+namespace {
+using namespace ReportPaper;
+
+constexpr int kFooterTop = kHeight - kBottomMargin - 650;
+
+const CompanyDetails kCompany{QStringLiteral("Hollis & Marsh"),
+                              QStringLiteral("1480 Quarry Road"),
+                              QStringLiteral("Millbrook, PA 17011"),
+                              QStringLiteral("555-0142"),
+                              QStringLiteral("555-0143"),
+                              QStringLiteral("office@hm.example"),
+                              QString()};
+
+// A quote laid out from the database, as the preview shows it.
+struct Quote {
+    DataEnvironment source;
+    std::unique_ptr<DataReport1> report;
+    ReportLayout layout;
+
+    Quote(TestDatabase& db, int estimateId, const CompanyDetails& company = kCompany) {
+        if (!source.fillWorkTable(db.connection(), estimateId) ||
+            !source.rptMain_Grouping(db.connection(), estimateId))
+            qWarning("the quote could not be read: %s", qPrintable(source.lastError().text()));
+        report = std::make_unique<DataReport1>(source, company);
+        report->DataReport_Initialize();
+        layout = report->layout(QDate(2026, 12, 6));
+    }
+    const ReportPage& page(int i) const { return layout.pages.at(i); }
+    QString text(const QString& name, int onPage = 0) const {
+        const ReportItem* item = page(onPage).item(name);
+        return item ? item->text : QStringLiteral("<missing>");
+    }
+    const ReportBand* band(const QString& section, int onPage = 0) const {
+        for (const ReportBand& b : page(onPage).bands)
+            if (b.section == section)
+                return &b;
+        return nullptr;
+    }
+    // Every shown text, page by page, in the order the pages draw them.
+    QStringList texts() const {
+        QStringList all;
+        for (const ReportPage& p : layout.pages)
+            for (const ReportItem& item : p.items)
+                if (!item.text.isEmpty())
+                    all << (item.lines.isEmpty() ? QStringList{item.text} : item.lines);
+        return all;
+    }
+};
+
+// An item's rectangle within its section, as the layout's table gives it.
+QRect designed(const ReportItem& item, const ReportBand& band) {
+    return item.rect.translated(-kLeftMargin, -band.top);
+}
+
+QString words(const QString& text) {
+    return text.simplified();
+}
+
+QImage picture(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkBlue);
+    return image;
+}
+
+} // namespace
+
+class TestReport : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { registerMoneyMetaType(); }
+    void sectionsAsDesigned();
+    void totalsOfTheQuote();
+    void materialsOnly();
+    void companyLines();
+    void logoRule();
+    void workTableHoldsTheLastEstimateOnly();
+    void aLongDescriptionGrowsItsLine();
+    void aThousandLinesPaginate();
+    void htmlEscapesAndFollowsTheLayout();
+    void pdfCarriesTheSameTexts();
+};
+
+void TestReport::sectionsAsDesigned() {
+    TestDatabase db;
+    const int id = addQuote(db, {1002,
+                                 QStringLiteral("Dana Reyes"),
+                                 0.08,
+                                 10,
+                                 {{2, QStringLiteral("Copper pipe"), 5, 10}},
+                                 {{3, QStringLiteral("Install"), 40, 120}}});
+    const Quote q(db, id);
+    QCOMPARE(q.layout.caption, QStringLiteral("Estimate "));
+    QCOMPARE(q.layout.pages.size(), 1);
+    const ReportPage& page = q.page(0);
+
+    struct Expected {
+        const char* section;
+        const char* name;
+        QRect rect;
+        const char* family;
+        double points;
+        bool bold;
+        Qt::Alignment alignment;
+    };
+    const Expected expected[] = {
+        {"ReportHeader",
+         "lblCompanyName",
+         {144, 288, 3735, 285},
+         "EB Garamond",
+         12,
+         false,
+         Qt::AlignLeft},
+        {"ReportHeader",
+         "lblEmail",
+         {144, 1440, 5328, 300},
+         "EB Garamond",
+         12,
+         false,
+         Qt::AlignLeft},
+        {"PageHeader", "Label16", {144, 0, 1152, 285}, "Liberation Sans", 9, true, Qt::AlignLeft},
+        {"PageHeader",
+         "Estimator",
+         {1296, 288, 2880, 288},
+         "Liberation Sans",
+         9,
+         false,
+         Qt::AlignLeft},
+        {"PageHeader", "Label1", {0, 720, 870, 345}, "Liberation Sans", 9, true, Qt::AlignHCenter},
+        {"PageHeader",
+         "Label2",
+         {864, 720, 6330, 345},
+         "Liberation Sans",
+         9.75,
+         true,
+         Qt::AlignHCenter},
+        {"PageHeader",
+         "Label5",
+         {8208, 720, 1005, 345},
+         "Liberation Sans",
+         9.75,
+         true,
+         Qt::AlignHCenter},
+        {"rptDetail_Grouping_Header",
+         "txtType",
+         {0, 0, 4170, 315},
+         "Liberation Sans",
+         12,
+         true,
+         Qt::AlignLeft},
+        {"rptDetail_Detail",
+         "txtQuantity",
+         {0, 0, 576, 288},
+         "Liberation Sans",
+         8.25,
+         false,
+         Qt::AlignRight},
+        {"rptDetail_Detail",
+         "txtDescription",
+         {1008, 0, 5760, 288},
+         "Liberation Sans",
+         8.25,
+         false,
+         Qt::AlignLeft},
+        {"rptDetail_Detail",
+         "txtPrice",
+         {6912, 0, 1155, 288},
+         "Liberation Sans",
+         8.25,
+         false,
+         Qt::AlignRight},
+        {"rptDetail_Grouping_Footer",
+         "txtCosts",
+         {8208, 0, 999, 390},
+         "Liberation Sans",
+         8.25,
+         false,
+         Qt::AlignRight},
+        {"rptMain_Grouping_Footer",
+         "txtTaxRate",
+         {7344, 720, 435, 240},
+         "Liberation Sans",
+         8.25,
+         false,
+         Qt::AlignLeft},
+        {"rptMain_Grouping_Footer",
+         "txtGrandTotal",
+         {8208, 1728, 1005, 240},
+         "Liberation Sans",
+         8.25,
+         true,
+         Qt::AlignRight},
+        {"PageFooter",
+         "Label15",
+         {7056, 288, 855, 285},
+         "Liberation Sans",
+         8.25,
+         false,
+         Qt::AlignRight},
+    };
+    for (const Expected& e : expected) {
+        const ReportItem* item = page.item(QString::fromLatin1(e.name));
+        QVERIFY2(item, e.name);
+        QCOMPARE(item->section, QString::fromLatin1(e.section));
+        const ReportBand* band = q.band(item->section);
+        QVERIFY(band);
+        QCOMPARE(designed(*item, *band), e.rect);
+        QVERIFY2(item->font.family.startsWith(QLatin1String(e.family)), e.name);
+        QCOMPARE(item->font.points, e.points);
+        QCOMPARE(item->font.bold, e.bold);
+        QCOMPARE(item->alignment, e.alignment);
+    }
+    // The rule above the total, and the sections one below the other in their order.
+    const ReportItem* rule = page.item(QStringLiteral("Line1"));
+    QVERIFY(rule);
+    QCOMPARE(designed(*rule, *q.band(QStringLiteral("rptMain_Grouping_Footer"))),
+             QRect(8208, 1584, 1005, 0));
+    QStringList order;
+    int bottom = kTopMargin;
+    for (const ReportBand& band : page.bands) {
+        order << band.section;
+        if (band.section != u"PageFooter") {
+            QCOMPARE(band.top, bottom);
+            bottom += band.grownHeight;
+        }
+    }
+    QCOMPARE(order, QStringList({"ReportHeader", "PageHeader", "rptMain_Grouping_Header",
+                                 "rptDetail_Grouping_Header", "rptDetail_Detail",
+                                 "rptDetail_Grouping_Footer", "rptDetail_Grouping_Header",
+                                 "rptDetail_Detail", "rptDetail_Grouping_Footer", "rptMain_Footer",
+                                 "rptMain_Grouping_Footer", "ReportFooter", "PageFooter"}));
+    QCOMPARE(q.band(QStringLiteral("PageHeader"))->height, 1065);
+    QCOMPARE(q.band(QStringLiteral("rptMain_Grouping_Footer"))->height, 2202);
+    QCOMPARE(q.band(QStringLiteral("PageFooter"))->top, kFooterTop);
+    // The page header's values and the footer's date and page numbers.
+    QCOMPARE(q.text(QStringLiteral("QuoteNumber")), QStringLiteral("1002"));
+    QCOMPARE(q.text(QStringLiteral("Estimator")), QStringLiteral("Dana Reyes"));
+    QCOMPARE(q.text(QStringLiteral("Label11")), QStringLiteral("12/6/2026"));
+    QCOMPARE(q.text(QStringLiteral("Label14")) + q.text(QStringLiteral("Label13")) +
+                 q.text(QStringLiteral("Label12")),
+             QStringLiteral("1of1"));
+}
+
+void TestReport::totalsOfTheQuote() {
+    TestDatabase db;
+    const int id = addQuote(db, {1003,
+                                 QStringLiteral("Dana Reyes"),
+                                 0.0825,
+                                 10,
+                                 {{4, QStringLiteral("Valve"), 25, 100}},
+                                 {{1, QStringLiteral("Labor"), 50, 50}}});
+    const Quote q(db, id);
+    QCOMPARE(q.text(QStringLiteral("txtTotalMaterial")), QStringLiteral("$100.00"));
+    QCOMPARE(q.text(QStringLiteral("txtTax")), QStringLiteral("$8.25"));
+    QCOMPARE(q.text(QStringLiteral("txtTaxRate")), QStringLiteral("8.25%"));
+    QCOMPARE(q.text(QStringLiteral("txtTotalLabor")), QStringLiteral("$50.00"));
+    QCOMPARE(q.text(QStringLiteral("txtShipping")), QStringLiteral("$10.00"));
+    QCOMPARE(q.text(QStringLiteral("txtGrandTotal")), QStringLiteral("$168.25"));
+    // The work table's grand total agrees with the printed one.
+    QCOMPARE(db.scalar(QStringLiteral("SELECT GrandTotal FROM Test")).toDouble(), 168.25);
+    // Each type's subtotal, headed by the type.
+    const QList<const ReportItem*> costs = q.page(0).itemsNamed(QStringLiteral("txtCosts"));
+    QCOMPARE(costs.size(), 2);
+    QCOMPARE(costs[0]->text, QStringLiteral("$100.00"));
+    QCOMPARE(costs[1]->text, QStringLiteral("$50.00"));
+    QCOMPARE(q.page(0).itemsNamed(QStringLiteral("Text1"))[1]->text, QStringLiteral("Labor"));
+}
+
+void TestReport::materialsOnly() {
+    TestDatabase db;
+    // Cents that floating point cannot hold exactly still add up to the cent.
+    const int id = addQuote(db, {1004,
+                                 QStringLiteral("Dana Reyes"),
+                                 0.07,
+                                 12.5,
+                                 {{3, QStringLiteral("Fitting"), 0.1, 0.3},
+                                  {7, QStringLiteral("Elbow"), 0.1, 0.7},
+                                  {1, QStringLiteral("Pipe"), 1234.56, 1234.56}},
+                                 {}});
+    const Quote q(db, id);
+    QCOMPARE(q.page(0).itemsNamed(QStringLiteral("txtType")).size(), 1);
+    QCOMPARE(q.text(QStringLiteral("txtType")), QStringLiteral("Materials"));
+    QCOMPARE(q.text(QStringLiteral("txtTotalLabor")), QStringLiteral("$0.00"));
+    QCOMPARE(q.text(QStringLiteral("txtTotalMaterial")), QStringLiteral("$1,235.56"));
+    // 1,235.56 x 1.07 = 1,322.0492, plus 12.50 shipping.
+    QCOMPARE(q.text(QStringLiteral("txtGrandTotal")), QStringLiteral("$1,334.55"));
+    const QuoteHeader& h = q.source.data().header;
+    QCOMPARE(h.grandTotal, h.totalMaterial + h.tax + h.shipping);
+    // An estimate without any line prints its shipping as the total.
+    const int bare = addQuote(db, {1005, QStringLiteral("Dana Reyes"), 0.05, 7, {}, {}});
+    const Quote empty(db, bare);
+    QCOMPARE(empty.text(QStringLiteral("txtTotalMaterial")), QStringLiteral("$0.00"));
+    QCOMPARE(empty.text(QStringLiteral("txtGrandTotal")), QStringLiteral("$7.00"));
+    QVERIFY(empty.page(0).itemsNamed(QStringLiteral("txtType")).isEmpty());
+}
+
+void TestReport::companyLines() {
+    TestDatabase db;
+    const int id = addQuote(db, {});
+    const Quote full(db, id);
+    QCOMPARE(full.text(QStringLiteral("lblCompanyName")), QStringLiteral("Hollis & Marsh"));
+    QCOMPARE(full.text(QStringLiteral("lblCompanyAddress")), QStringLiteral("1480 Quarry Road"));
+    QCOMPARE(full.text(QStringLiteral("lblPhone")),
+             QStringLiteral("Phone: 555-0142 Fax: 555-0143"));
+    QCOMPARE(full.text(QStringLiteral("lblEmail")), QStringLiteral("EMail: office@hm.example"));
+
+    CompanyDetails sparse = kCompany;
+    sparse.phone.clear();
+    sparse.fax.clear();
+    sparse.email.clear();
+    const Quote bare(db, id, sparse);
+    QCOMPARE(bare.text(QStringLiteral("lblPhone")), QStringLiteral("Phone:  Fax: "));
+    QCOMPARE(bare.text(QStringLiteral("lblEmail")), QString());
+    // The empty e-mail line takes no room: the page header follows the phone line.
+    QCOMPARE(bare.band(QStringLiteral("PageHeader"))->top, kTopMargin + 1152 + 285);
+}
+
+void TestReport::logoRule() {
+    TestDatabase db;
+    const int id = addQuote(db, {});
+    const QString logoPath = db.dir() + QStringLiteral("/logo.png");
+    QVERIFY(picture(400, 100).save(logoPath));
+    const QString brokenPath = db.dir() + QStringLiteral("/broken.png");
+    {
+        QFile broken(brokenPath);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("not a picture");
+    }
+
+    const Quote none(db, id);
+    QCOMPARE(none.band(QStringLiteral("ReportHeader"))->height, 300);
+    QVERIFY(!none.page(0).item(QStringLiteral("Image1")));
+    QVERIFY(!none.report->logoFailed());
+
+    CompanyDetails withLogo = kCompany;
+    withLogo.logoPath = logoPath;
+    const Quote logo(db, id, withLogo);
+    QCOMPARE(logo.band(QStringLiteral("ReportHeader"))->height, 1080);
+    const ReportItem* image = logo.page(0).item(QStringLiteral("Image1"));
+    QVERIFY(image);
+    // Kept in proportion within its box, at the box's top right.
+    QCOMPARE(image->rect.right(), kLeftMargin + 5760 + 3465 - 1);
+    QCOMPARE(image->rect.top(), kTopMargin);
+    QCOMPARE(image->rect.width(), 3465);
+    QCOMPARE(image->rect.height(), 3465 / 4);
+    QVERIFY(!logo.layout.logo.isNull());
+
+    // A picture that cannot be loaded: no logo, and every company line and header value shows.
+    withLogo.logoPath = brokenPath;
+    const Quote broken(db, id, withLogo);
+    QVERIFY(broken.report->logoFailed());
+    QCOMPARE(broken.band(QStringLiteral("ReportHeader"))->height, 300);
+    QVERIFY(!broken.page(0).item(QStringLiteral("Image1")));
+    QCOMPARE(broken.text(QStringLiteral("lblCompanyAddress")), QStringLiteral("1480 Quarry Road"));
+    QCOMPARE(broken.text(QStringLiteral("QuoteNumber")), QStringLiteral("1001"));
+    QCOMPARE(broken.text(QStringLiteral("Estimator")), QStringLiteral("Dana Reyes"));
+
+    // A huge picture is kept at a size paper needs.
+    QVERIFY(picture(8000, 2000).save(logoPath));
+    withLogo.logoPath = logoPath;
+    const Quote huge(db, id, withLogo);
+    QVERIFY(huge.layout.logo.width() <= 3465 * 600 / 1440);
+}
+
+void TestReport::workTableHoldsTheLastEstimateOnly() {
+    TestDatabase db;
+    const int first = addQuote(
+        db, {2001, QStringLiteral("Ann"), 0, 0, {{1, QStringLiteral("First's line"), 1, 1}}, {}});
+    const int second = addQuote(
+        db, {2002, QStringLiteral("Bo"), 0, 0, {{1, QStringLiteral("Second's line"), 2, 2}}, {}});
+    const Quote a(db, first);
+    const Quote b(db, second);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Test")).toInt(), 1);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT EstimateID FROM Test")).toInt(), second);
+    QCOMPARE(b.text(QStringLiteral("QuoteNumber")), QStringLiteral("2002"));
+    QCOMPARE(b.text(QStringLiteral("txtDescription")), QStringLiteral("Second's line"));
+    QVERIFY(!b.texts().contains(QStringLiteral("First's line")));
+    // A key that is not stored leaves the work table empty and is reported.
+    DataEnvironment missing;
+    QVERIFY(missing.fillWorkTable(db.connection(), 999999));
+    QVERIFY(!missing.rptMain_Grouping(db.connection(), 999999));
+    QVERIFY(missing.lastError().isSet());
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM Test")).toInt(), 0);
+}
+
+void TestReport::aLongDescriptionGrowsItsLine() {
+    TestDatabase db;
+    QString long600;
+    while (long600.size() < 600)
+        long600 += QStringLiteral("threaded galvanised fitting ");
+    long600.truncate(600);
+    QList<QuoteLineSpec> lines = numberedLines(30);
+    lines.insert(1, {1, long600, 3, 3});
+    const int id = addQuote(db, {3001, QStringLiteral("Ann"), 0, 0, lines, {}});
+    const Quote q(db, id);
+    const QList<const ReportItem*> descriptions =
+        q.page(0).itemsNamed(QStringLiteral("txtDescription"));
+    const ReportItem* grown = descriptions.at(1);
+    QCOMPARE(grown->text, long600);
+    QVERIFY2(grown->lines.size() >= 4, qPrintable(QString::number(grown->lines.size())));
+    QCOMPARE(grown->lines.join(QLatin1Char(' ')).simplified(), long600.simplified());
+    QVERIFY(grown->rect.height() > 288);
+    // The next line starts below the grown one.
+    QCOMPARE(descriptions.at(2)->rect.top(), grown->rect.bottom() + 1);
+    // And the page holds fewer lines than it would have: the break moves up.
+    TestDatabase plainDb;
+    const Quote plain(
+        plainDb, addQuote(plainDb, {3002, QStringLiteral("Ann"), 0, 0, numberedLines(31), {}}));
+    QVERIFY(descriptions.size() <
+            plain.page(0).itemsNamed(QStringLiteral("txtDescription")).size());
+    // A word longer than the line breaks inside itself rather than running off the page.
+    TestDatabase wordDb;
+    const Quote word(
+        wordDb,
+        addQuote(
+            wordDb,
+            {3003, QStringLiteral("Ann"), 0, 0, {{1, QString(300, QLatin1Char('W')), 1, 1}}, {}}));
+    const ReportItem* wide = word.page(0).item(QStringLiteral("txtDescription"));
+    QVERIFY(wide->lines.size() > 1);
+}
+
+void TestReport::aThousandLinesPaginate() {
+    TestDatabase db;
+    const int id = addQuote(db, {4001, QStringLiteral("Ann"), 0.05, 25, numberedLines(1000),
+                                 numberedLines(200, QStringLiteral("Hour"))});
+    const Quote q(db, id);
+    const int pages = int(q.layout.pages.size());
+    // Page 1 holds 32 lines below the company block, every other page 39.
+    QCOMPARE(pages, 32);
+    int details = 0;
+    for (int p = 0; p < pages; ++p) {
+        const ReportPage& page = q.page(p);
+        QCOMPARE(page.itemsNamed(QStringLiteral("Label16")).size(), 1); // the page header
+        QCOMPARE(q.text(QStringLiteral("Label14"), p), QString::number(p + 1));
+        QCOMPARE(q.text(QStringLiteral("Label12"), p), QString::number(pages));
+        QCOMPARE(q.text(QStringLiteral("Label15"), p), QStringLiteral("Page "));
+        details += int(page.itemsNamed(QStringLiteral("txtQuantity")).size());
+        // Nothing reaches into the page footer, and no page ends on a type's heading.
+        QString last;
+        for (const ReportBand& band : page.bands)
+            if (band.section != u"PageFooter") {
+                QVERIFY(band.top + band.grownHeight <= kFooterTop);
+                if (band.grownHeight > 0)
+                    last = band.section;
+            }
+        QVERIFY(last != u"rptDetail_Grouping_Header");
+    }
+    QCOMPARE(details, 1200);
+    QCOMPARE(q.text(QStringLiteral("txtTotalMaterial"), pages - 1), QStringLiteral("$2,500.00"));
+    QCOMPARE(q.text(QStringLiteral("txtTotalLabor"), pages - 1), QStringLiteral("$500.00"));
+    QCOMPARE(q.text(QStringLiteral("txtGrandTotal"), pages - 1), QStringLiteral("$3,150.00"));
+}
+
+void TestReport::htmlEscapesAndFollowsTheLayout() {
+    TestDatabase db;
+    const QString tricky = QStringLiteral("<b>&\"' 5% off </p>\x01");
+    CompanyDetails company = kCompany;
+    company.name = QStringLiteral("Smith & <Sons>");
+    company.logoPath = db.dir() + QStringLiteral("/logo.png");
+    QVERIFY(picture(300, 100).save(company.logoPath));
+    const int id = addQuote(db, {5001,
+                                 QStringLiteral("O'Neil"),
+                                 0.05,
+                                 0,
+                                 {{1, tricky, 4, 4}},
+                                 numberedLines(60, QStringLiteral("Hour"))});
+    const Quote q(db, id, company);
+    QVERIFY(q.layout.pages.size() >= 2);
+    const QByteArray html = reportHtml(q.layout);
+    QVERIFY(!html.contains("<b>&"));
+    QVERIFY(html.contains("&lt;b&gt;&amp;&quot;' 5% off &lt;/p&gt;"));
+    QVERIFY(html.contains("data:image/png;base64,"));
+
+    // Well-formed, and its paragraphs carry the layout's texts in the layout's order.
+    QXmlStreamReader xml(html);
+    QStringList paragraphs;
+    int sheets = 0;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"p")
+            paragraphs << xml.readElementText();
+        else if (xml.name() == u"div" &&
+                 xml.attributes().value(QStringLiteral("class")) == u"sheet")
+            ++sheets;
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(sheets, q.layout.pages.size());
+    QStringList expected;
+    for (const ReportPage& page : q.layout.pages)
+        for (const ReportItem& item : page.items)
+            if (!item.text.isEmpty())
+                expected << item.text;
+    expected.replace(expected.indexOf(tricky), QStringLiteral("<b>&\"' 5% off </p>"));
+    QCOMPARE(paragraphs, expected);
+}
+
+void TestReport::pdfCarriesTheSameTexts() {
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    TestDatabase db;
+    const int id =
+        addQuote(db, {6001,
+                      QStringLiteral("Ann"),
+                      0.0825,
+                      15,
+                      numberedLines(45),
+                      {{2.5, QStringLiteral("Rough-in plumbing, two bathrooms"), 40, 100}}});
+    const Quote q(db, id);
+    const QString path = db.dir() + QStringLiteral("/quote.pdf");
+    QString error;
+    QVERIFY2(writeReportPdf(q.layout, path, &error), qPrintable(error));
+    QProcess text;
+    text.start(pdftotext, {QStringLiteral("-raw"), path, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(30000));
+    const QString extracted = QString::fromUtf8(text.readAllStandardOutput());
+    QCOMPARE(extracted.count(QLatin1Char('\f')), q.layout.pages.size());
+    QCOMPARE(words(extracted), words(q.texts().join(QLatin1Char(' '))));
+    // The fonts travel inside the file.
+    QProcess fonts;
+    fonts.start(QStandardPaths::findExecutable(QStringLiteral("pdffonts")), {path});
+    QVERIFY(fonts.waitForFinished(30000));
+    const QStringList rows = QString::fromUtf8(fonts.readAllStandardOutput())
+                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                                 .mid(2);
+    QVERIFY(rows.size() >= 3);
+    for (const QString& row : rows)
+        QVERIFY2(row.split(QLatin1Char(' '), Qt::SkipEmptyParts).at(4) == u"yes", qPrintable(row));
+    // An export that cannot be written leaves no file behind.
+    QVERIFY(!writeReportPdf(q.layout, db.dir() + QStringLiteral("/no/such/folder/q.pdf"), &error));
+    QVERIFY(!error.isEmpty());
+}
+
+QTEST_MAIN(TestReport)
+#include "tst_report.moc"
