@@ -237,6 +237,7 @@ Section empty(const char* name, int height) {
 ReportLayout layOutQuote(const QuoteData& data, const QuoteTexts& texts, const QDate& printed) {
     ReportLayout layout;
     layout.caption = QStringLiteral("Estimate ");
+    layout.title = layout.caption + texts.quoteNumber;
     layout.logo = texts.logo;
     Composer composer(layout, pageHeader(texts));
     composer.startPage();

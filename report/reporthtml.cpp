@@ -22,19 +22,42 @@ QString escaped(const QString& text) {
 
 QString fontStyle(const ReportFont& font) {
     const QString fallback = font.family.contains(QStringLiteral("Garamond"))
-                                 ? QStringLiteral("Garamond, serif")
-                                 : QStringLiteral("Arial, sans-serif");
+                                 ? QStringLiteral("'EB Garamond',Garamond,serif")
+                                 : QStringLiteral("Arial,sans-serif");
     return QStringLiteral("font-family:'%1',%2;font-size:%3pt;font-weight:%4")
         .arg(font.family, fallback, QString::number(font.points))
         .arg(font.bold ? 700 : 400);
 }
 
+// Each font of the report as a class of the page's style sheet (f0, f1, ...), so an item names
+// it in a few characters.
+struct FontClasses {
+    QList<ReportFont> fonts;
+
+    explicit FontClasses(const ReportLayout& layout) {
+        for (const ReportPage& page : layout.pages)
+            for (const ReportItem& item : page.items)
+                if (!fonts.contains(item.font))
+                    fonts.append(item.font);
+    }
+    QString of(const ReportFont& font) const {
+        return QStringLiteral("f") + QString::number(fonts.indexOf(font));
+    }
+    QString styleSheet() const {
+        QString css;
+        for (qsizetype i = 0; i < fonts.size(); ++i)
+            css += QStringLiteral(".f%1{%2}").arg(i).arg(fontStyle(fonts[i]));
+        return css;
+    }
+};
+
+// Left is the default; right and centred text have a class of their own.
 QString alignment(Qt::Alignment a) {
     if (a & Qt::AlignRight)
-        return QStringLiteral("right");
+        return QStringLiteral(" ar");
     if (a & Qt::AlignHCenter)
-        return QStringLiteral("center");
-    return QStringLiteral("left");
+        return QStringLiteral(" ac");
+    return QString();
 }
 
 QString logoDataUri(const QImage& logo) {
@@ -53,6 +76,7 @@ const char* const kStyle =
     ".i{position:absolute;margin:0;white-space:pre;line-height:1.15}"
     ".w{white-space:pre-wrap;overflow-wrap:anywhere}"
     ".r{position:absolute;border-top:.75pt solid #000;height:0}"
+    ".ar{text-align:right}.ac{text-align:center}"
     "@page{size:letter;margin:0}"
     "@media print{body{background:#fff}.sheet{margin:0;box-shadow:none}}";
 } // namespace
@@ -63,8 +87,9 @@ QByteArray reportHtml(const ReportLayout& layout) {
     html +=
         QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\"/>\n"
                        "<title>%1</title>\n<style>%2</style>\n</head>\n<body>\n")
-            .arg(escaped(layout.caption.trimmed()), QLatin1String(kStyle));
+            .arg(escaped(layout.title.trimmed()), QLatin1String(kStyle));
     const QString logo = layout.logo.isNull() ? QString() : logoDataUri(layout.logo);
+    const FontClasses fonts(layout);
     for (qsizetype p = 0; p < layout.pages.size(); ++p) {
         html += QStringLiteral("<div class=\"sheet\" id=\"page-%1\">\n").arg(p + 1);
         QString section;
@@ -91,12 +116,11 @@ QByteArray reportHtml(const ReportLayout& layout) {
             case ReportItem::Field:
                 if (item.text.isEmpty())
                     break;
-                html += QStringLiteral("<p class=\"i%1\" data-item=\"%2\" data-top=\"%3\" "
-                                       "style=\"%4;%5;text-align:%6\">"
-                                       "%7</p>\n")
-                            .arg(item.lines.isEmpty() ? QString() : QStringLiteral(" w"), item.name,
-                                 QString::number(r.top()), box, fontStyle(item.font),
-                                 alignment(item.alignment), escaped(item.text));
+                html +=
+                    QStringLiteral("<p class=\"i %1%2%3\" data-item=\"%4\" style=\"%5\">%6</p>\n")
+                        .arg(fonts.of(item.font), alignment(item.alignment),
+                             item.lines.isEmpty() ? QString() : QStringLiteral(" w"), item.name,
+                             box, escaped(item.text));
                 break;
             }
         }

@@ -1,10 +1,38 @@
 #include "report/reportlayout.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QTextLayout>
 #include <cmath>
+#include <memory>
+
+namespace {
+// The fonts and metrics of a layout, made once each: a long quote measures thousands of texts in
+// the same few fonts.
+struct MeasuredFont {
+    QFont font;
+    QFontMetricsF metrics;
+};
+
+const MeasuredFont& measured(const ReportFont& font) {
+    static QHash<QString, std::shared_ptr<MeasuredFont>> cache;
+    const QString key =
+        font.family + u'/' + QString::number(font.points) + (font.bold ? u'b' : u'r');
+    auto found = cache.constFind(key);
+    if (found == cache.cend()) {
+        const QFont made = font.makeFont();
+        found = cache.insert(
+            key, std::make_shared<MeasuredFont>(MeasuredFont{made, QFontMetricsF(made)}));
+    }
+    return **found;
+}
+} // namespace
 
 QFont ReportFont::font() const {
+    return measured(*this).font;
+}
+
+QFont ReportFont::makeFont() const {
     QFont f(family);
     f.setPixelSize(qRound(points * 20));
     f.setBold(bold);
@@ -33,7 +61,17 @@ QList<const ReportItem*> ReportPage::itemsNamed(const QString& name) const {
 }
 
 QStringList wrapReportText(const QString& text, const ReportFont& font, int width, int* height) {
-    QTextLayout layout(text, font.font());
+    const MeasuredFont& m = measured(font);
+    // Most texts fit on their line: they need no layout.
+    if (!text.contains(u'\n') && m.metrics.horizontalAdvance(text) <= width) {
+        if (height)
+            *height = int(std::ceil(m.metrics.height()));
+        return {text};
+    }
+    QString prepared = text;
+    prepared.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(u'\n', QChar::LineSeparator);
+    QTextLayout layout(prepared, m.font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -44,7 +82,7 @@ QStringList wrapReportText(const QString& text, const ReportFont& font, int widt
         line.setLineWidth(width);
         line.setPosition(QPointF(0, y));
         y += line.height();
-        QString part = text.mid(line.textStart(), line.textLength());
+        QString part = prepared.mid(line.textStart(), line.textLength());
         while (!part.isEmpty() && part.back().isSpace())
             part.chop(1);
         lines.append(part);
@@ -56,5 +94,5 @@ QStringList wrapReportText(const QString& text, const ReportFont& font, int widt
 }
 
 double reportLineSpacing(const ReportFont& font) {
-    return QFontMetricsF(font.font()).height();
+    return measured(font).metrics.height();
 }

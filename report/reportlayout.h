@@ -27,7 +27,9 @@ struct ReportFont {
     double points = 8.25;
     bool bold = false;
 
+    // The font, made once for the whole program.
     QFont font() const;
+    QFont makeFont() const;
     bool operator==(const ReportFont&) const = default;
 };
 
@@ -63,7 +65,8 @@ struct ReportPage {
 };
 
 struct ReportLayout {
-    QString caption;
+    QString caption; // of the preview window
+    QString title;   // of the document: "Estimate 1002"
     QList<ReportPage> pages;
     QImage logo; // drawn into the item of kind Picture
 };

@@ -76,7 +76,7 @@ bool writeReportPdf(const ReportLayout& layout, const QString& path, QString* er
         QPdfWriter pdf(&file);
         pdf.setResolution(1440);
         pdf.setCreator(QStringLiteral("Plenwick"));
-        pdf.setTitle(layout.caption.trimmed());
+        pdf.setTitle(layout.title.trimmed());
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
                                       QMarginsF(0, 0, 0, 0)));
         if (!paintReport(pdf, layout)) {

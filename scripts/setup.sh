@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev
   libsqlite3-dev sqlite3
   fonts-liberation2 fonts-ebgaramond
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool imagemagick poppler-utils
   desktop-file-utils appstream
 )
 

@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "settings/registry.h"
 #include "support/isolatedsettings.h"
+#include "support/quotefixture.h"
 #include "support/testdatabase.h"
 
 #include <QDir>
@@ -80,6 +81,9 @@ private slots:
     void firstRunCreatesTheDefaultDatabase();
     void firstRunLeavesAnExistingFileAlone();
     void firstRunReportsAFileItCannotMake();
+    void exportsAQuoteWithoutAWindow();
+    void exportRefusals_data();
+    void exportRefusals();
 };
 
 void TestCommandLine::createsADatabaseAndNeverOverwrites() {
@@ -305,4 +309,74 @@ void TestCommandLine::firstRunReportsAFileItCannotMake() {
 }
 
 QTEST_MAIN(TestCommandLine)
+void TestCommandLine::exportsAQuoteWithoutAWindow() {
+    TestDatabase db;
+    db.exec(QStringLiteral("DELETE FROM MyCompany"));
+    db.exec(QStringLiteral("INSERT INTO MyCompany (CompanyName, CompanyPhone) VALUES (?, ?)"),
+            {QStringLiteral("Hollis & Marsh"), QStringLiteral("555-0142")});
+    addQuote(db, {8001, QStringLiteral("Ann"), 0.0825, 10,
+                  {{4, QStringLiteral("Ball valve <3/4\">"), 25, 100}},
+                  {{1, QStringLiteral("Fit valve"), 50, 50}}});
+    for (const char* name : {"quote.htm", "quote.pdf"}) {
+        const QString path = db.dir() + QLatin1Char('/') + QLatin1String(name);
+        const Run r = plenwick({QStringLiteral("--export-quote"), QStringLiteral("8001"),
+                                QStringLiteral("--output"), path, QStringLiteral("--database"),
+                                db.path()});
+        QVERIFY2(r.status == 0, qPrintable(r.output));
+        const QByteArray written = contents(path);
+        if (QByteArray(name).endsWith(".pdf")) {
+            QVERIFY(written.startsWith("%PDF-"));
+            continue;
+        }
+        for (const char* text : {"Hollis &amp; Marsh", "Phone: 555-0142 Fax: ",
+                                 "Ball valve &lt;3/4&quot;&gt;", "$168.25", "8001"})
+            QVERIFY2(written.contains(text), text);
+    }
+    const Run help = plenwick({QStringLiteral("--help")});
+    QVERIFY(help.output.contains(QStringLiteral("--export-quote <reference>")));
+    QVERIFY(help.output.contains(QStringLiteral("--output <file>")));
+}
+
+void TestCommandLine::exportRefusals_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    const QString out = QStringLiteral("OUT/q.htm");
+    QTest::newRow("unknown reference")
+        << QStringList{"--export-quote", "9999", "--output", out, "--database", "DB"}
+        << kExitFailure << "No estimate has the reference number 9999.";
+    QTest::newRow("not a number")
+        << QStringList{"--export-quote", "abc", "--output", out, "--database", "DB"}
+        << kExitFailure << "\"abc\" is not a reference number";
+    QTest::newRow("unwritable file")
+        << QStringList{"--export-quote", "8101", "--output", "OUT/none/q.pdf", "--database", "DB"}
+        << kExitFailure << "could not be written";
+    QTest::newRow("unknown extension")
+        << QStringList{"--export-quote", "8101", "--output", "OUT/q.txt", "--database", "DB"}
+        << kExitUsage << "should end in .htm, .html or .pdf";
+    QTest::newRow("no output")
+        << QStringList{"--export-quote", "8101", "--database", "DB"} << kExitUsage
+        << "--export-quote needs --output";
+    QTest::newRow("output alone") << QStringList{"--output", out} << kExitUsage
+                                  << "--output goes with --export-quote";
+    QTest::newRow("missing database")
+        << QStringList{"--export-quote", "8101", "--output", out, "--database", "OUT/no.mdb"}
+        << kExitFailure << "could not be opened";
+}
+
+void TestCommandLine::exportRefusals() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    TestDatabase db;
+    addQuote(db, {8101, QStringLiteral("Ann"), 0, 0, numberedLines(2), {}});
+    arguments.replaceInStrings(QStringLiteral("OUT"), db.dir());
+    arguments.replaceInStrings(QRegularExpression(QStringLiteral("^DB$")), db.path());
+    const Run r = plenwick(arguments);
+    QCOMPARE(r.status, status);
+    QVERIFY2(r.output.contains(message), qPrintable(r.output));
+    QVERIFY(!QFile::exists(db.dir() + QStringLiteral("/q.htm")));
+    QVERIFY(!QFile::exists(db.dir() + QStringLiteral("/q.txt")));
+}
+
 #include "tst_commandline.moc"
