@@ -188,6 +188,10 @@ void TestPrintQuote::anExportThatFailsIsReported() {
         QVERIFY(!preview->exportQuote());
         QVERIFY(!preview->exportQuote());
         QVERIFY(preview->isVisible()); // the preview stays
+        // Print opens the system's print dialog; cancelling it prints nothing and says nothing.
+        QVERIFY(whileModal([preview] { preview->actPrint->trigger(); },
+                           [preview](QDialog* dialog) { QVERIFY(dialog != preview); }));
+        QVERIFY(preview->isVisible());
     }));
     QCOMPARE(messages.titles(),
              QStringList({QStringLiteral("DataReport Error"), QStringLiteral("DataReport Error")}));
