@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+// A supplier's price list as read from its file, before any column means anything: the cells of
+// each row as text, the first row usually the header.
+struct PriceListTable {
+    QList<QStringList> rows;
+    // What the file turned out to be, for the user to check: "CSV, semicolon-separated, UTF-8",
+    // "Excel workbook, sheet \"Prices\"".
+    QString description;
+    // The sheets of a workbook, in their order (empty for CSV).
+    QStringList sheetNames;
+};
+
+// Told how far reading has come (bytes or rows done of the total); returning false cancels.
+using PriceListProgress = std::function<bool(qint64 done, qint64 total)>;
+
+// Reads a price list: CSV (comma, semicolon or tab, detected; quoted fields holding separators,
+// quotes and line breaks; UTF-8 with or without a byte-order mark, or Windows-1252 when the file
+// is not valid UTF-8) or an Excel .xlsx workbook (the first sheet, or the one named). Nothing
+// when the file cannot be read as either, with the reason in error: a file that is empty, binary,
+// too large (over kLargestPriceList bytes), a workbook without that sheet, an unbalanced quote,
+// a cancelled read ("Cancelled.").
+std::optional<PriceListTable> readPriceList(const QString& path, QString* error,
+                                            const QString& sheet = {},
+                                            const PriceListProgress& progress = {});
+
+// The largest price list read, in bytes: far above any supplier's list (150,000 rows of CSV are
+// about 15 MB), far below what would exhaust memory.
+inline constexpr qint64 kLargestPriceList = 256LL * 1024 * 1024;
