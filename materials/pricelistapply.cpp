@@ -1,0 +1,190 @@
+#include "data/connection.h"
+#include "data/database.h"
+#include "data/formats.h"
+#include "materials/pricelistimport.h"
+
+#include <QDateTime>
+#include <QHash>
+
+namespace {
+constexpr int kProgressStep = 512;
+
+// A lookup list (manufacturers or categories) by name, without regard to case; names missing
+// from it are added when allowed.
+class NameList {
+public:
+    NameList(Database& db, const char* table, const char* key, const char* name)
+        : m_db(db), m_table(QLatin1String(table)), m_name(QLatin1String(name)) {
+        Statement all(
+            db, QStringLiteral("SELECT %1, %2 FROM %3").arg(QLatin1String(key), m_name, m_table));
+        while (all.next())
+            m_ids.insert(all.value(1).toString().trimmed().toCaseFolded(), all.integer(0));
+        m_failed = all.failed();
+        if (m_failed)
+            m_error = all.error();
+    }
+    bool failed() const { return m_failed; }
+    const DbError& error() const { return m_error; }
+
+    // The name's key, 0 when it is not listed and may not be added, or -1 when adding failed.
+    qint64 idOf(const QString& name, bool add) {
+        const QString folded = name.trimmed().toCaseFolded();
+        if (folded.isEmpty())
+            return 0;
+        if (const auto found = m_ids.constFind(folded); found != m_ids.cend())
+            return *found;
+        if (!add)
+            return 0;
+        Statement insert(m_db,
+                         QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(m_table, m_name));
+        insert.bindAll({name.trimmed()});
+        if (!insert.execute()) {
+            m_error = insert.error();
+            return -1;
+        }
+        const qint64 id = m_db.lastInsertId();
+        m_ids.insert(folded, id);
+        return id;
+    }
+
+private:
+    Database& m_db;
+    QString m_table;
+    QString m_name;
+    QHash<QString, qint64> m_ids;
+    bool m_failed = false;
+    DbError m_error;
+};
+
+QString csvField(const QString& text) {
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString plainAmount(Money amount) {
+    return formatValue(QVariant::fromValue(amount), QString());
+}
+} // namespace
+
+bool applyPriceList(Connection& connection, const PriceListPreview& preview,
+                    const ApplyOptions& options, ApplyResult* result, DbError* error,
+                    const PriceListProgress& progress) {
+    *result = {};
+    Database& db = connection.database();
+    Transaction transaction(db);
+    auto fail = [&](const DbError& why) {
+        transaction.rollback();
+        *result = {};
+        *error = why;
+        return false;
+    };
+    const qint64 total = preview.changed.size() + (options.addNew ? preview.added.size() : 0);
+    qint64 done = 0;
+    auto goOn = [&] {
+        ++done;
+        return !progress || done % kProgressStep != 0 || progress(done, total);
+    };
+    const DbError cancelled{ErrorNumber::kGenericFailure, QStringLiteral("Cancelled.")};
+    // Only a changed unit cost gets today's price date.
+    const QDateTime today = QDateTime::currentDateTime();
+    Statement update(db, QStringLiteral("UPDATE MaterialsTBL SET UnitCost = ?, UpdatedLast = ? "
+                                        "WHERE MaterialsID = ? AND SuppliersID = ?"));
+    for (const PriceChange& change : preview.changed) {
+        update.reset();
+        update.bindAll(
+            {QVariant::fromValue(change.newCost), today, change.materialId, options.supplierId});
+        if (!update.execute())
+            return fail(update.error());
+        if (db.changes() != 1)
+            return fail({ErrorNumber::kRowNotFound,
+                         QStringLiteral("The material %1 (row %2) was deleted or moved to another "
+                                        "supplier meanwhile.")
+                             .arg(change.partNumber)
+                             .arg(change.row)});
+        result->changes.append({AppliedChange::PriceChanged,
+                                change.row,
+                                change.partNumber,
+                                change.description,
+                                change.oldCost,
+                                change.newCost,
+                                {}});
+        ++result->priceChanges;
+        if (!goOn())
+            return fail(cancelled);
+    }
+    if (options.addNew && !preview.added.isEmpty()) {
+        NameList manufacturers(db, "ManufacturersTBL", "ManufacturerID", "ManufacturerName");
+        NameList categories(db, "CatagoryTBL", "CatagoryID", "Catagory");
+        for (const NameList* list : {&manufacturers, &categories})
+            if (list->failed())
+                return fail(list->error());
+        Statement insert(db, QStringLiteral("INSERT INTO MaterialsTBL (ManufacturerID, "
+                                            "SuppliersID, CatagoryID, PartNumber, "
+                                            "ManufacturerDescription, UnitCost, UpdatedLast) "
+                                            "VALUES (?, ?, ?, ?, ?, ?, ?)"));
+        for (const NewMaterialRow& row : preview.added) {
+            qint64 manufacturer = manufacturers.idOf(row.manufacturer, options.createMissingNames);
+            qint64 category = categories.idOf(row.category, options.createMissingNames);
+            if (manufacturer < 0)
+                return fail(manufacturers.error());
+            if (category < 0)
+                return fail(categories.error());
+            manufacturer = manufacturer ? manufacturer : options.defaultManufacturerId;
+            category = category ? category : options.defaultCategoryId;
+            AppliedChange change{AppliedChange::Added, row.row, row.partNumber, row.description, {},
+                                 row.unitCost,         {}};
+            if (manufacturer == 0 || category == 0) {
+                change.kind = AppliedChange::NotAdded;
+                change.note =
+                    manufacturer == 0
+                        ? QStringLiteral("no manufacturer \"%1\" on the list").arg(row.manufacturer)
+                        : QStringLiteral("no category \"%1\" on the list").arg(row.category);
+                result->changes.append(change);
+                continue;
+            }
+            insert.reset();
+            insert.bindAll({manufacturer, options.supplierId, category, row.partNumber,
+                            row.description, QVariant::fromValue(row.unitCost), today});
+            if (!insert.execute())
+                return fail(insert.error());
+            result->changes.append(change);
+            ++result->added;
+            if (!goOn())
+                return fail(cancelled);
+        }
+    }
+    if (!transaction.commit())
+        return fail(db.error());
+    std::sort(result->changes.begin(), result->changes.end(),
+              [](const AppliedChange& a, const AppliedChange& b) { return a.row < b.row; });
+    return true;
+}
+
+QByteArray changeReportCsv(const ApplyResult& result) {
+    QString csv = QStringLiteral("Row,Part Number,Description,Change,Old Unit Cost,New Unit Cost,"
+                                 "Change %,Note\r\n");
+    for (const AppliedChange& c : result.changes) {
+        static const char* const kinds[] = {"Price changed", "Added", "Not added"};
+        const bool priced = c.kind == AppliedChange::PriceChanged;
+        const QString percent =
+            priced && !c.oldCost.isZero()
+                ? QString::number((c.newCost - c.oldCost).toDouble() / c.oldCost.toDouble() * 100,
+                                  'f', 1)
+                : QString();
+        csv += QStringList{QString::number(c.row),
+                           csvField(c.partNumber),
+                           csvField(c.description),
+                           QLatin1String(kinds[c.kind]),
+                           priced ? plainAmount(c.oldCost) : QString(),
+                           plainAmount(c.newCost),
+                           percent,
+                           csvField(c.note)}
+                   .join(QLatin1Char(',')) +
+               QStringLiteral("\r\n");
+    }
+    return csv.toUtf8();
+}

@@ -1,0 +1,231 @@
+#include "materials/pricelistimport.h"
+
+#include "data/connection.h"
+#include "data/database.h"
+#include "data/formats.h"
+#include "data/textcut.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QRegularExpression>
+
+namespace {
+// Column sizes of the catalogue.
+constexpr int kLongestPartNumber = 50;
+constexpr int kLongestDescription = 255;
+constexpr int kLongestName = 50;
+// How often the work tells its progress, in rows.
+constexpr int kProgressStep = 1024;
+
+const DbError kCancelled{ErrorNumber::kGenericFailure, QStringLiteral("Cancelled.")};
+
+// Part numbers match without regard to surrounding blanks and letter case.
+QString matchKey(const QString& partNumber) {
+    return partNumber.trimmed().toCaseFolded();
+}
+
+struct CatalogueEntry {
+    qint64 id;
+    Money cost;
+    QString description;
+};
+
+bool readCatalogue(Connection& connection, qint64 supplierId,
+                   QHash<QString, QList<CatalogueEntry>>* catalogue, DbError* error) {
+    Statement materials(connection.database(),
+                        QStringLiteral("SELECT MaterialsID, PartNumber, UnitCost, "
+                                       "ManufacturerDescription FROM MaterialsTBL "
+                                       "WHERE SuppliersID = ?"));
+    materials.bindAll({supplierId});
+    while (materials.next())
+        (*catalogue)[matchKey(materials.value(1).toString())].append(
+            {materials.integer(0), Money::fromDouble(materials.real(2)),
+             materials.value(3).toString()});
+    if (materials.failed()) {
+        *error = materials.error();
+        return false;
+    }
+    return true;
+}
+
+// Why a price is refused, or nothing when it is an amount the catalogue takes.
+QString priceProblem(const QString& text, Money* amount) {
+    if (text.isEmpty())
+        return QStringLiteral("no price");
+    const std::optional<Money> parsed = parseCurrency(text);
+    if (!parsed) {
+        static const QRegularExpression decimalComma(
+            QStringLiteral("^\\$?\\d{1,3}(\\.\\d{3})*,\\d{1,4}$"));
+        if (decimalComma.match(text).hasMatch())
+            return QStringLiteral("not an amount: write the decimals after a point (12.50)");
+        return QStringLiteral("not an amount");
+    }
+    if (*parsed < Money())
+        return QStringLiteral("negative");
+    *amount = *parsed;
+    return {};
+}
+
+// A data row read under the mapping.
+struct ListRow {
+    int row = 0;
+    QString partNumber;
+    Money cost;
+    QString description;
+    QString manufacturer;
+    QString category;
+};
+
+QString cell(const QStringList& cells, int column) {
+    return column >= 0 && column < cells.size() ? cells[column].trimmed() : QString();
+}
+
+bool isBlank(const QStringList& cells) {
+    for (const QString& c : cells)
+        if (!c.trimmed().isEmpty())
+            return false;
+    return true;
+}
+
+// Reads the rows, refusing those the catalogue cannot take.
+QList<ListRow> readRows(const PriceListTable& table, const PreviewOptions& options,
+                        PriceListPreview* preview, const PriceListProgress& progress,
+                        bool* cancelled) {
+    const ColumnMapping& m = options.mapping;
+    const int needed = std::max(m[ColumnMapping::PartNumber], m[ColumnMapping::UnitCost]) + 1;
+    QList<ListRow> rows;
+    const qsizetype first = options.firstRowIsHeader ? 1 : 0;
+    for (qsizetype i = first; i < table.rows.size(); ++i) {
+        if (progress && i % kProgressStep == 0 && !progress(i, table.rows.size())) {
+            *cancelled = true;
+            return {};
+        }
+        const QStringList& cells = table.rows[i];
+        if (isBlank(cells))
+            continue;
+        ++preview->rows;
+        const int rowNumber = int(i) + 1;
+        auto refuse = [&](ColumnMapping::Role role, const QString& value, const QString& reason) {
+            preview->refused.append({rowNumber, ColumnMapping::roleName(role), value, reason});
+        };
+        if (cells.size() < needed) {
+            refuse(cells.size() <= m[ColumnMapping::PartNumber] ? ColumnMapping::PartNumber
+                                                                : ColumnMapping::UnitCost,
+                   QString(),
+                   QStringLiteral("the row has %1 of the %2 columns needed")
+                       .arg(cells.size())
+                       .arg(needed));
+            continue;
+        }
+        ListRow row;
+        row.row = rowNumber;
+        row.partNumber = cell(cells, m[ColumnMapping::PartNumber]);
+        if (row.partNumber.isEmpty()) {
+            refuse(ColumnMapping::PartNumber, QString(), QStringLiteral("no part number"));
+            continue;
+        }
+        if (row.partNumber.size() > kLongestPartNumber) {
+            refuse(ColumnMapping::PartNumber, row.partNumber,
+                   QStringLiteral("longer than %1 characters").arg(kLongestPartNumber));
+            continue;
+        }
+        const QString price = cell(cells, m[ColumnMapping::UnitCost]);
+        if (const QString problem = priceProblem(price, &row.cost); !problem.isEmpty()) {
+            refuse(ColumnMapping::UnitCost, price, problem);
+            continue;
+        }
+        row.description =
+            cutToLength(cell(cells, m[ColumnMapping::Description]), kLongestDescription);
+        row.manufacturer = cutToLength(cell(cells, m[ColumnMapping::Manufacturer]), kLongestName);
+        row.category = cutToLength(cell(cells, m[ColumnMapping::Category]), kLongestName);
+        rows.append(row);
+    }
+    return rows;
+}
+
+// A part number given twice: with one price the repeats are left out, with two prices every one
+// of its rows is, since the list does not say which is right.
+QList<ListRow> withoutDuplicates(const QList<ListRow>& rows, PriceListPreview* preview) {
+    QHash<QString, QList<int>> byKey;
+    for (int i = 0; i < rows.size(); ++i)
+        byKey[matchKey(rows[i].partNumber)].append(i);
+    QList<bool> keep(rows.size(), true);
+    for (const QList<int>& same : std::as_const(byKey)) {
+        if (same.size() < 2)
+            continue;
+        bool onePrice = true;
+        QStringList rowNumbers;
+        for (int i : same) {
+            onePrice = onePrice && rows[i].cost == rows[same.first()].cost;
+            rowNumbers << QString::number(rows[i].row);
+        }
+        for (int i : same) {
+            if (onePrice && i == same.first())
+                continue;
+            keep[i] = false;
+            const QString reason =
+                onePrice ? QStringLiteral("repeats row %1").arg(rows[same.first()].row)
+                         : QStringLiteral("given in rows %1 with different prices")
+                               .arg(rowNumbers.join(QStringLiteral(", ")));
+            preview->refused.append({rows[i].row,
+                                     ColumnMapping::roleName(ColumnMapping::PartNumber),
+                                     rows[i].partNumber, reason});
+        }
+    }
+    QList<ListRow> kept;
+    for (int i = 0; i < rows.size(); ++i)
+        if (keep[i])
+            kept.append(rows[i]);
+    return kept;
+}
+
+double changePercent(Money from, Money to) {
+    if (from.isZero())
+        return 100;
+    return (to - from).toDouble() / from.toDouble() * 100;
+}
+} // namespace
+
+bool previewPriceList(Connection& connection, const PriceListTable& table,
+                      const PreviewOptions& options, PriceListPreview* preview, DbError* error,
+                      const PriceListProgress& progress) {
+    *preview = {};
+    if (!options.mapping.isComplete()) {
+        *error = {ErrorNumber::kGenericFailure,
+                  QStringLiteral("Choose the columns of the part number and the unit cost.")};
+        return false;
+    }
+    QHash<QString, QList<CatalogueEntry>> catalogue;
+    if (!readCatalogue(connection, options.supplierId, &catalogue, error))
+        return false;
+    bool cancelled = false;
+    const QList<ListRow> rows =
+        withoutDuplicates(readRows(table, options, preview, progress, &cancelled), preview);
+    if (cancelled) {
+        *error = kCancelled;
+        return false;
+    }
+    std::sort(preview->refused.begin(), preview->refused.end(),
+              [](const RefusedRow& a, const RefusedRow& b) { return a.row < b.row; });
+    for (const ListRow& row : rows) {
+        const auto found = catalogue.constFind(matchKey(row.partNumber));
+        if (found == catalogue.cend()) {
+            preview->added.append({row.row, row.partNumber, row.description, row.manufacturer,
+                                   row.category, row.cost});
+            continue;
+        }
+        bool changed = false;
+        for (const CatalogueEntry& material : *found) {
+            if (material.cost == row.cost)
+                continue;
+            changed = true;
+            const double percent = changePercent(material.cost, row.cost);
+            preview->changed.append({row.row, material.id, row.partNumber, material.description,
+                                     material.cost, row.cost, percent,
+                                     std::abs(percent) > options.flagPercent});
+        }
+        if (!changed)
+            ++preview->unchanged;
+    }
+    return true;
+}
