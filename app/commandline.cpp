@@ -1,12 +1,11 @@
 #include "app/commandline.h"
 
+#include "app/batchcommands.h"
 #include "app/startup.h"
 #include "data/database.h"
 #include "data/money.h"
 #include "data/schema.h"
 #include "demodata/demodata.h"
-#include "report/quotedata.h"
-#include "report/quotefile.h"
 #include "report/reportexport.h"
 #include "settings/openconnection.h"
 #include "settings/registry.h"
@@ -167,42 +166,6 @@ int generateDemoData(const QString& path, const DemoData::Counts& counts) {
     return 0;
 }
 
-// Writes a quote without a window. Start-up's messages (a database that cannot be opened) go to
-// stderr instead of a box.
-int exportQuote(const QString& reference, const QString& output, QString database) {
-    const MessageHandler previous = setMessageHandler([](const MessageRequest& request) {
-        err() << "plenwick: " << request.text << "\n";
-        return QMessageBox::Ok;
-    });
-    const auto restore = qScopeGuard([&previous] { setMessageHandler(previous); });
-    ProgramObjects objects;
-    if (database.isEmpty()) {
-        QString stored;
-        if (ReadRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), stored))
-            database = stored.trimmed();
-    }
-    if (!OpenConnection(database, objects.connection)) {
-        err() << "plenwick: the database \"" << QDir::toNativeSeparators(database)
-              << "\" could not be opened.\n";
-        return kExitFailure;
-    }
-    if (const DbError company = objects.settings.LoadCompany(); company.isSet())
-        err() << "plenwick: the company details could not be read (" << company.description
-              << "); the quote is printed without them.\n";
-    QString error;
-    QString warning;
-    const bool written =
-        exportQuoteFile(objects.connection, CompanyDetails::fromSettings(objects.settings),
-                        reference, output, &error, &warning);
-    if (!warning.isEmpty())
-        err() << "plenwick: " << warning << "\n";
-    if (!written) {
-        err() << "plenwick: " << error << "\n";
-        return kExitFailure;
-    }
-    return 0;
-}
-
 } // namespace
 
 bool commandLineExportsQuote(int argc, char** argv) {
@@ -319,10 +282,29 @@ int runPlenwick(QCoreApplication& app) {
                                     QStringLiteral("file"));
     const QCommandLineOption database(
         QStringLiteral("database"),
-        QStringLiteral("The database to read, for --export-quote (default: the one the "
-                       "program uses)."),
+        QStringLiteral("The database, for --export-quote and --import-price-list (default: the "
+                       "one the program uses)."),
         QStringLiteral("path"));
-    parser.addOptions({help, version, create, demo, exportQuoteOption, output, database});
+    const QCommandLineOption importOption(
+        QStringLiteral("import-price-list"),
+        QStringLiteral("Update the catalogue from a supplier's price list (CSV or .xlsx), "
+                       "without a window."),
+        QStringLiteral("file"));
+    const QCommandLineOption supplier(QStringLiteral("supplier"),
+                                      QStringLiteral("The price list's supplier."),
+                                      QStringLiteral("name"));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"),
+                                    QStringLiteral("Show what the price list would change, and "
+                                                   "change nothing."));
+    const QCommandLineOption addNew(QStringLiteral("add-new"),
+                                    QStringLiteral("Add the price list's new materials (and "
+                                                   "their missing manufacturers and "
+                                                   "categories)."));
+    const QCommandLineOption report(QStringLiteral("report"),
+                                    QStringLiteral("Write the changes made to this CSV file."),
+                                    QStringLiteral("file"));
+    parser.addOptions({help, version, create, demo, exportQuoteOption, output, importOption,
+                       supplier, dryRun, addNew, report, database});
     for (const auto& c : countOptions)
         parser.addOption(c.option);
 
@@ -356,15 +338,28 @@ int runPlenwick(QCoreApplication& app) {
                                           .arg(name, parser.value(c.option)));
     }
 
+    int modes = 0;
+    for (const QCommandLineOption* mode : {&create, &demo, &exportQuoteOption, &importOption})
+        modes += parser.isSet(*mode) ? 1 : 0;
+    if (modes > 1)
+        return usageError(parser, QStringLiteral("give one of --create-database, "
+                                                 "--generate-demo-data, --export-quote and "
+                                                 "--import-price-list."));
     const bool exporting = parser.isSet(exportQuoteOption);
-    if (exporting && (parser.isSet(create) || parser.isSet(demo)))
-        return usageError(parser, QStringLiteral("--export-quote goes alone, without "
-                                                 "--create-database or --generate-demo-data."));
-    for (const QCommandLineOption* option : {&output, &database})
-        if (!exporting && parser.isSet(*option))
-            return usageError(
-                parser,
-                QStringLiteral("--%1 goes with --export-quote.").arg(option->names().constFirst()));
+    const bool importing = parser.isSet(importOption);
+    // Each option of a mode, and the mode it goes with.
+    const QList<std::pair<const QCommandLineOption*, bool>> modeOptions = {
+        {&output, exporting}, {&supplier, importing}, {&dryRun, importing},
+        {&addNew, importing}, {&report, importing},   {&database, exporting || importing}};
+    for (const auto& [option, allowed] : modeOptions)
+        if (!allowed && parser.isSet(*option))
+            return usageError(parser, QStringLiteral("--%1 goes with %2.")
+                                          .arg(option->names().constFirst(),
+                                               option == &output ? QStringLiteral("--export-quote")
+                                               : option == &database
+                                                   ? QStringLiteral("--export-quote or "
+                                                                    "--import-price-list")
+                                                   : QStringLiteral("--import-price-list")));
     if (exporting) {
         const QString file = parser.value(output).trimmed();
         if (file.isEmpty())
@@ -374,7 +369,25 @@ int runPlenwick(QCoreApplication& app) {
             return usageError(parser, QStringLiteral("--output \"%1\" should end in .htm, .html or "
                                                      ".pdf.")
                                           .arg(file));
-        return exportQuote(parser.value(exportQuoteOption), file, parser.value(database));
+        return exportQuoteCommand(parser.value(exportQuoteOption), file, parser.value(database));
+    }
+    if (importing) {
+        PriceListCommand command;
+        command.file = parser.value(importOption).trimmed();
+        command.supplier = parser.value(supplier).trimmed();
+        command.database = parser.value(database);
+        command.report = parser.value(report).trimmed();
+        command.dryRun = parser.isSet(dryRun);
+        command.addNew = parser.isSet(addNew);
+        if (command.file.isEmpty())
+            return usageError(parser, QStringLiteral("--import-price-list needs the price list's "
+                                                     "file."));
+        if (command.supplier.isEmpty())
+            return usageError(parser, QStringLiteral("--import-price-list needs --supplier NAME."));
+        if (command.dryRun && !command.report.isEmpty())
+            return usageError(parser, QStringLiteral("--report goes with an import that changes "
+                                                     "something, not with --dry-run."));
+        return importPriceListCommand(command);
     }
 
     QString error;

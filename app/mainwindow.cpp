@@ -13,6 +13,7 @@
 #include "help/aboutbox.h"
 #include "help/instructionalvideo.h"
 #include "materials/materialsframe.h"
+#include "materials/pricelistdialog.h"
 #include "report/printquote.h"
 #include "settings/gridformat.h"
 #include "settings/preferencesdialog.h"
@@ -179,6 +180,12 @@ void frmMain::createMenus() {
             [this] { SwitchScreen(QStringLiteral("estimate"), mnuViewEstimateScr); });
 
     mnuTools = addMenu("mnuTools", tr("&Tools"));
+    mnuToolsImportPriceList =
+        addItem(mnuTools, "mnuToolsImportPriceList", tr("&Import Price List..."));
+    mnuToolsImportPriceList->setStatusTip(tr("Update the catalogue's prices from a supplier's "
+                                             "CSV or Excel price list"));
+    connect(mnuToolsImportPriceList, &QAction::triggered, this,
+            &frmMain::mnuToolsImportPriceList_Click);
     mnuToolsPreferences = addItem(mnuTools, "mnuToolsPreferences", tr("&Preferences..."));
     for (QAction* item : {mnuEditPreferences, mnuToolsPreferences})
         connect(item, &QAction::triggered, this, &frmMain::mnuEditPreferences_Click);
@@ -239,6 +246,16 @@ void frmMain::PrintQuote() {
     }
     if (estimateId > 0)
         showQuotePreview(estimateId, this);
+}
+
+void frmMain::mnuToolsImportPriceList_Click() {
+    // A material being typed is saved or dropped first: the import changes the catalogue.
+    if (!frMaterials->canLeave())
+        return;
+    frmImportPriceList dialog(this);
+    connect(&dialog, &frmImportPriceList::catalogueChanged, this,
+            [this] { frMaterials->reload(); });
+    dialog.exec();
 }
 
 void frmMain::tmrMain_Timer() {

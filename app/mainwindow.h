@@ -57,6 +57,7 @@ public:
     QAction* mnuViewMaterials;
     QAction* mnuViewEstimateScr;
     QMenu* mnuTools;
+    QAction* mnuToolsImportPriceList;
     QAction* mnuToolsPreferences;
     QMenu* mnuHelp;
     QAction* mnuHelpAbout;
@@ -96,6 +97,7 @@ private:
     void mnuEditEditRecord_Click();
     void mnuEditSaveRecord_Click();
     void mnuEditPreferences_Click();
+    void mnuToolsImportPriceList_Click();
     void mnuHelpAbout_Click();
     void Form_Resize();
     void ResizeTabControl();

@@ -65,6 +65,13 @@ QString csvField(const QString& text) {
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+// Why a new material could not be given a manufacturer or category.
+QString missingName(const QString& what, const QString& name) {
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("no %1 given, and no default chosen").arg(what);
+    return QStringLiteral("no %1 \"%2\" on the list").arg(what, name.trimmed());
+}
+
 QString plainAmount(Money amount) {
     return formatValue(QVariant::fromValue(amount), QString());
 }
@@ -139,10 +146,9 @@ bool applyPriceList(Connection& connection, const PriceListPreview& preview,
                                  row.unitCost,         {}};
             if (manufacturer == 0 || category == 0) {
                 change.kind = AppliedChange::NotAdded;
-                change.note =
-                    manufacturer == 0
-                        ? QStringLiteral("no manufacturer \"%1\" on the list").arg(row.manufacturer)
-                        : QStringLiteral("no category \"%1\" on the list").arg(row.category);
+                change.note = manufacturer == 0
+                                  ? missingName(QStringLiteral("manufacturer"), row.manufacturer)
+                                  : missingName(QStringLiteral("category"), row.category);
                 result->changes.append(change);
                 continue;
             }

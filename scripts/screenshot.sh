@@ -3,7 +3,8 @@
 # screenshot of its main window.
 # Usage: scripts/screenshot.sh OUTPUT.png [WIDTHxHEIGHT] [xdotool key names...]
 #   WIDTHxHEIGHT  the window's size (default 1024x768); the virtual screen is a little larger
-#   key names     pressed in turn before the picture is taken, e.g. ctrl+2 for the Materials tab
+#   key names     pressed in turn before the picture is taken, e.g. ctrl+2 for the Materials tab;
+#                 "type:TEXT" types TEXT instead, e.g. type:/tmp/prices.csv
 # Environment: DATABASE=path opens that file (default: a fresh, empty database).
 #              CAPTURE=title takes the window of that title instead, once the keys are pressed:
 #              CAPTURE=Preferences scripts/screenshot.sh out.png 1024x768 alt+t p
@@ -34,7 +35,10 @@ XDG_CONFIG_HOME=$config XDG_DATA_HOME=$config xvfb-run -a -s "$screen" bash -c '
   xdotool windowsize "$window" "$2" "$3"
   sleep 1
   xdotool windowfocus "$window" 2>/dev/null || true
-  for key in "${@:5}"; do xdotool key "$key"; sleep 0.5; done
+  for key in "${@:5}"; do
+    if [[ "$key" == type:* ]]; then xdotool type --delay 20 "${key#type:}"; else xdotool key "$key"; fi
+    sleep 0.5
+  done
   sleep 1
   if [[ -n "${CAPTURE:-}" ]]; then
     for _ in $(seq 20); do

@@ -1,0 +1,167 @@
+#include "app/batchcommands.h"
+
+#include "app/commandline.h"
+#include "app/startup.h"
+#include "data/database.h"
+#include "materials/pricelistimport.h"
+#include "report/quotedata.h"
+#include "report/quotefile.h"
+#include "settings/openconnection.h"
+#include "settings/registry.h"
+#include "widgets/messagebox.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QSaveFile>
+#include <QScopeGuard>
+#include <QTextStream>
+
+namespace {
+
+QTextStream& out() {
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream& err() {
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+// The program's objects over the database a command names, with every message box said on
+// stderr instead.
+class BatchSession {
+public:
+    explicit BatchSession(QString database)
+        : m_previous(setMessageHandler([](const MessageRequest& request) {
+              err() << "plenwick: " << request.text << "\n";
+              return QMessageBox::Ok;
+          })) {
+        if (database.isEmpty()) {
+            QString stored;
+            if (ReadRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), stored))
+                database = stored.trimmed();
+        }
+        m_open = OpenConnection(database, objects.connection);
+        if (!m_open)
+            err() << "plenwick: the database \"" << QDir::toNativeSeparators(database)
+                  << "\" could not be opened.\n";
+    }
+    ~BatchSession() { setMessageHandler(m_previous); }
+    BatchSession(const BatchSession&) = delete;
+    BatchSession& operator=(const BatchSession&) = delete;
+
+    bool isOpen() const { return m_open; }
+    ProgramObjects objects;
+
+private:
+    MessageHandler m_previous;
+    bool m_open = false;
+};
+
+int failure(const QString& message) {
+    err() << "plenwick: " << message << "\n";
+    err().flush();
+    return kExitFailure;
+}
+
+// The key of the supplier with this name (compared without regard to case), or 0.
+qint64 supplierNamed(Database& db, const QString& name) {
+    Statement find(db, QStringLiteral("SELECT SuppliersID FROM SuppliersTBL "
+                                      "WHERE TRIM(Company) = TRIM(?) COLLATE NOCASE"));
+    find.bindAll({name});
+    return find.next() ? find.integer(0) : 0;
+}
+
+} // namespace
+
+int exportQuoteCommand(const QString& reference, const QString& output, const QString& database) {
+    BatchSession session(database);
+    if (!session.isOpen())
+        return kExitFailure;
+    clsSettings& settings = session.objects.settings;
+    if (const DbError company = settings.LoadCompany(); company.isSet())
+        err() << "plenwick: the company details could not be read (" << company.description
+              << "); the quote is printed without them.\n";
+    QString error;
+    QString warning;
+    const bool written =
+        exportQuoteFile(session.objects.connection, CompanyDetails::fromSettings(settings),
+                        reference, output, &error, &warning);
+    if (!warning.isEmpty())
+        err() << "plenwick: " << warning << "\n";
+    return written ? 0 : failure(error);
+}
+
+int importPriceListCommand(const PriceListCommand& command) {
+    BatchSession session(command.database);
+    if (!session.isOpen())
+        return kExitFailure;
+    Connection& connection = session.objects.connection;
+    const qint64 supplier = supplierNamed(connection.database(), command.supplier);
+    if (supplier == 0)
+        return failure(QStringLiteral("no supplier is named \"%1\"; add it on the Materials "
+                                      "screen first.")
+                           .arg(command.supplier));
+    QString readError;
+    const std::optional<PriceListTable> table = readPriceList(command.file, &readError);
+    if (!table)
+        return failure(QStringLiteral("\"%1\" could not be read: %2")
+                           .arg(QDir::toNativeSeparators(command.file), readError));
+    if (table->rows.size() < 2)
+        return failure(QStringLiteral("\"%1\" holds no price rows.")
+                           .arg(QDir::toNativeSeparators(command.file)));
+    PreviewOptions options;
+    options.supplierId = supplier;
+    options.mapping = rememberedMapping(command.supplier, table->rows.first());
+    if (!options.mapping.isComplete())
+        return failure(QStringLiteral("the columns of the part number and the unit cost are not "
+                                      "recognised among \"%1\"; import the list once in the "
+                                      "program to choose them.")
+                           .arg(table->rows.first().join(QStringLiteral("\", \""))));
+    PriceListPreview preview;
+    DbError error;
+    if (!previewPriceList(connection, *table, options, &preview, &error))
+        return failure(error.description);
+
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    out() << table->description << ": " << english.toString(preview.rows) << " rows\n"
+          << "  price changes  " << english.toString(preview.changed.size()) << "\n"
+          << "  unchanged      " << english.toString(preview.unchanged) << "\n"
+          << "  new materials  " << english.toString(preview.added.size())
+          << (command.addNew ? "" : " (not added without --add-new)") << "\n"
+          << "  refused        " << english.toString(preview.refused.size()) << "\n";
+    for (const RefusedRow& r : preview.refused)
+        out() << "row " << r.row << ", " << r.column << " \"" << r.value << "\": " << r.reason
+              << "\n";
+    int leftOut = int(preview.refused.size());
+    if (command.dryRun) {
+        out() << "Dry run: nothing was changed.\n";
+        out().flush();
+        return leftOut == 0 ? 0 : kExitFailure;
+    }
+    ApplyOptions apply;
+    apply.supplierId = supplier;
+    apply.addNew = command.addNew;
+    apply.createMissingNames = command.addNew;
+    ApplyResult result;
+    if (!applyPriceList(connection, preview, apply, &result, &error))
+        return failure(QStringLiteral("nothing was changed: ") + error.description);
+    for (const AppliedChange& c : result.changes)
+        if (c.kind == AppliedChange::NotAdded) {
+            ++leftOut;
+            out() << "row " << c.row << ", not added: " << c.note << "\n";
+        }
+    out() << "Changed " << english.toString(result.priceChanges) << " prices, added "
+          << english.toString(result.added) << " materials.\n";
+    out().flush();
+    if (!command.report.isEmpty()) {
+        QSaveFile report(command.report);
+        if (!report.open(QIODevice::WriteOnly) || report.write(changeReportCsv(result)) < 0 ||
+            !report.commit())
+            return failure(
+                QStringLiteral("the change report \"%1\" could not be written: %2")
+                    .arg(QDir::toNativeSeparators(command.report), report.errorString()));
+    }
+    return leftOut == 0 ? 0 : kExitFailure;
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "materials/pricelistimport.h"
+
+#include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
+
+// The first rows of a price list as the file gives them, under its header row (or under the
+// column letters when the first row is data).
+class PriceListSampleModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+    void setTable(const PriceListTable* table, bool firstRowIsHeader);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    // "A", "B", ... "Z", "AA", as a spreadsheet names its columns.
+    static QString columnLetter(int column);
+
+private:
+    const PriceListTable* m_table = nullptr;
+    bool m_header = true;
+    int m_columns = 0;
+};
+
+// Every row of the preview, one line each: price changes, new materials, refused rows and (as
+// a count) the unchanged ones are not listed.
+class PriceListPreviewModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column {
+        Row,
+        Status,
+        PartNumber,
+        Description,
+        OldCost,
+        NewCost,
+        Change,
+        Note,
+        ColumnCount
+    };
+    enum Kind { Changed, Flagged, New, Refused };
+    static constexpr int KindRole = Qt::UserRole + 1;
+
+    using QAbstractTableModel::QAbstractTableModel;
+    void setPreview(const PriceListPreview* preview);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    struct Line {
+        Kind kind;
+        int index; // into the preview's list of that kind
+    };
+    const PriceListPreview* m_preview = nullptr;
+    QList<Line> m_lines;
+};
+
+// Shows the lines of one kind (or all) whose text holds the search words; sorts numbers as
+// numbers.
+class PriceListPreviewFilter : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    // -1: every kind.
+    void setKind(int kind);
+    void setSearch(const QString& text);
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+
+private:
+    int m_kind = -1;
+    QStringList m_words;
+};

@@ -1,0 +1,242 @@
+// Tools > Import Price List driven as a user does: the file and supplier, the columns, the
+// preview's filters, applying, the report, and what the user is told when something is wrong.
+#include "app/mainwindow.h"
+#include "data/money.h"
+#include "materials/pricelistdialog.h"
+#include "support/materialsscreen.h"
+#include "support/modaldialog.h"
+#include "support/programfixture.h"
+#include "support/scriptedfiledialogs.h"
+#include "support/scriptedmessages.h"
+#include "support/userinput.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+// A catalogue of supplier 1 (Acme Supply) priced long ago.
+void addCatalogue(TestDatabase& db) {
+    db.addSmallLookups();
+    for (const QVariantList& m :
+         QList<QVariantList>{{"A-100", 10.0}, {"B-200", 5.0}, {"C-300", 2.0}})
+        db.exec(QStringLiteral("INSERT INTO MaterialsTBL (ManufacturerID, SuppliersID, CatagoryID, "
+                               "PartNumber, UnitCost, ManufacturerDescription, UpdatedLast) "
+                               "VALUES (1, 1, 1, ?, ?, 'Stock item', '2020-01-01')"),
+                m);
+}
+
+QString writeList(const QString& dir, const QByteArray& text) {
+    const QString path = dir + QStringLiteral("/prices.csv");
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(text);
+    return path;
+}
+
+const QByteArray kList = "Item,Text,Cost,Brand,Group\n"
+                         "A-100,Ball valve,12.00,Cascade,Fittings\n" // +20%
+                         "b-200,Elbow,5.00,Cascade,Fittings\n"       // unchanged
+                         "C-300,Coupling,3.00,Cascade,Fittings\n"    // +50%: to check
+                         "N-1,New tee,4.25,Delta,Valves\n"           // new
+                         "X-1,Bad,abc,,\n";                          // refused
+
+void click(QWidget* w) {
+    UserInput::click(w);
+}
+
+// Chooses an entry of a combo as a user does: a click on its arrow, then on the entry.
+void pick(QComboBox* combo, const QString& text) {
+    MaterialsScreen::choose(combo, text);
+    QCOMPARE(combo->currentText(), text);
+}
+
+struct Import {
+    Program p;
+    ScriptedMessages messages;
+    ScriptedFileDialogs files;
+    std::unique_ptr<frmMain> window;
+
+    Import() {
+        addCatalogue(p.db);
+        if (!p.load())
+            qWarning("the program did not load");
+        window = std::make_unique<frmMain>();
+        window->show();
+    }
+    // Opens the dialog from the Tools menu and runs steps on it.
+    bool run(const std::function<void(frmImportPriceList*)>& steps) {
+        return whileModal([this] { window->mnuToolsImportPriceList->trigger(); },
+                          [&steps](QDialog* dialog) {
+                              auto* import = qobject_cast<frmImportPriceList*>(dialog);
+                              QVERIFY(import);
+                              steps(import);
+                          });
+    }
+    // The first step done: the file chosen with Browse, the supplier picked.
+    void chooseFileAndSupplier(frmImportPriceList* d, const QString& path) {
+        files.answerNext(path);
+        click(d->cmdBrowse);
+        QCOMPARE(d->txtFile->text(), QDir::toNativeSeparators(path));
+        pick(d->cbSupplier, QStringLiteral("Acme Supply"));
+        click(d->cmdNext);
+    }
+};
+
+} // namespace
+
+class TestPriceListDialog : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { registerMoneyMetaType(); }
+    void fromFileToReport();
+    void whatTheUserIsToldAndNothingChanges();
+};
+
+void TestPriceListDialog::fromFileToReport() {
+    Import import;
+    const QString path = writeList(import.p.db.dir(), kList);
+    const QString reportPath = import.p.db.dir() + QStringLiteral("/changes.csv");
+    QVERIFY(import.run([&](frmImportPriceList* d) {
+        QCOMPARE(d->step(), frmImportPriceList::ChooseFile);
+        import.chooseFileAndSupplier(d, path);
+
+        // The columns, guessed from the header.
+        QCOMPARE(d->step(), frmImportPriceList::MapColumns);
+        QCOMPARE(d->cbColumn[ColumnMapping::PartNumber]->currentText(), QStringLiteral("A: Item"));
+        QCOMPARE(d->cbColumn[ColumnMapping::UnitCost]->currentText(), QStringLiteral("C: Cost"));
+        QCOMPARE(d->cbColumn[ColumnMapping::Manufacturer]->currentText(),
+                 QStringLiteral("D: Brand"));
+        QCOMPARE(d->grdSample->model()->rowCount(), 5);
+        pick(d->cbColumn[ColumnMapping::Description], QStringLiteral("B: Text"));
+        click(d->cmdNext);
+
+        // The preview: counts, filters, search and sorting.
+        QCOMPARE(d->step(), frmImportPriceList::Preview);
+        QCOMPARE(d->preview().rows, 5);
+        QCOMPARE(d->preview().changed.size(), 2);
+        QCOMPARE(d->preview().unchanged, 1);
+        QCOMPARE(d->preview().added.size(), 1);
+        QCOMPARE(d->preview().refused.size(), 1);
+        QVERIFY(d->lblCounts->text().contains(QStringLiteral("1 marked to check")));
+        QAbstractItemModel* rows = d->grdPreview->model();
+        QCOMPARE(rows->rowCount(), 4);
+        pick(d->cbShow, QStringLiteral("Refused rows"));
+        QCOMPARE(rows->rowCount(), 1);
+        QVERIFY(rows->index(0, 7).data().toString().contains(QStringLiteral("not an amount")));
+        pick(d->cbShow, QStringLiteral("All rows"));
+        QTest::keyClicks(d->txtSearch, QStringLiteral("c-3"));
+        QCOMPARE(rows->rowCount(), 1);
+        d->txtSearch->clear();
+        // A click on the Change heading sorts by the change, largest first on a second click.
+        QHeaderView* header = d->grdPreview->horizontalHeader();
+        const QPoint change(header->sectionViewportPosition(6) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, change);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, change);
+        QCOMPARE(rows->index(0, 2).data().toString(), QStringLiteral("C-300"));
+        // A higher mark leaves nothing to check.
+        UserInput::typeInto(d->spnFlagPercent, QStringLiteral("60"));
+        QTest::keyClick(d->spnFlagPercent, Qt::Key_Tab);
+        QVERIFY(d->lblCounts->text().contains(QStringLiteral("0 marked to check")));
+
+        // Apply with the new material, its names matched on the lists.
+        click(d->chkAddNew);
+        QVERIFY(d->chkCreateNames->isEnabled());
+        click(d->cmdNext);
+        QCOMPARE(d->step(), frmImportPriceList::Report);
+        QCOMPARE(d->result().priceChanges, 2);
+        QCOMPARE(d->result().added, 1);
+        QCOMPARE(d->grdReport->model()->rowCount(), 3);
+        QVERIFY(d->lblReport->text().startsWith(QStringLiteral("2 prices changed, 1 materials")));
+        import.files.answerNext(reportPath);
+        click(d->cmdSaveReport);
+        QCOMPARE(d->cmdClose->text(), QStringLiteral("Close"));
+        click(d->cmdClose);
+    }));
+    TestDatabase& db = import.p.db;
+    QCOMPARE(db.scalar(QStringLiteral("SELECT UnitCost FROM MaterialsTBL WHERE PartNumber = "
+                                      "'C-300'"))
+                 .toDouble(),
+             3.0);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT UpdatedLast FROM MaterialsTBL WHERE PartNumber = "
+                                      "'B-200'"))
+                 .toString(),
+             QStringLiteral("2020-01-01"));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT ManufacturerID FROM MaterialsTBL WHERE PartNumber = "
+                                      "'N-1'"))
+                 .toInt(),
+             2);
+    QFile report(reportPath);
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = report.readAll().trimmed().split('\n');
+    QCOMPARE(lines.size(), 4);
+    QVERIFY(lines[3].startsWith("5,N-1,New tee,Added,"));
+    QVERIFY(import.messages.shown().isEmpty());
+}
+
+void TestPriceListDialog::whatTheUserIsToldAndNothingChanges() {
+    Import import;
+    TestDatabase& db = import.p.db;
+    const QString before =
+        db.scalar(QStringLiteral("SELECT GROUP_CONCAT(PartNumber || UnitCost || UpdatedLast) "
+                                 "FROM MaterialsTBL"))
+            .toString();
+    const QString headerOnly = writeList(db.dir(), "Item,Cost\n");
+    QVERIFY(import.run([&](frmImportPriceList* d) {
+        // Next with nothing chosen names what is missing, and stays.
+        click(d->cmdNext);
+        QCOMPARE(import.messages.texts().last(),
+                 QStringLiteral("Choose the supplier the price list comes from."));
+        // A supplier not on the list is offered to the list's editor; No keeps the dialog here.
+        d->cbSupplier->setFocus();
+        QTest::keyClicks(d->cbSupplier, QStringLiteral("Nobody Ltd"));
+        import.messages.answerNext(QMessageBox::No);
+        click(d->cmdNext);
+        QVERIFY(
+            import.messages.texts().last().startsWith(QStringLiteral("Nobody Ltd is not a valid")));
+        QCOMPARE(d->step(), frmImportPriceList::ChooseFile);
+        // A header without rows.
+        import.chooseFileAndSupplier(d, headerOnly);
+        QCOMPARE(d->step(), frmImportPriceList::ChooseFile);
+        QVERIFY(import.messages.texts().last().contains(QStringLiteral("a header without prices")));
+        // Columns without a price: refused before any preview.
+        writeList(db.dir(), "Item,Text\nA-100,Valve\n");
+        click(d->cmdNext);
+        QCOMPARE(d->step(), frmImportPriceList::MapColumns);
+        click(d->cmdNext);
+        QVERIFY(import.messages.texts().last().contains(QStringLiteral("unit cost")));
+        QCOMPARE(d->step(), frmImportPriceList::MapColumns);
+        // Back, another list, and an apply the database refuses half-way.
+        click(d->cmdBack);
+        writeList(db.dir(), kList);
+        click(d->cmdNext);
+        click(d->cmdNext);
+        QCOMPARE(d->step(), frmImportPriceList::Preview);
+        db.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON MaterialsTBL "
+                               "WHEN NEW.PartNumber = 'C-300' BEGIN "
+                               "SELECT RAISE(ABORT, 'refused by the test'); END"));
+        click(d->cmdNext);
+        QVERIFY(import.messages.texts().last().startsWith(
+            QStringLiteral("Nothing was changed in the catalogue.")));
+        QCOMPARE(d->step(), frmImportPriceList::Preview);
+        // Esc closes the dialog.
+        QTest::keyClick(d, Qt::Key_Escape);
+        QVERIFY(!d->isVisible());
+    }));
+    db.exec(QStringLiteral("DROP TRIGGER refuse"));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT GROUP_CONCAT(PartNumber || UnitCost || UpdatedLast) "
+                                      "FROM MaterialsTBL"))
+                 .toString(),
+             before);
+}
+
+QTEST_MAIN(TestPriceListDialog)
+#include "tst_pricelistdialog.moc"
