@@ -84,6 +84,7 @@ private slots:
     void exportsAQuoteWithoutAWindow();
     void exportRefusals_data();
     void exportRefusals();
+    void importsAPriceList();
 };
 
 void TestCommandLine::createsADatabaseAndNeverOverwrites() {
@@ -314,14 +315,17 @@ void TestCommandLine::exportsAQuoteWithoutAWindow() {
     db.exec(QStringLiteral("DELETE FROM MyCompany"));
     db.exec(QStringLiteral("INSERT INTO MyCompany (CompanyName, CompanyPhone) VALUES (?, ?)"),
             {QStringLiteral("Hollis & Marsh"), QStringLiteral("555-0142")});
-    addQuote(db, {8001, QStringLiteral("Ann"), 0.0825, 10,
+    addQuote(db, {8001,
+                  QStringLiteral("Ann"),
+                  0.0825,
+                  10,
                   {{4, QStringLiteral("Ball valve <3/4\">"), 25, 100}},
                   {{1, QStringLiteral("Fit valve"), 50, 50}}});
     for (const char* name : {"quote.htm", "quote.pdf"}) {
         const QString path = db.dir() + QLatin1Char('/') + QLatin1String(name);
-        const Run r = plenwick({QStringLiteral("--export-quote"), QStringLiteral("8001"),
-                                QStringLiteral("--output"), path, QStringLiteral("--database"),
-                                db.path()});
+        const Run r =
+            plenwick({QStringLiteral("--export-quote"), QStringLiteral("8001"),
+                      QStringLiteral("--output"), path, QStringLiteral("--database"), db.path()});
         QVERIFY2(r.status == 0, qPrintable(r.output));
         const QByteArray written = contents(path);
         if (QByteArray(name).endsWith(".pdf")) {
@@ -345,18 +349,17 @@ void TestCommandLine::exportRefusals_data() {
     QTest::newRow("unknown reference")
         << QStringList{"--export-quote", "9999", "--output", out, "--database", "DB"}
         << kExitFailure << "No estimate has the reference number 9999.";
-    QTest::newRow("not a number")
-        << QStringList{"--export-quote", "abc", "--output", out, "--database", "DB"}
-        << kExitFailure << "\"abc\" is not a reference number";
+    QTest::newRow("not a number") << QStringList{"--export-quote", "abc", "--output", out,
+                                                 "--database",     "DB"}
+                                  << kExitFailure << "\"abc\" is not a reference number";
     QTest::newRow("unwritable file")
         << QStringList{"--export-quote", "8101", "--output", "OUT/none/q.pdf", "--database", "DB"}
         << kExitFailure << "could not be written";
     QTest::newRow("unknown extension")
         << QStringList{"--export-quote", "8101", "--output", "OUT/q.txt", "--database", "DB"}
         << kExitUsage << "should end in .htm, .html or .pdf";
-    QTest::newRow("no output")
-        << QStringList{"--export-quote", "8101", "--database", "DB"} << kExitUsage
-        << "--export-quote needs --output";
+    QTest::newRow("no output") << QStringList{"--export-quote", "8101", "--database", "DB"}
+                               << kExitUsage << "--export-quote needs --output";
     QTest::newRow("output alone") << QStringList{"--output", out} << kExitUsage
                                   << "--output goes with --export-quote";
     QTest::newRow("missing database")
@@ -377,6 +380,64 @@ void TestCommandLine::exportRefusals() {
     QVERIFY2(r.output.contains(message), qPrintable(r.output));
     QVERIFY(!QFile::exists(db.dir() + QStringLiteral("/q.htm")));
     QVERIFY(!QFile::exists(db.dir() + QStringLiteral("/q.txt")));
+}
+
+void TestCommandLine::importsAPriceList() {
+    TestDatabase db;
+    db.addSmallLookups();
+    db.exec(QStringLiteral("INSERT INTO MaterialsTBL (ManufacturerID, SuppliersID, CatagoryID, "
+                           "PartNumber, UnitCost, UpdatedLast) "
+                           "VALUES (1, 1, 1, 'A-100', 10, '2020-01-01')"));
+    const QString list = db.dir() + QStringLiteral("/prices.csv");
+    {
+        QFile file(list);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Part #,Price,Brand,Category\nA-100,12.5,Cascade,Fittings\n"
+                   "N-1,3,Cascade,Fittings\n");
+    }
+    const QStringList base = {"--import-price-list", list,         "--supplier",
+                              "acme supply",         "--database", db.path()};
+    auto cost = [&db] {
+        return db
+            .scalar(QStringLiteral("SELECT UnitCost FROM MaterialsTBL WHERE PartNumber = "
+                                   "'A-100'"))
+            .toDouble();
+    };
+    // A dry run shows the counts and changes nothing.
+    Run r = plenwick(base + QStringList{"--dry-run"});
+    QVERIFY2(r.status == 0, qPrintable(r.output));
+    QVERIFY(r.output.contains(QStringLiteral("price changes  1")));
+    QVERIFY(r.output.contains(QStringLiteral("new materials  1")));
+    QVERIFY(r.output.contains(QStringLiteral("Dry run: nothing was changed.")));
+    QCOMPARE(cost(), 10.0);
+    // Applied, with the new material and the report.
+    const QString report = db.dir() + QStringLiteral("/changes.csv");
+    r = plenwick(base + QStringList{"--add-new", "--report", report});
+    QVERIFY2(r.status == 0, qPrintable(r.output));
+    QCOMPARE(cost(), 12.5);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM MaterialsTBL")).toInt(), 2);
+    QVERIFY(contents(report).contains("A-100,,Price changed,10,12.5,25.0,"));
+    // A refused row: the rest is applied, and the exit status says a row was left out.
+    {
+        QFile file(list);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Part #,Price\nA-100,13\nB-1,abc\n");
+    }
+    r = plenwick(base);
+    QCOMPARE(r.status, kExitFailure);
+    QVERIFY(r.output.contains(QStringLiteral("row 3, Unit Cost")));
+    QCOMPARE(cost(), 13.0);
+    // Wrong arguments and an unknown supplier.
+    QCOMPARE(plenwick({"--import-price-list", list, "--database", db.path()}).status, kExitUsage);
+    QCOMPARE(plenwick(base + QStringList{"--dry-run", "--report", report}).status, kExitUsage);
+    QCOMPARE(plenwick({"--supplier", "x"}).status, kExitUsage);
+    r = plenwick({"--import-price-list", list, "--supplier", "Nobody", "--database", db.path()});
+    QCOMPARE(r.status, kExitFailure);
+    QVERIFY(r.output.contains(QStringLiteral("no supplier is named \"Nobody\"")));
+    r = plenwick({"--import-price-list", db.dir() + "/none.csv", "--supplier", "Acme Supply",
+                  "--database", db.path()});
+    QCOMPARE(r.status, kExitFailure);
+    QVERIFY(r.output.contains(QStringLiteral("could not be read")));
 }
 
 #include "tst_commandline.moc"
