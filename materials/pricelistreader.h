@@ -21,10 +21,12 @@ using PriceListProgress = std::function<bool(qint64 done, qint64 total)>;
 
 // Reads a price list: CSV (comma, semicolon or tab, detected; quoted fields holding separators,
 // quotes and line breaks; UTF-8 with or without a byte-order mark, or Windows-1252 when the file
-// is not valid UTF-8) or an Excel .xlsx workbook (the first sheet, or the one named). Nothing
-// when the file cannot be read as either, with the reason in error: a file that is empty, binary,
-// too large (over kLargestPriceList bytes), a workbook without that sheet, an unbalanced quote,
-// a cancelled read ("Cancelled.").
+// is not valid UTF-8, or UTF-16 with its byte-order mark as Excel saves "Unicode text"; blank rows
+// left out) or an Excel .xlsx workbook (the first sheet, or the one named; empty rows and the
+// empty cells that end a row left out; numbers as stored, "12.5"). Whether a file is a workbook
+// is told by its content, not by its name. Nothing when the file cannot be read as either, with
+// the reason in error: a file that is empty, binary, too large (over kLargestPriceList bytes), a
+// workbook without that sheet or damaged, an unbalanced quote, a cancelled read ("Cancelled.").
 std::optional<PriceListTable> readPriceList(const QString& path, QString* error,
                                             const QString& sheet = {},
                                             const PriceListProgress& progress = {});

@@ -8,6 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev
   libsqlite3-dev sqlite3
+  libcsv-dev libquazip1-qt6-dev python3-openpyxl
   fonts-liberation2 fonts-ebgaramond
   xvfb xauth xdotool imagemagick poppler-utils
   desktop-file-utils appstream

@@ -1,0 +1,26 @@
+#pragma once
+
+// The readers of the two kinds of price list behind readPriceList(), which has already checked
+// that the file exists, is not empty and is not too large.
+#include "materials/pricelistreader.h"
+
+#include <QByteArray>
+
+namespace pricelist {
+
+// Rows of a CSV file from its bytes.
+std::optional<PriceListTable> readCsv(const QByteArray& bytes, QString* error,
+                                      const PriceListProgress& progress);
+
+// Rows of one sheet of an Excel .xlsx workbook: the one named, or the first.
+std::optional<PriceListTable> readWorkbook(const QString& path, const QString& sheet,
+                                           QString* error, const PriceListProgress& progress);
+
+// Nothing, with the reason in error (when there is one).
+std::nullopt_t failure(QString* error, const QString& reason);
+
+// Whether reading goes on: progress told (when there is one) and not cancelling. Sets error to
+// "Cancelled." when it is.
+bool keepReading(const PriceListProgress& progress, qint64 done, qint64 total, QString* error);
+
+} // namespace pricelist

@@ -1,0 +1,357 @@
+// Price lists in Excel workbooks (.xlsx): a zip archive of XML parts. The workbook part names the
+// sheets, its relationships lead to each sheet's part, and the cells' text is in the sheet or in
+// the shared string table.
+#include "materials/pricelistformats.h"
+
+#include <QDir>
+#include <QHash>
+#include <QObject>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+
+namespace {
+
+const QString kWorkbookPart = QStringLiteral("xl/workbook.xml");
+const QString kWorkbookRelationships = QStringLiteral("xl/_rels/workbook.xml.rels");
+const QString kSharedStringsPart = QStringLiteral("xl/sharedStrings.xml");
+// Excel's widest sheet (column XFD).
+constexpr int kMostColumns = 16384;
+// How often reading tells its progress, in rows.
+constexpr int kProgressRows = 500;
+// The largest part read, uncompressed: well beyond the XML of the largest price list.
+constexpr qint64 kLargestPart = 4 * kLargestPriceList;
+
+// Why the workbook cannot be read; "damaged" reasons say what is wrong where.
+class WorkbookError {
+public:
+    explicit WorkbookError(QString reason) : m_reason(std::move(reason)) {}
+    static WorkbookError damaged(const QString& what) {
+        return WorkbookError(QObject::tr("The workbook is damaged: %1").arg(what));
+    }
+    const QString& reason() const { return m_reason; }
+
+private:
+    QString m_reason;
+};
+
+// Text that Excel escaped as _xHHHH_ (characters XML cannot hold, such as carriage returns).
+QString unescaped(QString text) {
+    if (!text.contains(QLatin1String("_x")))
+        return text;
+    static const QRegularExpression escape(QStringLiteral("_x([0-9A-Fa-f]{4})_"));
+    QString out;
+    qsizetype from = 0;
+    for (const QRegularExpressionMatch& m : escape.globalMatch(text)) {
+        out += QStringView(text).sliced(from, m.capturedStart() - from);
+        out += QChar(char16_t(m.captured(1).toUShort(nullptr, 16)));
+        from = m.capturedEnd();
+    }
+    out += QStringView(text).sliced(from);
+    return out;
+}
+
+// One part of the archive, open for its XML.
+class Part {
+public:
+    Part(QuaZip& zip, const QString& name) : m_name(name), m_file(&zip) {
+        if (!zip.setCurrentFile(name, QuaZip::csInsensitive))
+            throw WorkbookError::damaged(QObject::tr("%1 is missing.").arg(name));
+        QuaZipFileInfo64 info;
+        if (zip.getCurrentFileInfo(&info) && qint64(info.uncompressedSize) > kLargestPart)
+            throw WorkbookError(QObject::tr("The workbook is too large to read."));
+        if (!m_file.open(QIODevice::ReadOnly))
+            throw WorkbookError::damaged(QObject::tr("%1 cannot be unpacked.").arg(name));
+        m_xml.setDevice(&m_file);
+        m_size = qint64(info.uncompressedSize);
+    }
+
+    QXmlStreamReader& xml() { return m_xml; }
+    // How far reading has come, in bytes unpacked, and the part's size.
+    qint64 position() const { return m_file.pos(); }
+    qint64 size() const { return m_size; }
+
+    // The next start of an element, false at the end of the part.
+    bool nextElement() {
+        while (!m_xml.atEnd()) {
+            if (m_xml.readNext() == QXmlStreamReader::StartElement)
+                return true;
+        }
+        check();
+        return false;
+    }
+    // Whether the element just started is named so (whatever its namespace).
+    bool at(QLatin1String name) const { return m_xml.name() == name; }
+    QString attribute(QLatin1String name) const {
+        return m_xml.attributes().value(name).toString();
+    }
+    // The relationship id of the element just started (r:id, whatever the prefix stands for).
+    QString relationshipId() const {
+        for (const QXmlStreamAttribute& a : m_xml.attributes()) {
+            if (a.name() == QLatin1String("id") && !a.namespaceUri().isEmpty())
+                return a.value().toString();
+        }
+        return {};
+    }
+
+    // The text of the string item just started (<si> or <is>): its own <t>, or its runs'
+    // concatenated; phonetic guides (<rPh>) left out.
+    QString stringItem() {
+        const QString item = m_xml.name().toString();
+        QString text;
+        while (!m_xml.atEnd()) {
+            const QXmlStreamReader::TokenType token = m_xml.readNext();
+            if (token == QXmlStreamReader::EndElement && m_xml.name() == item)
+                break;
+            if (token != QXmlStreamReader::StartElement)
+                continue;
+            if (at(QLatin1String("t")))
+                text += m_xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            else if (at(QLatin1String("rPh")))
+                m_xml.skipCurrentElement();
+        }
+        check();
+        return unescaped(text);
+    }
+
+    // Throws if the XML or the unpacking failed.
+    void check() const {
+        if (m_xml.hasError())
+            throw WorkbookError::damaged(QStringLiteral("%1: %2 (line %3)")
+                                             .arg(m_name, m_xml.errorString())
+                                             .arg(m_xml.lineNumber()));
+        if (m_file.getZipError() != UNZ_OK)
+            throw WorkbookError::damaged(QObject::tr("%1 cannot be unpacked.").arg(m_name));
+    }
+
+private:
+    QString m_name;
+    QuaZipFile m_file;
+    QXmlStreamReader m_xml;
+    qint64 m_size = 0;
+};
+
+struct SheetEntry {
+    QString name;
+    QString part;
+};
+
+// A part named by a relationship's target, which is relative to the workbook's folder unless it
+// starts at the archive's root.
+QString resolvedTarget(const QString& target) {
+    if (target.startsWith(QLatin1Char('/')))
+        return QDir::cleanPath(target.mid(1));
+    return QDir::cleanPath(QStringLiteral("xl/") + target);
+}
+
+// The sheets in their order, each with its part.
+QList<SheetEntry> sheetEntries(QuaZip& zip) {
+    QHash<QString, QString> targets;
+    {
+        Part relationships(zip, kWorkbookRelationships);
+        while (relationships.nextElement()) {
+            if (relationships.at(QLatin1String("Relationship")))
+                targets.insert(relationships.attribute(QLatin1String("Id")),
+                               resolvedTarget(relationships.attribute(QLatin1String("Target"))));
+        }
+    }
+    QList<SheetEntry> sheets;
+    Part workbook(zip, kWorkbookPart);
+    while (workbook.nextElement()) {
+        if (!workbook.at(QLatin1String("sheet")))
+            continue;
+        const QString name = workbook.attribute(QLatin1String("name"));
+        const QString id = workbook.relationshipId();
+        if (!targets.contains(id))
+            throw WorkbookError::damaged(
+                QObject::tr("the part of sheet \"%1\" is not named.").arg(name));
+        sheets.append({name, targets.value(id)});
+    }
+    return sheets;
+}
+
+// The shared string table, empty when the workbook has none.
+QStringList sharedStrings(QuaZip& zip) {
+    QStringList strings;
+    if (!zip.setCurrentFile(kSharedStringsPart, QuaZip::csInsensitive))
+        return strings;
+    Part part(zip, kSharedStringsPart);
+    while (part.nextElement()) {
+        if (part.at(QLatin1String("si")))
+            strings.append(part.stringItem());
+    }
+    return strings;
+}
+
+// The column (from 0) and row (from 1) of a reference such as "AB12"; -1 for what is missing.
+std::pair<int, int> cellPosition(QStringView reference) {
+    int column = 0;
+    qsizetype i = 0;
+    for (; i < reference.size(); ++i) {
+        const char16_t letter = reference[i].toUpper().unicode();
+        if (letter < u'A' || letter > u'Z')
+            break;
+        column = column * 26 + (letter - u'A' + 1);
+        if (column > kMostColumns)
+            return {-1, -1};
+    }
+    bool ok = false;
+    const int row = reference.sliced(i).toInt(&ok);
+    return {column - 1, ok ? row : -1};
+}
+
+// The last row of the sheet's dimension ("A1:F200" -> 200), 0 when it does not say.
+int lastRow(const QString& dimension) {
+    return cellPosition(QStringView(dimension).sliced(dimension.indexOf(QLatin1Char(':')) + 1))
+        .second;
+}
+
+// The cells of a sheet, row by row.
+class SheetReader {
+public:
+    SheetReader(Part& part, const QStringList& strings, const PriceListProgress& progress)
+        : m_part(part), m_strings(strings), m_progress(progress) {}
+
+    // False when cancelled.
+    bool read(QList<QStringList>& rows, QString* error) {
+        int rowNumber = 0;
+        int rowsRead = 0;
+        while (m_part.nextElement()) {
+            if (m_part.at(QLatin1String("dimension"))) {
+                m_lastRow = qMax(0, lastRow(m_part.attribute(QLatin1String("ref"))));
+            } else if (m_part.at(QLatin1String("row"))) {
+                const int numbered = m_part.attribute(QLatin1String("r")).toInt();
+                rowNumber = numbered > 0 ? numbered : rowNumber + 1;
+                QStringList cells = row();
+                while (!cells.isEmpty() && cells.constLast().isEmpty())
+                    cells.removeLast();
+                if (!cells.isEmpty())
+                    rows.append(cells);
+                if (++rowsRead % kProgressRows == 0 && !tell(rowNumber, error))
+                    return false;
+            }
+        }
+        return tell(m_lastRow > 0 ? m_lastRow : rowNumber, error);
+    }
+
+private:
+    // Rows done of the dimension's, or bytes when the sheet gives no dimension.
+    bool tell(int rowNumber, QString* error) {
+        if (m_lastRow > 0)
+            return pricelist::keepReading(m_progress, qMin(rowNumber, m_lastRow), m_lastRow, error);
+        return pricelist::keepReading(m_progress, m_part.position(), m_part.size(), error);
+    }
+
+    // The cells of the row just started, each in its column.
+    QStringList row() {
+        QStringList cells;
+        QXmlStreamReader& xml = m_part.xml();
+        while (!xml.atEnd()) {
+            const QXmlStreamReader::TokenType token = xml.readNext();
+            if (token == QXmlStreamReader::EndElement && m_part.at(QLatin1String("row")))
+                break;
+            if (token != QXmlStreamReader::StartElement || !m_part.at(QLatin1String("c")))
+                continue;
+            const QString reference = m_part.attribute(QLatin1String("r"));
+            const int column =
+                reference.isEmpty() ? int(cells.size()) : cellPosition(reference).first;
+            if (column < 0)
+                throw WorkbookError::damaged(
+                    QObject::tr("a cell has the reference \"%1\".").arg(reference));
+            const QString text = cell();
+            while (cells.size() <= column)
+                cells.append(QString());
+            cells[column] = text;
+        }
+        m_part.check();
+        return cells;
+    }
+
+    // The text of the cell just started, as stored: numbers as written ("12.5"), booleans as
+    // TRUE or FALSE, errors as their code ("#N/A").
+    QString cell() {
+        const QString type = m_part.attribute(QLatin1String("t"));
+        QXmlStreamReader& xml = m_part.xml();
+        QString value;
+        while (!xml.atEnd()) {
+            const QXmlStreamReader::TokenType token = xml.readNext();
+            if (token == QXmlStreamReader::EndElement && m_part.at(QLatin1String("c")))
+                break;
+            if (token != QXmlStreamReader::StartElement)
+                continue;
+            if (m_part.at(QLatin1String("v")))
+                value = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            else if (m_part.at(QLatin1String("is")))
+                value = m_part.stringItem();
+            else
+                xml.skipCurrentElement();
+        }
+        m_part.check();
+        if (type == QLatin1String("s")) {
+            bool ok = false;
+            const int index = value.toInt(&ok);
+            if (!ok || index < 0 || index >= m_strings.size())
+                throw WorkbookError::damaged(QObject::tr("a cell refers to shared string %1 of %2.")
+                                                 .arg(value)
+                                                 .arg(m_strings.size()));
+            return m_strings.at(index);
+        }
+        if (type == QLatin1String("b"))
+            return value == QLatin1String("1") ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        if (type == QLatin1String("str"))
+            return unescaped(value);
+        return value;
+    }
+
+    Part& m_part;
+    const QStringList& m_strings;
+    const PriceListProgress& m_progress;
+    int m_lastRow = 0;
+};
+
+} // namespace
+
+namespace pricelist {
+
+std::optional<PriceListTable> readWorkbook(const QString& path, const QString& sheet,
+                                           QString* error, const PriceListProgress& progress) {
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdUnzip))
+        return failure(error, QObject::tr("The file looks like an Excel workbook (.xlsx) but is "
+                                          "damaged: it cannot be opened as a zip archive."));
+    if (!zip.setCurrentFile(kWorkbookPart, QuaZip::csInsensitive))
+        return failure(error, QObject::tr("The file is a zip archive, not an Excel workbook "
+                                          "(.xlsx)."));
+    try {
+        const QList<SheetEntry> sheets = sheetEntries(zip);
+        PriceListTable table;
+        for (const SheetEntry& entry : sheets)
+            table.sheetNames.append(entry.name);
+        if (sheets.isEmpty())
+            return failure(error, QObject::tr("The workbook has no sheets."));
+        const auto chosen =
+            sheet.isEmpty()
+                ? sheets.cbegin()
+                : std::find_if(sheets.cbegin(), sheets.cend(), [&](const SheetEntry& e) {
+                      return e.name.compare(sheet, Qt::CaseInsensitive) == 0;
+                  });
+        if (chosen == sheets.cend())
+            return failure(error, QObject::tr("The workbook has no sheet \"%1\"; its sheets are: "
+                                              "%2.")
+                                      .arg(sheet, table.sheetNames.join(QLatin1String(", "))));
+        const QStringList strings = sharedStrings(zip);
+        Part part(zip, chosen->part);
+        if (!SheetReader(part, strings, progress).read(table.rows, error))
+            return std::nullopt;
+        table.description = QObject::tr("Excel workbook, sheet \"%1\"").arg(chosen->name);
+        return table;
+    } catch (const WorkbookError& e) {
+        return failure(error, e.reason());
+    }
+}
+
+} // namespace pricelist

@@ -1,0 +1,390 @@
+// Reading suppliers' price lists: CSV with its separator and encoding found, quoted fields, bad
+// files, the size limit, cancelling; Excel workbooks against their CSV twins, their cell types
+// and layout, missing sheets and damaged workbooks.
+#include "materials/pricelistreader.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+
+using Rows = QList<QStringList>;
+
+namespace {
+
+const QString kTestData = QStringLiteral(PLENWICK_TEST_DATA);
+
+// The sheet of a hand-made workbook: a workbook part naming it, its relationship and its XML.
+const QByteArray kWorkbookXml =
+    "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+    "xmlns:rel=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+    "<sheets><sheet name=\"Stock\" sheetId=\"1\" rel:id=\"rId7\"/></sheets></workbook>";
+const QByteArray kRelationshipsXml =
+    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+    "<Relationship Id=\"rId7\" Target=\"worksheets/stock.xml\" Type=\"http://schemas."
+    "openxmlformats.org/officeDocument/2006/relationships/worksheet\"/></Relationships>";
+
+QByteArray sheetXml(const QByteArray& rows) {
+    return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+           "<sheetData>" +
+           rows + "</sheetData></worksheet>";
+}
+
+} // namespace
+
+class TestPriceListReader : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    int m_files = 0;
+
+    // A new file of the temporary folder holding the bytes.
+    QString write(const QByteArray& bytes, const QString& suffix = QStringLiteral(".csv")) {
+        const QString path = m_dir.filePath(QString::number(++m_files) + suffix);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    // A workbook of the parts given, by name.
+    QString writeWorkbook(const QList<std::pair<QString, QByteArray>>& parts) {
+        const QString path = m_dir.filePath(QString::number(++m_files) + QStringLiteral(".xlsx"));
+        QuaZip zip(path);
+        if (!zip.open(QuaZip::mdCreate))
+            qFatal("cannot create %s", qPrintable(path));
+        for (const auto& [name, bytes] : parts) {
+            QuaZipFile part(&zip);
+            if (!part.open(QIODevice::WriteOnly, QuaZipNewInfo(name)) || part.write(bytes) < 0)
+                qFatal("cannot write %s", qPrintable(name));
+        }
+        return path;
+    }
+
+    QString writeSheet(const QByteArray& rows, const QByteArray& sharedStrings = {}) {
+        QList<std::pair<QString, QByteArray>> parts = {
+            {QStringLiteral("xl/workbook.xml"), kWorkbookXml},
+            {QStringLiteral("xl/_rels/workbook.xml.rels"), kRelationshipsXml},
+            {QStringLiteral("xl/worksheets/stock.xml"), sheetXml(rows)}};
+        if (!sharedStrings.isEmpty())
+            parts.append({QStringLiteral("xl/sharedStrings.xml"), sharedStrings});
+        return writeWorkbook(parts);
+    }
+
+    // The rows read, failing the test with the error when there are none.
+    Rows rowsOf(const QString& path, const QString& sheet = {}) {
+        QString error;
+        const std::optional<PriceListTable> table = readPriceList(path, &error, sheet);
+        if (!table)
+            qWarning("%s", qPrintable(error));
+        return table ? table->rows : Rows{};
+    }
+
+    // The error reading gives, empty when it reads.
+    static QString errorOf(const QString& path, const QString& sheet = {}) {
+        QString error;
+        return readPriceList(path, &error, sheet) ? QString() : error;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void separators_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<Rows>("rows");
+        const Rows rows = {{"Code", "Name", "Price"}, {"A1", "Pipe", "1.50"}, {"B2", "Tee", "2"}};
+        QTest::newRow("comma") << QByteArray("Code,Name,Price\nA1,Pipe,1.50\nB2,Tee,2\n")
+                               << "CSV, comma-separated, UTF-8" << rows;
+        QTest::newRow("semicolon, decimal commas")
+            << QByteArray("Code;Name;Price\r\nA1;Pipe;1,50\r\nB2;Tee;2,25\r\n")
+            << "CSV, semicolon-separated, UTF-8"
+            << Rows{{"Code", "Name", "Price"}, {"A1", "Pipe", "1,50"}, {"B2", "Tee", "2,25"}};
+        QTest::newRow("tab, commas in the text")
+            << QByteArray("Code\tName\tPrice\nA1\tPipe, copper\t1.50\nB2\tTee, 3 ways\t2\n")
+            << "CSV, tab-separated, UTF-8"
+            << Rows{{"Code", "Name", "Price"},
+                    {"A1", "Pipe, copper", "1.50"},
+                    {"B2", "Tee, 3 ways", "2"}};
+        QTest::newRow("semicolon, quoted commas")
+            << QByteArray("\"Code\";\"Name\";\"Price\"\n\"A1\";\"Pipe, copper\";\"1.50\"\n")
+            << "CSV, semicolon-separated, UTF-8"
+            << Rows{{"Code", "Name", "Price"}, {"A1", "Pipe, copper", "1.50"}};
+        QTest::newRow("one column") << QByteArray("Name\nPipe\n") << "CSV, comma-separated, UTF-8"
+                                    << Rows{{"Name"}, {"Pipe"}};
+    }
+
+    void separators() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, description);
+        QFETCH(Rows, rows);
+        QString error;
+        const std::optional<PriceListTable> table = readPriceList(write(bytes), &error);
+        QVERIFY2(table, qPrintable(error));
+        QCOMPARE(table->rows, rows);
+        QCOMPARE(table->description, description);
+        QVERIFY(table->sheetNames.isEmpty());
+    }
+
+    void encodings_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("encoding");
+        const QString text = QStringLiteral("Name;Price\nCafé “crème” €5;1\n");
+        QTest::newRow("UTF-8") << text.toUtf8() << "UTF-8";
+        QTest::newRow("UTF-8 with BOM") << "\xEF\xBB\xBF" + text.toUtf8() << "UTF-8";
+        QTest::newRow("Windows-1252") << QByteArray("Name;Price\nCaf\xE9 \x93"
+                                                    "cr\xE8me\x94 \x80"
+                                                    "5;1\n")
+                                      << "Windows-1252";
+        QStringEncoder toUtf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+        QTest::newRow("UTF-16 (Excel's Unicode text)") << QByteArray(toUtf16(text)) << "UTF-16";
+    }
+
+    void encodings() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, encoding);
+        QString error;
+        const std::optional<PriceListTable> table = readPriceList(write(bytes), &error);
+        QVERIFY2(table, qPrintable(error));
+        QCOMPARE(table->rows, (Rows{{"Name", "Price"}, {QStringLiteral("Café “crème” €5"), "1"}}));
+        QCOMPARE(table->description, "CSV, semicolon-separated, " + encoding);
+    }
+
+    void quotedFields() {
+        const QByteArray bytes = "Code,Name,Note\r\n"
+                                 "A1,\"Elbow, 90°\",\"6\"\" \"\"long\"\"\"\r\n"
+                                 "\r\n"
+                                 "   \n"
+                                 "B2,\"Two\r\nlines\n\nand a blank\",\"\"\n"
+                                 "C3 ,  Tee  ,\n";
+        QCOMPARE(rowsOf(write(bytes)), (Rows{{"Code", "Name", "Note"},
+                                             {"A1", "Elbow, 90°", "6\" \"long\""},
+                                             {"B2", "Two\r\nlines\n\nand a blank", ""},
+                                             {"C3 ", "  Tee  ", ""}}));
+    }
+
+    void raggedRowsAndHeaderOnly_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Rows>("rows");
+        QTest::newRow("ragged") << QByteArray("A;B;C\n1;2\n1;2;3;4\n5\n")
+                                << Rows{{"A", "B", "C"}, {"1", "2"}, {"1", "2", "3", "4"}, {"5"}};
+        QTest::newRow("header only")
+            << QByteArray("Code;Name;Price\n") << Rows{{"Code", "Name", "Price"}};
+        QTest::newRow("no final line break")
+            << QByteArray("Code;Price\nA;1") << Rows{{"Code", "Price"}, {"A", "1"}};
+        QTest::newRow("blank rows")
+            << QByteArray("A;B\n;\n\n1;2\n ; \n") << Rows{{"A", "B"}, {"1", "2"}};
+    }
+
+    void raggedRowsAndHeaderOnly() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(Rows, rows);
+        QCOMPARE(rowsOf(write(bytes)), rows);
+    }
+
+    // Files refused, each with its reason.
+    void badFiles_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("error");
+        const QString binary = "The file is neither CSV text nor an Excel workbook (.xlsx).";
+        QTest::newRow("empty") << QByteArray() << "The file is empty.";
+        QTest::newRow("NUL bytes") << QByteArray("Code,Name\nA1,\0Pipe\n", 20) << binary;
+        QTest::newRow("control characters")
+            << QByteArray("\x01\x02\x03\x04\x05,\x06\x07\x08\x0E\x0F\n") << binary;
+        QTest::newRow("never closed")
+            << QByteArray("Code,Name\n\nA1,Pipe\nB2,\"Tee\nC3,Cap\n")
+            << "Unbalanced quote in row 3 (line 4 of the file): a quoted field is never closed.";
+        QTest::newRow("text after the closing quote")
+            << QByteArray("Code,Name\nA1,\"Pipe\" 15\n")
+            << "Unbalanced quote in row 2 (line 2 of the file): a quote inside a field must be "
+               "doubled and the field put in quotes.";
+        QTest::newRow("quote inside a field")
+            << QByteArray("Code,Name\nA1,Pipe\nB2,Pipe 1/2\" copper\n")
+            << "Unbalanced quote in row 3 (line 3 of the file): a quote inside a field must be "
+               "doubled and the field put in quotes.";
+        QTest::newRow("Excel 97-2003") << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 rest")
+                                       << "The file is an Excel 97-2003 workbook (.xls) or a "
+                                          "password-protected one, which cannot be read: save "
+                                          "it as an Excel workbook (.xlsx) or as CSV.";
+    }
+
+    void badFiles() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        QCOMPARE(errorOf(write(bytes)), error);
+    }
+
+    void missingFile() {
+        const QString path = m_dir.filePath(QStringLiteral("nowhere.csv"));
+        QCOMPARE(errorOf(path), "The file " + path + " does not exist.");
+        QCOMPARE(errorOf(m_dir.path()), m_dir.path() + " is a folder, not a price list.");
+    }
+
+    // Refused by its size, before anything is read (the file is sparse: all NUL bytes).
+    void tooLarge() {
+        const QString path = write("Code,Name\n");
+        QVERIFY(QFile::resize(path, kLargestPriceList + 1));
+        QCOMPARE(errorOf(path),
+                 QStringLiteral("The file is too large (256 MB): a price list can have at most "
+                                "256 MB."));
+        QVERIFY(QFile::resize(path, kLargestPriceList));
+        QVERIFY(errorOf(path).contains(QStringLiteral("neither CSV")));
+    }
+
+    void progressAndCancel() {
+        QByteArray bytes = "Code,Name,Price\n";
+        for (int i = 0; i < 40000; ++i)
+            bytes += "A" + QByteArray::number(i) + ",Copper pipe 15 mm,12.50\n";
+        const QString path = write(bytes);
+        QList<std::pair<qint64, qint64>> told;
+        QString error;
+        const auto table = readPriceList(path, &error, {}, [&](qint64 done, qint64 total) {
+            told.append({done, total});
+            return true;
+        });
+        QVERIFY2(table, qPrintable(error));
+        QCOMPARE(table->rows.size(), 40001);
+        QVERIFY2(told.size() > 2 && told.size() < 100, qPrintable(QString::number(told.size())));
+        QCOMPARE(told.constLast(), std::make_pair(qint64(bytes.size()), qint64(bytes.size())));
+        for (qsizetype i = 1; i < told.size(); ++i)
+            QVERIFY(told.at(i).first > told.at(i - 1).first);
+
+        int calls = 0;
+        const auto cancelled = readPriceList(path, &error, {}, [&](qint64, qint64) {
+            ++calls;
+            return false;
+        });
+        QVERIFY(!cancelled);
+        QCOMPARE(error, "Cancelled.");
+        QCOMPARE(calls, 1);
+
+        QVERIFY(!readPriceList(kTestData + "/pricelist.xlsx", &error, {},
+                               [](qint64, qint64) { return false; }));
+        QCOMPARE(error, "Cancelled.");
+    }
+
+    // The sample workbook (made by tests/data/make_pricelist_xlsx.py) reads as its CSV twins.
+    void workbookAsItsTwin_data() {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QString>("twin");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("first sheet") << QString() << "pricelist.csv"
+                                     << "Excel workbook, sheet \"Prices\"";
+        QTest::newRow("named") << "Fittings"
+                               << "pricelist-fittings.csv"
+                               << "Excel workbook, sheet \"Fittings\"";
+        QTest::newRow("named, another case") << "PRICES"
+                                             << "pricelist.csv"
+                                             << "Excel workbook, sheet \"Prices\"";
+    }
+
+    void workbookAsItsTwin() {
+        QFETCH(QString, sheet);
+        QFETCH(QString, twin);
+        QFETCH(QString, description);
+        QString error;
+        const auto table = readPriceList(kTestData + "/pricelist.xlsx", &error, sheet);
+        QVERIFY2(table, qPrintable(error));
+        const Rows expected = rowsOf(kTestData + "/" + twin);
+        QVERIFY(expected.size() > 2);
+        QCOMPARE(table->rows, expected);
+        QCOMPARE(table->description, description);
+        QCOMPARE(table->sheetNames, (QStringList{"Prices", "Fittings"}));
+    }
+
+    void missingSheet() {
+        QCOMPARE(errorOf(kTestData + "/pricelist.xlsx", QStringLiteral("Valves")),
+                 "The workbook has no sheet \"Valves\"; its sheets are: Prices, Fittings.");
+    }
+
+    void truncatedWorkbook() {
+        QFile file(kTestData + "/pricelist.xlsx");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(errorOf(write(bytes.left(bytes.size() / 2), QStringLiteral(".xlsx"))),
+                 "The file looks like an Excel workbook (.xlsx) but is damaged: it cannot be "
+                 "opened as a zip archive.");
+        // Told by its content, whatever its name.
+        QCOMPARE(rowsOf(write(bytes, QStringLiteral(".csv"))),
+                 rowsOf(kTestData + "/pricelist.csv"));
+    }
+
+    // Cells by their references (gaps filled, empty rows and trailing empty cells left out) and
+    // by their types.
+    void workbookCells() {
+        const QByteArray strings =
+            "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+            "<si><t>Code</t></si>"
+            "<si><r><t xml:space=\"preserve\">Pipe </t></r><r><rPr><b/></rPr><t>15</t></r>"
+            "<rPh sb=\"0\" eb=\"1\"><t>PHONETIC</t></rPh></si>"
+            "<si><t>Line_x000D_\nbreak</t></si></sst>";
+        const QByteArray rows =
+            "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"C1\" t=\"inlineStr\">"
+            "<is><t>Price</t></is></c><c r=\"D1\" s=\"3\"/></row>"
+            "<row r=\"2\" spans=\"1:4\"><c r=\"A2\" s=\"1\"/></row>"
+            "<row r=\"4\"><c r=\"B4\" t=\"s\"><v>1</v></c><c t=\"n\"><v>12.5</v></c>"
+            "<c r=\"E4\"><f>1+1</f><v>2</v></c></row>"
+            "<row><c r=\"A5\" t=\"b\"><v>1</v></c><c r=\"B5\" t=\"b\"><v>0</v></c>"
+            "<c r=\"C5\" t=\"e\"><v>#N/A</v></c><c r=\"D5\" t=\"str\"><f>A1</f><v>Code</v></c>"
+            "<c r=\"AB5\" t=\"s\"><v>2</v></c></row>";
+        QStringList wide(28);
+        wide[0] = "TRUE";
+        wide[1] = "FALSE";
+        wide[2] = "#N/A";
+        wide[3] = "Code";
+        wide[27] = "Line\r\nbreak";
+        QString error;
+        const auto table = readPriceList(writeSheet(rows, strings), &error);
+        QVERIFY2(table, qPrintable(error));
+        QCOMPARE(table->rows,
+                 (Rows{{"Code", "", "Price"}, {"", "Pipe 15", "12.5", "", "2"}, wide}));
+        QCOMPARE(table->sheetNames, QStringList{"Stock"});
+    }
+
+    // Each part replaced by bytes (or left out, without any).
+    void damagedWorkbooks_data() {
+        QTest::addColumn<QString>("part");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("sheet unfinished")
+            << "xl/worksheets/stock.xml" << QByteArray("<worksheet><sheetData><row r=\"1\">")
+            << "The workbook is damaged: xl/worksheets/stock.xml: Premature end of document. "
+               "(line 1)";
+        QTest::newRow("no such shared string")
+            << "xl/worksheets/stock.xml" << sheetXml("<row><c r=\"A1\" t=\"s\"><v>3</v></c></row>")
+            << "The workbook is damaged: a cell refers to shared string 3 of 0.";
+        QTest::newRow("sheet's part missing") << "xl/worksheets/stock.xml" << QByteArray()
+                                              << "The workbook is damaged: "
+                                                 "xl/worksheets/stock.xml is missing.";
+        QTest::newRow("no workbook part")
+            << "xl/workbook.xml" << QByteArray()
+            << "The file is a zip archive, not an Excel workbook (.xlsx).";
+        QTest::newRow("sheet without its relationship")
+            << "xl/_rels/workbook.xml.rels" << QByteArray("<Relationships/>")
+            << "The workbook is damaged: the part of sheet \"Stock\" is not named.";
+    }
+
+    void damagedWorkbooks() {
+        QFETCH(QString, part);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        QList<std::pair<QString, QByteArray>> parts = {
+            {QStringLiteral("xl/workbook.xml"), kWorkbookXml},
+            {QStringLiteral("xl/_rels/workbook.xml.rels"), kRelationshipsXml},
+            {QStringLiteral("xl/worksheets/stock.xml"), sheetXml({})}};
+        // The part replaced, or left out when there are no bytes for it.
+        for (auto& [name, content] : parts) {
+            if (name == part)
+                content = bytes;
+        }
+        parts.removeIf([](const auto& p) { return p.second.isNull(); });
+        QCOMPARE(errorOf(writeWorkbook(parts)), error);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPriceListReader)
+#include "tst_pricelistreader.moc"
