@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/backupcommands.h"
 #include "app/loadsteps.h"
 #include "data/formats.h"
 #include "data/globals.h"
@@ -177,6 +178,18 @@ void frmMain::createMenus() {
     mnuToolsPreferences = addItem(mnuTools, "mnuToolsPreferences", tr("&Preferences..."));
     for (QAction* item : {mnuEditPreferences, mnuToolsPreferences})
         connect(item, &QAction::triggered, this, &frmMain::mnuEditPreferences_Click);
+    QAction* backUp = addItem(mnuTools, "mnuToolsBackUp", tr("&Back Up Database..."));
+    QAction* restore = addItem(mnuTools, "mnuToolsRestore", tr("&Restore From Backup..."));
+    connect(backUp, &QAction::triggered, this, [this] { BackUpDatabase(this); });
+    connect(restore, &QAction::triggered, this, [this] {
+        RestoreFromBackup(
+            this,
+            [this] {
+                return std::all_of(m_screens.cbegin(), m_screens.cend(),
+                                   [](const ScreenTab& tab) { return tab.screen->canLeave(); });
+            },
+            [this] { reloadScreens(); });
+    });
 
     mnuHelp = addMenu("mnuHelp", tr("&Help"));
     mnuHelpAbout = addItem(mnuHelp, "mnuHelpAbout", tr("&About Plenwick"));

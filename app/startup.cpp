@@ -29,6 +29,7 @@ QSize firstWindowSize(const QWidget& window) {
 
 ProgramObjects::ProgramObjects() {
     connection.setShared(true);
+    connection.setDailyBackups(true);
     gSettings = &settings;
     gConnection = &connection;
     gTestConnection = &trial;

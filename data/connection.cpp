@@ -1,5 +1,6 @@
 #include "data/connection.h"
 
+#include "data/backup.h"
 #include "data/schema.h"
 
 #include <QFileInfo>
@@ -133,6 +134,13 @@ bool Connection::open() {
         return fail(ErrorNumber::kGenericFailure,
                     QStringLiteral("Unrecognized database format '%1'.").arg(m_path));
     }
+    if (const QString damage = m_database.damage(); !damage.isEmpty()) {
+        reportError({ErrorNumber::kGenericFailure,
+                     QStringLiteral("The file '%1' is damaged: %2").arg(m_path, damage.left(500)),
+                     ErrorNumber::kDamagedFile});
+        close();
+        return false;
+    }
     m_database.execute(QStringLiteral("PRAGMA trusted_schema = OFF; PRAGMA foreign_keys = ON"));
     // A trigger or view a stranger added would run on the next save or list: such a file is
     // not used at all, before a single table of it is read.
@@ -174,7 +182,16 @@ bool Connection::open() {
             slot = this;
     }
     m_columnCache.clear();
+    if (m_dailyBackups) {
+        m_dailyBackup = std::make_unique<DailyBackup>(m_path);
+        m_database.setBeforeWrite(
+            [this](Database& database) { m_dailyBackup->beforeWrite(database); });
+    }
     return true;
+}
+
+QString Connection::dailyBackupError() const {
+    return m_dailyBackup ? m_dailyBackup->lastError() : QString();
 }
 
 void Connection::close() {
@@ -184,6 +201,7 @@ void Connection::close() {
             connections.remove(m_key);
         m_key.clear();
     }
+    m_database.setBeforeWrite({});
     m_database.close();
     m_open = false;
 }

@@ -10,6 +10,8 @@
 #include <QVariantList>
 #include <memory>
 
+class DailyBackup;
+
 // What the schema says of one column of a table or view.
 struct ColumnInfo {
     QString name;
@@ -34,6 +36,12 @@ public:
     // of one process see each other's committed writes, which is all the program needs.
     void setIsolationLevel(int level) { m_isolationLevel = level; }
     int isolationLevel() const { return m_isolationLevel; }
+
+    // A dated copy of the file before the first write of each day (see data/backup.h): on for
+    // the program's own connection. Takes effect at the next open().
+    void setDailyBackups(bool on) { m_dailyBackups = on; }
+    // Why the last daily copy failed, or an empty text.
+    QString dailyBackupError() const;
 
     bool open();
     void close();
@@ -87,4 +95,6 @@ private:
     QList<ProviderError> m_errors;
     DbError m_lastError;
     QHash<QString, QList<ColumnInfo>> m_columnCache;
+    bool m_dailyBackups = false;
+    std::unique_ptr<DailyBackup> m_dailyBackup;
 };

@@ -248,7 +248,8 @@ void TestMainWindow::menusAndScreensFollowTheShownTab() {
              (QStringList{"&Edit Record", "&Save Record", "-", "Preferences..."}));
     QCOMPARE(captions(w.mnuView->actions()),
              (QStringList{"&Main Screen", "Ma&terials Screen", "E&stimate Screen"}));
-    QCOMPARE(captions(w.mnuTools->actions()), QStringList{"&Preferences..."});
+    QCOMPARE(captions(w.mnuTools->actions()),
+             (QStringList{"&Preferences...", "&Back Up Database...", "&Restore From Backup..."}));
     QCOMPARE(captions(w.mnuHelp->actions()),
              (QStringList{"&About Plenwick", "&Watch Instructional Video"}));
     QCOMPARE(w.tabMain->tabText(1), QStringLiteral("Materials"));
