@@ -39,10 +39,18 @@ QString datedPath(const QString& databasePath) {
     }
 }
 
+// Removes the oldest copies beyond kKeptBackups, and what a copy interrupted an hour or more ago
+// (the program was killed while writing it) left behind.
 void removeOldest(const QString& databasePath) {
     const QList<BackupFile> backups = listBackups(databasePath);
     for (qsizetype i = kKeptBackups; i < backups.size(); ++i)
         QFile::remove(backups.at(i).path);
+    const QDir folder(backupFolder(databasePath));
+    const QDateTime abandoned = QDateTime::currentDateTime().addSecs(-3600);
+    for (const QFileInfo& left :
+         folder.entryInfoList({QStringLiteral(".*.partial-*")}, QDir::Files | QDir::Hidden))
+        if (left.lastModified() < abandoned)
+            QFile::remove(left.filePath());
 }
 
 // Copies a file byte for byte, whole or not at all.

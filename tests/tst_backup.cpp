@@ -98,8 +98,20 @@ void TestBackup::theNewestFourteenAreKept() {
         clock.now = kMonday.addDays(day);
         QVERIFY2(makeDatedBackup(db.connection().database(), db.path(), &error), qPrintable(error));
     }
+    // What a copy interrupted an hour ago left behind goes; one being written now stays.
+    const QString folder = backupFolder(db.path());
+    QFile abandoned(folder + QStringLiteral("/.Estimating-1.mdb.partial-AAAA"));
+    QFile fresh(folder + QStringLiteral("/.Estimating-2.mdb.partial-BBBB"));
+    QVERIFY(abandoned.open(QIODevice::WriteOnly) && fresh.open(QIODevice::WriteOnly));
+    QVERIFY(abandoned.setFileTime(QDateTime::currentDateTime().addSecs(-7200),
+                                  QFileDevice::FileModificationTime));
+    abandoned.close();
+    fresh.close();
     // Two within one second get names of their own.
     QVERIFY(makeDatedBackup(db.connection().database(), db.path(), &error));
+    QVERIFY(!abandoned.exists());
+    QVERIFY(fresh.exists());
+    QVERIFY(fresh.remove());
     const QList<BackupFile> backups = listBackups(db.path());
     QCOMPARE(backups.size(), kKeptBackups);
     QCOMPARE(backups.first().made, kMonday.addDays(19).addSecs(1));
