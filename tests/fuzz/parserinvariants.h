@@ -28,8 +28,8 @@ inline QString checkAmounts(const QString& text) {
     const auto number = parseNumber(text);
     if (numeric != number.has_value())
         return describe(QStringLiteral("isNumericText and parseNumber disagree"), text);
-    if (number && std::isnan(*number))
-        return describe(QStringLiteral("parseNumber gave NaN"), text);
+    if (number && !std::isfinite(*number))
+        return describe(QStringLiteral("parseNumber gave a number that is not finite"), text);
     const auto amount = parseCurrency(text);
     if (amount) {
         if (!numeric)
@@ -43,8 +43,8 @@ inline QString checkAmounts(const QString& text) {
     } else if (number && std::abs(*number) < 999999999.0) {
         return describe(QStringLiteral("parseCurrency refused an amount in range"), text);
     }
-    if (const auto percent = parsePercent(text); percent && std::isnan(*percent))
-        return describe(QStringLiteral("parsePercent gave NaN"), text);
+    if (const auto percent = parsePercent(text); percent && !std::isfinite(*percent))
+        return describe(QStringLiteral("parsePercent gave a number that is not finite"), text);
     return {};
 }
 
