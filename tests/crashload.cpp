@@ -109,6 +109,9 @@ int run(const QString& path, const QString& logPath) {
         default: { // an estimate removed with its lines, or every fiftieth time a backup
             if (n % 50 != 49 && !estimates.isEmpty()) {
                 const qint64 id = estimates.takeAt(dice.bounded(int(estimates.size())));
+                // A kill between the commit and its line leaves the estimate gone unlogged:
+                // the intent is logged first, and the checker takes either whole state.
+                log.write(QStringLiteral("deleting %1").arg(id));
                 for (const char* table : {"MaterialEstimateTBL", "LaborEstimateTBL", "EstimateTBL"})
                     if (!connection.execute(QStringLiteral("DELETE FROM %1 WHERE EstimateID = ?")
                                                 .arg(QLatin1String(table)),
@@ -162,6 +165,7 @@ QStringList check(const QString& path, const QString& logPath) {
         return problems << QStringLiteral("no log");
     QHash<qint64, QStringList> estimates;
     QSet<qint64> deleted;
+    QSet<qint64> deleting; // maybe deleted: present with all its lines, or gone with all of them
     qint64 cost = 0;
     QString lastBackup;
     QTextStream in(&logFile);
@@ -175,13 +179,20 @@ QStringList check(const QString& path, const QString& logPath) {
             cost = qMax(cost, parts.value(1).toLongLong());
         else if (kind == QLatin1String("estimate"))
             estimates.insert(parts.value(1).toLongLong(), parts);
+        else if (kind == QLatin1String("deleting"))
+            deleting.insert(parts.value(1).toLongLong());
         else if (kind == QLatin1String("deleted"))
             deleted.insert(parts.value(1).toLongLong());
         else if (kind == QLatin1String("backup"))
             lastBackup = parts.mid(1).join(QLatin1Char(' '));
     }
     for (auto it = estimates.cbegin(); it != estimates.cend(); ++it) {
-        const bool gone = deleted.contains(it.key());
+        const bool gone = deleted.contains(it.key()) ||
+                          (deleting.contains(it.key()) &&
+                           scalar(connection,
+                                  QStringLiteral("SELECT COUNT(*) FROM EstimateTBL WHERE "
+                                                 "EstimateID = ?"),
+                                  {it.key()}) == 0);
         const QString what = QStringLiteral("estimate %1").arg(it.key());
         expect(QStringLiteral("SELECT COUNT(*) FROM EstimateTBL WHERE EstimateID = ?"), {it.key()},
                gone ? 0 : 1, what);
