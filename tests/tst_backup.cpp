@@ -1,6 +1,7 @@
 // Copies of the database: a backup is whole and opens, the dated ones are kept to fourteen, one
 // is made before the first write of each day, Restore puts an old one back (keeping the current
 // file), and a damaged file is named as such and offers the newest backup.
+#include "app/backupcommands.h"
 #include "app/mainwindow.h"
 #include "app/restoredialog.h"
 #include "data/backup.h"
@@ -59,16 +60,21 @@ private slots:
     void theDailyBackupComesOnceADayBeforeTheFirstWrite();
     void backUpDatabaseAsksWhereAndWritesThere();
     void restorePutsTheOldDataBackAndKeepsTheCurrentFile();
+    void withoutBackupsOrWhenTheScreensHoldWorkNothingIsRestored();
     void aDamagedFileIsNamedAndOffersTheNewestBackup();
 };
 
 void TestBackup::aBackupIsACompleteCopyThatOpens() {
     TestDatabase db;
     db.addSmallLookups();
-    for (int i = 0; i < 500; ++i)
-        db.exec(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, PartNumber, UnitCost) "
-                               "VALUES (1, ?, 2.5)"),
-                {QStringLiteral("P-%1").arg(i)});
+    {
+        Transaction many(db.connection().database());
+        for (int i = 0; i < 500; ++i)
+            db.exec(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, PartNumber, UnitCost) "
+                                   "VALUES (1, ?, 2.5)"),
+                    {QStringLiteral("P-%1").arg(i)});
+        QVERIFY(many.commit());
+    }
     const QString target = db.dir() + QStringLiteral("/copy.mdb");
     QString error;
     QVERIFY2(backupTo(db.connection().database(), target, &error), qPrintable(error));
@@ -274,6 +280,33 @@ void TestBackup::restorePutsTheOldDataBackAndKeepsTheCurrentFile() {
     QCOMPARE(backups.size(), 2);
     QCOMPARE(backups.first().made, kMonday.addSecs(60));
     QCOMPARE(countIn(backups.first().path, QStringLiteral("SuppliersTBL")), 3);
+}
+
+void TestBackup::withoutBackupsOrWhenTheScreensHoldWorkNothingIsRestored() {
+    Program program;
+    QVERIFY(program.load());
+    frmMain window;
+    window.show();
+    ScriptedMessages messages;
+    QVERIFY(whileModal([&] { menuItem(window, "mnuToolsRestore")->trigger(); },
+                       [&](QDialog* dialog) {
+                           auto* restore = qobject_cast<RestoreDialog*>(dialog);
+                           QVERIFY(restore);
+                           QCOMPARE(restore->lstBackups->count(), 0);
+                           QVERIFY(!restore->cmdRestore->isEnabled());
+                           QTest::keyClick(restore, Qt::Key_Escape);
+                           QVERIFY(!restore->isVisible());
+                       }));
+    QVERIFY(messages.shown().isEmpty());
+
+    // A screen that cannot be left keeps the database as it is, without a question.
+    QString error;
+    QVERIFY(makeDatedBackup(gConnection->database(), program.db.path(), &error));
+    addSupplier(program.db, QStringLiteral("Typed Today"));
+    QVERIFY(!RestoreDatabase(listBackups(program.db.path()).first(), [] { return false; }, {}));
+    QVERIFY(messages.shown().isEmpty());
+    QCOMPARE(countIn(program.db.path(), QStringLiteral("SuppliersTBL")), 1);
+    QVERIFY(gConnection->isOpen());
 }
 
 void TestBackup::aDamagedFileIsNamedAndOffersTheNewestBackup() {
