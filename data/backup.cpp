@@ -174,17 +174,16 @@ bool restoreBackup(const QString& databasePath, const QString& backupPath, QStri
     return true;
 }
 
-void DailyBackup::beforeWrite(Database& database) {
+bool DailyBackup::beforeWrite(Database& database) {
     const QDate today = now().date();
     if (m_checked == today)
-        return;
+        return true;
     if (database.isWriting())
-        return;        // what is written is not committed yet: the next write tries again
+        return true;   // what is written is not committed yet: the next write tries again
     m_checked = today; // one attempt a day, so a full disk does not slow every write
     const QList<BackupFile> backups = listBackups(m_path);
     if (!backups.isEmpty() && backups.first().made.date() == today)
-        return;
+        return true;
     m_error.clear();
-    if (!makeDatedBackup(database, m_path, &m_error))
-        qWarning("The daily backup failed: %s", qPrintable(m_error));
+    return makeDatedBackup(database, m_path, &m_error);
 }

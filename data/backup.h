@@ -48,7 +48,8 @@ void setBackupClock(BackupClock clock);
 class DailyBackup {
 public:
     explicit DailyBackup(QString databasePath) : m_path(std::move(databasePath)) {}
-    void beforeWrite(Database& database);
+    // False when a copy was due and could not be made (see lastError()).
+    bool beforeWrite(Database& database);
     // Why the last attempt made no copy, or an empty text.
     QString lastError() const { return m_error; }
 

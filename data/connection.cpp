@@ -184,8 +184,10 @@ bool Connection::open() {
     m_columnCache.clear();
     if (m_dailyBackups) {
         m_dailyBackup = std::make_unique<DailyBackup>(m_path);
-        m_database.setBeforeWrite(
-            [this](Database& database) { m_dailyBackup->beforeWrite(database); });
+        m_database.setBeforeWrite([this](Database& database) {
+            if (!m_dailyBackup->beforeWrite(database))
+                emit dailyBackupFailed(m_dailyBackup->lastError());
+        });
     }
     return true;
 }

@@ -82,6 +82,11 @@ public:
     static QHash<QString, QString> parseConnectionString(const QString& text);
     static QString buildConnectionString(const QString& path, const QString& password);
 
+signals:
+    // The day's copy could not be made (the write itself goes ahead). Sent from inside the
+    // write: a receiver that shows a message should be connected queued.
+    void dailyBackupFailed(const QString& reason);
+
 private:
     bool fail(qint64 number, const QString& description);
 

@@ -58,6 +58,7 @@ private slots:
     void aBackupIsACompleteCopyThatOpens();
     void theNewestFourteenAreKept();
     void theDailyBackupComesOnceADayBeforeTheFirstWrite();
+    void aFailedDailyBackupIsToldAndTheWriteGoesAhead();
     void backUpDatabaseAsksWhereAndWritesThere();
     void restorePutsTheOldDataBackAndKeepsTheCurrentFile();
     void withoutBackupsOrWhenTheScreensHoldWorkNothingIsRestored();
@@ -192,6 +193,29 @@ void TestBackup::theDailyBackupComesOnceADayBeforeTheFirstWrite() {
     QCOMPARE(listBackups(db.path()).size(), 2);
 }
 
+void TestBackup::aFailedDailyBackupIsToldAndTheWriteGoesAhead() {
+    FixedClock clock;
+    Program program;
+    QVERIFY(program.load());
+    // A file where the folder should be: no copy can be made there.
+    QFile blocker(backupFolder(program.db.path()));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ScriptedMessages messages;
+    const QString insert = QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)");
+    QVERIFY(gConnection->execute(insert, {QStringLiteral("Saved Anyway")}));
+    QVERIFY(messages.shown().isEmpty()); // not in the middle of the write
+    QTRY_COMPARE(messages.shown().size(), 1);
+    QCOMPARE(messages.titles().first(), QStringLiteral("Backup"));
+    QVERIFY2(messages.texts().first().contains(QLatin1String("could not be made")),
+             qPrintable(messages.texts().first()));
+    QCOMPARE(countIn(program.db.path(), QStringLiteral("SuppliersTBL")), 1);
+    // Told once a day, not at every write.
+    QVERIFY(gConnection->execute(insert, {QStringLiteral("Second")}));
+    QTest::qWait(20);
+    QCOMPARE(messages.shown().size(), 1);
+}
+
 void TestBackup::backUpDatabaseAsksWhereAndWritesThere() {
     Program program;
     program.db.addSmallLookups();
@@ -287,6 +311,8 @@ void TestBackup::withoutBackupsOrWhenTheScreensHoldWorkNothingIsRestored() {
     QVERIFY(program.load());
     frmMain window;
     window.show();
+    // The window may have written already, after the day's copy: that copy goes.
+    QVERIFY(QDir(backupFolder(program.db.path())).removeRecursively());
     ScriptedMessages messages;
     QVERIFY(whileModal([&] { menuItem(window, "mnuToolsRestore")->trigger(); },
                        [&](QDialog* dialog) {
