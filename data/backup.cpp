@@ -53,6 +53,24 @@ void removeOldest(const QString& databasePath) {
             QFile::remove(left.filePath());
 }
 
+QString soundStampPath(const QString& databasePath) {
+    return QDir(backupFolder(databasePath))
+        .filePath(QStringLiteral(".%1.sound").arg(QFileInfo(databasePath).fileName()));
+}
+
+QByteArray fileStamp(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray header = file.read(28); // the change counter is at offset 24
+    if (header.size() < 28)
+        return {};
+    const QFileInfo info(path);
+    return now().date().toString(Qt::ISODate).toLatin1() + ' ' + QByteArray::number(info.size()) +
+           ' ' + QByteArray::number(info.lastModified().toMSecsSinceEpoch()) + ' ' +
+           header.mid(24, 4).toHex();
+}
+
 // Copies a file byte for byte, whole or not at all.
 bool copyFile(const QString& source, const QString& target, PartialFile::Existing existing,
               QString* error) {
@@ -172,6 +190,27 @@ bool restoreBackup(const QString& databasePath, const QString& backupPath, QStri
         return false;
     removeOldest(databasePath);
     return true;
+}
+
+void rememberSoundFile(const QString& databasePath) {
+    const QByteArray stamp = fileStamp(databasePath);
+    QFile file(soundStampPath(databasePath));
+    if (stamp.isEmpty() || !QDir().mkpath(backupFolder(databasePath)) ||
+        !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    file.write(stamp);
+}
+
+bool isAsLeftSound(const QString& databasePath) {
+    QFile file(soundStampPath(databasePath));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray stamp = fileStamp(databasePath);
+    const bool same = !stamp.isEmpty() && file.readAll() == stamp;
+    file.close();
+    // A crash while the file is open must not find it still taken as sound.
+    file.remove();
+    return same;
 }
 
 bool DailyBackup::beforeWrite(Database& database) {

@@ -37,6 +37,14 @@ bool makeDatedBackup(Database& source, const QString& databasePath, QString* err
 // filled, the database untouched, when the copy could not be put in place.
 bool restoreBackup(const QString& databasePath, const QString& backupPath, QString* error);
 
+// What the program knows of a file it closed sound: the day, its size, time of change and SQLite's
+// change counter, kept in the backup folder. At the next open the same day, a file that still
+// matches needs no check of its structure (PRAGMA quick_check reads the whole file); anything
+// that changed it since (a crash in the middle of a write, another program, a restored copy)
+// makes it differ, and the first open of each day checks it whatever it looks like.
+void rememberSoundFile(const QString& databasePath);
+bool isAsLeftSound(const QString& databasePath);
+
 // The clock the dated copies are named by; tests set another (an empty one restores the
 // system's clock).
 using BackupClock = std::function<QDateTime()>;

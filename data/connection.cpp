@@ -134,7 +134,10 @@ bool Connection::open() {
         return fail(ErrorNumber::kGenericFailure,
                     QStringLiteral("Unrecognized database format '%1'.").arg(m_path));
     }
-    if (const QString damage = m_database.damage(); !damage.isEmpty()) {
+    // The program's own file as it left it at its last close was sound then and has not changed.
+    if (const QString damage =
+            m_dailyBackups && isAsLeftSound(m_path) ? QString() : m_database.damage();
+        !damage.isEmpty()) {
         reportError({ErrorNumber::kGenericFailure,
                      QStringLiteral("The file '%1' is damaged: %2").arg(m_path, damage.left(500)),
                      ErrorNumber::kDamagedFile});
@@ -182,6 +185,7 @@ bool Connection::open() {
             slot = this;
     }
     m_columnCache.clear();
+    m_sound = true;
     if (m_dailyBackups) {
         m_dailyBackup = std::make_unique<DailyBackup>(m_path);
         m_database.setBeforeWrite([this](Database& database) {
@@ -206,6 +210,9 @@ void Connection::close() {
     m_database.setBeforeWrite({});
     m_database.close();
     m_open = false;
+    if (m_sound && m_dailyBackups)
+        rememberSoundFile(m_path);
+    m_sound = false;
 }
 
 bool Connection::execute(const QString& sql, const QVariantList& values, int* rowsAffected) {

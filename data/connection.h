@@ -38,7 +38,8 @@ public:
     int isolationLevel() const { return m_isolationLevel; }
 
     // A dated copy of the file before the first write of each day (see data/backup.h): on for
-    // the program's own connection. Takes effect at the next open().
+    // the program's own connection, which also skips the check of the file's structure when the
+    // file is exactly as it left it at its last close. Takes effect at the next open().
     void setDailyBackups(bool on) { m_dailyBackups = on; }
     // Why the last daily copy failed, or an empty text.
     QString dailyBackupError() const;
@@ -100,6 +101,7 @@ private:
     QList<ProviderError> m_errors;
     DbError m_lastError;
     QHash<QString, QList<ColumnInfo>> m_columnCache;
-    bool m_dailyBackups = false;
+    bool m_dailyBackups = false; // and the check of a file left sound skipped
+    bool m_sound = false;        // opened and found sound
     std::unique_ptr<DailyBackup> m_dailyBackup;
 };

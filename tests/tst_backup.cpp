@@ -62,6 +62,7 @@ private slots:
     void backUpDatabaseAsksWhereAndWritesThere();
     void restorePutsTheOldDataBackAndKeepsTheCurrentFile();
     void withoutBackupsOrWhenTheScreensHoldWorkNothingIsRestored();
+    void theProgramChecksItsFileUnlessItIsAsItLeftIt();
     void aDamagedFileIsNamedAndOffersTheNewestBackup();
 };
 
@@ -333,6 +334,40 @@ void TestBackup::withoutBackupsOrWhenTheScreensHoldWorkNothingIsRestored() {
     QVERIFY(messages.shown().isEmpty());
     QCOMPARE(countIn(program.db.path(), QStringLiteral("SuppliersTBL")), 1);
     QVERIFY(gConnection->isOpen());
+}
+
+// Reading the whole file at every start would cost the program a second on a large catalogue: the
+// file it closed sound and finds unchanged is trusted for the rest of the day, and anything else
+// is checked.
+void TestBackup::theProgramChecksItsFileUnlessItIsAsItLeftIt() {
+    FixedClock clock;
+    TestDatabase db;
+    const auto reopen = [&] {
+        Connection program;
+        program.setDailyBackups(true);
+        const bool opened = openProgramFile(program, db.path());
+        return opened ? qint64(0) : program.lastError().nativeError;
+    };
+    QCOMPARE(reopen(), 0); // closed sound: remembered
+    const QDateTime changed = QFileInfo(db.path()).lastModified();
+    db.damage(QStringLiteral("corrupt"));
+    QFile file(db.path());
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(changed, QFileDevice::FileModificationTime));
+    file.close();
+    // The same size, time and change counter: taken as left, the same day.
+    QCOMPARE(reopen(), 0);
+    QCOMPARE(reopen(), 0);
+    clock.now = kMonday.addDays(1);
+    QCOMPARE(reopen(), ErrorNumber::kDamagedFile);
+
+    // Any change after the last close (here: another program's write) is checked.
+    TestDatabase other;
+    QCOMPARE(other.damage(QStringLiteral("corrupt")), other.path());
+    Connection program;
+    program.setDailyBackups(true);
+    QVERIFY(!openProgramFile(program, other.path()));
+    QCOMPARE(program.lastError().nativeError, ErrorNumber::kDamagedFile);
 }
 
 void TestBackup::aDamagedFileIsNamedAndOffersTheNewestBackup() {
