@@ -67,12 +67,12 @@ int run(const QString& path, const QString& logPath) {
         QString done;
         switch (n % 5) {
         case 0: { // a new material
-            const QString part = QStringLiteral("CL-%1-%2").arg(run).arg(n);
+            const QString partNumber = QStringLiteral("CL-%1-%2").arg(run).arg(n);
             if (!connection.execute(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, "
                                                    "PartNumber, UnitCost) VALUES (1, ?, ?)"),
-                                    {part, double(dice.bounded(100000)) / 100}))
+                                    {partNumber, double(dice.bounded(100000)) / 100}))
                 return 2;
-            done = QStringLiteral("material ") + part;
+            done = QStringLiteral("material ") + partNumber;
             break;
         }
         case 1: // a material saved with a new price
