@@ -39,4 +39,11 @@ backups=$(grep -c '^backup' "$log" || true)
 leftovers=$(find "$work" -name '.*.partial-*' | wc -l)
 echo "kills: $kills, failed checks: $failures, logged commits: $commits, logged backups: $backups," \
   "unfinished temporary files left: $leftovers"
+# What the load said before it was killed (a refused write, or a sanitizer's report in a
+# PLENWICK_SANITIZE or PLENWICK_FUZZ build) is a failure too.
+if [[ -s $work/load.err ]]; then
+  echo "the load reported:"
+  head -20 "$work/load.err"
+  failures=$((failures + 1))
+fi
 [[ $failures == 0 ]]
