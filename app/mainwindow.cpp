@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/backupcommands.h"
 #include "app/loadsteps.h"
 #include "data/datacontrol.h"
 #include "data/formats.h"
@@ -186,6 +187,20 @@ void frmMain::createMenus() {
                                              "CSV or Excel price list"));
     connect(mnuToolsImportPriceList, &QAction::triggered, this,
             &frmMain::mnuToolsImportPriceList_Click);
+    mnuTools->addSeparator()->setObjectName(QStringLiteral("mnuToolsSplit0"));
+    QAction* backUp = addItem(mnuTools, "mnuToolsBackUp", tr("&Back Up Database..."));
+    QAction* restore = addItem(mnuTools, "mnuToolsRestore", tr("&Restore From Backup..."));
+    connect(backUp, &QAction::triggered, this, [this] { BackUpDatabase(this); });
+    connect(restore, &QAction::triggered, this, [this] {
+        RestoreFromBackup(
+            this,
+            [this] {
+                return std::all_of(m_screens.cbegin(), m_screens.cend(),
+                                   [](const ScreenTab& tab) { return tab.screen->canLeave(); });
+            },
+            [this] { reloadScreens(); });
+    });
+    mnuTools->addSeparator()->setObjectName(QStringLiteral("mnuToolsSplit1"));
     mnuToolsPreferences = addItem(mnuTools, "mnuToolsPreferences", tr("&Preferences..."));
     for (QAction* item : {mnuEditPreferences, mnuToolsPreferences})
         connect(item, &QAction::triggered, this, &frmMain::mnuEditPreferences_Click);

@@ -29,6 +29,19 @@ QSize firstWindowSize(const QWidget& window) {
 
 ProgramObjects::ProgramObjects() {
     connection.setShared(true);
+    connection.setDailyBackups(true);
+    // Shown once the write that was due the copy is done, never in the middle of it.
+    QObject::connect(
+        &connection, &Connection::dailyBackupFailed, &connection,
+        [](const QString& reason) {
+            showMessage(QStringLiteral("Today's backup of the database could not be made:\n\n%1\n\n"
+                                       "Your changes are saved as usual. Make a copy with Tools > "
+                                       "Back Up Database..., and see that the folder \"backups\" "
+                                       "beside the database can be written.")
+                            .arg(reason),
+                        QMessageBox::Ok, QMessageBox::Warning, QStringLiteral("Backup"));
+        },
+        Qt::QueuedConnection);
     gSettings = &settings;
     gConnection = &connection;
     gTestConnection = &trial;

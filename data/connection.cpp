@@ -1,5 +1,6 @@
 #include "data/connection.h"
 
+#include "data/backup.h"
 #include "data/schema.h"
 
 #include <QFileInfo>
@@ -133,6 +134,16 @@ bool Connection::open() {
         return fail(ErrorNumber::kGenericFailure,
                     QStringLiteral("Unrecognized database format '%1'.").arg(m_path));
     }
+    // The program's own file as it left it at its last close was sound then and has not changed.
+    if (const QString damage =
+            m_dailyBackups && isAsLeftSound(m_path) ? QString() : m_database.damage();
+        !damage.isEmpty()) {
+        reportError({ErrorNumber::kGenericFailure,
+                     QStringLiteral("The file '%1' is damaged: %2").arg(m_path, damage.left(500)),
+                     ErrorNumber::kDamagedFile});
+        close();
+        return false;
+    }
     m_database.execute(QStringLiteral("PRAGMA trusted_schema = OFF; PRAGMA foreign_keys = ON"));
     // A trigger or view a stranger added would run on the next save or list: such a file is
     // not used at all, before a single table of it is read.
@@ -174,7 +185,19 @@ bool Connection::open() {
             slot = this;
     }
     m_columnCache.clear();
+    m_sound = true;
+    if (m_dailyBackups) {
+        m_dailyBackup = std::make_unique<DailyBackup>(m_path);
+        m_database.setBeforeWrite([this](Database& database) {
+            if (!m_dailyBackup->beforeWrite(database))
+                emit dailyBackupFailed(m_dailyBackup->lastError());
+        });
+    }
     return true;
+}
+
+QString Connection::dailyBackupError() const {
+    return m_dailyBackup ? m_dailyBackup->lastError() : QString();
 }
 
 void Connection::close() {
@@ -184,8 +207,12 @@ void Connection::close() {
             connections.remove(m_key);
         m_key.clear();
     }
+    m_database.setBeforeWrite({});
     m_database.close();
     m_open = false;
+    if (m_sound && m_dailyBackups)
+        rememberSoundFile(m_path);
+    m_sound = false;
 }
 
 bool Connection::execute(const QString& sql, const QVariantList& values, int* rowsAffected) {

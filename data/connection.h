@@ -10,6 +10,8 @@
 #include <QVariantList>
 #include <memory>
 
+class DailyBackup;
+
 // What the schema says of one column of a table or view.
 struct ColumnInfo {
     QString name;
@@ -34,6 +36,13 @@ public:
     // of one process see each other's committed writes, which is all the program needs.
     void setIsolationLevel(int level) { m_isolationLevel = level; }
     int isolationLevel() const { return m_isolationLevel; }
+
+    // A dated copy of the file before the first write of each day (see data/backup.h): on for
+    // the program's own connection, which also skips the check of the file's structure when the
+    // file is exactly as it left it at its last close. Takes effect at the next open().
+    void setDailyBackups(bool on) { m_dailyBackups = on; }
+    // Why the last daily copy failed, or an empty text.
+    QString dailyBackupError() const;
 
     bool open();
     void close();
@@ -74,6 +83,11 @@ public:
     static QHash<QString, QString> parseConnectionString(const QString& text);
     static QString buildConnectionString(const QString& path, const QString& password);
 
+signals:
+    // The day's copy could not be made (the write itself goes ahead). Sent from inside the
+    // write: a receiver that shows a message should be connected queued.
+    void dailyBackupFailed(const QString& reason);
+
 private:
     bool fail(qint64 number, const QString& description);
 
@@ -87,4 +101,7 @@ private:
     QList<ProviderError> m_errors;
     DbError m_lastError;
     QHash<QString, QList<ColumnInfo>> m_columnCache;
+    bool m_dailyBackups = false; // and the check of a file left sound skipped
+    bool m_sound = false;        // opened and found sound
+    std::unique_ptr<DailyBackup> m_dailyBackup;
 };

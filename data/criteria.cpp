@@ -63,16 +63,25 @@ bool Criteria::parse(const QString& text, const RecordStore& store, QString* err
         // * and % stand for any run of characters, ? and _ for one; the rest is literal.
         QString pattern = QStringLiteral("^");
         for (const QChar c : given.toString()) {
-            if (c == QLatin1Char('*') || c == QLatin1Char('%'))
-                pattern += QLatin1String(".*");
-            else if (c == QLatin1Char('?') || c == QLatin1Char('_'))
+            if (c == QLatin1Char('*') || c == QLatin1Char('%')) {
+                // A run of them is one: the pattern stays small whatever was typed.
+                if (!pattern.endsWith(QLatin1String(".*")))
+                    pattern += QLatin1String(".*");
+            } else if (c == QLatin1Char('?') || c == QLatin1Char('_')) {
                 pattern += QLatin1Char('.');
-            else
+            } else {
                 pattern += QRegularExpression::escape(QString(c));
+            }
         }
         m_pattern = QRegularExpression(pattern + QLatin1Char('$'),
                                        QRegularExpression::CaseInsensitiveOption |
                                            QRegularExpression::DotMatchesEverythingOption);
+        // Too long a pattern, or a broken character in it (half of a surrogate pair).
+        if (!m_pattern.isValid()) {
+            *error = QStringLiteral("The pattern in the search condition \"%1\" cannot be used: %2")
+                         .arg(text.left(200), m_pattern.errorString());
+            return false;
+        }
         return true;
     }
     QVariant value;

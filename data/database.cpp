@@ -4,6 +4,7 @@
 #include "data/money.h"
 
 #include <QDateTime>
+#include <QStringList>
 #include <atomic>
 #include <sqlite3.h>
 
@@ -143,6 +144,52 @@ bool Database::inTransaction() const {
     return m_handle && sqlite3_get_autocommit(m_handle) == 0;
 }
 
+QString Database::fileName() const {
+    return m_handle ? textOf(sqlite3_db_filename(m_handle, "main")) : QString();
+}
+
+bool Database::isWriting() const {
+    return m_handle && sqlite3_txn_state(m_handle, "main") == SQLITE_TXN_WRITE;
+}
+
+bool Database::copyTo(Database& destination, QString* error) {
+    if (!m_handle || !destination.m_handle) {
+        *error = QStringLiteral("The database is not open.");
+        return false;
+    }
+    if (isWriting()) {
+        *error = QStringLiteral("The database is being written just now; try again in a moment.");
+        return false;
+    }
+    sqlite3_backup* backup = sqlite3_backup_init(destination.m_handle, "main", m_handle, "main");
+    if (!backup) {
+        *error = textOf(sqlite3_errmsg(destination.m_handle));
+        return false;
+    }
+    // All pages in one step: the source is read under one lock, so the copy is of one moment.
+    sqlite3_backup_step(backup, -1);
+    if (sqlite3_backup_finish(backup) != SQLITE_OK) {
+        *error = mapSqliteError(sqlite3_extended_errcode(destination.m_handle),
+                                textOf(sqlite3_errmsg(destination.m_handle)))
+                     .description;
+        return false;
+    }
+    return true;
+}
+
+QString Database::damage() {
+    if (!m_handle)
+        return error().description;
+    Statement check(*this, QStringLiteral("PRAGMA quick_check"));
+    QStringList problems;
+    while (check.next())
+        if (const QString line = check.value(0).toString(); line != QLatin1String("ok"))
+            problems.append(line);
+    if (check.failed())
+        problems.append(check.error().description);
+    return problems.join(QStringLiteral("; "));
+}
+
 // Statement
 
 Statement::Statement(Database& database, const QString& sql) : m_database(database) {
@@ -201,6 +248,9 @@ bool Statement::bindAll(const QVariantList& values) {
 bool Statement::next() {
     if (!m_statement)
         return false;
+    if (m_database.m_beforeWrite && !sqlite3_stmt_busy(m_statement) &&
+        !sqlite3_stmt_readonly(m_statement))
+        m_database.m_beforeWrite(m_database);
     const int rc = sqlite3_step(m_statement);
     if (rc == SQLITE_ROW)
         return true;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -27,6 +28,8 @@ public:
     bool open(const QString& path, OpenMode mode = OpenMode::ReadWrite);
     void close();
     bool isOpen() const { return m_handle != nullptr; }
+    // The path of the open file, or an empty text.
+    QString fileName() const;
     // How long a statement waits for another connection's lock before it gives up.
     void setBusyTimeout(int milliseconds);
     static constexpr int kDefaultBusyTimeoutMs = 5000;
@@ -40,10 +43,25 @@ public:
     int changes() const;
     bool inTransaction() const;
 
+    // Whether this connection holds a write transaction: it has written and not yet committed.
+    bool isWriting() const;
+    // Copies the whole database, page by page, into another open database (SQLite's online
+    // backup), replacing what it held. What this connection has written but not committed is
+    // never copied: a copy is refused while isWriting(). False with *error filled on failure.
+    bool copyTo(Database& destination, QString* error);
+    // Runs each time a statement that writes is about to run its first step, before it changes
+    // anything: for work that must come before the first write of a day (the daily backup).
+    using WriteHook = std::function<void(Database&)>;
+    void setBeforeWrite(WriteHook hook) { m_beforeWrite = std::move(hook); }
+    // Checks the file's structure (PRAGMA quick_check): an empty text when it is sound, else
+    // what is damaged.
+    QString damage();
+
 private:
     friend class Statement;
     sqlite3* m_handle = nullptr;
     DbError m_openError;
+    WriteHook m_beforeWrite;
 };
 
 // A prepared statement. Values bind in order to its ? marks: money as its amount, dates as ISO

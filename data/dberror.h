@@ -38,4 +38,6 @@ constexpr qint64 kDuplicateValue = 3022;
 // The file is locked by another program (or another window of this one) for longer than a
 // statement waits.
 constexpr qint64 kFileInUse = 3260;
+// The file is damaged: its structure fails SQLite's check.
+constexpr qint64 kDamagedFile = 3049;
 } // namespace ErrorNumber

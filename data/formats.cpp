@@ -133,6 +133,13 @@ double toDouble(const DecimalText& d, int exponent = 0) {
     return c.toDouble();
 }
 
+// A number too large for a double (more than 308 digits) is refused, never taken as infinite.
+std::optional<double> finiteOrNothing(double value) {
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 // Rounds a non-negative integer given by the digits of `digits` with `drop` of them being
 // decimals, half to even; returns the rounded digit string (leading zeros kept).
 QString roundDigitsHalfEven(QString digits, qsizetype drop) {
@@ -607,14 +614,14 @@ bool isNumberType(int typeId) {
 }
 
 bool isNumericText(const QString& text, const QLocale& locale) {
-    return scanNumber(text, locale, Extras::Currency).has_value();
+    return parseNumber(text, locale).has_value();
 }
 
 std::optional<double> parseNumber(const QString& text, const QLocale& locale) {
     const auto d = scanNumber(text, locale, Extras::Currency);
     if (!d)
         return std::nullopt;
-    return toDouble(*d);
+    return finiteOrNothing(toDouble(*d));
 }
 
 std::optional<Money> parseCurrency(const QString& text, const QLocale& locale) {
@@ -640,7 +647,7 @@ std::optional<double> parsePercent(const QString& text, const QLocale& locale) {
     const auto d = scanNumber(text, locale, Extras::Percent);
     if (!d)
         return std::nullopt;
-    return toDouble(*d, -2);
+    return finiteOrNothing(toDouble(*d, -2));
 }
 
 std::optional<QDate> parseMonthYear(const QString& text, const QLocale& locale) {

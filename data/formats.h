@@ -72,7 +72,8 @@ QString formatGeneralDate(const QDateTime& dateTime, const QLocale& locale = dis
 // "1,23" no, since a misplaced comma is more likely a typing slip than grouping). Not accepted:
 // text without digits ("", "$", "-"), a second decimal point, parentheses for negatives (the
 // program never shows them), exponents, a percent sign (see parsePercent()), blanks inside the
-// number. Any magnitude passes; parseCurrency() additionally limits the range.
+// number, a magnitude beyond the range of a double (about 1.8e308). parseCurrency() additionally
+// limits the range to that of Money.
 bool isNumericText(const QString& text, const QLocale& locale = displayLocale());
 // Whether a value's type is one of the built-in number types (whole or floating).
 bool isNumberType(int typeId);

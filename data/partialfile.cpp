@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <filesystem>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -44,7 +45,7 @@ PartialFile::~PartialFile() {
     discard();
 }
 
-bool PartialFile::commit() {
+bool PartialFile::commit(Existing existing) {
     if (m_temporary.isEmpty())
         return false;
     if (!syncToDisk(m_temporary)) {
@@ -52,11 +53,18 @@ bool PartialFile::commit() {
         discard();
         return false;
     }
-    // Same folder, so a plain rename: never a copy, and never over an existing file.
-    QFile file(m_temporary);
-    if (!file.rename(m_target)) {
-        m_error = QStringLiteral("Could not name the new file \"%1\": %2")
-                      .arg(m_target, file.errorString());
+    // Same folder, so a plain rename: never a copy, and over an existing file only when asked.
+    QString failure;
+    if (existing == Existing::Replace) {
+        std::error_code code;
+        std::filesystem::rename(m_temporary.toStdU16String(), m_target.toStdU16String(), code);
+        if (code)
+            failure = QString::fromStdString(code.message());
+    } else if (QFile file(m_temporary); !file.rename(m_target)) {
+        failure = file.errorString();
+    }
+    if (!failure.isEmpty()) {
+        m_error = QStringLiteral("Could not name the new file \"%1\": %2").arg(m_target, failure);
         discard();
         return false;
     }

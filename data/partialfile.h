@@ -16,9 +16,11 @@ public:
     // Empty when no temporary file could be made; error() says why.
     QString temporaryPath() const { return m_temporary; }
     QString error() const { return m_error; }
+    enum class Existing { Refuse, Replace };
     // Flushes the finished file to disk and gives it the target's name; refuses to replace a
-    // file that appeared at the target meanwhile. Every handle on the file must be closed.
-    bool commit();
+    // file that appeared at the target meanwhile, unless told to replace it (in one step: the
+    // target is never missing). Every handle on the file must be closed.
+    bool commit(Existing existing = Existing::Refuse);
 
 private:
     void discard();

@@ -1,6 +1,8 @@
 #include "settings/openconnection.h"
 
+#include "data/backup.h"
 #include "data/connection.h"
+#include "data/formats.h"
 #include "data/globals.h"
 #include "data/recordset.h"
 #include "data/schema.h"
@@ -56,6 +58,32 @@ QString defaultDatabasePath() {
     return defaultDatabasePath(QCoreApplication::applicationDirPath());
 }
 
+namespace {
+// A damaged file with a backup beside it: offers to put the newest backup in its place (the
+// damaged file is kept among the backups) and opens it. False when nothing was restored.
+bool restoreNewestBackup(const QString& path, Connection& connection) {
+    if (connection.lastError().nativeError != ErrorNumber::kDamagedFile)
+        return false;
+    const QList<BackupFile> backups = listBackups(path);
+    if (backups.isEmpty())
+        return false;
+    const QString question =
+        connection.lastError().description +
+        QStringLiteral("\n\nRestore the newest backup, made %1? The damaged file is kept "
+                       "among the backups.")
+            .arg(formatGeneralDate(backups.first().made));
+    if (showMessage(question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning,
+                    QStringLiteral("Damaged Database")) != QMessageBox::Yes)
+        return false;
+    QString error;
+    if (!restoreBackup(path, backups.first().path, &error)) {
+        ShowError(error, QStringLiteral("Restore From Backup"));
+        return false;
+    }
+    return connection.open();
+}
+} // namespace
+
 bool OpenConnection(QString& path, Connection& connection) {
     bool result = true;
     if (path.isEmpty())
@@ -63,7 +91,7 @@ bool OpenConnection(QString& path, Connection& connection) {
     gConnectionString = Connection::buildConnectionString(path, Schema::databasePassword());
     connection.setConnectionString(gConnectionString);
     connection.setIsolationLevel(256);
-    if (!connection.open()) {
+    if (!connection.open() && !restoreNewestBackup(path, connection)) {
         result = false;
         ShowError(connection.lastError().text(), QStringLiteral(" clsSetting / OpenConnection"));
     }

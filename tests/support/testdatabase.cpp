@@ -76,6 +76,18 @@ QString TestDatabase::damage(const QString& how) {
         return path;
     } else if (how == QLatin1String("structure")) {
         exec(QStringLiteral("DROP TABLE CatagoryTBL"));
+    } else if (how == QLatin1String("corrupt")) {
+        // A valid header over a table whose first page is overwritten: the file opens as SQLite
+        // and only a check of its structure finds the damage.
+        const qint64 page = scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
+        const qint64 root = scalar(QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE "
+                                                  "name = 'CatagoryTBL'"))
+                                .toLongLong();
+        m_connection->close();
+        QFile f(m_path);
+        if (!f.open(QIODevice::ReadWrite) || !f.seek((root - 1) * page) ||
+            f.write(QByteArray(int(page), 'x')) != page)
+            qFatal("cannot damage %s", qPrintable(m_path));
     } else if (how == QLatin1String("locked")) {
         exec(QStringLiteral("BEGIN EXCLUSIVE"));
     }

@@ -1,0 +1,424 @@
+// Copies of the database: a backup is whole and opens, the dated ones are kept to fourteen, one
+// is made before the first write of each day, Restore puts an old one back (keeping the current
+// file), and a damaged file is named as such and offers the newest backup.
+#include "app/backupcommands.h"
+#include "app/mainwindow.h"
+#include "app/restoredialog.h"
+#include "data/backup.h"
+#include "data/connection.h"
+#include "data/globals.h"
+#include "settings/openconnection.h"
+#include "support/modaldialog.h"
+#include "support/programfixture.h"
+#include "support/scriptedfiledialogs.h"
+#include "support/scriptedmessages.h"
+#include "support/testdatabase.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+const QDateTime kMonday(QDate(2026, 12, 7), QTime(8, 30));
+
+// The backup clock stands still at a time the test sets.
+struct FixedClock {
+    QDateTime now = kMonday;
+    FixedClock() {
+        setBackupClock([this] { return now; });
+    }
+    ~FixedClock() { setBackupClock({}); }
+};
+
+qint64 countIn(const QString& path, const QString& table) {
+    Connection connection;
+    if (!openProgramFile(connection, path))
+        return -1;
+    Statement q(connection.database(), QStringLiteral("SELECT COUNT(*) FROM ") + table);
+    return q.next() ? q.integer(0) : -1;
+}
+
+void addSupplier(TestDatabase& db, const QString& name) {
+    db.exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)"), {name});
+}
+
+QStringList leftovers(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral(".*partial*")}, QDir::Files | QDir::Hidden);
+}
+
+QAction* menuItem(frmMain& window, const char* name) {
+    return window.findChild<QAction*>(QString::fromLatin1(name));
+}
+} // namespace
+
+class TestBackup : public QObject {
+    Q_OBJECT
+private slots:
+    void aBackupIsACompleteCopyThatOpens();
+    void theNewestFourteenAreKept();
+    void theDailyBackupComesOnceADayBeforeTheFirstWrite();
+    void aFailedDailyBackupIsToldAndTheWriteGoesAhead();
+    void backUpDatabaseAsksWhereAndWritesThere();
+    void restorePutsTheOldDataBackAndKeepsTheCurrentFile();
+    void withoutBackupsOrWhenTheScreensHoldWorkNothingIsRestored();
+    void theProgramChecksItsFileUnlessItIsAsItLeftIt();
+    void aDamagedFileIsNamedAndOffersTheNewestBackup();
+};
+
+void TestBackup::aBackupIsACompleteCopyThatOpens() {
+    TestDatabase db;
+    db.addSmallLookups();
+    {
+        Transaction many(db.connection().database());
+        for (int i = 0; i < 500; ++i)
+            db.exec(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, PartNumber, UnitCost) "
+                                   "VALUES (1, ?, 2.5)"),
+                    {QStringLiteral("P-%1").arg(i)});
+        QVERIFY(many.commit());
+    }
+    const QString target = db.dir() + QStringLiteral("/copy.mdb");
+    QString error;
+    QVERIFY2(backupTo(db.connection().database(), target, &error), qPrintable(error));
+    QCOMPARE(countIn(target, QStringLiteral("MaterialsTBL")), 500);
+    QCOMPARE(countIn(target, QStringLiteral("SuppliersTBL")), 2);
+
+    // A second backup to the same file replaces it; nothing half-made is left behind.
+    db.exec(QStringLiteral("DELETE FROM MaterialsTBL WHERE MaterialsID > 100"));
+    QVERIFY2(backupTo(db.connection().database(), target, &error), qPrintable(error));
+    QCOMPARE(countIn(target, QStringLiteral("MaterialsTBL")), 100);
+    QCOMPARE(leftovers(db.dir()), QStringList());
+
+    // The database itself and a folder that is not there are refused with the reason.
+    QVERIFY(!backupTo(db.connection().database(), db.path(), &error));
+    QVERIFY2(error.contains(QLatin1String("the database itself")), qPrintable(error));
+    QVERIFY(
+        !backupTo(db.connection().database(), db.dir() + QStringLiteral("/no/such/x.mdb"), &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(countIn(db.path(), QStringLiteral("MaterialsTBL")), 100);
+}
+
+void TestBackup::theNewestFourteenAreKept() {
+    TestDatabase db;
+    FixedClock clock;
+    QString error;
+    for (int day = 0; day < 20; ++day) {
+        clock.now = kMonday.addDays(day);
+        QVERIFY2(makeDatedBackup(db.connection().database(), db.path(), &error), qPrintable(error));
+    }
+    // What a copy interrupted an hour ago left behind goes; one being written now stays.
+    const QString folder = backupFolder(db.path());
+    QFile abandoned(folder + QStringLiteral("/.Estimating-1.mdb.partial-AAAA"));
+    QFile fresh(folder + QStringLiteral("/.Estimating-2.mdb.partial-BBBB"));
+    QVERIFY(abandoned.open(QIODevice::WriteOnly) && fresh.open(QIODevice::WriteOnly));
+    QVERIFY(abandoned.setFileTime(QDateTime::currentDateTime().addSecs(-7200),
+                                  QFileDevice::FileModificationTime));
+    abandoned.close();
+    fresh.close();
+    // Two within one second get names of their own.
+    QVERIFY(makeDatedBackup(db.connection().database(), db.path(), &error));
+    QVERIFY(!abandoned.exists());
+    QVERIFY(fresh.exists());
+    QVERIFY(fresh.remove());
+    const QList<BackupFile> backups = listBackups(db.path());
+    QCOMPARE(backups.size(), kKeptBackups);
+    QCOMPARE(backups.first().made, kMonday.addDays(19).addSecs(1));
+    QCOMPARE(backups.last().made, kMonday.addDays(7));
+    for (qsizetype i = 1; i < backups.size(); ++i)
+        QVERIFY(backups.at(i - 1).made > backups.at(i).made);
+    QCOMPARE(QFileInfo(backups.at(1).path).fileName(),
+             QStringLiteral("%1-20261226-083000.mdb").arg(QFileInfo(db.path()).completeBaseName()));
+    QCOMPARE(QDir(backupFolder(db.path())).entryList(QDir::Files).size(), kKeptBackups);
+    // Files of other names in the folder are neither listed nor removed.
+    QFile other(backupFolder(db.path()) + QStringLiteral("/notes.mdb"));
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.close();
+    QCOMPARE(listBackups(db.path()).size(), kKeptBackups);
+    QVERIFY(other.exists());
+}
+
+void TestBackup::theDailyBackupComesOnceADayBeforeTheFirstWrite() {
+    TestDatabase db;
+    db.addSmallLookups();
+    FixedClock clock;
+    auto program = std::make_unique<Connection>();
+    program->setDailyBackups(true);
+    QVERIFY(openProgramFile(*program, db.path()));
+    {
+        Statement read(program->database(), QStringLiteral("SELECT COUNT(*) FROM SuppliersTBL"));
+        QVERIFY(read.next());
+    }
+    QVERIFY(listBackups(db.path()).isEmpty()); // reading makes none
+
+    const QString insert = QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)");
+    QVERIFY(program->execute(insert, {QStringLiteral("Monday One")}));
+    QList<BackupFile> backups = listBackups(db.path());
+    QCOMPARE(backups.size(), 1);
+    QCOMPARE(backups.first().made, kMonday);
+    // Made before the write: it holds the day's data as it was.
+    QCOMPARE(countIn(backups.first().path, QStringLiteral("SuppliersTBL")), 2);
+
+    clock.now = kMonday.addSecs(3600);
+    {
+        Transaction transaction(program->database());
+        QVERIFY(program->execute(insert, {QStringLiteral("Monday Two")}));
+        QVERIFY(transaction.commit());
+    }
+    QCOMPARE(listBackups(db.path()).size(), 1);
+
+    // A program started again the same day finds the day's backup by its name.
+    program = std::make_unique<Connection>();
+    program->setDailyBackups(true);
+    QVERIFY(openProgramFile(*program, db.path()));
+    QVERIFY2(program->execute(insert, {QStringLiteral("Monday Three")}),
+             qPrintable(program->lastError().description));
+    QCOMPARE(listBackups(db.path()).size(), 1);
+
+    // The next day, the first write inside a transaction is preceded by one.
+    clock.now = kMonday.addDays(1);
+    {
+        Transaction transaction(program->database());
+        QVERIFY(program->execute(insert, {QStringLiteral("Tuesday One")}));
+        QVERIFY(program->execute(insert, {QStringLiteral("Tuesday Two")}));
+        QVERIFY(transaction.commit());
+    }
+    backups = listBackups(db.path());
+    QCOMPARE(backups.size(), 2);
+    QCOMPARE(backups.first().made, kMonday.addDays(1));
+    QCOMPARE(countIn(backups.first().path, QStringLiteral("SuppliersTBL")), 5);
+    QCOMPARE(program->dailyBackupError(), QString());
+
+    // A connection without daily backups (the command line, a trial) makes none.
+    clock.now = kMonday.addDays(2);
+    QVERIFY(db.connection().execute(insert, {QStringLiteral("Wednesday")}));
+    QCOMPARE(listBackups(db.path()).size(), 2);
+}
+
+void TestBackup::aFailedDailyBackupIsToldAndTheWriteGoesAhead() {
+    FixedClock clock;
+    Program program;
+    QVERIFY(program.load());
+    // A file where the folder should be: no copy can be made there.
+    QFile blocker(backupFolder(program.db.path()));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ScriptedMessages messages;
+    const QString insert = QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)");
+    QVERIFY(gConnection->execute(insert, {QStringLiteral("Saved Anyway")}));
+    QVERIFY(messages.shown().isEmpty()); // not in the middle of the write
+    QTRY_COMPARE(messages.shown().size(), 1);
+    QCOMPARE(messages.titles().first(), QStringLiteral("Backup"));
+    QVERIFY2(messages.texts().first().contains(QLatin1String("could not be made")),
+             qPrintable(messages.texts().first()));
+    QCOMPARE(countIn(program.db.path(), QStringLiteral("SuppliersTBL")), 1);
+    // Told once a day, not at every write.
+    QVERIFY(gConnection->execute(insert, {QStringLiteral("Second")}));
+    QTest::qWait(20);
+    QCOMPARE(messages.shown().size(), 1);
+}
+
+void TestBackup::backUpDatabaseAsksWhereAndWritesThere() {
+    Program program;
+    program.db.addSmallLookups();
+    QVERIFY(program.load());
+    frmMain window;
+    window.show();
+    ScriptedMessages messages;
+    ScriptedFileDialogs dialogs;
+    QAction* item = menuItem(window, "mnuToolsBackUp");
+    QVERIFY(item);
+    QCOMPARE(item->text(), QStringLiteral("&Back Up Database..."));
+
+    item->trigger(); // cancelled: nothing is written, nothing said
+    QCOMPARE(dialogs.asked().size(), 1);
+    QCOMPARE(dialogs.asked().first().mode, FileDialogRequest::Save);
+    QVERIFY(dialogs.asked().first().fileName.endsWith(QLatin1String(".mdb")));
+    QVERIFY(messages.shown().isEmpty());
+
+    const QString target = program.db.dir() + QStringLiteral("/kept/copy.mdb");
+    QVERIFY(QDir().mkpath(program.db.dir() + QStringLiteral("/kept")));
+    dialogs.answerNext(target);
+    item->trigger();
+    QCOMPARE(countIn(target, QStringLiteral("SuppliersTBL")), 2);
+    QCOMPARE(messages.shown().size(), 1);
+    QVERIFY(messages.texts().first().contains(QDir::toNativeSeparators(target)));
+
+    // The database's own file is refused with a message, and the database is untouched.
+    dialogs.answerNext(program.db.path());
+    item->trigger();
+    QCOMPARE(messages.shown().size(), 2);
+    QVERIFY2(messages.texts().last().contains(QLatin1String("No backup was made")),
+             qPrintable(messages.texts().last()));
+    QCOMPARE(countIn(program.db.path(), QStringLiteral("SuppliersTBL")), 2);
+}
+
+void TestBackup::restorePutsTheOldDataBackAndKeepsTheCurrentFile() {
+    FixedClock clock;
+    Program program;
+    program.db.addSmallLookups();
+    QVERIFY(program.load());
+    QString error;
+    QVERIFY(makeDatedBackup(gConnection->database(), program.db.path(), &error));
+    clock.now = kMonday.addSecs(60);
+    addSupplier(program.db, QStringLiteral("Added Later"));
+    frmMain window;
+    window.show();
+    ScriptedMessages messages;
+
+    // No: nothing changes, the dialog stays open until closed.
+    messages.answerNext(QMessageBox::No);
+    QVERIFY(whileModal([&] { menuItem(window, "mnuToolsRestore")->trigger(); },
+                       [&](QDialog* dialog) {
+                           auto* restore = qobject_cast<RestoreDialog*>(dialog);
+                           QVERIFY(restore);
+                           QCOMPARE(restore->lstBackups->count(), 1);
+                           QVERIFY(restore->lstBackups->item(0)->text().startsWith(
+                               QLatin1String("12/7/2026 8:30:00 AM")));
+                           QTest::mouseClick(restore->cmdRestore, Qt::LeftButton);
+                           QVERIFY(restore->isVisible());
+                           QTest::mouseClick(restore->cmdClose, Qt::LeftButton);
+                       }));
+    QCOMPARE(messages.shown().size(), 1);
+    QCOMPARE(countIn(program.db.path(), QStringLiteral("SuppliersTBL")), 3);
+
+    // Yes: the old data is back on the program's connection, the file as it was is kept.
+    messages.clear();
+    messages.answerNext(QMessageBox::Yes);
+    QVERIFY(whileModal([&] { menuItem(window, "mnuToolsRestore")->trigger(); },
+                       [&](QDialog* dialog) {
+                           auto* restore = qobject_cast<RestoreDialog*>(dialog);
+                           QVERIFY(restore);
+                           QListWidget* list = restore->lstBackups;
+                           QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                             list->visualItemRect(list->item(0)).center());
+                           QCOMPARE(list->currentRow(), 0);
+                           QTest::mouseClick(restore->cmdRestore, Qt::LeftButton);
+                           QVERIFY(!restore->isVisible());
+                       }));
+    QCOMPARE(messages.shown().size(), 1);
+    QVERIFY(messages.texts().first().contains(QLatin1String("12/7/2026 8:30:00 AM")));
+    QVERIFY(gConnection->isOpen());
+    Statement q(gConnection->database(), QStringLiteral("SELECT COUNT(*) FROM SuppliersTBL"));
+    QVERIFY(q.next());
+    QCOMPARE(q.integer(0), 2);
+    const QList<BackupFile> backups = listBackups(program.db.path());
+    QCOMPARE(backups.size(), 2);
+    QCOMPARE(backups.first().made, kMonday.addSecs(60));
+    QCOMPARE(countIn(backups.first().path, QStringLiteral("SuppliersTBL")), 3);
+}
+
+void TestBackup::withoutBackupsOrWhenTheScreensHoldWorkNothingIsRestored() {
+    Program program;
+    QVERIFY(program.load());
+    frmMain window;
+    window.show();
+    // The window may have written already, after the day's copy: that copy goes.
+    QVERIFY(QDir(backupFolder(program.db.path())).removeRecursively());
+    ScriptedMessages messages;
+    QVERIFY(whileModal([&] { menuItem(window, "mnuToolsRestore")->trigger(); },
+                       [&](QDialog* dialog) {
+                           auto* restore = qobject_cast<RestoreDialog*>(dialog);
+                           QVERIFY(restore);
+                           QCOMPARE(restore->lstBackups->count(), 0);
+                           QVERIFY(!restore->cmdRestore->isEnabled());
+                           QTest::keyClick(restore, Qt::Key_Escape);
+                           QVERIFY(!restore->isVisible());
+                       }));
+    QVERIFY(messages.shown().isEmpty());
+
+    // A screen that cannot be left keeps the database as it is, without a question.
+    QString error;
+    QVERIFY(makeDatedBackup(gConnection->database(), program.db.path(), &error));
+    addSupplier(program.db, QStringLiteral("Typed Today"));
+    QVERIFY(!RestoreDatabase(listBackups(program.db.path()).first(), [] { return false; }, {}));
+    QVERIFY(messages.shown().isEmpty());
+    QCOMPARE(countIn(program.db.path(), QStringLiteral("SuppliersTBL")), 1);
+    QVERIFY(gConnection->isOpen());
+}
+
+// Reading the whole file at every start would cost the program a second on a large catalogue: the
+// file it closed sound and finds unchanged is trusted for the rest of the day, and anything else
+// is checked.
+void TestBackup::theProgramChecksItsFileUnlessItIsAsItLeftIt() {
+    FixedClock clock;
+    TestDatabase db;
+    const auto reopen = [&] {
+        Connection program;
+        program.setDailyBackups(true);
+        const bool opened = openProgramFile(program, db.path());
+        return opened ? qint64(0) : program.lastError().nativeError;
+    };
+    QCOMPARE(reopen(), 0); // closed sound: remembered
+    const QDateTime changed = QFileInfo(db.path()).lastModified();
+    db.damage(QStringLiteral("corrupt"));
+    QFile file(db.path());
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(changed, QFileDevice::FileModificationTime));
+    file.close();
+    // The same size, time and change counter: taken as left, the same day.
+    QCOMPARE(reopen(), 0);
+    QCOMPARE(reopen(), 0);
+    clock.now = kMonday.addDays(1);
+    QCOMPARE(reopen(), ErrorNumber::kDamagedFile);
+
+    // Any change after the last close (here: another program's write) is checked.
+    TestDatabase other;
+    QCOMPARE(other.damage(QStringLiteral("corrupt")), other.path());
+    Connection program;
+    program.setDailyBackups(true);
+    QVERIFY(!openProgramFile(program, other.path()));
+    QCOMPARE(program.lastError().nativeError, ErrorNumber::kDamagedFile);
+}
+
+void TestBackup::aDamagedFileIsNamedAndOffersTheNewestBackup() {
+    FixedClock clock;
+    TestDatabase db;
+    db.addSmallLookups();
+    QString error;
+    QVERIFY(makeDatedBackup(db.connection().database(), db.path(), &error));
+    const QString path = db.damage(QStringLiteral("corrupt"));
+
+    Connection plain;
+    QVERIFY(!openProgramFile(plain, path));
+    QCOMPARE(plain.lastError().nativeError, ErrorNumber::kDamagedFile);
+    QVERIFY2(plain.lastError().description.contains(QLatin1String("is damaged: ")),
+             qPrintable(plain.lastError().description));
+
+    // No: the damage is reported and the file left as it is.
+    ScriptedMessages messages;
+    Connection program;
+    QString opened = path;
+    messages.answerNext(QMessageBox::No);
+    QVERIFY(!OpenConnection(opened, program));
+    QCOMPARE(messages.shown().size(), 2);
+    QVERIFY(messages.texts().first().contains(QLatin1String("Restore the newest backup, made "
+                                                            "12/7/2026 8:30:00 AM?")));
+    QVERIFY(messages.texts().last().contains(QLatin1String("is damaged")));
+
+    // Yes: the backup is put in its place and opened; the damaged file is kept.
+    messages.clear();
+    clock.now = kMonday.addSecs(5);
+    messages.answerNext(QMessageBox::Yes);
+    QVERIFY(OpenConnection(opened, program));
+    QCOMPARE(messages.shown().size(), 1);
+    QVERIFY(program.isOpen());
+    QCOMPARE(countIn(path, QStringLiteral("SuppliersTBL")), 2);
+    const QList<BackupFile> backups = listBackups(path);
+    QCOMPARE(backups.size(), 2);
+    Connection damaged;
+    QVERIFY(!openProgramFile(damaged, backups.first().path));
+    QCOMPARE(damaged.lastError().nativeError, ErrorNumber::kDamagedFile);
+
+    // Without a backup the damage is named and nothing is offered.
+    TestDatabase lone;
+    const QString lonePath = lone.damage(QStringLiteral("corrupt"));
+    messages.clear();
+    Connection other;
+    QString loneOpened = lonePath;
+    QVERIFY(!OpenConnection(loneOpened, other));
+    QCOMPARE(messages.shown().size(), 1);
+    QVERIFY(messages.texts().first().contains(QLatin1String("is damaged")));
+}
+
+QTEST_MAIN(TestBackup)
+#include "tst_backup.moc"
