@@ -55,25 +55,30 @@ QString unescaped(QString text) {
     return out;
 }
 
-// One part of the archive, open for its XML.
+// One part of the archive, unpacked for its XML. Unpacked whole rather than read as it unpacks,
+// so that a part that fails to unpack is told at once and its XML has a definite end.
 class Part {
 public:
-    Part(QuaZip& zip, const QString& name) : m_name(name), m_file(&zip) {
+    Part(QuaZip& zip, const QString& name) : m_name(name) {
         if (!zip.setCurrentFile(name, QuaZip::csInsensitive))
             throw WorkbookError::damaged(QObject::tr("%1 is missing.").arg(name));
         QuaZipFileInfo64 info;
         if (zip.getCurrentFileInfo(&info) && qint64(info.uncompressedSize) > kLargestPart)
-            throw WorkbookError(QObject::tr("The workbook is too large to read."));
-        if (!m_file.open(QIODevice::ReadOnly))
-            throw WorkbookError::damaged(QObject::tr("%1 cannot be unpacked.").arg(name));
-        m_xml.setDevice(&m_file);
-        m_size = qint64(info.uncompressedSize);
+            throw tooLarge();
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::ReadOnly))
+            throw unpackingFailed();
+        m_bytes = file.readAll(); // no more than the size checked above
+        file.close();             // checks what was unpacked against its checksum
+        if (file.getZipError() != UNZ_OK)
+            throw unpackingFailed();
+        m_xml.addData(m_bytes);
     }
 
     QXmlStreamReader& xml() { return m_xml; }
-    // How far reading has come, in bytes unpacked, and the part's size.
-    qint64 position() const { return m_file.pos(); }
-    qint64 size() const { return m_size; }
+    // How far reading has come, in characters (about bytes), and the part's size in bytes.
+    qint64 position() const { return qMin(m_xml.characterOffset(), size()); }
+    qint64 size() const { return m_bytes.size(); }
 
     // The next start of an element, false at the end of the part.
     bool nextElement() {
@@ -118,21 +123,25 @@ public:
         return unescaped(text);
     }
 
-    // Throws if the XML or the unpacking failed.
+    // Throws if the XML is not well-formed.
     void check() const {
         if (m_xml.hasError())
             throw WorkbookError::damaged(QStringLiteral("%1: %2 (line %3)")
                                              .arg(m_name, m_xml.errorString())
                                              .arg(m_xml.lineNumber()));
-        if (m_file.getZipError() != UNZ_OK)
-            throw WorkbookError::damaged(QObject::tr("%1 cannot be unpacked.").arg(m_name));
     }
 
 private:
+    static WorkbookError tooLarge() {
+        return WorkbookError(QObject::tr("The workbook is too large to read."));
+    }
+    WorkbookError unpackingFailed() const {
+        return WorkbookError::damaged(QObject::tr("%1 cannot be unpacked.").arg(m_name));
+    }
+
     QString m_name;
-    QuaZipFile m_file;
+    QByteArray m_bytes;
     QXmlStreamReader m_xml;
-    qint64 m_size = 0;
 };
 
 struct SheetEntry {

@@ -308,6 +308,12 @@ private slots:
         QCOMPARE(errorOf(write(bytes.left(bytes.size() / 2), QStringLiteral(".xlsx"))),
                  "The file looks like an Excel workbook (.xlsx) but is damaged: it cannot be "
                  "opened as a zip archive.");
+        // A sheet whose packed bytes are spoilt.
+        QByteArray spoilt = bytes;
+        const qsizetype packed = bytes.indexOf("xl/worksheets/sheet1.xml") + 24;
+        for (qsizetype i = packed + 8; i < packed + 40; ++i)
+            spoilt[i] = char(~spoilt.at(i));
+        QVERIFY(errorOf(write(spoilt)).startsWith(QStringLiteral("The workbook is damaged: ")));
         // Told by its content, whatever its name.
         QCOMPARE(rowsOf(write(bytes, QStringLiteral(".csv"))),
                  rowsOf(kTestData + "/pricelist.csv"));
