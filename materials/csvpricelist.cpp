@@ -19,7 +19,7 @@ constexpr qsizetype kProgressStep = 256 * 1024;
 
 enum class Encoding { Utf8, Utf16, Windows1252 };
 
-// A libcsv parser, freed with its owner. Blanks around fields are not dropped: they are part of
+// A libcsv parser, freed with its owner. Blanks around fields are not dropped: they belong to
 // the cells, which the caller trims.
 class CsvParser {
 public:

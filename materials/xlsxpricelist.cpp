@@ -1,5 +1,5 @@
-// Price lists in Excel workbooks (.xlsx): a zip archive of XML parts. The workbook part names the
-// sheets, its relationships lead to each sheet's part, and the cells' text is in the sheet or in
+// Price lists in Excel workbooks (.xlsx): a zip archive of XML files. The workbook file names the
+// sheets, its relationships lead to each sheet's file, and the cells' text is in the sheet or in
 // the shared string table.
 #include "materials/pricelistformats.h"
 
@@ -16,15 +16,16 @@
 
 namespace {
 
-const QString kWorkbookPart = QStringLiteral("xl/workbook.xml");
+const QString kWorkbookEntry = QStringLiteral("xl/workbook.xml");
 const QString kWorkbookRelationships = QStringLiteral("xl/_rels/workbook.xml.rels");
-const QString kSharedStringsPart = QStringLiteral("xl/sharedStrings.xml");
+const QString kSharedStringsEntry = QStringLiteral("xl/sharedStrings.xml");
 // Excel's widest sheet (column XFD).
 constexpr int kMostColumns = 16384;
 // How often reading tells its progress, in rows.
 constexpr int kProgressRows = 500;
-// The largest part read, uncompressed: well beyond the XML of the largest price list.
-constexpr qint64 kLargestPart = 4 * kLargestPriceList;
+// The largest file of the archive read, uncompressed: well beyond the XML of the largest price
+// list.
+constexpr qint64 kLargestEntry = 4 * kLargestPriceList;
 
 // Why the workbook cannot be read; "damaged" reasons say what is wrong where.
 class WorkbookError {
@@ -55,27 +56,32 @@ QString unescaped(QString text) {
     return out;
 }
 
-// One part of the archive, open for its XML.
-class Part {
+// One file of the archive, unpacked for its XML. Unpacked whole rather than read as it unpacks,
+// so that a file that fails to unpack is told at once and its XML has a definite end.
+class ArchiveXml {
 public:
-    Part(QuaZip& zip, const QString& name) : m_name(name), m_file(&zip) {
+    ArchiveXml(QuaZip& zip, const QString& name) : m_name(name) {
         if (!zip.setCurrentFile(name, QuaZip::csInsensitive))
             throw WorkbookError::damaged(QObject::tr("%1 is missing.").arg(name));
         QuaZipFileInfo64 info;
-        if (zip.getCurrentFileInfo(&info) && qint64(info.uncompressedSize) > kLargestPart)
-            throw WorkbookError(QObject::tr("The workbook is too large to read."));
-        if (!m_file.open(QIODevice::ReadOnly))
-            throw WorkbookError::damaged(QObject::tr("%1 cannot be unpacked.").arg(name));
-        m_xml.setDevice(&m_file);
-        m_size = qint64(info.uncompressedSize);
+        if (zip.getCurrentFileInfo(&info) && qint64(info.uncompressedSize) > kLargestEntry)
+            throw tooLarge();
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::ReadOnly))
+            throw unpackingFailed();
+        m_bytes = file.readAll(); // no more than the size checked above
+        file.close();             // checks what was unpacked against its checksum
+        if (file.getZipError() != UNZ_OK)
+            throw unpackingFailed();
+        m_xml.addData(m_bytes);
     }
 
     QXmlStreamReader& xml() { return m_xml; }
-    // How far reading has come, in bytes unpacked, and the part's size.
-    qint64 position() const { return m_file.pos(); }
-    qint64 size() const { return m_size; }
+    // How far reading has come, in characters (about bytes), and the file's size in bytes.
+    qint64 position() const { return qMin(m_xml.characterOffset(), size()); }
+    qint64 size() const { return m_bytes.size(); }
 
-    // The next start of an element, false at the end of the part.
+    // The next start of an element, false at the end of the file.
     bool nextElement() {
         while (!m_xml.atEnd()) {
             if (m_xml.readNext() == QXmlStreamReader::StartElement)
@@ -118,29 +124,33 @@ public:
         return unescaped(text);
     }
 
-    // Throws if the XML or the unpacking failed.
+    // Throws if the XML is not well-formed.
     void check() const {
         if (m_xml.hasError())
             throw WorkbookError::damaged(QStringLiteral("%1: %2 (line %3)")
                                              .arg(m_name, m_xml.errorString())
                                              .arg(m_xml.lineNumber()));
-        if (m_file.getZipError() != UNZ_OK)
-            throw WorkbookError::damaged(QObject::tr("%1 cannot be unpacked.").arg(m_name));
     }
 
 private:
+    static WorkbookError tooLarge() {
+        return WorkbookError(QObject::tr("The workbook is too large to read."));
+    }
+    WorkbookError unpackingFailed() const {
+        return WorkbookError::damaged(QObject::tr("%1 cannot be unpacked.").arg(m_name));
+    }
+
     QString m_name;
-    QuaZipFile m_file;
+    QByteArray m_bytes;
     QXmlStreamReader m_xml;
-    qint64 m_size = 0;
 };
 
 struct SheetEntry {
     QString name;
-    QString part;
+    QString file;
 };
 
-// A part named by a relationship's target, which is relative to the workbook's folder unless it
+// A file named by a relationship's target, which is relative to the workbook's folder unless it
 // starts at the archive's root.
 QString resolvedTarget(const QString& target) {
     if (target.startsWith(QLatin1Char('/')))
@@ -148,11 +158,11 @@ QString resolvedTarget(const QString& target) {
     return QDir::cleanPath(QStringLiteral("xl/") + target);
 }
 
-// The sheets in their order, each with its part.
+// The sheets in their order, each with its file.
 QList<SheetEntry> sheetEntries(QuaZip& zip) {
     QHash<QString, QString> targets;
     {
-        Part relationships(zip, kWorkbookRelationships);
+        ArchiveXml relationships(zip, kWorkbookRelationships);
         while (relationships.nextElement()) {
             if (relationships.at(QLatin1String("Relationship")))
                 targets.insert(relationships.attribute(QLatin1String("Id")),
@@ -160,7 +170,7 @@ QList<SheetEntry> sheetEntries(QuaZip& zip) {
         }
     }
     QList<SheetEntry> sheets;
-    Part workbook(zip, kWorkbookPart);
+    ArchiveXml workbook(zip, kWorkbookEntry);
     while (workbook.nextElement()) {
         if (!workbook.at(QLatin1String("sheet")))
             continue;
@@ -168,7 +178,7 @@ QList<SheetEntry> sheetEntries(QuaZip& zip) {
         const QString id = workbook.relationshipId();
         if (!targets.contains(id))
             throw WorkbookError::damaged(
-                QObject::tr("the part of sheet \"%1\" is not named.").arg(name));
+                QObject::tr("the file of sheet \"%1\" is not named.").arg(name));
         sheets.append({name, targets.value(id)});
     }
     return sheets;
@@ -177,12 +187,12 @@ QList<SheetEntry> sheetEntries(QuaZip& zip) {
 // The shared string table, empty when the workbook has none.
 QStringList sharedStrings(QuaZip& zip) {
     QStringList strings;
-    if (!zip.setCurrentFile(kSharedStringsPart, QuaZip::csInsensitive))
+    if (!zip.setCurrentFile(kSharedStringsEntry, QuaZip::csInsensitive))
         return strings;
-    Part part(zip, kSharedStringsPart);
-    while (part.nextElement()) {
-        if (part.at(QLatin1String("si")))
-            strings.append(part.stringItem());
+    ArchiveXml table(zip, kSharedStringsEntry);
+    while (table.nextElement()) {
+        if (table.at(QLatin1String("si")))
+            strings.append(table.stringItem());
     }
     return strings;
 }
@@ -213,18 +223,18 @@ int lastRow(const QString& dimension) {
 // The cells of a sheet, row by row.
 class SheetReader {
 public:
-    SheetReader(Part& part, const QStringList& strings, const PriceListProgress& progress)
-        : m_part(part), m_strings(strings), m_progress(progress) {}
+    SheetReader(ArchiveXml& entry, const QStringList& strings, const PriceListProgress& progress)
+        : m_entry(entry), m_strings(strings), m_progress(progress) {}
 
     // False when cancelled.
     bool read(QList<QStringList>& rows, QString* error) {
         int rowNumber = 0;
         int rowsRead = 0;
-        while (m_part.nextElement()) {
-            if (m_part.at(QLatin1String("dimension"))) {
-                m_lastRow = qMax(0, lastRow(m_part.attribute(QLatin1String("ref"))));
-            } else if (m_part.at(QLatin1String("row"))) {
-                const int numbered = m_part.attribute(QLatin1String("r")).toInt();
+        while (m_entry.nextElement()) {
+            if (m_entry.at(QLatin1String("dimension"))) {
+                m_lastRow = qMax(0, lastRow(m_entry.attribute(QLatin1String("ref"))));
+            } else if (m_entry.at(QLatin1String("row"))) {
+                const int numbered = m_entry.attribute(QLatin1String("r")).toInt();
                 rowNumber = numbered > 0 ? numbered : rowNumber + 1;
                 QStringList cells = row();
                 while (!cells.isEmpty() && cells.constLast().isEmpty())
@@ -243,20 +253,20 @@ private:
     bool tell(int rowNumber, QString* error) {
         if (m_lastRow > 0)
             return pricelist::keepReading(m_progress, qMin(rowNumber, m_lastRow), m_lastRow, error);
-        return pricelist::keepReading(m_progress, m_part.position(), m_part.size(), error);
+        return pricelist::keepReading(m_progress, m_entry.position(), m_entry.size(), error);
     }
 
     // The cells of the row just started, each in its column.
     QStringList row() {
         QStringList cells;
-        QXmlStreamReader& xml = m_part.xml();
+        QXmlStreamReader& xml = m_entry.xml();
         while (!xml.atEnd()) {
             const QXmlStreamReader::TokenType token = xml.readNext();
-            if (token == QXmlStreamReader::EndElement && m_part.at(QLatin1String("row")))
+            if (token == QXmlStreamReader::EndElement && m_entry.at(QLatin1String("row")))
                 break;
-            if (token != QXmlStreamReader::StartElement || !m_part.at(QLatin1String("c")))
+            if (token != QXmlStreamReader::StartElement || !m_entry.at(QLatin1String("c")))
                 continue;
-            const QString reference = m_part.attribute(QLatin1String("r"));
+            const QString reference = m_entry.attribute(QLatin1String("r"));
             const int column =
                 reference.isEmpty() ? int(cells.size()) : cellPosition(reference).first;
             if (column < 0)
@@ -267,30 +277,30 @@ private:
                 cells.append(QString());
             cells[column] = text;
         }
-        m_part.check();
+        m_entry.check();
         return cells;
     }
 
     // The text of the cell just started, as stored: numbers as written ("12.5"), booleans as
     // TRUE or FALSE, errors as their code ("#N/A").
     QString cell() {
-        const QString type = m_part.attribute(QLatin1String("t"));
-        QXmlStreamReader& xml = m_part.xml();
+        const QString type = m_entry.attribute(QLatin1String("t"));
+        QXmlStreamReader& xml = m_entry.xml();
         QString value;
         while (!xml.atEnd()) {
             const QXmlStreamReader::TokenType token = xml.readNext();
-            if (token == QXmlStreamReader::EndElement && m_part.at(QLatin1String("c")))
+            if (token == QXmlStreamReader::EndElement && m_entry.at(QLatin1String("c")))
                 break;
             if (token != QXmlStreamReader::StartElement)
                 continue;
-            if (m_part.at(QLatin1String("v")))
+            if (m_entry.at(QLatin1String("v")))
                 value = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-            else if (m_part.at(QLatin1String("is")))
-                value = m_part.stringItem();
+            else if (m_entry.at(QLatin1String("is")))
+                value = m_entry.stringItem();
             else
                 xml.skipCurrentElement();
         }
-        m_part.check();
+        m_entry.check();
         if (type == QLatin1String("s")) {
             bool ok = false;
             const int index = value.toInt(&ok);
@@ -307,7 +317,7 @@ private:
         return value;
     }
 
-    Part& m_part;
+    ArchiveXml& m_entry;
     const QStringList& m_strings;
     const PriceListProgress& m_progress;
     int m_lastRow = 0;
@@ -323,7 +333,7 @@ std::optional<PriceListTable> readWorkbook(const QString& path, const QString& s
     if (!zip.open(QuaZip::mdUnzip))
         return failure(error, QObject::tr("The file looks like an Excel workbook (.xlsx) but is "
                                           "damaged: it cannot be opened as a zip archive."));
-    if (!zip.setCurrentFile(kWorkbookPart, QuaZip::csInsensitive))
+    if (!zip.setCurrentFile(kWorkbookEntry, QuaZip::csInsensitive))
         return failure(error, QObject::tr("The file is a zip archive, not an Excel workbook "
                                           "(.xlsx)."));
     try {
@@ -344,8 +354,8 @@ std::optional<PriceListTable> readWorkbook(const QString& path, const QString& s
                                               "%2.")
                                       .arg(sheet, table.sheetNames.join(QLatin1String(", "))));
         const QStringList strings = sharedStrings(zip);
-        Part part(zip, chosen->part);
-        if (!SheetReader(part, strings, progress).read(table.rows, error))
+        ArchiveXml entry(zip, chosen->file);
+        if (!SheetReader(entry, strings, progress).read(table.rows, error))
             return std::nullopt;
         table.description = QObject::tr("Excel workbook, sheet \"%1\"").arg(chosen->name);
         return table;

@@ -17,7 +17,7 @@ namespace {
 
 const QString kTestData = QStringLiteral(PLENWICK_TEST_DATA);
 
-// The sheet of a hand-made workbook: a workbook part naming it, its relationship and its XML.
+// The sheet of a hand-made workbook: the workbook's XML naming it, its relationship and its XML.
 const QByteArray kWorkbookXml =
     "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
     "xmlns:rel=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
@@ -51,28 +51,28 @@ private:
         return path;
     }
 
-    // A workbook of the parts given, by name.
-    QString writeWorkbook(const QList<std::pair<QString, QByteArray>>& parts) {
+    // A workbook of the files given, by name.
+    QString writeWorkbook(const QList<std::pair<QString, QByteArray>>& files) {
         const QString path = m_dir.filePath(QString::number(++m_files) + QStringLiteral(".xlsx"));
         QuaZip zip(path);
         if (!zip.open(QuaZip::mdCreate))
             qFatal("cannot create %s", qPrintable(path));
-        for (const auto& [name, bytes] : parts) {
-            QuaZipFile part(&zip);
-            if (!part.open(QIODevice::WriteOnly, QuaZipNewInfo(name)) || part.write(bytes) < 0)
+        for (const auto& [name, bytes] : files) {
+            QuaZipFile entry(&zip);
+            if (!entry.open(QIODevice::WriteOnly, QuaZipNewInfo(name)) || entry.write(bytes) < 0)
                 qFatal("cannot write %s", qPrintable(name));
         }
         return path;
     }
 
     QString writeSheet(const QByteArray& rows, const QByteArray& sharedStrings = {}) {
-        QList<std::pair<QString, QByteArray>> parts = {
+        QList<std::pair<QString, QByteArray>> files = {
             {QStringLiteral("xl/workbook.xml"), kWorkbookXml},
             {QStringLiteral("xl/_rels/workbook.xml.rels"), kRelationshipsXml},
             {QStringLiteral("xl/worksheets/stock.xml"), sheetXml(rows)}};
         if (!sharedStrings.isEmpty())
-            parts.append({QStringLiteral("xl/sharedStrings.xml"), sharedStrings});
-        return writeWorkbook(parts);
+            files.append({QStringLiteral("xl/sharedStrings.xml"), sharedStrings});
+        return writeWorkbook(files);
     }
 
     // The rows read, failing the test with the error when there are none.
@@ -308,6 +308,12 @@ private slots:
         QCOMPARE(errorOf(write(bytes.left(bytes.size() / 2), QStringLiteral(".xlsx"))),
                  "The file looks like an Excel workbook (.xlsx) but is damaged: it cannot be "
                  "opened as a zip archive.");
+        // A sheet whose packed bytes are spoilt.
+        QByteArray spoilt = bytes;
+        const qsizetype packed = bytes.indexOf("xl/worksheets/sheet1.xml") + 24;
+        for (qsizetype i = packed + 8; i < packed + 40; ++i)
+            spoilt[i] = char(~spoilt.at(i));
+        QVERIFY(errorOf(write(spoilt)).startsWith(QStringLiteral("The workbook is damaged: ")));
         // Told by its content, whatever its name.
         QCOMPARE(rowsOf(write(bytes, QStringLiteral(".csv"))),
                  rowsOf(kTestData + "/pricelist.csv"));
@@ -345,9 +351,9 @@ private slots:
         QCOMPARE(table->sheetNames, QStringList{"Stock"});
     }
 
-    // Each part replaced by bytes (or left out, without any).
+    // Each file of the archive replaced by bytes (or left out, without any).
     void damagedWorkbooks_data() {
-        QTest::addColumn<QString>("part");
+        QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("error");
         QTest::newRow("sheet unfinished")
@@ -357,32 +363,32 @@ private slots:
         QTest::newRow("no such shared string")
             << "xl/worksheets/stock.xml" << sheetXml("<row><c r=\"A1\" t=\"s\"><v>3</v></c></row>")
             << "The workbook is damaged: a cell refers to shared string 3 of 0.";
-        QTest::newRow("sheet's part missing") << "xl/worksheets/stock.xml" << QByteArray()
+        QTest::newRow("sheet's file missing") << "xl/worksheets/stock.xml" << QByteArray()
                                               << "The workbook is damaged: "
                                                  "xl/worksheets/stock.xml is missing.";
-        QTest::newRow("no workbook part")
+        QTest::newRow("no workbook file")
             << "xl/workbook.xml" << QByteArray()
             << "The file is a zip archive, not an Excel workbook (.xlsx).";
         QTest::newRow("sheet without its relationship")
             << "xl/_rels/workbook.xml.rels" << QByteArray("<Relationships/>")
-            << "The workbook is damaged: the part of sheet \"Stock\" is not named.";
+            << "The workbook is damaged: the file of sheet \"Stock\" is not named.";
     }
 
     void damagedWorkbooks() {
-        QFETCH(QString, part);
+        QFETCH(QString, file);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, error);
-        QList<std::pair<QString, QByteArray>> parts = {
+        QList<std::pair<QString, QByteArray>> files = {
             {QStringLiteral("xl/workbook.xml"), kWorkbookXml},
             {QStringLiteral("xl/_rels/workbook.xml.rels"), kRelationshipsXml},
             {QStringLiteral("xl/worksheets/stock.xml"), sheetXml({})}};
-        // The part replaced, or left out when there are no bytes for it.
-        for (auto& [name, content] : parts) {
-            if (name == part)
+        // The file replaced, or left out when there are no bytes for it.
+        for (auto& [name, content] : files) {
+            if (name == file)
                 content = bytes;
         }
-        parts.removeIf([](const auto& p) { return p.second.isNull(); });
-        QCOMPARE(errorOf(writeWorkbook(parts)), error);
+        files.removeIf([](const auto& p) { return p.second.isNull(); });
+        QCOMPARE(errorOf(writeWorkbook(files)), error);
     }
 };
 

@@ -22,7 +22,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 # None is a cell left empty.
 PRICES = [
-    ["Part No", "Description", "Unit", "Price"],
+    ["Item No", "Description", "Unit", "Price"],
     ["00123", "Copper pipe 15 mm", "m", 12.5],
     ["A-200", "Elbow, 90\u00b0 \"long\" radius", "each", 1234],
     ["B-7", "Pipe clip", None, 0.35],
@@ -50,8 +50,8 @@ SHARED_TYPE = "http://schemas.openxmlformats.org/officeDocument/2006/relationshi
 SHARED_CONTENT = "application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"
 
 
-def share_strings(workbook, part):
-    """The workbook (bytes) with the inline strings of one sheet part moved to shared strings."""
+def share_strings(workbook, sheet):
+    """The workbook (bytes) with the inline strings of one sheet moved to shared strings."""
     strings = []
 
     def shared(match):
@@ -65,7 +65,7 @@ def share_strings(workbook, part):
             zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as target:
         for info in source.infolist():
             data = source.read(info).decode("utf-8")
-            if info.filename == part:
+            if info.filename == sheet:
                 data = INLINE_CELL.sub(shared, data)
             elif info.filename == "[Content_Types].xml":
                 data = data.replace("</Types>", '<Override PartName="/xl/sharedStrings.xml" '
