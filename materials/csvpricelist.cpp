@@ -182,7 +182,9 @@ std::optional<PriceListTable> readCsv(const QByteArray& fileBytes, QString* erro
 
     CsvRows read;
     read.utf8 = encoding != Encoding::Windows1252;
-    CsvParser parser(separator, CSV_STRICT | CSV_STRICT_FINI);
+    // Lenient: a quote inside an unquoted field (an inch mark, 1/2" pipe, in a hand-made list)
+    // is text. Only a quoted field that is never closed is refused, below.
+    CsvParser parser(separator, 0);
     // Line by line, to know which line a row begins on.
     const qsizetype total = bytes.size();
     qsizetype lastTold = 0;
@@ -214,7 +216,11 @@ std::optional<PriceListTable> readCsv(const QByteArray& fileBytes, QString* erro
                 return std::nullopt;
         }
     }
-    if (csv_fini(parser.get(), onField, onRowEnd, &read) != 0)
+    // libcsv's states: 2 is "inside a field", which at the end of a quoted one means its closing
+    // quote never came.
+    constexpr int kInsideField = 2;
+    if ((parser.get()->pstate == kInsideField && parser.get()->quoted) ||
+        csv_fini(parser.get(), onField, onRowEnd, &read) != 0)
         return failure(error, unbalancedQuote(read, QObject::tr("a quoted field is never "
                                                                 "closed.")));
     if (!keepReading(progress, total, total, error))
