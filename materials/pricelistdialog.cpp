@@ -228,7 +228,9 @@ QWidget* frmImportPriceList::makePreviewPage() {
     grdPreview->setModel(m_previewFilter);
     grdPreview->setSortingEnabled(true);
     grdPreview->sortByColumn(PriceListPreviewModel::Row, Qt::AscendingOrder);
-    grdPreview->horizontalHeader()->setStretchLastSection(true);
+    // The notes take what the other columns leave.
+    grdPreview->horizontalHeader()->setSectionResizeMode(PriceListPreviewModel::Note,
+                                                         QHeaderView::Stretch);
     chkAddNew = new QCheckBox(tr("Add ne&w materials"), page);
     chkAddNew->setObjectName(QStringLiteral("chkAddNew"));
     chkAddNew->setToolTip(tr("Part numbers the supplier has no material for become new "

@@ -107,7 +107,7 @@ QVariant PriceListPreviewModel::data(const QModelIndex& index, int role) const {
         case Row:
             return c.row;
         case Status:
-            return line.kind == Flagged ? tr("Check: large change") : tr("Price change");
+            return line.kind == Flagged ? tr("Large change") : tr("Price change");
         case PartNumber:
             return c.partNumber;
         case Description:
