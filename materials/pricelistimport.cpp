@@ -24,29 +24,65 @@ QString matchKey(const QString& partNumber) {
     return partNumber.trimmed().toCaseFolded();
 }
 
-struct CatalogueEntry {
-    qint64 id;
-    Money cost;
-    QString description;
-};
+// The supplier's materials by part number. A large catalogue costs one hash entry and one
+// small record a material: descriptions are read only for the materials whose price changes.
+class Catalogue {
+public:
+    struct Entry {
+        qint64 id;
+        Money cost;
+        qsizetype next; // the next material of the same part number, or -1
+    };
 
-bool readCatalogue(Connection& connection, qint64 supplierId,
-                   QHash<QString, QList<CatalogueEntry>>* catalogue, DbError* error) {
-    Statement materials(connection.database(),
-                        QStringLiteral("SELECT MaterialsID, PartNumber, UnitCost, "
-                                       "ManufacturerDescription FROM MaterialsTBL "
-                                       "WHERE SuppliersID = ?"));
-    materials.bindAll({supplierId});
-    while (materials.next())
-        (*catalogue)[matchKey(materials.value(1).toString())].append(
-            {materials.integer(0), Money::fromDouble(materials.real(2)),
-             materials.value(3).toString()});
-    if (materials.failed()) {
-        *error = materials.error();
-        return false;
+    bool read(Connection& connection, qint64 supplierId, DbError* error) {
+        Statement materials(connection.database(),
+                            QStringLiteral("SELECT MaterialsID, PartNumber, UnitCost "
+                                           "FROM MaterialsTBL WHERE SuppliersID = ?"));
+        materials.bindAll({supplierId});
+        while (materials.next()) {
+            const QString key = matchKey(materials.value(1).toString());
+            const auto first = m_first.constFind(key);
+            m_entries.append({materials.integer(0), Money::fromDouble(materials.real(2)),
+                              first == m_first.cend() ? -1 : *first});
+            m_first.insert(key, m_entries.size() - 1);
+        }
+        return done(materials, error);
     }
-    return true;
-}
+    // The first material of the part number's chain, or -1.
+    qsizetype find(const QString& key) const { return m_first.value(key, -1); }
+    const Entry& at(qsizetype i) const { return m_entries[i]; }
+
+    // Fills in the catalogue's descriptions of the changed materials.
+    bool describe(Connection& connection, qint64 supplierId, QList<PriceChange>* changed,
+                  DbError* error) const {
+        if (changed->isEmpty())
+            return true;
+        QHash<qint64, qsizetype> byId;
+        byId.reserve(changed->size());
+        for (qsizetype i = 0; i < changed->size(); ++i)
+            byId.insert(changed->at(i).materialId, i);
+        Statement materials(connection.database(),
+                            QStringLiteral("SELECT MaterialsID, ManufacturerDescription "
+                                           "FROM MaterialsTBL WHERE SuppliersID = ?"));
+        materials.bindAll({supplierId});
+        while (materials.next())
+            if (const auto found = byId.constFind(materials.integer(0)); found != byId.cend())
+                (*changed)[*found].description = materials.value(1).toString();
+        return done(materials, error);
+    }
+
+private:
+    static bool done(const Statement& statement, DbError* error) {
+        if (statement.failed()) {
+            *error = statement.error();
+            return false;
+        }
+        return true;
+    }
+
+    QHash<QString, qsizetype> m_first;
+    QList<Entry> m_entries;
+};
 
 // Why a price is refused, or nothing when it is an amount the catalogue takes.
 QString priceProblem(const QString& text, Money* amount) {
@@ -70,6 +106,7 @@ QString priceProblem(const QString& text, Money* amount) {
 struct ListRow {
     int row = 0;
     QString partNumber;
+    QString key; // matchKey(partNumber)
     Money cost;
     QString description;
     QString manufacturer;
@@ -124,6 +161,7 @@ QList<ListRow> readRows(const PriceListTable& table, const PreviewOptions& optio
             refuse(ColumnMapping::PartNumber, QString(), QStringLiteral("no part number"));
             continue;
         }
+        row.key = matchKey(row.partNumber);
         if (row.partNumber.size() > kLongestPartNumber) {
             refuse(ColumnMapping::PartNumber, row.partNumber,
                    QStringLiteral("longer than %1 characters").arg(kLongestPartNumber));
@@ -145,14 +183,22 @@ QList<ListRow> readRows(const PriceListTable& table, const PreviewOptions& optio
 
 // A part number given twice: with one price the repeats are left out, with two prices every one
 // of its rows is, since the list does not say which is right.
-QList<ListRow> withoutDuplicates(const QList<ListRow>& rows, PriceListPreview* preview) {
-    QHash<QString, QList<int>> byKey;
-    for (int i = 0; i < rows.size(); ++i)
-        byKey[matchKey(rows[i].partNumber)].append(i);
-    QList<bool> keep(rows.size(), true);
-    for (const QList<int>& same : std::as_const(byKey)) {
-        if (same.size() < 2)
-            continue;
+QList<ListRow> withoutDuplicates(QList<ListRow> rows, PriceListPreview* preview) {
+    // Each part number's first row; the rows of part numbers given more than once, apart.
+    QHash<QString, int> first;
+    first.reserve(rows.size());
+    QHash<QString, QList<int>> repeated;
+    for (int i = 0; i < rows.size(); ++i) {
+        const auto found = first.constFind(rows[i].key);
+        if (found == first.cend())
+            first.insert(rows[i].key, i);
+        else
+            repeated[rows[i].key].append(i);
+    }
+    std::vector<char> keep(size_t(rows.size()), 1);
+    for (auto it = repeated.cbegin(); it != repeated.cend(); ++it) {
+        QList<int> same = it.value();
+        same.prepend(first.value(it.key()));
         bool onePrice = true;
         QStringList rowNumbers;
         for (int i : same) {
@@ -162,7 +208,7 @@ QList<ListRow> withoutDuplicates(const QList<ListRow>& rows, PriceListPreview* p
         for (int i : same) {
             if (onePrice && i == same.first())
                 continue;
-            keep[i] = false;
+            keep[size_t(i)] = 0;
             const QString reason =
                 onePrice ? QStringLiteral("repeats row %1").arg(rows[same.first()].row)
                          : QStringLiteral("given in rows %1 with different prices")
@@ -172,10 +218,13 @@ QList<ListRow> withoutDuplicates(const QList<ListRow>& rows, PriceListPreview* p
                                      rows[i].partNumber, reason});
         }
     }
+    if (repeated.isEmpty())
+        return rows;
     QList<ListRow> kept;
+    kept.reserve(rows.size());
     for (int i = 0; i < rows.size(); ++i)
-        if (keep[i])
-            kept.append(rows[i]);
+        if (keep[size_t(i)])
+            kept.append(std::move(rows[i]));
     return kept;
 }
 
@@ -195,10 +244,8 @@ bool previewPriceList(Connection& connection, const PriceListTable& table,
                   QStringLiteral("Choose the columns of the part number and the unit cost.")};
         return false;
     }
-    QHash<QString, QList<CatalogueEntry>> catalogue;
-    if (!readCatalogue(connection, options.supplierId, &catalogue, error))
-        return false;
     bool cancelled = false;
+    // The list's rows first, so their look-ups are gone before the catalogue is read.
     const QList<ListRow> rows =
         withoutDuplicates(readRows(table, options, preview, progress, &cancelled), preview);
     if (cancelled) {
@@ -207,25 +254,28 @@ bool previewPriceList(Connection& connection, const PriceListTable& table,
     }
     std::sort(preview->refused.begin(), preview->refused.end(),
               [](const RefusedRow& a, const RefusedRow& b) { return a.row < b.row; });
+    Catalogue catalogue;
+    if (!catalogue.read(connection, options.supplierId, error))
+        return false;
     for (const ListRow& row : rows) {
-        const auto found = catalogue.constFind(matchKey(row.partNumber));
-        if (found == catalogue.cend()) {
+        qsizetype material = catalogue.find(row.key);
+        if (material < 0) {
             preview->added.append({row.row, row.partNumber, row.description, row.manufacturer,
                                    row.category, row.cost});
             continue;
         }
         bool changed = false;
-        for (const CatalogueEntry& material : *found) {
-            if (material.cost == row.cost)
+        for (; material >= 0; material = catalogue.at(material).next) {
+            const Catalogue::Entry& entry = catalogue.at(material);
+            if (entry.cost == row.cost)
                 continue;
             changed = true;
-            const double percent = changePercent(material.cost, row.cost);
-            preview->changed.append({row.row, material.id, row.partNumber, material.description,
-                                     material.cost, row.cost, percent,
-                                     std::abs(percent) > options.flagPercent});
+            const double percent = changePercent(entry.cost, row.cost);
+            preview->changed.append({row.row, entry.id, row.partNumber, QString(), entry.cost,
+                                     row.cost, percent, std::abs(percent) > options.flagPercent});
         }
         if (!changed)
             ++preview->unchanged;
     }
-    return true;
+    return catalogue.describe(connection, options.supplierId, &preview->changed, error);
 }
