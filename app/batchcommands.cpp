@@ -19,13 +19,11 @@
 namespace {
 
 QTextStream& out() {
-    static QTextStream stream(stdout);
-    return stream;
+    return commandOut();
 }
 
 QTextStream& err() {
-    static QTextStream stream(stderr);
-    return stream;
+    return commandErr();
 }
 
 // The program's objects over the database a command names, with every message box said on

@@ -30,16 +30,24 @@
 #error "PLENWICK_VERSION names the program's version; the build defines it"
 #endif
 
-namespace {
-
-QTextStream& out() {
+QTextStream& commandOut() {
     static QTextStream stream(stdout);
     return stream;
 }
 
-QTextStream& err() {
+QTextStream& commandErr() {
     static QTextStream stream(stderr);
     return stream;
+}
+
+namespace {
+
+QTextStream& out() {
+    return commandOut();
+}
+
+QTextStream& err() {
+    return commandErr();
 }
 
 bool stderrIsTerminal() {

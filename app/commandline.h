@@ -2,6 +2,11 @@
 
 class QCoreApplication;
 class QString;
+class QTextStream;
+
+// The command line's standard output and error, shared by every command-line mode.
+QTextStream& commandOut();
+QTextStream& commandErr();
 
 // Exit statuses of the command line: a failure of what was asked, and a command line that could
 // not be understood (the usage is printed).
