@@ -199,16 +199,11 @@ std::optional<PriceListTable> readCsv(const QByteArray& fileBytes, QString* erro
             read.rowLine = line;
         }
         if (csv_parse(parser.get(), text.data(), size_t(text.size()), onField, onRowEnd, &read) !=
-            size_t(text.size())) {
-            if (csv_error(parser.get()) != CSV_EPARSE)
-                return failure(error,
-                               QObject::tr("The file cannot be read: %1")
-                                   .arg(QString::fromUtf8(csv_strerror(csv_error(parser.get())))));
-            read.rowLine = line;
-            return failure(error, unbalancedQuote(read, QObject::tr("a quote inside a field must "
-                                                                    "be doubled and the field "
-                                                                    "put in quotes.")));
-        }
+            size_t(text.size()))
+            // Lenient parsing fails only for want of memory or on a field too large.
+            return failure(error,
+                           QObject::tr("The file cannot be read: %1")
+                               .arg(QString::fromUtf8(csv_strerror(csv_error(parser.get())))));
         at = end;
         if (at - lastTold >= kProgressStep) {
             lastTold = at;
