@@ -525,6 +525,28 @@ QByteArray ColumnData::utf8At(int row) const {
                                    qsizetype(m_lengths[size_t(row)]));
 }
 
+bool ColumnData::sameAs(int row, const ColumnData& other, int otherRow) const {
+    if (m_kind != other.m_kind || m_kind == StorageKind::Variant)
+        return value(row) == other.value(otherRow);
+    const auto r = size_t(row);
+    const auto o = size_t(otherRow);
+    if (m_null[r] || other.m_null[o])
+        return m_null[r] == other.m_null[o];
+    switch (m_kind) {
+    case StorageKind::Int:
+    case StorageKind::Money:
+    case StorageKind::Date:
+        return m_ints[r] == other.m_ints[o];
+    case StorageKind::Double:
+        return m_doubles[r] == other.m_doubles[o];
+    case StorageKind::Text:
+        return utf8At(row) == other.utf8At(otherRow);
+    case StorageKind::Variant:
+        break;
+    }
+    return false;
+}
+
 QVariant ColumnData::value(int row) const {
     const auto r = size_t(row);
     if (m_kind == StorageKind::Variant)

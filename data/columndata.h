@@ -50,6 +50,10 @@ public:
     double doubleAt(int row) const { return m_doubles[size_t(row)]; }
     QByteArray utf8At(int row) const;
 
+    // Whether row holds what otherRow of other holds, as stored (text byte for byte, amounts to
+    // the ten-thousandth).
+    bool sameAs(int row, const ColumnData& other, int otherRow) const;
+
     // Converts a value to what this column would store; false when it cannot.
     bool normalise(const QVariant& in, QVariant* out) const;
 

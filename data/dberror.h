@@ -40,4 +40,8 @@ constexpr qint64 kDuplicateValue = 3022;
 constexpr qint64 kFileInUse = 3260;
 // The file is damaged: its structure fails SQLite's check.
 constexpr qint64 kDamagedFile = 3049;
+// A write found its row changed, or gone, since the record set read it: another window or
+// program wrote it meanwhile. What was typed is kept.
+constexpr qint64 kRecordChanged = 3197;
+constexpr qint64 kRecordDeleted = 3167;
 } // namespace ErrorNumber

@@ -43,6 +43,15 @@ int typeFromFirstValue(Statement::Type type) {
     }
 }
 
+const DbError kChangedMeanwhile{
+    ErrorNumber::kRowNotFound,
+    QStringLiteral("The record was changed by someone else since you opened it."),
+    ErrorNumber::kRecordChanged};
+const DbError kDeletedMeanwhile{
+    ErrorNumber::kRowNotFound,
+    QStringLiteral("The record was deleted by someone else since you opened it."),
+    ErrorNumber::kRecordDeleted};
+
 } // namespace
 
 RecordSet::RecordSet(QObject* parent) : QObject(parent) {}
@@ -50,7 +59,11 @@ RecordSet::RecordSet(QObject* parent) : QObject(parent) {}
 RecordSet::~RecordSet() = default;
 
 bool RecordSet::fail(qint64 number, const QString& text) {
-    m_lastError = {number, text};
+    return fail(DbError{number, text});
+}
+
+bool RecordSet::fail(const DbError& error) {
+    m_lastError = error;
     if (m_connection)
         m_connection->reportError(m_lastError);
     return false;
@@ -450,6 +463,72 @@ bool RecordSet::checkRequiredValues() {
     return true;
 }
 
+QList<int> RecordSet::fieldsOf(const QString& table) const {
+    QList<int> out;
+    for (int i = 0; i < fieldCount(); ++i)
+        if (!field(i).baseColumn.isEmpty() &&
+            field(i).baseTable.compare(table, Qt::CaseInsensitive) == 0)
+            out << i;
+    return out;
+}
+
+bool RecordSet::readStored(const QString& table, const QList<int>& fields,
+                           std::vector<ColumnData>* stored, bool* found) {
+    const int key = keyFieldFor(table);
+    QStringList columns;
+    for (int f : fields)
+        columns << quoteIdentifier(field(f).baseColumn);
+    Statement q(m_connection->database(),
+                QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                    .arg(columns.join(QStringLiteral(", ")), quoteIdentifier(table),
+                         quoteIdentifier(field(key).baseColumn)));
+    if (!q.bindAll({toSql(field(key), m_store->column(key).value(m_cursor.row))})) {
+        m_lastError = m_connection->reportError(q.error());
+        return false;
+    }
+    *found = q.next();
+    if (q.failed()) {
+        m_lastError = m_connection->reportError(q.error());
+        return false;
+    }
+    stored->clear();
+    if (*found)
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            // Read as the set read it, so an amount or a date compares as what the user saw.
+            stored->emplace_back(m_store->column(fields.at(i)).kind());
+            stored->back().appendFromStatement(q, int(i));
+        }
+    return true;
+}
+
+bool RecordSet::checkUnchanged(const QString& table, bool* gone) {
+    const QList<int> fields = fieldsOf(table);
+    std::vector<ColumnData> stored;
+    bool found = false;
+    if (!readStored(table, fields, &stored, &found))
+        return false;
+    *gone = !found;
+    if (!found)
+        return true;
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        if (!stored[size_t(i)].sameAs(0, m_store->column(fields.at(i)), m_cursor.row))
+            return fail(kChangedMeanwhile);
+    return true;
+}
+
+bool RecordSet::takeStored(const QString& table) {
+    const QList<int> fields = fieldsOf(table);
+    std::vector<ColumnData> stored;
+    bool found = false;
+    if (!readStored(table, fields, &stored, &found))
+        return false;
+    if (!found)
+        return fail(kDeletedMeanwhile);
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        m_store->column(fields.at(i)).set(m_cursor.row, stored[size_t(i)].value(0));
+    return true;
+}
+
 bool RecordSet::writeExisting() {
     // Group the changed fields by the table they belong to; each table is written by its key.
     QHash<QString, QList<int>> byTable;
@@ -457,9 +536,17 @@ bool RecordSet::writeExisting() {
         byTable[field(it.key()).baseTable.toLower()].append(it.key());
     Database& db = m_connection->database();
     Transaction transaction(db);
+    QStringList written;
     for (auto it = byTable.constBegin(); it != byTable.constEnd(); ++it) {
         const QString table = field(it.value().first()).baseTable;
         const int key = keyFieldFor(table);
+        // The row must still hold what was read: a write over another window's or program's
+        // change would lose that change without anyone seeing it.
+        bool gone = false;
+        if (!checkUnchanged(table, &gone))
+            return false;
+        if (gone)
+            return fail(kDeletedMeanwhile);
         QStringList sets;
         QVariantList values;
         for (int f : it.value()) {
@@ -478,6 +565,7 @@ bool RecordSet::writeExisting() {
             return fail(ErrorNumber::kRowNotFound,
                         QStringLiteral("Row cannot be located for updating. Some values may have "
                                        "been changed since it was last read."));
+        written << table;
     }
     if (!transaction.commit()) {
         m_lastError = m_connection->reportError(db.error());
@@ -485,6 +573,10 @@ bool RecordSet::writeExisting() {
     }
     for (auto it = m_pending.constBegin(); it != m_pending.constEnd(); ++it)
         m_store->column(it.key()).set(m_cursor.row, it.value());
+    // The rows then hold what the file holds (a date to the second, an amount to the
+    // ten-thousandth), so the next write of the row compares like with like.
+    for (const QString& table : written)
+        takeStored(table);
     return true;
 }
 
@@ -560,6 +652,9 @@ bool RecordSet::update() {
             m_cursor.row = row;
             m_cursor.position = m_store->positionOf(row);
             m_cursor.deleted = false;
+            // What the file made of the new row (its key, an amount as stored) from the start.
+            if (const QString table = insertTable(); keyFieldFor(table) >= 0)
+                takeStored(table);
         }
     } else {
         ok = writeExisting();
@@ -627,6 +722,12 @@ bool RecordSet::deleteCurrent() {
     emit willChangeRecord(ReasonDelete, 1, &cancel);
     if (cancel)
         return fail(-2147217842, QStringLiteral("Operation was canceled."));
+    // A row changed meanwhile is not deleted unseen; one deleted meanwhile is simply gone.
+    bool gone = false;
+    if (!checkUnchanged(table, &gone)) {
+        emit recordChangeComplete(ReasonDelete, 1, m_lastError);
+        return false;
+    }
     Statement q(m_connection->database(),
                 QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                     .arg(quoteIdentifier(table), quoteIdentifier(field(key).baseColumn)));
@@ -647,6 +748,21 @@ bool RecordSet::deleteCurrent() {
     m_cursor.row = -1;
     m_cursor.deleted = true;
     emit recordChangeComplete(ReasonDelete, 1, DbError{});
+    return true;
+}
+
+bool RecordSet::refreshCurrent() {
+    if (m_editMode == EditAdd || !hasCurrent())
+        return failNoCurrent();
+    QStringList tables;
+    for (int i = 0; i < fieldCount(); ++i)
+        if (field(i).keyOfBaseTable && !tables.contains(field(i).baseTable, Qt::CaseInsensitive))
+            tables << field(i).baseTable;
+    for (const QString& table : tables)
+        if (!takeStored(table))
+            return false;
+    m_lastError = {};
+    m_store->announceChanged(m_cursor.position);
     return true;
 }
 

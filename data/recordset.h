@@ -85,6 +85,10 @@ public:
     bool update();
     bool cancelUpdate();
     bool deleteCurrent();
+    // Reads the current row again from its tables, keeping what was typed into it: after a write
+    // refused because someone else changed the row (kRecordChanged), the next write then stores
+    // what was typed over their change. False with kRecordDeleted when the row is gone.
+    bool refreshCurrent();
 
     // Fields.
     int fieldCount() const { return m_store ? m_store->fieldCount() : 0; }
@@ -126,6 +130,7 @@ private:
     };
 
     bool fail(qint64 number, const QString& text);
+    bool fail(const DbError& error);
     bool failNoCurrent();
     void sync() const;
     bool hasCurrent() const;
@@ -136,6 +141,17 @@ private:
     bool writeExisting();
     bool writeNew(int* newRow);
     int keyFieldFor(const QString& table) const;
+    // The fields read from a table's columns.
+    QList<int> fieldsOf(const QString& table) const;
+    // Reads the stored values of those fields for the current row, each into a one-row column of
+    // its field's kind; *found is false when the row is gone. False (lastError() set) on failure.
+    bool readStored(const QString& table, const QList<int>& fields,
+                    std::vector<ColumnData>* stored, bool* found);
+    // Refuses a write or delete (lastError() set) when the current row's stored values of table
+    // are no longer those the set read; gone is set, and true returned, when the row is gone.
+    bool checkUnchanged(const QString& table, bool* gone);
+    // Takes the stored values of table's columns for the current row into the rows.
+    bool takeStored(const QString& table);
     QString insertTable() const;
     QVariant toSql(const FieldInfo& f, const QVariant& v) const;
     void adopt(std::shared_ptr<RecordStore> store);

@@ -54,6 +54,9 @@ private slots:
     void deleteLeavesTheCursorBeforeTheNextRow();
     void refusedDeleteKeepsTheRow();
     void aWriteUnderAnotherProgramsLockSaysSo();
+    void twoWindowsNeverLoseAnUpdate();
+    void aRowDeletedElsewhereIsSaidSo();
+    void ownWritesAndOddStoredValuesAreNoConflict();
     void aWriteThatCannotRunSaysWhy();
     void joinedQueryWritesOnlyItsOwnTable();
     void bothJoinFormsListTheSameMaterials();
@@ -328,6 +331,113 @@ void TestRecordSet::aWriteUnderAnotherProgramsLockSaysSo() {
     QVERIFY(rs.update());
     QCOMPARE(db.scalar(QStringLiteral("SELECT Catagory FROM CatagoryTBL")).toString(),
              QStringLiteral("Cable"));
+}
+
+void TestRecordSet::twoWindowsNeverLoseAnUpdate() {
+    TestDatabase db;
+    db.addSmallLookups();
+    db.exec(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, PartNumber, "
+                           "ManufacturerDescription, UnitCost) VALUES (1, 'P-1', 'Pipe', 15)"));
+    const QString unitCost = QStringLiteral("Unit Cost");
+    // Window B is another program's connection to the same file.
+    Connection other;
+    QVERIFY(openProgramFile(other, db.path()));
+    RecordSet a;
+    RecordSet b;
+    QVERIFY(a.open(db.connection(), kMaterialsLeftJoins));
+    QVERIFY(b.open(other, kMaterialsLeftJoins));
+    QVERIFY(b.setValue(unitCost, QVariant::fromValue(Money::fromCents(2000))));
+    QVERIFY(b.update());
+
+    // A read the row before B saved: its write is refused, and what was typed stays.
+    QVERIFY(a.setValue(unitCost, QVariant::fromValue(Money::fromCents(1000))));
+    QVERIFY(!a.update());
+    QCOMPARE(a.lastError().nativeError, ErrorNumber::kRecordChanged);
+    QCOMPARE(a.lastError().description,
+             QStringLiteral("The record was changed by someone else since you opened it."));
+    QCOMPARE(db.connection().errors().first().nativeError, ErrorNumber::kRecordChanged);
+    QCOMPARE(a.editMode(), RecordSet::EditInProgress);
+    QCOMPARE(a.value(unitCost).value<Money>(), Money::fromCents(1000));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT UnitCost FROM MaterialsTBL")).toDouble(), 20.0);
+
+    // Another column changed elsewhere refuses the write just the same.
+    QVERIFY(a.cancelUpdate());
+    QVERIFY(a.setValue(QStringLiteral("Description"), QStringLiteral("Copper pipe")));
+    QVERIFY(!a.update());
+    QCOMPARE(a.lastError().nativeError, ErrorNumber::kRecordChanged);
+
+    // Reading the row again keeps what was typed; the next save stores it, knowingly.
+    QVERIFY(a.refreshCurrent());
+    QCOMPARE(a.value(unitCost).value<Money>(), Money::fromCents(2000));
+    QCOMPARE(a.value(QStringLiteral("Description")).toString(), QStringLiteral("Copper pipe"));
+    QVERIFY(a.update());
+    QCOMPARE(db.scalar(QStringLiteral("SELECT ManufacturerDescription || ' ' || UnitCost FROM "
+                                      "MaterialsTBL"))
+                 .toString(),
+             QStringLiteral("Copper pipe 20"));
+
+    // A delete of a row changed elsewhere is refused too, and the row stays.
+    QVERIFY(b.setValue(unitCost, QVariant::fromValue(Money::fromCents(2500))));
+    QVERIFY(!b.update()); // B is now the one behind
+    QVERIFY(b.cancelUpdate());
+    QVERIFY(!b.deleteCurrent());
+    QCOMPARE(b.lastError().nativeError, ErrorNumber::kRecordChanged);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM MaterialsTBL")).toInt(), 1);
+}
+
+void TestRecordSet::aRowDeletedElsewhereIsSaidSo() {
+    TestDatabase db;
+    addCategories(db, {QStringLiteral("Wire"), QStringLiteral("Pipe")});
+    Connection other;
+    QVERIFY(openProgramFile(other, db.path()));
+    RecordSet a;
+    QVERIFY(a.open(db.connection(), QStringLiteral("SELECT * FROM CatagoryTBL")));
+    QVERIFY(other.execute(QStringLiteral("DELETE FROM CatagoryTBL")));
+    QVERIFY(a.setValue(QStringLiteral("Catagory"), QStringLiteral("Cable")));
+    QVERIFY(!a.update());
+    QCOMPARE(a.lastError().nativeError, ErrorNumber::kRecordDeleted);
+    QCOMPARE(a.value(QStringLiteral("Catagory")).toString(), QStringLiteral("Cable"));
+    QVERIFY(!a.refreshCurrent());
+    QCOMPARE(a.lastError().nativeError, ErrorNumber::kRecordDeleted);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM CatagoryTBL")).toInt(), 0);
+    // Deleting a row that is already gone does what was asked.
+    QVERIFY(a.cancelUpdate());
+    QVERIFY(a.deleteCurrent());
+    QCOMPARE(a.recordCount(), 1);
+}
+
+void TestRecordSet::ownWritesAndOddStoredValuesAreNoConflict() {
+    TestDatabase db;
+    // Values another tool wrote: an amount finer than a ten-thousandth, a date with
+    // milliseconds, a whole number in a currency column.
+    db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, Shipping, EstimateData, "
+                           "TaxRate) VALUES (1, 10.123456, '2026-01-05 10:00:00.123', 0.07)"));
+    db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, Shipping) VALUES (2, 13)"));
+    RecordSet rs;
+    QVERIFY(rs.open(db.connection(), QStringLiteral("EstimateTBL")));
+    for (int round = 0; round < 2; ++round) {
+        QVERIFY(rs.moveFirst());
+        QVERIFY(rs.setValue(QStringLiteral("TaxRate"), 0.08 + round));
+        QVERIFY2(rs.update(), qPrintable(rs.lastError().text()));
+        QVERIFY(rs.moveNext());
+        // A stamp with milliseconds is stored to the second, and written again without a fuss.
+        QVERIFY(rs.setValue(QStringLiteral("EstimateData"),
+                            QDateTime(QDate(2026, 2, 1), QTime(9, 30, 15, 250 + round))));
+        QVERIFY2(rs.update(), qPrintable(rs.lastError().text()));
+    }
+    // A row this set added is written again as it is stored.
+    QVERIFY(rs.addNew());
+    QVERIFY(rs.setValue(QStringLiteral("QuoteNumber"), 3));
+    QVERIFY(rs.setValue(QStringLiteral("Shipping"), QVariant::fromValue(Money::fromCents(1))));
+    QVERIFY(rs.update());
+    QVERIFY(rs.setValue(QStringLiteral("TaxRate"), 0.05));
+    QVERIFY2(rs.update(), qPrintable(rs.lastError().text()));
+    // A clone's write is this set's own: the other cursor writes over it without a conflict.
+    auto twin = rs.clone();
+    QVERIFY(twin->setValue(QStringLiteral("TaxRate"), 0.06));
+    QVERIFY(twin->update());
+    QVERIFY(rs.setValue(QStringLiteral("TaxRate"), 0.07));
+    QVERIFY2(rs.update(), qPrintable(rs.lastError().text()));
 }
 
 void TestRecordSet::aWriteThatCannotRunSaysWhy() {
