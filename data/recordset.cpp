@@ -763,6 +763,7 @@ bool RecordSet::refreshCurrent() {
             return false;
     m_lastError = {};
     m_store->announceChanged(m_cursor.position);
+    emit recordChangeComplete(ReasonUpdate, 1, DbError{});
     return true;
 }
 

@@ -87,7 +87,8 @@ public:
     bool deleteCurrent();
     // Reads the current row again from its tables, keeping what was typed into it: after a write
     // refused because someone else changed the row (kRecordChanged), the next write then stores
-    // what was typed over their change. False with kRecordDeleted when the row is gone.
+    // what was typed over their change. Announced as a completed update, so that views and
+    // names derived from the row follow. False with kRecordDeleted when the row is gone.
     bool refreshCurrent();
 
     // Fields.
@@ -145,8 +146,8 @@ private:
     QList<int> fieldsOf(const QString& table) const;
     // Reads the stored values of those fields for the current row, each into a one-row column of
     // its field's kind; *found is false when the row is gone. False (lastError() set) on failure.
-    bool readStored(const QString& table, const QList<int>& fields,
-                    std::vector<ColumnData>* stored, bool* found);
+    bool readStored(const QString& table, const QList<int>& fields, std::vector<ColumnData>* stored,
+                    bool* found);
     // Refuses a write or delete (lastError() set) when the current row's stored values of table
     // are no longer those the set read; gone is set, and true returned, when the row is gone.
     bool checkUnchanged(const QString& table, bool* gone);

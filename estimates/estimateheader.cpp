@@ -9,6 +9,7 @@
 #include "widgets/bindings.h"
 #include "widgets/datanavigator.h"
 #include "widgets/messagebox.h"
+#include "widgets/recordconflict.h"
 #include "widgets/recordhelpers.h"
 #include "widgets/screencontrols.h"
 
@@ -179,6 +180,9 @@ bool EstimateHeader::cmdEstimateSaveCurrentRecord_Click() {
 void EstimateHeader::reportSaveFailure(const DbError& error) {
     // What was typed stays in the record, so nothing is lost: the user corrects it and saves
     // again.
+    if (RecordSet* estimates = m_book->records())
+        if (settleConflict(*estimates, error, kSaveTitle) != ConflictAnswer::None)
+            return;
     const QString product = QCoreApplication::applicationName();
     Connection* connection = m_book->dcEstimates->connection();
     if (connection && !connection->errors().isEmpty()) {

@@ -1,5 +1,6 @@
 #include "estimates/linelist.h"
 
+#include "data/connection.h"
 #include "data/datacontrol.h"
 #include "data/globals.h"
 #include "widgets/messagebox.h"
@@ -64,6 +65,29 @@ bool LineList::estimateStored() {
     return m_writeEstimate && m_writeEstimate() && gCurrentEstimateID > 0;
 }
 
-void LineList::reportWriteFailure(const DbError& error) const {
-    showProcedureError(error, m_design.messageTitle, QMessageBox::Warning);
+void LineList::reportWriteFailure(const DbError& error) {
+    const bool changed = error.nativeError == ErrorNumber::kRecordChanged;
+    if (!changed && error.nativeError != ErrorNumber::kRecordDeleted) {
+        showProcedureError(error, m_design.messageTitle, QMessageBox::Warning);
+        return;
+    }
+    // A cell is written as it is left, so there is no typing to keep beyond the one entry: the
+    // lines are read again, and the user sees what is stored before changing it once more.
+    if (Connection* connection = dataControl->connection())
+        connection->clearErrors();
+    showMessage((changed ? tr("The line was changed by someone else since you opened the "
+                              "estimate.")
+                         : tr("The line was deleted by someone else since you opened the "
+                              "estimate.")) +
+                    tr("\n\nYour entry was not stored. The lines now show what is stored; enter "
+                       "your change again if it is still needed."),
+                QMessageBox::Ok, QMessageBox::Warning, m_design.messageTitle);
+    // Read once the grid has finished with the refused cell, never under its feet.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            showLinesOf(gCurrentEstimateID);
+            emit linesChanged();
+        },
+        Qt::QueuedConnection);
 }

@@ -57,7 +57,7 @@ protected:
     // The estimate the lines belong to is stored (it has a key): writes a new one first.
     bool estimateStored();
     // Reports a write the database refused.
-    void reportWriteFailure(const DbError& error) const;
+    void reportWriteFailure(const DbError& error);
     const Design& design() const { return m_design; }
 
 private:

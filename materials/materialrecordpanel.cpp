@@ -8,6 +8,7 @@
 #include "materials/lookupeditors.h"
 #include "widgets/bindings.h"
 #include "widgets/messagebox.h"
+#include "widgets/recordconflict.h"
 #include "widgets/recordhelpers.h"
 #include "widgets/screencontrols.h"
 
@@ -310,6 +311,13 @@ bool MaterialRecordPanel::finishEditing() {
 void MaterialRecordPanel::reportSaveFailure(const DbError& error) {
     // The record keeps what was typed and the panel stays open, so nothing is lost: the user can
     // correct the entry and save again, or undo.
+    if (RecordSet* records = dcMaterials->recordSet()) {
+        const ConflictAnswer answer = settleConflict(*records, error, kSaveTitle);
+        if (answer == ConflictAnswer::Reload)
+            cmdUndoChanges_Click();
+        if (answer != ConflictAnswer::None)
+            return;
+    }
     Connection* connection = dcMaterials->connection();
     const QString product = QCoreApplication::applicationName();
     if (connection && !connection->errors().isEmpty()) {
@@ -336,16 +344,20 @@ void MaterialRecordPanel::cmdUndoChanges_Click() {
         const DbError& e = records->lastError();
         showProcedureError(e, QStringLiteral("Edit Undo"));
     }
-    // Every field shows the stored record again, also what was typed without becoming a value
-    // of the record (a name on no list, text that is no amount).
+    reloadFields();
+    returnToBrowse();
+    emit recordSettled();
+}
+
+void MaterialRecordPanel::reloadFields() {
+    // Every field shows the record again, also what was typed without becoming a value of the
+    // record (a name on no list, text that is no amount).
     if (m_partNumber)
         for (TextBinding* binding : {m_partNumber, m_description, m_unitCost})
             binding->reload();
     if (m_supplier)
         for (ComboBinding* binding : {m_supplier, m_manufacturer, m_category})
             binding->reload();
-    returnToBrowse();
-    emit recordSettled();
 }
 
 void MaterialRecordPanel::cmdDelete_Click() {
@@ -365,6 +377,8 @@ void MaterialRecordPanel::cmdDelete_Click() {
             showMessage(tr("This record couldn't be deleted because it is already used in one or "
                            "several estimates"),
                         QMessageBox::Ok, QMessageBox::NoIcon);
+        else if (settleConflict(*records, error, kTitle) != ConflictAnswer::None)
+            reloadFields();
         else
             ShowDatabaseError(dcMaterials->connection(), error,
                               QStringLiteral("frmMain / cmdMaterialsDelete_Click"));

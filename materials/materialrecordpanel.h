@@ -91,6 +91,7 @@ private:
     void cmdMaterialsEditRecord_Click();
     void cmdUndoChanges_Click();
     void cmdDelete_Click();
+    void reloadFields();
     void returnToBrowse();
     void setButtons(EditState state);
     void updateDeleteButton();

@@ -75,6 +75,7 @@ private slots:
     void aSaveWithoutReferenceNumberKeepsTheValues();
     void aDuplicateReferenceNumberIsNamed();
     void anyOtherRefusalNamesItsNumber();
+    void anotherWindowsChangeIsNeverOverwrittenUnseen();
     void closingAsksAboutUnsavedChanges();
     void shippingAndTaxRateChecks_data();
     void shippingAndTaxRateChecks();
@@ -225,6 +226,38 @@ void TestEstimate::anyOtherRefusalNamesItsNumber() {
     program.db.exec("DROP TRIGGER Frozen");
     s.click(s.e->cmdEstimateSaveCurrentRecord);
     QCOMPARE(program.stored("Shipping", 1).toDouble(), 15.0);
+}
+
+void TestEstimate::anotherWindowsChangeIsNeverOverwrittenUnseen() {
+    Estimates program;
+    QVERIFY(program.load());
+    EstimateScreen s;
+    ScriptedMessages messages;
+    // Another window raises the tax of the estimate on screen.
+    program.db.exec("UPDATE EstimateTBL SET TaxRate = 0.2 WHERE EstimateID = 1");
+    s.typeInto(s.e->txtShippning, QStringLiteral("15"));
+    messages.answerNext(QMessageBox::No); // Keep Mine
+    s.click(s.e->cmdEstimateSaveCurrentRecord);
+    QCOMPARE(messages.shown().size(), 1);
+    QVERIFY(messages.texts().first().startsWith(
+        "The record was changed by someone else since you opened it."));
+    QCOMPARE(s.e->txtShippning->text(), QStringLiteral("$15.00"));
+    QCOMPARE(s.e->txtTaxRate->text(), QStringLiteral("20.00%"));
+    QCOMPARE(program.stored("Shipping", 1).toDouble(), 10.0);
+    s.click(s.e->cmdEstimateSaveCurrentRecord);
+    QCOMPARE(messages.shown().size(), 1);
+    QCOMPARE(program.stored("Shipping", 1).toDouble(), 15.0);
+    QCOMPARE(program.stored("TaxRate", 1).toDouble(), 0.2);
+
+    // Reload shows what the other window stored, and what was typed goes.
+    program.db.exec("UPDATE EstimateTBL SET Shipping = 30 WHERE EstimateID = 1");
+    s.typeInto(s.e->txtShippning, QStringLiteral("16"));
+    messages.answerNext(QMessageBox::Yes); // Reload
+    s.click(s.e->cmdEstimateSaveCurrentRecord);
+    QCOMPARE(messages.shown().size(), 2);
+    QCOMPARE(s.e->txtShippning->text(), QStringLiteral("$30.00"));
+    QCOMPARE(program.stored("Shipping", 1).toDouble(), 30.0);
+    QCOMPARE(s.window.estimateBook->records()->editMode(), RecordSet::EditNone);
 }
 
 void TestEstimate::closingAsksAboutUnsavedChanges() {

@@ -153,6 +153,7 @@ private slots:
     void thePickerAddsLinesAndThePanelFollows();
     void aDoubleClickOnPartNumberOpensThePicker();
     void anySequenceOfEditsKeepsTheTotalsTrue();
+    void aLineChangedElsewhereIsReadAgain();
 };
 
 void TestEstimateLines::typedQuantityAndMarginPriceTheLine() {
@@ -580,6 +581,37 @@ void TestEstimateLines::anySequenceOfEditsKeepsTheTotalsTrue() {
     s.e->reload();
     QVERIFY(s.window.estimateBook->open(id));
     QCOMPARE(panel(s.e), followed);
+}
+
+void TestEstimateLines::aLineChangedElsewhereIsReadAgain() {
+    OneEstimate program;
+    QVERIFY(program.load());
+    EstimateScreen s;
+    ScriptedMessages messages;
+    QTableView* grid = s.e->grdMaterialEstimate;
+    // Another window changes the first line's quantity; this one then types over it.
+    program.db.exec("UPDATE MaterialEstimateTBL SET Quantity = 5, TotalCost = 62.5, Extension = "
+                    "62.5 WHERE MaterialEstimateID = 1");
+    typeIntoCell(grid, 0, MaterialLines::Quantity, QStringLiteral("3"));
+    QCOMPARE(messages.shown().size(), 1);
+    QVERIFY2(messages.texts().first().startsWith(
+                 "The line was changed by someone else since you opened the estimate."),
+             qPrintable(messages.texts().first()));
+    // The lines are read again: the other window's line shows, and the panel follows it.
+    QTRY_COMPARE(s.cell(grid, 0, MaterialLines::Quantity), QStringLiteral("5"));
+    QCOMPARE(
+        program.db.scalar("SELECT Quantity FROM MaterialEstimateTBL WHERE MaterialEstimateID = 1")
+            .toDouble(),
+        5.0);
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
+    // Typed again, it is stored.
+    typeIntoCell(grid, 0, MaterialLines::Quantity, QStringLiteral("3"));
+    QCOMPARE(messages.shown().size(), 1);
+    QCOMPARE(
+        program.db.scalar("SELECT Quantity FROM MaterialEstimateTBL WHERE MaterialEstimateID = 1")
+            .toDouble(),
+        3.0);
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
 }
 
 QTEST_MAIN(TestEstimateLines)

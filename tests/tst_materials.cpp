@@ -121,6 +121,7 @@ private slots:
     void savingStampsThePriceDateOnlyWhenTheCostChanges();
     void aNewMaterialIsAppendedWithItsNames();
     void aRefusedSaveKeepsWhatWasTyped();
+    void anotherWindowsChangeIsNeverOverwrittenUnseen();
     void anEmptyRequiredValueIsNamedOnSave();
     void closingAsksAboutUnsavedChanges();
     void anAmountBeyondTheRangeIsNamedAndNotStored();
@@ -900,6 +901,62 @@ void TestMaterials::aRefusedSaveKeepsWhatWasTyped() {
     s.click(s.r->cmdMaterialsSaveCurrentRecord);
     QCOMPARE(s.cell(0, 4), QStringLiteral("P-1X"));
     QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
+}
+
+void TestMaterials::anotherWindowsChangeIsNeverOverwrittenUnseen() {
+    Catalogue program;
+    QVERIFY(program.load());
+    MaterialsScreen s;
+    ScriptedMessages messages;
+    // Another window stores a new price of the material on screen.
+    program.db.exec("UPDATE MaterialsTBL SET UnitCost = 20 WHERE MaterialsID = 1");
+    s.click(s.r->cmdMaterialsEditRecord);
+    s.typeInto(s.r->txtPartNumber, QStringLiteral("P-1X"));
+    messages.answerNext(QMessageBox::No); // Keep Mine
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    QCOMPARE(messages.shown().size(), 1);
+    QVERIFY(messages.texts().first().startsWith(
+        "The record was changed by someone else since you opened it."));
+    QCOMPARE(messages.shown().first().buttonTexts.value(QMessageBox::No), "&Keep Mine");
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
+    QCOMPARE(s.r->txtPartNumber->text(), QStringLiteral("P-1X"));
+    QVERIFY2(s.r->txtUnitCost->text().contains(QLatin1String("20.00")),
+             qPrintable(s.r->txtUnitCost->text()));
+    QCOMPARE(program.db.scalar("SELECT PartNumber || ' ' || UnitCost FROM MaterialsTBL WHERE "
+                               "MaterialsID = 1"),
+             QVariant(QStringLiteral("P-1 20")));
+    // Saved again, knowingly: the typed part number goes with the other window's price.
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    QCOMPARE(messages.shown().size(), 1);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
+    QCOMPARE(program.db.scalar("SELECT PartNumber || ' ' || UnitCost FROM MaterialsTBL WHERE "
+                               "MaterialsID = 1"),
+             QVariant(QStringLiteral("P-1X 20")));
+
+    // Reload shows the other window's text and drops what was typed.
+    program.db.exec("UPDATE MaterialsTBL SET ManufacturerDescription = 'Changed elsewhere' WHERE "
+                    "MaterialsID = 1");
+    s.click(s.r->cmdMaterialsEditRecord);
+    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("Mine"));
+    messages.answerNext(QMessageBox::Yes); // Reload
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    QCOMPARE(messages.shown().size(), 2);
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
+    QCOMPARE(s.r->txtMaterialsDescription->text(), QStringLiteral("Changed elsewhere"));
+    QCOMPARE(program.db.scalar("SELECT ManufacturerDescription FROM MaterialsTBL WHERE "
+                               "MaterialsID = 1"),
+             QVariant(QStringLiteral("Changed elsewhere")));
+
+    // A material another window deleted: said so, and what was typed stays to be copied.
+    program.db.exec("DELETE FROM MaterialsTBL WHERE MaterialsID = 1");
+    s.click(s.r->cmdMaterialsEditRecord);
+    s.typeInto(s.r->txtMaterialsDescription, QStringLiteral("Worth keeping"));
+    s.click(s.r->cmdMaterialsSaveCurrentRecord);
+    QCOMPARE(messages.shown().size(), 3);
+    QVERIFY(messages.texts().last().startsWith(
+        "The record was deleted by someone else since you opened it."));
+    QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
+    QCOMPARE(s.r->txtMaterialsDescription->text(), QStringLiteral("Worth keeping"));
 }
 
 void TestMaterials::anEmptyRequiredValueIsNamedOnSave() {
