@@ -42,6 +42,21 @@ ProgramObjects::ProgramObjects() {
                         QMessageBox::Ok, QMessageBox::Warning, QStringLiteral("Backup"));
         },
         Qt::QueuedConnection);
+    // Said once the window is up; both runs go on working, the writes guarded against each
+    // other.
+    QObject::connect(
+        &connection, &Connection::openElsewhere, &connection,
+        [](const QString& path) {
+            showMessage(QStringLiteral("The database \"%1\" is also open in another Plenwick "
+                                       "window.\n\nYou can work in both. A change saved in one "
+                                       "window shows in the other once it reads the record "
+                                       "again, and a save that would overwrite a change made in "
+                                       "the other window is stopped and explained first.")
+                            .arg(QDir::toNativeSeparators(path)),
+                        QMessageBox::Ok, QMessageBox::Information,
+                        QStringLiteral("Database in use"));
+        },
+        Qt::QueuedConnection);
     gSettings = &settings;
     gConnection = &connection;
     gTestConnection = &trial;

@@ -1,6 +1,7 @@
 #include "data/connection.h"
 
 #include "data/backup.h"
+#include "data/fileusers.h"
 #include "data/schema.h"
 
 #include <QFileInfo>
@@ -187,6 +188,9 @@ bool Connection::open() {
     m_columnCache.clear();
     m_sound = true;
     if (m_dailyBackups) {
+        m_users = std::make_unique<FileUsers>(m_path);
+        if (m_users->othersPresent())
+            emit openElsewhere(m_path);
         m_dailyBackup = std::make_unique<DailyBackup>(m_path);
         m_database.setBeforeWrite([this](Database& database) {
             if (!m_dailyBackup->beforeWrite(database))
@@ -209,6 +213,7 @@ void Connection::close() {
     }
     m_database.setBeforeWrite({});
     m_database.close();
+    m_users.reset();
     m_open = false;
     if (m_sound && m_dailyBackups)
         rememberSoundFile(m_path);

@@ -11,6 +11,7 @@
 #include <memory>
 
 class DailyBackup;
+class FileUsers;
 
 // What the schema says of one column of a table or view.
 struct ColumnInfo {
@@ -39,7 +40,8 @@ public:
 
     // A dated copy of the file before the first write of each day (see data/backup.h): on for
     // the program's own connection, which also skips the check of the file's structure when the
-    // file is exactly as it left it at its last close. Takes effect at the next open().
+    // file is exactly as it left it at its last close, and counts as a user of the file (see
+    // openElsewhere()). Takes effect at the next open().
     void setDailyBackups(bool on) { m_dailyBackups = on; }
     // Why the last daily copy failed, or an empty text.
     QString dailyBackupError() const;
@@ -87,6 +89,9 @@ signals:
     // The day's copy could not be made (the write itself goes ahead). Sent from inside the
     // write: a receiver that shows a message should be connected queued.
     void dailyBackupFailed(const QString& reason);
+    // The program's own connection found the file already open in another run of the program
+    // (see data/fileusers.h). Sent from inside open(): connect it queued to show a message.
+    void openElsewhere(const QString& path);
 
 private:
     bool fail(qint64 number, const QString& description);
@@ -104,4 +109,5 @@ private:
     bool m_dailyBackups = false; // and the check of a file left sound skipped
     bool m_sound = false;        // opened and found sound
     std::unique_ptr<DailyBackup> m_dailyBackup;
+    std::unique_ptr<FileUsers> m_users;
 };

@@ -6,12 +6,14 @@
 #include "data/recordset.h"
 #include "data/schema.h"
 #include "settings/openconnection.h"
+#include "support/programfixture.h"
 #include "support/scriptedmessages.h"
 #include "support/testdatabase.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 
 class TestConnection : public QObject {
@@ -26,6 +28,7 @@ private slots:
     void refusedWritesCarryTheScreensNumbers();
     void valuesAreBoundNotPasted();
     void viewsSumAnEstimate();
+    void aSecondRunOnTheSameFileIsTold();
 };
 
 void TestConnection::opensTheProgramsOwnFile() {
@@ -257,6 +260,47 @@ void TestConnection::viewsSumAnEstimate() {
     QCOMPARE(lines.value(QStringLiteral("Type")).toString(), QStringLiteral("Labor"));
     QCOMPARE(lines.value(QStringLiteral("Description")).toString(), QStringLiteral("Install"));
     QCOMPARE(lines.value(QStringLiteral("Extension")).value<Money>(), Money::fromUnits(3600000));
+}
+
+void TestConnection::aSecondRunOnTheSameFileIsTold() {
+    Program program;
+    const QString path = program.db.path();
+    // Runs of the program, as their own connections to the file.
+    auto run = [&path](Connection& c) {
+        c.setDailyBackups(true);
+        c.setConnectionString(Connection::buildConnectionString(path, Schema::databasePassword()));
+        return c.open();
+    };
+    Connection first;
+    Connection second;
+    Connection third;
+    QSignalSpy toldFirst(&first, &Connection::openElsewhere);
+    QSignalSpy toldSecond(&second, &Connection::openElsewhere);
+    QSignalSpy toldThird(&third, &Connection::openElsewhere);
+    // The test's own connection is open throughout, yet no run of the program: not counted.
+    QVERIFY(run(first));
+    QCOMPARE(toldFirst.size(), 0);
+    QVERIFY(run(second));
+    QCOMPARE(toldSecond.size(), 1);
+    QCOMPARE(toldSecond.first().first().toString(), path);
+    // The first run ends; the second one is still there to be counted.
+    first.close();
+    QVERIFY(run(third));
+    QCOMPARE(toldThird.size(), 1);
+    second.close();
+    third.close();
+    QVERIFY(run(first));
+    QCOMPARE(toldFirst.size(), 0);
+
+    // The program says so once its window is up, and opens the file all the same.
+    ScriptedMessages messages;
+    QVERIFY(program.load());
+    QVERIFY(messages.shown().isEmpty());
+    QTRY_COMPARE(messages.shown().size(), 1);
+    QCOMPARE(messages.titles(), QStringList{"Database in use"});
+    QVERIFY2(messages.texts().first().contains(QLatin1String("also open in another Plenwick")),
+             qPrintable(messages.texts().first()));
+    QCOMPARE(messages.shown().first().icon, QMessageBox::Information);
 }
 
 QTEST_MAIN(TestConnection)
