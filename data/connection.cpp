@@ -146,6 +146,7 @@ bool Connection::open() {
         return false;
     }
     m_database.execute(QStringLiteral("PRAGMA trusted_schema = OFF; PRAGMA foreign_keys = ON"));
+
     // A trigger or view a stranger added would run on the next save or list: such a file is
     // not used at all, before a single table of it is read.
     if (const QStringList strangers = Schema::foreignObjects(m_database); !strangers.isEmpty())
@@ -155,6 +156,14 @@ bool Connection::open() {
                                    "unseen. Open a backup of the file, or remove them with a "
                                    "database tool you trust.")
                         .arg(m_path, strangers.join(QStringLiteral(", "))));
+
+    // A structure this version does not know cannot be checked, nor safely written.
+    if (Schema::fileStructure(m_database) > Schema::kStructureVersion &&
+        Schema::isProgramFile(m_database))
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("The file '%1' was made by a newer version of Plenwick, so it "
+                                   "was not opened. Open it with the newer version.")
+                        .arg(m_path));
 
     QString salt;
     QString verifier;
@@ -178,6 +187,7 @@ bool Connection::open() {
     }
     if (verifier.isEmpty() || Schema::passwordVerifier(salt, parts.value(kPassword)) != verifier)
         return fail(ErrorNumber::kInvalidPassword, QStringLiteral("Not a valid password."));
+    Schema::upgrade(m_database);
     Schema::addMissingIndexes(m_database);
     if (m_shared) {
         m_key = shareKey(parts);

@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QStringList>
@@ -202,40 +203,101 @@ QString createdName(const QString& sql) {
     return kind >= 0 && kind + 1 < words.size() ? words.at(kind + 1) : QString();
 }
 
-// Every object the program creates, as "type name" in lower case.
-QSet<QString> ownObjects() {
-    QSet<QString> own;
+// Every object the program creates, as "type name" in lower case, with the text that creates it.
+QHash<QString, QString> ownObjects() {
+    QHash<QString, QString> own;
     for (const char* sql : kTables)
-        own.insert(QStringLiteral("table ") + createdName(QString::fromLatin1(sql)).toLower());
+        own.insert(QStringLiteral("table ") + createdName(QString::fromLatin1(sql)).toLower(),
+                   QString::fromLatin1(sql));
     for (const char* sql : kIndexes)
-        own.insert(QStringLiteral("index ") + createdName(QString::fromLatin1(sql)).toLower());
-    for (const char* index : kLaterIndexes)
-        own.insert(QStringLiteral("index ") +
-                   QString::fromLatin1(index).section(QLatin1Char(' '), 0, 0).toLower());
-    // An index an early build of the picker made; harmless where it is left.
-    own.insert(QStringLiteral("index materialsbydescription"));
+        own.insert(QStringLiteral("index ") + createdName(QString::fromLatin1(sql)).toLower(),
+                   QString::fromLatin1(sql));
+    for (const char* index : kLaterIndexes) {
+        const QString sql = QStringLiteral("CREATE INDEX ") + QLatin1String(index);
+        own.insert(QStringLiteral("index ") + createdName(sql).toLower(), sql);
+    }
     for (const QString& sql : viewStatements())
-        own.insert(QStringLiteral("view ") + createdName(sql).toLower());
+        own.insert(QStringLiteral("view ") + createdName(sql).toLower(), sql);
     return own;
 }
+
+// An index an early build of the picker made, in files of the first structure; an upgrade drops
+// it, its work done by MaterialsListByDescription.
+const QString kEarlyIndex = QStringLiteral("MaterialsByDescription");
 } // namespace
 
+int fileStructure(Database& db) {
+    Statement version(db, QStringLiteral("PRAGMA user_version"));
+    return version.next() ? int(version.integer(0)) : -1;
+}
+
+bool isProgramFile(Database& db) {
+    Statement info(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
+                                      "name = 'DatabaseInfo' COLLATE NOCASE"));
+    return info.next();
+}
+
 QStringList foreignObjects(Database& db) {
-    Statement objects(db, QStringLiteral("SELECT type, name FROM sqlite_master WHERE name NOT "
+    // A file of the first structure predates this check: its tables must be the program's
+    // already, its views and indexes are rebuilt from the program's own text (upgrade()). A
+    // newer structure is refused as such.
+    const int structure = fileStructure(db);
+    if (structure > kStructureVersion)
+        return {};
+    const bool firstStructure = structure == 0;
+    Statement objects(db, QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE name NOT "
                                          "LIKE 'sqlite!_%' ESCAPE '!' ORDER BY type, name"));
     QStringList found;
     bool plenwickFile = false;
-    const QSet<QString> own = ownObjects();
+    const QHash<QString, QString> own = ownObjects();
     while (objects.next()) {
         const QString type = objects.value(0).toString();
         const QString name = objects.value(1).toString();
         if (type == QLatin1String("table") &&
             name.compare(QLatin1String("DatabaseInfo"), Qt::CaseInsensitive) == 0)
             plenwickFile = true;
-        if (!own.contains(type + QLatin1Char(' ') + name.toLower()))
-            found << type + QLatin1Char(' ') + name;
+        const auto it = own.constFind(type + QLatin1Char(' ') + name.toLower());
+        if (it == own.constEnd()) {
+            if (!(firstStructure && type == QLatin1String("index") &&
+                  name.compare(kEarlyIndex, Qt::CaseInsensitive) == 0))
+                found << type + QLatin1Char(' ') + name;
+            continue;
+        }
+        if (firstStructure && type != QLatin1String("table"))
+            continue;
+        // Same name and kind, other text: a column's default, a check or a view's query could
+        // have been changed to act on its own.
+        if (objects.value(2).toString().simplified() != it->simplified())
+            found << type + QLatin1Char(' ') + name + QStringLiteral(" (altered)");
     }
     return plenwickFile ? found : QStringList();
+}
+
+bool upgrade(Database& db) {
+    if (fileStructure(db) != 0)
+        return true;
+    // A read-only or locked file goes without, at once, as it goes without later indexes.
+    db.setBusyTimeout(0);
+    Transaction transaction(db);
+    bool ok = transaction.isActive();
+    QString ignored;
+    for (const QString& sql : viewStatements())
+        ok = ok && db.execute(QStringLiteral("DROP VIEW IF EXISTS \"%1\"").arg(createdName(sql))) &&
+             run(db, sql, {}, &ignored);
+    ok = ok && db.execute(QStringLiteral("DROP INDEX IF EXISTS ") + kEarlyIndex);
+    for (const char* sql : kIndexes) {
+        const QString text = QString::fromLatin1(sql);
+        ok = ok &&
+             db.execute(QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(createdName(text))) &&
+             run(db, text, {}, &ignored);
+    }
+    for (const char* index : kLaterIndexes)
+        ok = ok && db.execute(QStringLiteral("DROP INDEX IF EXISTS \"%1\"")
+                                  .arg(QString::fromLatin1(index).section(QLatin1Char(' '), 0, 0)));
+    ok = ok && db.execute(QStringLiteral("PRAGMA user_version = %1").arg(kStructureVersion)) &&
+         transaction.commit();
+    db.setBusyTimeout(Database::kDefaultBusyTimeoutMs);
+    return ok;
 }
 
 void addMissingIndexes(Database& db) {
@@ -301,6 +363,9 @@ bool create(Database& db, QString* error) {
              {QStringLiteral("PasswordVerifier"), passwordVerifier(salt, databasePassword())},
              error) ||
         !run(db, insertInfo, {QStringLiteral("SchemaVersion"), QStringLiteral("1")}, error))
+        return false;
+    // The structure the file is checked against whenever it is opened.
+    if (!run(db, QStringLiteral("PRAGMA user_version = %1").arg(kStructureVersion), {}, error))
         return false;
     if (!transaction.commit()) {
         *error = db.error().description;

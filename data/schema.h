@@ -23,12 +23,28 @@ void addMissingIndexes(Database& db);
 // Writes the first rows of a database just created; false with a message in *error.
 using Filler = std::function<bool(Database& db, QString* error)>;
 
+// The structure of the files this program creates, kept in the file's header (PRAGMA
+// user_version). 0 is the first structure, of files made before the number was kept.
+constexpr int kStructureVersion = 1;
+// The structure a file says it has; -1 when it cannot be read.
+int fileStructure(Database& db);
+// Whether the file has the program's DatabaseInfo table.
+bool isProgramFile(Database& db);
+
 // The objects of a Plenwick file that this program did not create ("trigger Wipe", "view
-// MaterialsTBL"), so that nothing a stranger put into a file runs when it is used: any trigger,
-// any table, view or index under a name the program does not use, and any of its names holding
-// another kind of object. Empty for a file without the program's DatabaseInfo table (not a
-// Plenwick file at all; the caller says so).
+// MaterialsTBL", "view rptDetail (altered)"), so that nothing a stranger put into a file runs
+// when it is used: any trigger, any table, view or index under a name the program does not use,
+// any of its names holding another kind of object, and any of its objects whose text is not the
+// text this program creates it with. Empty for a file without the program's DatabaseInfo table
+// (not a Plenwick file at all; the caller says so), and for a file of a newer structure (which
+// the caller refuses as such).
 QStringList foreignObjects(Database& db);
+
+// Brings a file of the first structure to the current one: its views and indexes are made again
+// from this program's text, which also does away with any other text in their place. Nothing
+// is done to a file of the current structure; a read-only or locked file is left as it is
+// (false).
+bool upgrade(Database& db);
 
 // Creates a new database file at path, and fills it when fill is given; refuses an existing
 // file. The file is built under a temporary name beside path and appears at path only once it

@@ -121,7 +121,26 @@ void TestConnection::aStrangersTriggerOrViewKeepsTheFileShut() {
     } cases[] = {
         {{wipe}, QStringLiteral("trigger Wipe")},
         {{QStringLiteral("DROP TABLE MaterialsTBL"), loop}, QStringLiteral("view MaterialsTBL")},
-        {{QStringLiteral("CREATE TABLE Extra (x)")}, QStringLiteral("table Extra")}};
+        {{QStringLiteral("CREATE TABLE Extra (x)")}, QStringLiteral("table Extra")},
+        // The program's names with other text: a view that never ends, a price that changes on
+        // its own, an index narrowed to nothing.
+        {{QStringLiteral("DROP VIEW rptDetail"),
+          QStringLiteral("CREATE VIEW rptDetail AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                         "SELECT i + 1 FROM n) SELECT i AS EstimateID FROM n")},
+         QStringLiteral("view rptDetail (altered)")},
+        {{QStringLiteral("ALTER TABLE MaterialsTBL ADD COLUMN Hidden DEFAULT 1")},
+         QStringLiteral("table MaterialsTBL (altered)")},
+        {{QStringLiteral("DROP INDEX EstimateByDate"),
+          QStringLiteral("CREATE INDEX EstimateByDate ON EstimateTBL (EstimateData) WHERE 0")},
+         QStringLiteral("index EstimateByDate (altered)")},
+        // An older structure is no excuse for a stranger's objects or altered tables.
+        {{QStringLiteral("PRAGMA user_version = 0"), wipe}, QStringLiteral("trigger Wipe")},
+        {{QStringLiteral("PRAGMA user_version = 0"),
+          QStringLiteral("ALTER TABLE MaterialsTBL ADD COLUMN Hidden DEFAULT 1")},
+         QStringLiteral("table MaterialsTBL (altered)")},
+        // A newer structure is named as what it is.
+        {{QStringLiteral("PRAGMA user_version = 2"), wipe},
+         QStringLiteral("made by a newer version of Plenwick")}};
     for (const auto& c : cases) {
         TestDatabase db;
         for (const QString& sql : c.statements)
@@ -133,12 +152,32 @@ void TestConnection::aStrangersTriggerOrViewKeepsTheFileShut() {
         QCOMPARE(messages.shown().size(), 1);
         QVERIFY2(messages.texts().first().contains(c.named), qPrintable(messages.texts().first()));
     }
-    // The program's own objects, and the index an early build left, are no strangers.
+    // A file of the first structure, with the index an early build left and a view of an
+    // earlier text (or a stranger's text): opened, its views and indexes made again from the
+    // program's text, and stamped with the current structure.
     TestDatabase own;
-    own.exec("CREATE INDEX MaterialsByDescription ON MaterialsTBL (ManufacturerDescription)");
+    own.exec("PRAGMA user_version = 0");
+    own.exec("CREATE INDEX MaterialsByDescription ON MaterialsTBL (ManufacturerDescription "
+             "COLLATE NOCASE)");
+    own.exec("DROP VIEW rptDetail");
+    own.exec("CREATE VIEW rptDetail AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+             "FROM n) SELECT i AS EstimateID FROM n");
+    const QString viewText =
+        own.scalar("SELECT sql FROM sqlite_master WHERE name = 'PXSum'").toString();
+    own.exec("DROP VIEW PXSum");
+    own.exec("CREATE VIEW PXSum AS SELECT EstimateID, 0 AS TotalEstimate FROM EstimateTBL");
     Connection ok;
     ScriptedMessages none;
     QString path = own.path();
+    QVERIFY(OpenConnection(path, ok));
+    QVERIFY(none.shown().isEmpty());
+    QCOMPARE(own.scalar("PRAGMA user_version").toInt(), Schema::kStructureVersion);
+    QCOMPARE(own.scalar("SELECT sql FROM sqlite_master WHERE name = 'PXSum'").toString(), viewText);
+    QCOMPARE(own.scalar("SELECT COUNT(*) FROM sqlite_master WHERE name = 'MaterialsByDescription'")
+                 .toInt(),
+             0);
+    QVERIFY(Schema::foreignObjects(ok.database()).isEmpty());
+    ok.close();
     QVERIFY(OpenConnection(path, ok));
     QVERIFY(none.shown().isEmpty());
     // Nor can a statement rewrite the schema's records behind the program's back.
