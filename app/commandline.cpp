@@ -9,6 +9,7 @@
 #include "report/reportexport.h"
 #include "settings/openconnection.h"
 #include "settings/registry.h"
+#include "settings/settingsstore.h"
 #include "widgets/messagebox.h"
 
 #include <QApplication>
@@ -222,8 +223,9 @@ bool displayAvailable(int argc, char** argv) {
 
 bool createDatabaseOnFirstRun(const QString& path, QString* error) {
     QString stored;
+    // A stored path the settings would ignore (too long to be one) names no database either.
     if (ReadRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), stored) &&
-        !stored.trimmed().isEmpty())
+        !stored.trimmed().isEmpty() && stored.trimmed().size() <= clsSettings::kLongestPath)
         return true;
     if (QFileInfo::exists(path))
         return true;

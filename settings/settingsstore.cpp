@@ -24,7 +24,6 @@ constexpr int kCompanyTextLimit = 255;
 // Stored values beyond these are no layout or path this program wrote: they are ignored, so a
 // damaged or hostile store cannot stall start-up.
 constexpr qsizetype kMostStoredKeys = 500; // grids, and columns of one grid
-constexpr qsizetype kLongestPath = 4096;   // characters of the database path
 constexpr int kWidestColumn = 100000;      // a column size
 
 struct DefaultColumn {
@@ -204,7 +203,7 @@ void clsSettings::LoadSettings() {
     QStringList ignored;
     QString stored;
     m_pathToDB = ReadRegString(kProgramKey, kDBPathValue, stored) ? stored.trimmed() : QString();
-    if (m_pathToDB.size() > kLongestPath) {
+    if (m_pathToDB.size() > clsSettings::kLongestPath) {
         ignored << QStringLiteral("a database path of %1 characters").arg(m_pathToDB.size());
         m_pathToDB.clear();
     }

@@ -15,6 +15,9 @@ public:
     clsSettings(const clsSettings&) = delete;
     clsSettings& operator=(const clsSettings&) = delete;
 
+    // The longest database path taken from the store; a longer one is ignored as damaged.
+    static constexpr qsizetype kLongestPath = 4096;
+
     // Created with the object and never replaced, so a reference to it stays valid.
     colGrids& Grids() { return m_grids; }
     const colGrids& Grids() const { return m_grids; }

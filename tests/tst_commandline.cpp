@@ -263,6 +263,8 @@ void TestCommandLine::firstRunCreatesTheDefaultDatabase_data() {
     QTest::newRow("blank path stored") << true << QStringLiteral("  ") << true;
     // Start-up reports a named database that is missing; none is made in its place.
     QTest::newRow("another database named") << true << QStringLiteral("elsewhere.mdb") << false;
+    // A path too long to be one is ignored by the settings, so the default file is made.
+    QTest::newRow("oversized path stored") << true << QString(5000, QLatin1Char('x')) << true;
 }
 
 void TestCommandLine::firstRunCreatesTheDefaultDatabase() {
