@@ -40,4 +40,6 @@ constexpr qint64 kDuplicateValue = 3022;
 constexpr qint64 kFileInUse = 3260;
 // The file is damaged: its structure fails SQLite's check.
 constexpr qint64 kDamagedFile = 3049;
+// The user stopped a statement before it finished; it changed nothing.
+constexpr qint64 kOperationStopped = 3059;
 } // namespace ErrorNumber
