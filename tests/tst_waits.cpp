@@ -10,11 +10,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 namespace {
 // Runs for many minutes unless stopped.
@@ -51,9 +54,10 @@ bool writeCategory(Database& file, DbError* error) {
 // than running on for minutes.
 struct LimitedFeedback : WaitFeedback {
     QElapsedTimer clock;
-    LimitedFeedback() { clock.start(); }
+    qint64 limitMs;
+    explicit LimitedFeedback(qint64 limit = 10000) : limitMs(limit) { clock.start(); }
     bool keepWaiting(Kind kind) override {
-        return WaitFeedback::keepWaiting(kind) && clock.elapsed() < 10000;
+        return WaitFeedback::keepWaiting(kind) && clock.elapsed() < limitMs;
     }
 };
 
@@ -84,7 +88,7 @@ private slots:
     void aLongStatementStopsWhenAskedAndTheConnectionGoesOn();
     void theDialogShowsALongWaitUntilItEnds_data();
     void theDialogShowsALongWaitUntilItEnds();
-    void aShortStatementShowsNothing();
+    void nothingShowsForShortWorkOrWorkOnAnotherThread();
     void aSaveThatDidNotHappenKeepsWhatWasTyped();
 };
 
@@ -218,14 +222,28 @@ void TestWaits::theDialogShowsALongWaitUntilItEnds() {
     QVERIFY(Statement(file, QStringLiteral("SELECT COUNT(*) FROM CatagoryTBL")).next());
 }
 
-void TestWaits::aShortStatementShowsNothing() {
+void TestWaits::nothingShowsForShortWorkOrWorkOnAnotherThread() {
     TestDatabase db;
     Database& file = db.connection().database();
-    WaitFeedback feedback;
+    LimitedFeedback feedback(1000);
     file.setWaitObserver(&feedback);
     Statement count(file, kShortCount);
     QVERIFY(count.next());
     QCOMPARE(count.integer(0), 100000);
+
+    // Work in the background (a price list read) is long, but has its own progress and Stop.
+    DbError error;
+    std::unique_ptr<QThread> worker(QThread::create([&file, &error] {
+        Statement count(file, kLongCount);
+        count.next();
+        error = count.error();
+    }));
+    QEventLoop loop;
+    connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec();
+    worker->wait();
+    QCOMPARE(error.nativeError, ErrorNumber::kOperationStopped); // by the test's own limit
     for (const QWidget* window : QApplication::topLevelWidgets())
         QVERIFY(window->objectName() != QLatin1String("waitDialog"));
 }

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace {
@@ -15,7 +16,7 @@ constexpr int kEventsEveryMs = 15;
 constexpr int kLeftOverMs = 1000;
 } // namespace
 
-WaitFeedback::WaitFeedback() {
+WaitFeedback::WaitFeedback() : m_thread(QThread::currentThread()) {
     // The database tells waitEnded() when a call that asked returns; this catches any call that
     // ended unreported, so the dialog never outstays its statement. It can fire only once
     // questions stop coming, since each question restarts it.
@@ -28,8 +29,9 @@ WaitFeedback::~WaitFeedback() = default;
 
 bool WaitFeedback::keepWaiting(Kind kind) {
     // Asked again from inside the events let through (a statement on another connection): go
-    // on quietly, never a second dialog over the first.
-    if (m_inside)
+    // on quietly, never a second dialog over the first. Work on another thread (a price list
+    // read in the background) has its own progress and Stop; no widget may be touched there.
+    if (m_inside || QThread::currentThread() != m_thread)
         return true;
     if (!m_since.isValid())
         m_since.start();
@@ -49,8 +51,9 @@ bool WaitFeedback::keepWaiting(Kind kind) {
 }
 
 void WaitFeedback::waitEnded() {
-    if (m_inside)
-        return; // a statement run by an event ended; the one waited on goes on
+    // A statement run by an event, or on another thread, ended; the one waited on goes on.
+    if (m_inside || QThread::currentThread() != m_thread)
+        return;
     m_leftOver.stop();
     m_since.invalidate();
     m_lastEvents.invalidate();
