@@ -9,6 +9,7 @@
 #include "settings/settingsstore.h"
 #include "widgets/filedialog.h"
 #include "widgets/messagebox.h"
+#include "widgets/waitfeedback.h"
 
 #include <QApplication>
 #include <QDir>
@@ -135,7 +136,13 @@ bool ChooseAnotherDatabase() {
 }
 
 int SubMain(QApplication& app) {
+    // The window stays alive through a long wait or statement, with a way to stop it. Only
+    // here, where there is a window: the command-line modes keep the plain wait. Made first,
+    // so that it outlives the connections it watches.
+    WaitFeedback waitFeedback;
     ProgramObjects objects;
+    objects.connection.database().setWaitObserver(&waitFeedback);
+    objects.trial.database().setWaitObserver(&waitFeedback);
     gSettings->LoadSettings();
     if (gConnection->state() != 1 && !ChooseAnotherDatabase())
         return 1;

@@ -5,8 +5,11 @@
 
 #include <QDateTime>
 #include <QStringList>
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <sqlite3.h>
+#include <thread>
 
 namespace {
 // SQLite's extended result codes for refused writes.
@@ -14,6 +17,15 @@ constexpr int kConstraintForeignKey = 787;
 constexpr int kConstraintNotNull = 1299;
 constexpr int kConstraintPrimaryKey = 1555;
 constexpr int kConstraintUnique = 2067;
+
+// A lock wait sleeps this long between two questions to the observer: short enough that a
+// stop is felt at once, long enough that the waiting itself costs nothing.
+constexpr int kBusySliceMs = 20;
+
+qint64 steadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 QString textOf(const char* s) {
     return s ? QString::fromUtf8(s) : QString();
@@ -63,6 +75,11 @@ DbError mapSqliteError(int code, const QString& message) {
                 QStringLiteral("The database file is in use by another program, so nothing "
                                "could be read or changed just now. Try again in a moment."),
                 ErrorNumber::kFileInUse};
+    if ((code & 0xff) == SQLITE_INTERRUPT)
+        return {ErrorNumber::kGenericFailure,
+                QStringLiteral("The operation was stopped before it finished; nothing was "
+                               "changed by it."),
+                ErrorNumber::kOperationStopped};
     if (code == kConstraintForeignKey || message.contains(QLatin1String("FOREIGN KEY")))
         return {ErrorNumber::kReferencedRow, message};
     if (code == kConstraintNotNull)
@@ -74,6 +91,24 @@ DbError mapSqliteError(int code, const QString& message) {
 }
 
 // Database
+
+// Brackets one call into the engine during which the observer may be asked. The observer hears
+// when the call returns, so whatever it shows goes with the statement, whichever way it ended.
+class Database::EngineCall {
+public:
+    explicit EngineCall(Database& database) : m_database(database) { m_database.m_asked = false; }
+    ~EngineCall() {
+        if (m_database.m_asked && m_database.m_observer) {
+            m_database.m_asked = false;
+            m_database.m_observer->waitEnded();
+        }
+    }
+    EngineCall(const EngineCall&) = delete;
+    EngineCall& operator=(const EngineCall&) = delete;
+
+private:
+    Database& m_database;
+};
 
 Database::~Database() {
     close();
@@ -101,13 +136,67 @@ bool Database::open(const QString& path, OpenMode mode) {
     // No statement may rewrite the schema's own records or otherwise corrupt the file on
     // purpose, whatever a file or a typed text asks for.
     sqlite3_db_config(m_handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_busy_timeout(m_handle, kDefaultBusyTimeoutMs);
+    m_busyTimeoutMs = kDefaultBusyTimeoutMs;
+    applyWaitHandlers();
     return true;
 }
 
 void Database::setBusyTimeout(int milliseconds) {
-    if (m_handle)
-        sqlite3_busy_timeout(m_handle, milliseconds);
+    m_busyTimeoutMs = milliseconds;
+    applyWaitHandlers();
+}
+
+void Database::setWaitObserver(WaitObserver* observer) {
+    m_observer = observer;
+    applyWaitHandlers();
+}
+
+void Database::applyWaitHandlers() {
+    if (!m_handle)
+        return;
+    if (!m_observer) {
+        sqlite3_busy_timeout(m_handle, m_busyTimeoutMs);
+        sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
+        return;
+    }
+    sqlite3_busy_handler(m_handle, &Database::onBusy, this);
+    sqlite3_progress_handler(m_handle, kProgressSteps, &Database::onProgress, this);
+}
+
+bool Database::ask(WaitObserver::Kind kind) {
+    m_asked = true;
+    m_asking = true;
+    const bool goOn = m_observer->keepWaiting(kind);
+    m_asking = false;
+    return goOn;
+}
+
+// In place of SQLite's own busy wait, with the same limit: short sleeps, the observer asked
+// before each.
+int Database::onBusy(void* database, int count) {
+    auto& self = *static_cast<Database*>(database);
+    if (count == 0) // SQLite counts each wait for a lock from 0
+        self.m_busySince = steadyMs();
+    const auto left = [&self] { return self.m_busyTimeoutMs - (steadyMs() - self.m_busySince); };
+    if (left() <= 0 || !self.ask(WaitObserver::Kind::Lock))
+        return 0;
+    if (const qint64 sleep = std::min<qint64>(kBusySliceMs, left()); sleep > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(sleep));
+    return 1;
+}
+
+int Database::onProgress(void* database) {
+    return static_cast<Database*>(database)->ask(WaitObserver::Kind::Work) ? 0 : 1;
+}
+
+bool Database::mayRun(DbError* error) const {
+    if (!m_asking)
+        return true;
+    // SQLite forbids running anything on a connection from inside its own callbacks.
+    *error = {ErrorNumber::kOperationNotAllowed,
+              QStringLiteral("The database is busy with another statement; try again once it "
+                             "has finished.")};
+    return false;
 }
 
 void Database::close() {
@@ -118,12 +207,16 @@ void Database::close() {
 }
 
 bool Database::execute(const QString& sql) {
-    if (!m_handle)
+    DbError refusal;
+    if (!m_handle || !mayRun(&refusal))
         return false;
+    EngineCall call(*this);
     return sqlite3_exec(m_handle, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 DbError Database::error() const {
+    if (DbError refusal; !mayRun(&refusal))
+        return refusal;
     if (!m_handle)
         return m_openError.isSet()
                    ? m_openError
@@ -198,7 +291,12 @@ Statement::Statement(Database& database, const QString& sql) : m_database(databa
         m_error = database.error();
         return;
     }
+    if (!database.mayRun(&m_error)) {
+        m_failed = true;
+        return;
+    }
     const QByteArray text = sql.toUtf8();
+    Database::EngineCall call(database);
     if (sqlite3_prepare_v2(database.m_handle, text.constData(), int(text.size()), &m_statement,
                            nullptr) != SQLITE_OK) {
         m_failed = true;
@@ -248,9 +346,14 @@ bool Statement::bindAll(const QVariantList& values) {
 bool Statement::next() {
     if (!m_statement)
         return false;
+    if (!m_database.mayRun(&m_error)) {
+        m_failed = true;
+        return false;
+    }
     if (m_database.m_beforeWrite && !sqlite3_stmt_busy(m_statement) &&
         !sqlite3_stmt_readonly(m_statement))
         m_database.m_beforeWrite(m_database);
+    Database::EngineCall call(m_database);
     const int rc = sqlite3_step(m_statement);
     if (rc == SQLITE_ROW)
         return true;

@@ -15,6 +15,20 @@ struct sqlite3_stmt;
 // a transaction guard. Errors come out as the program's numbers (DbError), so no caller deals
 // with the engine's own codes.
 
+// Told while a statement waits for a lock another connection holds, or works for a long time,
+// and asked whether to go on: so that a window can stay alive and let the user stop it.
+class WaitObserver {
+public:
+    enum class Kind { Lock, Work };
+    virtual ~WaitObserver() = default;
+    // Asked every few milliseconds while a statement waits (Lock) or works (Work). False stops
+    // it: a lock wait gives up as if its time were over, work ends with kOperationStopped.
+    // Nothing may be run on the asking connection from inside (such a call is refused).
+    virtual bool keepWaiting(Kind kind) = 0;
+    // The call that keepWaiting() was asked about has returned, however it ended.
+    virtual void waitEnded() = 0;
+};
+
 // An open database file. Owns its handle; closed on destruction.
 class Database {
 public:
@@ -30,9 +44,16 @@ public:
     bool isOpen() const { return m_handle != nullptr; }
     // The path of the open file, or an empty text.
     QString fileName() const;
-    // How long a statement waits for another connection's lock before it gives up.
+    // How long a statement waits for another connection's lock before it gives up; 0 gives up
+    // at once. Each open() starts again at the default.
     void setBusyTimeout(int milliseconds);
     static constexpr int kDefaultBusyTimeoutMs = 5000;
+    // Installs the observer of long waits and work (not owned; null for none), kept across
+    // open() and close(). Per connection rather than for the process, so the command-line modes
+    // and the tests, which install none, keep SQLite's own plain wait with nothing in between.
+    void setWaitObserver(WaitObserver* observer);
+    // How many of the engine's steps a statement runs between two questions to the observer.
+    static constexpr int kProgressSteps = 10000;
 
     // Runs one or more statements that take no values (schema text, pragmas).
     bool execute(const QString& sql);
@@ -59,9 +80,22 @@ public:
 
 private:
     friend class Statement;
+    class EngineCall;
+    static int onBusy(void* database, int count);
+    static int onProgress(void* database);
+    bool ask(WaitObserver::Kind kind);
+    void applyWaitHandlers();
+    // False, with the refusal as the error, while the observer is being asked.
+    bool mayRun(DbError* error) const;
+
     sqlite3* m_handle = nullptr;
     DbError m_openError;
     WriteHook m_beforeWrite;
+    WaitObserver* m_observer = nullptr;
+    int m_busyTimeoutMs = kDefaultBusyTimeoutMs;
+    qint64 m_busySince = 0; // ms on a steady clock, from the wait's first call
+    bool m_asked = false;   // the observer was asked during the current engine call
+    bool m_asking = false;  // the observer is being asked just now
 };
 
 // A prepared statement. Values bind in order to its ? marks: money as its amount, dates as ISO

@@ -44,4 +44,6 @@ constexpr qint64 kDamagedFile = 3049;
 // program wrote it meanwhile. What was typed is kept.
 constexpr qint64 kRecordChanged = 3197;
 constexpr qint64 kRecordDeleted = 3167;
+// The user stopped a statement before it finished; it changed nothing.
+constexpr qint64 kOperationStopped = 3059;
 } // namespace ErrorNumber
