@@ -58,6 +58,19 @@ ProgramObjects::ProgramObjects() {
                         QStringLiteral("Database in use"));
         },
         Qt::QueuedConnection);
+    QObject::connect(
+        &connection, &Connection::openedReadOnly, &connection,
+        [](const QString& path) {
+            showMessage(QStringLiteral("The database \"%1\" can only be read: you may look at "
+                                       "everything in it, but no change can be saved.\n\nTo "
+                                       "work in it, ask for the right to change the file and its "
+                                       "folder, or make a copy with Tools > Back Up Database... "
+                                       "and open that.")
+                            .arg(QDir::toNativeSeparators(path)),
+                        QMessageBox::Ok, QMessageBox::Information,
+                        QStringLiteral("Read-only database"));
+        },
+        Qt::QueuedConnection);
     gSettings = &settings;
     gConnection = &connection;
     gTestConnection = &trial;

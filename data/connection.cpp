@@ -201,9 +201,12 @@ bool Connection::open() {
         m_users = std::make_unique<FileUsers>(m_path);
         if (m_users->othersPresent())
             emit openElsewhere(m_path);
+        if (m_database.isReadOnly())
+            emit openedReadOnly(m_path);
         m_dailyBackup = std::make_unique<DailyBackup>(m_path);
         m_database.setBeforeWrite([this](Database& database) {
-            if (!m_dailyBackup->beforeWrite(database))
+            // A file that can only be read takes no write, so there is nothing to guard.
+            if (!database.isReadOnly() && !m_dailyBackup->beforeWrite(database))
                 emit dailyBackupFailed(m_dailyBackup->lastError());
         });
     }

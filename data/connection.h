@@ -92,6 +92,9 @@ signals:
     // The program's own connection found the file already open in another run of the program
     // (see data/fileusers.h). Sent from inside open(): connect it queued to show a message.
     void openElsewhere(const QString& path);
+    // The program's own connection could open the file for reading only. Sent from inside
+    // open(): connect it queued to show a message.
+    void openedReadOnly(const QString& path);
 
 private:
     bool fail(qint64 number, const QString& description);

@@ -80,6 +80,12 @@ DbError mapSqliteError(int code, const QString& message) {
                 QStringLiteral("The operation was stopped before it finished; nothing was "
                                "changed by it."),
                 ErrorNumber::kOperationStopped};
+    if ((code & 0xff) == SQLITE_READONLY)
+        return {ErrorNumber::kGenericFailure,
+                QStringLiteral("The database file can only be read, so nothing can be saved to "
+                               "it. Ask for the right to change the file and its folder, or "
+                               "make a copy with Tools > Back Up Database... and open that."),
+                ErrorNumber::kReadOnlyFile};
     if (code == kConstraintForeignKey || message.contains(QLatin1String("FOREIGN KEY")))
         return {ErrorNumber::kReferencedRow, message};
     if (code == kConstraintNotNull)
@@ -239,6 +245,10 @@ bool Database::inTransaction() const {
 
 QString Database::fileName() const {
     return m_handle ? textOf(sqlite3_db_filename(m_handle, "main")) : QString();
+}
+
+bool Database::isReadOnly() const {
+    return m_handle && sqlite3_db_readonly(m_handle, "main") == 1;
 }
 
 bool Database::isWriting() const {

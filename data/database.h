@@ -64,6 +64,8 @@ public:
     int changes() const;
     bool inTransaction() const;
 
+    // Whether the file could be opened for reading only (the system refuses writing it).
+    bool isReadOnly() const;
     // Whether this connection holds a write transaction: it has written and not yet committed.
     bool isWriting() const;
     // Copies the whole database, page by page, into another open database (SQLite's online

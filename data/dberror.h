@@ -44,6 +44,8 @@ constexpr qint64 kDamagedFile = 3049;
 // program wrote it meanwhile. What was typed is kept.
 constexpr qint64 kRecordChanged = 3197;
 constexpr qint64 kRecordDeleted = 3167;
+// The file can only be read: the system does not let the program change it.
+constexpr qint64 kReadOnlyFile = 3027;
 // The user stopped a statement before it finished; it changed nothing.
 constexpr qint64 kOperationStopped = 3059;
 } // namespace ErrorNumber

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
+#include <unistd.h>
 
 class TestConnection : public QObject {
     Q_OBJECT
@@ -29,6 +30,7 @@ private slots:
     void valuesAreBoundNotPasted();
     void viewsSumAnEstimate();
     void aSecondRunOnTheSameFileIsTold();
+    void aFileThatCanOnlyBeReadIsSaidSo();
 };
 
 void TestConnection::opensTheProgramsOwnFile() {
@@ -340,6 +342,32 @@ void TestConnection::aSecondRunOnTheSameFileIsTold() {
     QVERIFY2(messages.texts().first().contains(QLatin1String("also open in another Plenwick")),
              qPrintable(messages.texts().first()));
     QCOMPARE(messages.shown().first().icon, QMessageBox::Information);
+}
+
+void TestConnection::aFileThatCanOnlyBeReadIsSaidSo() {
+    // A refused write names the reason, and what was typed stays.
+    {
+        TestDatabase db;
+        db.exec("INSERT INTO CatagoryTBL (Catagory) VALUES ('Wire')");
+        RecordSet rs;
+        QVERIFY(rs.open(db.connection(), QStringLiteral("SELECT * FROM CatagoryTBL")));
+        QVERIFY(db.connection().execute(QStringLiteral("PRAGMA query_only = ON")));
+        QVERIFY(rs.setValue(QStringLiteral("Catagory"), QStringLiteral("Cable")));
+        QVERIFY(!rs.update());
+        QCOMPARE(rs.lastError().nativeError, ErrorNumber::kReadOnlyFile);
+        QVERIFY2(rs.lastError().description.startsWith("The database file can only be read"),
+                 qPrintable(rs.lastError().description));
+        QCOMPARE(rs.value(QStringLiteral("Catagory")).toString(), QStringLiteral("Cable"));
+    }
+    if (geteuid() == 0)
+        QSKIP("the system lets the superuser write any file");
+    Program program;
+    QFile file(program.db.path());
+    QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    ScriptedMessages messages;
+    QVERIFY(program.load());
+    QTRY_COMPARE(messages.titles(), QStringList{"Read-only database"});
+    QVERIFY(program.objects.connection.database().isReadOnly());
 }
 
 QTEST_MAIN(TestConnection)
