@@ -9,10 +9,29 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace {
+#ifndef Q_OS_WIN
+// A temporary file is private to its maker; the finished one gets the permissions of the file it
+// replaces, or those any new file of the user gets, so that a database shared with other users
+// of the machine or of a network folder stays open to them after it is made or restored.
+void giveUsualPermissions(const QString& temporary, const QString& target) {
+    struct stat existing = {};
+    mode_t mode = 0;
+    if (::stat(QFile::encodeName(target).constData(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::chmod(QFile::encodeName(temporary).constData(), mode);
+}
+#endif
+
 // A rename is recorded before the data it names may have reached the disk: the file is synced
 // first, so that a power cut never leaves the target holding a half-written file.
 bool syncToDisk(const QString& path) {
@@ -53,6 +72,9 @@ bool PartialFile::commit(Existing existing) {
         discard();
         return false;
     }
+#ifndef Q_OS_WIN
+    giveUsualPermissions(m_temporary, m_target);
+#endif
     // Same folder, so a plain rename: never a copy, and over an existing file only when asked.
     QString failure;
     if (existing == Existing::Replace) {

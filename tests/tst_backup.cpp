@@ -7,6 +7,7 @@
 #include "data/backup.h"
 #include "data/connection.h"
 #include "data/globals.h"
+#include "data/schema.h"
 #include "settings/openconnection.h"
 #include "support/modaldialog.h"
 #include "support/programfixture.h"
@@ -18,6 +19,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 const QDateTime kMonday(QDate(2026, 12, 7), QTime(8, 30));
@@ -88,6 +90,22 @@ void TestBackup::aBackupIsACompleteCopyThatOpens() {
     QVERIFY2(backupTo(db.connection().database(), target, &error), qPrintable(error));
     QCOMPARE(countIn(target, QStringLiteral("MaterialsTBL")), 100);
     QCOMPARE(leftovers(db.dir()), QStringList());
+    // A new file opens to whom any new file of the user opens; a replaced one keeps its own
+    // permissions (a database shared with a group stays shared).
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const auto mode = [](const QString& path) {
+        struct stat st = {};
+        ::stat(QFile::encodeName(path).constData(), &st);
+        return st.st_mode & 07777;
+    };
+    QCOMPARE(mode(target), mode_t(0666 & ~mask));
+    const QString made = db.dir() + QStringLiteral("/made.mdb");
+    QVERIFY(Schema::createFile(made, &error));
+    QCOMPARE(mode(made), mode_t(0666 & ~mask));
+    QVERIFY(::chmod(QFile::encodeName(target).constData(), 0660) == 0);
+    QVERIFY2(backupTo(db.connection().database(), target, &error), qPrintable(error));
+    QCOMPARE(mode(target), mode_t(0660));
 
     // The database itself and a folder that is not there are refused with the reason.
     QVERIFY(!backupTo(db.connection().database(), db.path(), &error));
