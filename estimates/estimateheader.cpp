@@ -241,7 +241,13 @@ bool EstimateHeader::txtShippning_Validate() {
                                                      text, typeName, displayName, *connection);
     if (ok && parseCurrency(text))
         return true;
-    showTypeMessage(QStringLiteral("Shipping"), QStringLiteral("Numeric"));
+    // A number beyond the amounts the program keeps is named as such, not as no number.
+    if (ok && !text.trimmed().isEmpty() && isNumericText(text))
+        showMessage(
+            tr("Shipping must lie between -%1 and %1").arg(QLatin1String(Money::kLargestText)),
+            QMessageBox::Ok, QMessageBox::NoIcon, QCoreApplication::applicationName());
+    else
+        showTypeMessage(QStringLiteral("Shipping"), QStringLiteral("Numeric"));
     return false;
 }
 

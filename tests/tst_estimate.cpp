@@ -292,6 +292,13 @@ void TestEstimate::shippingAndTaxRateChecks_data() {
            "field.";
     QTest::newRow("shipping abc") << "txtShippning"
                                   << "abc" << shipping;
+    // A number beyond the amounts kept is named by its range.
+    const QString range =
+        QStringLiteral("Shipping must lie between -$999,999,999.9999 and $999,999,999.9999");
+    QTest::newRow("shipping a billion") << "txtShippning"
+                                        << "1,000,000,000" << range;
+    QTest::newRow("shipping twenty nines")
+        << "txtShippning" << QString(20, QLatin1Char('9')) << range;
     QTest::newRow("tax abc") << "txtTaxRate"
                              << "abc" << taxRate;
     QTest::newRow("tax -1") << "txtTaxRate"
