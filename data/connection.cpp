@@ -106,6 +106,31 @@ DbError Connection::reportError(const DbError& error) {
     return error;
 }
 
+bool Connection::bringUpToDate() {
+    if (!Schema::needsUpgrade(m_database))
+        return true;
+    // A copy of the file as it was comes first, so an upgrade can always be undone by a restore.
+    QString backupError;
+    if (!m_database.isReadOnly() && makeDatedBackup(m_database, m_path, &backupError) &&
+        Schema::upgrade(m_database))
+        return true;
+    // Not upgraded (read-only, in use, or no copy could be made): the file is used as it is only
+    // when its views are the program's own, with today's totals in front of them.
+    if (const QStringList altered = Schema::objectsNotAsMade(m_database); !altered.isEmpty())
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("The file '%1' was made by an earlier version of Plenwick and "
+                                   "could not be brought up to date%2, and it holds things this "
+                                   "program did not put there (%3), so it was not opened. Open a "
+                                   "backup of the file.")
+                        .arg(m_path,
+                             backupError.isEmpty() ? QString()
+                                                   : QStringLiteral(" (%1)").arg(backupError),
+                             altered.join(QStringLiteral(", "))));
+    if (!Schema::useCurrentViews(m_database))
+        return fail(ErrorNumber::kGenericFailure, m_database.error().description);
+    return true;
+}
+
 bool Connection::open() {
     close();
     m_errors.clear();
@@ -187,7 +212,8 @@ bool Connection::open() {
     }
     if (verifier.isEmpty() || Schema::passwordVerifier(salt, parts.value(kPassword)) != verifier)
         return fail(ErrorNumber::kInvalidPassword, QStringLiteral("Not a valid password."));
-    Schema::upgrade(m_database);
+    if (!bringUpToDate())
+        return false;
     Schema::addMissingIndexes(m_database);
     if (m_shared) {
         m_key = shareKey(parts);

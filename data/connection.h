@@ -97,6 +97,9 @@ signals:
     void openedReadOnly(const QString& path);
 
 private:
+    // Upgrades a file of an earlier structure, after a dated copy of it; false (reported) when
+    // the file can be used neither upgraded nor as it is.
+    bool bringUpToDate();
     bool fail(qint64 number, const QString& description);
 
     Database m_database;

@@ -194,8 +194,7 @@ QString moneyNumberText(Money amount, const QLocale& locale, bool* negative) {
     // The magnitude in unsigned arithmetic so that the most negative amount is safe too.
     const quint64 magnitude = units < 0 ? 0 - quint64(units) : quint64(units);
     quint64 cents = magnitude / 100;
-    const quint64 rest = magnitude % 100;
-    if (rest > 50 || (rest == 50 && cents % 2 == 1))
+    if (magnitude % 100 >= 50)
         ++cents;
     *negative = units < 0 && cents != 0;
     const QString fraction = QStringLiteral("%1").arg(cents % 100, 2, 10, QChar(u'0'));
@@ -206,6 +205,18 @@ QString dollarAmount(Money amount, const QLocale& locale) {
     bool negative = false;
     const QString number = moneyNumberText(amount, locale, &negative);
     return (negative ? locale.negativeSign() : QString()) + u'$' + number;
+}
+
+// An amount with every decimal it holds, two at the least: $14.99, $0.0495, $0.045.
+QString priceAmount(Money amount, const QLocale& locale) {
+    const qint64 units = amount.units();
+    const quint64 magnitude = units < 0 ? 0 - quint64(units) : quint64(units);
+    QString fraction = QStringLiteral("%1").arg(magnitude % 10000, 4, 10, QChar(u'0'));
+    while (fraction.size() > 2 && fraction.endsWith(u'0'))
+        fraction.chop(1);
+    const QString whole = groupedWhole(QString::number(magnitude / 10000), locale);
+    return (units < 0 ? locale.negativeSign() : QString()) + u'$' + whole +
+           locale.decimalPoint() + fraction;
 }
 
 // A fraction as a percentage with the given decimals. The double's shortest decimal text is what
@@ -295,6 +306,7 @@ QString plainMoney(Money amount, const QLocale& locale) {
 enum class Kind {
     Plain,
     Money,
+    Price,
     Sum,
     Currency,
     Percent2,
@@ -311,6 +323,7 @@ Kind kindOf(const QString& format) {
         const QString& name;
         Kind kind;
     } known[] = {{DisplayFormat::Money, Kind::Money},
+                 {DisplayFormat::Price, Kind::Price},
                  {Sum, Kind::Sum},
                  {DisplayFormat::Currency, Kind::Currency},
                  {Percent2, Kind::Percent2},
@@ -493,6 +506,10 @@ QString formatMoney(Money amount, const QLocale& locale) {
     return dollarAmount(amount, locale);
 }
 
+QString formatPrice(Money amount, const QLocale& locale) {
+    return priceAmount(amount, locale);
+}
+
 QString formatSum(Money amount, const QLocale& locale) {
     return dollarAmount(amount, locale);
 }
@@ -559,11 +576,14 @@ QString formatValue(const QVariant& value, const QString& format, const QLocale&
     const Kind kind = kindOf(format);
     switch (kind) {
     case Kind::Money:
+    case Kind::Price:
     case Kind::Sum:
     case Kind::Currency: {
         const auto amount = moneyOf(value, locale);
         if (!amount)
             break;
+        if (kind == Kind::Price)
+            return priceAmount(*amount, locale);
         return kind == Kind::Currency ? formatCurrency(*amount, locale)
                                       : dollarAmount(*amount, locale);
     }

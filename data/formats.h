@@ -19,8 +19,10 @@
 // - A negative amount shows a leading minus in front of everything else: -$1,234.50, -8.25%.
 //   This holds for the locale's currency format too, whose own negative pattern (parentheses
 //   for United States English) is not used: one sign convention everywhere on screen and paper.
-// - Amounts are shown to the cent and percentages to their decimals by rounding half to even,
-//   as Money::roundedToCents does; an amount that rounds to zero shows no minus sign.
+// - Amounts are shown to the cent, rounding halves away from zero as Money::roundedToCents
+//   does (the rule a printed quote adds up by); an amount that rounds to zero shows no minus
+//   sign. A unit price shows every decimal it holds (two to four), so that quantity times price
+//   can be checked against the line's cost. Percentages round their decimals half to even.
 
 // The locale the program shows its values in: English (United States).
 QLocale displayLocale();
@@ -28,6 +30,7 @@ QLocale displayLocale();
 // Named formats the program uses.
 namespace DisplayFormat {
 inline const QString Money = QStringLiteral("\"$\"#,##0.00");      // grids and bound boxes
+inline const QString Price = QStringLiteral("\"$\"#,##0.00##");    // unit prices, 2 to 4 decimals
 inline const QString Sum = QStringLiteral("$###,###,##0.00");      // sums read from the database
 inline const QString Currency = QStringLiteral("Currency");        // totals the program computes
 inline const QString Percent2 = QStringLiteral("0.00%");           // tax rate
@@ -51,6 +54,7 @@ QString formatValue(const QVariant& value, const QString& format,
                     const QLocale& locale = displayLocale());
 
 QString formatMoney(Money amount, const QLocale& locale = displayLocale());       // $1,234.50
+QString formatPrice(Money amount, const QLocale& locale = displayLocale());       // $0.0495
 QString formatSum(Money amount, const QLocale& locale = displayLocale());         // $1,234.50
 QString formatCurrency(Money amount, const QLocale& locale = displayLocale());    // locale's
 QString formatPercent2(double fraction, const QLocale& locale = displayLocale()); // 8.25%

@@ -134,6 +134,14 @@ std::optional<Money> Money::fromDoubleChecked(double value) {
 }
 
 Money Money::times(double factor) const {
+    return product(factor, 0, HalfEven);
+}
+
+Money Money::timesToCents(double factor) const {
+    return product(factor, 2, HalfAwayFromZero);
+}
+
+Money Money::product(double factor, int coarser, Halves halves) const {
     if (std::isnan(factor) || m_units == 0)
         return Money();
     const bool negative = (m_units < 0) != std::signbit(factor);
@@ -144,48 +152,55 @@ Money Money::times(double factor) const {
         return Money();
 
     const quint64 magnitude = m_units < 0 ? 0 - quint64(m_units) : quint64(m_units);
-    const quint64 limit = quint64(kLargestUnits);
+    // The result is counted in steps of 10^coarser units (1 for ten-thousandths, 2 for cents).
+    quint64 step = 1;
+    for (int i = 0; i < coarser; ++i)
+        step *= 10;
+    const quint64 limit = quint64(kLargestUnits) / step;
     Wide product = multiply(magnitude, d.mantissa);
+    const int exponent = d.exponent - coarser;
 
-    if (d.exponent >= 0) {
-        // A whole factor: no rounding, only the range to watch.
+    if (exponent >= 0) {
+        // Nothing to round, only the range to watch.
         if (product.high != 0 || product.low > limit)
             return saturated(negative);
         quint64 result = product.low;
-        for (int i = 0; i < d.exponent; ++i) {
+        for (int i = 0; i < exponent; ++i) {
             if (result > limit / 10)
                 return saturated(negative);
             result *= 10;
         }
-        return fromMagnitude(result, negative);
+        return fromMagnitude(result * step, negative);
     }
 
-    // Drop the digits below the fourth decimal one at a time, remembering the last one dropped
-    // and whether any before it was not zero, then round once.
+    // Drop the digits below the step one at a time, remembering the last one dropped and
+    // whether any before it was not zero, then round once.
     unsigned lastDropped = 0;
     bool restNonZero = false;
-    for (int i = 0; i < -d.exponent; ++i) {
+    for (int i = 0; i < -exponent; ++i) {
         if (product.isZero())
             return Money();
         restNonZero = restNonZero || lastDropped != 0;
         lastDropped = divideByTen(product);
     }
     const bool odd = (product.low & 1) != 0;
-    if (lastDropped > 5 || (lastDropped == 5 && (restNonZero || odd))) {
+    const bool up = halves == HalfAwayFromZero
+                        ? lastDropped >= 5
+                        : lastDropped > 5 || (lastDropped == 5 && (restNonZero || odd));
+    if (up) {
         if (++product.low == 0)
             ++product.high;
     }
     if (product.high != 0 || product.low > limit)
         return saturated(negative);
-    return fromMagnitude(product.low, negative);
+    return fromMagnitude(product.low * step, negative);
 }
 
 Money Money::roundedToCents() const {
     const qint64 units = clamp(m_units);
     qint64 cents = units / 100;
     const qint64 rest = units % 100;
-    const qint64 twiceRest = 2 * (rest < 0 ? -rest : rest);
-    if (twiceRest > 100 || (twiceRest == 100 && cents % 2 != 0))
+    if (2 * (rest < 0 ? -rest : rest) >= 100)
         cents += units < 0 ? -1 : 1;
     return fromUnits(cents * 100);
 }

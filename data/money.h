@@ -65,9 +65,15 @@ public:
     // binary fraction nearest to it. A factor that is not a number gives zero; an infinite factor
     // saturates (unless the amount is zero), as does any product beyond the range.
     Money times(double factor) const;
-    // The amount rounded half to even to whole cents, as a display shows it (the largest amount
-    // shows as $1,000,000,000.00, the one result allowed a cent beyond the range).
+    // The same exact product rounded once to whole cents, halves away from zero (the rule of
+    // sales-tax tables): what a line's extension or a tax is stored and printed as.
+    Money timesToCents(double factor) const;
+    // The amount rounded to whole cents, halves away from zero, as a display and a printed
+    // quote show it (the largest amount shows as $1,000,000,000.00, the one result allowed a cent
+    // beyond the range).
     Money roundedToCents() const;
+    // Whether the amount is a whole number of cents.
+    constexpr bool isWholeCents() const { return m_units % 100 == 0; }
 
     constexpr Money operator+(Money o) const { return fromUnits(add(m_units, o.m_units)); }
     constexpr Money operator-(Money o) const { return fromUnits(subtract(m_units, o.m_units)); }
@@ -83,6 +89,10 @@ public:
     constexpr auto operator<=>(const Money&) const = default;
 
 private:
+    enum Halves { HalfEven, HalfAwayFromZero };
+    // The amount times factor, rounded once to a multiple of 10^coarser units.
+    Money product(double factor, int coarser, Halves halves) const;
+
     static constexpr qint64 clamp(qint64 units) {
         return units > kLargestUnits    ? kLargestUnits
                : units < -kLargestUnits ? -kLargestUnits

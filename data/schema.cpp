@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/partialfile.h"
+#include "data/pricing.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -10,6 +11,8 @@
 #include <QSet>
 #include <QStringList>
 #include <QUuid>
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -74,34 +77,24 @@ const char* const kLaterIndexes[] = {
     "MaterialsID, PartNumber, UnitCost, ManufacturerID, SuppliersID, CatagoryID)",
 };
 
-// Sums are taken in whole ten-thousandths, the units currency keeps, so a sum of any number of
-// lines is exact and shows no floating-point residue. Sums per estimate are correlated look-ups
-// through the EstimateID indexes, so asking for one estimate reads only that estimate's lines.
+// The views of the first structures, as files of those structures carry them, so that such a
+// file can be checked before it is upgraded. Their sums were taken in whole ten-thousandths.
 QString unitSum(const char* column, const char* table, const char* alias) {
     return QStringLiteral("((SELECT SUM(CAST(ROUND(%1 * 10000) AS INTEGER)) FROM %2 %3 "
                           "WHERE %3.EstimateID = e.EstimateID) / 10000.0)")
         .arg(QLatin1String(column), QLatin1String(table), QLatin1String(alias));
 }
 
-QString materialSum(const char* column) {
-    return unitSum(column, "MaterialEstimateTBL", "m");
-}
-
-QString laborSum() {
-    return unitSum("LaborExtension", "LaborEstimateTBL", "l");
-}
-
-QStringList viewStatements() {
-    const QString extension = materialSum("Extension");
-    const QString cost = materialSum("TotalCost");
-    const QString labor = laborSum();
+QStringList firstViewStatements() {
+    const QString extension = unitSum("Extension", "MaterialEstimateTBL", "m");
+    const QString cost = unitSum("TotalCost", "MaterialEstimateTBL", "m");
+    const QString labor = unitSum("LaborExtension", "LaborEstimateTBL", "l");
     return {
         QStringLiteral("CREATE VIEW PXSum AS SELECT e.EstimateID AS EstimateID, "
                        "ROUND(IFNULL(%1, 0) + IFNULL(%2, 0), 4) AS TotalEstimate, "
                        "%1 AS MaterialsTotal, %2 AS LaborsTotal, %3 AS MaterialsTotalCost, "
                        "ROUND(%1 - %3, 4) AS MaterialsMargineTotal FROM EstimateTBL e")
             .arg(extension, labor, cost),
-        // The grand total is the quote's: materials taxed, labor untaxed, shipping added.
         QStringLiteral("CREATE VIEW EstimatesAll AS SELECT e.EstimateID AS EstimateID, "
                        "e.QuoteNumber AS [Reference #], es.Estimator AS Estimator, "
                        "s.StatusDescription AS Status, e.EstimateData AS [Date], "
@@ -119,17 +112,69 @@ QStringList viewStatements() {
                        "FROM EstimateTBL e "
                        "LEFT JOIN Estimators es ON es.EstimatorID = e.EstimatorID")
             .arg(extension, labor),
-        // The printed lines: materials first, then labor, each group named by its Type.
-        QStringLiteral("CREATE VIEW rptDetail AS "
-                       "SELECT m.EstimateID AS EstimateID, 'Materials' AS Type, 1 AS TypeOrder, "
-                       "m.MaterialEstimateID AS LineID, m.Quantity AS Quantity, "
-                       "m.PartNumber AS PartNumber, m.ManufacturerDescription AS Description, "
-                       "m.Price AS Price, m.Extension AS Extension "
-                       "FROM MaterialEstimateTBL m "
-                       "UNION ALL "
-                       "SELECT l.EstimateID, 'Labor', 2, l.LaborEstimateID, l.Hours, NULL, "
-                       "l.LaborDescription, l.LaborRate, l.LaborExtension "
-                       "FROM LaborEstimateTBL l"),
+    };
+}
+
+// The sum of a column's printed cents over an estimate's lines, an integer (NULL without
+// lines). Sums per estimate are correlated look-ups through the EstimateID indexes, so asking
+// for one estimate reads only that estimate's lines.
+QString centsSum(const char* column, const char* table, const char* alias) {
+    return QStringLiteral("(SELECT SUM(%1) FROM %2 %3 WHERE %3.EstimateID = e.EstimateID)")
+        .arg(Pricing::Sql::cents(QStringLiteral("%1.%2").arg(QLatin1String(alias),
+                                                              QLatin1String(column))),
+             QLatin1String(table), QLatin1String(alias));
+}
+
+// The printed lines: materials first, then labor, each group named by its Type.
+const char* const kDetailView =
+    "CREATE VIEW rptDetail AS "
+    "SELECT m.EstimateID AS EstimateID, 'Materials' AS Type, 1 AS TypeOrder, "
+    "m.MaterialEstimateID AS LineID, m.Quantity AS Quantity, "
+    "m.PartNumber AS PartNumber, m.ManufacturerDescription AS Description, "
+    "m.Price AS Price, m.Extension AS Extension "
+    "FROM MaterialEstimateTBL m "
+    "UNION ALL "
+    "SELECT l.EstimateID, 'Labor', 2, l.LaborEstimateID, l.Hours, NULL, "
+    "l.LaborDescription, l.LaborRate, l.LaborExtension "
+    "FROM LaborEstimateTBL l";
+
+// The views a file of the given structure carries. From the second on, every total is a sum of
+// whole cents, as the pricing module computes it, so the Home list, the totals panel and the
+// printed quote show the same figures.
+QStringList viewStatements(int structure = Schema::kStructureVersion) {
+    if (structure <= 1)
+        return firstViewStatements() << QString::fromLatin1(kDetailView);
+    const QString extension = centsSum("Extension", "MaterialEstimateTBL", "m");
+    const QString cost = centsSum("TotalCost", "MaterialEstimateTBL", "m");
+    const QString labor = centsSum("LaborExtension", "LaborEstimateTBL", "l");
+    const QString tax = Pricing::Sql::taxCents(QStringLiteral("IFNULL(%1, 0)").arg(extension),
+                                               QStringLiteral("IFNULL(e.TaxRate, 0)"));
+    const QString shipping = Pricing::Sql::cents(QStringLiteral("IFNULL(e.Shipping, 0)"));
+    return {
+        QStringLiteral("CREATE VIEW PXSum AS SELECT e.EstimateID AS EstimateID, "
+                       "(IFNULL(%1, 0) + IFNULL(%2, 0)) / 100.0 AS TotalEstimate, "
+                       "%1 / 100.0 AS MaterialsTotal, %2 / 100.0 AS LaborsTotal, "
+                       "%3 / 100.0 AS MaterialsTotalCost, "
+                       "(%1 - %3) / 100.0 AS MaterialsMargineTotal FROM EstimateTBL e")
+            .arg(extension, labor, cost),
+        // The grand total is the quote's: materials taxed, labor untaxed, shipping added.
+        QStringLiteral("CREATE VIEW EstimatesAll AS SELECT e.EstimateID AS EstimateID, "
+                       "e.QuoteNumber AS [Reference #], es.Estimator AS Estimator, "
+                       "s.StatusDescription AS Status, e.EstimateData AS [Date], "
+                       "%1 / 100.0 AS Materials, "
+                       "(IFNULL(%1, 0) + %3 + IFNULL(%2, 0) + %4) / 100.0 AS [Grand Total] "
+                       "FROM EstimateTBL e "
+                       "LEFT JOIN Estimators es ON es.EstimatorID = e.EstimatorID "
+                       "LEFT JOIN StatusesTBL s ON s.StatusID = e.EstimateStatus")
+            .arg(extension, labor, tax, shipping),
+        QStringLiteral("CREATE VIEW rptMain AS SELECT e.EstimateID AS EstimateID, "
+                       "e.EstimateData AS EstimateData, e.QuoteNumber AS QuoteNumber, "
+                       "e.TaxRate AS TaxRate, e.Shipping AS Shipping, es.Estimator AS Estimator, "
+                       "%1 / 100.0 AS TotalMaterialExtension, %2 / 100.0 AS LaborExtensionSum "
+                       "FROM EstimateTBL e "
+                       "LEFT JOIN Estimators es ON es.EstimatorID = e.EstimatorID")
+            .arg(extension, labor),
+        QString::fromLatin1(kDetailView),
     };
 }
 
@@ -203,8 +248,9 @@ QString createdName(const QString& sql) {
     return kind >= 0 && kind + 1 < words.size() ? words.at(kind + 1) : QString();
 }
 
-// Every object the program creates, as "type name" in lower case, with the text that creates it.
-QHash<QString, QString> ownObjects() {
+// Every object a file of the given structure holds, as "type name" in lower case, with the text
+// that creates it.
+QHash<QString, QString> ownObjects(int structure = kStructureVersion) {
     QHash<QString, QString> own;
     for (const char* sql : kTables)
         own.insert(QStringLiteral("table ") + createdName(QString::fromLatin1(sql)).toLower(),
@@ -216,9 +262,25 @@ QHash<QString, QString> ownObjects() {
         const QString sql = QStringLiteral("CREATE INDEX ") + QLatin1String(index);
         own.insert(QStringLiteral("index ") + createdName(sql).toLower(), sql);
     }
-    for (const QString& sql : viewStatements())
+    for (const QString& sql : viewStatements(structure))
         own.insert(QStringLiteral("view ") + createdName(sql).toLower(), sql);
     return own;
+}
+
+// The views and indexes of a file that do not carry the text of the given structure.
+QStringList notAsMade(Database& db, int structure) {
+    Statement objects(db, QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE type IN "
+                                         "('view', 'index') AND sql IS NOT NULL ORDER BY type, name"));
+    const QHash<QString, QString> own = ownObjects(structure);
+    QStringList found;
+    while (objects.next()) {
+        const QString type = objects.value(0).toString();
+        const QString name = objects.value(1).toString();
+        const auto it = own.constFind(type + QLatin1Char(' ') + name.toLower());
+        if (it != own.constEnd() && objects.value(2).toString().simplified() != it->simplified())
+            found << type + QLatin1Char(' ') + name + QStringLiteral(" (altered)");
+    }
+    return found;
 }
 
 // An index an early build of the picker made, in files of the first structure; an upgrade drops
@@ -249,7 +311,7 @@ QStringList foreignObjects(Database& db) {
                                          "LIKE 'sqlite!_%' ESCAPE '!' ORDER BY type, name"));
     QStringList found;
     bool plenwickFile = false;
-    const QHash<QString, QString> own = ownObjects();
+    const QHash<QString, QString> own = ownObjects(structure);
     while (objects.next()) {
         const QString type = objects.value(0).toString();
         const QString name = objects.value(1).toString();
@@ -273,31 +335,85 @@ QStringList foreignObjects(Database& db) {
     return plenwickFile ? found : QStringList();
 }
 
-bool upgrade(Database& db) {
-    if (fileStructure(db) != 0)
-        return true;
-    // A read-only or locked file goes without, at once, as it goes without later indexes.
-    db.setBusyTimeout(0);
-    Transaction transaction(db);
-    bool ok = transaction.isActive();
+namespace {
+bool replaceViews(Database& db, int structure) {
     QString ignored;
-    for (const QString& sql : viewStatements())
-        ok = ok && db.execute(QStringLiteral("DROP VIEW IF EXISTS \"%1\"").arg(createdName(sql))) &&
-             run(db, sql, {}, &ignored);
-    ok = ok && db.execute(QStringLiteral("DROP INDEX IF EXISTS ") + kEarlyIndex);
+    for (const QString& sql : viewStatements(structure))
+        if (!db.execute(QStringLiteral("DROP VIEW IF EXISTS \"%1\"").arg(createdName(sql))) ||
+            !run(db, sql, {}, &ignored))
+            return false;
+    return true;
+}
+
+// From files of the first structure: views and indexes made again from the program's text,
+// which also does away with any other text in their place.
+bool toStructure1(Database& db) {
+    QString ignored;
+    if (!replaceViews(db, 1) || !db.execute(QStringLiteral("DROP INDEX IF EXISTS ") + kEarlyIndex))
+        return false;
     for (const char* sql : kIndexes) {
         const QString text = QString::fromLatin1(sql);
-        ok = ok &&
-             db.execute(QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(createdName(text))) &&
-             run(db, text, {}, &ignored);
+        if (!db.execute(QStringLiteral("DROP INDEX IF EXISTS \"%1\"").arg(createdName(text))) ||
+            !run(db, text, {}, &ignored))
+            return false;
     }
+    // Made again by addMissingIndexes().
     for (const char* index : kLaterIndexes)
-        ok = ok && db.execute(QStringLiteral("DROP INDEX IF EXISTS \"%1\"")
-                                  .arg(QString::fromLatin1(index).section(QLatin1Char(' '), 0, 0)));
-    ok = ok && db.execute(QStringLiteral("PRAGMA user_version = %1").arg(kStructureVersion)) &&
-         transaction.commit();
+        if (!db.execute(QStringLiteral("DROP INDEX IF EXISTS \"%1\"")
+                            .arg(QString::fromLatin1(index).section(QLatin1Char(' '), 0, 0))))
+            return false;
+    return true;
+}
+
+// The views total whole cents, as the pricing module does. The stored lines keep their amounts.
+bool toStructure2(Database& db) {
+    return replaceViews(db, 2);
+}
+
+using UpgradeStep = bool (*)(Database&);
+// kSteps[n - 1] brings a file of structure n - 1 to structure n.
+const UpgradeStep kSteps[] = {toStructure1, toStructure2};
+static_assert(std::size(kSteps) == kStructureVersion);
+} // namespace
+
+bool needsUpgrade(Database& db) {
+    const int structure = fileStructure(db);
+    return structure >= 0 && structure < kStructureVersion;
+}
+
+bool upgrade(Database& db) {
+    const int structure = fileStructure(db);
+    if (structure < 0 || structure > kStructureVersion)
+        return false;
+    // A read-only or locked file goes without, at once, as it goes without later indexes.
+    db.setBusyTimeout(0);
+    bool ok = true;
+    for (int next = structure + 1; ok && next <= kStructureVersion; ++next) {
+        Transaction transaction(db);
+        ok = transaction.isActive() && kSteps[next - 1](db) &&
+             db.execute(QStringLiteral("PRAGMA user_version = %1").arg(next)) &&
+             transaction.commit();
+    }
     db.setBusyTimeout(Database::kDefaultBusyTimeoutMs);
     return ok;
+}
+
+QStringList objectsNotAsMade(Database& db) {
+    // A file of the first structure carried no number yet; the earliest texts known are those
+    // of the structure that first kept one.
+    return notAsMade(db, std::max(1, fileStructure(db)));
+}
+
+bool useCurrentViews(Database& db) {
+    for (const QString& sql : viewStatements()) {
+        const QString temporary = QString(sql).replace(QStringLiteral("CREATE VIEW"),
+                                                       QStringLiteral("CREATE TEMP VIEW"));
+        if (!db.execute(
+                QStringLiteral("DROP VIEW IF EXISTS temp.\"%1\"").arg(createdName(sql))) ||
+            !db.execute(temporary))
+            return false;
+    }
+    return true;
 }
 
 void addMissingIndexes(Database& db) {

@@ -24,8 +24,9 @@ void addMissingIndexes(Database& db);
 using Filler = std::function<bool(Database& db, QString* error)>;
 
 // The structure of the files this program creates, kept in the file's header (PRAGMA
-// user_version). 0 is the first structure, of files made before the number was kept.
-constexpr int kStructureVersion = 1;
+// user_version). 0 is the first structure, of files made before the number was kept; 2 is the
+// first whose views total whole cents.
+constexpr int kStructureVersion = 2;
 // The structure a file says it has; -1 when it cannot be read.
 int fileStructure(Database& db);
 // Whether the file has the program's DatabaseInfo table.
@@ -35,16 +36,26 @@ bool isProgramFile(Database& db);
 // MaterialsTBL", "view rptDetail (altered)"), so that nothing a stranger put into a file runs
 // when it is used: any trigger, any table, view or index under a name the program does not use,
 // any of its names holding another kind of object, and any of its objects whose text is not the
-// text this program creates it with. Empty for a file without the program's DatabaseInfo table
-// (not a Plenwick file at all; the caller says so), and for a file of a newer structure (which
-// the caller refuses as such).
+// text this program creates it with for the file's structure. A file of the first structure has
+// its tables checked only: its views and indexes are made again by upgrade(). Empty for a file
+// without the program's DatabaseInfo table (not a Plenwick file at all; the caller says so),
+// and for a file of a newer structure (which the caller refuses as such).
 QStringList foreignObjects(Database& db);
 
-// Brings a file of the first structure to the current one: its views and indexes are made again
-// from this program's text, which also does away with any other text in their place. Nothing
-// is done to a file of the current structure; a read-only or locked file is left as it is
-// (false).
+// Whether the file is of an earlier structure than the current one.
+bool needsUpgrade(Database& db);
+// Brings a file of an earlier structure to the current one, one numbered step after the other,
+// each in a transaction of its own that also stamps the step's number: a step that fails leaves
+// the file whole at the structure before it. True when the file is of the current structure
+// afterwards; a read-only or locked file is left as it is (false, at once).
 bool upgrade(Database& db);
+// For a file that could not be upgraded: its views and indexes that do not carry the text of
+// the file's own structure (a file of the first structure is held to the texts of the second).
+QStringList objectsNotAsMade(Database& db);
+// For a file that could not be upgraded: the current views as temporary views of this
+// connection, which stand in front of the file's own, so that its totals follow the current
+// rule without a write to the file.
+bool useCurrentViews(Database& db);
 
 // Creates a new database file at path, and fills it when fill is given; refuses an existing
 // file. The file is built under a temporary name beside path and appears at path only once it

@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/money.h"
+#include "data/pricing.h"
 #include "data/schema.h"
 
 #include <QDateTime>
@@ -501,12 +502,11 @@ private:
             const Material& m = m_materials[size_t(m_dice.between(0, int(m_materials.size()) - 1))];
             const int quantity = m_dice.between(1, 50);
             const double margin = m_dice.between(5, 35) / 100.0;
-            const Money totalCost = Money::fromUnits(m.unitCost.units() * quantity);
-            const Money price = m.unitCost.times(1.0 + margin);
-            const Money extension = Money::fromUnits(price.units() * quantity);
+            const Pricing::MaterialAmounts amounts =
+                Pricing::materialAmounts({double(quantity), m.unitCost, margin});
             if (!exec(q, {estimateId, m.id, quantity, m.partNumber, m.description,
-                          m.unitCost.toDouble(), totalCost.toDouble(), price.toDouble(),
-                          extension.toDouble(), margin}))
+                          m.unitCost.toDouble(), amounts.totalCost.toDouble(),
+                          amounts.price.toDouble(), amounts.extension.toDouble(), margin}))
                 return false;
         }
         return true;
@@ -516,7 +516,7 @@ private:
         for (int i = 0; i < m_counts.laborLinesPerEstimate; ++i) {
             const double hours = m_dice.between(2, 80) / 2.0; // half hours from 1 to 40
             const Money rate = Money::fromCents(qint64(m_dice.between(70, 190)) * 50); // $35-$95
-            const Money extension = rate.times(hours);
+            const Money extension = Pricing::laborExtension(hours, rate);
             if (!exec(q, {estimateId, hours, text(m_dice.pick(kLaborTasks)), rate.toDouble(),
                           extension.toDouble()}))
                 return false;

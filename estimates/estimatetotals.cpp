@@ -5,11 +5,12 @@
 #include "data/globals.h"
 #include "data/recordset.h"
 #include "estimates/linevalues.h"
-#include "estimates/pricing.h"
+#include "data/pricing.h"
 #include "widgets/messagebox.h"
 #include "widgets/screencontrols.h"
 
 #include <QCoreApplication>
+#include <vector>
 
 using namespace Controls;
 
@@ -74,35 +75,39 @@ void EstimateTotalsPanel::clear() {
          {txtSubtotal, txtTax, txtTotalEstimate, txtTotalMaterialCost, txtTotalMaterialMargin,
           txtTotalMaterailExtension, txtTotalLabourExtension})
         box->setText(formatCurrency(Money()));
-    m_materials = m_labor = m_tax = Money();
+    m_materials = m_cost = m_labor = m_tax = Money();
 }
 
 void EstimateTotalsPanel::SetTotalControl(RecordSet* sums, const RecordSet* estimate) {
     // An estimate without lines may have no sums row: its sums are zero, never the figures of
-    // the estimate shown before.
+    // the estimate shown before. The sums are whole cents already; the tax and total are the
+    // pricing module's, as on the printed quote.
     const bool hasSums = onRecord(sums);
-    const Money subtotal = hasSums ? moneyOf(sums, QStringLiteral("TotalEstimate")) : Money();
     const Money materials = hasSums ? moneyOf(sums, QStringLiteral("MaterialsTotal")) : Money();
     const Money labor = hasSums ? moneyOf(sums, QStringLiteral("LaborsTotal")) : Money();
     const Money cost = hasSums ? moneyOf(sums, QStringLiteral("MaterialsTotalCost")) : Money();
-    const Money margin = hasSums ? moneyOf(sums, QStringLiteral("MaterialsMargineTotal")) : Money();
     double taxRate = 0;
     Money shipping;
     if (onRecord(estimate) || (estimate && estimate->editMode() == RecordSet::EditAdd)) {
         taxRate = estimate->value(QStringLiteral("TaxRate")).toDouble();
         shipping = moneyOf(estimate, QStringLiteral("Shipping"));
     }
-    const Money tax = Pricing::salesTax(materials, taxRate);
-    m_materials = materials;
-    m_labor = labor;
-    m_tax = tax;
-    txtSubtotal->setText(formatSum(subtotal));
-    txtTax->setText(formatCurrency(tax));
-    txtTotalEstimate->setText(formatCurrency(subtotal + tax + shipping));
-    txtTotalLabourExtension->setText(formatSum(labor));
-    txtTotalMaterailExtension->setText(formatSum(materials));
-    txtTotalMaterialCost->setText(formatSum(cost));
-    txtTotalMaterialMargin->setText(formatSum(margin));
+    const Pricing::StoredMaterialLine sum{cost, materials};
+    show(Pricing::totals({&sum, 1}, {&labor, 1}, taxRate, shipping));
+}
+
+void EstimateTotalsPanel::show(const Pricing::EstimateTotals& totals) {
+    m_materials = totals.materials;
+    m_cost = totals.materialCost;
+    m_labor = totals.labor;
+    m_tax = totals.tax;
+    txtSubtotal->setText(formatSum(totals.subtotal));
+    txtTax->setText(formatCurrency(totals.tax));
+    txtTotalEstimate->setText(formatCurrency(totals.total));
+    txtTotalLabourExtension->setText(formatSum(totals.labor));
+    txtTotalMaterailExtension->setText(formatSum(totals.materials));
+    txtTotalMaterialCost->setText(formatSum(totals.materialCost));
+    txtTotalMaterialMargin->setText(formatSum(totals.margin));
 }
 
 void EstimateTotalsPanel::UpdEstimateTotals(int estimateId, const RecordSet* estimate) {
@@ -119,40 +124,30 @@ void EstimateTotalsPanel::UpdEstimateTotals(int estimateId, const RecordSet* est
 }
 
 void EstimateTotalsPanel::UpdateMaterialExtension(const RecordSet* materialLines) {
-    Money cost;
-    Money materials;
+    std::vector<Pricing::StoredMaterialLine> stored;
     if (materialLines && materialLines->isOpen()) {
         // A second cursor: the grid's current line stays where it is.
         const auto lines = materialLines->clone();
-        for (lines->moveFirst(); !lines->isEOF(); lines->moveNext()) {
-            cost += moneyOf(lines.get(), QStringLiteral("TotalCost"));
-            materials += moneyOf(lines.get(), QStringLiteral("Extension"));
-        }
+        for (lines->moveFirst(); !lines->isEOF(); lines->moveNext())
+            stored.push_back({moneyOf(lines.get(), QStringLiteral("TotalCost")),
+                              moneyOf(lines.get(), QStringLiteral("Extension"))});
     }
-    txtTotalMaterialCost->setText(formatCurrency(cost));
-    txtTotalMaterailExtension->setText(formatCurrency(materials));
-    txtTotalMaterialMargin->setText(formatCurrency(materials - cost));
-    m_materials = materials;
-    const Money subtotal = m_labor + materials;
-    txtSubtotal->setText(formatCurrency(subtotal));
     // The tax-rate box reads as the user typed it: "8.25" and "8.25%" are both 8.25%.
     const double rate = parsePercent(m_taxRate->text()).value_or(0);
-    const Money tax = Pricing::salesTax(materials, rate);
-    m_tax = tax;
-    txtTax->setText(formatCurrency(tax));
-    txtTotalEstimate->setText(formatCurrency(subtotal + tax + boxAmount(m_shipping)));
+    show(Pricing::totals(stored, {&m_labor, 1}, rate, boxAmount(m_shipping)));
 }
 
 void EstimateTotalsPanel::UpdateLaborExtension(const RecordSet* laborLines) {
-    Money labor;
+    std::vector<Money> labor;
     if (laborLines && laborLines->isOpen()) {
         const auto lines = laborLines->clone();
         for (lines->moveFirst(); !lines->isEOF(); lines->moveNext())
-            labor += moneyOf(lines.get(), QStringLiteral("LaborExtension"));
+            labor.push_back(moneyOf(lines.get(), QStringLiteral("LaborExtension")));
     }
-    txtTotalLabourExtension->setText(formatCurrency(labor));
-    m_labor = labor;
-    const Money subtotal = labor + m_materials;
-    txtSubtotal->setText(formatCurrency(subtotal));
-    txtTotalEstimate->setText(formatCurrency(subtotal + m_tax + boxAmount(m_shipping)));
+    // Labor is not taxed: the tax stays the one last computed on the materials.
+    const Pricing::StoredMaterialLine materials{m_cost, m_materials};
+    Pricing::EstimateTotals totals = Pricing::totals({&materials, 1}, labor, 0, boxAmount(m_shipping));
+    totals.tax = m_tax;
+    totals.total = totals.subtotal + totals.tax + totals.shipping;
+    show(totals);
 }

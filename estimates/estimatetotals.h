@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/money.h"
+#include "data/pricing.h"
 
 #include <QObject>
 
@@ -50,11 +51,13 @@ public:
     QLineEdit* txtTotalLabourExtension;
 
 private:
+    void show(const Pricing::EstimateTotals& totals);
+
     QLineEdit* m_taxRate;
     QLineEdit* m_shipping;
-    // The exact amounts behind the boxes, which show whole cents: a recomputed half takes the
-    // other half from here, so that the total never drifts by a rounded cent.
+    // The amounts behind the boxes: a recomputed half takes the other half from here.
     Money m_materials;
+    Money m_cost;
     Money m_labor;
     Money m_tax;
 };

@@ -4,7 +4,7 @@
 #include "data/globals.h"
 #include "data/recordset.h"
 #include "estimates/linevalues.h"
-#include "estimates/pricing.h"
+#include "data/pricing.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordsetmodel.h"
 

@@ -4,7 +4,7 @@
 #include "data/globals.h"
 #include "data/recordset.h"
 #include "estimates/linevalues.h"
-#include "estimates/pricing.h"
+#include "data/pricing.h"
 #include "materials/materialpicker.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordsetmodel.h"
@@ -33,7 +33,7 @@ LineList::Design materialDesign() {
                  {"ManufacturerDescription", "Description", {}, false, true},
                  {"UnitCost", "Unit Cost", DisplayFormat::Money, true, true},
                  {"TotalCost", "Total Cost", DisplayFormat::Money},
-                 {"Price", "Price", DisplayFormat::Money},
+                 {"Price", "Price", DisplayFormat::Price},
                  {"Extension", " Extension", DisplayFormat::Money},
                  {"Margin", "  Margin", DisplayFormat::Percent1, true, true}};
     d.keys = MaterialLines::Quantity;

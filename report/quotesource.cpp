@@ -2,7 +2,9 @@
 
 #include "data/connection.h"
 #include "data/database.h"
-#include "estimates/pricing.h"
+#include "data/pricing.h"
+
+#include <QStringList>
 
 namespace {
 // Test keeps amounts to the fourth decimal; a null sum (an estimate without lines of a kind), a
@@ -18,8 +20,16 @@ const char* const kWorkTableStatements[] = {
     "UPDATE Test SET TotalLabor = 0 WHERE TotalLabor IS NULL",
     "UPDATE Test SET TaxRate = 0 WHERE TaxRate IS NULL",
     "UPDATE Test SET Shipping = 0 WHERE Shipping IS NULL",
-    "UPDATE Test SET GrandTotal = ROUND((1 + TaxRate) * TotalMaterial + Shipping + TotalLabor, 4)",
 };
+
+// The grand total as the pricing module gives it, in whole cents.
+QString grandTotalStatement() {
+    using namespace Pricing::Sql;
+    const QString materials = cents(QStringLiteral("TotalMaterial"));
+    return QStringLiteral("UPDATE Test SET GrandTotal = (%1 + %2 + %3 + %4) / 100.0")
+        .arg(materials, taxCents(materials, QStringLiteral("TaxRate")),
+             cents(QStringLiteral("TotalLabor")), cents(QStringLiteral("Shipping")));
+}
 
 Money moneyAt(const Statement& row, int column) {
     return Money::fromDouble(row.real(column));
@@ -39,8 +49,11 @@ bool DataEnvironment::fail(const DbError& error) {
 
 bool DataEnvironment::fillWorkTable(Connection& connection, int estimateId) {
     m_lastError = {};
-    for (const char* sql : kWorkTableStatements) {
-        const QString statement = QString::fromLatin1(sql);
+    QStringList statements;
+    for (const char* sql : kWorkTableStatements)
+        statements << QString::fromLatin1(sql);
+    statements << grandTotalStatement();
+    for (const QString& statement : std::as_const(statements)) {
         const QVariantList values =
             statement.contains(QLatin1Char('?')) ? QVariantList{estimateId} : QVariantList{};
         if (!connection.execute(statement, values))
@@ -67,12 +80,25 @@ bool DataEnvironment::rptMain_Grouping(Connection& connection, int estimateId) {
     header.date = main.value(1).toDateTime();
     header.estimator = main.value(2).toString();
     header.quoteNumber = main.value(3).toString();
-    header.shipping = moneyAt(main, 4);
     header.taxRate = main.real(5);
-    header.totalLabor = moneyAt(main, 6);
-    header.totalMaterial = moneyAt(main, 7);
-    header.tax = Pricing::salesTax(header.totalMaterial, header.taxRate);
-    header.grandTotal = header.totalMaterial + header.tax + header.totalLabor + header.shipping;
+    // The totals as the screen and the Home list show them: whole cents, each printed figure
+    // the sum of those printed above it.
+    const Pricing::StoredMaterialLine materials{Money(), moneyAt(main, 7)};
+    const Money labor = moneyAt(main, 6);
+    const Pricing::EstimateTotals totals =
+        Pricing::totals({&materials, 1}, {&labor, 1}, header.taxRate, moneyAt(main, 4));
+    header.shipping = totals.shipping;
+    header.totalLabor = totals.labor;
+    header.totalMaterial = totals.materials;
+    header.tax = totals.tax;
+    header.grandTotal = totals.total;
+    // A figure at the bounds of the amounts kept is not the true one: no quote shows it.
+    if (totals.reachesLimit())
+        return fail({ErrorNumber::kGenericFailure,
+                     QStringLiteral("The estimate's total reaches %1, the largest amount a quote "
+                                    "can show, so it was not printed. Check the quantities and "
+                                    "prices of its lines.")
+                         .arg(QLatin1String(Money::kLargestText))});
     return readLines(connection, estimateId);
 }
 
@@ -93,7 +119,7 @@ bool DataEnvironment::readLines(Connection& connection, int estimateId) {
         line.description = lines.value(2).toString();
         line.price = optionalMoneyAt(lines, 3);
         line.extension = optionalMoneyAt(lines, 4);
-        groups.last().costs += line.extension.value_or(Money());
+        groups.last().costs += Pricing::printed(line.extension.value_or(Money()));
         groups.last().lines.append(line);
     }
     if (lines.failed())

@@ -1,5 +1,6 @@
 #include "data/connection.h"
 #include "data/money.h"
+#include "data/pricing.h"
 #include "data/recordset.h"
 #include "demodata/demodata.h"
 #include "support/testdatabase.h"
@@ -130,9 +131,11 @@ private slots:
             const Money price = money(q.value(3));
             const double margin = q.value(5).toDouble();
             QVERIFY(margin >= 0.05 - 1e-12 && margin <= 0.35 + 1e-12);
-            QCOMPARE(money(q.value(2)), Money::fromUnits(unitCost.units() * qty));
-            QCOMPARE(price, unitCost.times(1 + margin));
-            QCOMPARE(money(q.value(4)), Money::fromUnits(price.units() * qty));
+            // Priced as the Estimate screen prices a line: a customer can check it.
+            const Pricing::MaterialAmounts a = Pricing::materialAmounts({quantity, unitCost, margin});
+            QCOMPARE(money(q.value(2)), a.totalCost);
+            QCOMPARE(price, a.price);
+            QCOMPARE(money(q.value(4)), price.timesToCents(double(qty)));
             // The stored REAL carries no more than four decimals.
             QCOMPARE(q.value(4).toDouble(), money(q.value(4)).toDouble());
         }
@@ -148,7 +151,7 @@ private slots:
             const Money rate = money(q.value(1));
             QVERIFY(hours >= 1 && hours <= 40);
             QVERIFY(rate >= Money::fromCents(3500) && rate <= Money::fromCents(9500));
-            QCOMPARE(money(q.value(2)), rate.times(hours));
+            QCOMPARE(money(q.value(2)), rate.timesToCents(hours));
             QVERIFY(!q.value(3).toString().isEmpty());
         }
     }

@@ -7,7 +7,7 @@
 #include "data/globals.h"
 #include "estimates/laborlines.h"
 #include "estimates/materiallines.h"
-#include "estimates/pricing.h"
+#include "data/pricing.h"
 #include "materials/materialpicker.h"
 #include "support/estimatescreen.h"
 #include "support/modaldialog.h"

@@ -1,5 +1,5 @@
 #include "data/money.h"
-#include "estimates/pricing.h"
+#include "data/pricing.h"
 
 #include <QList>
 #include <QTest>
@@ -84,11 +84,37 @@ private slots:
         QCOMPARE(min.roundedToCents(), Money::fromUnits(-10000000000000));
     }
 
-    void roundedToCentsIsExactForLargeAmounts() {
-        QCOMPARE(Money::fromUnits(9999999999850).roundedToCents(), Money::fromUnits(9999999999800));
+    void roundedToCentsHalvesAwayFromZero() {
+        QCOMPARE(Money::fromUnits(9999999999850).roundedToCents(), Money::fromUnits(9999999999900));
+        QCOMPARE(Money::fromUnits(9999999999849).roundedToCents(), Money::fromUnits(9999999999800));
         QCOMPARE(Money::fromUnits(-9999999999950).roundedToCents(),
                  Money::fromUnits(-10000000000000));
         QCOMPARE(Money::fromUnits(kLargest).roundedToCents(), Money::fromUnits(10000000000000));
+        QCOMPARE(dollars(6.605).roundedToCents(), dollars(6.61));
+        QCOMPARE(dollars(-6.605).roundedToCents(), dollars(-6.61));
+        QCOMPARE(dollars(6.6049).roundedToCents(), dollars(6.60));
+    }
+
+    void timesToCentsRoundsTheExactProductOnce_data() {
+        QTest::addColumn<Money>("amount");
+        QTest::addColumn<double>("factor");
+        QTest::addColumn<Money>("expected");
+        QTest::newRow("22 x 0.3030 = 6.666") << dollars(0.3030) << 22.0 << dollars(6.67);
+        QTest::newRow("a half cent goes up") << dollars(0.015) << 1.0 << dollars(0.02);
+        QTest::newRow("a negative half goes down") << dollars(-0.015) << 1.0 << dollars(-0.02);
+        // Rounded to ten-thousandths first, 1.00495 would count as 1.0050 and make 1.01.
+        QTest::newRow("rounded once") << dollars(1.00) << 1.00495 << dollars(1.00);
+        QTest::newRow("tax table half") << dollars(100.10) << 0.05 << dollars(5.01);
+        QTest::newRow("typed rate, not its binary") << dollars(367.55) << 0.0825 << dollars(30.32);
+        QTest::newRow("whole factor") << dollars(0.0450) << 1000.0 << dollars(45.00);
+        QTest::newRow("beyond the range") << Money::maximum() << 2.0 << Money::maximum();
+        QTest::newRow("beyond, negative") << Money::maximum() << -2.0 << Money::minimum();
+    }
+
+    void timesToCentsRoundsTheExactProductOnce() {
+        QFETCH(Money, amount);
+        QFETCH(double, factor);
+        QTEST(amount.timesToCents(factor), "expected");
     }
 
     void materialLineAmounts_data() {
@@ -102,13 +128,23 @@ private slots:
                                   << dollars(12.50) << dollars(12.50);
         QTest::newRow("3 at 12.50 with 20%")
             << 3.0 << dollars(12.50) << 0.2 << dollars(15.00) << dollars(37.50) << dollars(45.00);
-        // 1.2345 x 1.1 = 1.35795 is stored as 1.3580; unrounded, 3 x 1.35795 would give 4.0738.
-        QTest::newRow("extension from the stored price")
-            << 3.0 << dollars(1.2345) << 0.1 << dollars(1.3580) << dollars(3.7035)
-            << dollars(4.0740);
-        QTest::newRow("fractional quantity") << 2.5 << dollars(3.3333) << 0.25 << dollars(4.1666)
-                                             << dollars(8.3332) << dollars(10.4165);
+        // 12.49 x 1.2 = 14.988: the price is the cent a customer can multiply.
+        QTest::newRow("3 at 12.49 with 20%")
+            << 3.0 << dollars(12.49) << 0.2 << dollars(14.99) << dollars(37.47) << dollars(44.97);
+        // Below a dollar a price keeps its fourth decimal: wire by the foot.
+        QTest::newRow("1,000 ft of wire at 0.0450 with 10%")
+            << 1000.0 << dollars(0.0450) << 0.1 << dollars(0.0495) << dollars(45.00)
+            << dollars(49.50);
+        QTest::newRow("22 at 0.2755 with 10%")
+            << 22.0 << dollars(0.2755) << 0.1 << dollars(0.3030) << dollars(6.06) << dollars(6.67);
+        QTest::newRow("price just under a dollar")
+            << 7.0 << dollars(0.9090) << 0.1 << dollars(0.9999) << dollars(6.36) << dollars(7.00);
+        QTest::newRow("fractional quantity") << 2.5 << dollars(3.3333) << 0.25 << dollars(4.17)
+                                             << dollars(8.33) << dollars(10.43);
         QTest::newRow("no unit cost") << 4.0 << Money() << 0.3 << Money() << Money() << Money();
+        QTest::newRow("a credit line")
+            << 2.0 << dollars(-12.49) << 0.2 << dollars(-14.99) << dollars(-24.98)
+            << dollars(-29.98);
     }
 
     void materialLineAmounts() {
@@ -119,50 +155,57 @@ private slots:
         QTEST(a.price, "price");
         QTEST(a.totalCost, "totalCost");
         QTEST(a.extension, "extension");
+        // What the grid and the quote print can be checked with a calculator.
+        QCOMPARE(a.extension, a.price.timesToCents(quantity));
+        QVERIFY(a.extension.isWholeCents() && a.totalCost.isWholeCents());
     }
 
     void laborAndTax() {
         QCOMPARE(Pricing::laborExtension(8, dollars(45.00)), dollars(360.00));
         QCOMPARE(Pricing::laborExtension(2.5, dollars(40.00)), dollars(100.00));
-        QCOMPARE(Pricing::laborExtension(0.25, dollars(45.00)), dollars(11.25));
+        QCOMPARE(Pricing::laborExtension(0.3333, dollars(45.00)), dollars(15.00));
         QCOMPARE(Pricing::salesTax(dollars(100.00), 0.0825), dollars(8.25));
-        QCOMPARE(Pricing::salesTax(dollars(0.0003), 0.5), dollars(0.0002));
+        QCOMPARE(Pricing::salesTax(dollars(367.55), 0.0825), dollars(30.32));
     }
 
-    void totalsOfASmallEstimate() {
+    void totalsAddUpAsPrinted() {
         const QList<Pricing::MaterialLine> materials = {
             {2, dollars(40.00), 0.25}, // cost 80.00, extension 100.00
-            {3, dollars(12.50), 0.2},  // cost 37.50, extension 45.00
+            {3, dollars(12.49), 0.2},  // cost 37.47, extension 44.97
         };
         const QList<Pricing::LaborLine> labor = {{1, dollars(50.00)}, {2.5, dollars(40.00)}};
         const Pricing::EstimateTotals t =
             Pricing::estimateTotals(materials, labor, 0.0825, dollars(10.00));
-        QCOMPARE(t.materialCost, dollars(117.50));
-        QCOMPARE(t.materials, dollars(145.00));
+        QCOMPARE(t.materialCost, dollars(117.47));
+        QCOMPARE(t.materials, dollars(144.97));
         QCOMPARE(t.margin, dollars(27.50));
         QCOMPARE(t.labor, dollars(150.00));
-        QCOMPARE(t.subtotal, dollars(295.00));
-        QCOMPARE(t.tax, dollars(11.9625)); // labor is not taxed
-        QCOMPARE(t.shipping, dollars(10.00));
-        QCOMPARE(t.total, dollars(316.9625));
+        QCOMPARE(t.subtotal, dollars(294.97));
+        QCOMPARE(t.tax, dollars(11.96)); // 11.960025; labor is not taxed
+        QCOMPARE(t.total, dollars(316.93));
+        QVERIFY(!t.reachesLimit());
     }
 
-    void taxIsRoundedOnceOnTheSum() {
-        // Taxed line by line, 0.00005 and 0.0001 would make 0.0001.
-        const std::vector<Pricing::MaterialLine> materials = {{1, Money::fromUnits(1), 0},
-                                                              {1, Money::fromUnits(2), 0}};
-        const Pricing::EstimateTotals t = Pricing::estimateTotals(materials, {}, 0.5, Money());
-        QCOMPARE(t.tax, Money::fromUnits(2));
-        QCOMPARE(t.total, Money::fromUnits(5));
+    void storedFourDecimalLinesCountAsPrinted() {
+        // Lines an older version stored with four decimals: each counts as its printed cents,
+        // so the printed subtotal is the sum of the printed line costs.
+        const std::vector<Pricing::StoredMaterialLine> lines = {
+            {dollars(6.0610), dollars(6.6660)}, {dollars(1.0050), dollars(1.3345)}};
+        const std::vector<Money> labor = {dollars(10.005)};
+        const Pricing::EstimateTotals t = Pricing::totals(lines, labor, 0, dollars(4.995));
+        QCOMPARE(t.materials, dollars(6.67 + 1.33));
+        QCOMPARE(t.materialCost, dollars(6.06 + 1.01));
+        QCOMPARE(t.labor, dollars(10.01));
+        QCOMPARE(t.shipping, dollars(5.00));
+        QCOMPARE(t.total, dollars(8.00 + 10.01 + 5.00));
     }
 
-    void emptyEstimate() {
-        QCOMPARE(Pricing::estimateTotals({}, {}, 0.0825, Money()), Pricing::EstimateTotals());
-        const Pricing::EstimateTotals t = Pricing::estimateTotals({}, {}, 0.0825, dollars(10));
-        Pricing::EstimateTotals expected;
-        expected.shipping = dollars(10);
-        expected.total = dollars(10);
-        QVERIFY(t == expected);
+    void totalsAtTheLimitAreNamed() {
+        const std::vector<Pricing::MaterialLine> lines(30, {1, dollars(600000000), 0});
+        QVERIFY(Pricing::estimateTotals(lines, {}, 0, Money()).reachesLimit());
+        QVERIFY(!Pricing::estimateTotals({}, {}, 0.0825, dollars(10)).reachesLimit());
+        const Pricing::EstimateTotals empty = Pricing::estimateTotals({}, {}, 0.0825, Money());
+        QCOMPARE(empty, Pricing::EstimateTotals());
     }
 };
 
