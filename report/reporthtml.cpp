@@ -20,13 +20,25 @@ QString escaped(const QString& text) {
     return clean.toHtmlEscaped();
 }
 
+// A font as CSS: the family the layout names, then its kin under other systems' names, so a
+// browser without the first draws in the nearest. The line height is the one the layout spaces
+// wrapped lines by; with no extra leading the baseline falls where the printed page draws it.
 QString fontStyle(const ReportFont& font) {
-    const QString fallback = font.family.contains(QStringLiteral("Garamond"))
-                                 ? QStringLiteral("'EB Garamond',Garamond,serif")
-                                 : QStringLiteral("Arial,sans-serif");
-    return QStringLiteral("font-family:'%1',%2;font-size:%3pt;font-weight:%4")
-        .arg(font.family, fallback, QString::number(font.points))
-        .arg(font.bold ? 700 : 400);
+    QStringList families{font.family};
+    families << (font.family.contains(QStringLiteral("Garamond"))
+                     ? QStringList{QStringLiteral("EB Garamond"), QStringLiteral("Garamond"),
+                                   QStringLiteral("Times New Roman")}
+                     : QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                   QStringLiteral("Helvetica")});
+    families.removeDuplicates();
+    for (QString& family : families)
+        family = u'\'' + family + u'\'';
+    families << (font.family.contains(QStringLiteral("Garamond")) ? QStringLiteral("serif")
+                                                                  : QStringLiteral("sans-serif"));
+    return QStringLiteral("font-family:%1;font-size:%2pt;font-weight:%3;line-height:%4pt")
+        .arg(families.join(u','), QString::number(font.points))
+        .arg(font.bold ? 700 : 400)
+        .arg(QString::number(reportLineSpacing(font) / 20.0, 'f', 2));
 }
 
 // Each font of the report as a class of the page's style sheet (f0, f1, ...), so an item names
@@ -73,7 +85,9 @@ const char* const kStyle =
     ".sheet{position:relative;width:612pt;height:792pt;margin:16pt auto;background:#fff;"
     "box-shadow:0 1pt 6pt rgba(0,0,0,.25);overflow:hidden;page-break-after:always}"
     ".sheet:last-child{page-break-after:auto}"
-    ".i{position:absolute;margin:0;white-space:pre;line-height:1.15}"
+    // Glyphs one by one, as the printed page draws them: no kerning, no ligatures.
+    ".i{position:absolute;margin:0;white-space:pre;font-kerning:none;"
+    "font-variant-ligatures:none}"
     ".w{white-space:pre-wrap;overflow-wrap:anywhere}"
     ".r{position:absolute;border-top:.75pt solid #000;height:0}"
     ".ar{text-align:right}.ac{text-align:center}"
@@ -82,14 +96,14 @@ const char* const kStyle =
 } // namespace
 
 QByteArray reportHtml(const ReportLayout& layout) {
+    const FontClasses fonts(layout);
     QString html;
     html.reserve(256 * 1024);
     html +=
         QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\"/>\n"
-                       "<title>%1</title>\n<style>%2</style>\n</head>\n<body>\n")
-            .arg(escaped(layout.title.trimmed()), QLatin1String(kStyle));
+                       "<title>%1</title>\n<style>%2%3</style>\n</head>\n<body>\n")
+            .arg(escaped(layout.title.trimmed()), QLatin1String(kStyle), fonts.styleSheet());
     const QString logo = layout.logo.isNull() ? QString() : logoDataUri(layout.logo);
-    const FontClasses fonts(layout);
     for (qsizetype p = 0; p < layout.pages.size(); ++p) {
         html += QStringLiteral("<div class=\"sheet\" id=\"page-%1\">\n").arg(p + 1);
         QString section;

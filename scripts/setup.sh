@@ -10,7 +10,7 @@ packages=(
   libsqlite3-dev sqlite3
   libcsv-dev libquazip1-qt6-dev python3-openpyxl
   fonts-liberation2 fonts-ebgaramond
-  xvfb xauth xdotool imagemagick poppler-utils
+  xvfb xauth xdotool imagemagick poppler-utils chromium
   desktop-file-utils appstream
 )
 

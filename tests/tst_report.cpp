@@ -13,6 +13,8 @@
 #include <QStandardPaths>
 #include <QXmlStreamReader>
 #include <QtTest>
+#include <algorithm>
+#include <unistd.h>
 
 namespace {
 using namespace ReportPaper;
@@ -78,6 +80,98 @@ QImage picture(int width, int height) {
     return image;
 }
 
+// The ink of a text on a picture of a page, at the item's place: where it lies (pixels darker
+// than mid-grey), how much there is, and how many horizontal strokes it crosses, row by row.
+struct Ink {
+    QRect box;
+    double mass = 0;
+    int strokes = 0;
+    // The mean width of a stroke: thicker for bold.
+    double strokeWidth() const { return strokes ? mass / strokes : 0; }
+};
+
+Ink inkIn(const QImage& gray, const QRect& region) {
+    Ink ink;
+    const QRect r = region & gray.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const uchar* row = gray.constScanLine(y);
+        bool inStroke = false;
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const int dark = 255 - row[x];
+            const bool isInk = dark >= 128;
+            if (isInk) {
+                ink.box |= QRect(x, y, 1, 1);
+                ink.strokes += inStroke ? 0 : 1;
+            }
+            inStroke = isInk;
+            ink.mass += dark / 255.0;
+        }
+    }
+    return ink;
+}
+
+// The rows of a picture that hold ink.
+QList<int> inkRows(const QImage& gray) {
+    QList<int> rows;
+    for (int y = 0; y < gray.height(); ++y) {
+        const uchar* row = gray.constScanLine(y);
+        if (std::any_of(row, row + gray.width(), [](uchar v) { return v < 128; }))
+            rows << y;
+    }
+    return rows;
+}
+
+// The rows of one list with no row of the other within tolerance.
+QList<int> unmatchedRows(const QList<int>& rows, const QList<int>& other, int tolerance) {
+    QList<int> unmatched;
+    for (int y : rows) {
+        const auto near = std::lower_bound(other.cbegin(), other.cend(), y - tolerance);
+        if (near == other.cend() || *near > y + tolerance)
+            unmatched << y;
+    }
+    return unmatched;
+}
+
+// The first white sheet on a browser's picture of the page: the box of the pure white pixels of
+// the first rows that hold any.
+QRect whiteSheet(const QImage& shot) {
+    QRect sheet;
+    for (int y = 0; y < shot.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(shot.constScanLine(y));
+        int first = -1, last = -1;
+        for (int x = 0; x < shot.width(); ++x)
+            if ((row[x] & 0xffffff) == 0xffffff) {
+                last = x;
+                first = first < 0 ? x : first;
+            }
+        if (first >= 0)
+            sheet |= QRect(first, y, last - first + 1, 1);
+        else if (!sheet.isNull())
+            break;
+    }
+    return sheet;
+}
+
+// Runs a program to its end; its error output when it cannot be started or fails.
+QString run(const QString& program, const QStringList& arguments, int timeoutMs = 60000) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForStarted(timeoutMs))
+        return process.errorString();
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return QStringLiteral("%1 took longer than %2 s").arg(program).arg(timeoutMs / 1000);
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return QStringLiteral("%1 ended with status %2: %3")
+            .arg(program)
+            .arg(process.exitCode())
+            .arg(QString::fromLocal8Bit(process.readAll()).right(2000));
+    return QString();
+}
+
 } // namespace
 
 class TestReport : public QObject {
@@ -94,6 +188,7 @@ private slots:
     void aThousandLinesPaginate();
     void htmlEscapesAndFollowsTheLayout();
     void pdfCarriesTheSameTexts();
+    void htmlInABrowserLooksLikeThePdf();
 };
 
 void TestReport::sectionsAsDesigned() {
@@ -485,6 +580,15 @@ void TestReport::htmlEscapesAndFollowsTheLayout() {
     QVERIFY(!html.contains("<b>&"));
     QVERIFY(html.contains("&lt;b&gt;&amp;&quot;' 5% off &lt;/p&gt;"));
     QVERIFY(html.contains("data:image/png;base64,"));
+    // Every font an item names is one the page's style sheet defines.
+    static const QRegularExpression fontClass(QStringLiteral("<p class=\"i (f\\d+)"));
+    int fontsNamed = 0;
+    for (const QRegularExpressionMatch& m : fontClass.globalMatch(QString::fromUtf8(html))) {
+        QVERIFY2(html.contains('.' + m.captured(1).toLatin1() + "{font-family:'"),
+                 qPrintable(m.captured(1)));
+        ++fontsNamed;
+    }
+    QVERIFY(fontsNamed > 60);
 
     // Well-formed, and its paragraphs carry the layout's texts in the layout's order.
     QXmlStreamReader xml(html);
@@ -545,6 +649,134 @@ void TestReport::pdfCarriesTheSameTexts() {
     // An export that cannot be written leaves no file behind.
     QVERIFY(!writeReportPdf(q.layout, db.dir() + QStringLiteral("/no/such/folder/q.pdf"), &error));
     QVERIFY(!error.isEmpty());
+}
+
+// The HTML page as a browser draws it, beside the PDF's first page drawn at the same size: the
+// same texts on the same rows, as wide, as dark, the bold ones as thick.
+void TestReport::htmlInABrowserLooksLikeThePdf() {
+    QString browser;
+    for (const char* name : {"chromium", "chromium-browser", "google-chrome"})
+        if (browser.isEmpty())
+            browser = QStandardPaths::findExecutable(QLatin1String(name));
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (browser.isEmpty() || pdftoppm.isEmpty())
+        QSKIP("No browser to draw the HTML page (chromium) or no pdftoppm (poppler-utils)");
+    // A description that wraps: its lines as far apart as on paper.
+    const QString kLongLine = QStringLiteral(
+        "Rough-in plumbing for two bathrooms: supply and drain lines, vents, shower valves and "
+        "the stub-outs for two vanities, set and tested before the walls close");
+    TestDatabase db;
+    const int id =
+        addQuote(db, {7001,
+                      QStringLiteral("Dana Reyes"),
+                      0.0825,
+                      15,
+                      {{4, QStringLiteral("Ball valve 3/4\""), 25, 100},
+                       {12, QStringLiteral("Copper pipe, type L, 10 ft"), 18.4, 220.8},
+                       {30, QStringLiteral("Pipe strap"), 0.35, 10.5}},
+                      {{6, kLongLine, 65, 390}, {2, QStringLiteral("Fit valves"), 50, 100}}});
+    const Quote q(db, id);
+    const QString html = db.dir() + QStringLiteral("/quote.htm");
+    const QString pdf = db.dir() + QStringLiteral("/quote.pdf");
+    QString error;
+    QVERIFY2(writeReportHtml(q.layout, html, &error), qPrintable(error));
+    QVERIFY2(writeReportPdf(q.layout, pdf, &error), qPrintable(error));
+
+    // Both at 192 pixels to the inch: a CSS pixel is two of the screenshot's.
+    constexpr int kDpi = 192;
+    const QString shot = db.dir() + QStringLiteral("/browser.png");
+    QStringList arguments{QStringLiteral("--headless"),
+                          QStringLiteral("--disable-gpu"),
+                          QStringLiteral("--hide-scrollbars"),
+                          QStringLiteral("--no-first-run"),
+                          QStringLiteral("--force-device-scale-factor=2"),
+                          QStringLiteral("--window-size=816,1100"),
+                          QStringLiteral("--user-data-dir=") + db.dir() +
+                              QStringLiteral("/browser"),
+                          QStringLiteral("--screenshot=") + shot,
+                          QUrl::fromLocalFile(html).toString()};
+    if (geteuid() == 0)
+        arguments.prepend(QStringLiteral("--no-sandbox"));
+    const QString browserError = run(browser, arguments);
+    if (!QFile::exists(shot))
+        QSKIP(qPrintable(QStringLiteral("The browser made no picture of the page: ") +
+                         (browserError.isEmpty() ? browser : browserError)));
+    const QString pdfPage = db.dir() + QStringLiteral("/pdf");
+    QCOMPARE(run(pdftoppm, {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-f"),
+                            QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+                            QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, pdfPage}),
+             QString());
+    const QImage printed =
+        QImage(pdfPage + QStringLiteral(".png")).convertToFormat(QImage::Format_Grayscale8);
+    const QImage screen(shot);
+    QCOMPARE(printed.size(), QSize(kWidth * kDpi / 1440, kHeight * kDpi / 1440));
+    const QRect sheet = whiteSheet(screen.convertToFormat(QImage::Format_RGB32));
+    QVERIFY2(sheet.width() == printed.width() && sheet.height() >= printed.height() - 4,
+             qPrintable(QStringLiteral("sheet %1x%2").arg(sheet.width()).arg(sheet.height())));
+    const QImage shown = screen.copy(QRect(sheet.topLeft(), printed.size()))
+                             .convertToFormat(QImage::Format_Grayscale8);
+    if (qEnvironmentVariableIsSet("PLENWICK_KEEP_PICTURES")) {
+        shown.save(qEnvironmentVariable("PLENWICK_KEEP_PICTURES") + QStringLiteral("/html.png"));
+        printed.save(qEnvironmentVariable("PLENWICK_KEEP_PICTURES") + QStringLiteral("/pdf.png"));
+    }
+
+    // Every row that holds ink on one holds it on the other, give or take a pixel or two.
+    constexpr int kNear = 3;
+    const QList<int> shownRows = inkRows(shown), printedRows = inkRows(printed);
+    QVERIFY(printedRows.size() > 300);
+    for (const QList<int>& stray : {unmatchedRows(shownRows, printedRows, kNear),
+                                    unmatchedRows(printedRows, shownRows, kNear)})
+        QVERIFY2(stray.isEmpty(), qPrintable(QStringLiteral("%1 rows hold ink on one picture only, "
+                                                            "the first at %2 px")
+                                                 .arg(stray.size())
+                                                 .arg(stray.value(0))));
+
+    // Each text where the layout puts it, in its font: the same box of ink, as much of it, in
+    // strokes as thick.
+    QStringList unlike;
+    double strokes[2][2] = {}; // [on screen, on paper][regular, bold], summed
+    int counted[2] = {};
+    for (const ReportItem& item : q.page(0).items) {
+        if (item.text.isEmpty() || item.kind == ReportItem::Picture ||
+            item.kind == ReportItem::Rule)
+            continue;
+        const int lines = std::max<int>(1, item.lines.size());
+        const int height =
+            std::max(item.rect.height(), int(std::ceil(lines * reportLineSpacing(item.font))));
+        const QRect region(item.rect.left() * kDpi / 1440, item.rect.top() * kDpi / 1440,
+                           item.rect.width() * kDpi / 1440, height * kDpi / 1440);
+        const Ink onScreen = inkIn(shown, region), onPaper = inkIn(printed, region);
+        const QRect s = onScreen.box, p = onPaper.box;
+        const double mass = onScreen.mass / onPaper.mass;
+        const double stroke = onScreen.strokeWidth() / onPaper.strokeWidth();
+        if (std::abs(s.top() - p.top()) > kNear || std::abs(s.bottom() - p.bottom()) > kNear ||
+            std::abs(s.left() - p.left()) > kNear || std::abs(s.right() - p.right()) > kNear ||
+            mass < 0.85 || mass > 1.15 || stroke < 0.85 || stroke > 1.15)
+            unlike << QStringLiteral("%1 \"%2\": ink at %3,%4-%5,%6 on screen, %7,%8-%9,%10 on "
+                                     "paper; screen/paper ink %11, stroke %12")
+                          .arg(item.name, item.text)
+                          .arg(s.left())
+                          .arg(s.top())
+                          .arg(s.right())
+                          .arg(s.bottom())
+                          .arg(p.left())
+                          .arg(p.top())
+                          .arg(p.right())
+                          .arg(p.bottom())
+                          .arg(mass, 0, 'f', 2)
+                          .arg(stroke, 0, 'f', 2);
+        strokes[0][item.font.bold] += onScreen.strokeWidth();
+        strokes[1][item.font.bold] += onPaper.strokeWidth();
+        ++counted[item.font.bold];
+    }
+    QVERIFY2(unlike.isEmpty(), qPrintable(unlike.join(QLatin1Char('\n'))));
+    // The bold texts (headings, captions, the grand total) stand out on both alike.
+    QVERIFY(counted[0] > 20 && counted[1] > 8);
+    for (const auto& sums : strokes)
+        QVERIFY2(sums[1] / counted[1] > 1.4 * sums[0] / counted[0],
+                 qPrintable(QStringLiteral("bold strokes %1 px, regular %2 px")
+                                .arg(sums[1] / counted[1])
+                                .arg(sums[0] / counted[0])));
 }
 
 QTEST_MAIN(TestReport)
