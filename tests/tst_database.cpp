@@ -82,15 +82,16 @@ void TestDatabase_::viewSumsAreExactOverManyLines() {
             QVERIFY(line.bindAll(
                         {estimate, QVariant::fromValue(cost), QVariant::fromValue(extension)}) &&
                     line.execute());
-            costs += cost;
-            extensions += extension;
+            // Each line counts as the cents it is printed as.
+            costs += cost.roundedToCents();
+            extensions += extension.roundedToCents();
         }
         Statement hours(file, QStringLiteral("INSERT INTO LaborEstimateTBL (EstimateID, Hours, "
                                              "LaborExtension) VALUES (?, 1, ?)"));
         for (int i = 0; i < 1000; ++i) {
             const Money amount = Money::fromUnits(qint64(dice.bounded(5000000)));
             QVERIFY(hours.bindAll({estimate, QVariant::fromValue(amount)}) && hours.execute());
-            labor += amount;
+            labor += amount.roundedToCents();
         }
         QVERIFY(transaction.commit());
     }

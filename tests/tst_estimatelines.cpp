@@ -179,8 +179,8 @@ void TestEstimateLines::typedQuantityAndMarginPriceTheLine() {
     QCOMPARE(s.e->txtTotalMaterialMargin->text(), QStringLiteral("$7.50"));
     QCOMPARE(panel(s.e), recomputed(program.db, 1));
 
-    // A cost with fractions of a cent prices exactly: 3 x $0.3333 at 12.5% is stored as the
-    // grid's rounding of the exact amounts.
+    // A price below a dollar keeps its fourth decimal, and the extension is rounded once to the
+    // cent: 3 x $0.375 is stored as $1.13, the figure a customer can check.
     typeIntoCell(grid, 1, MaterialLines::UnitCost, QStringLiteral("0.3333"));
     typeIntoCell(grid, 1, MaterialLines::Margin, QStringLiteral("12.5%"));
     typeIntoCell(grid, 1, MaterialLines::Quantity, QStringLiteral("3"));
@@ -191,7 +191,7 @@ void TestEstimateLines::typedQuantityAndMarginPriceTheLine() {
                  .scalar("SELECT Extension FROM MaterialEstimateTBL WHERE "
                          "MaterialEstimateID = 2")
                  .toDouble(),
-             1.125);
+             1.13);
     QCOMPARE(panel(s.e), recomputed(program.db, 1));
 
     // A cleared unit cost is no cost: the line goes to zero, without a word.

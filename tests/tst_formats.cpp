@@ -85,11 +85,11 @@ private slots:
         QTest::newRow("zero") << qint64(0) << "$0.00";
         QTest::newRow("grouped") << qint64(12345000) << "$1,234.50";
         QTest::newRow("negative") << qint64(-12345000) << "-$1,234.50";
-        QTest::newRow("half cent to even down") << qint64(10050) << "$1.00";
-        QTest::newRow("half cent to even up") << qint64(10150) << "$1.02";
+        QTest::newRow("half cent away from zero") << qint64(10050) << "$1.01";
+        QTest::newRow("just under a half cent") << qint64(10149) << "$1.01";
         QTest::newRow("carry into grouping") << qint64(9999950) << "$1,000.00";
         QTest::newRow("negative rounding to zero has no minus") << qint64(-49) << "$0.00";
-        QTest::newRow("negative half cent to even zero") << qint64(-50) << "$0.00";
+        QTest::newRow("negative half cent away from zero") << qint64(-50) << "-$0.01";
         QTest::newRow("largest") << Money::kLargestUnits << "$1,000,000,000.00";
         QTest::newRow("smallest") << -Money::kLargestUnits << "-$1,000,000,000.00";
     }
