@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/database.h"
+#include "data/schema.h"
 #include "estimates/pricing.h"
 
 namespace {
@@ -39,6 +40,9 @@ bool DataEnvironment::fail(const DbError& error) {
 
 bool DataEnvironment::fillWorkTable(Connection& connection, int estimateId) {
     m_lastError = {};
+    // A file that can only be read takes no work table: the connection keeps one of its own.
+    if (connection.database().isReadOnly() && !Schema::useTemporaryWorkTable(connection.database()))
+        return fail(connection.database().error());
     for (const char* sql : kWorkTableStatements) {
         const QString statement = QString::fromLatin1(sql);
         const QVariantList values =
