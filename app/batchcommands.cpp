@@ -2,17 +2,21 @@
 
 #include "app/commandline.h"
 #include "app/startup.h"
+#include "data/backup.h"
 #include "data/database.h"
+#include "data/partialfile.h"
+#include "data/textcut.h"
 #include "materials/pricelistimport.h"
 #include "report/quotedata.h"
 #include "report/quotefile.h"
 #include "settings/openconnection.h"
 #include "settings/registry.h"
+#include "settings/settingsstore.h"
 #include "widgets/messagebox.h"
 
 #include <QDir>
 #include <QLocale>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTextStream>
 
@@ -32,17 +36,25 @@ class BatchSession {
 public:
     explicit BatchSession(QString database)
         : m_previous(setMessageHandler([](const MessageRequest& request) {
-              err() << "plenwick: " << request.text << "\n";
+              // The window's messages carry their numbers; the command line speaks plainly.
+              static const QRegularExpression number(QStringLiteral("^-?[0-9]+(: | - )"));
+              err() << "plenwick: " << QString(request.text).remove(number) << "\n";
               return QMessageBox::Ok;
           })) {
         if (database.isEmpty()) {
             QString stored;
             if (ReadRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), stored))
                 database = stored.trimmed();
+            // As the window does: a stored path too long to be one names the default database.
+            if (database.size() > clsSettings::kLongestPath) {
+                err() << "plenwick: the stored database path of " << database.size()
+                      << " characters was ignored.\n";
+                database.clear();
+            }
         }
         m_open = OpenConnection(database, objects.connection);
         if (!m_open)
-            err() << "plenwick: the database \"" << QDir::toNativeSeparators(database)
+            err() << "plenwick: the database \"" << elidedPath(QDir::toNativeSeparators(database))
                   << "\" could not be opened.\n";
     }
     ~BatchSession() { setMessageHandler(m_previous); }
@@ -71,12 +83,27 @@ qint64 supplierNamed(Database& db, const QString& name) {
     return find.next() ? find.integer(0) : 0;
 }
 
+// Exit status 2, having said so, when a file the command is to write would overwrite the
+// database or what keeps it safe; 0 when the file may be written.
+int refusedTarget(Connection& connection, const QString& option, const QString& path) {
+    const QString reason = databaseFileReason(connection.databasePath(), path);
+    if (reason.isEmpty())
+        return 0;
+    err() << "plenwick: " << option << " \"" << elidedPath(QDir::toNativeSeparators(path))
+          << "\" was refused: " << reason << ". Name another file; nothing was written.\n";
+    err().flush();
+    return kExitUsage;
+}
+
 } // namespace
 
 int exportQuoteCommand(const QString& reference, const QString& output, const QString& database) {
     BatchSession session(database);
     if (!session.isOpen())
         return kExitFailure;
+    if (const int refused =
+            refusedTarget(session.objects.connection, QStringLiteral("--output"), output))
+        return refused;
     clsSettings& settings = session.objects.settings;
     if (const DbError company = settings.LoadCompany(); company.isSet())
         err() << "plenwick: the company details could not be read (" << company.description
@@ -96,6 +123,10 @@ int importPriceListCommand(const PriceListCommand& command) {
     if (!session.isOpen())
         return kExitFailure;
     Connection& connection = session.objects.connection;
+    if (!command.report.isEmpty())
+        if (const int refused =
+                refusedTarget(connection, QStringLiteral("--report"), command.report))
+            return refused;
     const qint64 supplier = supplierNamed(connection.database(), command.supplier);
     if (supplier == 0)
         return failure(QStringLiteral("no supplier is named \"%1\"; add it on the Materials "
@@ -138,6 +169,11 @@ int importPriceListCommand(const PriceListCommand& command) {
         out().flush();
         return leftOut == 0 ? 0 : kExitFailure;
     }
+    // The same dated copy the window makes before its first write of the day.
+    DailyBackup daily(connection.databasePath());
+    if (!daily.beforeWrite(connection.database()))
+        err() << "plenwick: no backup of the database could be made before the import ("
+              << daily.lastError() << "); the import goes ahead.\n";
     ApplyOptions apply;
     apply.supplierId = supplier;
     apply.addNew = command.addNew;
@@ -154,12 +190,10 @@ int importPriceListCommand(const PriceListCommand& command) {
           << english.toString(result.added) << " materials.\n";
     out().flush();
     if (!command.report.isEmpty()) {
-        QSaveFile report(command.report);
-        if (!report.open(QIODevice::WriteOnly) || report.write(changeReportCsv(result)) < 0 ||
-            !report.commit())
-            return failure(
-                QStringLiteral("the change report \"%1\" could not be written: %2")
-                    .arg(QDir::toNativeSeparators(command.report), report.errorString()));
+        QString reason;
+        if (!writeWholeFile(command.report, changeReportCsv(result), &reason))
+            return failure(QStringLiteral("the change report \"%1\" could not be written: %2")
+                               .arg(QDir::toNativeSeparators(command.report), reason));
     }
     return leftOut == 0 ? 0 : kExitFailure;
 }

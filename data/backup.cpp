@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/partialfile.h"
+#include "data/schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,15 +72,17 @@ QByteArray fileStamp(const QString& path) {
            header.mid(24, 4).toHex();
 }
 
-// Copies a file byte for byte, whole or not at all.
+// Copies a file byte for byte, whole or not at all; the copy takes the permissions of the file
+// at permissionsOf, when one is named.
 bool copyFile(const QString& source, const QString& target, PartialFile::Existing existing,
-              QString* error) {
+              QString* error, const QString& permissionsOf = {}) {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("Could not read \"%1\": %2").arg(source, in.errorString());
         return false;
     }
     PartialFile partial(target);
+    partial.takePermissionsOf(permissionsOf);
     QFile out(partial.temporaryPath());
     if (partial.temporaryPath().isEmpty() || !out.open(QIODevice::WriteOnly)) {
         *error = partial.error().isEmpty() ? out.errorString() : partial.error();
@@ -92,12 +95,46 @@ bool copyFile(const QString& source, const QString& target, PartialFile::Existin
             return false;
         }
     }
+    // What is still buffered may not fit on the disk either.
+    if (!out.flush()) {
+        *error = QStringLiteral("Could not write \"%1\": %2").arg(target, out.errorString());
+        return false;
+    }
     out.close();
     if (!partial.commit(existing)) {
         *error = partial.error();
         return false;
     }
     return true;
+}
+// Why the file at path could not serve as the database, or an empty text: the checks the
+// program's connection makes of a file before it uses it.
+QString unfitBackup(const QString& path) {
+    Database db;
+    if (!db.open(path))
+        return db.error().description;
+    if (Statement probe(db, QStringLiteral("PRAGMA schema_version")); !probe.execute())
+        return QStringLiteral("it is not a database.");
+    if (const QString damage = db.damage(); !damage.isEmpty())
+        return QStringLiteral("it is damaged (%1).").arg(damage.left(500));
+    if (!Schema::isProgramFile(db))
+        return QStringLiteral("it is not a Plenwick database.");
+    if (Schema::fileStructure(db) > Schema::kStructureVersion)
+        return QStringLiteral("it was made by a newer version of Plenwick.");
+    if (const QStringList strangers = Schema::foreignObjects(db); !strangers.isEmpty())
+        return QStringLiteral("it holds things this program did not put there (%1).")
+            .arg(strangers.join(QStringLiteral(", ")));
+    Statement info(db, QStringLiteral("SELECT Name, Value FROM DatabaseInfo WHERE Name IN "
+                                      "('PasswordSalt', 'PasswordVerifier')"));
+    QString salt;
+    QString verifier;
+    while (info.next())
+        (info.value(0).toString() == QLatin1String("PasswordSalt") ? salt : verifier) =
+            info.value(1).toString();
+    if (verifier.isEmpty() ||
+        Schema::passwordVerifier(salt, Schema::databasePassword()) != verifier)
+        return QStringLiteral("it does not carry this program's password.");
+    return {};
 }
 } // namespace
 
@@ -117,6 +154,7 @@ bool backupTo(Database& source, const QString& target, QString* error) {
         *error = partial.error();
         return false;
     }
+    partial.takePermissionsOf(source.fileName());
     {
         Database copy;
         if (!copy.open(partial.temporaryPath(), Database::OpenMode::Create)) {
@@ -157,7 +195,7 @@ QList<BackupFile> listBackups(const QString& databasePath) {
 }
 
 bool makeDatedBackup(Database& source, const QString& databasePath, QString* error, QString* made) {
-    if (!QDir().mkpath(backupFolder(databasePath))) {
+    if (!makeFolderFor(backupFolder(databasePath), databasePath)) {
         *error = QStringLiteral("Could not create the folder \"%1\".")
                      .arg(QDir::toNativeSeparators(backupFolder(databasePath)));
         return false;
@@ -177,10 +215,17 @@ bool restoreBackup(const QString& databasePath, const QString& backupPath, QStri
             QStringLiteral("The backup \"%1\" is gone.").arg(QDir::toNativeSeparators(backupPath));
         return false;
     }
+    // A copy that could not be used is not put in place of one that perhaps could.
+    if (const QString unfit = unfitBackup(backupPath); !unfit.isEmpty()) {
+        *error = QStringLiteral("The backup \"%1\" cannot take the database's place: %2")
+                     .arg(QDir::toNativeSeparators(backupPath), unfit);
+        return false;
+    }
     // The current file is kept first, whatever state it is in.
     if (QFileInfo::exists(databasePath)) {
-        if (!QDir().mkpath(backupFolder(databasePath)) ||
-            !copyFile(databasePath, datedPath(databasePath), PartialFile::Existing::Refuse, error))
+        if (!makeFolderFor(backupFolder(databasePath), databasePath) ||
+            !copyFile(databasePath, datedPath(databasePath), PartialFile::Existing::Refuse, error,
+                      databasePath))
             return false;
     }
     // A journal left beside the old file belongs to it, never to the copy put in its place.
@@ -192,10 +237,34 @@ bool restoreBackup(const QString& databasePath, const QString& backupPath, QStri
     return true;
 }
 
+QString databaseFileReason(const QString& databasePath, const QString& path) {
+    // The file named may not exist yet: its folder is resolved, and the name put back.
+    const auto resolved = [](const QString& file) {
+        const QFileInfo info(file);
+        const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+        return folder.isEmpty() ? QString() : QDir(folder).filePath(info.fileName());
+    };
+    const QString database = QFileInfo(databasePath).canonicalFilePath();
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    const QString target = canonical.isEmpty() ? resolved(path) : canonical;
+    if (database.isEmpty() || target.isEmpty())
+        return {};
+    if (target == database)
+        return QStringLiteral("it is the database itself");
+    for (const char* suffix : {"-journal", "-wal", "-shm", "-users"})
+        if (target == resolved(database + QLatin1String(suffix)))
+            return QStringLiteral("it is the database's companion file \"%1\"")
+                .arg(QLatin1String(suffix));
+    const QString backups = QFileInfo(backupFolder(database)).canonicalFilePath();
+    if (!backups.isEmpty() && target.startsWith(backups + QLatin1Char('/')))
+        return QStringLiteral("it is in the database's backup folder");
+    return {};
+}
+
 void rememberSoundFile(const QString& databasePath) {
     const QByteArray stamp = fileStamp(databasePath);
     QFile file(soundStampPath(databasePath));
-    if (stamp.isEmpty() || !QDir().mkpath(backupFolder(databasePath)) ||
+    if (stamp.isEmpty() || !makeFolderFor(backupFolder(databasePath), databasePath) ||
         !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
     file.write(stamp);

@@ -37,6 +37,13 @@ bool makeDatedBackup(Database& source, const QString& databasePath, QString* err
 // filled, the database untouched, when the copy could not be put in place.
 bool restoreBackup(const QString& databasePath, const QString& backupPath, QString* error);
 
+// Why a file written at path (a report, an exported quote) would destroy the database at
+// databasePath or its safety net: path is the database, one of the files SQLite or the program
+// keeps beside it ("-journal", "-wal", "-shm", "-users"), or lies in its backup folder. Compared
+// as the system resolves the paths (links, "..", another spelling of the folder). An empty text
+// when path is none of them.
+QString databaseFileReason(const QString& databasePath, const QString& path);
+
 // What the program knows of a file it closed sound: the day, its size, time of change and SQLite's
 // change counter, kept in the backup folder. At the next open the same day, a file that still
 // matches needs no check of its structure (PRAGMA quick_check reads the whole file); anything

@@ -3,6 +3,7 @@
 #include "data/backup.h"
 #include "data/fileusers.h"
 #include "data/schema.h"
+#include "data/textcut.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -143,7 +144,7 @@ bool Connection::open() {
     const QFileInfo info(m_path);
     if (!info.exists() || !info.isFile())
         return fail(ErrorNumber::kGenericFailure,
-                    QStringLiteral("Could not find file '%1'.").arg(m_path));
+                    QStringLiteral("Could not find file '%1'.").arg(elidedPath(m_path)));
 
     if (!m_database.open(m_path))
         return fail(ErrorNumber::kGenericFailure, m_database.error().description);
@@ -156,16 +157,17 @@ bool Connection::open() {
             return fail(ErrorNumber::kGenericFailure,
                         QStringLiteral("The file '%1' is in use by another program. Close it "
                                        "there, or wait a moment, and try again.")
-                            .arg(m_path));
+                            .arg(elidedPath(m_path)));
         return fail(ErrorNumber::kGenericFailure,
-                    QStringLiteral("Unrecognized database format '%1'.").arg(m_path));
+                    QStringLiteral("Unrecognized database format '%1'.").arg(elidedPath(m_path)));
     }
     // The program's own file as it left it at its last close was sound then and has not changed.
     if (const QString damage =
             m_dailyBackups && isAsLeftSound(m_path) ? QString() : m_database.damage();
         !damage.isEmpty()) {
         reportError({ErrorNumber::kGenericFailure,
-                     QStringLiteral("The file '%1' is damaged: %2").arg(m_path, damage.left(500)),
+                     QStringLiteral("The file '%1' is damaged: %2")
+                         .arg(elidedPath(m_path), damage.left(500)),
                      ErrorNumber::kDamagedFile});
         close();
         return false;
@@ -180,7 +182,7 @@ bool Connection::open() {
                                    "(%2), so it was not opened: they could change your data "
                                    "unseen. Open a backup of the file, or remove them with a "
                                    "database tool you trust.")
-                        .arg(m_path, strangers.join(QStringLiteral(", "))));
+                        .arg(elidedPath(m_path), strangers.join(QStringLiteral(", "))));
 
     // A structure this version does not know cannot be checked, nor safely written.
     if (Schema::fileStructure(m_database) > Schema::kStructureVersion &&
@@ -188,7 +190,7 @@ bool Connection::open() {
         return fail(ErrorNumber::kGenericFailure,
                     QStringLiteral("The file '%1' was made by a newer version of Plenwick, so it "
                                    "was not opened. Open it with the newer version.")
-                        .arg(m_path));
+                        .arg(elidedPath(m_path)));
 
     QString salt;
     QString verifier;
@@ -198,11 +200,11 @@ bool Connection::open() {
         // An empty file or another program's database has no DatabaseInfo: no password could
         // open it, so the reason given is what the file is.
         if (!q.isValid())
-            return fail(
-                ErrorNumber::kInvalidPassword,
-                q.error().description.startsWith(QLatin1String("no such table"))
-                    ? QStringLiteral("The file '%1' is not a Plenwick database.").arg(m_path)
-                    : q.error().description);
+            return fail(ErrorNumber::kInvalidPassword,
+                        q.error().description.startsWith(QLatin1String("no such table"))
+                            ? QStringLiteral("The file '%1' is not a Plenwick database.")
+                                  .arg(elidedPath(m_path))
+                            : q.error().description);
         while (q.next()) {
             if (q.value(0).toString() == QLatin1String("PasswordSalt"))
                 salt = q.value(1).toString();

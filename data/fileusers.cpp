@@ -3,7 +3,9 @@
 #include <QFile>
 
 #if defined(__linux__)
+#include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -14,11 +16,22 @@ QString FileUsers::markerPath(const QString& databasePath) {
 #if defined(__linux__)
 FileUsers::FileUsers(const QString& databasePath) {
     const QByteArray path = QFile::encodeName(markerPath(databasePath));
-    m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (m_fd < 0)
-        m_fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    // Whatever else is found under the marker's name is left alone: a symbolic link is not
+    // followed (it would have the program create or lock the file it points at), a pipe is not
+    // waited on (opening one blocks until a writer comes), and anything but a plain file counts
+    // nobody.
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    m_fd = ::open(path.constData(), O_RDWR | O_CREAT | flags, 0644);
+    if (m_fd < 0 && errno != ELOOP)
+        m_fd = ::open(path.constData(), O_RDONLY | flags);
     if (m_fd < 0)
         return;
+    struct stat info = {};
+    if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        return;
+    }
     // Locks of an open file description, not of the process: two opens in one process (a test,
     // or a second window of the same run) count as two users, and closing another descriptor
     // of the file never drops this one's lock.

@@ -16,6 +16,9 @@ public:
     // Empty when no temporary file could be made; error() says why.
     QString temporaryPath() const { return m_temporary; }
     QString error() const { return m_error; }
+    // The finished file takes the permissions of the file at path (a copy of a database is no
+    // more open than the database), rather than those of the file it replaces.
+    void takePermissionsOf(const QString& path) { m_permissionsOf = path; }
     enum class Existing { Refuse, Replace };
     // Flushes the finished file to disk and gives it the target's name; refuses to replace a
     // file that appeared at the target meanwhile, unless told to replace it (in one step: the
@@ -26,6 +29,17 @@ private:
     void discard();
 
     QString m_target;
+    QString m_permissionsOf;
     QString m_temporary;
     QString m_error;
 };
+
+// Makes the folder (its parent must exist) that copies of the file at like are kept in, open to
+// no one the file is closed to: 0700 for a file of 0600, 0755 for one of 0644. A folder already
+// there that grants more is narrowed so. False when there is no folder.
+bool makeFolderFor(const QString& folder, const QString& like);
+
+// Writes bytes to path through a temporary file that takes the name only once every byte of it
+// was written: a full disk, or any failed write, flush or rename, leaves a file that was at path
+// byte for byte as it was. False with the reason in *error.
+bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* error);

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
 #include <QUuid>
@@ -283,6 +284,42 @@ QStringList notAsMade(Database& db, int structure) {
     return found;
 }
 
+// Why an object under a name of SQLite's own ("sqlite_...") is not one the engine made for
+// itself, or an empty text when it is: the counter of AUTOINCREMENT keys, the statistics ANALYZE
+// keeps (tables of the engine's own text), and the indexes that stand for a UNIQUE or PRIMARY KEY
+// constraint of the program's tables (no text). Anything else under such a name, a trigger above
+// all, was written into the schema by hand, and SQLite would run it all the same.
+QString engineObjectFault(const QString& type, const QString& name, const QString& table,
+                          const QVariant& sql, const QHash<QString, QString>& own) {
+    static const QHash<QString, QString> kEngineTables = {
+        {QStringLiteral("sqlite_sequence"),
+         QStringLiteral("CREATE TABLE sqlite_sequence(name,seq)")},
+        {QStringLiteral("sqlite_stat1"), QStringLiteral("CREATE TABLE sqlite_stat1(tbl,idx,stat)")},
+        {QStringLiteral("sqlite_stat2"),
+         QStringLiteral("CREATE TABLE sqlite_stat2(tbl,idx,sampleno,sample)")},
+        {QStringLiteral("sqlite_stat3"),
+         QStringLiteral("CREATE TABLE sqlite_stat3(tbl,idx,neq,nlt,ndlt,sample)")},
+        {QStringLiteral("sqlite_stat4"),
+         QStringLiteral("CREATE TABLE sqlite_stat4(tbl,idx,neq,nlt,ndlt,sample)")},
+    };
+    static const QRegularExpression kAutoIndex(QStringLiteral("^sqlite_autoindex_(.+)_[0-9]+$"));
+    const QString named = type + QLatin1Char(' ') + name;
+    if (type == QLatin1String("table")) {
+        const auto it = kEngineTables.constFind(name);
+        if (it == kEngineTables.constEnd() || table != name)
+            return named;
+        return sql.toString() == *it ? QString() : named + QStringLiteral(" (altered)");
+    }
+    if (type == QLatin1String("index")) {
+        const QRegularExpressionMatch match = kAutoIndex.match(name);
+        if (!match.hasMatch() || match.captured(1) != table ||
+            !own.contains(QStringLiteral("table ") + table.toLower()))
+            return named;
+        return sql.isNull() ? QString() : named + QStringLiteral(" (altered)");
+    }
+    return named; // a trigger or a view: the engine makes none
+}
+
 // An index an early build of the picker made, in files of the first structure; an upgrade drops
 // it, its work done by MaterialsListByDescription.
 const QString kEarlyIndex = QStringLiteral("MaterialsByDescription");
@@ -307,14 +344,21 @@ QStringList foreignObjects(Database& db) {
     if (structure > kStructureVersion)
         return {};
     const bool firstStructure = structure == 0;
-    Statement objects(db, QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE name NOT "
-                                         "LIKE 'sqlite!_%' ESCAPE '!' ORDER BY type, name"));
+    Statement objects(db, QStringLiteral("SELECT type, name, sql, tbl_name FROM sqlite_master "
+                                         "ORDER BY type, name"));
     QStringList found;
     bool plenwickFile = false;
     const QHash<QString, QString> own = ownObjects(structure);
     while (objects.next()) {
         const QString type = objects.value(0).toString();
         const QString name = objects.value(1).toString();
+        if (name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive)) {
+            if (const QString fault = engineObjectFault(type, name, objects.value(3).toString(),
+                                                        objects.value(2), own);
+                !fault.isEmpty())
+                found << fault;
+            continue;
+        }
         if (type == QLatin1String("table") &&
             name.compare(QLatin1String("DatabaseInfo"), Qt::CaseInsensitive) == 0)
             plenwickFile = true;
@@ -333,6 +377,14 @@ QStringList foreignObjects(Database& db) {
             found << type + QLatin1Char(' ') + name + QStringLiteral(" (altered)");
     }
     return plenwickFile ? found : QStringList();
+}
+
+bool useTemporaryWorkTable(Database& db) {
+    for (const char* sql : kTables)
+        if (QString text = QString::fromLatin1(sql); createdName(text) == QLatin1String("Test"))
+            return db.execute(text.replace(QLatin1String("CREATE TABLE"),
+                                           QLatin1String("CREATE TEMP TABLE IF NOT EXISTS")));
+    return false;
 }
 
 namespace {

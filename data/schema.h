@@ -57,6 +57,10 @@ QStringList objectsNotAsMade(Database& db);
 // rule without a write to the file.
 bool useCurrentViews(Database& db);
 
+// Gives this connection a work table Test of its own, in its temporary space, in front of the
+// file's: a file that can only be read still prints its quotes. False when it could not be made.
+bool useTemporaryWorkTable(Database& db);
+
 // Creates a new database file at path, and fills it when fill is given; refuses an existing
 // file. The file is built under a temporary name beside path and appears at path only once it
 // is complete: on any failure nothing is left there.

@@ -33,7 +33,8 @@ bool EstimateBook::fail(const DbError& error) {
 bool EstimateBook::load() {
     m_lastError = {};
     bool removed = true;
-    if (gConnection && gConnection->isOpen()) {
+    // A file that can only be read keeps what it holds (it was said so once, at the start).
+    if (gConnection && gConnection->isOpen() && !gConnection->database().isReadOnly()) {
         // The lines go with their estimate; all of it, or none.
         Transaction transaction(gConnection->database());
         const QString lines = QStringLiteral(" WHERE EstimateID IN (") + kUnnumbered + ')';

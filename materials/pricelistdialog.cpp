@@ -1,9 +1,11 @@
 #include "materials/pricelistdialog.h"
 
+#include "data/backup.h"
 #include "data/connection.h"
 #include "data/database.h"
 #include "data/formats.h"
 #include "data/globals.h"
+#include "data/partialfile.h"
 #include "materials/backgroundwork.h"
 #include "materials/lookupeditors.h"
 #include "widgets/filedialog.h"
@@ -21,7 +23,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QStandardPaths>
@@ -628,9 +629,9 @@ void frmImportPriceList::cmdSaveReport_Click() {
     const QString path = askForFileName(request, this);
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(changeReportCsv(m_result)) < 0 ||
-        !file.commit())
+    QString reason =
+        gConnection ? databaseFileReason(gConnection->databasePath(), path) : QString();
+    if (!reason.isEmpty() || !writeWholeFile(path, changeReportCsv(m_result), &reason))
         tell(tr("The report could not be saved as \"%1\": %2")
-                 .arg(QDir::toNativeSeparators(path), file.errorString()));
+                 .arg(QDir::toNativeSeparators(path), reason));
 }

@@ -3,6 +3,7 @@
 #include "data/connection.h"
 #include "data/database.h"
 #include "data/pricing.h"
+#include "data/schema.h"
 
 #include <QStringList>
 
@@ -49,6 +50,9 @@ bool DataEnvironment::fail(const DbError& error) {
 
 bool DataEnvironment::fillWorkTable(Connection& connection, int estimateId) {
     m_lastError = {};
+    // A file that can only be read takes no work table: the connection keeps one of its own.
+    if (connection.database().isReadOnly() && !Schema::useTemporaryWorkTable(connection.database()))
+        return fail(connection.database().error());
     QStringList statements;
     for (const char* sql : kWorkTableStatements)
         statements << QString::fromLatin1(sql);

@@ -1,7 +1,8 @@
 #include "report/reporthtml.h"
 
+#include "data/partialfile.h"
+
 #include <QBuffer>
-#include <QSaveFile>
 
 namespace {
 // Twips as CSS points.
@@ -147,10 +148,5 @@ QByteArray reportHtml(const ReportLayout& layout) {
 }
 
 bool writeReportHtml(const ReportLayout& layout, const QString& path, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(reportHtml(layout)) < 0 || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeWholeFile(path, reportHtml(layout), error);
 }

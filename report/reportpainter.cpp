@@ -1,10 +1,12 @@
 #include "report/reportpainter.h"
 
+#include "data/partialfile.h"
+
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 void paintReportPage(QPainter& painter, const ReportLayout& layout, int page) {
     if (page < 0 || page >= layout.pages.size())
@@ -67,27 +69,21 @@ bool paintReport(QPagedPaintDevice& device, const ReportLayout& layout, int firs
 }
 
 bool writeReportPdf(const ReportLayout& layout, const QString& path, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
+    // Drawn in memory first: the PDF writer does not report a write its device refused, so the
+    // file is written whole afterwards, every byte accounted for.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter pdf(&file);
+        QPdfWriter pdf(&buffer);
         pdf.setResolution(1440);
         pdf.setCreator(QStringLiteral("Plenwick"));
         pdf.setTitle(layout.title.trimmed());
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
                                       QMarginsF(0, 0, 0, 0)));
         if (!paintReport(pdf, layout)) {
-            file.cancelWriting();
             *error = QStringLiteral("The PDF could not be drawn.");
             return false;
         }
     }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeWholeFile(path, buffer.data(), error);
 }

@@ -13,7 +13,10 @@
 #include "support/programfixture.h"
 #include "support/scriptedfiledialogs.h"
 #include "support/scriptedmessages.h"
+#include "support/smalldisk.h"
 #include "support/testdatabase.h"
+
+#include <sqlite3.h>
 
 #include <QDir>
 #include <QListWidget>
@@ -49,6 +52,17 @@ QStringList leftovers(const QString& folder) {
     return QDir(folder).entryList({QStringLiteral(".*partial*")}, QDir::Files | QDir::Hidden);
 }
 
+mode_t mode(const QString& path) {
+    struct stat st = {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mode & 07777;
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 QAction* menuItem(frmMain& window, const char* name) {
     return window.findChild<QAction*>(QString::fromLatin1(name));
 }
@@ -66,6 +80,9 @@ private slots:
     void withoutBackupsOrWhenTheScreensHoldWorkNothingIsRestored();
     void theProgramChecksItsFileUnlessItIsAsItLeftIt();
     void aDamagedFileIsNamedAndOffersTheNewestBackup();
+    void copiesAreNoMoreOpenThanTheDatabase();
+    void anUnfitBackupIsNotRestored();
+    void aFullDiskLeavesTheOldCopyAsItWas();
 };
 
 void TestBackup::aBackupIsACompleteCopyThatOpens() {
@@ -90,22 +107,18 @@ void TestBackup::aBackupIsACompleteCopyThatOpens() {
     QVERIFY2(backupTo(db.connection().database(), target, &error), qPrintable(error));
     QCOMPARE(countIn(target, QStringLiteral("MaterialsTBL")), 100);
     QCOMPARE(leftovers(db.dir()), QStringList());
-    // A new file opens to whom any new file of the user opens; a replaced one keeps its own
-    // permissions (a database shared with a group stays shared).
+    // A new database opens to whom any new file of the user opens; a copy to no more than the
+    // database does, whatever file it replaces.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    const auto mode = [](const QString& path) {
-        struct stat st = {};
-        ::stat(QFile::encodeName(path).constData(), &st);
-        return st.st_mode & 07777;
-    };
     QCOMPARE(mode(target), mode_t(0666 & ~mask));
     const QString made = db.dir() + QStringLiteral("/made.mdb");
     QVERIFY(Schema::createFile(made, &error));
     QCOMPARE(mode(made), mode_t(0666 & ~mask));
-    QVERIFY(::chmod(QFile::encodeName(target).constData(), 0660) == 0);
+    QVERIFY(::chmod(QFile::encodeName(target).constData(), 0664) == 0);
+    QVERIFY(::chmod(QFile::encodeName(db.path()).constData(), 0600) == 0);
     QVERIFY2(backupTo(db.connection().database(), target, &error), qPrintable(error));
-    QCOMPARE(mode(target), mode_t(0660));
+    QCOMPARE(mode(target), mode_t(0600));
 
     // The database itself and a folder that is not there are refused with the reason.
     QVERIFY(!backupTo(db.connection().database(), db.path(), &error));
@@ -436,6 +449,114 @@ void TestBackup::aDamagedFileIsNamedAndOffersTheNewestBackup() {
     QVERIFY(!OpenConnection(loneOpened, other));
     QCOMPARE(messages.shown().size(), 1);
     QVERIFY(messages.texts().first().contains(QLatin1String("is damaged")));
+}
+
+void TestBackup::copiesAreNoMoreOpenThanTheDatabase() {
+    FixedClock clock;
+    TestDatabase db;
+    const QString path = db.path();
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), 0600) == 0);
+    // An earlier version made the folder open to all: it is narrowed.
+    QVERIFY(QDir().mkdir(backupFolder(path)));
+    QVERIFY(::chmod(QFile::encodeName(backupFolder(path)).constData(), 0755) == 0);
+    QString error;
+    QString dated;
+    QVERIFY2(makeDatedBackup(db.connection().database(), path, &error, &dated), qPrintable(error));
+    QCOMPARE(mode(dated), mode_t(0600));
+    QCOMPARE(mode(backupFolder(path)), mode_t(0700));
+    // The copy kept at a restore, and the restored file, keep to the database's permissions.
+    db.connection().close();
+    clock.now = kMonday.addSecs(60);
+    QVERIFY2(restoreBackup(path, dated, &error), qPrintable(error));
+    const QList<BackupFile> backups = listBackups(path);
+    QCOMPARE(backups.size(), 2);
+    QCOMPARE(mode(backups.first().path), mode_t(0600));
+    QCOMPARE(mode(path), mode_t(0600));
+    // A folder made new for a database that its group may read: the group may look in it.
+    TestDatabase shared;
+    QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 0640) == 0);
+    const mode_t mask = ::umask(0022);
+    QVERIFY(makeDatedBackup(shared.connection().database(), shared.path(), &error, &dated));
+    ::umask(mask);
+    QCOMPARE(mode(dated), mode_t(0640));
+    QCOMPARE(mode(backupFolder(shared.path())), mode_t(0750));
+}
+
+void TestBackup::anUnfitBackupIsNotRestored() {
+    FixedClock clock;
+    TestDatabase db;
+    addSupplier(db, QStringLiteral("Current"));
+    QString error;
+    QString backup;
+    QVERIFY(makeDatedBackup(db.connection().database(), db.path(), &error, &backup));
+    const qint64 page = db.scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
+    const qint64 root =
+        db.scalar(QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE name = 'SuppliersTBL'"))
+            .toLongLong();
+    db.connection().close();
+    const QByteArray live = contents(db.path());
+    clock.now = kMonday.addSecs(60);
+    // A damaged copy, one holding a stranger's trigger, one that is no database at all.
+    const auto damage = [&](const QString& how) {
+        QFile::remove(backup);
+        QVERIFY(QFile::copy(db.path(), backup));
+        if (how == QLatin1String("damaged")) {
+            QFile f(backup);
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.seek((root - 1) * page) &&
+                    f.write(QByteArray(int(page), 'x')) == page);
+        } else if (how == QLatin1String("trigger")) {
+            sqlite3* handle = nullptr;
+            QVERIFY(sqlite3_open(QFile::encodeName(backup).constData(), &handle) == SQLITE_OK);
+            QCOMPARE(sqlite3_exec(handle,
+                                  "CREATE TRIGGER Wipe AFTER UPDATE ON MaterialsTBL BEGIN DELETE "
+                                  "FROM EstimateTBL; END",
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+            sqlite3_close(handle);
+        } else {
+            QFile f(backup);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(8192, 'x')) == 8192);
+        }
+    };
+    const std::pair<const char*, const char*> cases[] = {
+        {"damaged", "is damaged"}, {"trigger", "trigger Wipe"}, {"garbage", "not a database"}};
+    for (const auto& [how, reason] : cases) {
+        damage(QLatin1String(how));
+        QVERIFY(!restoreBackup(db.path(), backup, &error));
+        QVERIFY2(error.contains(QLatin1String(reason)), qPrintable(error));
+        QCOMPARE(contents(db.path()), live);
+        QCOMPARE(listBackups(db.path()).size(), 1);
+    }
+}
+
+void TestBackup::aFullDiskLeavesTheOldCopyAsItWas() {
+    SmallDisk disk(512);
+    if (!disk.isValid())
+        QSKIP("no small file system could be mounted (that takes the superuser)");
+    Program program;
+    {
+        Transaction many(program.db.connection().database());
+        for (int i = 0; i < 2000; ++i)
+            addSupplier(program.db, QStringLiteral("Supplier with a long name, number %1").arg(i));
+        QVERIFY(many.commit());
+    }
+    const QString target = disk.filePath(QStringLiteral("copy.mdb"));
+    {
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("the old copy") == 12);
+    }
+    QVERIFY(disk.fill(16 * 1024));
+    QVERIFY(program.load());
+    frmMain window;
+    ScriptedMessages messages;
+    ScriptedFileDialogs dialogs;
+    dialogs.answerNext(target);
+    menuItem(window, "mnuToolsBackUp")->trigger();
+    QCOMPARE(messages.titles(), QStringList{"Back Up Database"});
+    QVERIFY2(messages.texts().first().startsWith(QLatin1String("No backup was made.")),
+             qPrintable(messages.texts().first()));
+    QCOMPARE(contents(target), QByteArray("the old copy"));
+    QCOMPARE(leftovers(QFileInfo(target).absolutePath()), QStringList());
 }
 
 QTEST_MAIN(TestBackup)

@@ -1,10 +1,12 @@
 // The program's command line: its modes run without a display, making database files never
 // overwrites one, mistakes print the usage, and the first run makes the default database.
 #include "app/commandline.h"
+#include "data/backup.h"
 #include "data/connection.h"
 #include "settings/registry.h"
 #include "support/isolatedsettings.h"
 #include "support/quotefixture.h"
+#include "support/smalldisk.h"
 #include "support/testdatabase.h"
 
 #include <QDir>
@@ -14,6 +16,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <unistd.h>
 
 namespace {
 struct Run {
@@ -85,6 +88,12 @@ private slots:
     void exportRefusals_data();
     void exportRefusals();
     void importsAPriceList();
+    void neverWritesOverTheDatabase_data();
+    void neverWritesOverTheDatabase();
+    void aFullDiskLeavesTheOldFileAsItWas_data();
+    void aFullDiskLeavesTheOldFileAsItWas();
+    void printsFromAFileThatCanOnlyBeRead();
+    void speaksPlainlyAndBriefly();
 };
 
 void TestCommandLine::createsADatabaseAndNeverOverwrites() {
@@ -311,6 +320,156 @@ void TestCommandLine::firstRunReportsAFileItCannotMake() {
     QVERIFY(!QFile::exists(path));
 }
 
+void TestCommandLine::neverWritesOverTheDatabase_data() {
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("reason");
+    const QString report = QStringLiteral("--report");
+    QTest::newRow("the database") << report << "DB"
+                                  << "the database itself";
+    QTest::newRow("another spelling") << report << "DIR/backups/../Estimating.mdb"
+                                      << "the database itself";
+    QTest::newRow("a link to it") << report << "DIR/link.csv"
+                                  << "the database itself";
+    for (const char* suffix : {"-journal", "-wal", "-shm", "-users"})
+        QTest::newRow(suffix) << report << QStringLiteral("DB") + QLatin1String(suffix)
+                              << "companion file";
+    QTest::newRow("a backup") << report << "DIR/backups/Estimating-20261207-083000.mdb"
+                              << "backup folder";
+    QTest::newRow("quote in the backups") << "--output"
+                                          << "DIR/backups/q.pdf"
+                                          << "backup folder";
+    QTest::newRow("quote over a companion") << "--output"
+                                            << "DB-wal.htm"
+                                            << "";
+}
+
+void TestCommandLine::neverWritesOverTheDatabase() {
+    QFETCH(QString, option);
+    QFETCH(QString, target);
+    QFETCH(QString, reason);
+    TestDatabase db;
+    db.addSmallLookups();
+    addQuote(db, {8101, QStringLiteral("Ann"), 0, 0, numberedLines(2), {}});
+    QVERIFY(QDir().mkpath(backupFolder(db.path())));
+    QVERIFY(QFile::link(db.path(), db.dir() + QStringLiteral("/link.csv")));
+    const QString list = db.dir() + QStringLiteral("/prices.csv");
+    {
+        QFile file(list);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Part #,Price\nA-100,12.5\n");
+    }
+    target.replace(QStringLiteral("DIR"), db.dir()).replace(QStringLiteral("DB"), db.path());
+    db.connection().close();
+    const QByteArray before = contents(db.path());
+    const QStringList arguments =
+        option == QLatin1String("--report")
+            ? QStringList{"--import-price-list", list,       "--supplier",
+                          "Acme Supply",         "--report", target,
+                          "--database",          db.path()}
+            : QStringList{"--export-quote", "8101", "--output", target, "--database", db.path()};
+    const Run r = plenwick(arguments);
+    if (reason.isEmpty()) { // a name that only looks like one of them
+        QVERIFY2(r.status == 0, qPrintable(r.output));
+        QVERIFY(QFile::remove(target));
+        return;
+    }
+    QCOMPARE(r.status, kExitUsage);
+    QVERIFY2(r.output.contains(QStringLiteral("was refused: it is ")) && r.output.contains(reason),
+             qPrintable(r.output));
+    QCOMPARE(contents(db.path()), before);
+    QVERIFY(listBackups(db.path()).isEmpty());
+}
+
+void TestCommandLine::aFullDiskLeavesTheOldFileAsItWas_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("HTML quote") << QStringLiteral("quote.htm");
+    QTest::newRow("PDF quote") << QStringLiteral("quote.pdf");
+    QTest::newRow("change report") << QStringLiteral("changes.csv");
+}
+
+void TestCommandLine::aFullDiskLeavesTheOldFileAsItWas() {
+    QFETCH(QString, name);
+    SmallDisk disk;
+    if (!disk.isValid())
+        QSKIP("no small file system could be mounted (that takes the superuser)");
+    TestDatabase db;
+    db.addSmallLookups();
+    addQuote(db, {8101, QStringLiteral("Ann"), 0, 0, numberedLines(150), {}});
+    const QString list = db.dir() + QStringLiteral("/prices.csv");
+    {
+        QFile file(list);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Part #,Price,Brand,Category\n");
+        for (int i = 0; i < 1500; ++i)
+            file.write(QStringLiteral("NEW-%1,%2.25,Cascade,Fittings\n").arg(i).arg(i).toLatin1());
+    }
+    const QString target = disk.filePath(name);
+    {
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("the old file") == 12);
+    }
+    QVERIFY(disk.fill(0));
+    const QStringList before = filesIn(disk.filePath(QString()));
+    const Run r = plenwick(
+        name.endsWith(QLatin1String(".csv"))
+            ? QStringList{"--import-price-list", list, "--supplier", "Acme Supply", "--add-new",
+                          "--report", target, "--database", db.path()}
+            : QStringList{"--export-quote", "8101", "--output", target, "--database", db.path()});
+    QCOMPARE(r.status, kExitFailure);
+    QVERIFY2(r.output.contains(QStringLiteral("could not be written")), qPrintable(r.output));
+    QCOMPARE(contents(target), QByteArray("the old file"));
+    QCOMPARE(filesIn(disk.filePath(QString())), before);
+}
+
+void TestCommandLine::printsFromAFileThatCanOnlyBeRead() {
+    SmallDisk disk;
+    if (geteuid() == 0 && !disk.isValid())
+        QSKIP("no file system could be mounted read-only");
+    TestDatabase db;
+    addQuote(db, {8101, QStringLiteral("Ann"), 0, 0, numberedLines(2), {}});
+    db.connection().close();
+    QString path = db.path();
+    if (disk.isValid()) {
+        path = disk.filePath(QStringLiteral("Estimating.mdb"));
+        QVERIFY(QFile::copy(db.path(), path));
+        QVERIFY(disk.makeReadOnly());
+    } else {
+        QVERIFY(QFile(path).setPermissions(QFileDevice::ReadOwner));
+    }
+    const QString out = db.dir() + QStringLiteral("/quote.htm");
+    const Run r = plenwick({"--export-quote", "8101", "--output", out, "--database", path});
+    QVERIFY2(r.status == 0, qPrintable(r.output));
+    QVERIFY(contents(out).contains("Item 2"));
+}
+
+void TestCommandLine::speaksPlainlyAndBriefly() {
+    // No number before a message of the command line.
+    TestDatabase db;
+    const QString garbage = db.damage(QStringLiteral("garbage"));
+    Run r =
+        plenwick({"--export-quote", "1", "--output", db.dir() + "/q.htm", "--database", garbage});
+    QCOMPARE(r.status, kExitFailure);
+    QVERIFY2(r.output.contains(QStringLiteral("plenwick: Unrecognized database format")),
+             qPrintable(r.output));
+    QVERIFY2(!r.output.contains(QStringLiteral("-2147467259")), qPrintable(r.output));
+    // A path of megabytes, stored or given, is said in a few characters.
+    IsolatedSettings isolated;
+    const QByteArray home = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(isolated.dir()));
+    WriteRegString(kProgram, QStringLiteral("DBPath"), QString(10 << 20, QLatin1Char('x')));
+    r = plenwick({"--export-quote", "1", "--output", db.dir() + "/q.htm"});
+    home.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", home);
+    QCOMPARE(r.status, kExitFailure);
+    QVERIFY2(r.output.contains(QStringLiteral("path of 10485760 characters was ignored")),
+             qPrintable(r.output.left(2000)));
+    QVERIFY2(r.output.size() < 2000, qPrintable(r.output.left(2000)));
+    r = plenwick({"--export-quote", "1", "--output", db.dir() + "/q.htm", "--database",
+                  db.dir() + QLatin1Char('/') + QString(100000, QLatin1Char('y'))});
+    QCOMPARE(r.status, kExitFailure);
+    QVERIFY2(r.output.size() < 2000, qPrintable(r.output.left(2000)));
+}
+
 QTEST_MAIN(TestCommandLine)
 void TestCommandLine::exportsAQuoteWithoutAWindow() {
     TestDatabase db;
@@ -412,12 +571,23 @@ void TestCommandLine::importsAPriceList() {
     QVERIFY(r.output.contains(QStringLiteral("new materials  1")));
     QVERIFY(r.output.contains(QStringLiteral("Dry run: nothing was changed.")));
     QCOMPARE(cost(), 10.0);
+    QVERIFY(listBackups(db.path()).isEmpty());
     // Applied, with the new material and the report.
     const QString report = db.dir() + QStringLiteral("/changes.csv");
     r = plenwick(base + QStringList{"--add-new", "--report", report});
     QVERIFY2(r.status == 0, qPrintable(r.output));
     QCOMPARE(cost(), 12.5);
     QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM MaterialsTBL")).toInt(), 2);
+    // The day's copy, made before the first change, as the window makes it.
+    const QList<BackupFile> backups = listBackups(db.path());
+    QCOMPARE(backups.size(), 1);
+    Connection copy;
+    QVERIFY(openProgramFile(copy, backups.first().path));
+    Statement old(copy.database(),
+                  QStringLiteral("SELECT UnitCost FROM MaterialsTBL WHERE PartNumber = 'A-100'"));
+    QVERIFY(old.next());
+    QCOMPARE(old.real(0), 10.0);
+    copy.close();
     QVERIFY(contents(report).contains("A-100,,Price changed,10,12.5,25.0,"));
     // A refused row: the rest is applied, and the exit status says a row was left out.
     {

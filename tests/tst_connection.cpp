@@ -1,13 +1,17 @@
 // Opening database files: the password verifier, the structure check, the default path, and the
 // mapping of refused writes to the numbers the screens key on.
+#include "app/mainwindow.h"
 #include "data/connection.h"
+#include "data/fileusers.h"
 #include "data/globals.h"
 #include "data/money.h"
 #include "data/recordset.h"
 #include "data/schema.h"
 #include "settings/openconnection.h"
+#include "settings/registry.h"
 #include "support/programfixture.h"
 #include "support/scriptedmessages.h"
+#include "support/smalldisk.h"
 #include "support/testdatabase.h"
 
 #include <QCoreApplication>
@@ -15,7 +19,24 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
+#include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+// Runs statements on the file as a database tool can, with the schema table writable (PRAGMA
+// writable_schema): SQLite takes a row written there as any other object at the next open.
+bool editSchema(const QString& path, const QString& sql) {
+    sqlite3* db = nullptr;
+    const bool opened = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK;
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 0, nullptr);
+    const QByteArray text = "PRAGMA writable_schema = ON; " + sql.toUtf8();
+    const bool done =
+        opened && sqlite3_exec(db, text.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return done;
+}
+} // namespace
 
 class TestConnection : public QObject {
     Q_OBJECT
@@ -31,6 +52,7 @@ private slots:
     void viewsSumAnEstimate();
     void aSecondRunOnTheSameFileIsTold();
     void aFileThatCanOnlyBeReadIsSaidSo();
+    void aMarkerThatIsNoPlainFileIsLeftAlone();
 };
 
 void TestConnection::opensTheProgramsOwnFile() {
@@ -120,8 +142,34 @@ void TestConnection::aStrangersTriggerOrViewKeepsTheFileShut() {
     const struct {
         QStringList statements;
         QString named;
+        QString schemaEdit = {};
     } cases[] = {
         {{wipe}, QStringLiteral("trigger Wipe")},
+        // Under the engine's own prefix, written into the schema by hand: SQLite runs such a
+        // trigger all the same, so only the engine's own objects, as it makes them, pass.
+        {{},
+         QStringLiteral("trigger sqlite_wipe"),
+         QStringLiteral("INSERT INTO sqlite_master VALUES ('trigger', 'sqlite_wipe', "
+                        "'MaterialsTBL', 0, 'CREATE TRIGGER sqlite_wipe AFTER UPDATE ON "
+                        "MaterialsTBL BEGIN DELETE FROM EstimateTBL; END')")},
+        {{},
+         QStringLiteral("view sqlite_stat1"),
+         QStringLiteral("INSERT INTO sqlite_master VALUES ('view', 'sqlite_stat1', "
+                        "'sqlite_stat1', 0, 'CREATE VIEW sqlite_stat1 AS SELECT 1 AS tbl')")},
+        {{QStringLiteral("CREATE INDEX Narrow ON MaterialsTBL (PartNumber)")},
+         QStringLiteral("index sqlite_autoindex_MaterialsTBL_7 (altered)"),
+         QStringLiteral("UPDATE sqlite_master SET name = 'sqlite_autoindex_MaterialsTBL_7', "
+                        "sql = 'CREATE INDEX sqlite_autoindex_MaterialsTBL_7 ON MaterialsTBL "
+                        "(PartNumber)' WHERE name = 'Narrow'")},
+        {{QStringLiteral("CREATE TABLE Extra (x)")},
+         QStringLiteral("table sqlite_extra"),
+         QStringLiteral("UPDATE sqlite_master SET name = 'sqlite_extra', tbl_name = "
+                        "'sqlite_extra', sql = 'CREATE TABLE sqlite_extra (x)' WHERE name = "
+                        "'Extra'")},
+        {{},
+         QStringLiteral("table sqlite_sequence (altered)"),
+         QStringLiteral("UPDATE sqlite_master SET sql = 'CREATE TABLE sqlite_sequence(name,seq "
+                        "DEFAULT 5)' WHERE name = 'sqlite_sequence'")},
         {{QStringLiteral("DROP TABLE MaterialsTBL"), loop}, QStringLiteral("view MaterialsTBL")},
         {{QStringLiteral("CREATE TABLE Extra (x)")}, QStringLiteral("table Extra")},
         // The program's names with other text: a view that never ends, a price that changes on
@@ -147,12 +195,28 @@ void TestConnection::aStrangersTriggerOrViewKeepsTheFileShut() {
         TestDatabase db;
         for (const QString& sql : c.statements)
             db.exec(sql);
+        if (!c.schemaEdit.isEmpty())
+            QVERIFY(editSchema(db.path(), c.schemaEdit));
         ScriptedMessages messages;
         Connection connection;
         QString path = db.path();
         QVERIFY(!OpenConnection(path, connection));
         QCOMPARE(messages.shown().size(), 1);
         QVERIFY2(messages.texts().first().contains(c.named), qPrintable(messages.texts().first()));
+    }
+    // The engine's own objects pass: the key counter, the statistics of ANALYZE, the indexes of
+    // UNIQUE and PRIMARY KEY constraints.
+    {
+        TestDatabase analysed;
+        analysed.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber) VALUES (1001)"));
+        analysed.exec(QStringLiteral("ANALYZE"));
+        QVERIFY(analysed
+                    .scalar("SELECT COUNT(*) FROM sqlite_master WHERE name LIKE "
+                            "'sqlite!_%' ESCAPE '!'")
+                    .toInt() >= 4);
+        Connection c;
+        QVERIFY(openProgramFile(c, analysed.path()));
+        QCOMPARE(Schema::foreignObjects(c.database()), QStringList());
     }
     // A file of the first structure, with the index an early build left and a view of an
     // earlier text (or a stranger's text): opened, its views and indexes made again from the
@@ -360,15 +424,68 @@ void TestConnection::aFileThatCanOnlyBeReadIsSaidSo() {
                  qPrintable(rs.lastError().description));
         QCOMPARE(rs.value(QStringLiteral("Catagory")).toString(), QStringLiteral("Cable"));
     }
-    if (geteuid() == 0)
-        QSKIP("the system lets the superuser write any file");
+    // The superuser may write any file: for it, the file lies on a disk mounted read-only.
+    SmallDisk disk;
+    if (geteuid() == 0 && !disk.isValid())
+        QSKIP("no file system could be mounted read-only");
     Program program;
-    QFile file(program.db.path());
-    QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    // An estimate without a reference, which the window removes at start where it can.
+    program.db.exec(QStringLiteral("INSERT INTO EstimateTBL (EstimateData) VALUES (?)"),
+                    {QStringLiteral("2026-01-02")});
+    if (disk.isValid()) {
+        const QString copy = disk.filePath(QStringLiteral("Estimating.mdb"));
+        QVERIFY(QFile::copy(program.db.path(), copy));
+        QVERIFY(disk.makeReadOnly());
+        WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), copy);
+    } else {
+        QVERIFY(QFile(program.db.path())
+                    .setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    }
     ScriptedMessages messages;
     QVERIFY(program.load());
+    frmMain window;
+    // One notice, and no refused write after it.
     QTRY_COMPARE(messages.titles(), QStringList{"Read-only database"});
+    QTest::qWait(300);
+    QCOMPARE(messages.titles(), QStringList{"Read-only database"});
     QVERIFY(program.objects.connection.database().isReadOnly());
+}
+
+void TestConnection::aMarkerThatIsNoPlainFileIsLeftAlone() {
+    // What may stand at the marker's name: a pipe (opening it would wait for a writer), a
+    // symbolic link to a file not there yet (which would be made with the user's rights) or to
+    // one that is (which would be locked), a folder. Each run opens at once and counts nobody.
+    for (const char* kind : {"pipe", "dangling link", "link", "folder"}) {
+        TestDatabase db;
+        const QString marker = FileUsers::markerPath(db.path());
+        const QString target = db.dir() + QStringLiteral("/elsewhere");
+        const QByteArray name(kind);
+        if (name == "pipe")
+            QVERIFY(::mkfifo(QFile::encodeName(marker).constData(), 0644) == 0);
+        else if (name == "folder")
+            QVERIFY(QDir().mkdir(marker));
+        else
+            QVERIFY(QFile::link(target, marker));
+        if (name == "link") {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
+        }
+        auto run = [&db](Connection& c) {
+            c.setDailyBackups(true);
+            return openProgramFile(c, db.path());
+        };
+        Connection first;
+        Connection second;
+        QSignalSpy told(&second, &Connection::openElsewhere);
+        QVERIFY2(run(first) && run(second), kind);
+        QCOMPARE(told.size(), 0);
+        QCOMPARE(QFile::exists(target), name == "link");
+        if (name == "link") {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), QByteArray("kept"));
+        }
+    }
 }
 
 QTEST_MAIN(TestConnection)

@@ -14,6 +14,7 @@
 #include "support/quotefixture.h"
 #include "support/scriptedfiledialogs.h"
 #include "support/scriptedmessages.h"
+#include "support/smalldisk.h"
 #include "support/userinput.h"
 
 #include <QAction>
@@ -199,6 +200,22 @@ void TestPrintQuote::anExportThatFailsIsReported() {
     QVERIFY(messages.texts().at(0).contains(QStringLiteral("could not be written")));
     QVERIFY(messages.texts().at(1).contains(QStringLiteral(".htm, .html or .pdf")));
     QVERIFY(!QFile::exists(p.db.dir() + QStringLiteral("/quote.txt")));
+
+    // A full disk: said so, and a quote saved there before is left as it was.
+    SmallDisk disk;
+    if (!disk.isValid())
+        QSKIP("no small file system could be mounted (that takes the superuser)");
+    const QString target = disk.filePath(QStringLiteral("quote.pdf"));
+    QFile old(target);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("the old quote") == 13);
+    old.close();
+    QVERIFY(disk.fill(0));
+    messages.clear();
+    files.answerNext(target);
+    QVERIFY(w.print([](QuotePreview* preview) { QVERIFY(!preview->exportQuote()); }));
+    QCOMPARE(messages.titles(), QStringList{QStringLiteral("DataReport Error")});
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("the old quote"));
 }
 
 void TestPrintQuote::theEstimateScreenPrintsWhatIsTyped() {
