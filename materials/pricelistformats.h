@@ -16,6 +16,19 @@ std::optional<PriceListTable> readCsv(const QByteArray& bytes, QString* error,
 std::optional<PriceListTable> readWorkbook(const QString& path, const QString& sheet,
                                            QString* error, const PriceListProgress& progress);
 
+// What a workbook may cost, checked before and while it is read, since a small archive can
+// unpack to gigabytes (a row reaching column XFD, a sheet of repeated rows). Tests lower them.
+struct WorkbookBounds {
+    // The largest file of the archive, uncompressed: the XML of a sheet of Excel's every row
+    // (1,048,576), a few cells each, is about 100 MB.
+    qint64 largestEntry = kLargestPriceList;
+    // Cells holding something, in one row and in the sheet (texts in the shared string table
+    // too).
+    int mostCellsInRow = 1024;
+    qsizetype mostCells = 10'000'000;
+};
+WorkbookBounds& workbookBounds();
+
 // Nothing, with the reason in error (when there is one).
 std::nullopt_t failure(QString* error, const QString& reason);
 
