@@ -153,7 +153,7 @@ struct CsvRows {
     bool strays = false;
     QList<int> rowsWithStrays;
     QStringList fields;
-    QList<QStringList> rows;
+    QList<PriceListRow> rows;
     // Where the row being read began: the line of the file, and whether one has begun.
     int rowLine = 0;
     bool inRow = false;
@@ -170,7 +170,7 @@ struct CsvRows {
         const bool blank = std::all_of(fields.cbegin(), fields.cend(),
                                        [](const QString& f) { return f.trimmed().isEmpty(); });
         if (!blank)
-            rows.append(fields);
+            rows.append(PriceListRow(std::move(fields)));
         fields.clear();
         inRow = false;
     }
