@@ -128,12 +128,15 @@ int importPriceListCommand(const PriceListCommand& command) {
     PreviewOptions options;
     options.supplierId = supplier;
     options.mapping = rememberedMapping(command.supplier, table->rows.first().cells());
-    if (!options.mapping.isComplete())
-        return failure(
-            QStringLiteral("the columns of the part number and the unit cost are not "
-                           "recognised among \"%1\"; import the list once in the "
-                           "program to choose them.")
-                .arg(printable(table->rows.first().cells().join(QStringLiteral("\", \"")))));
+    if (!options.mapping.isComplete()) {
+        // The header's names, without the empty cells of a row that reaches far to the right.
+        QStringList names = table->rows.first().texts();
+        names.removeAll(QString());
+        return failure(QStringLiteral("the columns of the part number and the unit cost are not "
+                                      "recognised among \"%1\"; import the list once in the "
+                                      "program to choose them.")
+                           .arg(printable(names.join(QStringLiteral("\", \"")))));
+    }
     PriceListPreview preview;
     DbError error;
     if (!previewPriceList(connection, *table, options, &preview, &error))

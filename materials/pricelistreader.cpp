@@ -58,6 +58,8 @@ PriceListRow::PriceListRow(QStringList texts, QList<int> columns) : m_texts(std:
         return;
     // A row with few gaps costs less with them filled than with a column for each cell.
     const int width = columns.last() + 1;
+    if (width == m_texts.size())
+        return; // no gaps
     if (width > 2 * m_texts.size() + 8) {
         m_columns = std::move(columns);
         return;

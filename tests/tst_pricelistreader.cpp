@@ -441,7 +441,7 @@ private slots:
         QTest::newRow("a part too large to unpack")
             << QByteArray("<row><c><v>1</v></c></row>").repeated(3000) << QByteArray() << small
             << "The workbook is too large to read: its part xl/worksheets/stock.xml unpacks to "
-               "more than 64 KB.";
+               "more than 64 kB.";
         QTest::newRow("a cell longer than Excel's")
             << "<row><c t=\"inlineStr\"><is><t>" + QByteArray(32768, 'x') + "</t></is></c></row>"
             << QByteArray() << usual
