@@ -73,8 +73,11 @@ public:
         if (!zip.setCurrentFile(name, QuaZip::csInsensitive))
             throw WorkbookError::damaged(QObject::tr("%1 is missing.").arg(name));
         QuaZipFileInfo64 info;
-        if (zip.getCurrentFileInfo(&info) && qint64(info.uncompressedSize) > bounds().largestEntry)
-            throw tooLarge();
+        if (zip.getCurrentFileInfo(&info)) {
+            if (qint64(info.uncompressedSize) > bounds().largestEntry)
+                throw tooLarge();
+            m_bytes.reserve(qint64(info.uncompressedSize));
+        }
         QuaZipFile file(&zip);
         if (!file.open(QIODevice::ReadOnly))
             throw unpackingFailed();
@@ -98,8 +101,6 @@ public:
     }
     ArchiveXml(const ArchiveXml&) = delete;
     ArchiveXml& operator=(const ArchiveXml&) = delete;
-
-    const QString& name() const { return m_name; }
 
     QXmlStreamReader& xml() { return m_xml; }
     // How far reading has come, in characters (about bytes), and the file's size in bytes.
