@@ -75,6 +75,22 @@ int failure(const QString& message) {
     return kExitFailure;
 }
 
+// Text from a file as the terminal should show it: control characters written as escapes
+// (\x1b, \u0085), so that a crafted cell cannot clear the screen or retitle the window.
+QString printable(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.category() != QChar::Other_Control)
+            shown += c;
+        else if (c.unicode() < 0x80)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    }
+    return shown;
+}
+
 // The key of the supplier with this name (compared without regard to case), or 0.
 qint64 supplierNamed(Database& db, const QString& name) {
     Statement find(db, QStringLiteral("SELECT SuppliersID FROM SuppliersTBL "
@@ -136,33 +152,37 @@ int importPriceListCommand(const PriceListCommand& command) {
     const std::optional<PriceListTable> table = readPriceList(command.file, &readError);
     if (!table)
         return failure(QStringLiteral("\"%1\" could not be read: %2")
-                           .arg(QDir::toNativeSeparators(command.file), readError));
+                           .arg(QDir::toNativeSeparators(command.file), printable(readError)));
     if (table->rows.size() < 2)
         return failure(QStringLiteral("\"%1\" holds no price rows.")
                            .arg(QDir::toNativeSeparators(command.file)));
     PreviewOptions options;
     options.supplierId = supplier;
-    options.mapping = rememberedMapping(command.supplier, table->rows.first());
-    if (!options.mapping.isComplete())
+    options.mapping = rememberedMapping(command.supplier, table->rows.first().cells());
+    if (!options.mapping.isComplete()) {
+        // The header's names, without the empty cells of a row that reaches far to the right.
+        QStringList names = table->rows.first().texts();
+        names.removeAll(QString());
         return failure(QStringLiteral("the columns of the part number and the unit cost are not "
                                       "recognised among \"%1\"; import the list once in the "
                                       "program to choose them.")
-                           .arg(table->rows.first().join(QStringLiteral("\", \""))));
+                           .arg(printable(names.join(QStringLiteral("\", \"")))));
+    }
     PriceListPreview preview;
     DbError error;
     if (!previewPriceList(connection, *table, options, &preview, &error))
         return failure(error.description);
 
     const QLocale english(QLocale::English, QLocale::UnitedStates);
-    out() << table->description << ": " << english.toString(preview.rows) << " rows\n"
+    out() << printable(table->description) << ": " << english.toString(preview.rows) << " rows\n"
           << "  price changes  " << english.toString(preview.changed.size()) << "\n"
           << "  unchanged      " << english.toString(preview.unchanged) << "\n"
           << "  new materials  " << english.toString(preview.added.size())
           << (command.addNew ? "" : " (not added without --add-new)") << "\n"
           << "  refused        " << english.toString(preview.refused.size()) << "\n";
     for (const RefusedRow& r : preview.refused)
-        out() << "row " << r.row << ", " << r.column << " \"" << r.value << "\": " << r.reason
-              << "\n";
+        out() << "row " << r.row << ", " << r.column << " \"" << printable(r.value)
+              << "\": " << printable(r.reason) << "\n";
     int leftOut = int(preview.refused.size());
     if (command.dryRun) {
         out() << "Dry run: nothing was changed.\n";
@@ -180,11 +200,13 @@ int importPriceListCommand(const PriceListCommand& command) {
     apply.createMissingNames = command.addNew;
     ApplyResult result;
     if (!applyPriceList(connection, preview, apply, &result, &error))
-        return failure(QStringLiteral("nothing was changed: ") + error.description);
+        return failure(QStringLiteral("nothing was changed: ") + printable(error.description));
     for (const AppliedChange& c : result.changes)
-        if (c.kind == AppliedChange::NotAdded) {
+        if (c.kind == AppliedChange::NotAdded || c.kind == AppliedChange::ChangedMeanwhile) {
             ++leftOut;
-            out() << "row " << c.row << ", not added: " << c.note << "\n";
+            out() << "row " << c.row << ", "
+                  << (c.kind == AppliedChange::NotAdded ? "not added" : "left as it was") << ": "
+                  << printable(c.note) << "\n";
         }
     out() << "Changed " << english.toString(result.priceChanges) << " prices, added "
           << english.toString(result.added) << " materials.\n";

@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
         }
         PreviewOptions previewOptions;
         previewOptions.supplierId = kSupplier;
-        previewOptions.mapping = guessMapping(table->rows.first());
+        previewOptions.mapping = guessMapping(table->rows.first().cells());
         PriceListPreview preview;
         DbError dbError;
         {

@@ -89,19 +89,45 @@ QString separatorName(char separator) {
     }
 }
 
-// Checked a megabyte at a time, each piece ending before a byte that continues a character.
-bool isValidUtf8(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    constexpr qsizetype kChunk = 1024 * 1024;
-    const auto continues = [&](qsizetype at) { return (bytes.at(at) & 0xC0) == 0x80; };
-    for (qsizetype at = 0; at < bytes.size() && !decoder.hasError();) {
-        qsizetype end = qMin(at + kChunk, bytes.size());
-        for (int back = 0; back < 3 && end < bytes.size() && continues(end); ++back)
-            ++end;
-        (void)QString(decoder(QByteArrayView(bytes).sliced(at, end - at)));
-        at = end;
+// The UTF-8 sequences of more than one byte (accented letters, signs) and the bytes that belong
+// to none. Windows-1252 text seldom forms such a sequence, while a UTF-8 file forms many.
+struct Utf8Census {
+    qsizetype sequences = 0;
+    qsizetype strays = 0;
+};
+
+Utf8Census utf8Census(QByteArrayView bytes) {
+    Utf8Census census;
+    const qsizetype n = bytes.size();
+    const auto at = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char lead = at(i);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const int length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                           : lead >= 0xE0 && lead <= 0xEF ? 3
+                           : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                          : 0;
+        bool valid = length > 0 && i + length <= n;
+        for (int k = 1; valid && k < length; ++k)
+            valid = (at(i + k) & 0xC0) == 0x80;
+        // Overlong forms, surrogates and code points beyond U+10FFFF.
+        if (valid && length > 2) {
+            const unsigned char next = at(i + 1);
+            valid = !(lead == 0xE0 && next < 0xA0) && !(lead == 0xED && next > 0x9F) &&
+                    !(lead == 0xF0 && next < 0x90) && !(lead == 0xF4 && next > 0x8F);
+        }
+        if (valid) {
+            ++census.sequences;
+            i += length;
+        } else {
+            ++census.strays;
+            ++i;
+        }
     }
-    return !decoder.hasError();
+    return census;
 }
 
 // Windows-1252 is Latin-1 but for 0x80-0x9F, mapped here rather than through a codec, which
@@ -123,21 +149,28 @@ QString fromWindows1252(QByteArrayView bytes) {
 // The cells so far, as libcsv hands over fields and rows.
 struct CsvRows {
     bool utf8 = true;
+    // Whether UTF-8 fields may hold bytes that are not UTF-8, and the rows (from 1) that do.
+    bool strays = false;
+    QList<int> rowsWithStrays;
     QStringList fields;
-    QList<QStringList> rows;
+    QList<PriceListRow> rows;
     // Where the row being read began: the line of the file, and whether one has begun.
     int rowLine = 0;
     bool inRow = false;
 
     void addField(QByteArrayView bytes) {
         fields.append(utf8 ? QString::fromUtf8(bytes) : fromWindows1252(bytes));
+        const int row = int(rows.size()) + 1;
+        if (strays && fields.constLast().contains(QChar::ReplacementCharacter) &&
+            (rowsWithStrays.isEmpty() || rowsWithStrays.constLast() != row))
+            rowsWithStrays.append(row);
     }
     // Blank rows (no cell holding more than blanks) are left out.
     void endRow() {
         const bool blank = std::all_of(fields.cbegin(), fields.cend(),
                                        [](const QString& f) { return f.trimmed().isEmpty(); });
         if (!blank)
-            rows.append(fields);
+            rows.append(PriceListRow(std::move(fields)));
         fields.clear();
         inRow = false;
     }
@@ -150,6 +183,19 @@ void onField(void* field, size_t length, void* data) {
 
 void onRowEnd(int, void* data) {
     static_cast<CsvRows*>(data)->endRow();
+}
+
+// "row 4", "rows 4, 9, 12", the first ten and how many more.
+QString rowList(const QList<int>& rows) {
+    constexpr int kNamed = 10;
+    QStringList named;
+    for (qsizetype i = 0; i < qMin<qsizetype>(rows.size(), kNamed); ++i)
+        named << QString::number(rows[i]);
+    QString text = (rows.size() == 1 ? QObject::tr("row %1") : QObject::tr("rows %1"))
+                       .arg(named.join(QLatin1String(", ")));
+    if (rows.size() > kNamed)
+        text += QObject::tr(" and %1 more").arg(rows.size() - kNamed);
+    return text;
 }
 
 QString unbalancedQuote(const CsvRows& read, const QString& what) {
@@ -175,13 +221,17 @@ std::optional<PriceListTable> readCsv(const QByteArray& fileBytes, QString* erro
         encoding = Encoding::Utf16;
     } else if (bytes.startsWith("\xEF\xBB\xBF")) {
         bytes.remove(0, 3);
-    } else if (!isValidUtf8(bytes)) {
-        encoding = Encoding::Windows1252;
     }
+    // Decided on the whole file: UTF-8 unless it has more stray bytes than UTF-8 sequences, so
+    // that one stray byte does not turn every accent of a UTF-8 file into two signs.
+    const Utf8Census census = encoding == Encoding::Utf8 ? utf8Census(bytes) : Utf8Census{};
+    if (census.strays > 0 && census.strays >= census.sequences)
+        encoding = Encoding::Windows1252;
     const char separator = detectSeparator(bytes);
 
     CsvRows read;
     read.utf8 = encoding != Encoding::Windows1252;
+    read.strays = read.utf8 && census.strays > 0;
     // Lenient: a quote inside an unquoted field (an inch mark, 1/2" pipe, in a hand-made list)
     // is text. Only a quoted field that is never closed is refused, below.
     CsvParser parser(separator, 0);
@@ -227,6 +277,9 @@ std::optional<PriceListTable> readCsv(const QByteArray& fileBytes, QString* erro
                                  : encoding == Encoding::Utf16 ? QStringLiteral("UTF-16")
                                                                : QStringLiteral("Windows-1252");
     table.description = QObject::tr("CSV, %1, %2").arg(separatorName(separator), encodingName);
+    if (!read.rowsWithStrays.isEmpty())
+        table.description += QObject::tr("; bytes that are not UTF-8 (shown as \uFFFD) in %1")
+                                 .arg(rowList(read.rowsWithStrays));
     return table;
 }
 

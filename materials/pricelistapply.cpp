@@ -56,13 +56,17 @@ private:
     DbError m_error;
 };
 
-QString csvField(const QString& text) {
+// A text field of the report. Text a spreadsheet would take for a formula (=HYPERLINK(...),
+// =cmd|...) or for a number (+1, -100, @x) is led by an apostrophe, which spreadsheets read as
+// "text" and do not show; the amounts, which the program writes itself, stay numbers.
+QString csvField(QString text) {
+    if (!text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front()))
+        text.prepend(QLatin1Char('\''));
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
         !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
         return text;
-    QString quoted = text;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+    text.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
 // Why a new material could not be given a manufacturer or category.
@@ -98,20 +102,38 @@ bool applyPriceList(Connection& connection, const PriceListPreview& preview,
     const DbError cancelled{ErrorNumber::kGenericFailure, QStringLiteral("Cancelled.")};
     // Only a changed unit cost gets today's price date.
     const QDateTime today = QDateTime::currentDateTime();
+    // Each material read again inside the transaction, as a screen's save reads its row: one
+    // saved elsewhere since the preview keeps what was saved.
+    Statement current(db, QStringLiteral("SELECT PartNumber, UnitCost FROM MaterialsTBL "
+                                         "WHERE MaterialsID = ? AND SuppliersID = ?"));
     Statement update(db, QStringLiteral("UPDATE MaterialsTBL SET UnitCost = ?, UpdatedLast = ? "
                                         "WHERE MaterialsID = ? AND SuppliersID = ?"));
     for (const PriceChange& change : preview.changed) {
+        current.reset();
+        current.bindAll({change.materialId, options.supplierId});
+        const bool found = current.next();
+        if (current.failed())
+            return fail(current.error());
+        const QString meanwhile =
+            !found ? QStringLiteral("deleted or moved to another supplier since the preview")
+            : current.value(0).toString() != change.storedPartNumber
+                ? QStringLiteral("part number changed to \"%1\" since the preview")
+                      .arg(current.value(0).toString())
+            : Money::fromDouble(current.real(1)) != change.oldCost
+                ? QStringLiteral("unit cost changed to %1 since the preview")
+                      .arg(plainAmount(Money::fromDouble(current.real(1))))
+                : QString();
+        if (!meanwhile.isEmpty()) {
+            result->changes.append({AppliedChange::ChangedMeanwhile, change.row, change.partNumber,
+                                    change.description, change.oldCost, change.newCost, meanwhile});
+            ++result->changedMeanwhile;
+            continue;
+        }
         update.reset();
         update.bindAll(
             {QVariant::fromValue(change.newCost), today, change.materialId, options.supplierId});
         if (!update.execute())
             return fail(update.error());
-        if (db.changes() != 1)
-            return fail({ErrorNumber::kRowNotFound,
-                         QStringLiteral("The material %1 (row %2) was deleted or moved to another "
-                                        "supplier meanwhile.")
-                             .arg(change.partNumber)
-                             .arg(change.row)});
         result->changes.append({AppliedChange::PriceChanged,
                                 change.row,
                                 change.partNumber,
@@ -170,12 +192,26 @@ bool applyPriceList(Connection& connection, const PriceListPreview& preview,
     return true;
 }
 
+QString appliedChangeName(AppliedChange::Kind kind) {
+    switch (kind) {
+    case AppliedChange::Added:
+        return QStringLiteral("Added");
+    case AppliedChange::NotAdded:
+        return QStringLiteral("Not added");
+    case AppliedChange::ChangedMeanwhile:
+        return QStringLiteral("Changed since the preview");
+    case AppliedChange::PriceChanged:
+        break;
+    }
+    return QStringLiteral("Price changed");
+}
+
 QByteArray changeReportCsv(const ApplyResult& result) {
     QString csv = QStringLiteral("Row,Part Number,Description,Change,Old Unit Cost,New Unit Cost,"
                                  "Change %,Note\r\n");
     for (const AppliedChange& c : result.changes) {
-        static const char* const kinds[] = {"Price changed", "Added", "Not added"};
-        const bool priced = c.kind == AppliedChange::PriceChanged;
+        const bool priced =
+            c.kind == AppliedChange::PriceChanged || c.kind == AppliedChange::ChangedMeanwhile;
         const QString percent =
             priced && !c.oldCost.isZero()
                 ? QString::number((c.newCost - c.oldCost).toDouble() / c.oldCost.toDouble() * 100,
@@ -184,7 +220,7 @@ QByteArray changeReportCsv(const ApplyResult& result) {
         csv += QStringList{QString::number(c.row),
                            csvField(c.partNumber),
                            csvField(c.description),
-                           QLatin1String(kinds[c.kind]),
+                           appliedChangeName(c.kind),
                            priced ? plainAmount(c.oldCost) : QString(),
                            plainAmount(c.newCost),
                            percent,

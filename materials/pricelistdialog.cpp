@@ -488,7 +488,7 @@ void frmImportPriceList::showMapping() {
     const bool header = chkHeaderRow->isChecked();
     m_sampleModel->setTable(&m_table, header);
     const QStringList names =
-        header && !m_table.rows.isEmpty() ? m_table.rows.first() : QStringList();
+        header && !m_table.rows.isEmpty() ? m_table.rows.first().cells() : QStringList();
     const ColumnMapping guess = rememberedMapping(cbSupplier->currentText(), names);
     for (int role = 0; role < ColumnMapping::RoleCount; ++role) {
         QComboBox* combo = cbColumn[role];
@@ -522,7 +522,7 @@ bool frmImportPriceList::makePreview() {
         return false;
     }
     if (options.firstRowIsHeader)
-        rememberMapping(cbSupplier->currentText(), m_table.rows.first(), options.mapping);
+        rememberMapping(cbSupplier->currentText(), m_table.rows.first().cells(), options.mapping);
     bool ok = false;
     DbError error;
     PriceListPreview preview;
@@ -600,20 +600,25 @@ bool frmImportPriceList::apply() {
                                               tr("Change"), tr("Old Unit Cost"),
                                               tr("New Unit Cost"), tr("Note")});
     for (const AppliedChange& c : m_result.changes) {
-        static const char* const kinds[] = {"Price changed", "Added", "Not added"};
+        const bool priced =
+            c.kind == AppliedChange::PriceChanged || c.kind == AppliedChange::ChangedMeanwhile;
         QList<QStandardItem*> row;
         row << new QStandardItem(QString::number(c.row)) << new QStandardItem(c.partNumber)
-            << new QStandardItem(c.description) << new QStandardItem(tr(kinds[c.kind]))
-            << new QStandardItem(c.kind == AppliedChange::PriceChanged ? formatMoney(c.oldCost)
-                                                                       : QString())
+            << new QStandardItem(c.description) << new QStandardItem(appliedChangeName(c.kind))
+            << new QStandardItem(priced ? formatMoney(c.oldCost) : QString())
             << new QStandardItem(formatMoney(c.newCost)) << new QStandardItem(c.note);
         m_reportModel->appendRow(row);
     }
     grdReport->resizeColumnsToContents();
-    lblReport->setText(tr("%1 prices changed, %2 materials added. Prices that changed carry "
-                          "today's date.")
-                           .arg(m_result.priceChanges)
-                           .arg(m_result.added));
+    QString summary = tr("%1 prices changed, %2 materials added. Prices that changed carry "
+                         "today's date.")
+                          .arg(m_result.priceChanges)
+                          .arg(m_result.added);
+    if (m_result.changedMeanwhile > 0)
+        summary += tr(" <b>%1 left as they were: changed since the preview</b> (saved in another "
+                      "window or program); see their notes.")
+                       .arg(m_result.changedMeanwhile);
+    lblReport->setText(summary);
     return true;
 }
 

@@ -16,6 +16,20 @@ std::optional<PriceListTable> readCsv(const QByteArray& bytes, QString* error,
 std::optional<PriceListTable> readWorkbook(const QString& path, const QString& sheet,
                                            QString* error, const PriceListProgress& progress);
 
+// What a workbook may cost, checked before and while it is read, since a small archive can
+// unpack to gigabytes (a row reaching column XFD, a sheet of repeated rows). Tests lower them.
+struct WorkbookBounds {
+    // The largest file of the archive, uncompressed, which is held while it is read: the XML of
+    // a sheet of Excel's every row (1,048,576) is about 140 MB with three cells each as this
+    // reader's tests write them, about 270 MB with five as Excel writes them.
+    qint64 largestEntry = 2 * kLargestPriceList;
+    // Cells holding something, in one row and in the sheet (texts in the shared string table
+    // too).
+    int mostCellsInRow = 1024;
+    qsizetype mostCells = 10'000'000;
+};
+WorkbookBounds& workbookBounds();
+
 // Nothing, with the reason in error (when there is one).
 std::nullopt_t failure(QString* error, const QString& reason);
 

@@ -3,11 +3,13 @@
 #include "data/connection.h"
 #include "data/database.h"
 #include "data/formats.h"
-#include "data/textcut.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QRegularExpression>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
 
 namespace {
 // Column sizes of the catalogue.
@@ -62,12 +64,14 @@ public:
         for (qsizetype i = 0; i < changed->size(); ++i)
             byId.insert(changed->at(i).materialId, i);
         Statement materials(connection.database(),
-                            QStringLiteral("SELECT MaterialsID, ManufacturerDescription "
-                                           "FROM MaterialsTBL WHERE SuppliersID = ?"));
+                            QStringLiteral("SELECT MaterialsID, ManufacturerDescription, "
+                                           "PartNumber FROM MaterialsTBL WHERE SuppliersID = ?"));
         materials.bindAll({supplierId});
         while (materials.next())
-            if (const auto found = byId.constFind(materials.integer(0)); found != byId.cend())
+            if (const auto found = byId.constFind(materials.integer(0)); found != byId.cend()) {
                 (*changed)[*found].description = materials.value(1).toString();
+                (*changed)[*found].storedPartNumber = materials.value(2).toString();
+            }
         return done(materials, error);
     }
 
@@ -89,6 +93,9 @@ QString priceProblem(const QString& text, Money* amount) {
     if (text.isEmpty())
         return QStringLiteral("no price");
     const std::optional<Money> parsed = parseCurrency(text);
+    if (!parsed && isNumericText(text))
+        return QStringLiteral("must lie between -%1 and %1")
+            .arg(QLatin1String(Money::kLargestText));
     if (!parsed) {
         static const QRegularExpression decimalComma(
             QStringLiteral("^\\$?\\d{1,3}(\\.\\d{3})*,\\d{1,4}$"));
@@ -113,15 +120,54 @@ struct ListRow {
     QString category;
 };
 
-QString cell(const QStringList& cells, int column) {
-    return column >= 0 && column < cells.size() ? cells[column].trimmed() : QString();
+QString cell(const PriceListRow& cells, int column) {
+    return cells.cell(column).trimmed();
 }
 
-bool isBlank(const QStringList& cells) {
-    for (const QString& c : cells)
+bool isBlank(const PriceListRow& cells) {
+    for (const QString& c : cells.texts())
         if (!c.trimmed().isEmpty())
             return false;
     return true;
+}
+
+// Characters as a reader counts them: an emoji is one, not the two halves it is stored as.
+qsizetype characterCount(QStringView text) {
+    return text.size() -
+           std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLowSurrogate(); });
+}
+
+// The text cut to at most length characters, where a character ends: an accent typed after its
+// letter (a combining mark) and the parts of a flag or a family emoji stay with the rest.
+QString cutToCharacters(const QString& text, qsizetype length) {
+    if (characterCount(text) <= length)
+        return text;
+    QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, text);
+    qsizetype cut = 0;
+    qsizetype counted = 0;
+    for (qsizetype next = boundaries.toNextBoundary(); next > 0;
+         next = boundaries.toNextBoundary()) {
+        counted += characterCount(QStringView(text).sliced(cut, next - cut));
+        if (counted > length)
+            break;
+        cut = next;
+    }
+    return text.left(cut);
+}
+
+// Why a text cannot be stored as it came: a control character (a NUL, an escape, a line break
+// in a part number), or bytes that were not UTF-8; empty when it can. Descriptions may hold tabs
+// and line breaks.
+QString textProblem(const QString& text, bool lineBreaksAllowed) {
+    for (const QChar c : text) {
+        if (c == QChar::ReplacementCharacter)
+            return QStringLiteral("holds bytes that are not UTF-8 (shown as \uFFFD)");
+        const bool allowed = lineBreaksAllowed && (c == u'\t' || c == u'\n' || c == u'\r');
+        if (c.category() == QChar::Other_Control && !allowed)
+            return QStringLiteral("holds the control character U+%1")
+                .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'));
+    }
+    return {};
 }
 
 // Reads the rows, refusing those the catalogue cannot take.
@@ -137,7 +183,7 @@ QList<ListRow> readRows(const PriceListTable& table, const PreviewOptions& optio
             *cancelled = true;
             return {};
         }
-        const QStringList& cells = table.rows[i];
+        const PriceListRow& cells = table.rows[i];
         if (isBlank(cells))
             continue;
         ++preview->rows;
@@ -145,12 +191,12 @@ QList<ListRow> readRows(const PriceListTable& table, const PreviewOptions& optio
         auto refuse = [&](ColumnMapping::Role role, const QString& value, const QString& reason) {
             preview->refused.append({rowNumber, ColumnMapping::roleName(role), value, reason});
         };
-        if (cells.size() < needed) {
-            refuse(cells.size() <= m[ColumnMapping::PartNumber] ? ColumnMapping::PartNumber
-                                                                : ColumnMapping::UnitCost,
+        if (cells.width() < needed) {
+            refuse(cells.width() <= m[ColumnMapping::PartNumber] ? ColumnMapping::PartNumber
+                                                                 : ColumnMapping::UnitCost,
                    QString(),
                    QStringLiteral("the row has %1 of the %2 columns needed")
-                       .arg(cells.size())
+                       .arg(cells.width())
                        .arg(needed));
             continue;
         }
@@ -162,9 +208,13 @@ QList<ListRow> readRows(const PriceListTable& table, const PreviewOptions& optio
             continue;
         }
         row.key = matchKey(row.partNumber);
-        if (row.partNumber.size() > kLongestPartNumber) {
+        if (characterCount(row.partNumber) > kLongestPartNumber) {
             refuse(ColumnMapping::PartNumber, row.partNumber,
                    QStringLiteral("longer than %1 characters").arg(kLongestPartNumber));
+            continue;
+        }
+        if (const QString problem = textProblem(row.partNumber, false); !problem.isEmpty()) {
+            refuse(ColumnMapping::PartNumber, row.partNumber, problem);
             continue;
         }
         const QString price = cell(cells, m[ColumnMapping::UnitCost]);
@@ -173,9 +223,22 @@ QList<ListRow> readRows(const PriceListTable& table, const PreviewOptions& optio
             continue;
         }
         row.description =
-            cutToLength(cell(cells, m[ColumnMapping::Description]), kLongestDescription);
-        row.manufacturer = cutToLength(cell(cells, m[ColumnMapping::Manufacturer]), kLongestName);
-        row.category = cutToLength(cell(cells, m[ColumnMapping::Category]), kLongestName);
+            cutToCharacters(cell(cells, m[ColumnMapping::Description]), kLongestDescription);
+        row.manufacturer =
+            cutToCharacters(cell(cells, m[ColumnMapping::Manufacturer]), kLongestName);
+        row.category = cutToCharacters(cell(cells, m[ColumnMapping::Category]), kLongestName);
+        QString problem;
+        for (const auto& [role, text] : {std::pair{ColumnMapping::Description, &row.description},
+                                         std::pair{ColumnMapping::Manufacturer, &row.manufacturer},
+                                         std::pair{ColumnMapping::Category, &row.category}}) {
+            problem = textProblem(*text, role == ColumnMapping::Description);
+            if (!problem.isEmpty()) {
+                refuse(role, *text, problem);
+                break;
+            }
+        }
+        if (!problem.isEmpty())
+            continue;
         rows.append(row);
     }
     return rows;
@@ -271,8 +334,9 @@ bool previewPriceList(Connection& connection, const PriceListTable& table,
                 continue;
             changed = true;
             const double percent = changePercent(entry.cost, row.cost);
-            preview->changed.append({row.row, entry.id, row.partNumber, QString(), entry.cost,
-                                     row.cost, percent, std::abs(percent) > options.flagPercent});
+            preview->changed.append({row.row, entry.id, row.partNumber, QString(), QString(),
+                                     entry.cost, row.cost, percent,
+                                     std::abs(percent) > options.flagPercent});
         }
         if (!changed)
             ++preview->unchanged;

@@ -26,8 +26,9 @@ struct PriceChange {
     int row = 0;
     qint64 materialId = 0;
     QString partNumber;
-    QString description; // the catalogue's
-    Money oldCost;
+    QString description;      // the catalogue's
+    QString storedPartNumber; // the catalogue's, as stored: Apply checks it is still so
+    Money oldCost;            // the catalogue's at the preview
     Money newCost;
     double changePercent = 0; // from the old cost; 100 when the old cost was 0
     bool flagged = false;     // beyond the preview's threshold: worth a second look
@@ -78,25 +79,34 @@ struct ApplyOptions {
 
 // What was applied: every change made, in the order of the file.
 struct AppliedChange {
-    enum Kind { PriceChanged, Added, NotAdded };
+    // ChangedMeanwhile: a material whose unit cost or part number was changed (or which was
+    // deleted) after the preview, left alone.
+    enum Kind { PriceChanged, Added, NotAdded, ChangedMeanwhile };
     Kind kind = PriceChanged;
     int row = 0;
     QString partNumber;
     QString description;
     Money oldCost;
     Money newCost;
-    QString note; // why a new material was not added
+    QString note; // why a new material was not added, what changed meanwhile
 };
+
+// The words for each kind of change, as the report and the dialog show them.
+QString appliedChangeName(AppliedChange::Kind kind);
 
 struct ApplyResult {
     QList<AppliedChange> changes;
     int priceChanges = 0;
     int added = 0;
+    int changedMeanwhile = 0;
 };
 
 // Applies the preview in one transaction: the changed unit costs, each with today's price date,
-// and (when asked) the new materials. Nothing is applied when anything fails: false with the
-// reason in error, and the catalogue is as it was.
+// and (when asked) the new materials. A material whose unit cost or part number is no longer as
+// the preview read it (another window or program saved it meanwhile), or which is gone, is left
+// alone and listed as changed since the preview, as a screen's save would refuse to overwrite
+// it. Nothing is applied when anything fails: false with the reason in error, and the catalogue
+// is as it was.
 bool applyPriceList(Connection& connection, const PriceListPreview& preview,
                     const ApplyOptions& options, ApplyResult* result, DbError* error,
                     const PriceListProgress& progress = {});

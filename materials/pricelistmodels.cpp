@@ -16,7 +16,7 @@ void PriceListSampleModel::setTable(const PriceListTable* table, bool firstRowIs
     m_columns = 0;
     if (m_table)
         for (qsizetype i = 0; i < std::min<qsizetype>(m_table->rows.size(), kSampleRows + 1); ++i)
-            m_columns = std::max(m_columns, int(m_table->rows[i].size()));
+            m_columns = std::max(m_columns, m_table->rows[i].width());
     endResetModel();
 }
 
@@ -34,8 +34,7 @@ int PriceListSampleModel::columnCount(const QModelIndex& parent) const {
 QVariant PriceListSampleModel::data(const QModelIndex& index, int role) const {
     if (!m_table || !index.isValid() || role != Qt::DisplayRole)
         return {};
-    const QStringList& cells = m_table->rows[index.row() + (m_header ? 1 : 0)];
-    return index.column() < cells.size() ? cells[index.column()] : QString();
+    return m_table->rows[index.row() + (m_header ? 1 : 0)].cell(index.column());
 }
 
 QVariant PriceListSampleModel::headerData(int section, Qt::Orientation orientation,
@@ -45,9 +44,10 @@ QVariant PriceListSampleModel::headerData(int section, Qt::Orientation orientati
     if (orientation == Qt::Vertical)
         return section + (m_header ? 2 : 1); // the row's number in the file
     const QString letter = columnLetter(section);
-    if (!m_header || !m_table || m_table->rows.isEmpty() || section >= m_table->rows.first().size())
-        return letter;
-    return letter + QStringLiteral(": ") + m_table->rows.first()[section];
+    const QString name = m_header && m_table && !m_table->rows.isEmpty()
+                             ? m_table->rows.first().cell(section)
+                             : QString();
+    return name.isEmpty() ? letter : letter + QStringLiteral(": ") + name;
 }
 
 QString PriceListSampleModel::columnLetter(int column) {

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QObject>
 
+#include <algorithm>
+
 namespace {
 
 // How much of the file's start tells text from binary.
@@ -49,6 +51,44 @@ QString megabytes(qint64 bytes) {
 }
 
 } // namespace
+
+PriceListRow::PriceListRow(QStringList texts, QList<int> columns) : m_texts(std::move(texts)) {
+    Q_ASSERT(m_texts.size() == columns.size());
+    if (columns.isEmpty())
+        return;
+    // A row with few gaps costs less with them filled than with a column for each cell.
+    const int width = columns.last() + 1;
+    if (width == m_texts.size())
+        return; // no gaps
+    if (width > 2 * m_texts.size() + 8) {
+        m_columns = std::move(columns);
+        return;
+    }
+    QStringList plain(width);
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        plain[columns[i]] = std::move(m_texts[i]);
+    m_texts = std::move(plain);
+}
+
+QString PriceListRow::cell(int column) const {
+    if (column < 0)
+        return {};
+    if (m_columns.isEmpty())
+        return column < m_texts.size() ? m_texts[column] : QString();
+    const auto found = std::lower_bound(m_columns.cbegin(), m_columns.cend(), column);
+    return found != m_columns.cend() && *found == column
+               ? m_texts[std::distance(m_columns.cbegin(), found)]
+               : QString();
+}
+
+QStringList PriceListRow::cells() const {
+    if (m_columns.isEmpty())
+        return m_texts;
+    QStringList plain(width());
+    for (qsizetype i = 0; i < m_columns.size(); ++i)
+        plain[m_columns[i]] = m_texts[i];
+    return plain;
+}
 
 namespace pricelist {
 

@@ -5,10 +5,35 @@
 #include <functional>
 #include <optional>
 
+// One row of a price list: its cells' text by column (from 0). A workbook row whose cells lie far
+// apart (one in column A, one in column XFD) keeps only the cells that hold something, so that it
+// costs what its cells do rather than what its width would.
+class PriceListRow {
+public:
+    PriceListRow() = default;
+    // The cells of columns 0, 1, 2, ...
+    PriceListRow(QStringList cells) : m_texts(std::move(cells)) {} // NOLINT: a plain row converts
+    // Cells by column, ascending; when they nearly fill the row it is kept as a plain one.
+    PriceListRow(QStringList texts, QList<int> columns);
+
+    // The cell's text, empty beyond the row's cells.
+    QString cell(int column) const;
+    // One past the last column that holds a cell.
+    int width() const { return m_columns.isEmpty() ? int(m_texts.size()) : m_columns.last() + 1; }
+    // The cells from the first column to the last, empty ones filled in.
+    QStringList cells() const;
+    // The text of the cells stored (the empty ones of a plain row included).
+    const QStringList& texts() const { return m_texts; }
+
+private:
+    QStringList m_texts;
+    QList<int> m_columns; // each text's column; empty when text i is column i
+};
+
 // A supplier's price list as read from its file, before any column means anything: the cells of
 // each row as text, the first row usually the header.
 struct PriceListTable {
-    QList<QStringList> rows;
+    QList<PriceListRow> rows;
     // What the file turned out to be, for the user to check: "CSV, semicolon-separated, UTF-8",
     // "Excel workbook, sheet \"Prices\"".
     QString description;

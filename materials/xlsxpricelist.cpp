@@ -3,6 +3,9 @@
 // the shared string table.
 #include "materials/pricelistformats.h"
 
+#include "data/formats.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QHash>
 #include <QObject>
@@ -16,16 +19,22 @@
 
 namespace {
 
+const pricelist::WorkbookBounds& bounds() {
+    return pricelist::workbookBounds();
+}
+
 const QString kWorkbookEntry = QStringLiteral("xl/workbook.xml");
 const QString kWorkbookRelationships = QStringLiteral("xl/_rels/workbook.xml.rels");
 const QString kSharedStringsEntry = QStringLiteral("xl/sharedStrings.xml");
-// Excel's widest sheet (column XFD).
+// Excel's widest sheet (column XFD) and its longest (row 1,048,576).
 constexpr int kMostColumns = 16384;
+constexpr int kMostRows = 1048576;
+// Excel's longest cell text.
+constexpr qsizetype kLongestCell = 32767;
 // How often reading tells its progress, in rows.
 constexpr int kProgressRows = 500;
-// The largest file of the archive read, uncompressed: well beyond the XML of the largest price
-// list.
-constexpr qint64 kLargestEntry = 4 * kLargestPriceList;
+// How much of an archive's file is unpacked at a time.
+constexpr qint64 kUnpackChunk = 1024 * 1024;
 
 // Why the workbook cannot be read; "damaged" reasons say what is wrong where.
 class WorkbookError {
@@ -64,17 +73,34 @@ public:
         if (!zip.setCurrentFile(name, QuaZip::csInsensitive))
             throw WorkbookError::damaged(QObject::tr("%1 is missing.").arg(name));
         QuaZipFileInfo64 info;
-        if (zip.getCurrentFileInfo(&info) && qint64(info.uncompressedSize) > kLargestEntry)
-            throw tooLarge();
+        if (zip.getCurrentFileInfo(&info)) {
+            if (qint64(info.uncompressedSize) > bounds().largestEntry)
+                throw tooLarge();
+            m_bytes.reserve(qint64(info.uncompressedSize));
+        }
         QuaZipFile file(&zip);
         if (!file.open(QIODevice::ReadOnly))
             throw unpackingFailed();
-        m_bytes = file.readAll(); // no more than the size checked above
-        file.close();             // checks what was unpacked against its checksum
+        // A piece at a time, so that an archive whose sizes lie is stopped at the limit too.
+        while (!file.atEnd()) {
+            const QByteArray piece = file.read(kUnpackChunk);
+            if (piece.isEmpty())
+                break;
+            if (m_bytes.size() + piece.size() > bounds().largestEntry)
+                throw tooLarge();
+            m_bytes += piece;
+        }
+        file.close(); // checks what was unpacked against its checksum
         if (file.getZipError() != UNZ_OK)
             throw unpackingFailed();
-        m_xml.addData(m_bytes);
+        // Read through a device, which the reader decodes a few kilobytes at a time; data added
+        // whole would be decoded whole, doubling the cost.
+        m_buffer.setBuffer(&m_bytes);
+        m_buffer.open(QIODevice::ReadOnly);
+        m_xml.setDevice(&m_buffer);
     }
+    ArchiveXml(const ArchiveXml&) = delete;
+    ArchiveXml& operator=(const ArchiveXml&) = delete;
 
     QXmlStreamReader& xml() { return m_xml; }
     // How far reading has come, in characters (about bytes), and the file's size in bytes.
@@ -116,12 +142,22 @@ public:
             if (token != QXmlStreamReader::StartElement)
                 continue;
             if (at(QLatin1String("t")))
-                text += m_xml.readElementText(QXmlStreamReader::IncludeChildElements);
+                text +=
+                    checkedLength(m_xml.readElementText(QXmlStreamReader::IncludeChildElements));
             else if (at(QLatin1String("rPh")))
                 m_xml.skipCurrentElement();
         }
         check();
-        return unescaped(text);
+        return unescaped(checkedLength(std::move(text)));
+    }
+
+    // The text, refused when longer than a cell of Excel's can be.
+    QString checkedLength(QString text) const {
+        if (text.size() > kLongestCell)
+            throw WorkbookError::damaged(QObject::tr("%1 holds a text of more than %2 characters, "
+                                                     "longer than a cell can hold.")
+                                             .arg(m_name, displayLocale().toString(kLongestCell)));
+        return text;
     }
 
     // Throws if the XML is not well-formed.
@@ -133,8 +169,11 @@ public:
     }
 
 private:
-    static WorkbookError tooLarge() {
-        return WorkbookError(QObject::tr("The workbook is too large to read."));
+    WorkbookError tooLarge() const {
+        return WorkbookError(
+            QObject::tr("The workbook is too large to read: its part %1 unpacks to more than %2.")
+                .arg(m_name, displayLocale().formattedDataSize(
+                                 bounds().largestEntry, 0, QLocale::DataSizeTraditionalFormat)));
     }
     WorkbookError unpackingFailed() const {
         return WorkbookError::damaged(QObject::tr("%1 cannot be unpacked.").arg(m_name));
@@ -142,6 +181,7 @@ private:
 
     QString m_name;
     QByteArray m_bytes;
+    QBuffer m_buffer;
     QXmlStreamReader m_xml;
 };
 
@@ -191,8 +231,13 @@ QStringList sharedStrings(QuaZip& zip) {
         return strings;
     ArchiveXml table(zip, kSharedStringsEntry);
     while (table.nextElement()) {
-        if (table.at(QLatin1String("si")))
-            strings.append(table.stringItem());
+        if (!table.at(QLatin1String("si")))
+            continue;
+        if (strings.size() == bounds().mostCells)
+            throw WorkbookError(QObject::tr("The workbook is too large to read: its shared "
+                                            "strings hold more than %1 texts.")
+                                    .arg(displayLocale().toString(bounds().mostCells)));
+        strings.append(table.stringItem());
     }
     return strings;
 }
@@ -227,7 +272,7 @@ public:
         : m_entry(entry), m_strings(strings), m_progress(progress) {}
 
     // False when cancelled.
-    bool read(QList<QStringList>& rows, QString* error) {
+    bool read(QList<PriceListRow>& rows, QString* error) {
         int rowNumber = 0;
         int rowsRead = 0;
         while (m_entry.nextElement()) {
@@ -236,12 +281,14 @@ public:
             } else if (m_entry.at(QLatin1String("row"))) {
                 const int numbered = m_entry.attribute(QLatin1String("r")).toInt();
                 rowNumber = numbered > 0 ? numbered : rowNumber + 1;
-                QStringList cells = row();
-                while (!cells.isEmpty() && cells.constLast().isEmpty())
-                    cells.removeLast();
-                if (!cells.isEmpty())
-                    rows.append(cells);
-                if (++rowsRead % kProgressRows == 0 && !tell(rowNumber, error))
+                if (rowNumber > kMostRows || ++rowsRead > kMostRows)
+                    throw WorkbookError(QObject::tr("The sheet has more rows than a workbook can "
+                                                    "hold (%1).")
+                                            .arg(displayLocale().toString(kMostRows)));
+                PriceListRow cells = row(rowNumber);
+                if (cells.width() > 0)
+                    rows.append(std::move(cells));
+                if (rowsRead % kProgressRows == 0 && !tell(rowNumber, error))
                     return false;
             }
         }
@@ -256,9 +303,11 @@ private:
         return pricelist::keepReading(m_progress, m_entry.position(), m_entry.size(), error);
     }
 
-    // The cells of the row just started, each in its column.
-    QStringList row() {
-        QStringList cells;
+    // The cells of the row just started that hold something, each with its column; refused
+    // beyond the bounds on cells.
+    PriceListRow row(int rowNumber) {
+        QList<std::pair<int, QString>> cells;
+        int column = -1;
         QXmlStreamReader& xml = m_entry.xml();
         while (!xml.atEnd()) {
             const QXmlStreamReader::TokenType token = xml.readNext();
@@ -267,18 +316,42 @@ private:
             if (token != QXmlStreamReader::StartElement || !m_entry.at(QLatin1String("c")))
                 continue;
             const QString reference = m_entry.attribute(QLatin1String("r"));
-            const int column =
-                reference.isEmpty() ? int(cells.size()) : cellPosition(reference).first;
-            if (column < 0)
+            column = reference.isEmpty() ? column + 1 : cellPosition(reference).first;
+            if (column < 0 || column >= kMostColumns)
                 throw WorkbookError::damaged(
                     QObject::tr("a cell has the reference \"%1\".").arg(reference));
-            const QString text = cell();
-            while (cells.size() <= column)
-                cells.append(QString());
-            cells[column] = text;
+            QString text = cell();
+            if (text.isEmpty())
+                continue;
+            if (cells.size() == bounds().mostCellsInRow)
+                throw WorkbookError(QObject::tr("Row %1 of the sheet holds more than %2 cells, "
+                                                "more than a price list has.")
+                                        .arg(rowNumber)
+                                        .arg(displayLocale().toString(bounds().mostCellsInRow)));
+            if (++m_cells > bounds().mostCells)
+                throw WorkbookError(QObject::tr("The sheet holds more than %1 cells, more than "
+                                                "a price list has.")
+                                        .arg(displayLocale().toString(bounds().mostCells)));
+            cells.append({column, std::move(text)});
         }
         m_entry.check();
-        return cells;
+        // Cells in the order of their columns; of a column given twice, the last.
+        std::stable_sort(cells.begin(), cells.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        QStringList texts;
+        QList<int> columns;
+        texts.reserve(cells.size());
+        columns.reserve(cells.size());
+        for (auto& [at, text] : cells) {
+            if (!columns.isEmpty() && columns.last() == at) {
+                texts.last() = std::move(text);
+                --m_cells;
+                continue;
+            }
+            columns.append(at);
+            texts.append(std::move(text));
+        }
+        return PriceListRow(std::move(texts), std::move(columns));
     }
 
     // The text of the cell just started, as stored: numbers as written ("12.5"), booleans as
@@ -294,7 +367,8 @@ private:
             if (token != QXmlStreamReader::StartElement)
                 continue;
             if (m_entry.at(QLatin1String("v")))
-                value = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+                value = m_entry.checkedLength(
+                    xml.readElementText(QXmlStreamReader::IncludeChildElements));
             else if (m_entry.at(QLatin1String("is")))
                 value = m_entry.stringItem();
             else
@@ -321,11 +395,17 @@ private:
     const QStringList& m_strings;
     const PriceListProgress& m_progress;
     int m_lastRow = 0;
+    qsizetype m_cells = 0;
 };
 
 } // namespace
 
 namespace pricelist {
+
+WorkbookBounds& workbookBounds() {
+    static WorkbookBounds bounds;
+    return bounds;
+}
 
 std::optional<PriceListTable> readWorkbook(const QString& path, const QString& sheet,
                                            QString* error, const PriceListProgress& progress) {

@@ -593,12 +593,22 @@ void TestCommandLine::importsAPriceList() {
     {
         QFile file(list);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("Part #,Price\nA-100,13\nB-1,abc\n");
+        file.write("Part #,Price\nA-100,13\nB-1,abc\nC-\x1b]0;owned\x07\x1b[2J,1\n"
+                   "=HYPERLINK(\"http://x\"),2\n");
     }
-    r = plenwick(base);
+    r = plenwick(base + QStringList{"--add-new", "--report", report});
     QCOMPARE(r.status, kExitFailure);
     QVERIFY(r.output.contains(QStringLiteral("row 3, Unit Cost")));
     QCOMPARE(cost(), 13.0);
+    // A cell's control characters are shown escaped, never sent to the terminal.
+    QVERIFY2(
+        r.output.contains(QStringLiteral("row 4, Part Number \"C-\\x1b]0;owned\\x07\\x1b[2J\": "
+                                         "holds the control character U+001B")),
+        qPrintable(r.output));
+    QVERIFY(!r.output.contains(QChar(0x1b)));
+    // A part number a spreadsheet would run as a formula is written as text in the report.
+    QVERIFY2(contents(report).contains("5,\"'=HYPERLINK(\"\"http://x\"\")\",,Not added,"),
+             contents(report).constData());
     // Wrong arguments and an unknown supplier.
     QCOMPARE(plenwick({"--import-price-list", list, "--database", db.path()}).status, kExitUsage);
     QCOMPARE(plenwick(base + QStringList{"--dry-run", "--report", report}).status, kExitUsage);

@@ -99,6 +99,7 @@ private slots:
     void init() { registerMoneyMetaType(); }
     void fromFileToReport();
     void whatTheUserIsToldAndNothingChanges();
+    void aListReachingFarToTheRight();
 };
 
 void TestPriceListDialog::fromFileToReport() {
@@ -147,15 +148,27 @@ void TestPriceListDialog::fromFileToReport() {
         QTest::keyClick(d->spnFlagPercent, Qt::Key_Tab);
         QVERIFY(d->lblCounts->text().contains(QStringLiteral("0 marked to check")));
 
+        // Another window saves A-100's price meanwhile: Apply leaves it as saved.
+        Connection other;
+        QVERIFY(openProgramFile(other, import.p.db.path()));
+        QVERIFY(other.execute(
+            QStringLiteral("UPDATE MaterialsTBL SET UnitCost = 10.5 WHERE PartNumber = 'A-100'")));
+
         // Apply with the new material, its names matched on the lists.
         click(d->chkAddNew);
         QVERIFY(d->chkCreateNames->isEnabled());
         click(d->cmdNext);
         QCOMPARE(d->step(), frmImportPriceList::Report);
-        QCOMPARE(d->result().priceChanges, 2);
+        QCOMPARE(d->result().priceChanges, 1);
+        QCOMPARE(d->result().changedMeanwhile, 1);
         QCOMPARE(d->result().added, 1);
         QCOMPARE(d->grdReport->model()->rowCount(), 3);
-        QVERIFY(d->lblReport->text().startsWith(QStringLiteral("2 prices changed, 1 materials")));
+        QCOMPARE(d->grdReport->model()->index(0, 3).data().toString(),
+                 QStringLiteral("Changed since the preview"));
+        QCOMPARE(d->grdReport->model()->index(0, 6).data().toString(),
+                 QStringLiteral("unit cost changed to 10.5 since the preview"));
+        QVERIFY(d->lblReport->text().startsWith(QStringLiteral("1 prices changed, 1 materials")));
+        QVERIFY(d->lblReport->text().contains(QStringLiteral("changed since the preview")));
         import.files.answerNext(reportPath);
         click(d->cmdSaveReport);
         QCOMPARE(d->cmdClose->text(), QStringLiteral("Close"));
@@ -166,6 +179,10 @@ void TestPriceListDialog::fromFileToReport() {
                                       "'C-300'"))
                  .toDouble(),
              3.0);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT UnitCost FROM MaterialsTBL WHERE PartNumber = "
+                                      "'A-100'"))
+                 .toDouble(),
+             10.5);
     QCOMPARE(db.scalar(QStringLiteral("SELECT UpdatedLast FROM MaterialsTBL WHERE PartNumber = "
                                       "'B-200'"))
                  .toString(),
@@ -178,6 +195,7 @@ void TestPriceListDialog::fromFileToReport() {
     QVERIFY(report.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = report.readAll().trimmed().split('\n');
     QCOMPARE(lines.size(), 4);
+    QVERIFY(lines[1].startsWith("2,A-100,Stock item,Changed since the preview,10,12,20.0,"));
     QVERIFY(lines[3].startsWith("5,N-1,New tee,Added,"));
     QVERIFY(import.messages.shown().isEmpty());
 }
@@ -236,6 +254,24 @@ void TestPriceListDialog::whatTheUserIsToldAndNothingChanges() {
                                       "FROM MaterialsTBL"))
                  .toString(),
              before);
+}
+
+// A list whose rows reach Excel's last column (16,384) maps and previews (about a quarter of a
+// second each on a busy machine).
+void TestPriceListDialog::aListReachingFarToTheRight() {
+    Import import;
+    const QByteArray gap(16382, ',');
+    const QString path = writeList(import.p.db.dir(), "Item,Cost" + gap + "Note\nA-100,12" + gap +
+                                                          "x\nB-200,6" + gap + "y\n");
+    QVERIFY(import.run([&](frmImportPriceList* d) {
+        import.chooseFileAndSupplier(d, path);
+        QCOMPARE(d->step(), frmImportPriceList::MapColumns);
+        QCOMPARE(d->grdSample->model()->columnCount(), 16384);
+        click(d->cmdNext);
+        QCOMPARE(d->step(), frmImportPriceList::Preview);
+        QCOMPARE(d->preview().changed.size(), 2);
+        QTest::keyClick(d, Qt::Key_Escape);
+    }));
 }
 
 QTEST_MAIN(TestPriceListDialog)

@@ -12,7 +12,8 @@ namespace {
 
 PriceListTable table(const QList<QStringList>& rows) {
     PriceListTable t;
-    t.rows = rows;
+    for (const QStringList& row : rows)
+        t.rows.append(row);
     return t;
 }
 
@@ -86,10 +87,14 @@ private slots:
     void previewMatchesAndCounts();
     void badRowsAreRefusedWithTheirReason_data();
     void badRowsAreRefusedWithTheirReason();
+    void textsCountAndCutWholeCharacters();
     void aPartNumberGivenTwice();
     void applyChangesPricesAndStampsOnlyThem();
     void newMaterialsAndTheirNames();
     void aFailureLeavesTheCatalogueAsItWas();
+    void applyLeavesAloneWhatWasSavedSinceThePreview();
+    void theReportNeutralisesFormulas_data();
+    void theReportNeutralisesFormulas();
     void aSupplierWithoutMaterials();
 };
 
@@ -181,8 +186,27 @@ void TestPriceListImport::badRowsAreRefusedWithTheirReason_data() {
                               << "negative";
     QTest::newRow("exponent") << QStringList{"X-1", "", "1e9"} << "Unit Cost"
                               << "not an amount";
-    QTest::newRow("beyond the range") << QStringList{"X-1", "", "99999999999"} << "Unit Cost"
-                                      << "not an amount";
+    const QString range = "must lie between -$999,999,999.9999 and $999,999,999.9999";
+    QTest::newRow("beyond the range")
+        << QStringList{"X-1", "", "99999999999"} << "Unit Cost" << range;
+    QTest::newRow("a billion") << QStringList{"X-1", "", "$1,000,000,000"} << "Unit Cost" << range;
+    QTest::newRow("NUL in a part number")
+        << QStringList{QString::fromUtf8("X\0-1", 4), "", "3"} << "Part Number"
+        << "holds the control character U+0000";
+    QTest::newRow("line break in a part number") << QStringList{"X-1\nY", "", "3"} << "Part Number"
+                                                 << "holds the control character U+000A";
+    QTest::newRow("escape in a description")
+        << QStringList{"X-1", "Tee\x1b]0;owned\x07", "3"} << "Description"
+        << "holds the control character U+001B";
+    QTest::newRow("escape in a manufacturer")
+        << QStringList{"X-1", "Tee", "3", "\x1b[2J"} << "Manufacturer"
+        << "holds the control character U+001B";
+    QTest::newRow("bytes that were not UTF-8")
+        << QStringList{QStringLiteral("X-\uFFFD"), "", "3"} << "Part Number"
+        << "holds bytes that are not UTF-8";
+    QTest::newRow("51 emoji") << QStringList{QStringLiteral("\U0001F527").repeated(51), "", "3"}
+                              << "Part Number"
+                              << "longer than 50 characters";
     QTest::newRow("no price") << QStringList{"X-1", "", " "} << "Unit Cost"
                               << "no price";
     QTest::newRow("no part number") << QStringList{"  ", "", "3"} << "Part Number"
@@ -208,6 +232,26 @@ void TestPriceListImport::badRowsAreRefusedWithTheirReason() {
     QCOMPARE(p.unchanged, 1);
     QVERIFY(p.added.isEmpty());
     QCOMPARE(c.dump(), before);
+}
+
+// Lengths count characters as a reader does (an emoji is one), and a cut never parts an accent
+// from its letter; tabs and line breaks stay in a description.
+void TestPriceListImport::textsCountAndCutWholeCharacters() {
+    Catalogue c;
+    const QString wrench = QStringLiteral("\U0001F527");
+    const QString accented = QString(254, QLatin1Char('a')) + QStringLiteral("e\u0301 tail");
+    const QString flags = QString(254, QLatin1Char('b')) + QStringLiteral("\U0001F1EB\U0001F1F7");
+    const PriceListPreview p = preview(c, table({kHeader,
+                                                 {wrench.repeated(50), "Tool", "1"},
+                                                 {"N-2", accented, "2"},
+                                                 {"N-3", flags, "3"},
+                                                 {"N-4", "Two\tparts\r\nand lines", "4"}}));
+    QVERIFY(p.refused.isEmpty());
+    QCOMPARE(p.added.size(), 4);
+    QCOMPARE(p.added[0].partNumber, wrench.repeated(50));
+    QCOMPARE(p.added[1].description, QString(254, QLatin1Char('a')));
+    QCOMPARE(p.added[2].description, QString(254, QLatin1Char('b')));
+    QCOMPARE(p.added[3].description, QStringLiteral("Two\tparts\r\nand lines"));
 }
 
 void TestPriceListImport::aPartNumberGivenTwice() {
@@ -317,13 +361,78 @@ void TestPriceListImport::aFailureLeavesTheCatalogueAsItWas() {
              qPrintable(error.text()));
     QVERIFY(result.changes.isEmpty());
     QCOMPARE(c.dump(), before);
-    // A material deleted since the preview fails the whole apply too.
-    c.db.exec(QStringLiteral("DROP TRIGGER refuse"));
-    c.db.exec(QStringLiteral("DELETE FROM MaterialsTBL WHERE PartNumber = 'B-200'"));
-    const QString afterDelete = c.dump();
-    QVERIFY(!applyPriceList(c.db.connection(), p, options, &result, &error));
-    QVERIFY(error.description.contains(QStringLiteral("B-200")));
-    QCOMPARE(c.dump(), afterDelete);
+}
+
+// Another window or program saves materials between the preview and Apply: each row is checked
+// as a screen's save checks its record, and what was saved meanwhile stays.
+void TestPriceListImport::applyLeavesAloneWhatWasSavedSinceThePreview() {
+    Catalogue c;
+    const PriceListPreview p = preview(c, table({kHeader,
+                                                 {"A-100", "", "11"},
+                                                 {"B-200", "", "6"},
+                                                 {"C-300", "", "7"},
+                                                 {"Free-1", "", "1"}}));
+    QCOMPARE(p.changed.size(), 4);
+    Connection other;
+    QVERIFY(openProgramFile(other, c.db.path()));
+    for (const char* sql : {"UPDATE MaterialsTBL SET UnitCost = 10.5 WHERE PartNumber = 'A-100'",
+                            "UPDATE MaterialsTBL SET PartNumber = 'B-201' WHERE PartNumber = "
+                            "'B-200'",
+                            "DELETE FROM MaterialsTBL WHERE PartNumber = 'Free-1'"})
+        QVERIFY(other.execute(QLatin1String(sql)));
+    ApplyResult result;
+    DbError error;
+    QVERIFY2(applyPriceList(c.db.connection(), p, ApplyOptions{1}, &result, &error),
+             qPrintable(error.text()));
+    QCOMPARE(result.priceChanges, 1);
+    QCOMPARE(result.changedMeanwhile, 3);
+    QCOMPARE(c.material(QStringLiteral("A-100"), "UnitCost").toDouble(), 10.5);
+    QCOMPARE(c.material(QStringLiteral("A-100"), "UpdatedLast").toString(),
+             QStringLiteral("2020-01-01"));
+    QCOMPARE(c.material(QStringLiteral("B-201"), "UnitCost").toDouble(), 5.0);
+    QCOMPARE(c.material(QStringLiteral("C-300"), "UnitCost").toDouble(), 7.0);
+    const QStringList notes = {"unit cost changed to 10.5 since the preview",
+                               "part number changed to \"B-201\" since the preview", "",
+                               "deleted or moved to another supplier since the preview"};
+    QCOMPARE(result.changes.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        const AppliedChange& change = result.changes[i];
+        QCOMPARE(change.kind, notes[i].isEmpty() ? AppliedChange::PriceChanged
+                                                 : AppliedChange::ChangedMeanwhile);
+        QCOMPARE(change.note, notes[i]);
+        QCOMPARE(change.oldCost, p.changed[i].oldCost); // as the preview read it
+    }
+    const QByteArray report = changeReportCsv(result);
+    QVERIFY2(report.contains("2,A-100,Ball valve,Changed since the preview,10,11,10.0,unit cost "
+                             "changed to 10.5 since the preview\r\n"),
+             report.constData());
+}
+
+// Text that a spreadsheet would run as a formula is led by an apostrophe in the report;
+// amounts the program writes stay numbers.
+void TestPriceListImport::theReportNeutralisesFormulas_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("written");
+    QTest::newRow("hyperlink") << "=HYPERLINK(\"http://x\",\"y\")"
+                               << QByteArray("\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\"");
+    QTest::newRow("dde") << "=cmd|' /C calc'!A0" << QByteArray("'=cmd|' /C calc'!A0");
+    QTest::newRow("plus") << "+1+2" << QByteArray("'+1+2");
+    QTest::newRow("minus") << "-2+3" << QByteArray("'-2+3");
+    QTest::newRow("at") << "@SUM(A1)" << QByteArray("'@SUM(A1)");
+    QTest::newRow("tab") << "\t=1" << QByteArray("'\t=1");
+    QTest::newRow("carriage return") << "\r=1" << QByteArray("\"'\r=1\"");
+    QTest::newRow("plain") << "Pipe = 2 m" << QByteArray("Pipe = 2 m");
+}
+
+void TestPriceListImport::theReportNeutralisesFormulas() {
+    QFETCH(QString, text);
+    QFETCH(QByteArray, written);
+    ApplyResult result;
+    result.changes.append({AppliedChange::PriceChanged, 2, text, text, Money::fromCents(-150),
+                           Money::fromCents(100), text});
+    const QByteArray line = changeReportCsv(result).split('\n').value(1);
+    QCOMPARE(line,
+             "2," + written + "," + written + ",Price changed,-1.5,1,-166.7," + written + "\r");
 }
 
 void TestPriceListImport::aSupplierWithoutMaterials() {

@@ -1,9 +1,11 @@
 // Reading suppliers' price lists: CSV with its separator and encoding found, quoted fields, bad
 // files, the size limit, cancelling; Excel workbooks against their CSV twins, their cell types
 // and layout, missing sheets and damaged workbooks.
+#include "materials/pricelistformats.h"
 #include "materials/pricelistreader.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,6 +14,7 @@
 #include <quazip/quazipfile.h>
 
 using Rows = QList<QStringList>;
+Q_DECLARE_METATYPE(pricelist::WorkbookBounds)
 
 namespace {
 
@@ -31,6 +34,14 @@ QByteArray sheetXml(const QByteArray& rows) {
     return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
            "<sheetData>" +
            rows + "</sheetData></worksheet>";
+}
+
+// The rows as plain lists of cells, empty ones filled in.
+Rows plain(const QList<PriceListRow>& rows) {
+    Rows cells;
+    for (const PriceListRow& row : rows)
+        cells.append(row.cells());
+    return cells;
 }
 
 } // namespace
@@ -81,7 +92,7 @@ private:
         const std::optional<PriceListTable> table = readPriceList(path, &error, sheet);
         if (!table)
             qWarning("%s", qPrintable(error));
-        return table ? table->rows : Rows{};
+        return table ? plain(table->rows) : Rows{};
     }
 
     // The error reading gives, empty when it reads.
@@ -125,7 +136,7 @@ private slots:
         QString error;
         const std::optional<PriceListTable> table = readPriceList(write(bytes), &error);
         QVERIFY2(table, qPrintable(error));
-        QCOMPARE(table->rows, rows);
+        QCOMPARE(plain(table->rows), rows);
         QCOMPARE(table->description, description);
         QVERIFY(table->sheetNames.isEmpty());
     }
@@ -150,8 +161,51 @@ private slots:
         QString error;
         const std::optional<PriceListTable> table = readPriceList(write(bytes), &error);
         QVERIFY2(table, qPrintable(error));
-        QCOMPARE(table->rows, (Rows{{"Name", "Price"}, {QStringLiteral("Café “crème” €5"), "1"}}));
+        QCOMPARE(plain(table->rows),
+                 (Rows{{"Name", "Price"}, {QStringLiteral("Café “crème” €5"), "1"}}));
         QCOMPARE(table->description, "CSV, semicolon-separated, " + encoding);
+    }
+
+    // The encoding is decided on the whole file: a UTF-8 file with a few stray bytes stays UTF-8,
+    // its rows that hold them named; a file without UTF-8 sequences is Windows-1252.
+    void strayBytes_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<Rows>("rows");
+        const QByteArray utf8 = QStringLiteral("Name;Price\nCafé “crème” €5;1\n").toUtf8();
+        const QString cafe = QStringLiteral("Café “crème” €5");
+        const QString utf8Name = "CSV, semicolon-separated, UTF-8";
+        QTest::newRow("one stray byte past 64 KB")
+            << utf8 + QByteArray(70000, ' ') + "\nPipe\xFF;2\n"
+            << utf8Name + QStringLiteral("; bytes that are not UTF-8 (shown as \uFFFD) in row 3")
+            << Rows{{"Name", "Price"}, {cafe, "1"}, {QStringLiteral("Pipe\uFFFD"), "2"}};
+        QByteArray many = utf8 + QStringLiteral("Ü;1\nÖ;2\nÄ;3\n").toUtf8().repeated(4);
+        for (int row = 3; row <= 14; ++row)
+            many += "Tee\xE9;" + QByteArray::number(row) + "\n";
+        QVERIFY(many.count("\xE9") == 12);
+        QTest::newRow("twelve rows named, ten listed")
+            << many
+            << utf8Name + QStringLiteral("; bytes that are not UTF-8 (shown as \uFFFD) in rows "
+                                         "15, 16, 17, 18, 19, 20, 21, 22, 23, 24 and 2 more")
+            << Rows{};
+        QTest::newRow("Windows-1252, an overlong form is no UTF-8")
+            << QByteArray("Name;Price\nCaf\xE9;1\nSlash \xC0\xAF;2\n")
+            << "CSV, semicolon-separated, Windows-1252"
+            << Rows{{"Name", "Price"},
+                    {QStringLiteral("Café"), "1"},
+                    {QStringLiteral("Slash À¯"), "2"}};
+    }
+
+    void strayBytes() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, description);
+        QFETCH(Rows, rows);
+        QString error;
+        const std::optional<PriceListTable> table = readPriceList(write(bytes), &error);
+        QVERIFY2(table, qPrintable(error));
+        QCOMPARE(table->description, description);
+        if (!rows.isEmpty())
+            QCOMPARE(plain(table->rows), rows);
     }
 
     void quotedFields() {
@@ -289,7 +343,7 @@ private slots:
         QVERIFY2(table, qPrintable(error));
         const Rows expected = rowsOf(kTestData + "/" + twin);
         QVERIFY(expected.size() > 2);
-        QCOMPARE(table->rows, expected);
+        QCOMPARE(plain(table->rows), expected);
         QCOMPARE(table->description, description);
         QCOMPARE(table->sheetNames, (QStringList{"Prices", "Fittings"}));
     }
@@ -344,9 +398,81 @@ private slots:
         QString error;
         const auto table = readPriceList(writeSheet(rows, strings), &error);
         QVERIFY2(table, qPrintable(error));
-        QCOMPARE(table->rows,
+        QCOMPARE(plain(table->rows),
                  (Rows{{"Code", "", "Price"}, {"", "Pipe 15", "12.5", "", "2"}, wide}));
         QCOMPARE(table->sheetNames, QStringList{"Stock"});
+    }
+
+    // What a workbook may cost is bounded before and while it is read: hostile workbooks, small
+    // when packed, are refused with the bound they pass; a row reaching column XFD costs its
+    // cells only.
+    void workbookBounds_data() {
+        QTest::addColumn<QByteArray>("rows");
+        QTest::addColumn<QByteArray>("strings");
+        QTest::addColumn<pricelist::WorkbookBounds>("bounds");
+        QTest::addColumn<QString>("error");
+        const pricelist::WorkbookBounds usual;
+        QByteArray wide;
+        for (int r = 1; r <= 20000; ++r)
+            wide += "<row r=\"" + QByteArray::number(r) + "\"><c r=\"A" + QByteArray::number(r) +
+                    "\"><v>" + QByteArray::number(r) + "</v></c><c r=\"XFD" +
+                    QByteArray::number(r) + "\"><v>1</v></c></row>";
+        // 20,000 rows of 16,384 columns each would have needed about 8 GB.
+        QTest::newRow("every row reaching column XFD") << wide << QByteArray() << usual << "";
+        QByteArray crowded = "<row r=\"1\">";
+        for (int column = 0; column < 1025; ++column)
+            crowded += "<c><v>1</v></c>";
+        QTest::newRow("a row of too many cells")
+            << crowded + "</row>" << QByteArray() << usual
+            << "Row 1 of the sheet holds more than 1,024 cells, more than a price list has.";
+        pricelist::WorkbookBounds few = usual;
+        few.mostCells = 100;
+        QTest::newRow("too many cells")
+            << QByteArray("<row><c><v>1</v></c><c><v>2</v></c></row>").repeated(51) << QByteArray()
+            << few
+            << "The sheet holds more than 100 cells, more than a price "
+               "list has.";
+        QTest::newRow("too many shared strings")
+            << QByteArray() << "<sst>" + QByteArray("<si><t>x</t></si>").repeated(101) + "</sst>"
+            << few
+            << "The workbook is too large to read: its shared strings hold more than 100 texts.";
+        pricelist::WorkbookBounds small = usual;
+        small.largestEntry = 64 * 1024;
+        QTest::newRow("a part too large to unpack")
+            << QByteArray("<row><c><v>1</v></c></row>").repeated(3000) << QByteArray() << small
+            << "The workbook is too large to read: its part xl/worksheets/stock.xml unpacks to "
+               "more than 64 kB.";
+        QTest::newRow("a cell longer than Excel's")
+            << "<row><c t=\"inlineStr\"><is><t>" + QByteArray(32768, 'x') + "</t></is></c></row>"
+            << QByteArray() << usual
+            << "The workbook is damaged: xl/worksheets/stock.xml holds a text of more than "
+               "32,767 characters, longer than a cell can hold.";
+        QTest::newRow("a row beyond Excel's last")
+            << QByteArray("<row r=\"1048577\"><c><v>1</v></c></row>") << QByteArray() << usual
+            << "The sheet has more rows than a workbook can hold (1,048,576).";
+    }
+
+    void workbookBounds() {
+        QFETCH(QByteArray, rows);
+        QFETCH(QByteArray, strings);
+        QFETCH(pricelist::WorkbookBounds, bounds);
+        QFETCH(QString, error);
+        const pricelist::WorkbookBounds usual = pricelist::workbookBounds();
+        pricelist::workbookBounds() = bounds;
+        const auto restore = qScopeGuard([&] { pricelist::workbookBounds() = usual; });
+        QString why;
+        const auto table = readPriceList(writeSheet(rows, strings), &why);
+        QCOMPARE(why, error);
+        if (!error.isEmpty())
+            return;
+        QVERIFY(table);
+        QCOMPARE(table->rows.size(), 20000);
+        const PriceListRow& last = table->rows.constLast();
+        QCOMPARE(last.width(), 16384);
+        QCOMPARE(last.texts(), (QStringList{"20000", "1"}));
+        QCOMPARE(last.cell(0), QStringLiteral("20000"));
+        QCOMPARE(last.cell(16383), QStringLiteral("1"));
+        QVERIFY(last.cell(5000).isEmpty());
     }
 
     // Each file of the archive replaced by bytes (or left out, without any).

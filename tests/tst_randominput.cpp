@@ -15,10 +15,11 @@ constexpr int kInputs = 20000;
 // Texts a user could type or a file could hold, to mutate.
 const QStringList& seeds() {
     static const QStringList texts =
-        QStringLiteral("$1,234.50|-$3.00|$-3.00|999,999,999.9999|-999999999.99995|.5|12.|8.25%|"
-                       "06-Dec-26|12/6/2026 8:43:13 AM|2026-12-06T08:43:13|December 6, 2026|"
-                       "December 2026|14:05|Whole >= 12|[Amount] = '19.99'|Name LIKE 'Ac*'|"
-                       "Day < #2026-01-31#|Any = NULL|Real <> 2.5")
+        QStringLiteral(
+            "$1,234.50|-$3.00|$-3.00|999,999,999.9999|-999999999.99995|1000000000|.5|12.|8.25%|"
+            "06-Dec-26|12/6/2026 8:43:13 AM|2026-12-06T08:43:13|December 6, 2026|"
+            "December 2026|14:05|Whole >= 12|[Amount] = '19.99'|Name LIKE 'Ac*'|"
+            "Day < #2026-01-31#|Any = NULL|Real <> 2.5")
             .split(u'|');
     return texts;
 }
