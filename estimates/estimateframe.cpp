@@ -6,6 +6,8 @@
 #include "estimates/estimateheader.h"
 #include "estimates/estimatelines.h"
 #include "estimates/estimatetotals.h"
+#include "estimates/laborlines.h"
+#include "estimates/materiallines.h"
 #include "widgets/datanavigator.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordhelpers.h"
@@ -42,6 +44,12 @@ EstimateFrame::EstimateFrame(QWidget* parent, EstimateBook* estimates)
 
     // A line carries its estimate's key, so a new estimate is written before its first line.
     lines->setEstimateWriter([this] { return header->hasReference() && save(); });
+    // No line may take the totals beyond what a quote can show.
+    const auto withinRange = [this](Money materials, Money cost, Money labor) {
+        return totals->staysWithinRange(materials, cost, labor);
+    };
+    lines->material->setTotalsCheck(withinRange);
+    lines->labor->setTotalsCheck(withinRange);
     connect(lines, &EstimateLines::materialLinesChanged, this,
             [this] { totals->UpdateMaterialExtension(lines->materialLines()); });
     connect(lines, &EstimateLines::laborLinesChanged, this,

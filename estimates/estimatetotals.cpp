@@ -151,3 +151,11 @@ void EstimateTotalsPanel::UpdateLaborExtension(const RecordSet* laborLines) {
     totals.total = totals.subtotal + totals.tax + totals.shipping;
     show(totals);
 }
+
+bool EstimateTotalsPanel::staysWithinRange(Money materials, Money cost, Money labor) const {
+    const Pricing::StoredMaterialLine lines{m_cost + cost, m_materials + materials};
+    const Money laborTotal = m_labor + labor;
+    const double rate = parsePercent(m_taxRate->text()).value_or(0);
+    return !Pricing::totals({&lines, 1}, {&laborTotal, 1}, rate, boxAmount(m_shipping))
+                .reachesLimit();
+}

@@ -32,6 +32,8 @@ public:
     void UpdateMaterialExtension(const RecordSet* materialLines);
     // Recomputes the labor box from the labor lines, and subtotal and total; the tax stays.
     void UpdateLaborExtension(const RecordSet* laborLines);
+    // Whether the totals stay within the amounts kept when the lines change by these amounts.
+    bool staysWithinRange(Money materials, Money cost, Money labor) const;
     // A new estimate: "$0.00" in every money box and "0.00%" as tax rate, shipping "$0.00".
     void clear();
 

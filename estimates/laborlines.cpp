@@ -78,11 +78,21 @@ bool LaborLines::grdLaborEstimate_BeforeColUpdate(int row, int column, const QVa
         LineGrid::refuseCell(tr("Save the estimate before adding labor to it."), kTitle);
         return false;
     }
-    if (column == Hours)
-        return LineGrid::takeNumber(LineValues::number(newValue), newValue,
-                                    tr("Numeric value is required for hours"), kTitle);
-    if (column == Rate)
-        return LineGrid::takeAmount(newValue, newValue, tr("Labor rate"),
-                                    tr("Numeric value is required for labor rate"), kTitle);
-    return true;
+    if (column == Hours &&
+        !LineGrid::takeNumber(LineValues::number(newValue), newValue,
+                              tr("Numeric value is required for hours"), kTitle))
+        return false;
+    if (column == Rate && !LineGrid::takeAmount(newValue, newValue, tr("Labor rate"),
+                                                tr("Numeric value is required for labor rate"),
+                                                kTitle))
+        return false;
+    if (column != Hours && column != Rate)
+        return true;
+    const auto cell = [&](int c) { return c == column ? newValue : model->value(row, c); };
+    const Money extension =
+        Pricing::laborExtension(LineValues::number(cell(Hours)).value_or(0),
+                                LineValues::money(cell(Rate)).value_or(Money()));
+    const Money stored =
+        Pricing::printed(LineValues::money(model->value(row, Extension)).value_or(Money()));
+    return totalsStayWithin(Money(), Money(), extension - stored);
 }

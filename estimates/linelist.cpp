@@ -91,3 +91,12 @@ void LineList::reportWriteFailure(const DbError& error) {
         },
         Qt::QueuedConnection);
 }
+
+bool LineList::totalsStayWithin(Money materials, Money cost, Money labor) const {
+    if (!m_totalsCheck || m_totalsCheck(materials, cost, labor))
+        return true;
+    LineGrid::refuseCell(tr("The estimate's total must lie between -%1 and %1")
+                             .arg(QLatin1String(Money::kLargestText)),
+                         m_design.messageTitle);
+    return false;
+}

@@ -2,6 +2,8 @@
 
 #include "estimates/linegrid.h"
 
+#include "data/money.h"
+
 #include <QObject>
 #include <functional>
 
@@ -42,6 +44,10 @@ public:
     // when it was not written (the estimate screen has said why).
     void setEstimateWriter(std::function<bool()> writer) { m_writeEstimate = std::move(writer); }
     void applyColumnFractions();
+    // Whether the estimate's totals stay within the amounts kept when its lines change by these
+    // amounts (material extensions, material costs, labor): set by the screen from its panel.
+    using TotalsCheck = std::function<bool(Money materials, Money cost, Money labor)>;
+    void setTotalsCheck(TotalsCheck check) { m_totalsCheck = std::move(check); }
     // Asks, then deletes the line on this row; the totals follow at once.
     bool deleteLine(int row);
 
@@ -56,6 +62,9 @@ signals:
 protected:
     // The estimate the lines belong to is stored (it has a key): writes a new one first.
     bool estimateStored();
+    // False, after saying so, when a change of a line by these amounts would take the estimate's
+    // totals beyond the amounts kept: such a total would print as a wrong figure.
+    bool totalsStayWithin(Money materials, Money cost, Money labor) const;
     // Reports a write the database refused.
     void reportWriteFailure(const DbError& error);
     const Design& design() const { return m_design; }
@@ -63,4 +72,5 @@ protected:
 private:
     Design m_design;
     std::function<bool()> m_writeEstimate;
+    TotalsCheck m_totalsCheck;
 };

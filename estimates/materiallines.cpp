@@ -72,8 +72,9 @@ MaterialLines::MaterialLines(QWidget* screen)
                                            tr("&Add Materials"), tr("Add Material Items"), 12, 292,
                                            120, 26)) {
     model->setBeforeColumnUpdate(
-        [this](int, int column, const QVariant& oldValue, QVariant& newValue) {
-            return grdMaterialEstimate_BeforeColUpdate(column, oldValue, newValue);
+        [this](int row, int column, const QVariant& oldValue, QVariant& newValue) {
+            return grdMaterialEstimate_BeforeColUpdate(column, oldValue, newValue) &&
+                   lineKeepsTotalsInRange(row, column, newValue);
         });
     model->setBeforeRowUpdate([](RecordSet& line, int) { priceLine(line); });
     // Every written line moves the totals, whichever cell changed.
@@ -100,6 +101,21 @@ bool MaterialLines::grdMaterialEstimate_BeforeColUpdate(int column, const QVaria
     default:
         return true;
     }
+}
+
+bool MaterialLines::lineKeepsTotalsInRange(int row, int column, const QVariant& newValue) const {
+    if (column != Quantity && column != UnitCost && column != Margin)
+        return true;
+    const auto cell = [&](int c) { return c == column ? newValue : model->value(row, c); };
+    const Pricing::MaterialAmounts amounts =
+        Pricing::materialAmounts({LineValues::number(cell(Quantity)).value_or(0),
+                                  LineValues::money(cell(UnitCost)).value_or(Money()),
+                                  LineValues::percent(cell(Margin)).value_or(0)});
+    const auto stored = [&](int c) {
+        return Pricing::printed(LineValues::money(model->value(row, c)).value_or(Money()));
+    };
+    return totalsStayWithin(amounts.extension - stored(Extension),
+                                      amounts.totalCost - stored(TotalCost), Money());
 }
 
 void MaterialLines::btnMaterialEstimate_Click() {

@@ -37,6 +37,8 @@ public:
     void mofrmMaterials_MaterialClicled(int lMaterialID, const QString& PartNo, const QString& desc,
                                         Money cost);
     // A quantity or margin must be a number; a unit cost that is not becomes 0.
+    // The line as this cell's new value prices it keeps the estimate's totals within range.
+    bool lineKeepsTotalsInRange(int row, int column, const QVariant& newValue) const;
     bool grdMaterialEstimate_BeforeColUpdate(int column, const QVariant& oldValue,
                                              QVariant& newValue);
     // A double click on a part number opens the picker.
