@@ -284,6 +284,22 @@ void TestEstimateLines::numbersBeyondTheirRangeAreRefused() {
         program.db.scalar("SELECT UnitCost FROM MaterialEstimateTBL WHERE MaterialEstimateID = 1"),
         storedCost);
     QCOMPARE(panel(s.e), before);
+
+    // Lines each within the range whose total is not: the line that would make it is refused,
+    // so no total is ever shown or printed capped.
+    const QStringList beyondTotal{
+        "The estimate's total must lie between -$999,999,999.9999 and $999,999,999.9999"};
+    messages.clear();
+    typeIntoCell(materials, 0, MaterialLines::Quantity, QStringLiteral("90000000"));
+    QCOMPARE(messages.texts(), beyondTotal);
+    QCOMPARE(panel(s.e), before);
+    typeIntoCell(materials, 0, MaterialLines::Quantity, QStringLiteral("48000000"));
+    QCOMPARE(s.cell(materials, 0, MaterialLines::Extension), QStringLiteral("$600,000,000.00"));
+    messages.clear();
+    typeIntoCell(labor, 0, LaborLines::Hours, QStringLiteral("10000000"));
+    QCOMPARE(messages.texts(), beyondTotal);
+    QCOMPARE(s.cell(labor, 0, LaborLines::Hours), QStringLiteral("2"));
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
 }
 
 void TestEstimateLines::aRealMessageTakesTheFocusWithoutASecondCommit() {
