@@ -42,8 +42,10 @@ public:
     // when it was not written (the estimate screen has said why).
     void setEstimateWriter(std::function<bool()> writer) { m_writeEstimate = std::move(writer); }
     void applyColumnFractions();
-    // Asks, then deletes the line on this row; the totals follow at once.
-    bool deleteLine(int row);
+    // Asks once, with the lines highlighted, then deletes the lines on these rows together: all
+    // of them, or, when the database refuses one, none (said why). The totals follow at once.
+    bool deleteLines(const QList<int>& rows);
+    bool deleteLine(int row) { return deleteLines({row}); }
 
     DataControl* const dataControl;
     RecordSetModel* const model;
