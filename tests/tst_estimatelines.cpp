@@ -193,6 +193,7 @@ enum class Ending {
     TabPastLastCell,
     AnotherLineClicked,
     AnotherControl,
+    WindowClosed,
     Esc,
     EscNoCellOpen
 };
@@ -419,6 +420,8 @@ void TestEstimateLines::aNewLineIsOneLineUntilItIsLeft_data() {
                                           << QStringList{"3", "None", "$0.00", "$0.00"};
     QTest::newRow("another control clicked") << all.mid(0, 2) << Ending::AnotherControl
                                              << QStringList{"8", "Rough-in", "$0.00", "$0.00"};
+    QTest::newRow("window closed")
+        << all.mid(0, 2) << Ending::WindowClosed << QStringList{"8", "Rough-in", "$0.00", "$0.00"};
     QTest::newRow("Esc in a cell") << all << Ending::Esc << QStringList();
     QTest::newRow("Esc with no cell open")
         << all.mid(0, 2) << Ending::EscNoCellOpen << QStringList();
@@ -466,6 +469,12 @@ void TestEstimateLines::aNewLineIsOneLineUntilItIsLeft() {
     case Ending::AnotherControl:
         s.click(s.e->txtQuoteNumber);
         QCOMPARE(QApplication::focusWidget(), s.e->txtQuoteNumber);
+        break;
+    case Ending::WindowClosed:
+        // Clicking another cell of the line closes the editor, and leaves the line being typed.
+        QTest::mouseClick(labor->viewport(), Qt::LeftButton, {},
+                          cellCentre(labor, 1, LaborLines::Rate));
+        QVERIFY(s.window.close());
         break;
     case Ending::Esc:
         QTest::keyClick(cellEditor(labor), Qt::Key_Escape);
