@@ -23,7 +23,7 @@ LineGridView::LineGridView(QWidget* parent)
     actDeleteLine->setShortcut(QKeySequence::Delete);
     // The key is handled by the grid itself, so that it never reaches an open cell's editor.
     actDeleteLine->setShortcutContext(Qt::WidgetShortcut);
-    actDeleteLine->setToolTip(tr("Delete the chosen line from the estimate"));
+    actDeleteLine->setToolTip(tr("Delete the chosen lines from the estimate"));
     connect(actDeleteLine, &QAction::triggered, this, [this] {
         if (const QList<int> rows = linesToDelete(); !rows.isEmpty())
             emit deleteRequested(rows);
@@ -49,15 +49,13 @@ QList<int> LineGridView::linesToDelete() const {
     if (!records)
         return {};
     QList<int> rows;
-    const auto take = [&rows, records](int row) {
-        if (row >= 0 && row < records->recordCount() && !rows.contains(row))
-            rows << row;
-    };
     for (const QModelIndex& index : selectionModel()->selectedIndexes())
-        take(index.row());
+        rows << index.row();
     if (rows.isEmpty())
-        take(currentIndex().row());
+        rows << currentIndex().row();
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.removeIf([records](int row) { return row < 0 || row >= records->recordCount(); });
     return rows;
 }
 
@@ -268,7 +266,8 @@ LineGridView* create(QWidget* parent, const QString& name, double top, double he
     // Shift and Ctrl clicks on the row headers choose several lines.
     grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid->setAlternatingRowColors(true);
-    grid->setTabKeyNavigation(false); // Tab leaves the grid; arrows move within it
+    // Tab leaves the grid, arrows move within it; from an open cell Tab goes to the next cell.
+    grid->setTabKeyNavigation(false);
     grid->verticalHeader()->setDefaultSectionSize(24);
     grid->verticalHeader()->setMinimumWidth(18);
     grid->horizontalHeader()->setHighlightSections(false);
