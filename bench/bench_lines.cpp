@@ -150,6 +150,7 @@ int main(int argc, char** argv) {
     time(QStringLiteral("Add a labor line (typed on the new-row line)"), [&] {
         labor->model->setData(labor->model->index(labor->model->recordCount(), LaborLines::Hours),
                               QStringLiteral("2.5"));
+        labor->model->submit(); // the line is written as it is left
     });
     time(QStringLiteral("Commit a rate"), [&] {
         row = (row + 7) % kLaborLines;

@@ -129,6 +129,8 @@ bool EstimateFrame::deactivate() {
 }
 
 bool EstimateFrame::canLeave() {
+    // Closing the window leaves no focus behind that would write a line being typed.
+    lines->writeNewLines();
     RecordSet* records = book->records();
     if (!records || records->editMode() == RecordSet::EditNone)
         return true;

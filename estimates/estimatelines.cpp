@@ -3,6 +3,7 @@
 #include "data/datacontrol.h"
 #include "estimates/laborlines.h"
 #include "estimates/materiallines.h"
+#include "widgets/recordsetmodel.h"
 
 #include <QEvent>
 #include <QPushButton>
@@ -50,6 +51,11 @@ RecordSet* EstimateLines::laborLines() const {
 void EstimateLines::applyColumnFractions() {
     material->applyColumnFractions();
     labor->applyColumnFractions();
+}
+
+void EstimateLines::writeNewLines() {
+    material->model->submit();
+    labor->model->submit();
 }
 
 bool EstimateLines::eventFilter(QObject* watched, QEvent* event) {

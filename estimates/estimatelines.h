@@ -33,6 +33,8 @@ public:
     RecordSet* laborLines() const;
     // Gives the grids' columns their shares of the grids' widths.
     void applyColumnFractions();
+    // Writes a new line still being typed on a grid's new-row line, as leaving it would.
+    void writeNewLines();
 
     MaterialLines* const material;
     LaborLines* const labor;

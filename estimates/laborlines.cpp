@@ -18,7 +18,7 @@ LineList::Design laborDesign() {
     d.dataControl = QStringLiteral("dcLaborEstimate");
     d.table = QStringLiteral("LaborEstimateTBL");
     d.toolTip = QObject::tr("Labor lines of the estimate: type on the line marked * to add one; "
-                            "Delete removes the chosen line");
+                            "a row header chooses a line, Delete removes the chosen lines");
     d.messageTitle = kTitle;
     d.top = 326;
     d.height = 160;

@@ -9,6 +9,7 @@
 #include "widgets/twips.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -22,22 +23,138 @@ LineGridView::LineGridView(QWidget* parent)
     actDeleteLine->setShortcut(QKeySequence::Delete);
     // The key is handled by the grid itself, so that it never reaches an open cell's editor.
     actDeleteLine->setShortcutContext(Qt::WidgetShortcut);
-    actDeleteLine->setToolTip(tr("Delete the chosen line from the estimate"));
+    actDeleteLine->setToolTip(tr("Delete the chosen lines from the estimate"));
     connect(actDeleteLine, &QAction::triggered, this, [this] {
-        if (const int row = lineToDelete(); row >= 0)
-            emit deleteRequested(row);
+        if (const QList<int> rows = linesToDelete(); !rows.isEmpty())
+            emit deleteRequested(rows);
+    });
+    // Going to another control of the window leaves the new-row line: it is written. A message
+    // about a typed value is a window of its own and leaves nothing.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        const auto inGrid = [this](QWidget* w) { return w && (w == this || isAncestorOf(w)); };
+        if (inGrid(old) && now && !inGrid(now) && now->window() == window() && lines())
+            lines()->submit();
     });
     setItemDelegate(new LineCellDelegate(this));
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
 }
 
-int LineGridView::lineToDelete() const {
-    const auto* lines = qobject_cast<const RecordSetModel*>(model());
-    const int row = currentIndex().row();
-    if (!lines || row < 0 || row >= lines->recordCount())
-        return -1;
-    return row;
+RecordSetModel* LineGridView::lines() const {
+    return qobject_cast<RecordSetModel*>(model());
+}
+
+QList<int> LineGridView::linesToDelete() const {
+    const RecordSetModel* records = lines();
+    if (!records)
+        return {};
+    QList<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes())
+        rows << index.row();
+    if (rows.isEmpty())
+        rows << currentIndex().row();
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.removeIf([records](int row) { return row < 0 || row >= records->recordCount(); });
+    return rows;
+}
+
+void LineGridView::highlightLines(const QList<int>& rows) {
+    if (rows.isEmpty())
+        return;
+    QItemSelection chosen;
+    const int last = model()->columnCount() - 1;
+    for (const int row : rows)
+        chosen.select(model()->index(row, 0), model()->index(row, last));
+    if (!rows.contains(currentIndex().row())) {
+        const int column = std::max(0, editableColumn(rows.first(), -1, true));
+        selectionModel()->setCurrentIndex(model()->index(rows.first(), column),
+                                          QItemSelectionModel::NoUpdate);
+    }
+    selectionModel()->select(chosen, QItemSelectionModel::ClearAndSelect);
+}
+
+int LineGridView::editableColumn(int row, int column, bool forward) const {
+    const QHeaderView* header = horizontalHeader();
+    const int count = model()->columnCount();
+    int visual = column < 0 ? -1 : column >= count ? count : header->visualIndex(column);
+    for (visual += forward ? 1 : -1; visual >= 0 && visual < count; visual += forward ? 1 : -1) {
+        const int logical = header->logicalIndex(visual);
+        if (!isColumnHidden(logical) &&
+            (model()->flags(model()->index(row, logical)) & Qt::ItemIsEditable))
+            return logical;
+    }
+    return -1;
+}
+
+void LineGridView::moveCursorTo(const QModelIndex& index) {
+    // Not through the selection command, which a held Shift would turn into a range.
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+}
+
+void LineGridView::goToNewLine() {
+    const RecordSetModel* records = lines();
+    if (!records || !records->isNewRow(records->recordCount()))
+        return;
+    const int row = records->recordCount();
+    const int column = editableColumn(row, -1, true);
+    if (column < 0)
+        return;
+    const QModelIndex line = model()->index(row, column);
+    moveCursorTo(line);
+    scrollTo(line);
+}
+
+void LineGridView::moveAcross(const QModelIndex& from, bool forward) {
+    RecordSetModel* records = lines();
+    QModelIndex target;
+    if (const int column = editableColumn(from.row(), from.column(), forward); column >= 0) {
+        target = model()->index(from.row(), column);
+    } else if (forward) {
+        // Past the last cell of the new-row line: it is written, and a fresh one follows.
+        if (records && records->isNewRow(from.row()) && records->newLineStarted())
+            records->submit();
+        const int row = from.row() + 1;
+        if (row < model()->rowCount())
+            target = model()->index(row, editableColumn(row, -1, true));
+    } else if (from.row() > 0) {
+        target = model()->index(from.row() - 1,
+                                editableColumn(from.row() - 1, model()->columnCount(), false));
+    }
+    if (!target.isValid()) {
+        // Beyond the grid's first or last cell, Tab goes on to the next control.
+        focusNextPrevChild(forward);
+        return;
+    }
+    moveCursorTo(target); // leaving the new-row line writes it
+    scrollTo(target);
+    edit(target);
+}
+
+void LineGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    const QModelIndex at = currentIndex();
+    if (hint == QAbstractItemDelegate::EditNextItem ||
+        hint == QAbstractItemDelegate::EditPreviousItem) {
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        moveAcross(at, hint == QAbstractItemDelegate::EditNextItem);
+        return;
+    }
+    // Enter submits the model's cache, which writes a held new-row line; Esc reverts it, which
+    // drops the line unwritten.
+    RecordSetModel* records = lines();
+    const bool writesLine = hint == QAbstractItemDelegate::SubmitModelCache && records &&
+                            records->isNewRow(at.row()) && records->newLineStarted();
+    QTableView::closeEditor(editor, hint);
+    if (writesLine && !records->newLineStarted())
+        goToNewLine();
+}
+
+void LineGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    // Leaving the new-row line writes what was typed on it.
+    if (RecordSetModel* records = lines();
+        records && current.row() != previous.row() && records->isNewRow(previous.row()))
+        records->submit();
 }
 
 bool LineGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
@@ -70,19 +187,42 @@ bool LineGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* e
 }
 
 void LineGridView::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Delete) && state() != EditingState) {
+    if (state() == EditingState) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    if (event->matches(QKeySequence::Delete)) {
         actDeleteLine->trigger();
         event->accept();
         return;
+    }
+    // On a new-row line that holds typed cells, Enter writes it and Esc drops it.
+    RecordSetModel* records = lines();
+    if (records && records->newLineStarted() && records->isNewRow(currentIndex().row())) {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            if (records->submit())
+                goToNewLine();
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_Escape) {
+            records->revert();
+            event->accept();
+            return;
+        }
     }
     QTableView::keyPressEvent(event);
 }
 
 void LineGridView::contextMenuEvent(QContextMenuEvent* event) {
-    const QModelIndex at = indexAt(viewport()->mapFrom(this, event->pos()));
-    if (at.isValid())
-        setCurrentIndex(at);
-    actDeleteLine->setEnabled(isEnabled() && lineToDelete() >= 0);
+    // The event comes from the viewport or the grid itself: the point on the screen places it.
+    if (event->reason() != QContextMenuEvent::Keyboard) {
+        const QModelIndex at = indexAt(viewport()->mapFromGlobal(event->globalPos()));
+        // A click outside the chosen lines chooses the line clicked; inside, they stay chosen.
+        if (at.isValid() && !selectionModel()->isSelected(at))
+            moveCursorTo(at);
+    }
+    actDeleteLine->setEnabled(isEnabled() && !linesToDelete().isEmpty());
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("mnuLineGrid"));
     menu.addAction(actDeleteLine);
@@ -123,9 +263,11 @@ LineGridView* create(QWidget* parent, const QString& name, double top, double he
                      RecordSetModel* model, const QList<Column>& columns) {
     auto* grid = Twips::place<LineGridView>(parent, name, 12, top, 761, height);
     grid->setSelectionBehavior(QAbstractItemView::SelectItems);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Shift and Ctrl clicks on the row headers choose several lines.
+    grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid->setAlternatingRowColors(true);
-    grid->setTabKeyNavigation(false); // Tab leaves the grid; arrows move within it
+    // Tab leaves the grid, arrows move within it; from an open cell Tab goes to the next cell.
+    grid->setTabKeyNavigation(false);
     grid->verticalHeader()->setDefaultSectionSize(24);
     grid->verticalHeader()->setMinimumWidth(18);
     grid->horizontalHeader()->setHighlightSections(false);
@@ -139,6 +281,7 @@ LineGridView* create(QWidget* parent, const QString& name, double top, double he
     }
     model->setRecordSelectors(true);
     model->setAllowUpdate(true);
+    model->setHoldNewLine(true);
     grid->setModel(model);
     // The record selector follows the current line.
     const auto markCurrentRow = [grid, model] { model->setCurrentRow(grid->currentIndex().row()); };
@@ -192,8 +335,10 @@ bool takeAmount(const QVariant& typed, QVariant& newValue, const QString& field,
     return false;
 }
 
-bool confirmDelete(const QString& title) {
-    return showMessage(QObject::tr("Delete this line from the estimate?"),
+bool confirmDelete(const QString& title, int count) {
+    return showMessage(count == 1
+                           ? QObject::tr("Delete this line from the estimate?")
+                           : QObject::tr("Delete these %1 lines from the estimate?").arg(count),
                        QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
                        title) == QMessageBox::Yes;
 }

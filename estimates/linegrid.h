@@ -13,31 +13,49 @@ class RecordSetModel;
 // how its columns are presented and sized, and the check of a cell that must hold a number.
 
 // A grid of estimate lines. Before an editor opens it asks its edit guard, which may write the
-// estimate first (and so reload the grid); a line is deleted with the Delete key or the grid's
-// context menu.
+// estimate first (and so reload the grid). Tab and Shift+Tab go from cell to cell of a line and
+// on to the next or previous line. The new-row line is one line until it is left: it is written
+// when the cursor or the focus leaves it or Enter is pressed on it, and Esc drops it unwritten.
+// A click on a row header makes that line current; Shift and Ctrl clicks choose several. The
+// chosen lines are deleted with the Delete key or the grid's context menu.
 class LineGridView : public QTableView {
     Q_OBJECT
 public:
     explicit LineGridView(QWidget* parent = nullptr);
+    using QTableView::edit;
 
     // Asked before a cell is edited; false keeps the cell closed. The grid may be reloaded
     // meanwhile: the edit then opens on the same cell of the reloaded grid.
     void setEditGuard(std::function<bool()> guard) { m_editGuard = std::move(guard); }
-    // The row a delete would remove, or -1 (none chosen, or the new-row line).
-    int lineToDelete() const;
+    // The rows a delete would remove, in order: every stored line the selection touches, or else
+    // the current one; never the new-row line.
+    QList<int> linesToDelete() const;
+    // Selects these lines whole and puts the cursor on the first, so they show while asked about.
+    void highlightLines(const QList<int>& rows);
 
     QAction* const actDeleteLine;
 
 signals:
-    // The user asked to delete the line on this row.
-    void deleteRequested(int row);
+    // The user asked to delete the lines on these rows.
+    void deleteRequested(const QList<int>& rows);
 
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
+    RecordSetModel* lines() const;
+    // The next (or previous) editable column of row after column, in the order shown; -1 none.
+    int editableColumn(int row, int column, bool forward) const;
+    // Tab or Shift+Tab from this cell: the next cell to edit, on this line or the next.
+    void moveAcross(const QModelIndex& from, bool forward);
+    // Puts the cursor on the first cell of the (empty) new-row line.
+    void goToNewLine();
+    void moveCursorTo(const QModelIndex& index);
+
     std::function<bool()> m_editGuard;
     bool m_guarding = false;
 };
@@ -103,7 +121,7 @@ bool takeNumber(const std::optional<Value>& read, QVariant& newValue, const QStr
 bool takeAmount(const QVariant& typed, QVariant& newValue, const QString& field,
                 const QString& notNumber, const QString& title);
 
-// Asks before a line is deleted; true when the user agreed.
-bool confirmDelete(const QString& title);
+// Asks before lines are deleted (count of them); true when the user agreed.
+bool confirmDelete(const QString& title, int count);
 
 } // namespace LineGrid

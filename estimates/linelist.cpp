@@ -1,10 +1,15 @@
 #include "estimates/linelist.h"
 
 #include "data/connection.h"
+#include "data/database.h"
 #include "data/datacontrol.h"
 #include "data/globals.h"
+#include "data/recordset.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordsetmodel.h"
+
+#include <QItemSelectionModel>
+#include <algorithm>
 
 LineList::LineList(QWidget* screen, const Design& design)
     : QObject(screen), dataControl(new DataControl(this)), model(new RecordSetModel(this)),
@@ -14,12 +19,14 @@ LineList::LineList(QWidget* screen, const Design& design)
     grid->setToolTip(design.toolTip);
     connect(dataControl, &DataControl::recordSetChanged, model, &RecordSetModel::setRecordSet);
     connect(model, &RecordSetModel::writeFailed, this, &LineList::reportWriteFailure);
-    connect(grid, &LineGridView::deleteRequested, this, &LineList::deleteLine);
+    connect(grid, &LineGridView::deleteRequested, this, &LineList::deleteLines);
     // An estimate not stored yet has no key its lines could carry: it is written first.
     grid->setEditGuard([this] { return estimateStored(); });
 }
 
 bool LineList::showLinesOf(int estimateId) {
+    // A new line typed and not yet left is kept, not lost with the lines it was typed among.
+    model->submit();
     // A new estimate has no lines; lines stored without an estimate are never shown as its own.
     const QVariantList key = {estimateId > 0 ? QVariant(estimateId) : QVariant()};
     dataControl->setConnectionString(gConnectionString);
@@ -50,11 +57,54 @@ void LineList::applyColumnFractions() {
     LineGrid::fitColumns(grid, m_design.keys, m_design.fractions, m_design.description);
 }
 
-bool LineList::deleteLine(int row) {
-    if (row < 0 || row >= model->recordCount() || !LineGrid::confirmDelete(m_design.messageTitle))
+bool LineList::deleteLines(const QList<int>& chosen) {
+    // A new line being typed is written first, as leaving it would; the rows before it stay.
+    model->submit();
+    QList<int> rows;
+    for (const int row : chosen)
+        if (row >= 0 && row < model->recordCount() && !rows.contains(row))
+            rows << row;
+    RecordSet* records = lines();
+    if (rows.isEmpty() || !records || !records->activeConnection())
         return false;
-    if (!model->deleteRow(row))
+    std::sort(rows.begin(), rows.end());
+    grid->highlightLines(rows);
+    if (!LineGrid::confirmDelete(m_design.messageTitle, int(rows.size())))
         return false;
+    Database& database = records->activeConnection()->database();
+    DbError error;
+    {
+        Transaction together(database);
+        bool ok = together.isActive();
+        if (!ok)
+            error = database.error();
+        // From the last, so that the rows still to go keep their places.
+        for (auto row = rows.crbegin(); ok && row != rows.crend(); ++row)
+            if (!(ok = records->setAbsolutePosition(*row + 1) && records->deleteCurrent()))
+                error = records->lastError();
+        if (ok && !together.commit()) {
+            ok = false;
+            error = database.error();
+        }
+        if (!ok && !error.isSet())
+            error.description = tr("The database refused it.");
+    } // rolled back unless committed
+    if (error.isSet()) {
+        // The grid may have let go of lines the file keeps: it shows the file again.
+        showLinesOf(gCurrentEstimateID);
+        emit linesChanged();
+        showMessage((rows.size() == 1 ? tr("The line was not deleted:")
+                                      : tr("None of the %1 lines was deleted:").arg(rows.size())) +
+                        QLatin1Char(' ') + error.description,
+                    QMessageBox::Ok, QMessageBox::Warning, m_design.messageTitle);
+        return false;
+    }
+    // The cursor stays where the first deleted line was, on the line that took its place.
+    const int row = std::min(rows.first(), model->rowCount() - 1);
+    const int column = std::max(int(m_design.keys), grid->currentIndex().column());
+    if (row >= 0)
+        grid->selectionModel()->setCurrentIndex(model->index(row, column),
+                                                QItemSelectionModel::ClearAndSelect);
     emit linesChanged();
     return true;
 }

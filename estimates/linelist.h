@@ -48,8 +48,10 @@ public:
     // amounts (material extensions, material costs, labor): set by the screen from its panel.
     using TotalsCheck = std::function<bool(Money materials, Money cost, Money labor)>;
     void setTotalsCheck(TotalsCheck check) { m_totalsCheck = std::move(check); }
-    // Asks, then deletes the line on this row; the totals follow at once.
-    bool deleteLine(int row);
+    // Asks once, with the lines highlighted, then deletes the lines on these rows together: all
+    // of them, or, when the database refuses one, none (said why). The totals follow at once.
+    bool deleteLines(const QList<int>& rows);
+    bool deleteLine(int row) { return deleteLines({row}); }
 
     DataControl* const dataControl;
     RecordSetModel* const model;

@@ -21,7 +21,7 @@ LineList::Design materialDesign() {
     d.table = QStringLiteral("MaterialEstimateTBL");
     d.toolTip = QObject::tr("Material lines of the estimate: type a quantity, unit cost or margin "
                             "to price a line; double-click a part number to add materials; "
-                            "Delete removes the chosen line");
+                            "a row header chooses a line, Delete removes the chosen lines");
     d.messageTitle = kTitle;
     d.top = 134;
     d.height = 152;

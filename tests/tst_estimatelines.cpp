@@ -16,6 +16,7 @@
 #include "support/testquery.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QMenu>
 
 namespace {
@@ -125,12 +126,77 @@ void clickAndType(QTableView* grid, int row, int column, const QString& text) {
     commit(editor);
 }
 
+// A click on the row's header, as the mouse gives it.
+void clickRowHeader(QTableView* grid, int row, Qt::KeyboardModifiers modifiers = {}) {
+    QHeaderView* header = grid->verticalHeader();
+    const int y = header->sectionViewportPosition(row) + header->sectionSize(row) / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers,
+                      QPoint(header->width() / 2, y));
+}
+
+// The open cell editor of the grid, which has the keys.
+QWidget* cellEditor(QTableView* grid) {
+    QWidget* editor = QApplication::focusWidget();
+    return editor && editor != grid && grid->isAncestorOf(editor) ? editor : nullptr;
+}
+
+// Clicks the cell and types the texts into it and the cells after it, with Tab between them,
+// as a user fills a line; the last cell's editor is left open.
+void typeAcross(QTableView* grid, int row, int column, const QStringList& texts) {
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(grid, row, column));
+    // The first key opens the editor, which takes the rest.
+    QTest::keyClicks(grid, texts.first().left(1));
+    QTest::keyClicks(QApplication::focusWidget(), texts.first().mid(1));
+    for (const QString& text : texts.mid(1)) {
+        QVERIFY2(cellEditor(grid), "typing opened no cell editor");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY2(cellEditor(grid), "Tab opened no cell editor");
+        QTest::keyClicks(QApplication::focusWidget(), text);
+    }
+}
+
 QStringList row(EstimateScreen& s, QTableView* grid, int r, const QList<int>& columns) {
     QStringList out;
     for (int column : columns)
         out << s.cell(grid, r, column);
     return out;
 }
+
+// Answers the program's questions from a script (OK once it runs out), noting each text and the
+// rows of the grid highlighted while it showed.
+struct Questions {
+    QTableView* grid;
+    QList<QMessageBox::StandardButton> answers;
+    QStringList texts;
+    QList<QList<int>> highlighted;
+    MessageHandler previous;
+
+    explicit Questions(QTableView* g) : grid(g) {
+        previous = setMessageHandler([this](const MessageRequest& request) {
+            texts << request.text;
+            QList<int> rows;
+            for (int r = 0; r < grid->model()->rowCount(); ++r)
+                if (grid->selectionModel()->isRowSelected(r))
+                    rows << r;
+            highlighted << rows;
+            return answers.isEmpty() ? QMessageBox::Ok : answers.takeFirst();
+        });
+    }
+    ~Questions() { setMessageHandler(previous); }
+    Questions(const Questions&) = delete;
+    Questions& operator=(const Questions&) = delete;
+};
+
+// How the user ends a new line typed on the labor grid.
+enum class Ending {
+    Enter,
+    TabPastLastCell,
+    AnotherLineClicked,
+    AnotherControl,
+    WindowClosed,
+    Esc,
+    EscNoCellOpen
+};
 
 const QList<int> kPriced = {MaterialLines::Quantity,  MaterialLines::UnitCost,
                             MaterialLines::Price,     MaterialLines::TotalCost,
@@ -140,6 +206,8 @@ const QList<int> kLabor = {LaborLines::Hours, LaborLines::Description, LaborLine
 
 } // namespace
 
+Q_DECLARE_METATYPE(Ending)
+
 class TestEstimateLines : public QObject {
     Q_OBJECT
 private slots:
@@ -148,7 +216,10 @@ private slots:
     void numbersBeyondTheirRangeAreRefused();
     void aRealMessageTakesTheFocusWithoutASecondCommit();
     void laborLinesAreTypedOnTheNewRowLine();
-    void deletingALineAsksAndThePanelFollows();
+    void aNewLineIsOneLineUntilItIsLeft_data();
+    void aNewLineIsOneLineUntilItIsLeft();
+    void aRowHeaderClickChoosesTheLineToDelete();
+    void severalChosenLinesAreDeletedTogether();
     void aNewEstimateIsWrittenBeforeItsFirstLine();
     void thePickerAddsLinesAndThePanelFollows();
     void aDoubleClickOnPartNumberOpensThePicker();
@@ -349,47 +420,150 @@ void TestEstimateLines::laborLinesAreTypedOnTheNewRowLine() {
     typeIntoCell(labor, 0, LaborLines::Hours, QStringLiteral("2.5"));
     QCOMPARE(row(s, labor, 0, kLabor), (QStringList{"2.5", "Fitting", "$40.00", "$100.00"}));
     QCOMPARE(panel(s.e), recomputed(program.db, 1));
-
-    // Hours typed first on the new line: the defaults fill the rest.
-    clickAndType(labor, 2, LaborLines::Hours, QStringLiteral("3"));
-    QCOMPARE(row(s, labor, 2, kLabor), (QStringList{"3", "None", "$0.00", "$0.00"}));
     QVERIFY(messages.shown().isEmpty());
-    QCOMPARE(panel(s.e), recomputed(program.db, 1));
 }
 
-void TestEstimateLines::deletingALineAsksAndThePanelFollows() {
+void TestEstimateLines::aNewLineIsOneLineUntilItIsLeft_data() {
+    QTest::addColumn<QStringList>("typed"); // from the hours on, with Tab between
+    QTest::addColumn<Ending>("ending");
+    QTest::addColumn<QStringList>("stored"); // the line as stored, or nothing
+    const QStringList all = {"8", "Rough-in", "45"};
+    const QStringList line = {"8", "Rough-in", "$45.00", "$360.00"};
+    QTest::newRow("Tab across, Enter") << all << Ending::Enter << line;
+    QTest::newRow("Tab past the last cell") << all << Ending::TabPastLastCell << line;
+    // What was not typed keeps the new line's defaults.
+    QTest::newRow("another line clicked") << QStringList{"3"} << Ending::AnotherLineClicked
+                                          << QStringList{"3", "None", "$0.00", "$0.00"};
+    QTest::newRow("another control clicked") << all.mid(0, 2) << Ending::AnotherControl
+                                             << QStringList{"8", "Rough-in", "$0.00", "$0.00"};
+    QTest::newRow("window closed")
+        << all.mid(0, 2) << Ending::WindowClosed << QStringList{"8", "Rough-in", "$0.00", "$0.00"};
+    QTest::newRow("Esc in a cell") << all << Ending::Esc << QStringList();
+    QTest::newRow("Esc with no cell open")
+        << all.mid(0, 2) << Ending::EscNoCellOpen << QStringList();
+}
+
+void TestEstimateLines::aNewLineIsOneLineUntilItIsLeft() {
+    QFETCH(QStringList, typed);
+    QFETCH(Ending, ending);
+    QFETCH(QStringList, stored);
     OneEstimate program;
     QVERIFY(program.load());
     EstimateScreen s;
     ScriptedMessages messages;
     QTableView* labor = s.e->grdLaborEstimate;
-    QTableView* materials = s.e->grdMaterialEstimate;
+    const auto storedLines = [&] {
+        return program.db.scalar("SELECT COUNT(*) FROM LaborEstimateTBL WHERE EstimateID = 1")
+            .toInt();
+    };
 
-    // No: the line stays.
-    QTest::mouseClick(labor->viewport(), Qt::LeftButton, {},
-                      cellCentre(labor, 0, LaborLines::Description));
-    messages.answerNext(QMessageBox::No);
-    QTest::keyClick(labor, Qt::Key_Delete);
-    QCOMPARE(messages.texts(), QStringList{"Delete this line from the estimate?"});
+    typeAcross(labor, 1, LaborLines::Hours, typed);
+    // Still the one new line, shown as typed (but for the open cell) and not yet written.
+    QCOMPARE(labor->currentIndex().row(), 1);
+    QCOMPARE(labor->currentIndex().column(), LaborLines::Hours + int(typed.size()) - 1);
+    if (typed.size() > 1)
+        QCOMPARE(s.cell(labor, 1, LaborLines::Hours), typed.first());
     QCOMPARE(s.model(labor)->recordCount(), 1);
+    QCOMPARE(storedLines(), 1);
 
-    // Yes: gone from the grid and the file, and the labor and total drop at once.
-    messages.answerNext(QMessageBox::Yes);
-    QTest::keyClick(labor, Qt::Key_Delete);
-    QCOMPARE(s.model(labor)->recordCount(), 0);
-    QCOMPARE(program.db.scalar("SELECT COUNT(*) FROM LaborEstimateTBL").toInt(), 0);
-    QCOMPARE(s.e->txtTotalLabourExtension->text(), QStringLiteral("$0.00"));
+    switch (ending) {
+    case Ending::Enter:
+        QTest::keyClick(cellEditor(labor), Qt::Key_Return);
+        QTRY_VERIFY(!cellEditor(labor));
+        // Ready for the next line.
+        QCOMPARE(labor->currentIndex(), labor->model()->index(2, LaborLines::Hours));
+        break;
+    case Ending::TabPastLastCell:
+        QTest::keyClick(cellEditor(labor), Qt::Key_Tab);
+        QVERIFY(cellEditor(labor));
+        QCOMPARE(labor->currentIndex(), labor->model()->index(2, LaborLines::Hours));
+        break;
+    case Ending::AnotherLineClicked:
+        QTest::mouseClick(labor->viewport(), Qt::LeftButton, {},
+                          cellCentre(labor, 0, LaborLines::Description));
+        break;
+    case Ending::AnotherControl:
+        s.click(s.e->txtQuoteNumber);
+        QCOMPARE(QApplication::focusWidget(), s.e->txtQuoteNumber);
+        break;
+    case Ending::WindowClosed:
+        // Clicking another cell of the line closes the editor, and leaves the line being typed.
+        QTest::mouseClick(labor->viewport(), Qt::LeftButton, {},
+                          cellCentre(labor, 1, LaborLines::Rate));
+        QVERIFY(s.window.close());
+        break;
+    case Ending::Esc:
+        QTest::keyClick(cellEditor(labor), Qt::Key_Escape);
+        break;
+    case Ending::EscNoCellOpen:
+        // A click on another cell of the line closes the editor; the line is still being typed.
+        QTest::mouseClick(labor->viewport(), Qt::LeftButton, {},
+                          cellCentre(labor, 1, LaborLines::Rate));
+        QVERIFY(!cellEditor(labor));
+        QCOMPARE(storedLines(), 1);
+        QTest::keyClick(labor, Qt::Key_Escape);
+        break;
+    }
+
+    if (stored.isEmpty()) {
+        QCOMPARE(s.cell(labor, 1, LaborLines::Hours), QString());
+        // Nothing comes back when the line is left afterwards.
+        QTest::mouseClick(labor->viewport(), Qt::LeftButton, {},
+                          cellCentre(labor, 0, LaborLines::Description));
+        QCOMPARE(storedLines(), 1);
+        QCOMPARE(s.model(labor)->recordCount(), 1);
+    } else {
+        QCOMPARE(storedLines(), 2);
+        QCOMPARE(s.model(labor)->recordCount(), 2);
+        QCOMPARE(row(s, labor, 1, kLabor), stored);
+        QCOMPARE(program.db.scalar("SELECT LaborDescription FROM LaborEstimateTBL WHERE "
+                                   "LaborEstimateID <> 1"),
+                 QVariant(stored.at(1)));
+        QCOMPARE(s.cell(labor, 2, LaborLines::Hours), QString()); // a fresh new line
+    }
+    QVERIFY(messages.shown().isEmpty());
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
+}
+
+void TestEstimateLines::aRowHeaderClickChoosesTheLineToDelete() {
+    OneEstimate program;
+    QVERIFY(program.load());
+    EstimateScreen s;
+    QTableView* materials = s.e->grdMaterialEstimate;
+    QTableView* labor = s.e->grdLaborEstimate;
+    Questions asked(materials);
+
+    // The cursor on the second line, then a click on the first line's header: that line is the
+    // one asked about, highlighted, and kept on No.
+    QTest::mouseClick(materials->viewport(), Qt::LeftButton, {},
+                      cellCentre(materials, 1, MaterialLines::Description));
+    clickRowHeader(materials, 0);
+    QCOMPARE(materials->currentIndex().row(), 0);
+    QVERIFY(materials->selectionModel()->isRowSelected(0));
+    asked.answers = {QMessageBox::No};
+    QTest::keyClick(materials, Qt::Key_Delete);
+    QCOMPARE(asked.texts, QStringList{"Delete this line from the estimate?"});
+    QCOMPARE(asked.highlighted, QList<QList<int>>{{0}});
+    QCOMPARE(s.model(materials)->recordCount(), 2);
+
+    // Yes: exactly that line goes, from the grid and the file, and the panel follows.
+    asked.answers = {QMessageBox::Yes};
+    QTest::keyClick(materials, Qt::Key_Delete);
+    QCOMPARE(s.model(materials)->recordCount(), 1);
+    QCOMPARE(s.cell(materials, 0, MaterialLines::PartNumber), QStringLiteral("CP-3"));
+    QCOMPARE(program.db.scalar("SELECT MaterialEstimateID FROM MaterialEstimateTBL"), QVariant(2));
+    QCOMPARE(s.e->txtTotalMaterailExtension->text(), QStringLiteral("$6.00"));
     QCOMPARE(panel(s.e), recomputed(program.db, 1));
 
     // The new-row line is not a line to delete.
-    messages.clear();
-    QTest::mouseClick(labor->viewport(), Qt::LeftButton, {},
-                      cellCentre(labor, 0, LaborLines::Description));
+    asked.texts.clear();
+    clickRowHeader(labor, 1);
     QTest::keyClick(labor, Qt::Key_Delete);
-    QVERIFY(messages.shown().isEmpty());
+    QVERIFY(asked.texts.isEmpty());
 
-    // The grid's context menu offers the same, on the line clicked.
-    const QPoint at = cellCentre(materials, 1, MaterialLines::Description);
+    // The grid's context menu offers the same, on the line clicked; the labor and the total drop.
+    asked.answers = {QMessageBox::Yes};
+    const QPoint at = cellCentre(labor, 0, LaborLines::Description);
     QTimer::singleShot(0, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         QVERIFY(menu);
@@ -397,11 +571,75 @@ void TestEstimateLines::deletingALineAsksAndThePanelFollows() {
         menu->actions().value(0)->trigger();
         menu->close();
     });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, materials->viewport()->mapTo(materials, at),
-                            materials->mapToGlobal(materials->viewport()->mapTo(materials, at)));
-    QApplication::sendEvent(materials->viewport(), &event);
-    QCOMPARE(s.model(materials)->recordCount(), 1);
-    QCOMPARE(s.cell(materials, 0, MaterialLines::PartNumber), QStringLiteral("EL-12"));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, labor->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(labor->viewport(), &event);
+    QCOMPARE(asked.texts, QStringList{"Delete this line from the estimate?"});
+    QCOMPARE(s.model(labor)->recordCount(), 0);
+    QCOMPARE(program.db.scalar("SELECT COUNT(*) FROM LaborEstimateTBL").toInt(), 0);
+    QCOMPARE(s.e->txtTotalLabourExtension->text(), QStringLiteral("$0.00"));
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
+}
+
+void TestEstimateLines::severalChosenLinesAreDeletedTogether() {
+    OneEstimate program;
+    const QString labor = QStringLiteral(
+        "INSERT INTO LaborEstimateTBL (LaborEstimateID, EstimateID, Hours, LaborDescription, "
+        "LaborRate, LaborExtension) VALUES (?, 1, ?, ?, 40, ?)");
+    program.db.exec(labor, {2, 3, "Rough-in", 120.0});
+    program.db.exec(labor, {3, 1, "Trim", 40.0});
+    QVERIFY(program.load());
+    EstimateScreen s;
+    QTableView* grid = s.e->grdLaborEstimate;
+    Questions asked(grid);
+    const auto storedKeys = [&] {
+        QStringList keys;
+        TestQuery q(program.db.connection().database());
+        q.prepare(QStringLiteral("SELECT LaborEstimateID FROM LaborEstimateTBL ORDER BY 1"));
+        for (q.exec(); q.next();)
+            keys << q.value(0).toString();
+        return keys;
+    };
+
+    // Shift chooses a range, asked about once.
+    clickRowHeader(grid, 0);
+    clickRowHeader(grid, 2, Qt::ShiftModifier);
+    asked.answers = {QMessageBox::No};
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(asked.texts, QStringList{"Delete these 3 lines from the estimate?"});
+    QCOMPARE(asked.highlighted, (QList<QList<int>>{{0, 1, 2}}));
+    QCOMPARE(storedKeys(), (QStringList{"1", "2", "3"}));
+
+    // Ctrl chooses the first and the last. Another window has changed the first meanwhile: the
+    // last, deleted first, comes back too, and the grid shows the file.
+    program.db.exec("UPDATE LaborEstimateTBL SET LaborRate = 41, LaborExtension = 82 WHERE "
+                    "LaborEstimateID = 1");
+    clickRowHeader(grid, 0);
+    clickRowHeader(grid, 2, Qt::ControlModifier);
+    asked.texts.clear();
+    asked.highlighted.clear();
+    asked.answers = {QMessageBox::Yes};
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(asked.texts.size(), 2);
+    QCOMPARE(asked.texts.first(), QStringLiteral("Delete these 2 lines from the estimate?"));
+    QCOMPARE(asked.highlighted.first(), (QList<int>{0, 2}));
+    QVERIFY2(asked.texts.last().startsWith(QLatin1String("None of the 2 lines was deleted: ")),
+             qPrintable(asked.texts.last()));
+    QCOMPARE(storedKeys(), (QStringList{"1", "2", "3"}));
+    QCOMPARE(s.model(grid)->recordCount(), 3);
+    QCOMPARE(s.cell(grid, 0, LaborLines::Rate), QStringLiteral("$41.00"));
+    QCOMPARE(panel(s.e), recomputed(program.db, 1));
+
+    // Asked again, both go, and only they.
+    clickRowHeader(grid, 0);
+    clickRowHeader(grid, 2, Qt::ControlModifier);
+    asked.texts.clear();
+    asked.answers = {QMessageBox::Yes};
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(asked.texts, QStringList{"Delete these 2 lines from the estimate?"});
+    QCOMPARE(storedKeys(), QStringList{"2"});
+    QCOMPARE(s.model(grid)->recordCount(), 1);
+    QCOMPARE(s.cell(grid, 0, LaborLines::Description), QStringLiteral("Rough-in"));
+    QCOMPARE(s.e->txtTotalLabourExtension->text(), QStringLiteral("$120.00"));
     QCOMPARE(panel(s.e), recomputed(program.db, 1));
 }
 
@@ -577,8 +815,10 @@ void TestEstimateLines::anySequenceOfEditsKeepsTheTotalsTrue() {
                 lines->setData(lines->index(row, LaborLines::Rate), pick(rates));
             break;
         case 3:
+            // A line typed on the new-row line and left.
             labor->model->setData(
                 labor->model->index(labor->model->recordCount(), LaborLines::Rate), pick(rates));
+            labor->model->submit();
             break;
         case 4:
             if (count > 0)

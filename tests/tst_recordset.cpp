@@ -725,6 +725,21 @@ void TestRecordSet::modelNewRowLineAddsRecords() {
     QCOMPARE(model.value(2, 0).toInt(), 3); // the key the database gave
     QVERIFY(model.isNewRow(3));
     QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM CatagoryTBL")).toInt(), 3);
+
+    // Held, the line shows what is typed and is written by submit() alone; revert() drops it.
+    model.setHoldNewLine(true);
+    QVERIFY(model.setData(model.index(3, 1), QStringLiteral("D")));
+    QCOMPARE(model.data(model.index(3, 1)).toString(), QStringLiteral("D"));
+    QVERIFY(model.newLineStarted());
+    model.revert();
+    QVERIFY(!model.data(model.index(3, 1)).isValid());
+    QVERIFY(model.setData(model.index(3, 1), QStringLiteral("E")));
+    QCOMPARE(inserted.size(), 1);
+    QVERIFY(model.submit());
+    QCOMPARE(inserted.size(), 2);
+    QCOMPARE(model.value(3, 1).toString(), QStringLiteral("E"));
+    QVERIFY(model.isNewRow(4) && !model.newLineStarted());
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM CatagoryTBL")).toInt(), 4);
 }
 
 void TestRecordSet::dataControlRebindsOnRefresh() {

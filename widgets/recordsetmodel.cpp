@@ -17,9 +17,11 @@ void RecordSetModel::setRecordSet(RecordSet* recordSet) {
     if (m_recordSet)
         disconnect(m_recordSet, nullptr, this, nullptr);
     m_recordSet = recordSet;
+    m_newLineStarted = false;
     if (m_recordSet) {
         const auto rebuild = [this] {
             beginResetModel();
+            m_newLineStarted = false; // a reopened set holds no unwritten record
             attachStore();
             endResetModel();
         };
@@ -118,7 +120,15 @@ int RecordSetModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() || !m_store ? 0 : m_store->fieldCount();
 }
 
+bool RecordSetModel::newLineStarted() const {
+    // A write or a move of the set through another road has ended the held record too.
+    return m_newLineStarted && m_recordSet && m_recordSet->editMode() == RecordSet::EditAdd &&
+           hasNewRowLine();
+}
+
 QVariant RecordSetModel::value(int row, int column) const {
+    if (newLineStarted() && row == recordCount())
+        return column >= 0 && column < columnCount() ? m_recordSet->value(column) : QVariant();
     if (!m_store || row < 0 || row >= m_store->rowCount() || column < 0 ||
         column >= m_store->fieldCount())
         return {};
@@ -129,7 +139,8 @@ QVariant RecordSetModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !m_store)
         return {};
     // The new-row line is empty until something is typed into it.
-    if (isNewRow(index.row()) && role != Qt::TextAlignmentRole)
+    if (isNewRow(index.row()) && role != Qt::TextAlignmentRole &&
+        !(newLineStarted() && (role == Qt::DisplayRole || role == Qt::EditRole)))
         return {};
     switch (role) {
     case Qt::DisplayRole: {
@@ -200,13 +211,15 @@ bool RecordSetModel::setData(const QModelIndex& index, const QVariant& newValue,
         return false;
     const bool adding = isNewRow(row);
     // Nothing typed on the new-row line adds nothing.
-    if (adding && isBlank(newValue))
+    if (adding && !newLineStarted() && isBlank(newValue))
         return false;
     QVariant v = newValue;
     if (m_before && !m_before(row, column, value(row, column), v))
         return false;
     if (adding)
-        return addRecord(row, column, v);
+        return m_holdNewLine ? holdInNewLine(row, column, v) : addRecord(row, column, v);
+    // An edit of another row leaves the new-row line: what it holds is written first.
+    submit();
     RecordSet& rs = *m_recordSet;
     const bool moved = rs.absolutePosition() == row + 1 || rs.setAbsolutePosition(row + 1);
     if (!moved || !rs.setValue(column, v) || !deriveAndUpdate(rs, column))
@@ -228,6 +241,58 @@ bool RecordSetModel::addRecord(int row, int column, const QVariant& value) {
     if (m_after)
         m_after(row, column);
     return true;
+}
+
+bool RecordSetModel::holdInNewLine(int row, int column, const QVariant& value) {
+    RecordSet& rs = *m_recordSet;
+    if (!newLineStarted()) {
+        if (!rs.addNew())
+            return failWrite(rs);
+        m_newLineStarted = true;
+        if (m_onAddNew)
+            m_onAddNew(rs);
+    }
+    // A value the field refuses is reported; the cells typed before stay on the line.
+    if (!rs.setValue(column, value)) {
+        emit writeFailed(rs.lastError());
+        return false;
+    }
+    m_newLineColumn = column;
+    // The derived cells show what the line will be written with.
+    if (m_beforeRow)
+        m_beforeRow(rs, column);
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    return true;
+}
+
+bool RecordSetModel::submit() {
+    if (!newLineStarted()) {
+        m_newLineStarted = false;
+        return true;
+    }
+    RecordSet& rs = *m_recordSet;
+    const int row = recordCount();
+    // Cleared first: the written record is announced as a row in front of the line.
+    m_newLineStarted = false;
+    if (!deriveAndUpdate(rs, m_newLineColumn)) {
+        failWrite(rs);
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        return false;
+    }
+    if (m_after)
+        m_after(row, m_newLineColumn);
+    return true;
+}
+
+void RecordSetModel::revert() {
+    if (!newLineStarted()) {
+        m_newLineStarted = false;
+        return;
+    }
+    m_newLineStarted = false;
+    m_recordSet->cancelUpdate();
+    const int row = recordCount();
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
 void RecordSetModel::setCaption(int column, const QString& caption) {
@@ -263,6 +328,7 @@ bool RecordSetModel::failWrite(RecordSet& rs) {
 bool RecordSetModel::deleteRow(int row) {
     if (!m_recordSet || !m_store || row < 0 || row >= recordCount())
         return false;
+    submit(); // the move would write it, unseen
     RecordSet& rs = *m_recordSet;
     const bool moved = rs.absolutePosition() == row + 1 || rs.setAbsolutePosition(row + 1);
     if (!moved || !rs.deleteCurrent())

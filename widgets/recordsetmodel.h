@@ -17,7 +17,9 @@ class RecordStore;
 //
 // With setAllowAddNew(true) (and updates allowed on a set that is not read-only) one empty line
 // follows the last record: typing into it adds a record, and a fresh empty line follows again.
-// rowCount() counts that line; recordCount() counts the records only.
+// rowCount() counts that line; recordCount() counts the records only. With setHoldNewLine(true)
+// the line gathers its cells until submit() writes it as one record (revert() drops it), as a
+// grid does when the user leaves the line or presses Enter on it.
 class RecordSetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -65,6 +67,15 @@ public:
     // Off by default. The line shows only while updates are allowed too.
     void setAllowAddNew(bool allow);
     bool allowAddNew() const { return m_allowAddNew; }
+    // Off by default: the first cell typed on the new-row line writes the record at once.
+    void setHoldNewLine(bool hold) { m_holdNewLine = hold; }
+    // Whether the new-row line holds typed cells not written yet.
+    bool newLineStarted() const;
+    // Writes the new-row line's record when it holds one; false (writeFailed emitted, the line
+    // dropped) when the database refused it.
+    bool submit() override;
+    // Drops the new-row line's unwritten record.
+    void revert() override;
     // Whether row is the line for a new entry.
     bool isNewRow(int row) const { return hasNewRowLine() && row == recordCount(); }
     int recordCount() const;
@@ -79,8 +90,8 @@ public:
     void setOnAddNew(AddNewHook hook) { m_onAddNew = std::move(hook); }
     void setBeforeRowUpdate(BeforeRowUpdate hook) { m_beforeRow = std::move(hook); }
 
-    // Deletes the record shown on this row from its table. False (writeFailed emitted) when the
-    // database refused; the row then stays.
+    // Deletes the record shown on this row from its table, writing a started new-row line first.
+    // False (writeFailed emitted) when the database refused; the row then stays.
     bool deleteRow(int row);
 
     // The raw value of a cell.
@@ -98,6 +109,7 @@ private:
     bool lineShownWith(bool allowUpdate, bool allowAddNew) const;
     void setLineSettings(bool allowUpdate, bool allowAddNew);
     bool addRecord(int row, int column, const QVariant& value);
+    bool holdInNewLine(int row, int column, const QVariant& value);
     bool deriveAndUpdate(RecordSet& rs, int column);
     bool failWrite(RecordSet& rs);
 
@@ -112,6 +124,9 @@ private:
     bool m_allowUpdate = false;
     bool m_allowAddNew = false;
     bool m_recordSelectors = false;
+    bool m_holdNewLine = false;
+    bool m_newLineStarted = false;
+    int m_newLineColumn = -1; // the cell of the held line typed last
     int m_currentRow = -1;
     QSet<int> m_readOnlyColumns;
     BeforeColumnUpdate m_before;
