@@ -118,15 +118,15 @@ bool Connection::bringUpToDate() {
     // Not upgraded (read-only, in use, or no copy could be made): the file is used as it is only
     // when its views are the program's own, with today's totals in front of them.
     if (const QStringList altered = Schema::objectsNotAsMade(m_database); !altered.isEmpty())
-        return fail(ErrorNumber::kGenericFailure,
-                    QStringLiteral("The file '%1' was made by an earlier version of Plenwick and "
-                                   "could not be brought up to date%2, and it holds things this "
-                                   "program did not put there (%3), so it was not opened. Open a "
-                                   "backup of the file.")
-                        .arg(m_path,
-                             backupError.isEmpty() ? QString()
-                                                   : QStringLiteral(" (%1)").arg(backupError),
-                             altered.join(QStringLiteral(", "))));
+        return fail(
+            ErrorNumber::kGenericFailure,
+            QStringLiteral("The file '%1' was made by an earlier version of Plenwick and "
+                           "could not be brought up to date%2, and it holds things this "
+                           "program did not put there (%3), so it was not opened. Open a "
+                           "backup of the file.")
+                .arg(m_path,
+                     backupError.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(backupError),
+                     altered.join(QStringLiteral(", "))));
     if (!Schema::useCurrentViews(m_database))
         return fail(ErrorNumber::kGenericFailure, m_database.error().description);
     return true;

@@ -215,8 +215,8 @@ QString priceAmount(Money amount, const QLocale& locale) {
     while (fraction.size() > 2 && fraction.endsWith(u'0'))
         fraction.chop(1);
     const QString whole = groupedWhole(QString::number(magnitude / 10000), locale);
-    return (units < 0 ? locale.negativeSign() : QString()) + u'$' + whole +
-           locale.decimalPoint() + fraction;
+    return (units < 0 ? locale.negativeSign() : QString()) + u'$' + whole + locale.decimalPoint() +
+           fraction;
 }
 
 // A fraction as a percentage with the given decimals. The double's shortest decimal text is what

@@ -50,7 +50,7 @@ Money salesTax(Money materials, double taxRate) {
 Money printed(Money amount) {
     const Money cents = amount.roundedToCents();
     // The one amount that rounds beyond the range stays at its bound, which reachesLimit() names.
-    return cents > Money::maximum() ? Money::maximum()
+    return cents > Money::maximum()   ? Money::maximum()
            : cents < Money::minimum() ? Money::minimum()
                                       : cents;
 }

@@ -121,8 +121,8 @@ QStringList firstViewStatements() {
 // for one estimate reads only that estimate's lines.
 QString centsSum(const char* column, const char* table, const char* alias) {
     return QStringLiteral("(SELECT SUM(%1) FROM %2 %3 WHERE %3.EstimateID = e.EstimateID)")
-        .arg(Pricing::Sql::cents(QStringLiteral("%1.%2").arg(QLatin1String(alias),
-                                                              QLatin1String(column))),
+        .arg(Pricing::Sql::cents(
+                 QStringLiteral("%1.%2").arg(QLatin1String(alias), QLatin1String(column))),
              QLatin1String(table), QLatin1String(alias));
 }
 
@@ -270,8 +270,9 @@ QHash<QString, QString> ownObjects(int structure = kStructureVersion) {
 
 // The views and indexes of a file that do not carry the text of the given structure.
 QStringList notAsMade(Database& db, int structure) {
-    Statement objects(db, QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE type IN "
-                                         "('view', 'index') AND sql IS NOT NULL ORDER BY type, name"));
+    Statement objects(db,
+                      QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE type IN "
+                                     "('view', 'index') AND sql IS NOT NULL ORDER BY type, name"));
     const QHash<QString, QString> own = ownObjects(structure);
     QStringList found;
     while (objects.next()) {
@@ -458,10 +459,9 @@ QStringList objectsNotAsMade(Database& db) {
 
 bool useCurrentViews(Database& db) {
     for (const QString& sql : viewStatements()) {
-        const QString temporary = QString(sql).replace(QStringLiteral("CREATE VIEW"),
-                                                       QStringLiteral("CREATE TEMP VIEW"));
-        if (!db.execute(
-                QStringLiteral("DROP VIEW IF EXISTS temp.\"%1\"").arg(createdName(sql))) ||
+        const QString temporary =
+            QString(sql).replace(QStringLiteral("CREATE VIEW"), QStringLiteral("CREATE TEMP VIEW"));
+        if (!db.execute(QStringLiteral("DROP VIEW IF EXISTS temp.\"%1\"").arg(createdName(sql))) ||
             !db.execute(temporary))
             return false;
     }

@@ -3,9 +3,9 @@
 #include "data/connection.h"
 #include "data/formats.h"
 #include "data/globals.h"
+#include "data/pricing.h"
 #include "data/recordset.h"
 #include "estimates/linevalues.h"
-#include "data/pricing.h"
 #include "widgets/messagebox.h"
 #include "widgets/screencontrols.h"
 
@@ -146,7 +146,8 @@ void EstimateTotalsPanel::UpdateLaborExtension(const RecordSet* laborLines) {
     }
     // Labor is not taxed: the tax stays the one last computed on the materials.
     const Pricing::StoredMaterialLine materials{m_cost, m_materials};
-    Pricing::EstimateTotals totals = Pricing::totals({&materials, 1}, labor, 0, boxAmount(m_shipping));
+    Pricing::EstimateTotals totals =
+        Pricing::totals({&materials, 1}, labor, 0, boxAmount(m_shipping));
     totals.tax = m_tax;
     totals.total = totals.subtotal + totals.tax + totals.shipping;
     show(totals);

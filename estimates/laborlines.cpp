@@ -2,9 +2,9 @@
 
 #include "data/formats.h"
 #include "data/globals.h"
+#include "data/pricing.h"
 #include "data/recordset.h"
 #include "estimates/linevalues.h"
-#include "data/pricing.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordsetmodel.h"
 
@@ -78,13 +78,12 @@ bool LaborLines::grdLaborEstimate_BeforeColUpdate(int row, int column, const QVa
         LineGrid::refuseCell(tr("Save the estimate before adding labor to it."), kTitle);
         return false;
     }
-    if (column == Hours &&
-        !LineGrid::takeNumber(LineValues::number(newValue), newValue,
-                              tr("Numeric value is required for hours"), kTitle))
+    if (column == Hours && !LineGrid::takeNumber(LineValues::number(newValue), newValue,
+                                                 tr("Numeric value is required for hours"), kTitle))
         return false;
-    if (column == Rate && !LineGrid::takeAmount(newValue, newValue, tr("Labor rate"),
-                                                tr("Numeric value is required for labor rate"),
-                                                kTitle))
+    if (column == Rate &&
+        !LineGrid::takeAmount(newValue, newValue, tr("Labor rate"),
+                              tr("Numeric value is required for labor rate"), kTitle))
         return false;
     if (column != Hours && column != Rate)
         return true;

@@ -2,9 +2,9 @@
 
 #include "data/formats.h"
 #include "data/globals.h"
+#include "data/pricing.h"
 #include "data/recordset.h"
 #include "estimates/linevalues.h"
-#include "data/pricing.h"
 #include "materials/materialpicker.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordsetmodel.h"
@@ -115,7 +115,7 @@ bool MaterialLines::lineKeepsTotalsInRange(int row, int column, const QVariant& 
         return Pricing::printed(LineValues::money(model->value(row, c)).value_or(Money()));
     };
     return totalsStayWithin(amounts.extension - stored(Extension),
-                                      amounts.totalCost - stored(TotalCost), Money());
+                            amounts.totalCost - stored(TotalCost), Money());
 }
 
 void MaterialLines::btnMaterialEstimate_Click() {

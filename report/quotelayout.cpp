@@ -189,8 +189,8 @@ Section detail(const QuoteLine& line) {
     return section(
         "rptDetail_Detail", kDetailHeight,
         {field("txtQuantity", {0, 0, 576, 288}, quantity, kRight), description,
-         field("txtPrice", {6912, 0, 1155, 288},
-                  line.price ? formatPrice(*line.price) : QString(), kRight),
+         field("txtPrice", {6912, 0, 1155, 288}, line.price ? formatPrice(*line.price) : QString(),
+               kRight),
          field("txtExtension", {8208, 0, 1008, 288}, optionalMoney(line.extension), kRight)});
 }
 

@@ -46,8 +46,7 @@ public:
         g.shipping = Money::fromCents(between(0, 3) == 0 ? 0 : between(0, 50000));
         m_db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, EstimateData, TaxRate, "
                                  "Shipping) VALUES (?, ?, ?, ?)"),
-                  {quoteNumber, QDate(2026, 12, 1).startOfDay(), g.taxRate,
-                   g.shipping.toDouble()});
+                  {quoteNumber, QDate(2026, 12, 1).startOfDay(), g.taxRate, g.shipping.toDouble()});
         g.id = m_db.scalar(QStringLiteral("SELECT MAX(EstimateID) FROM EstimateTBL")).toInt();
         for (int i = between(0, 12); i > 0; --i)
             materialLine(g.id, older);
@@ -63,7 +62,8 @@ private:
         // Cheap goods by the foot, and dearer ones by the piece.
         const bool cheap = between(0, 3) == 0;
         const double quantity = cheap ? between(10, 2000) : between(1, 40) + between(0, 3) / 4.0;
-        const Money unitCost = Money::fromUnits(cheap ? between(100, 9999) : between(1, 90000) * 100 + between(0, 99) * 10);
+        const Money unitCost = Money::fromUnits(
+            cheap ? between(100, 9999) : between(1, 90000) * 100 + between(0, 99) * 10);
         const double margin = between(0, 400) / 1000.0;
         Pricing::MaterialAmounts a = Pricing::materialAmounts({quantity, unitCost, margin});
         if (older) {
@@ -81,8 +81,7 @@ private:
     void laborLine(int estimateId, bool older) {
         const double hours = between(1, 160) / 4.0;
         const Money rate = Money::fromCents(between(2500, 12500));
-        const Money extension =
-            older ? rate.times(hours) : Pricing::laborExtension(hours, rate);
+        const Money extension = older ? rate.times(hours) : Pricing::laborExtension(hours, rate);
         m_db.exec(QStringLiteral("INSERT INTO LaborEstimateTBL (EstimateID, Hours, "
                                  "LaborDescription, LaborRate, LaborExtension) VALUES (?, ?, "
                                  "'Work', ?, ?)"),
@@ -177,10 +176,10 @@ bool addsUp(const PrintedQuote& q, bool checkLines, QString* why) {
     if (tax != amountOf(q.tax))
         return *why = QStringLiteral("tax %1 of %2 is not %3").arg(q.taxRate, q.materials, q.tax),
                false;
-    const Money total =
-        amountOf(q.materials) + tax + amountOf(q.labor) + amountOf(q.shipping);
+    const Money total = amountOf(q.materials) + tax + amountOf(q.labor) + amountOf(q.shipping);
     if (total != amountOf(q.total))
-        return *why = QStringLiteral("the parts add to %1, not %2").arg(formatMoney(total), q.total),
+        return *why =
+                   QStringLiteral("the parts add to %1, not %2").arg(formatMoney(total), q.total),
                false;
     return true;
 }
@@ -241,8 +240,8 @@ private slots:
                 db.connection(),
                 QStringLiteral("SELECT * FROM MaterialEstimateTBL WHERE EstimateID = ?"), {g.id}));
             QVERIFY(laborLines.open(
-                db.connection(), QStringLiteral("SELECT * FROM LaborEstimateTBL WHERE EstimateID = ?"),
-                {g.id}));
+                db.connection(),
+                QStringLiteral("SELECT * FROM LaborEstimateTBL WHERE EstimateID = ?"), {g.id}));
             panel.UpdateMaterialExtension(&materialLines);
             panel.UpdateLaborExtension(&laborLines);
             QCOMPARE(panel.txtTotalEstimate->text(), quote.total);
@@ -263,11 +262,11 @@ private slots:
         const Pricing::MaterialAmounts wire = Pricing::materialAmounts({1000, dollars(0.045), 0.1});
         const Pricing::MaterialAmounts fittings =
             Pricing::materialAmounts({3, dollars(12.49), 0.2});
-        spec.materials = {{1000, QStringLiteral("Wire"), wire.price.toDouble(),
-                           wire.extension.toDouble()},
-                          {3, QStringLiteral("Fittings"), fittings.price.toDouble(),
-                           fittings.extension.toDouble()},
-                          {1, QStringLiteral("Panel"), 273.08, 273.08}};
+        spec.materials = {
+            {1000, QStringLiteral("Wire"), wire.price.toDouble(), wire.extension.toDouble()},
+            {3, QStringLiteral("Fittings"), fittings.price.toDouble(),
+             fittings.extension.toDouble()},
+            {1, QStringLiteral("Panel"), 273.08, 273.08}};
         spec.labor = {{8, QStringLiteral("Install"), 45, 360}};
         const PrintedQuote q(layOut(db, addQuote(db, spec)));
         QCOMPARE(q.groups.at(0).lines.at(0).price, QStringLiteral("$0.0495"));

@@ -132,7 +132,8 @@ private slots:
             const double margin = q.value(5).toDouble();
             QVERIFY(margin >= 0.05 - 1e-12 && margin <= 0.35 + 1e-12);
             // Priced as the Estimate screen prices a line: a customer can check it.
-            const Pricing::MaterialAmounts a = Pricing::materialAmounts({quantity, unitCost, margin});
+            const Pricing::MaterialAmounts a =
+                Pricing::materialAmounts({quantity, unitCost, margin});
             QCOMPARE(money(q.value(2)), a.totalCost);
             QCOMPARE(price, a.price);
             QCOMPARE(money(q.value(4)), price.timesToCents(double(qty)));

@@ -139,12 +139,11 @@ private slots:
             << 22.0 << dollars(0.2755) << 0.1 << dollars(0.3030) << dollars(6.06) << dollars(6.67);
         QTest::newRow("price just under a dollar")
             << 7.0 << dollars(0.9090) << 0.1 << dollars(0.9999) << dollars(6.36) << dollars(7.00);
-        QTest::newRow("fractional quantity") << 2.5 << dollars(3.3333) << 0.25 << dollars(4.17)
-                                             << dollars(8.33) << dollars(10.43);
+        QTest::newRow("fractional quantity")
+            << 2.5 << dollars(3.3333) << 0.25 << dollars(4.17) << dollars(8.33) << dollars(10.43);
         QTest::newRow("no unit cost") << 4.0 << Money() << 0.3 << Money() << Money() << Money();
-        QTest::newRow("a credit line")
-            << 2.0 << dollars(-12.49) << 0.2 << dollars(-14.99) << dollars(-24.98)
-            << dollars(-29.98);
+        QTest::newRow("a credit line") << 2.0 << dollars(-12.49) << 0.2 << dollars(-14.99)
+                                       << dollars(-24.98) << dollars(-29.98);
     }
 
     void materialLineAmounts() {
@@ -189,8 +188,8 @@ private slots:
     void storedFourDecimalLinesCountAsPrinted() {
         // Lines an older version stored with four decimals: each counts as its printed cents,
         // so the printed subtotal is the sum of the printed line costs.
-        const std::vector<Pricing::StoredMaterialLine> lines = {
-            {dollars(6.0610), dollars(6.6660)}, {dollars(1.0050), dollars(1.3345)}};
+        const std::vector<Pricing::StoredMaterialLine> lines = {{dollars(6.0610), dollars(6.6660)},
+                                                                {dollars(1.0050), dollars(1.3345)}};
         const std::vector<Money> labor = {dollars(10.005)};
         const Pricing::EstimateTotals t = Pricing::totals(lines, labor, 0, dollars(4.995));
         QCOMPARE(t.materials, dollars(6.67 + 1.33));
