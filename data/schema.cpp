@@ -57,6 +57,35 @@ const char* const kTables[] = {
     "Description VARCHAR(255), PRIMARY KEY (TableName, ColumnName))",
 };
 
+// What the third structure adds: customers, and each estimate's customer, job, validity and
+// terms; the quote's defaults beside the company details. An upgraded file gets the columns by
+// ALTER TABLE, which appends them to the table's text as ", <column>" before its last
+// parenthesis: a new file's tables are made with that same text, so both check alike.
+const char* const kCustomersTable =
+    "CREATE TABLE CustomersTBL (CustomerID INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "CustomerName VARCHAR(255) NOT NULL, ContactName VARCHAR(255), Address VARCHAR(255), "
+    "City VARCHAR(255), Phone VARCHAR(255), Email VARCHAR(255), Notes VARCHAR(4000))";
+
+struct AddedColumns {
+    const char* table;
+    std::initializer_list<const char*> columns;
+};
+const AddedColumns kCustomerColumns[] = {
+    {"EstimateTBL",
+     {"CustomerID INTEGER REFERENCES CustomersTBL (CustomerID)", "JobName VARCHAR(255)",
+      "JobAddress VARCHAR(255)", "ValidUntil DATETIME", "Terms VARCHAR(4000)"}},
+    {"MyCompany",
+     {"QuoteValidDays INTEGER DEFAULT 30", "QuoteTerms VARCHAR(4000) DEFAULT ''",
+      "QuoteAcceptanceLine INTEGER DEFAULT 1"}},
+};
+
+// Customers are unique by name without regard to case; the Home list and the search join an
+// estimate's customer through its key.
+const char* const kCustomerIndexes[] = {
+    "CREATE UNIQUE INDEX CustomersByName ON CustomersTBL (CustomerName COLLATE NOCASE)",
+    "CREATE INDEX EstimateByCustomer ON EstimateTBL (CustomerID)",
+};
+
 const char* const kIndexes[] = {
     "CREATE INDEX MaterialEstimateByEstimate ON MaterialEstimateTBL (EstimateID)",
     "CREATE INDEX MaterialEstimateByMaterial ON MaterialEstimateTBL (MaterialsID)",
@@ -77,6 +106,48 @@ const char* const kLaterIndexes[] = {
     "MaterialsListByDescription ON MaterialsTBL (ManufacturerDescription COLLATE NOCASE, "
     "MaterialsID, PartNumber, UnitCost, ManufacturerID, SuppliersID, CatagoryID)",
 };
+
+// The name a CREATE statement gives its object: the word after TABLE, VIEW or INDEX.
+QString createdName(const QString& sql) {
+    const QStringList words = sql.simplified().split(QLatin1Char(' '));
+    const qsizetype kind =
+        words.indexOf(QStringLiteral("TABLE")) >= 0  ? words.indexOf(QStringLiteral("TABLE"))
+        : words.indexOf(QStringLiteral("VIEW")) >= 0 ? words.indexOf(QStringLiteral("VIEW"))
+                                                     : words.indexOf(QStringLiteral("INDEX"));
+    return kind >= 0 && kind + 1 < words.size() ? words.at(kind + 1) : QString();
+}
+
+// The tables a file of the given structure holds, with their texts.
+QStringList tableStatements(int structure = Schema::kStructureVersion) {
+    QStringList tables;
+    for (const char* sql : kTables) {
+        QString text = QString::fromLatin1(sql);
+        for (const AddedColumns& added : kCustomerColumns) {
+            if (structure < 3 || createdName(text) != QLatin1String(added.table))
+                continue;
+            text.chop(1);
+            for (const char* column : added.columns)
+                text += QStringLiteral(", ") + QLatin1String(column);
+            text += QLatin1Char(')');
+        }
+        tables << text;
+    }
+    if (structure >= 3)
+        tables << QString::fromLatin1(kCustomersTable);
+    return tables;
+}
+
+QStringList indexStatements(int structure = Schema::kStructureVersion) {
+    QStringList indexes;
+    for (const char* sql : kIndexes)
+        indexes << QString::fromLatin1(sql);
+    for (const char* index : kLaterIndexes)
+        indexes << QStringLiteral("CREATE INDEX ") + QLatin1String(index);
+    if (structure >= 3)
+        for (const char* sql : kCustomerIndexes)
+            indexes << QString::fromLatin1(sql);
+    return indexes;
+}
 
 // The views of the first structures, as files of those structures carry them, so that such a
 // file can be checked before it is upgraded. Their sums were taken in whole ten-thousandths.
@@ -158,16 +229,22 @@ QStringList viewStatements(int structure = Schema::kStructureVersion) {
                        "%3 / 100.0 AS MaterialsTotalCost, "
                        "(%1 - %3) / 100.0 AS MaterialsMargineTotal FROM EstimateTBL e")
             .arg(extension, labor, cost),
-        // The grand total is the quote's: materials taxed, labor untaxed, shipping added.
+        // The grand total is the quote's: materials taxed, labor untaxed, shipping added. From
+        // the third structure on, the customer and the job follow the reference number.
         QStringLiteral("CREATE VIEW EstimatesAll AS SELECT e.EstimateID AS EstimateID, "
-                       "e.QuoteNumber AS [Reference #], es.Estimator AS Estimator, "
+                       "e.QuoteNumber AS [Reference #], %5es.Estimator AS Estimator, "
                        "s.StatusDescription AS Status, e.EstimateData AS [Date], "
                        "%1 / 100.0 AS Materials, "
                        "(IFNULL(%1, 0) + %3 + IFNULL(%2, 0) + %4) / 100.0 AS [Grand Total] "
                        "FROM EstimateTBL e "
                        "LEFT JOIN Estimators es ON es.EstimatorID = e.EstimatorID "
-                       "LEFT JOIN StatusesTBL s ON s.StatusID = e.EstimateStatus")
-            .arg(extension, labor, tax, shipping),
+                       "LEFT JOIN StatusesTBL s ON s.StatusID = e.EstimateStatus%6")
+            .arg(extension, labor, tax, shipping,
+                 structure >= 3 ? QStringLiteral("c.CustomerName AS Customer, e.JobName AS Job, ")
+                                : QString(),
+                 structure >= 3 ? QStringLiteral(" LEFT JOIN CustomersTBL c ON c.CustomerID = "
+                                                 "e.CustomerID")
+                                : QString()),
         QStringLiteral("CREATE VIEW rptMain AS SELECT e.EstimateID AS EstimateID, "
                        "e.EstimateData AS EstimateData, e.QuoteNumber AS QuoteNumber, "
                        "e.TaxRate AS TaxRate, e.Shipping AS Shipping, es.Estimator AS Estimator, "
@@ -205,6 +282,18 @@ const Description kDescriptions[] = {
     {"LaborEstimateTBL", "LaborRate", "Rate"},
 };
 
+// Those of the third structure's columns.
+const Description kCustomerDescriptions[] = {
+    {"CustomersTBL", "CustomerName", "Customer"},
+    {"CustomersTBL", "ContactName", "Contact"},
+    {"CustomersTBL", "Email", "E-mail"},
+    {"EstimateTBL", "CustomerID", "Customer"},
+    {"EstimateTBL", "JobName", "Job"},
+    {"EstimateTBL", "JobAddress", "Job Site"},
+    {"EstimateTBL", "ValidUntil", "Valid Until;the last day the quote's prices hold"},
+    {"EstimateTBL", "Terms", "Terms;the terms printed on the quote"},
+};
+
 bool run(Database& db, const QString& sql, const QVariantList& values, QString* error) {
     Statement q(db, sql);
     if (!q.bindAll(values) || !q.execute()) {
@@ -239,30 +328,14 @@ QString passwordVerifier(const QString& salt, const QString& password) {
 }
 
 namespace {
-// The name a CREATE statement gives its object: the word after TABLE, VIEW or INDEX.
-QString createdName(const QString& sql) {
-    const QStringList words = sql.simplified().split(QLatin1Char(' '));
-    const qsizetype kind =
-        words.indexOf(QStringLiteral("TABLE")) >= 0  ? words.indexOf(QStringLiteral("TABLE"))
-        : words.indexOf(QStringLiteral("VIEW")) >= 0 ? words.indexOf(QStringLiteral("VIEW"))
-                                                     : words.indexOf(QStringLiteral("INDEX"));
-    return kind >= 0 && kind + 1 < words.size() ? words.at(kind + 1) : QString();
-}
-
 // Every object a file of the given structure holds, as "type name" in lower case, with the text
 // that creates it.
 QHash<QString, QString> ownObjects(int structure = kStructureVersion) {
     QHash<QString, QString> own;
-    for (const char* sql : kTables)
-        own.insert(QStringLiteral("table ") + createdName(QString::fromLatin1(sql)).toLower(),
-                   QString::fromLatin1(sql));
-    for (const char* sql : kIndexes)
-        own.insert(QStringLiteral("index ") + createdName(QString::fromLatin1(sql)).toLower(),
-                   QString::fromLatin1(sql));
-    for (const char* index : kLaterIndexes) {
-        const QString sql = QStringLiteral("CREATE INDEX ") + QLatin1String(index);
+    for (const QString& sql : tableStatements(structure))
+        own.insert(QStringLiteral("table ") + createdName(sql).toLower(), sql);
+    for (const QString& sql : indexStatements(structure))
         own.insert(QStringLiteral("index ") + createdName(sql).toLower(), sql);
-    }
     for (const QString& sql : viewStatements(structure))
         own.insert(QStringLiteral("view ") + createdName(sql).toLower(), sql);
     return own;
@@ -423,9 +496,36 @@ bool toStructure2(Database& db) {
     return replaceViews(db, 2);
 }
 
+// Customers, and each estimate's customer, job, validity and terms; the quote's defaults kept
+// with the company details. Existing estimates keep everything they had, with no customer.
+bool toStructure3(Database& db) {
+    QString ignored;
+    if (!run(db, QString::fromLatin1(kCustomersTable), {}, &ignored))
+        return false;
+    for (const AddedColumns& added : kCustomerColumns)
+        for (const char* column : added.columns)
+            if (!run(db,
+                     QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
+                         .arg(QLatin1String(added.table), QLatin1String(column)),
+                     {}, &ignored))
+                return false;
+    for (const char* sql : kCustomerIndexes)
+        if (!run(db, QString::fromLatin1(sql), {}, &ignored))
+            return false;
+    for (const auto& d : kCustomerDescriptions)
+        if (!run(db,
+                 QStringLiteral("INSERT OR REPLACE INTO ColumnDescriptions (TableName, "
+                                "ColumnName, Description) VALUES (?, ?, ?)"),
+                 {QString::fromLatin1(d.table), QString::fromLatin1(d.column),
+                  QString::fromLatin1(d.text)},
+                 &ignored))
+            return false;
+    return replaceViews(db, 3);
+}
+
 using UpgradeStep = bool (*)(Database&);
 // kSteps[n - 1] brings a file of structure n - 1 to structure n.
-const UpgradeStep kSteps[] = {toStructure1, toStructure2};
+const UpgradeStep kSteps[] = {toStructure1, toStructure2, toStructure3};
 static_assert(std::size(kSteps) == kStructureVersion);
 } // namespace
 
@@ -458,6 +558,27 @@ QStringList objectsNotAsMade(Database& db) {
 }
 
 bool useCurrentViews(Database& db) {
+    // A file from before customers gets, for this connection only, an empty customer list and
+    // its estimate and company tables seen through views that add the later columns as empty:
+    // the screens read it as they read a current file.
+    if (fileStructure(db) < 3) {
+        const QString customers = QString::fromLatin1(kCustomersTable);
+        if (!db.execute(QStringLiteral("DROP TABLE IF EXISTS temp.CustomersTBL")) ||
+            !db.execute(QString(customers).replace(QStringLiteral("CREATE TABLE"),
+                                                   QStringLiteral("CREATE TEMP TABLE"))))
+            return false;
+        for (const AddedColumns& added : kCustomerColumns) {
+            QStringList columns;
+            for (const char* column : added.columns)
+                columns << QStringLiteral("NULL AS ") +
+                               QString::fromLatin1(column).section(QLatin1Char(' '), 0, 0);
+            const QString table = QLatin1String(added.table);
+            if (!db.execute(QStringLiteral("DROP VIEW IF EXISTS temp.%1").arg(table)) ||
+                !db.execute(QStringLiteral("CREATE TEMP VIEW %1 AS SELECT *, %2 FROM main.%1")
+                                .arg(table, columns.join(QStringLiteral(", ")))))
+                return false;
+        }
+    }
     for (const QString& sql : viewStatements()) {
         const QString temporary =
             QString(sql).replace(QStringLiteral("CREATE VIEW"), QStringLiteral("CREATE TEMP VIEW"));
@@ -493,14 +614,11 @@ bool create(Database& db, QString* error) {
         *error = db.error().description;
         return false;
     }
-    for (const char* sql : kTables)
-        if (!run(db, QString::fromLatin1(sql), {}, error))
+    for (const QString& sql : tableStatements())
+        if (!run(db, sql, {}, error))
             return false;
-    for (const char* sql : kIndexes)
-        if (!run(db, QString::fromLatin1(sql), {}, error))
-            return false;
-    for (const char* index : kLaterIndexes)
-        if (!run(db, QStringLiteral("CREATE INDEX ") + QLatin1String(index), {}, error))
+    for (const QString& sql : indexStatements())
+        if (!run(db, sql, {}, error))
             return false;
     for (const QString& sql : viewStatements())
         if (!run(db, sql, {}, error))
@@ -509,7 +627,9 @@ bool create(Database& db, QString* error) {
         if (!run(db, QStringLiteral("INSERT INTO StatusesTBL (StatusDescription) VALUES (?)"),
                  {QString::fromLatin1(status)}, error))
             return false;
-    for (const auto& d : kDescriptions)
+    QList<Description> descriptions(std::begin(kDescriptions), std::end(kDescriptions));
+    descriptions.append({std::begin(kCustomerDescriptions), std::end(kCustomerDescriptions)});
+    for (const auto& d : std::as_const(descriptions))
         if (!run(db,
                  QStringLiteral("INSERT INTO ColumnDescriptions (TableName, ColumnName, "
                                 "Description) VALUES (?, ?, ?)"),

@@ -25,8 +25,9 @@ using Filler = std::function<bool(Database& db, QString* error)>;
 
 // The structure of the files this program creates, kept in the file's header (PRAGMA
 // user_version). 0 is the first structure, of files made before the number was kept; 2 is the
-// first whose views total whole cents.
-constexpr int kStructureVersion = 2;
+// first whose views total whole cents; 3 adds customers and each estimate's job, validity and
+// terms.
+constexpr int kStructureVersion = 3;
 // The structure a file says it has; -1 when it cannot be read.
 int fileStructure(Database& db);
 // Whether the file has the program's DatabaseInfo table.
@@ -54,7 +55,8 @@ bool upgrade(Database& db);
 QStringList objectsNotAsMade(Database& db);
 // For a file that could not be upgraded: the current views as temporary views of this
 // connection, which stand in front of the file's own, so that its totals follow the current
-// rule without a write to the file.
+// rule without a write to the file. A file from before customers also gets an empty customer
+// list and the later columns of its estimates and company row as empty values, for reading.
 bool useCurrentViews(Database& db);
 
 // Gives this connection a work table Test of its own, in its temporary space, in front of the

@@ -19,9 +19,19 @@
 namespace {
 
 // The columns of EstimatesAll, in the order the list shows them.
-enum Column { kEstimateID, kReference, kEstimator, kStatus, kDate, kMaterials, kGrandTotal };
+enum Column {
+    kEstimateID,
+    kReference,
+    kCustomer,
+    kJob,
+    kEstimator,
+    kStatus,
+    kDate,
+    kMaterials,
+    kGrandTotal
+};
 // Shares of the grid's width from the reference number on; the key is hidden.
-const QList<double> kColumnFractions = {0.13, 0.22, 0.15, 0.14, 0.17, 0.19};
+const QList<double> kColumnFractions = {0.10, 0.18, 0.16, 0.12, 0.09, 0.10, 0.12, 0.13};
 
 // A range on the stored ISO dates rather than functions of them, so the EstimateByDate index
 // finds the month's rows and gives them in date order.
@@ -85,9 +95,10 @@ EstimatesMonthList::EstimatesMonthList(QWidget* screen, EstimateBook* estimates)
     DGEstimatesAll->horizontalHeader()->setHighlightSections(false);
     DGEstimatesAll->setToolTip(tr("Double-click an estimate, or press Enter, to open it"));
 
-    const QString captions[] = {tr("EstimateID"),    tr("Reference #"), tr("Estimator"),
-                                tr("Status"),        tr("Date"),        tr("Materials"),
-                                tr("Total Estimate")};
+    const QString captions[] = {tr("EstimateID"), tr("Reference #"), tr("Customer"),
+                                tr("Job"),        tr("Estimator"),   tr("Status"),
+                                tr("Date"),       tr("Materials"),   tr("Total Estimate")};
+    static_assert(std::size(captions) == kGrandTotal + 1);
     for (int column = kEstimateID; column <= kGrandTotal; ++column)
         m_model->setCaption(column, captions[column]);
     m_model->setFormat(kDate, DisplayFormat::ShortListDate);

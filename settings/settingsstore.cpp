@@ -128,6 +128,22 @@ void addStoredColumns(clsGrid& grid, const QList<std::shared_ptr<clsColumn>>& co
         ignored << QStringLiteral("%1 column sizes of %2").arg(badSizes).arg(grid.GridName());
 }
 
+// The quote's defaults; a file from before them (or a damaged value) keeps the built-in ones.
+void readQuoteDefaults(const RecordSet& company, clsSettings& settings) {
+    if (company.fieldIndex(QStringLiteral("QuoteValidDays")) < 0)
+        return;
+    bool ok = false;
+    const int days = company.value(QStringLiteral("QuoteValidDays")).toInt(&ok);
+    if (ok && days >= 0 && days <= clsSettings::kLongestValidity)
+        settings.setQuoteValidDays(days);
+    const QVariant terms = company.value(QStringLiteral("QuoteTerms"));
+    if (!terms.isNull())
+        settings.setQuoteTerms(cutToLength(terms.toString(), clsSettings::kTermsLimit));
+    const QVariant acceptance = company.value(QStringLiteral("QuoteAcceptanceLine"));
+    if (!acceptance.isNull())
+        settings.setQuoteAcceptanceLine(acceptance.toInt() != 0);
+}
+
 // Reads the first MyCompany row into the settings; a null column leaves its property alone.
 DbError readCompany(clsSettings& settings) {
     RecordSet company;
@@ -148,6 +164,7 @@ DbError readCompany(clsSettings& settings) {
         if (!value.isNull())
             (settings.*f.set)(value.toString());
     }
+    readQuoteDefaults(company, settings);
     return {};
 }
 
@@ -162,6 +179,7 @@ DbError writeCompany(const clsSettings& settings) {
         return company.lastError();
     company.moveFirst();
     const bool hasRow = !company.isEOF();
+    const bool keepsQuoteDefaults = company.fieldIndex(QStringLiteral("QuoteValidDays")) >= 0;
     company.close();
 
     QStringList columns;
@@ -173,6 +191,13 @@ DbError writeCompany(const clsSettings& settings) {
         if (text.isNull())
             text = QLatin1String("");
         values << text;
+    }
+    if (keepsQuoteDefaults) {
+        columns << QStringLiteral("QuoteValidDays") << QStringLiteral("QuoteTerms")
+                << QStringLiteral("QuoteAcceptanceLine");
+        values << settings.QuoteValidDays()
+               << cutToLength(settings.QuoteTerms(), clsSettings::kTermsLimit)
+               << int(settings.QuoteAcceptanceLine());
     }
     // MyCompany has no key for the record set to write by, so its one row is written here.
     QString sql;

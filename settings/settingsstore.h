@@ -41,6 +41,19 @@ public:
     QString CompanyFax() const { return m_companyFax; }
     void setCompanyFax(const QString& value) { m_companyFax = value; }
 
+    // What a new estimate's quote starts with, kept beside the company details so that every
+    // estimator of a shared file prints the same: the days it holds, its terms, and whether it
+    // prints a line for the customer's acceptance.
+    static constexpr int kDefaultValidDays = 30;
+    static constexpr int kLongestValidity = 3650;
+    static constexpr int kTermsLimit = 4000;
+    int QuoteValidDays() const { return m_quoteValidDays; }
+    void setQuoteValidDays(int value) { m_quoteValidDays = value; }
+    QString QuoteTerms() const { return m_quoteTerms; }
+    void setQuoteTerms(const QString& value) { m_quoteTerms = value; }
+    bool QuoteAcceptanceLine() const { return m_quoteAcceptanceLine; }
+    void setQuoteAcceptanceLine(bool value) { m_quoteAcceptanceLine = value; }
+
     // Reads the database path, opens gConnection on it, reads the company row and the grid
     // layouts (stored first, then the built-in defaults). Reports its own failures; leaves
     // gConnection closed when the database could not be opened.
@@ -69,6 +82,9 @@ private:
     QString m_companyCity;
     QString m_companyPhone;
     QString m_companyFax;
+    int m_quoteValidDays = kDefaultValidDays;
+    QString m_quoteTerms;
+    bool m_quoteAcceptanceLine = true;
 };
 
 // The program's one settings object, created at start-up.

@@ -221,27 +221,36 @@ void TestConnection::aStrangersTriggerOrViewKeepsTheFileShut() {
     // A file of the first structure, with the index an early build left and a view of an
     // earlier text (or a stranger's text): opened, its views and indexes made again from the
     // program's text, and stamped with the current structure.
-    TestDatabase own;
-    own.exec("PRAGMA user_version = 0");
-    own.exec("CREATE INDEX MaterialsByDescription ON MaterialsTBL (ManufacturerDescription "
-             "COLLATE NOCASE)");
-    own.exec("DROP VIEW rptDetail");
-    own.exec("CREATE VIEW rptDetail AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
-             "FROM n) SELECT i AS EstimateID FROM n");
+    TestDatabase current;
     const QString viewText =
-        own.scalar("SELECT sql FROM sqlite_master WHERE name = 'PXSum'").toString();
-    own.exec("DROP VIEW PXSum");
-    own.exec("CREATE VIEW PXSum AS SELECT EstimateID, 0 AS TotalEstimate FROM EstimateTBL");
+        current.scalar("SELECT sql FROM sqlite_master WHERE name = 'PXSum'").toString();
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("Estimating.mdb"));
+    QVERIFY(QFile::copy(QStringLiteral(PLENWICK_TEST_DATA "/structure-0.mdb"), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    {
+        Database own;
+        QVERIFY(own.open(path));
+        QVERIFY(own.execute(QStringLiteral(
+            "CREATE INDEX IF NOT EXISTS MaterialsByDescription ON MaterialsTBL "
+            "(ManufacturerDescription COLLATE NOCASE); DROP VIEW rptDetail; "
+            "CREATE VIEW rptDetail AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+            "FROM n) SELECT i AS EstimateID FROM n; DROP VIEW PXSum; "
+            "CREATE VIEW PXSum AS SELECT EstimateID, 0 AS TotalEstimate FROM EstimateTBL")));
+    }
     Connection ok;
     ScriptedMessages none;
-    QString path = own.path();
     QVERIFY(OpenConnection(path, ok));
     QVERIFY(none.shown().isEmpty());
-    QCOMPARE(own.scalar("PRAGMA user_version").toInt(), Schema::kStructureVersion);
-    QCOMPARE(own.scalar("SELECT sql FROM sqlite_master WHERE name = 'PXSum'").toString(), viewText);
-    QCOMPARE(own.scalar("SELECT COUNT(*) FROM sqlite_master WHERE name = 'MaterialsByDescription'")
-                 .toInt(),
-             0);
+    const auto scalar = [&ok](const char* sql) {
+        Statement q(ok.database(), QString::fromLatin1(sql));
+        return q.next() ? q.value(0) : QVariant();
+    };
+    QCOMPARE(scalar("PRAGMA user_version").toInt(), Schema::kStructureVersion);
+    QCOMPARE(scalar("SELECT sql FROM sqlite_master WHERE name = 'PXSum'").toString(), viewText);
+    QCOMPARE(
+        scalar("SELECT COUNT(*) FROM sqlite_master WHERE name = 'MaterialsByDescription'").toInt(),
+        0);
     QVERIFY(Schema::foreignObjects(ok.database()).isEmpty());
     ok.close();
     QVERIFY(OpenConnection(path, ok));

@@ -85,6 +85,7 @@ private slots:
         QTest::addColumn<int>("structure");
         QTest::newRow("first structure") << QStringLiteral("structure-0.mdb") << 0;
         QTest::newRow("second structure") << QStringLiteral("structure-1.mdb") << 1;
+        QTest::newRow("third structure") << QStringLiteral("structure-2.mdb") << 2;
     }
 
     void earlierStructuresUpgradeAndReprint() {
@@ -110,6 +111,17 @@ private slots:
             QCOMPARE(printedCosts(connection, it.key(), &addsUp), it.value());
             QVERIFY2(addsUp, qPrintable(QStringLiteral("estimate %1").arg(it.key())));
         }
+        // The estimates have no customer, job or terms yet, and a customer can be added.
+        Statement customers(connection.database(),
+                            QStringLiteral("SELECT COUNT(*), COUNT(CustomerID), COUNT(JobName), "
+                                           "COUNT(Terms) FROM EstimateTBL"));
+        QVERIFY(customers.next());
+        QCOMPARE(customers.integer(0), qint64(before.size()));
+        QCOMPARE(customers.integer(1) + customers.integer(2) + customers.integer(3), qint64(0));
+        QVERIFY(connection.execute(
+            QStringLiteral("INSERT INTO CustomersTBL (CustomerName) VALUES (?)"), {"Hale"}));
+        QVERIFY(!connection.execute(
+            QStringLiteral("INSERT INTO CustomersTBL (CustomerName) VALUES (?)"), {"HALE"}));
         // Opened again, nothing is left to do and no other copy is made.
         connection.close();
         Connection again;
@@ -137,6 +149,15 @@ private slots:
             QCOMPARE(sums.real(0), double(qRound64(sums.real(0))));
         }
         QVERIFY(rows > 0);
+        // The later columns read as empty, and the Home list's view names no customer.
+        Statement header(connection.database(),
+                         QStringLiteral("SELECT CustomerID, JobName, Terms FROM EstimateTBL"));
+        QVERIFY(header.next());
+        QVERIFY(header.value(0).isNull() && header.value(1).isNull());
+        Statement list(connection.database(),
+                       QStringLiteral("SELECT Customer, Job FROM EstimatesAll"));
+        QVERIFY(list.next());
+        QVERIFY(list.value(0).isNull());
         other.execute(QStringLiteral("ROLLBACK"));
     }
 
@@ -144,6 +165,7 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::newRow("first structure") << QStringLiteral("structure-0.mdb");
         QTest::newRow("second structure") << QStringLiteral("structure-1.mdb");
+        QTest::newRow("third structure") << QStringLiteral("structure-2.mdb");
     }
 
     void aFileInUseWithAlteredViewsIsRefused() {
