@@ -218,12 +218,17 @@ QWidget* frmOptions::createQuotesTab() {
     txtQuoteTerms->setToolTip(tr("The terms a new estimate starts with, printed below the "
                                  "quote's totals; at most %1 characters")
                                   .arg(QLocale().toString(clsSettings::kTermsLimit)));
-    txtQuoteTerms->setMinimumHeight(110);
+    // Wrapped to the box, and as tall as the room the Company tab leaves: its own size hint would
+    // make the dialog taller than the company details need.
+    txtQuoteTerms->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    txtQuoteTerms->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    txtQuoteTerms->setMinimumHeight(96);
     auto* termsLabel = new QLabel(tr("&Terms:"), group);
     termsLabel->setObjectName(QStringLiteral("lblQuoteTerms"));
     termsLabel->setBuddy(txtQuoteTerms);
     grid->addWidget(termsLabel, 1, 0, Qt::AlignTop);
     grid->addWidget(txtQuoteTerms, 1, 1);
+    grid->setRowStretch(1, 1);
     lblQuoteTermsCount = new QLabel(group);
     lblQuoteTermsCount->setObjectName(QStringLiteral("lblQuoteTermsCount"));
     lblQuoteTermsCount->setAlignment(Qt::AlignRight);
@@ -241,12 +246,10 @@ QWidget* frmOptions::createQuotesTab() {
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(12, 12, 12, 12);
-    layout->addWidget(group);
-    layout->addWidget(hintLabel(tr("Kept in the database beside the company details, so every "
-                                   "estimator of this file starts quotes alike. Each estimate "
-                                   "keeps its own dates and terms once made."),
+    layout->addWidget(group, 1);
+    layout->addWidget(hintLabel(tr("Kept in the database with the company details, so every "
+                                   "estimator of this file starts quotes alike."),
                                 QStringLiteral("lblQuotesNote"), page));
-    layout->addStretch();
     showTermsCount();
     return page;
 }
