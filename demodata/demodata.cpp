@@ -218,31 +218,19 @@ const char* const kCustomerNotes[] = {
     "Pay by check on completion",
     "Key with the neighbor at No. 12",
 };
-const char* const kJobNames[] = {
-    "Kitchen remodel",
-    "Basement rewire",
-    "Panel upgrade to 200 A",
-    "Bathroom addition",
-    "Water heater replacement",
-    "Whole-house repipe",
-    "Garage subpanel",
-    "EV charger install",
-    "Deck lighting",
-    "Sump pump install",
-    "Laundry room plumbing",
-    "Finished basement",
-    "Master bath remodel",
-    "Outdoor receptacles",
-    "Generator hookup",
-    "Smoke alarm upgrade",
-    "Gas line to the grill",
-    "Service call",
-    "Office fit-out",
-    "Storefront lighting retrofit",
-    "Tenant improvement",
-    "Restroom renovation",
-    "Kitchen hood and makeup air",
-    "Sewer line repair",
+// Jobs at a home, and jobs at a business's premises.
+const char* const kHomeJobs[] = {
+    "Kitchen remodel",     "Basement rewire",          "Panel upgrade to 200 A",
+    "Bathroom addition",   "Water heater replacement", "Whole-house repipe",
+    "Garage subpanel",     "EV charger install",       "Deck lighting",
+    "Sump pump install",   "Laundry room plumbing",    "Finished basement",
+    "Master bath remodel", "Outdoor receptacles",      "Generator hookup",
+    "Smoke alarm upgrade", "Gas line to the grill",    "Service call",
+};
+const char* const kBusinessJobs[] = {
+    "Office fit-out",      "Storefront lighting retrofit", "Tenant improvement",
+    "Restroom renovation", "Kitchen hood and makeup air",  "Sewer line repair",
+    "Panel upgrade",       "Emergency lighting test",      "Service call",
 };
 // The demo company's default terms, which most estimates keep, and some others.
 const char* const kCompanyTerms =
@@ -578,7 +566,8 @@ private:
             if (!exec(q, {c.name, orNull(c.contact), c.address, c.city, c.phone, c.email,
                           orNull(c.notes)}))
                 return false;
-            m_customers.push_back({m_db.lastInsertId(), c.address + QStringLiteral(", ") + c.city});
+            m_customers.push_back({m_db.lastInsertId(), c.address + QStringLiteral(", ") + c.city,
+                                   !c.contact.isEmpty()});
         }
         return true;
     }
@@ -597,8 +586,10 @@ private:
             site = streetAddress(m_jobDice) + QStringLiteral(", ") + cityAndPhone(m_jobDice).first;
         const QString terms =
             m_jobDice.chance(0.7) ? text(kCompanyTerms) : text(m_jobDice.pick(kTermsVariants));
-        return {c.id, text(m_jobDice.pick(kJobNames)), site,
-                date.addDays(kValidDays).toString(QStringLiteral("yyyy-MM-dd")), terms};
+        const QString job =
+            text(c.business ? m_jobDice.pick(kBusinessJobs) : m_jobDice.pick(kHomeJobs));
+        return {c.id, job, site, date.addDays(kValidDays).toString(QStringLiteral("yyyy-MM-dd")),
+                terms};
     }
 
     // A key from the list, or null when the list is empty.
@@ -751,6 +742,7 @@ private:
     struct CustomerKey {
         qint64 id = 0;
         QString address; // street, city, state and ZIP: where most of its jobs are
+        bool business = false;
     };
 
     struct Material {
