@@ -70,6 +70,17 @@ private:
     QString m_path;
     Connection m_connection;
 
+    // Generates a file of these counts in the test's folder and opens it.
+    bool generated(const DemoData::Counts& counts, const QString& name, Connection& connection) {
+        const QString path = m_dir.filePath(name);
+        QString error;
+        if (!DemoData::generate(path, counts, &error)) {
+            qWarning("%s", qPrintable(error));
+            return false;
+        }
+        return openProgramFile(connection, path);
+    }
+
 private slots:
     void initTestCase() {
         registerMoneyMetaType();
@@ -223,12 +234,9 @@ private slots:
         DemoData::Counts counts = smallCounts();
         counts.seed = seed;
         counts.customers = customers;
-        const QString path =
-            m_dir.filePath(QStringLiteral("again-%1-%2.mdb").arg(seed).arg(customers));
-        QString error;
-        QVERIFY2(DemoData::generate(path, counts, &error), qPrintable(error));
         Connection other;
-        QVERIFY(openProgramFile(other, path));
+        QVERIFY(
+            generated(counts, QStringLiteral("again-%1-%2.mdb").arg(seed).arg(customers), other));
         for (const QString& table : kAllTables) {
             const QString sql =
                 QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" ORDER BY 1");
@@ -248,11 +256,8 @@ private slots:
         counts.estimates = 400;
         counts.materials = 0;
         counts.laborLinesPerEstimate = 0;
-        const QString path = m_dir.filePath(QStringLiteral("customers.mdb"));
-        QString error;
-        QVERIFY2(DemoData::generate(path, counts, &error), qPrintable(error));
         Connection c;
-        QVERIFY(openProgramFile(c, path));
+        QVERIFY(generated(counts, QStringLiteral("customers.mdb"), c));
         TestQuery q(c.database());
         QVERIFY(q.exec(QStringLiteral("SELECT CustomerName, ContactName, Address, City, Phone, "
                                       "Email FROM CustomersTBL")));
@@ -328,11 +333,8 @@ private slots:
         counts.estimators = 0;
         counts.customers = 0;
         counts.materials = 3;
-        const QString path = m_dir.filePath(QStringLiteral("sparse.mdb"));
-        QString error;
-        QVERIFY2(DemoData::generate(path, counts, &error), qPrintable(error));
         Connection other;
-        QVERIFY(openProgramFile(other, path));
+        QVERIFY(generated(counts, QStringLiteral("sparse.mdb"), other));
         TestQuery q(other.database());
         QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM MaterialsTBL WHERE ManufacturerID IS "
                                       "NULL AND CatagoryID IS NULL")));
