@@ -110,13 +110,10 @@ struct GeneratedTable {
     const char* label;
 };
 constexpr GeneratedTable kGeneratedTables[] = {
-    {"MaterialsTBL", "materials"},
-    {"ManufacturersTBL", "manufacturers"},
-    {"SuppliersTBL", "suppliers"},
-    {"CatagoryTBL", "categories"},
-    {"Estimators", "estimators"},
-    {"EstimateTBL", "estimates"},
-    {"MaterialEstimateTBL", "material lines"},
+    {"MaterialsTBL", "materials"},       {"ManufacturersTBL", "manufacturers"},
+    {"SuppliersTBL", "suppliers"},       {"CatagoryTBL", "categories"},
+    {"Estimators", "estimators"},        {"CustomersTBL", "customers"},
+    {"EstimateTBL", "estimates"},        {"MaterialEstimateTBL", "material lines"},
     {"LaborEstimateTBL", "labor lines"},
 };
 
@@ -273,6 +270,8 @@ int runPlenwick(QCoreApplication& app) {
         {{QStringLiteral("estimators"), QStringLiteral("Generated estimators."),
           QStringLiteral("n")},
          &counts.estimators},
+        {{QStringLiteral("customers"), QStringLiteral("Generated customers."), QStringLiteral("n")},
+         &counts.customers},
         {{QStringLiteral("estimates"), QStringLiteral("Generated estimates."), QStringLiteral("n")},
          &counts.estimates},
         {{QStringLiteral("material-lines"), QStringLiteral("Material lines per estimate."),

@@ -159,6 +159,93 @@ const char* const kLaborTasks[] = {
     "Punch list",
 };
 
+// Customers: people by first and last name, and small businesses.
+const char* const kCustomerFirstNames[] = {
+    "James",   "Maria",   "Robert", "Linda",  "Michael", "Patricia", "David",   "Jennifer",
+    "William", "Susan",   "Thomas", "Karen",  "Daniel",  "Nancy",    "Matthew", "Lisa",
+    "Anthony", "Sandra",  "Mark",   "Donna",  "Steven",  "Carol",    "Andrew",  "Michelle",
+    "Kevin",   "Laura",   "Brian",  "Amy",    "George",  "Rebecca",  "Edward",  "Sharon",
+    "Ronald",  "Cynthia", "Jason",  "Angela", "Gary",    "Melissa",  "Eric",    "Brenda",
+};
+const char* const kCustomerLastNames[] = {
+    "Anderson",  "Baker",   "Caldwell",  "Donovan", "Ellison",  "Fischer", "Garrison",
+    "Holloway",  "Ingram",  "Jennings",  "Keller",  "Lawson",   "McBride", "Novak",
+    "Olsen",     "Pruitt",  "Quinlan",   "Ramirez", "Sullivan", "Tanaka",  "Underwood",
+    "Vaughn",    "Wagner",  "Zimmerman", "Becker",  "Carver",   "Dawson",  "Foster",
+    "Gallagher", "Hoffman", "Kramer",    "Lindsey", "Mendoza",  "Porter",  "Reinhardt",
+    "Schultz",   "Travers", "Whitaker",  "Yates",   "Bishop",
+};
+const char* const kBusinessStems[] = {
+    "Maple Street", "Riverbend",    "Blue Heron",    "Old Mill",    "Cornerstone", "Hilltop",
+    "Union Square", "Lakeview",     "Cedar Hollow",  "Main Street", "Brookside",   "Foxglove",
+    "Stonebridge",  "Willow Creek", "Copper Kettle", "Red Barn",    "Northside",   "Parkway",
+};
+const char* const kBusinessKinds[] = {
+    "Bakery",     "Family Dental",     "Animal Hospital", "Hardware",     "Auto Repair",
+    "Cafe",       "Dance Studio",      "Florist",         "Pharmacy",     "Fitness",
+    "Apartments", "Veterinary Clinic", "Pizza Co.",       "Dry Cleaners", "Insurance Agency",
+    "Church",     "Montessori School", "Brewing Co.",     "Realty",       "Barber Shop",
+};
+const char* const kStreetNames[] = {
+    "Maple",  "Oak",    "Pine",   "Cedar",    "Elm",    "Walnut", "Chestnut", "Spruce",
+    "Church", "Mill",   "Market", "Orchard",  "Ridge",  "Valley", "Franklin", "Lincoln",
+    "Penn",   "Quarry", "Meadow", "Highland", "Laurel", "Sunset", "Hillside", "Locust",
+};
+const char* const kStreetKinds[] = {"St",  "Ave", "Rd",   "Dr",   "Ln",
+                                    "Way", "Ct",  "Pike", "Blvd", "Circle"};
+// A city, its state, the first ZIP code of its range and its telephone area code.
+struct Place {
+    const char* city;
+    const char* state;
+    int zip;
+    int areaCode;
+};
+const Place kPlaces[] = {
+    {"Millbrook", "PA", 17011, 717},   {"Harrisburg", "PA", 17101, 717},
+    {"Carlisle", "PA", 17013, 717},    {"Lancaster", "PA", 17601, 717},
+    {"York", "PA", 17401, 717},        {"Hershey", "PA", 17033, 717},
+    {"Lebanon", "PA", 17042, 717},     {"Gettysburg", "PA", 17325, 717},
+    {"Reading", "PA", 19601, 610},     {"Chambersburg", "PA", 17201, 717},
+    {"Hagerstown", "MD", 21740, 301},  {"Frederick", "MD", 21701, 301},
+    {"Westminster", "MD", 21157, 410}, {"Shippensburg", "PA", 17257, 717},
+};
+const char* const kMailDomains[] = {"mail.example", "inbox.example", "post.example"};
+const char* const kCustomerNotes[] = {
+    "Gate code 4411",
+    "Dog in the yard; call before arriving",
+    "Prefers e-mail",
+    "Tenant occupied; give 24 hours' notice",
+    "Pay by check on completion",
+    "Key with the neighbor at No. 12",
+};
+// Jobs at a home, and jobs at a business's premises.
+const char* const kHomeJobs[] = {
+    "Kitchen remodel",     "Basement rewire",          "Panel upgrade to 200 A",
+    "Bathroom addition",   "Water heater replacement", "Whole-house repipe",
+    "Garage subpanel",     "EV charger install",       "Deck lighting",
+    "Sump pump install",   "Laundry room plumbing",    "Finished basement",
+    "Master bath remodel", "Outdoor receptacles",      "Generator hookup",
+    "Smoke alarm upgrade", "Gas line to the grill",    "Service call",
+};
+const char* const kBusinessJobs[] = {
+    "Office fit-out",      "Storefront lighting retrofit", "Tenant improvement",
+    "Restroom renovation", "Kitchen hood and makeup air",  "Sewer line repair",
+    "Panel upgrade",       "Emergency lighting test",      "Service call",
+};
+// The demo company's default terms, which most estimates keep, and some others.
+const char* const kCompanyTerms =
+    "A deposit of 30% is due on acceptance; the balance on completion.\n"
+    "Payment within 14 days of invoice; 1.5% a month on overdue balances.\n"
+    "Work beyond this quote is priced and agreed in writing first.";
+const char* const kTermsVariants[] = {
+    "A deposit of 30% is due on acceptance; the balance on completion.\n"
+    "Payment within 14 days of invoice.",
+    "50% deposit to schedule the work, balance due on completion.\n"
+    "Changes to the work are priced and agreed in writing first.",
+    "Net 30 from invoice. Permit and inspection fees are included.\n"
+    "Workmanship guaranteed for one year from completion.",
+};
+
 QString text(const char* s) {
     return QString::fromUtf8(s);
 }
@@ -227,6 +314,84 @@ QStringList makeEstimators(int count, Dice& dice) {
     return out;
 }
 
+// Lower-case letters and digits of a name, for the e-mail address derived from it.
+QString mailName(const QString& name) {
+    QString out;
+    for (const QChar c : name)
+        if (c.isLetterOrNumber())
+            out += c.toLower();
+    return out;
+}
+
+struct Customer {
+    QString name;
+    QString contact;
+    QString address;
+    QString city;
+    QString phone;
+    QString email;
+    QString notes;
+};
+
+QString streetAddress(Dice& dice) {
+    return QStringLiteral("%1 %2 %3")
+        .arg(dice.between(100, 9899))
+        .arg(text(dice.pick(kStreetNames)), text(dice.pick(kStreetKinds)));
+}
+
+// "Carlisle, PA 17015" and a telephone number of its area, in the range kept for fiction.
+std::pair<QString, QString> cityAndPhone(Dice& dice) {
+    const Place& p = dice.pick(kPlaces);
+    return {QStringLiteral("%1, %2 %3")
+                .arg(text(p.city), text(p.state))
+                .arg(p.zip + dice.between(0, 12)),
+            QStringLiteral("(%1) 555-%2")
+                .arg(p.areaCode)
+                .arg(dice.between(100, 199), 4, 10, QLatin1Char('0'))};
+}
+
+// Seven in ten customers are households, the rest small businesses with a contact person; the
+// names are distinct without regard to case, as the file requires.
+std::vector<Customer> makeCustomers(int count, Dice& dice) {
+    if (count <= 0)
+        return {};
+    QStringList people, businesses;
+    for (const char* first : kCustomerFirstNames)
+        for (const char* last : kCustomerLastNames)
+            people << text(first) + QLatin1Char(' ') + text(last);
+    for (const char* stem : kBusinessStems)
+        for (const char* kind : kBusinessKinds)
+            businesses << text(stem) + QLatin1Char(' ') + text(kind);
+    const int households = count * 7 / 10;
+    people = shuffledNames(people, households, dice, QStringLiteral(" (%1)"));
+    businesses = shuffledNames(businesses, count - households, dice, QStringLiteral(" (%1)"));
+    std::vector<Customer> out;
+    out.reserve(size_t(count));
+    for (qsizetype p = 0, b = 0; p < people.size() || b < businesses.size();) {
+        const bool person = b >= businesses.size() || (p < people.size() && dice.between(0, 9) < 7);
+        Customer c;
+        c.name = person ? people.at(p++) : businesses.at(b++);
+        const QString contact = text(dice.pick(kCustomerFirstNames)) + QLatin1Char(' ') +
+                                text(dice.pick(kCustomerLastNames));
+        if (!person)
+            c.contact = contact;
+        c.address = streetAddress(dice);
+        if (dice.chance(0.1))
+            c.address += QStringLiteral(", Apt %1").arg(dice.between(1, 30));
+        std::tie(c.city, c.phone) = cityAndPhone(dice);
+        const QString first = c.name.section(QLatin1Char(' '), 0, 0);
+        const QString last = c.name.section(QLatin1Char(' '), 1, 1);
+        c.email = person
+                      ? mailName(first) + QLatin1Char('.') + mailName(last) + QLatin1Char('@') +
+                            text(dice.pick(kMailDomains))
+                      : QStringLiteral("office@") + mailName(c.name) + QStringLiteral(".example");
+        if (dice.chance(0.15))
+            c.notes = text(dice.pick(kCustomerNotes));
+        out.push_back(std::move(c));
+    }
+    return out;
+}
+
 // The letters a manufacturer's part numbers start with: the initials of its first two words.
 QString partPrefix(const QString& manufacturer) {
     const QStringList words = manufacturer.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -278,6 +443,9 @@ Money makeUnitCost(Dice& dice) {
     return Money::fromCents(cents);
 }
 
+// The days a generated quote holds, as a new file's default.
+constexpr int kValidDays = 30;
+
 QString isoDateTime(const QDate& day, int secondsOfDay) {
     return QDateTime(day, QTime::fromMSecsSinceStartOfDay(secondsOfDay * 1000))
         .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
@@ -288,12 +456,13 @@ public:
     Generator(Database& db, const DemoData::Counts& counts, QString* error,
               const DemoData::Progress& progress)
         : m_db(db), m_counts(counts), m_error(error), m_progress(progress), m_dice(counts.seed),
+          m_jobDice(counts.seed ^ 0x9e3779b9u),
           m_today(counts.today.isValid() ? counts.today : QDate::currentDate()),
           m_total(rowsToWrite(counts)), m_step(std::max<qint64>(1, m_total / 1000)) {}
 
     bool run() {
         tell();
-        const bool ok = company() && lookups() && materials() && estimates();
+        const bool ok = company() && lookups() && customers() && materials() && estimates();
         if (ok && m_written % m_step != 0)
             tell();
         return ok;
@@ -327,21 +496,23 @@ private:
         const qint64 linesPerEstimate =
             (c.materials > 0 ? n(c.materialLinesPerEstimate) : 0) + n(c.laborLinesPerEstimate);
         return 1 + n(c.manufacturers) + n(c.suppliers) + n(c.categories) + n(c.estimators) +
-               n(c.materials) + n(c.estimates) * (1 + linesPerEstimate);
+               n(c.customers) + n(c.materials) + n(c.estimates) * (1 + linesPerEstimate);
     }
 
     bool company() {
         Statement q(m_db, QStringLiteral("UPDATE MyCompany SET CompanyName = ?, "
                                          "CompanyAddress = ?, CompanyCity = ?, CompanyPhone = ?, "
                                          "CompanyFax = ?, CompanyEmail = ?, CompanyWebSite = ?, "
-                                         "CompanyLogo = ?"));
+                                         "CompanyLogo = ?, QuoteValidDays = ?, QuoteTerms = ?, "
+                                         "QuoteAcceptanceLine = ?"));
         return prepared(q) &&
                exec(q,
                     {QStringLiteral("Hollis & Marsh Contracting"),
                      QStringLiteral("1480 Quarry Road, Suite 3"),
                      QStringLiteral("Millbrook, PA 17011"), QStringLiteral("(717) 555-0142"),
                      QStringLiteral("(717) 555-0143"), QStringLiteral("office@hollismarsh.example"),
-                     QStringLiteral("www.hollismarsh.example"), QString()});
+                     QStringLiteral("www.hollismarsh.example"), QString(), kValidDays,
+                     text(kCompanyTerms), 1});
     }
 
     // Inserts names into a lookup table and keeps their keys.
@@ -378,6 +549,47 @@ private:
             return true;
         *m_error = q.error().description;
         return false;
+    }
+
+    // The customers come from a dice of their own, as do the estimates' customers and jobs: the
+    // catalogue and the estimates' lines stay as the same seed gave them before customers.
+    bool customers() {
+        Statement q(m_db, QStringLiteral("INSERT INTO CustomersTBL (CustomerName, ContactName, "
+                                         "Address, City, Phone, Email, Notes) "
+                                         "VALUES (?, ?, ?, ?, ?, ?, ?)"));
+        if (!prepared(q))
+            return false;
+        for (const Customer& c : makeCustomers(m_counts.customers, m_jobDice)) {
+            const auto orNull = [](const QString& value) {
+                return value.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : value;
+            };
+            if (!exec(q, {c.name, orNull(c.contact), c.address, c.city, c.phone, c.email,
+                          orNull(c.notes)}))
+                return false;
+            m_customers.push_back({m_db.lastInsertId(), c.address + QStringLiteral(", ") + c.city,
+                                   !c.contact.isEmpty()});
+        }
+        return true;
+    }
+
+    // Most estimates name a customer, a job and its site, hold for the usual days and carry
+    // terms; the rest are left as estimates from before customers were kept.
+    QVariantList jobOf(const QDate& date) {
+        const QVariant none(QMetaType::fromType<QString>());
+        if (m_customers.empty() || !m_jobDice.chance(0.85))
+            return {QVariant(QMetaType::fromType<qint64>()), none, none, none, none};
+        const CustomerKey& c =
+            m_customers[size_t(m_jobDice.between(0, int(m_customers.size()) - 1))];
+        // Most work is at the customer's address; some at another site.
+        QString site = c.address;
+        if (m_jobDice.chance(0.3))
+            site = streetAddress(m_jobDice) + QStringLiteral(", ") + cityAndPhone(m_jobDice).first;
+        const QString terms =
+            m_jobDice.chance(0.7) ? text(kCompanyTerms) : text(m_jobDice.pick(kTermsVariants));
+        const QString job =
+            text(c.business ? m_jobDice.pick(kBusinessJobs) : m_jobDice.pick(kHomeJobs));
+        return {c.id, job, site, date.addDays(kValidDays).toString(QStringLiteral("yyyy-MM-dd")),
+                terms};
     }
 
     // A key from the list, or null when the list is empty.
@@ -452,8 +664,9 @@ private:
 
     bool estimates() {
         Statement header(m_db, QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, EstimateData, "
-                                              "TaxRate, Shipping, EstimatorID, EstimateStatus) "
-                                              "VALUES (?, ?, ?, ?, ?, ?)"));
+                                              "TaxRate, Shipping, EstimatorID, EstimateStatus, "
+                                              "CustomerID, JobName, JobAddress, ValidUntil, "
+                                              "Terms) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         Statement material(m_db,
                            QStringLiteral("INSERT INTO MaterialEstimateTBL (EstimateID, "
                                           "MaterialsID, Quantity, PartNumber, "
@@ -484,9 +697,11 @@ private:
                                        : Money::fromCents(qint64(m_dice.between(5, 120)) * 500);
             const QVariant statusId = m_statuses.empty() ? QVariant(QMetaType::fromType<qint64>())
                                                          : QVariant(status(age));
+            const QDate date = m_today.addDays(-age);
             if (!exec(header,
-                      {quoteNumber, m_today.addDays(-age).toString(QStringLiteral("yyyy-MM-dd")),
-                       taxRate, shipping.toDouble(), anyOf(m_estimators), statusId}))
+                      QVariantList{quoteNumber, date.toString(QStringLiteral("yyyy-MM-dd")),
+                                   taxRate, shipping.toDouble(), anyOf(m_estimators), statusId} +
+                          jobOf(date)))
                 return false;
             const qint64 estimateId = m_db.lastInsertId();
             if (!materialLines(material, estimateId) || !laborLines(labor, estimateId))
@@ -524,6 +739,12 @@ private:
         return true;
     }
 
+    struct CustomerKey {
+        qint64 id = 0;
+        QString address; // street, city, state and ZIP: where most of its jobs are
+        bool business = false;
+    };
+
     struct Material {
         qint64 id = 0;
         QString partNumber;
@@ -536,6 +757,7 @@ private:
     QString* m_error;
     const DemoData::Progress& m_progress;
     Dice m_dice;
+    Dice m_jobDice;
     QDate m_today;
     qint64 m_total;
     qint64 m_step;
@@ -544,6 +766,7 @@ private:
     QStringList m_categoryNames;
     std::vector<qint64> m_makers, m_suppliers, m_categories, m_estimators, m_statuses;
     std::vector<Material> m_materials;
+    std::vector<CustomerKey> m_customers;
 };
 
 } // namespace

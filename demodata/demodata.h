@@ -13,6 +13,7 @@ struct Counts {
     int suppliers = 800;
     int categories = 400;
     int estimators = 20;
+    int customers = 300;
     int estimates = 6000;
     int materialLinesPerEstimate = 30;
     int laborLinesPerEstimate = 8;

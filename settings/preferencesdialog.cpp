@@ -7,6 +7,7 @@
 #include "widgets/filedialog.h"
 #include "widgets/messagebox.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -15,10 +16,14 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace {
@@ -58,6 +63,17 @@ QPushButton* browseButton(QWidget* parent, const QString& name, const QString& t
     button->setFixedWidth(36);
     return button;
 }
+
+// A note under a tab's boxes, in the muted colour of explanations.
+QLabel* hintLabel(const QString& text, const QString& name, QWidget* parent) {
+    auto* note = new QLabel(text, parent);
+    note->setObjectName(name);
+    note->setWordWrap(true);
+    QPalette hint = note->palette();
+    hint.setColor(QPalette::WindowText, QColor(0x5b, 0x67, 0x76));
+    note->setPalette(hint);
+    return note;
+}
 } // namespace
 
 namespace {
@@ -88,7 +104,10 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent) {
     tabPreferences = new QTabWidget(this);
     tabPreferences->setObjectName(QStringLiteral("tabPreferences"));
     tabPreferences->addTab(createCompanyTab(), tr("&Company"));
-    tabPreferences->addTab(createDatabaseTab(), tr("&Database"));
+    m_quotesTab = createQuotesTab();
+    tabPreferences->addTab(m_quotesTab, tr("&Quotes"));
+    m_databaseTab = createDatabaseTab();
+    tabPreferences->addTab(m_databaseTab, tr("&Database"));
 
     cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -162,6 +181,112 @@ QWidget* frmOptions::createCompanyTab() {
     return page;
 }
 
+QWidget* frmOptions::createQuotesTab() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabQuotes"));
+    auto* group = new QGroupBox(tr("New Quotes"), page);
+    group->setObjectName(QStringLiteral("frQuoteDefaults"));
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(12, 18, 12, 12);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
+    grid->setColumnStretch(1, 1);
+
+    spnQuoteValidDays = new QSpinBox(group);
+    spnQuoteValidDays->setObjectName(QStringLiteral("spnQuoteValidDays"));
+    spnQuoteValidDays->setRange(0, clsSettings::kLongestValidity);
+    spnQuoteValidDays->setValue(clsSettings::kDefaultValidDays);
+    spnQuoteValidDays->setToolTip(tr("How many days after its date a new estimate's prices hold "
+                                     "(0 to %1); its \"Valid Until\" date starts from this")
+                                      .arg(clsSettings::kLongestValidity));
+    auto* validLabel = new QLabel(tr("&Valid for:"), group);
+    validLabel->setObjectName(QStringLiteral("lblQuoteValidDays"));
+    validLabel->setBuddy(spnQuoteValidDays);
+    auto* days = new QHBoxLayout;
+    days->addWidget(spnQuoteValidDays);
+    days->addWidget(new QLabel(tr("days"), group));
+    days->addStretch();
+    grid->addWidget(validLabel, 0, 0);
+    grid->addLayout(days, 0, 1);
+
+    txtQuoteTerms = new QPlainTextEdit(group);
+    txtQuoteTerms->setObjectName(QStringLiteral("txtQuoteTerms"));
+    txtQuoteTerms->setTabChangesFocus(true);
+    txtQuoteTerms->setPlaceholderText(
+        tr("For example:\nA deposit of 30% is due on acceptance, the balance on completion.\n"
+           "Payment within 14 days of invoice. Prices hold until the date above."));
+    txtQuoteTerms->setToolTip(tr("The terms a new estimate starts with, printed below the "
+                                 "quote's totals; at most %1 characters")
+                                  .arg(QLocale().toString(clsSettings::kTermsLimit)));
+    // Wrapped to the box, and as tall as the room the Company tab leaves: its own size hint would
+    // make the dialog taller than the company details need.
+    txtQuoteTerms->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    txtQuoteTerms->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    txtQuoteTerms->setMinimumHeight(96);
+    auto* termsLabel = new QLabel(tr("&Terms:"), group);
+    termsLabel->setObjectName(QStringLiteral("lblQuoteTerms"));
+    termsLabel->setBuddy(txtQuoteTerms);
+    grid->addWidget(termsLabel, 1, 0, Qt::AlignTop);
+    grid->addWidget(txtQuoteTerms, 1, 1);
+    grid->setRowStretch(1, 1);
+    lblQuoteTermsCount = new QLabel(group);
+    lblQuoteTermsCount->setObjectName(QStringLiteral("lblQuoteTermsCount"));
+    lblQuoteTermsCount->setAlignment(Qt::AlignRight);
+    grid->addWidget(lblQuoteTermsCount, 2, 1);
+    connect(txtQuoteTerms, &QPlainTextEdit::textChanged, this, &frmOptions::showTermsCount);
+
+    chkQuoteAcceptanceLine =
+        new QCheckBox(tr("Print an &acceptance line for the customer's signature"), group);
+    chkQuoteAcceptanceLine->setObjectName(QStringLiteral("chkQuoteAcceptanceLine"));
+    chkQuoteAcceptanceLine->setToolTip(
+        tr("Quotes end with \"Accepted by ____  Date ____\" for the customer to sign"));
+    grid->addWidget(chkQuoteAcceptanceLine, 3, 1);
+    setTabOrder(spnQuoteValidDays, txtQuoteTerms);
+    setTabOrder(txtQuoteTerms, chkQuoteAcceptanceLine);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->addWidget(group, 1);
+    layout->addWidget(hintLabel(tr("Kept in the database with the company details, so every "
+                                   "estimator of this file starts quotes alike."),
+                                QStringLiteral("lblQuotesNote"), page));
+    showTermsCount();
+    return page;
+}
+
+void frmOptions::showTermsCount() {
+    const qsizetype used = txtQuoteTerms->toPlainText().size();
+    const bool tooLong = used > clsSettings::kTermsLimit;
+    lblQuoteTermsCount->setText(tr("%1 of %2 characters%3")
+                                    .arg(QLocale().toString(used),
+                                         QLocale().toString(clsSettings::kTermsLimit),
+                                         tooLong ? tr(": too long") : QString()));
+    QPalette palette = lblQuoteTermsCount->palette();
+    palette.setColor(QPalette::WindowText,
+                     tooLong ? QColor(0xb0, 0x1c, 0x1c) : QColor(0x5b, 0x67, 0x76));
+    lblQuoteTermsCount->setPalette(palette);
+}
+
+bool frmOptions::termsFit() {
+    const qsizetype used = txtQuoteTerms->toPlainText().size();
+    if (used <= clsSettings::kTermsLimit)
+        return true;
+    tabPreferences->setCurrentWidget(m_quotesTab);
+    const qsizetype excess = used - clsSettings::kTermsLimit;
+    showMessage(tr("The terms are %1 characters long; a quote keeps at most %2. Shorten them by "
+                   "%3 %4.")
+                    .arg(QLocale().toString(used), QLocale().toString(clsSettings::kTermsLimit),
+                         QLocale().toString(excess),
+                         excess == 1 ? tr("character") : tr("characters")),
+                QMessageBox::Ok, QMessageBox::Warning, tr("Preferences"));
+    // The cursor waits where the room ends, with everything typed still there.
+    QTextCursor cursor = txtQuoteTerms->textCursor();
+    cursor.setPosition(clsSettings::kTermsLimit);
+    txtQuoteTerms->setTextCursor(cursor);
+    txtQuoteTerms->setFocus();
+    return false;
+}
+
 QWidget* frmOptions::createDatabaseTab() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("tabDatabase"));
@@ -180,17 +305,11 @@ QWidget* frmOptions::createDatabaseTab() {
                            btnSelectDB);
     connect(btnSelectDB, &QPushButton::clicked, this, &frmOptions::btnSelectDB_Click);
     setTabOrder(txtPathToDB, btnSelectDB);
-    auto* note = new QLabel(tr("All your materials, estimates and company details live in this "
-                               "file. The program changes to another file only when you press "
-                               "OK, and only if that file can be opened."),
-                            page);
-    note->setObjectName(QStringLiteral("lblDatabaseNote"));
-    note->setWordWrap(true);
-    QPalette hint = note->palette();
-    hint.setColor(QPalette::WindowText, QColor(0x5b, 0x67, 0x76));
-    note->setPalette(hint);
     layout->addSpacing(10);
-    layout->addWidget(note);
+    layout->addWidget(hintLabel(tr("All your materials, estimates and company details live in "
+                                   "this file. The program changes to another file only when "
+                                   "you press OK, and only if that file can be opened."),
+                                QStringLiteral("lblDatabaseNote"), page));
     layout->addStretch();
     return page;
 }
@@ -217,6 +336,9 @@ void frmOptions::ReadConfiguration() {
         return;
     for (const CompanyBox& f : kCompanyBoxes)
         (this->*f.box)->setText((gSettings->*f.get)());
+    spnQuoteValidDays->setValue(gSettings->QuoteValidDays());
+    txtQuoteTerms->setPlainText(gSettings->QuoteTerms());
+    chkQuoteAcceptanceLine->setChecked(gSettings->QuoteAcceptanceLine());
     txtPathToDB->setText(gSettings->PathToDB());
     mOldPathToDB = txtPathToDB->text();
 }
@@ -296,15 +418,23 @@ bool frmOptions::SaveConfiguration() {
     if (!gSettings || !gConnection)
         return false;
     // Blanks around a path are never part of it (the settings store it trimmed too).
+    // Checked before anything changes: a refused OK leaves the database as it was.
+    if (!termsFit())
+        return false;
     const QString path = txtPathToDB->text().trimmed();
     const bool switching = path != mOldPathToDB.trimmed();
     if (switching && !switchDatabase(path)) {
-        tabPreferences->setCurrentIndex(1);
+        tabPreferences->setCurrentWidget(m_databaseTab);
         txtPathToDB->setFocus();
         return false;
     }
     for (const CompanyBox& f : kCompanyBoxes)
         (gSettings->*f.set)((this->*f.box)->text());
+    // A box mid-edit holds text the spin box has not taken yet; interpretText takes it.
+    spnQuoteValidDays->interpretText();
+    gSettings->setQuoteValidDays(spnQuoteValidDays->value());
+    gSettings->setQuoteTerms(txtQuoteTerms->toPlainText());
+    gSettings->setQuoteAcceptanceLine(chkQuoteAcceptanceLine->isChecked());
     // An empty path is stored empty: it names the default file at every start.
     gSettings->setPathToDB(path);
     gSettings->SaveSettings();

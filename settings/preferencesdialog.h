@@ -4,15 +4,19 @@
 #include <functional>
 
 struct FileDialogRequest;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 
-// The Preferences dialog: the company details printed on quotes, the logo's path and the
-// database file. A file chosen with "..." is only tried; OK switches to it, and only when the
-// file opens, so the program never ends up without its database.
+// The Preferences dialog: the company details printed on quotes, the logo's path, what a new
+// quote starts with (its validity, terms and acceptance line) and the database file. A file chosen
+// with "..." is only tried; OK switches to it, and only when the file opens, so the program never
+// ends up without its database.
 class frmOptions : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +44,10 @@ public:
     QLineEdit* txtWebPage;
     QLineEdit* txtLogoPath;
     QPushButton* btnLogoBrowse;
+    QSpinBox* spnQuoteValidDays;
+    QPlainTextEdit* txtQuoteTerms;
+    QLabel* lblQuoteTermsCount;
+    QCheckBox* chkQuoteAcceptanceLine;
     QLineEdit* txtPathToDB;
     QPushButton* btnSelectDB;
     QPushButton* cmdOK;
@@ -54,7 +62,13 @@ protected:
 
 private:
     QWidget* createCompanyTab();
+    QWidget* createQuotesTab();
     QWidget* createDatabaseTab();
+    // Shows how much of the terms' room is used, in red once they are too long.
+    void showTermsCount();
+    // False, with the reason shown and the typing kept, when the terms are longer than the
+    // database keeps.
+    bool termsFit();
     void Form_Load();
     void Form_KeyDown();
     void btnSelectDB_Click();
@@ -66,6 +80,8 @@ private:
     QString chooseFile(FileDialogRequest request);
     bool switchDatabase(QString path);
 
+    QWidget* m_quotesTab = nullptr;
+    QWidget* m_databaseTab = nullptr;
     QString mOldPathToDB;
     QString m_lastFolder;
     bool m_centred = false;

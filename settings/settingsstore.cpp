@@ -20,6 +20,9 @@ const QString kProgramKey = QStringLiteral("Dorvane\\PX");
 const QString kGridsKey = QStringLiteral("Dorvane\\PX\\Grids");
 const QString kDBPathValue = QStringLiteral("DBPath");
 const QString kCompanySource = QStringLiteral("SELECT * FROM MyCompany");
+// The table itself: a file used without its upgrade shows MyCompany through a view of this
+// connection that adds the later columns, and a view cannot be written.
+const QString kCompanyTable = QStringLiteral("SELECT * FROM main.MyCompany");
 constexpr int kCompanyTextLimit = 255;
 // Stored values beyond these are no layout or path this program wrote: they are ignored, so a
 // damaged or hostile store cannot stall start-up.
@@ -175,7 +178,7 @@ DbError writeCompany(const clsSettings& settings) {
         return kClosedConnection;
     RecordSet company;
     company.setLockType(RecordSet::LockOptimistic);
-    if (!company.open(*gConnection, kCompanySource))
+    if (!company.open(*gConnection, kCompanyTable))
         return company.lastError();
     company.moveFirst();
     const bool hasRow = !company.isEOF();
@@ -202,10 +205,11 @@ DbError writeCompany(const clsSettings& settings) {
     // MyCompany has no key for the record set to write by, so its one row is written here.
     QString sql;
     if (hasRow) {
-        sql = QStringLiteral("UPDATE MyCompany SET ") + columns.join(QStringLiteral(" = ?, ")) +
-              QStringLiteral(" = ? WHERE rowid = (SELECT MIN(rowid) FROM MyCompany)");
+        sql = QStringLiteral("UPDATE main.MyCompany SET ") +
+              columns.join(QStringLiteral(" = ?, ")) +
+              QStringLiteral(" = ? WHERE rowid = (SELECT MIN(rowid) FROM main.MyCompany)");
     } else {
-        sql = QStringLiteral("INSERT INTO MyCompany (") + columns.join(QStringLiteral(", ")) +
+        sql = QStringLiteral("INSERT INTO main.MyCompany (") + columns.join(QStringLiteral(", ")) +
               QStringLiteral(") VALUES (?") + QStringLiteral(", ?").repeated(columns.size() - 1) +
               QStringLiteral(")");
     }

@@ -140,10 +140,10 @@ void TestCommandLine::generatesSmallDemoDataWithASummary() {
              qPrintable(r.output));
     QVERIFY2(r.output.contains(line(QStringLiteral("labor lines"), QStringLiteral("0"))),
              qPrintable(r.output));
-    // 300 manufacturers, 800 suppliers, 400 categories and 20 estimators by default, 3 x 30
-    // material lines.
+    // 300 manufacturers, 800 suppliers, 400 categories, 20 estimators and 300 customers by
+    // default, 3 x 30 material lines.
     QVERIFY2(r.output.contains(
-                 QRegularExpression(QStringLiteral("^Wrote %1 in \\d+\\.\\d s: 2,813 rows$")
+                 QRegularExpression(QStringLiteral("^Wrote %1 in \\d+\\.\\d s: 3,113 rows$")
                                         .arg(QRegularExpression::escape(path)),
                                     QRegularExpression::MultilineOption)),
              qPrintable(r.output));

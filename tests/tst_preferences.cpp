@@ -16,13 +16,17 @@
 #include "support/testdatabase.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -50,9 +54,26 @@ void click(QWidget* button) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-void clickTab(QTabWidget* tabs, int index) {
+// Clicks the tab of the page with this object name.
+void clickTab(QTabWidget* tabs, const char* page) {
     QTabBar* bar = tabs->findChild<QTabBar*>();
+    const int index = tabs->indexOf(tabs->findChild<QWidget*>(QLatin1String(page)));
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+}
+
+QString currentTab(const frmOptions& d) {
+    return d.tabPreferences->currentWidget()->objectName();
+}
+
+// Replaces a spin box's text by typing, as a user selecting all and typing over it.
+void typeInto(QSpinBox* box, const QString& text) {
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, text);
+}
+
+QVariant company(TestDatabase& db, const char* column) {
+    return db.scalar(QStringLiteral("SELECT %1 FROM MyCompany").arg(QLatin1String(column)));
 }
 
 // Runs steps on the Preferences dialog the menu item opens modally.
@@ -89,6 +110,8 @@ private slots:
     void logoDialog();
     void anEmptiedPathMeansTheDefaultFile();
     void okOnAnEmptyDatabaseSavesTheDetails();
+    void quotesTabShowsEditsAndSavesTheDefaults();
+    void termsTooLongAreRefusedWithTheTypingKept();
 };
 
 void TestPreferences::bothMenusOpenTheDialogFilledFromTheSettings() {
@@ -136,12 +159,25 @@ void TestPreferences::tabOrderAndCtrlTab() {
     QCOMPARE(order, (QStringList{"txtCompanyName", "txtCompanyAdress", "txtCompanyCity",
                                  "txtCompanyPhone", "txtCompanyFax", "txtEMail", "txtWebPage",
                                  "txtLogoPath", "btnLogoBrowse", "cmdOK"}));
-    // Ctrl+Tab steps through the tabs, from the last back to the first, wherever the focus is.
+    // Ctrl+Tab steps through the tabs, from the last back to the first, wherever the focus is;
+    // on Quotes, Tab leaves the terms box rather than typing a tab into them.
     QTest::keyClick(d.cmdOK, Qt::Key_Tab, Qt::ControlModifier);
-    QCOMPARE(d.tabPreferences->currentIndex(), 1);
+    QCOMPARE(currentTab(d), QStringLiteral("tabQuotes"));
+    d.spnQuoteValidDays->setFocus();
+    order.clear();
+    for (int i = 0; i < 4 && d.focusWidget(); ++i) {
+        order << d.focusWidget()->objectName();
+        QTest::keyClick(d.focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(order, (QStringList{"spnQuoteValidDays", "txtQuoteTerms", "chkQuoteAcceptanceLine",
+                                 "cmdOK"}));
+    QVERIFY(d.txtQuoteTerms->toPlainText().isEmpty());
+    d.txtQuoteTerms->setFocus();
+    QTest::keyClick(d.txtQuoteTerms, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(currentTab(d), QStringLiteral("tabDatabase"));
     d.txtPathToDB->setFocus();
     QTest::keyClick(d.txtPathToDB, Qt::Key_Tab, Qt::ControlModifier);
-    QCOMPARE(d.tabPreferences->currentIndex(), 0);
+    QCOMPARE(currentTab(d), QStringLiteral("tabCompany"));
 }
 
 void TestPreferences::aTriedFileChangesNothingUntilOK() {
@@ -157,7 +193,7 @@ void TestPreferences::aTriedFileChangesNothingUntilOK() {
     QVERIFY(withPreferences(window.mnuEditPreferences, [&](frmOptions* d) {
         ScriptedMessages messages;
         ScriptedFileDialogs files;
-        clickTab(d->tabPreferences, 1);
+        clickTab(d->tabPreferences, "tabDatabase");
         // The file already shown: nothing is tried.
         files.answerNext(oldPath);
         click(d->btnSelectDB);
@@ -207,7 +243,7 @@ void TestPreferences::okSwitchesDatabaseAndEveryScreenReloads() {
         ScriptedFileDialogs files;
         typeInto(d->txtCompanyName, QStringLiteral("Northwind Plumbing"));
         typeInto(d->txtCompanyCity, QStringLiteral("Salem, OR 97301"));
-        clickTab(d->tabPreferences, 1);
+        clickTab(d->tabPreferences, "tabDatabase");
         files.answerNext(other.path());
         click(d->btnSelectDB);
         click(d->cmdOK);
@@ -247,15 +283,15 @@ void TestPreferences::okWithAnUnopenablePathKeepsTheOldDatabase() {
     QVERIFY(withPreferences(window.mnuEditPreferences, [&](frmOptions* d) {
         ScriptedMessages messages;
         typeInto(d->txtCompanyName, QStringLiteral("Typed Company"));
-        clickTab(d->tabPreferences, 1);
+        clickTab(d->tabPreferences, "tabDatabase");
         typeInto(d->txtPathToDB, missing);
-        clickTab(d->tabPreferences, 0);
+        clickTab(d->tabPreferences, "tabCompany");
         click(d->cmdOK);
         // Reported; the dialog stays open on the path, with everything typed.
         QCOMPARE(messages.titles(), QStringList{" clsSetting / OpenConnection"});
         QVERIFY(messages.texts().first().contains(missing));
         QVERIFY(d->isVisible());
-        QCOMPARE(d->tabPreferences->currentIndex(), 1);
+        QCOMPARE(currentTab(*d), QStringLiteral("tabDatabase"));
         QCOMPARE(d->focusWidget(), d->txtPathToDB);
         QCOMPARE(d->txtPathToDB->text(), missing);
         QCOMPARE(d->txtCompanyName->text(), QStringLiteral("Typed Company"));
@@ -330,7 +366,7 @@ void TestPreferences::anEmptiedPathMeansTheDefaultFile() {
     ScriptedMessages messages;
     frmOptions d;
     d.show();
-    clickTab(d.tabPreferences, 1);
+    clickTab(d.tabPreferences, "tabDatabase");
     typeInto(d.txtPathToDB, QString());
     click(d.cmdOK);
     QVERIFY(!d.isVisible());
@@ -366,6 +402,93 @@ void TestPreferences::okOnAnEmptyDatabaseSavesTheDetails() {
     QCOMPARE(gConnection->databasePath(), program.db.path());
     // The Home screen shows the saved name at once.
     QCOMPARE(window.frMain->lblCompanyName->text(), QStringLiteral("Solo Carpentry"));
+}
+
+// The quote's defaults come from the company row, are edited on the Quotes tab and go back
+// into the company row with OK, where a new dialog reads them again.
+void TestPreferences::quotesTabShowsEditsAndSavesTheDefaults() {
+    ProgramWithData program;
+    program.db.exec(QStringLiteral("UPDATE MyCompany SET QuoteValidDays = 45, QuoteTerms = ?, "
+                                   "QuoteAcceptanceLine = 0"),
+                    {QStringLiteral("Net 30.\nDeposit 25%.")});
+    QVERIFY(program.load());
+    ScriptedMessages messages;
+    {
+        frmOptions d;
+        d.show();
+        clickTab(d.tabPreferences, "tabQuotes");
+        QCOMPARE(d.spnQuoteValidDays->value(), 45);
+        QCOMPARE(d.txtQuoteTerms->toPlainText(), QStringLiteral("Net 30.\nDeposit 25%."));
+        QVERIFY(!d.chkQuoteAcceptanceLine->isChecked());
+        QCOMPARE(d.lblQuoteTermsCount->text(),
+                 QStringLiteral("%1 of %2 characters")
+                     .arg(QLocale().toString(20), QLocale().toString(4000)));
+        // More days than the box takes: the digit past the limit is refused.
+        typeInto(d.spnQuoteValidDays, QStringLiteral("9999"));
+        QCOMPARE(d.spnQuoteValidDays->text(), QStringLiteral("999"));
+        typeInto(d.spnQuoteValidDays, QStringLiteral("14"));
+        QTest::mouseClick(d.txtQuoteTerms->viewport(), Qt::LeftButton);
+        QTest::keyClick(d.txtQuoteTerms, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(d.txtQuoteTerms, Qt::Key_Return);
+        QTest::keyClicks(d.txtQuoteTerms, QStringLiteral("Prices in USD."));
+        QVERIFY(d.isVisible()); // Enter in the terms is a new line, not OK
+        QTest::mouseClick(d.chkQuoteAcceptanceLine, Qt::LeftButton, {},
+                          QPoint(6, d.chkQuoteAcceptanceLine->height() / 2));
+        QVERIFY(d.chkQuoteAcceptanceLine->isChecked());
+        click(d.cmdOK);
+        QVERIFY(!d.isVisible());
+    }
+    QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('\n')));
+    const QString terms = QStringLiteral("Net 30.\nDeposit 25%.\nPrices in USD.");
+    QCOMPARE(company(program.db, "QuoteValidDays").toInt(), 14);
+    QCOMPARE(company(program.db, "QuoteTerms").toString(), terms);
+    QCOMPARE(company(program.db, "QuoteAcceptanceLine").toInt(), 1);
+    // Read back from the file, as another estimator's program would.
+    gSettings->setQuoteTerms(QString());
+    QVERIFY(!gSettings->LoadCompany().isSet());
+    frmOptions again;
+    QCOMPARE(again.spnQuoteValidDays->value(), 14);
+    QCOMPARE(again.txtQuoteTerms->toPlainText(), terms);
+    QVERIFY(again.chkQuoteAcceptanceLine->isChecked());
+}
+
+// Terms longer than the file keeps: said so on OK, nothing saved, the typing and the focus
+// kept; shortened to the limit, they are saved whole.
+void TestPreferences::termsTooLongAreRefusedWithTheTypingKept() {
+    ProgramWithData program;
+    QVERIFY(program.load());
+    ScriptedMessages messages;
+    frmOptions d;
+    d.show();
+    d.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    typeInto(d.txtCompanyName, QStringLiteral("Not Yet Saved"));
+    clickTab(d.tabPreferences, "tabQuotes");
+    const QString pasted = QString(4000, QLatin1Char('x')) + QLatin1Char('y');
+    QGuiApplication::clipboard()->setText(pasted);
+    QTest::mouseClick(d.txtQuoteTerms->viewport(), Qt::LeftButton);
+    QTest::keyClick(d.txtQuoteTerms, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(d.lblQuoteTermsCount->text(),
+             QStringLiteral("%1 of %2 characters: too long")
+                 .arg(QLocale().toString(4001), QLocale().toString(4000)));
+    clickTab(d.tabPreferences, "tabCompany");
+    click(d.cmdOK);
+    QCOMPARE(messages.titles(), QStringList{"Preferences"});
+    QVERIFY2(messages.texts().first().contains(QStringLiteral("Shorten them by 1 character")),
+             qPrintable(messages.texts().first()));
+    QVERIFY(d.isVisible());
+    QCOMPARE(currentTab(d), QStringLiteral("tabQuotes"));
+    QCOMPARE(d.focusWidget(), d.txtQuoteTerms);
+    QCOMPARE(d.txtQuoteTerms->toPlainText(), pasted);
+    QCOMPARE(company(program.db, "QuoteTerms").toString(), QString());
+    QCOMPARE(company(program.db, "CompanyName").toString(), QStringLiteral("Harbor Electric"));
+    // The cursor waits at the limit: one Delete takes the character past it.
+    QTest::keyClick(d.txtQuoteTerms, Qt::Key_Delete);
+    click(d.cmdOK);
+    QVERIFY(!d.isVisible());
+    QCOMPARE(messages.shown().size(), 1);
+    QCOMPARE(company(program.db, "QuoteTerms").toString(), QString(4000, QLatin1Char('x')));
+    QCOMPARE(company(program.db, "CompanyName").toString(), QStringLiteral("Not Yet Saved"));
 }
 
 QTEST_MAIN(TestPreferences)

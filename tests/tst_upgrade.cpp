@@ -4,9 +4,13 @@
 #include "data/backup.h"
 #include "data/database.h"
 #include "data/formats.h"
+#include "data/globals.h"
 #include "data/schema.h"
 #include "report/datareport.h"
 #include "report/quotesource.h"
+#include "settings/settingsstore.h"
+#include "support/isolatedsettings.h"
+#include "support/scriptedmessages.h"
 #include "support/testdatabase.h"
 
 #include <QDir>
@@ -159,6 +163,25 @@ private slots:
         QVERIFY(list.next());
         QVERIFY(list.value(0).isNull());
         other.execute(QStringLiteral("ROLLBACK"));
+
+        // Once the other program lets go, the company details save into the file as it is;
+        // the quote's defaults, which it has no room for, stay the built-in ones.
+        IsolatedSettings isolated;
+        ScriptedMessages messages;
+        gConnection = &connection;
+        const auto forget = qScopeGuard([] { gConnection = nullptr; });
+        clsSettings settings;
+        QVERIFY(!settings.LoadCompany().isSet());
+        QCOMPARE(settings.QuoteValidDays(), clsSettings::kDefaultValidDays);
+        settings.setCompanyName(QStringLiteral("Saved As It Is"));
+        settings.setQuoteTerms(QStringLiteral("Net 30"));
+        settings.SaveSettings();
+        QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.texts().join('\n')));
+        Statement company(connection.database(),
+                          QStringLiteral("SELECT CompanyName, QuoteTerms FROM MyCompany"));
+        QVERIFY(company.next());
+        QCOMPARE(company.value(0).toString(), QStringLiteral("Saved As It Is"));
+        QVERIFY(company.value(1).isNull());
     }
 
     void aFileInUseWithAlteredViewsIsRefused_data() {
