@@ -12,8 +12,8 @@ namespace CostUpdate {
 
 namespace {
 
-QString tr(const char* text, int n = -1) {
-    return QCoreApplication::translate("CostUpdate", text, nullptr, n);
+QString tr(const char* text) {
+    return QCoreApplication::translate("CostUpdate", text);
 }
 
 // Each line with its material's unit cost in the catalogue (NULL when the material is gone).
@@ -62,17 +62,18 @@ bool readRest(Database& db, int estimateId, Rest* rest, DbError* error) {
 } // namespace
 
 QString Summary::text() const {
-    QString text =
-        tr("%1 of %2 lines changed; ", lines).arg(changed).arg(lines) +
-        (totalAfter == totalBefore ? tr("the total stays %1.").arg(formatMoney(totalAfter))
-                                   : tr("the total went from %1 to %2.")
-                                         .arg(formatMoney(totalBefore), formatMoney(totalAfter)));
-    if (missing > 0)
-        text += QLatin1Char(' ') +
-                tr("%n line(s) kept the cost it had: its material is no longer in the "
-                   "catalogue.",
-                   missing)
-                    .replace(QStringLiteral("%n"), QString::number(missing));
+    QString text = (lines == 1 ? tr("%1 of 1 line changed; ") : tr("%1 of %2 lines changed; "))
+                       .arg(changed)
+                       .arg(lines);
+    text += totalAfter == totalBefore ? tr("the total stays %1.").arg(formatMoney(totalAfter))
+                                      : tr("the total went from %1 to %2.")
+                                            .arg(formatMoney(totalBefore), formatMoney(totalAfter));
+    if (missing == 1)
+        text += tr(" 1 line kept the cost it had: its material is no longer in the catalogue.");
+    else if (missing > 1)
+        text += tr(" %1 lines kept the costs they had: their materials are no longer in the "
+                   "catalogue.")
+                    .arg(missing);
     return text;
 }
 

@@ -5,7 +5,6 @@
 #include "settings/settingsstore.h"
 #include "widgets/messagebox.h"
 
-#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -13,10 +12,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString tr(const char* text) {
-    return QCoreApplication::translate("DuplicateEstimate", text);
-}
 
 // The reference number's dialog. OK makes the copy; it closes only once the copy is stored.
 class ReferenceDialog : public QDialog {

@@ -12,6 +12,8 @@
 #include "widgets/messagebox.h"
 #include "widgets/recordhelpers.h"
 
+#include <QPushButton>
+
 namespace {
 const QString kUpdateCostsTitle = QStringLiteral("Update Costs From Catalogue");
 }

@@ -110,7 +110,14 @@ EstimatesMonthList::EstimatesMonthList(QWidget* screen, EstimateBook* estimates)
     txtFind = Twips::place<QLineEdit>(screen, QStringLiteral("txtFind"), 12, 166, 761, 24);
     txtFind->setPlaceholderText(tr("Find by reference, customer, job or contact"));
     txtFind->setToolTip(tr("Lists the estimates of every month whose reference number, customer, "
-                           "job or contact holds what you type. Esc returns to the month."));
+                           "job or contact holds what you type (Ctrl+F). Esc returns to the "
+                           "month."));
+    auto* findKey = new QShortcut(QKeySequence::Find, screen);
+    findKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(findKey, &QShortcut::activated, this, [this] {
+        txtFind->setFocus(Qt::ShortcutFocusReason);
+        txtFind->selectAll();
+    });
     txtFind->setAccessibleName(tr("Find estimates"));
     txtFind->setClearButtonEnabled(true);
     txtFind->installEventFilter(this);
