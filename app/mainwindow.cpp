@@ -64,6 +64,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     connect(frMain, &HomeFrame::estimateScreenRequested, this,
             [this] { SwitchScreen(QStringLiteral("estimate"), mnuViewEstimateScr); });
     connect(frMain, &HomeFrame::estimatesListed, this, &frmMain::updateEstimateTab);
+    connect(frMain, &HomeFrame::estimatesListed, this, &frmMain::updateEditMenu);
     connect(mnuFileNewEstimate, &QAction::triggered, this, &frmMain::mnuFileNewEstimate_Click);
     // A disabled tab (Estimate, while Home lists no estimate) is passed over.
     auto cycleTabs = [this](int step) {
@@ -112,8 +113,10 @@ Frame* frmMain::addScreen(const QString& caption, Args... args) {
     tabMain->addTab(page, caption);
     m_screens.append(ScreenTab{frame, frame});
     connect(frame, &Frame::saveEnabledChanged, this, [this, frame](bool enabled) {
-        if (currentScreen() == frame)
+        if (currentScreen() == frame) {
             mnuEditSaveRecord->setEnabled(enabled);
+            updateEditMenu();
+        }
     });
     return frame;
 }
@@ -127,6 +130,8 @@ void frmMain::updateEditMenu() {
     ScreenInterface* screen = currentScreen();
     mnuEditEditRecord->setEnabled(screen && screen->canEditRecord());
     mnuEditSaveRecord->setEnabled(screen && screen->canSave());
+    mnuEditDuplicate->setEnabled(screen && screen->canDuplicate());
+    mnuToolsUpdateCosts->setEnabled(screen && screen->canUpdateCosts());
 }
 
 void frmMain::createMenus() {
@@ -158,6 +163,12 @@ void frmMain::createMenus() {
         addItem(mnuEdit, "mnuEditEditRecord", tr("&Edit Record"), QKeySequence(tr("Ctrl+E")));
     mnuEditSaveRecord =
         addItem(mnuEdit, "mnuEditSaveRecord", tr("&Save Record"), QKeySequence(QKeySequence::Save));
+    mnuEditDuplicate =
+        addItem(mnuEdit, "mnuEditDuplicate", tr("&Duplicate Estimate"), QKeySequence(tr("Ctrl+D")));
+    connect(mnuEditDuplicate, &QAction::triggered, this, [this] {
+        if (ScreenInterface* screen = currentScreen(); screen && screen->canDuplicate())
+            screen->duplicate();
+    });
     mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuEditSplit0"));
     mnuEditPreferences = addItem(mnuEdit, "mnuEditPreferences", tr("Preferences..."));
     connect(mnuEditEditRecord, &QAction::triggered, this, &frmMain::mnuEditEditRecord_Click);
@@ -187,6 +198,17 @@ void frmMain::createMenus() {
                                              "CSV or Excel price list"));
     connect(mnuToolsImportPriceList, &QAction::triggered, this,
             &frmMain::mnuToolsImportPriceList_Click);
+    mnuToolsUpdateCosts =
+        addItem(mnuTools, "mnuToolsUpdateCosts", tr("&Update Costs From Catalogue..."));
+    mnuToolsUpdateCosts->setStatusTip(tr("Give the estimate's material lines the catalogue's "
+                                         "current unit costs, keeping their margins"));
+    connect(mnuToolsUpdateCosts, &QAction::triggered, this, [this] {
+        if (ScreenInterface* screen = currentScreen(); screen && screen->canUpdateCosts())
+            screen->updateCosts();
+    });
+    // What the commands need (a selected estimate, a reference number) changes on the screens.
+    for (QMenu* menu : {mnuEdit, mnuTools})
+        connect(menu, &QMenu::aboutToShow, this, &frmMain::updateEditMenu);
     mnuTools->addSeparator()->setObjectName(QStringLiteral("mnuToolsSplit0"));
     QAction* backUp = addItem(mnuTools, "mnuToolsBackUp", tr("&Back Up Database..."));
     QAction* restore = addItem(mnuTools, "mnuToolsRestore", tr("&Restore From Backup..."));

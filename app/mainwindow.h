@@ -51,6 +51,7 @@ public:
     QMenu* mnuEdit;
     QAction* mnuEditEditRecord;
     QAction* mnuEditSaveRecord;
+    QAction* mnuEditDuplicate;
     QAction* mnuEditPreferences;
     QMenu* mnuView;
     QAction* mnuViewMainScreen;
@@ -58,6 +59,7 @@ public:
     QAction* mnuViewEstimateScr;
     QMenu* mnuTools;
     QAction* mnuToolsImportPriceList;
+    QAction* mnuToolsUpdateCosts;
     QAction* mnuToolsPreferences;
     QMenu* mnuHelp;
     QAction* mnuHelpAbout;

@@ -25,6 +25,7 @@ QList<LayoutEntry> mainWindowLayoutTable() {
         {QStringLiteral("txtTotalMaterailExtension"), 1, 0.28f, 1, 0.28f},
         {QStringLiteral("dcEstimates"), 0, 1, 0, 1},
         {QStringLiteral("btnMaterialEstimate"), 0, 0.28f, 0, 0.28f},
+        {QStringLiteral("cmdUpdateCosts"), 0, 0.28f, 0, 0.28f},
         {QStringLiteral("lblTotalLabourExtension"), 1, 1, 1, 1},
         {QStringLiteral("txtTotalLabourExtension"), 1, 1, 1, 1},
         {QStringLiteral("Label2"), 1, 0, 1, 0},

@@ -88,6 +88,16 @@ bool EstimateBook::open(int estimateId) {
     return true;
 }
 
+bool EstimateBook::openAdded(int estimateId) {
+    m_lastError = {};
+    if (!writePending())
+        return false;
+    if (!dcEstimates->refresh())
+        return fail(dcEstimates->lastError());
+    emit estimatesChanged();
+    return open(estimateId);
+}
+
 bool EstimateBook::save() {
     RecordSet* estimates = records();
     if (!estimates || estimates->isBOF() || estimates->isEOF())

@@ -32,6 +32,9 @@ public:
     // Makes the stored estimate with this key current (writing the pending changes of the one
     // being left). False when there is no such estimate or the pending write failed.
     bool open(int estimateId);
+    // Makes current an estimate stored just now by other means (a copy), reading the estimates
+    // again so that it is among them; lists of estimates re-query.
+    bool openAdded(int estimateId);
     // Writes the pending changes of the current estimate, keeping the position. False with
     // lastError() when the database refused them; what was typed stays pending.
     bool save();

@@ -11,6 +11,7 @@
 #include "widgets/datanavigator.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordhelpers.h"
+#include "widgets/screencontrols.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -26,9 +27,11 @@ EstimateFrame::EstimateFrame(QWidget* parent, EstimateBook* estimates)
       txtShippning(header->txtShippning),
       cmdEstimateSaveCurrentRecord(header->cmdEstimateSaveCurrentRecord),
       dcEstimates(header->dcEstimates), grdMaterialEstimate(lines->grdMaterialEstimate),
-      btnMaterialEstimate(lines->btnMaterialEstimate), grdLaborEstimate(lines->grdLaborEstimate),
-      txtSubtotal(totals->txtSubtotal), txtTax(totals->txtTax),
-      txtTotalEstimate(totals->txtTotalEstimate),
+      btnMaterialEstimate(lines->btnMaterialEstimate),
+      cmdUpdateCosts(Controls::button(this, QStringLiteral("cmdUpdateCosts"), tr("Update &Costs"),
+                                      tr("Update Costs From Catalogue"), 138, 292, 78, 26)),
+      grdLaborEstimate(lines->grdLaborEstimate), txtSubtotal(totals->txtSubtotal),
+      txtTax(totals->txtTax), txtTotalEstimate(totals->txtTotalEstimate),
       txtTotalMaterialCost(totals->txtTotalMaterialCost),
       txtTotalMaterialMargin(totals->txtTotalMaterialMargin),
       txtTotalMaterailExtension(totals->txtTotalMaterailExtension),
@@ -37,8 +40,9 @@ EstimateFrame::EstimateFrame(QWidget* parent, EstimateBook* estimates)
     setTitle(tr("Estimate"));
 
     QList<QWidget*> order = header->tabOrder();
-    order +=
-        QList<QWidget*>{grdMaterialEstimate, btnMaterialEstimate, grdLaborEstimate, dcEstimates};
+    order += QList<QWidget*>{grdMaterialEstimate, btnMaterialEstimate, cmdUpdateCosts,
+                             grdLaborEstimate, dcEstimates};
+    connect(cmdUpdateCosts, &QPushButton::clicked, this, &EstimateFrame::updateCosts);
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -87,12 +91,14 @@ void EstimateFrame::dcEstimates_MoveComplete() {
     totals->UpdEstimateTotals(gCurrentEstimateID, book->records());
     const bool hasReference = header->hasReference();
     lines->setAddMaterialsEnabled(hasReference);
+    cmdUpdateCosts->setEnabled(hasReference);
     emit saveEnabledChanged(hasReference);
 }
 
 void EstimateFrame::ApplyLineEntryRule() {
     const bool hasReference = header->hasReference();
     lines->setLineEntryEnabled(hasReference);
+    cmdUpdateCosts->setEnabled(hasReference);
     emit saveEnabledChanged(hasReference);
 }
 

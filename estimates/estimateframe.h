@@ -36,6 +36,13 @@ public:
     bool canSave() const override;
     bool save() override;
     void applyColumnFractions() override;
+    // The current estimate copied, the copy then shown (estimateframecommands.cpp).
+    bool canDuplicate() const override;
+    void duplicate() override;
+    // The material lines take the catalogue's unit costs, once the user agrees; a summary
+    // follows.
+    bool canUpdateCosts() const override;
+    void updateCosts() override;
 
     // The record moved: loads the current estimate's lines and totals.
     void dcEstimates_MoveComplete();
@@ -57,6 +64,8 @@ public:
     DataNavigator* const dcEstimates;
     QTableView* const grdMaterialEstimate;
     QPushButton* const btnMaterialEstimate;
+    // Update Costs From Catalogue, beside Add Materials.
+    QPushButton* const cmdUpdateCosts;
     QTableView* const grdLaborEstimate;
     QLineEdit* const txtSubtotal;
     QLineEdit* const txtTax;
@@ -71,5 +80,9 @@ signals:
     void saveEnabledChanged(bool enabled);
 
 private:
+    // Writes what is typed on the estimate before it is copied or its lines are updated; false
+    // when the write was refused (and reported).
+    bool writeTyping();
+
     bool m_moveConnected = false;
 };

@@ -12,6 +12,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QShortcut>
 #include <QTableView>
 #include <QTimer>
@@ -38,6 +39,28 @@ const QList<double> kColumnFractions = {0.10, 0.18, 0.16, 0.12, 0.09, 0.10, 0.12
 const QString kMonthQuery =
     QStringLiteral("SELECT * FROM EstimatesAll WHERE [Date] >= ? AND [Date] < ? "
                    "ORDER BY [Date], EstimateID");
+
+// Every month's estimates whose reference number, customer, job or customer's contact holds the
+// typed text, the latest first. The contacts are matched on the customers' table and reach the
+// estimates through the EstimateByCustomer index; the sums of the view are taken only for the
+// rows found.
+const QString kFindQuery = QStringLiteral(
+    "SELECT * FROM EstimatesAll WHERE CAST([Reference #] AS TEXT) LIKE ? ESCAPE '\\' "
+    "OR Customer LIKE ? ESCAPE '\\' OR Job LIKE ? ESCAPE '\\' "
+    "OR EstimateID IN (SELECT EstimateID FROM EstimateTBL WHERE CustomerID IN "
+    "(SELECT CustomerID FROM CustomersTBL WHERE ContactName LIKE ? ESCAPE '\\')) "
+    "ORDER BY [Date] DESC, EstimateID DESC");
+
+// The typed text as a LIKE pattern that finds it anywhere: its own % and _ are plain characters.
+QString containsPattern(QString text) {
+    text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+        .replace(QLatin1Char('%'), QStringLiteral("\\%"))
+        .replace(QLatin1Char('_'), QStringLiteral("\\_"));
+    return QLatin1Char('%') + text + QLatin1Char('%');
+}
+
+// A pause this long in the typing runs the search.
+constexpr int kFindDelayMs = 250;
 
 // Holding an arrow: the first step after 1400 ms, the next after 900, then one every 400.
 constexpr int kFirstRepeatMs = 1400;
@@ -77,15 +100,41 @@ EstimatesMonthList::EstimatesMonthList(QWidget* screen, EstimateBook* estimates)
         connect(arrow, &QPushButton::clicked, this, [this, months] { arrowClicked(months); });
     }
     // The months are a key away from anywhere on the screen.
-    auto* back = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), screen);
-    back->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(back, &QShortcut::activated, this, &EstimatesMonthList::cmdDateDown_Click);
-    auto* forward = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), screen);
-    forward->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(forward, &QShortcut::activated, this, &EstimatesMonthList::cmdDateUp_Click);
+    m_back = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), screen);
+    m_back->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(m_back, &QShortcut::activated, this, &EstimatesMonthList::cmdDateDown_Click);
+    m_forward = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), screen);
+    m_forward->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(m_forward, &QShortcut::activated, this, &EstimatesMonthList::cmdDateUp_Click);
+
+    txtFind = Twips::place<QLineEdit>(screen, QStringLiteral("txtFind"), 12, 166, 761, 24);
+    txtFind->setPlaceholderText(tr("Find by reference, customer, job or contact"));
+    txtFind->setToolTip(tr("Lists the estimates of every month whose reference number, customer, "
+                           "job or contact holds what you type (Ctrl+F). Esc returns to the "
+                           "month."));
+    auto* findKey = new QShortcut(QKeySequence::Find, screen);
+    findKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(findKey, &QShortcut::activated, this, [this] {
+        txtFind->setFocus(Qt::ShortcutFocusReason);
+        txtFind->selectAll();
+    });
+    txtFind->setAccessibleName(tr("Find estimates"));
+    txtFind->setClearButtonEnabled(true);
+    txtFind->installEventFilter(this);
+    m_findDelay = new QTimer(this);
+    m_findDelay->setSingleShot(true);
+    m_findDelay->setInterval(kFindDelayMs);
+    connect(m_findDelay, &QTimer::timeout, this, [this] { find(txtFind->text()); });
+    connect(txtFind, &QLineEdit::textChanged, this, [this](const QString& text) {
+        // Clearing the box returns to the month at once; typing waits for a pause.
+        if (text.trimmed().isEmpty())
+            find(QString());
+        else
+            m_findDelay->start();
+    });
 
     DGEstimatesAll =
-        Twips::place<QTableView>(screen, QStringLiteral("DGEstimatesAll"), 12, 166, 761, 356);
+        Twips::place<QTableView>(screen, QStringLiteral("DGEstimatesAll"), 12, 198, 761, 324);
     DGEstimatesAll->setSelectionBehavior(QAbstractItemView::SelectRows);
     DGEstimatesAll->setSelectionMode(QAbstractItemView::SingleSelection);
     DGEstimatesAll->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -136,20 +185,65 @@ EstimatesMonthList::EstimatesMonthList(QWidget* screen, EstimateBook* estimates)
 }
 
 QDate EstimatesMonthList::shownMonth() const {
+    if (isSearching())
+        return m_month;
     const QDate today = QDate::currentDate();
     return parseMonthYear(lblMonthYear->text()).value_or(QDate(today.year(), today.month(), 1));
 }
 
 void EstimatesMonthList::showMonth(const QDate& month) {
+    if (isSearching()) {
+        m_month = QDate(month.year(), month.month(), 1);
+        leaveSearch();
+        return;
+    }
     lblMonthYear->setText(formatMonthYear(month));
     SetupEstimatesAllGrid();
 }
 
+void EstimatesMonthList::find(const QString& text) {
+    m_findDelay->stop();
+    const QString wanted = text.trimmed();
+    if (wanted == m_findText)
+        return;
+    if (!isSearching())
+        m_month = shownMonth();
+    m_findText = wanted;
+    setArrowsEnabled(!isSearching());
+    if (!isSearching())
+        lblMonthYear->setText(formatMonthYear(m_month));
+    SetupEstimatesAllGrid();
+}
+
+QVariantList EstimatesMonthList::findValues(const QString& text) {
+    const QString pattern = containsPattern(text.trimmed());
+    return {pattern, pattern, pattern, pattern};
+}
+
+void EstimatesMonthList::leaveSearch() {
+    // Emptying the box leaves the search through its textChanged.
+    txtFind->clear();
+    find(QString());
+}
+
+void EstimatesMonthList::setArrowsEnabled(bool enabled) {
+    if (!enabled)
+        arrowReleased();
+    for (QPushButton* arrow : {cmdDateDown, cmdDateUp})
+        arrow->setEnabled(enabled);
+    for (QShortcut* key : {m_back, m_forward})
+        key->setEnabled(enabled);
+}
+
 void EstimatesMonthList::SetupEstimatesAllGrid() {
     const int keep = book->selectedEstimate();
-    const QDate first = shownMonth();
     AdodcEstimatesAll->setConnectionString(gConnectionString);
-    AdodcEstimatesAll->setRecordSource(kMonthQuery, {first, first.addMonths(1)});
+    if (isSearching()) {
+        AdodcEstimatesAll->setRecordSource(kFindQuery, findValues(m_findText));
+    } else {
+        const QDate first = shownMonth();
+        AdodcEstimatesAll->setRecordSource(kMonthQuery, {first, first.addMonths(1)});
+    }
     const bool loaded = AdodcEstimatesAll->refresh();
     // The grid shows the data control's own rows; nothing is copied.
     m_model->setRecordSet(loaded ? AdodcEstimatesAll->recordSet() : nullptr);
@@ -157,6 +251,9 @@ void EstimatesMonthList::SetupEstimatesAllGrid() {
         ShowDatabaseError(AdodcEstimatesAll->connection(), AdodcEstimatesAll->lastError(),
                           QStringLiteral("frmMain / SetupEstimatesAllGrid"));
     selectEstimate(keep);
+    if (isSearching())
+        lblMonthYear->setText(listedCount() == 1 ? tr("Found 1 estimate")
+                                                 : tr("Found %1 estimates").arg(listedCount()));
     showEmptyMonthNote(listedCount() == 0);
     emit listed(listedCount());
 }
@@ -188,7 +285,8 @@ void EstimatesMonthList::selectEstimate(int estimateId) {
 }
 
 void EstimatesMonthList::showEmptyMonthNote(bool empty) {
-    m_emptyNote->setText(tr("No estimates in %1").arg(lblMonthYear->text()));
+    m_emptyNote->setText(isSearching() ? tr("No estimate matches \u201c%1\u201d").arg(m_findText)
+                                       : tr("No estimates in %1").arg(lblMonthYear->text()));
     m_emptyNote->setGeometry(DGEstimatesAll->viewport()->rect());
     m_emptyNote->setVisible(empty);
 }
@@ -206,6 +304,9 @@ void EstimatesMonthList::cmdDateUp_Click() {
 }
 
 void EstimatesMonthList::stepMonth(int months) {
+    // The months rest while the list shows what was found.
+    if (isSearching())
+        return;
     showMonth(shownMonth().addMonths(months));
 }
 
@@ -244,7 +345,18 @@ void EstimatesMonthList::tmrDateChange_Timer() {
 }
 
 bool EstimatesMonthList::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == DGEstimatesAll && event->type() == QEvent::KeyPress) {
+    if (watched == txtFind && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape && (isSearching() || !txtFind->text().isEmpty())) {
+            leaveSearch();
+            return true;
+        }
+        // Down goes on to the estimates found, as in a search field of any list.
+        if (key == Qt::Key_Down) {
+            DGEstimatesAll->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    } else if (watched == DGEstimatesAll && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
             DGEstimatesAll->currentIndex().isValid()) {

@@ -1,7 +1,9 @@
 #include "estimates/homeframe.h"
 
+#include "data/connection.h"
 #include "data/datacontrol.h"
 #include "data/formats.h"
+#include "estimates/duplicateestimate.h"
 #include "estimates/estimatebook.h"
 #include "estimates/estimatesmonthlist.h"
 #include "settings/settingsstore.h"
@@ -11,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QLineEdit>
 #include <QTableView>
 
 using Controls::button;
@@ -42,6 +45,7 @@ HomeFrame::HomeFrame(QWidget* parent, EstimateBook* estimates)
     lblMonthYear = monthList->lblMonthYear;
     cmdDateDown = monthList->cmdDateDown;
     cmdDateUp = monthList->cmdDateUp;
+    txtFind = monthList->txtFind;
     DGEstimatesAll = monthList->DGEstimatesAll;
     // Alt letters clear of the menu bar's (F, E, V, T, H).
     cmdEstimate = button(this, QStringLiteral("cmdEstimate"), tr("&New Estimate"),
@@ -51,8 +55,8 @@ HomeFrame::HomeFrame(QWidget* parent, EstimateBook* estimates)
                              tr("Edit Estimate"), 426, 130, 84);
     cmdEstimateDelete = button(this, QStringLiteral("cmdEstimateDelete"), tr("De&lete"),
                                tr("Delete Estimate"), 516, 130, 84);
-    const QList<QWidget*> order = {cmdDateDown,     cmdDateUp,         cmdEstimate,
-                                   cmdEditEstimate, cmdEstimateDelete, DGEstimatesAll};
+    const QList<QWidget*> order = {cmdDateDown,       cmdDateUp, cmdEstimate,   cmdEditEstimate,
+                                   cmdEstimateDelete, txtFind,   DGEstimatesAll};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -106,6 +110,28 @@ void HomeFrame::editRecord() {
     // As the button does: nothing while it is off.
     if (cmdEditEstimate->isEnabled())
         cmdEditEstimate_Click();
+}
+
+bool HomeFrame::canDuplicate() const {
+    return monthList->selectedEstimateId() > 0;
+}
+
+void HomeFrame::duplicate() {
+    const int source = monthList->selectedEstimateId();
+    Connection* connection = book->dcEstimates->connection();
+    if (source <= 0 || !connection)
+        return;
+    const int copy = DuplicateEstimate(window(), connection->database(), source);
+    if (copy <= 0)
+        return;
+    if (!book->openAdded(copy)) {
+        if (book->lastError().isSet())
+            ShowDatabaseError(connection, book->lastError(),
+                              QStringLiteral("frmMain / Duplicate Estimate"));
+        return;
+    }
+    book->setSelectedEstimate(copy);
+    emit estimateScreenRequested();
 }
 
 void HomeFrame::cmdEstimate_Click() {
@@ -171,4 +197,7 @@ void HomeFrame::fitEstimatesList() {
     g.setWidth(std::max(0.0, frame.width() - g.left() - Twips::px(12)));
     g.setHeight(std::max(0.0, frame.height() - g.top() - Twips::px(12)));
     Twips::setGeometry(DGEstimatesAll, g);
+    QRectF find = Twips::geometry(txtFind);
+    find.setWidth(g.width());
+    Twips::setGeometry(txtFind, find);
 }

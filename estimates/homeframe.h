@@ -9,6 +9,7 @@ class EstimatesMonthList;
 class QDate;
 class QDateTime;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 
@@ -27,6 +28,9 @@ public:
     void activate() override;
     bool canEditRecord() const override;
     void editRecord() override;
+    // Copies the selected estimate and opens the copy on the Estimate screen.
+    bool canDuplicate() const override;
+    void duplicate() override;
 
     // The clock: the date and time the program started, then the date alone from the first
     // tick of the window's timer.
@@ -53,6 +57,7 @@ public:
     QPushButton* cmdEstimate;
     QPushButton* cmdEditEstimate;
     QPushButton* cmdEstimateDelete;
+    QLineEdit* txtFind;
     QTableView* DGEstimatesAll;
 
 signals:
@@ -70,6 +75,6 @@ protected:
 private:
     void cmdEditEstimate_Click();
     void cmdEstimateDelete_Click();
-    // Stretches the month's list to the frame's lower right corner.
+    // Stretches the month's list to the frame's lower right corner, and the Find box above it.
     void fitEstimatesList();
 };

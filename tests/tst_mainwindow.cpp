@@ -245,12 +245,14 @@ void TestMainWindow::menusAndScreensFollowTheShownTab() {
     QCOMPARE(captions(w.mnuFile->actions()),
              (QStringList{"&New Estimate", "&Print Estimate", "-", "E&xit"}));
     QCOMPARE(captions(w.mnuEdit->actions()),
-             (QStringList{"&Edit Record", "&Save Record", "-", "Preferences..."}));
+             (QStringList{"&Edit Record", "&Save Record", "&Duplicate Estimate", "-",
+                          "Preferences..."}));
     QCOMPARE(captions(w.mnuView->actions()),
              (QStringList{"&Main Screen", "Ma&terials Screen", "E&stimate Screen"}));
-    QCOMPARE(captions(w.mnuTools->actions()),
-             (QStringList{"&Import Price List...", "-", "&Back Up Database...",
-                          "&Restore From Backup...", "-", "&Preferences..."}));
+    QCOMPARE(
+        captions(w.mnuTools->actions()),
+        (QStringList{"&Import Price List...", "&Update Costs From Catalogue...", "-",
+                     "&Back Up Database...", "&Restore From Backup...", "-", "&Preferences..."}));
     QCOMPARE(captions(w.mnuHelp->actions()),
              (QStringList{"&About Plenwick", "&Watch Instructional Video"}));
     QCOMPARE(w.tabMain->tabText(1), QStringLiteral("Materials"));
@@ -369,7 +371,7 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     MaterialsList* l = w.frMaterials->materialsList;
     // Every control of the table is on the window, once: a renamed or lost one would stop
     // following the window's size without a word.
-    QCOMPARE(w.layoutTable().size(), 27);
+    QCOMPARE(w.layoutTable().size(), 28);
     QCOMPARE(missingLayoutControls(&w, w.layoutTable()), QStringList());
     for (const LayoutEntry& entry : w.layoutTable())
         QVERIFY2(w.findChildren<QWidget*>(entry.control).size() == 1, qPrintable(entry.control));

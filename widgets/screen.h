@@ -31,6 +31,13 @@ public:
     virtual bool canSave() const { return false; }
     virtual bool save() { return false; }
 
+    // Edit > Duplicate Estimate: whether the screen has an estimate to copy, and copying it.
+    virtual bool canDuplicate() const { return false; }
+    virtual void duplicate() {}
+    // Tools > Update Costs From Catalogue: whether the screen has material lines to update.
+    virtual bool canUpdateCosts() const { return false; }
+    virtual void updateCosts() {}
+
     // The window's layout has just moved and sized the screen's controls: its grids' columns
     // take their shares of their grid's new width.
     virtual void applyColumnFractions() {}
