@@ -249,7 +249,7 @@ void TestMainWindow::menusAndScreensFollowTheShownTab() {
     QCOMPARE(captions(w.mnuView->actions()),
              (QStringList{"&Main Screen", "Ma&terials Screen", "E&stimate Screen"}));
     QCOMPARE(captions(w.mnuTools->actions()),
-             (QStringList{"&Import Price List...", "-", "&Back Up Database...",
+             (QStringList{"&Customers...", "&Import Price List...", "-", "&Back Up Database...",
                           "&Restore From Backup...", "-", "&Preferences..."}));
     QCOMPARE(captions(w.mnuHelp->actions()),
              (QStringList{"&About Plenwick", "&Watch Instructional Video"}));
