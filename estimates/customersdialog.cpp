@@ -71,7 +71,6 @@ CustomersDialog::CustomersDialog(QWidget* parent, int customerId)
     grdCustomers->setAlternatingRowColors(true);
     grdCustomers->verticalHeader()->hide();
     grdCustomers->verticalHeader()->setDefaultSectionSize(24);
-    grdCustomers->horizontalHeader()->setStretchLastSection(true);
     grdCustomers->horizontalHeader()->setHighlightSections(false);
 
     cmdAdd = plainButton(this, QStringLiteral("cmdAdd"), tr("&Add"), tr("Add a customer"));
@@ -168,9 +167,11 @@ CustomersDialog::CustomersDialog(QWidget* parent, int customerId)
     m_model->setCaption(City, tr("City"));
     m_model->setCaption(Phone, tr("Phone"));
     grdCustomers->hideColumn(Key);
-    grdCustomers->setColumnWidth(Name, 170);
-    grdCustomers->setColumnWidth(Contact, 110);
-    grdCustomers->setColumnWidth(City, 130);
+    // The name takes what the other columns leave.
+    grdCustomers->horizontalHeader()->setSectionResizeMode(Name, QHeaderView::Stretch);
+    grdCustomers->setColumnWidth(Contact, 100);
+    grdCustomers->setColumnWidth(City, 120);
+    grdCustomers->setColumnWidth(Phone, 100);
     stopEditing();
     grdCustomers->setFocus();
 }

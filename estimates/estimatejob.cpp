@@ -59,6 +59,8 @@ EstimateJobFields::EstimateJobFields(QWidget* screen, EstimateBook* book)
     cmdCustomer = button(screen, QStringLiteral("cmdCustomer"), QStringLiteral("\u2026"),
                          tr("Open the customer's full record: contact, address, phone, e-mail"),
                          482, 24, 24, 22);
+    // A button the size of the box's arrow: no room for the usual padding.
+    cmdCustomer->setProperty("role", QStringLiteral("compact"));
     caption(screen, QStringLiteral("lblJobName"), tr("Job:"), 248, 50, 66, 22);
     txtJobName =
         textBox(screen, QStringLiteral("txtJobName"), tr("What the job is"), 318, 50, 188, 22);

@@ -369,7 +369,7 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     MaterialsList* l = w.frMaterials->materialsList;
     // Every control of the table is on the window, once: a renamed or lost one would stop
     // following the window's size without a word.
-    QCOMPARE(w.layoutTable().size(), 27);
+    QCOMPARE(w.layoutTable().size(), 35);
     QCOMPARE(missingLayoutControls(&w, w.layoutTable()), QStringList());
     for (const LayoutEntry& entry : w.layoutTable())
         QVERIFY2(w.findChildren<QWidget*>(entry.control).size() == 1, qPrintable(entry.control));
@@ -400,6 +400,9 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     const QRect today = w.frMain->lblToday->geometry();
     const QRect estimates = w.frMain->DGEstimatesAll->geometry();
     const QRect tabs = w.tabMain->geometry();
+    const QRect customer = e->findChild<QWidget*>(QStringLiteral("cbCustomer"))->geometry();
+    const QRect taxRate = e->txtTaxRate->geometry();
+    const QRect save = e->cmdEstimateSaveCurrentRecord->geometry();
     w.resize(950, 750);
     QTRY_COMPARE(w.tabMain->geometry().size(), tabs.size() + QSize(150, 150));
     QCOMPARE(l->grdMaterialsList->geometry(), list.adjusted(0, 0, 150, 150));
@@ -409,6 +412,12 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     QCOMPARE(w.frMain->lblToday->geometry(), today.translated(150, 0));
     // The month's list reaches the Home frame's corner.
     QCOMPARE(w.frMain->DGEstimatesAll->geometry(), estimates.adjusted(0, 0, 150, 150));
+    // The header's middle column widens, the money column moves right, Save stays by the
+    // record bar.
+    QCOMPARE(e->findChild<QWidget*>(QStringLiteral("cbCustomer"))->geometry(),
+             customer.adjusted(0, 0, 150, 0));
+    QCOMPARE(e->txtTaxRate->geometry(), taxRate.translated(150, 0));
+    QCOMPARE(e->cmdEstimateSaveCurrentRecord->geometry(), save.translated(0, 150));
     QVERIFY(m->frMaterialRecord->geometry().right() < l->frMaterialsFilter->geometry().left());
 
     // Minimising and restoring leaves everything where it was.
