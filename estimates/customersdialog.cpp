@@ -135,7 +135,7 @@ CustomersDialog::CustomersDialog(QWidget* parent, int customerId)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(sides);
     layout->addLayout(bottom);
-    resize(780, 440);
+    resize(880, 460);
     setMinimumSize(620, 360);
     setTabOrder(txtSearch, grdCustomers);
 
@@ -169,9 +169,9 @@ CustomersDialog::CustomersDialog(QWidget* parent, int customerId)
     grdCustomers->hideColumn(Key);
     // The name takes what the other columns leave.
     grdCustomers->horizontalHeader()->setSectionResizeMode(Name, QHeaderView::Stretch);
-    grdCustomers->setColumnWidth(Contact, 100);
-    grdCustomers->setColumnWidth(City, 120);
-    grdCustomers->setColumnWidth(Phone, 100);
+    for (const int column : {Contact, City, Phone})
+        grdCustomers->horizontalHeader()->setSectionResizeMode(column,
+                                                               QHeaderView::ResizeToContents);
     stopEditing();
     grdCustomers->setFocus();
 }
