@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/datacontrol.h"
+#include "data/formats.h"
 #include "data/globals.h"
 #include "data/recordset.h"
 #include "estimates/customerstore.h"
@@ -177,6 +178,14 @@ CustomersDialog::CustomersDialog(QWidget* parent, int customerId)
 }
 
 void CustomersDialog::reload(int selectId) {
+    // A file of an earlier structure that could only be read keeps no customers.
+    if (Connection* connection = gConnection;
+        !connection || !connection->hasTable(QStringLiteral("CustomersTBL"))) {
+        cmdAdd->setEnabled(false);
+        txtSearch->setEnabled(false);
+        txtSearch->setPlaceholderText(tr("This file keeps no customers"));
+        return;
+    }
     if (!m_list->refresh())
         ShowDatabaseError(m_list->connection(), m_list->lastError(),
                           QStringLiteral("frmCustomers / reload"));
@@ -266,9 +275,10 @@ void CustomersDialog::stopEditing() {
     for (QLineEdit* box : {txtName, txtContact, txtAddress, txtCity, txtPhone, txtEmail})
         box->setReadOnly(true);
     txtNotes->setReadOnly(true);
+    const bool kept = gConnection && gConnection->hasTable(QStringLiteral("CustomersTBL"));
     for (QWidget* w : {static_cast<QWidget*>(txtSearch), static_cast<QWidget*>(grdCustomers),
                        static_cast<QWidget*>(cmdAdd)})
-        w->setEnabled(true);
+        w->setEnabled(kept);
     cmdSave->setEnabled(false);
     cmdCancel->setEnabled(false);
     cmdSave->setDefault(false);
@@ -306,8 +316,8 @@ bool CustomersDialog::saveRecord() {
     if (customer.notes.size() > CustomerStore::kNotesLength)
         return refuse(tr("The notes can be at most %1 characters long; these have %2. Please "
                          "shorten them.")
-                          .arg(CustomerStore::kNotesLength)
-                          .arg(customer.notes.size()),
+                          .arg(displayLocale().toString(CustomerStore::kNotesLength),
+                               displayLocale().toString(customer.notes.size())),
                       txtNotes);
     int savedId = customer.id;
     if (customer.id == 0) {

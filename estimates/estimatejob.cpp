@@ -90,6 +90,15 @@ void EstimateJobFields::setup() {
 }
 
 void EstimateJobFields::SetupCustomerCombo() {
+    // A file of an earlier structure that could only be read keeps no customers: the box
+    // stays empty and off, with nothing to report.
+    const bool kept = gConnection && gConnection->hasTable(QStringLiteral("CustomersTBL"));
+    for (QWidget* field : {static_cast<QWidget*>(cbCustomer), static_cast<QWidget*>(cmdCustomer),
+                           static_cast<QWidget*>(txtJobName), static_cast<QWidget*>(txtJobAddress),
+                           static_cast<QWidget*>(dtValidUntil), static_cast<QWidget*>(txtTerms)})
+        field->setEnabled(kept);
+    if (!kept)
+        return;
     AdodcCustomer->setConnectionString(gConnectionString);
     AdodcCustomer->setRecordSource(QStringLiteral(
         "SELECT CustomerID, CustomerName FROM CustomersTBL ORDER BY CustomerName COLLATE NOCASE"));

@@ -85,7 +85,10 @@ private slots:
     void headerFieldChecks_data();
     void headerFieldChecks();
     void aNewEstimateStartsAsADraftWithTheDefaults();
+    void anEstimateWithoutDatesShowsThemBlank();
     void theCustomersDialog();
+    void customerRecordChecks_data();
+    void customerRecordChecks();
     void theHeadersButtonOpensTheCustomer();
 };
 
@@ -209,6 +212,35 @@ void TestCustomers::aNewEstimateStartsAsADraftWithTheDefaults() {
              QVariant(terms));
 }
 
+void TestCustomers::anEstimateWithoutDatesShowsThemBlank() {
+    Customers program;
+    program.db.exec("UPDATE EstimateTBL SET EstimateData = NULL, ValidUntil = NULL");
+    QVERIFY(program.load());
+    EstimateScreen s;
+    ScriptedMessages messages;
+    QDateEdit* date = s.h->job->dtEstimateDate;
+    QDateEdit* validUntil = s.h->job->dtValidUntil;
+    QCOMPARE(date->text().trimmed(), QString());
+    QCOMPARE(validUntil->text().trimmed(), QString());
+    // Without a validity the estimate is saved as it was; without a date it is not.
+    validUntil->setFocus(Qt::TabFocusReason);
+    s.leave(validUntil);
+    s.typeInto(s.h->job->txtJobName, QStringLiteral("Porch"));
+    s.click(s.e->cmdEstimateSaveCurrentRecord);
+    QCOMPARE(messages.texts(), QStringList{"Please enter the estimate's date: Home lists every "
+                                           "estimate in the month of its date."});
+    QTRY_COMPARE(QApplication::focusWidget(), date);
+    QVERIFY(program.stored("JobName").isNull());
+    // A date stepped up from the blank one is a date; the validity stays blank.
+    messages.clear();
+    QTest::keyClick(date, Qt::Key_Up);
+    s.click(s.e->cmdEstimateSaveCurrentRecord);
+    QVERIFY(messages.shown().isEmpty());
+    QVERIFY(!program.stored("EstimateData").isNull());
+    QVERIFY(program.stored("ValidUntil").isNull());
+    QCOMPARE(program.stored("JobName").toString(), QStringLiteral("Porch"));
+}
+
 void TestCustomers::theCustomersDialog() {
     Customers program;
     QVERIFY(program.load());
@@ -227,23 +259,9 @@ void TestCustomers::theCustomersDialog() {
     UserInput::typeInto(d.txtSearch, QString());
     QCOMPARE(namesShown(d).size(), 3);
 
-    // A name another customer has, in any case, is refused with the typing kept.
+    // A new name is stored with its fields (Enter saves) and chosen in the list.
     UserInput::click(d.cmdAdd);
-    UserInput::typeInto(d.txtName, QStringLiteral("hale construction"));
     UserInput::typeInto(d.txtCity, QStringLiteral("Round Rock, TX 78664"));
-    UserInput::click(d.cmdSave);
-    QCOMPARE(messages.texts(), QStringList{"There is already a customer named Hale Construction. "
-                                           "Please enter a name no other customer has."});
-    QTRY_COMPARE(QApplication::focusWidget(), d.txtName);
-    QCOMPARE(d.txtName->text(), QStringLiteral("hale construction"));
-    QCOMPARE(program.count("SELECT COUNT(*) FROM CustomersTBL"), 3);
-    // Nor may the name be empty.
-    messages.clear();
-    UserInput::typeInto(d.txtName, QStringLiteral("  "));
-    QTest::keyClick(d.txtName, Qt::Key_Return);
-    QCOMPARE(messages.texts(), QStringList{"Please enter the customer's name."});
-    // A new name is stored with its fields and chosen in the list.
-    messages.clear();
     UserInput::typeInto(d.txtName, QStringLiteral("Ivy Lane Builders"));
     QTest::keyClick(d.txtName, Qt::Key_Return);
     QVERIFY(messages.shown().isEmpty());
@@ -293,6 +311,61 @@ void TestCustomers::theHeadersButtonOpensTheCustomer() {
     QCOMPARE(s.h->job->cbCustomer->currentText(), QStringLiteral("Hale Builders"));
     QVERIFY(s.h->job->cbCustomer->findText(QStringLiteral("Hale Construction")) < 0);
     QCOMPARE(program.stored("CustomerID").toInt(), 1);
+}
+
+void TestCustomers::customerRecordChecks_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    const QString taken = QStringLiteral("There is already a customer named Cole Roofing. Please "
+                                         "enter a name no other customer has.");
+    QTest::newRow("another's name") << "txtName"
+                                    << "Cole Roofing" << taken;
+    QTest::newRow("another's name, other case") << "txtName"
+                                                << "cOLE rOOFING " << taken;
+    QTest::newRow("no name") << "txtName"
+                             << "   "
+                             << "Please enter the customer's name.";
+    QTest::newRow("e-mail without @")
+        << "txtEmail"
+        << "dana.birchhomes.com"
+        << "dana.birchhomes.com is not an e-mail address. Please enter one such as "
+           "name@example.com, or leave the box empty.";
+    QTest::newRow("notes of 4,001 characters")
+        << "txtNotes" << QString(4001, QLatin1Char('x'))
+        << "The notes can be at most 4,000 characters long; these have 4,001. Please shorten them.";
+}
+
+void TestCustomers::customerRecordChecks() {
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    Customers program;
+    QVERIFY(program.load());
+    ScriptedMessages messages;
+    CustomersDialog d(nullptr, 2);
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    UserInput::click(d.cmdEdit);
+    auto* box = d.findChild<QWidget*>(field);
+    QVERIFY(box);
+    typeOrPaste(box, text);
+    UserInput::click(d.cmdSave);
+    QCOMPARE(messages.texts(), QStringList{message});
+    QTRY_COMPARE(QApplication::focusWidget(), box);
+    QCOMPARE(LeaveCheck::textOf(box), text);
+    QVERIFY(d.isEditing());
+    QCOMPARE(program.count("SELECT COUNT(*) FROM CustomersTBL WHERE CustomerName = 'Birch Homes' "
+                           "AND Email IS NULL AND Notes IS NULL"),
+             1);
+    // Esc asks before the typing goes; No drops it and shows the customer as stored.
+    messages.clear();
+    messages.answerNext(QMessageBox::No);
+    QTest::keyClick(box, Qt::Key_Escape);
+    QCOMPARE(messages.texts(), QStringList{"Save the changes to this customer?"});
+    QVERIFY(!d.isEditing());
+    QVERIFY(d.isVisible());
+    QCOMPARE(d.txtName->text(), QStringLiteral("Birch Homes"));
 }
 
 QTEST_MAIN(TestCustomers)
