@@ -7,6 +7,7 @@
 #include "data/globals.h"
 #include "data/programerror.h"
 #include "data/recordset.h"
+#include "estimates/customersdialog.h"
 #include "estimates/estimatebook.h"
 #include "estimates/estimateframe.h"
 #include "estimates/estimatesmonthlist.h"
@@ -192,6 +193,12 @@ void frmMain::createMenus() {
             [this] { SwitchScreen(QStringLiteral("estimate"), mnuViewEstimateScr); });
 
     mnuTools = addMenu("mnuTools", tr("&Tools"));
+    QAction* customers = addItem(mnuTools, "mnuToolsCustomers", tr("&Customers..."));
+    customers->setStatusTip(tr("Add, change and delete the customers estimates are made for"));
+    connect(customers, &QAction::triggered, this, [this] {
+        CustomersDialog dialog(this);
+        dialog.exec();
+    });
     mnuToolsImportPriceList =
         addItem(mnuTools, "mnuToolsImportPriceList", tr("&Import Price List..."));
     mnuToolsImportPriceList->setStatusTip(tr("Update the catalogue's prices from a supplier's "

@@ -39,6 +39,7 @@ QPushButton:disabled { color: #9aa5b3; border-color: #d3d9e2; background: #f1f3f
 QPushButton[role="primary"] { background: #2f6db5; color: white; border-color: #285f9e;
   font-weight: 600; }
 QPushButton[role="primary"]:hover { background: #3a7cc7; }
+QPushButton[role="compact"] { padding: 0px; }
 QPushButton[role="primary"]:disabled { background: #9db8d8; color: #eef3f9; }
 QTableView { border: 1px solid #c9d1dc; border-radius: 3px; background: #ffffff;
   alternate-background-color: #f6f8fb; gridline-color: #e3e8ef;

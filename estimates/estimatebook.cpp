@@ -4,6 +4,7 @@
 #include "data/datacontrol.h"
 #include "data/globals.h"
 #include "data/money.h"
+#include "estimates/quotedefaults.h"
 
 #include <QDate>
 
@@ -68,6 +69,7 @@ bool EstimateBook::addNew() {
     estimates->setValue(QStringLiteral("EstimateData"), QDate::currentDate());
     estimates->setValue(QStringLiteral("TaxRate"), 0.0);
     estimates->setValue(QStringLiteral("Shipping"), QVariant::fromValue(Money()));
+    applyQuoteDefaults(*estimates, QDate::currentDate());
     emit newEstimateStarted();
     return true;
 }

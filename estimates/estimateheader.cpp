@@ -5,6 +5,7 @@
 #include "data/formats.h"
 #include "data/globals.h"
 #include "estimates/estimatebook.h"
+#include "estimates/estimatejob.h"
 #include "materials/lookupeditors.h"
 #include "widgets/bindings.h"
 #include "widgets/datanavigator.h"
@@ -38,23 +39,27 @@ EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
     AdodcEstimator->setReadOnly(true);
     AdodcQuoteStatus->setReadOnly(true);
 
-    caption(screen, QStringLiteral("lblQuoteNumber"), tr("Reference #:"), 8, 28, 92);
+    // Three columns on a 26-pixel pitch: the estimate itself on the left, whom and what it is
+    // for in the middle, the money on the right; all fit the window's smallest size.
+    caption(screen, QStringLiteral("lblQuoteNumber"), tr("Reference #:"), 8, 24, 84, 22);
     txtQuoteNumber = textBox(screen, QStringLiteral("txtQuoteNumber"),
-                             tr("Enter a unique, numeric reference number"), 106, 28, 120);
-    caption(screen, QStringLiteral("lblEstimator"), tr("Estimator:"), 8, 58, 92);
+                             tr("Enter a unique, numeric reference number"), 96, 24, 120, 22);
+    caption(screen, QStringLiteral("lblEstimator"), tr("Estimator:"), 8, 50, 84, 22);
     cbEstimator =
-        combo(screen, QStringLiteral("cbEstimator"), tr("Add / Edit Estimators"), 106, 58, 189);
-    caption(screen, QStringLiteral("lblQuoteStatus"), tr("Status:"), 8, 88, 92);
+        combo(screen, QStringLiteral("cbEstimator"), tr("Add / Edit Estimators"), 96, 50, 146, 22);
+    caption(screen, QStringLiteral("lblQuoteStatus"), tr("Status:"), 8, 76, 84, 22);
     cbQuoteStatus = combo(screen, QStringLiteral("cbQuoteStatus"), tr("Choose Status of Estimate"),
-                          106, 88, 189);
+                          96, 76, 146, 22);
     // A status is always one of the list's: there is nothing to type.
     cbQuoteStatus->setEditable(false);
-    caption(screen, QStringLiteral("lblTaxRate"), tr("Tax Rate:"), 300, 28, 70);
+    job = new EstimateJobFields(screen, book);
+    caption(screen, QStringLiteral("lblTaxRate"), tr("Tax Rate:"), 514, 76, 120, 22);
     txtTaxRate =
-        textBox(screen, QStringLiteral("txtTaxRate"), tr("Regional Tax Rate"), 376, 28, 90);
+        textBox(screen, QStringLiteral("txtTaxRate"), tr("Regional Tax Rate"), 640, 76, 133, 22);
     txtTaxRate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Beside the record bar, which moves through the estimates it saves.
     cmdEstimateSaveCurrentRecord = button(screen, QStringLiteral("cmdEstimateSaveCurrentRecord"),
-                                          tr("&Save"), tr("Save Estimate"), 376, 86, 90);
+                                          tr("&Save"), tr("Save Estimate"), 320, 494, 90, 26);
     cmdEstimateSaveCurrentRecord->setProperty("role", QStringLiteral("primary"));
     lblShippning =
         caption(screen, QStringLiteral("lblShippning"), tr("Shipping Costs:"), 514, 50, 120, 22);
@@ -69,10 +74,14 @@ EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
     for (QToolButton* arrow : dcEstimates->findChildren<QToolButton*>())
         arrow->installEventFilter(this);
 
-    for (QWidget* field : {static_cast<QWidget*>(txtQuoteNumber), static_cast<QWidget*>(txtTaxRate),
-                           static_cast<QWidget*>(txtShippning), static_cast<QWidget*>(cbEstimator),
-                           static_cast<QWidget*>(cbQuoteStatus)})
-        field->installEventFilter(this);
+    for (QWidget* field : tabOrder())
+        if (field != cmdEstimateSaveCurrentRecord)
+            field->installEventFilter(this);
+    // The customer's record opens once the field being left has passed its check.
+    connect(job->cmdCustomer, &QPushButton::clicked, this, [this] {
+        if (checkFocusedField())
+            job->cmdCustomer_Click();
+    });
     connect(cmdEstimateSaveCurrentRecord, &QPushButton::clicked, this,
             [this] { cmdEstimateSaveCurrentRecord_Click(); });
     // A write the record bar or another screen started (moving off an edited estimate) is
@@ -87,6 +96,7 @@ EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
 void EstimateHeader::SetupEstimatesControls() {
     SetupEstimatorCombo();
     SetupQuoteStatusCombo();
+    job->setup();
     if (!m_quoteNumber) {
         DataControl* estimates = m_book->dcEstimates;
         m_quoteNumber = new TextBinding(txtQuoteNumber, estimates, QStringLiteral("QuoteNumber"));
@@ -146,6 +156,10 @@ bool EstimateHeader::hasReference() const {
 void EstimateHeader::prepareNewEstimate() {
     txtTaxRate->setText(formatPercent2(0));
     txtShippning->setText(formatCurrency(Money()));
+    // The status, validity and terms a new estimate starts with.
+    if (m_status)
+        m_status->reload();
+    job->showRecord();
     m_leave.forgetAll();
     txtQuoteNumber->setFocus(Qt::OtherFocusReason);
 }
@@ -165,8 +179,9 @@ bool EstimateHeader::cmdEstimateSaveCurrentRecord_Click() {
         return false;
     // Every field that can hold a wrong value is checked first: a value the record could not
     // take would otherwise be lost silently.
-    for (QWidget* field : {static_cast<QWidget*>(txtQuoteNumber), static_cast<QWidget*>(txtTaxRate),
-                           static_cast<QWidget*>(txtShippning)})
+    QList<QWidget*> checked = {txtQuoteNumber, txtTaxRate, txtShippning};
+    checked += job->checkedBeforeSave();
+    for (QWidget* field : std::as_const(checked))
         if (!checkLeftField(field))
             return false;
     m_saving = true;
@@ -312,6 +327,8 @@ bool EstimateHeader::checkField(QWidget* field) {
         return cbEstimator_LostFocus();
     if (field == cbQuoteStatus)
         cbQuoteStatus_Validate();
+    if (job->owns(field))
+        return job->checkField(field);
     return true;
 }
 
@@ -320,8 +337,11 @@ bool EstimateHeader::checkLeftField(QWidget* field) {
 }
 
 QList<QWidget*> EstimateHeader::tabOrder() const {
-    return {txtQuoteNumber, cbEstimator,  cbQuoteStatus,
-            txtTaxRate,     txtShippning, cmdEstimateSaveCurrentRecord};
+    // Down each column in turn.
+    QList<QWidget*> order = {txtQuoteNumber, cbEstimator, cbQuoteStatus};
+    order += job->fields();
+    order += {txtShippning, txtTaxRate, cmdEstimateSaveCurrentRecord};
+    return order;
 }
 
 bool EstimateHeader::eventFilter(QObject* watched, QEvent* event) {

@@ -11,6 +11,7 @@ class ComboBinding;
 class DataControl;
 class DataNavigator;
 class EstimateBook;
+class EstimateJobFields;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -19,8 +20,9 @@ class QWidget;
 class TextBinding;
 
 // The header of the Estimate screen: the fields bound to the current estimate (reference number,
-// estimator, status, tax rate, shipping), their checks as the user leaves them, Save, and the
-// record bar that moves through the estimates. The controls are built on the screen's frame,
+// estimator, status, tax rate, shipping, and the customer, job, dates and terms of
+// EstimateJobFields), their checks as the user leaves them, Save, and the record bar that moves
+// through the estimates. The controls are built on the screen's frame,
 // where the window's layout finds them.
 class EstimateHeader : public QObject {
     Q_OBJECT
@@ -44,6 +46,7 @@ public:
     // The header's controls in tab order.
     QList<QWidget*> tabOrder() const;
 
+    EstimateJobFields* job = nullptr;
     DataControl* const AdodcEstimator;
     DataControl* const AdodcQuoteStatus;
     QLineEdit* txtQuoteNumber;

@@ -43,13 +43,13 @@ EstimateTotalsPanel::EstimateTotalsPanel(QWidget* screen, QLineEdit* taxRate, QL
     Label2 = caption(screen, QStringLiteral("Label2"), tr("Subtotal:"), 514, 24, 120, 22);
     txtSubtotal = amountBox(screen, QStringLiteral("txtSubtotal"), tr("Total Materials & Labor"),
                             640, 24, 133, 22);
-    Label4 = caption(screen, QStringLiteral("Label4"), tr("Sales Tax:"), 514, 76, 120, 22);
-    txtTax = amountBox(screen, QStringLiteral("txtTax"), tr("Total Tax"), 640, 76, 133, 22);
+    Label4 = caption(screen, QStringLiteral("Label4"), tr("Sales Tax:"), 514, 102, 120, 22);
+    txtTax = amountBox(screen, QStringLiteral("txtTax"), tr("Total Tax"), 640, 102, 133, 22);
     lblTotalEstimate = caption(screen, QStringLiteral("lblTotalEstimate"), tr("Total Estimate:"),
-                               514, 102, 120, 22);
+                               514, 128, 120, 22);
     lblTotalEstimate->setProperty("role", QStringLiteral("emphasis"));
     txtTotalEstimate = amountBox(screen, QStringLiteral("txtTotalEstimate"), tr("Total Estimate"),
-                                 640, 102, 133, 22);
+                                 640, 128, 133, 22);
     txtTotalEstimate->setProperty("role", QStringLiteral("total"));
 
     lblTotalMaterialCost = caption(screen, QStringLiteral("lblTotalMaterialCost"),

@@ -23,8 +23,8 @@ LineList::Design materialDesign() {
                             "to price a line; double-click a part number to add materials; "
                             "a row header chooses a line, Delete removes the chosen lines");
     d.messageTitle = kTitle;
-    d.top = 134;
-    d.height = 152;
+    d.top = 156;
+    d.height = 130;
     d.columns = {{"MaterialEstimateID", "MaterialEstimateID", {}},
                  {"MaterialsID", "MaterialsID", {}},
                  {"EstimateID", "EstimateID", {}},

@@ -249,10 +249,10 @@ void TestMainWindow::menusAndScreensFollowTheShownTab() {
                           "Preferences..."}));
     QCOMPARE(captions(w.mnuView->actions()),
              (QStringList{"&Main Screen", "Ma&terials Screen", "E&stimate Screen"}));
-    QCOMPARE(
-        captions(w.mnuTools->actions()),
-        (QStringList{"&Import Price List...", "&Update Costs From Catalogue...", "-",
-                     "&Back Up Database...", "&Restore From Backup...", "-", "&Preferences..."}));
+    QCOMPARE(captions(w.mnuTools->actions()),
+             (QStringList{"&Customers...", "&Import Price List...",
+                          "&Update Costs From Catalogue...", "-", "&Back Up Database...",
+                          "&Restore From Backup...", "-", "&Preferences..."}));
     QCOMPARE(captions(w.mnuHelp->actions()),
              (QStringList{"&About Plenwick", "&Watch Instructional Video"}));
     QCOMPARE(w.tabMain->tabText(1), QStringLiteral("Materials"));
@@ -371,7 +371,7 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     MaterialsList* l = w.frMaterials->materialsList;
     // Every control of the table is on the window, once: a renamed or lost one would stop
     // following the window's size without a word.
-    QCOMPARE(w.layoutTable().size(), 28);
+    QCOMPARE(w.layoutTable().size(), 36);
     QCOMPARE(missingLayoutControls(&w, w.layoutTable()), QStringList());
     for (const LayoutEntry& entry : w.layoutTable())
         QVERIFY2(w.findChildren<QWidget*>(entry.control).size() == 1, qPrintable(entry.control));
@@ -402,6 +402,9 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     const QRect today = w.frMain->lblToday->geometry();
     const QRect estimates = w.frMain->DGEstimatesAll->geometry();
     const QRect tabs = w.tabMain->geometry();
+    const QRect customer = e->findChild<QWidget*>(QStringLiteral("cbCustomer"))->geometry();
+    const QRect taxRate = e->txtTaxRate->geometry();
+    const QRect save = e->cmdEstimateSaveCurrentRecord->geometry();
     w.resize(950, 750);
     QTRY_COMPARE(w.tabMain->geometry().size(), tabs.size() + QSize(150, 150));
     QCOMPARE(l->grdMaterialsList->geometry(), list.adjusted(0, 0, 150, 150));
@@ -411,6 +414,12 @@ void TestMainWindow::layoutFollowsTheWindowSize() {
     QCOMPARE(w.frMain->lblToday->geometry(), today.translated(150, 0));
     // The month's list reaches the Home frame's corner.
     QCOMPARE(w.frMain->DGEstimatesAll->geometry(), estimates.adjusted(0, 0, 150, 150));
+    // The header's middle column widens, the money column moves right, Save stays by the
+    // record bar.
+    QCOMPARE(e->findChild<QWidget*>(QStringLiteral("cbCustomer"))->geometry(),
+             customer.adjusted(0, 0, 150, 0));
+    QCOMPARE(e->txtTaxRate->geometry(), taxRate.translated(150, 0));
+    QCOMPARE(e->cmdEstimateSaveCurrentRecord->geometry(), save.translated(0, 150));
     QVERIFY(m->frMaterialRecord->geometry().right() < l->frMaterialsFilter->geometry().left());
 
     // Minimising and restoring leaves everything where it was.

@@ -6,12 +6,32 @@
 #include "widgets/recordsetmodel.h"
 #include "widgets/screencontrols.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 
 namespace {
 bool isPercentFormat(const QString& format) {
     return format.endsWith(QLatin1Char('%'));
+}
+// Reloads the binding whenever its source shows another record, or a write or undo settles
+// what the record holds.
+template <class Binding> void followRecord(Binding* binding, DataControl* source) {
+    QObject::connect(source, &DataControl::recordSetChanged, binding, &Binding::reload);
+    QObject::connect(source, &DataControl::moveComplete, binding, &Binding::reload);
+    QObject::connect(source, &DataControl::recordChangeComplete, binding,
+                     [binding](RecordSet::Reason reason) {
+                         if (reason != RecordSet::ReasonFirstChange)
+                             binding->reload();
+                     });
+}
+
+RecordSet* currentRecord(DataControl* source) {
+    RecordSet* rs = source ? source->recordSet() : nullptr;
+    return rs && rs->isOpen() && !rs->isBOF() && !rs->isEOF() ? rs : nullptr;
 }
 } // namespace
 
@@ -184,4 +204,85 @@ void ComboBinding::setBoundText(const QString& value) {
 void ComboBinding::reload() {
     RecordSet* rs = m_dataSource ? m_dataSource->recordSet() : nullptr;
     setBoundText(rs ? rs->value(m_dataField).toString() : QString());
+}
+
+DateBinding::DateBinding(QDateEdit* edit, DataControl* source, const QString& field)
+    : QObject(edit), m_edit(edit), m_source(source), m_field(field) {
+    edit->setMinimumDate(noDate());
+    // A single space: an empty special text would show the lowest date itself.
+    edit->setSpecialValueText(QStringLiteral(" "));
+    edit->setCalendarPopup(true);
+    edit->calendarWidget()->installEventFilter(this);
+    followRecord(this, source);
+    connect(edit, &QDateEdit::dateChanged, this, &DateBinding::write);
+    reload();
+}
+
+QDate DateBinding::noDate() {
+    return {1753, 1, 1};
+}
+
+std::optional<QDate> DateBinding::date() const {
+    if (!m_edit || m_edit->date() <= noDate())
+        return std::nullopt;
+    return m_edit->date();
+}
+
+void DateBinding::reload() {
+    if (!m_edit)
+        return;
+    RecordSet* rs = currentRecord(m_source);
+    const QVariant v = rs ? rs->value(m_field) : QVariant();
+    QDate shown = v.typeId() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
+    if (!shown.isValid() || shown < noDate())
+        shown = noDate();
+    m_loading = true;
+    m_edit->setDate(shown);
+    m_loading = false;
+}
+
+void DateBinding::write(QDate date) {
+    RecordSet* rs = currentRecord(m_source);
+    if (m_loading || !rs)
+        return;
+    rs->setValue(m_field, date <= noDate() ? QVariant() : QVariant(date));
+}
+
+bool DateBinding::eventFilter(QObject* watched, QEvent* event) {
+    // The calendar of a blank box would open on the lowest date, centuries back.
+    if (event->type() == QEvent::Show && m_edit && !date()) {
+        auto* calendar = static_cast<QCalendarWidget*>(watched);
+        const QDate today = QDate::currentDate();
+        calendar->setCurrentPage(today.year(), today.month());
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+PlainTextBinding::PlainTextBinding(QPlainTextEdit* edit, DataControl* source, const QString& field)
+    : QObject(edit), m_edit(edit), m_source(source), m_field(field) {
+    edit->setTabChangesFocus(true);
+    followRecord(this, source);
+    connect(edit, &QPlainTextEdit::textChanged, this, &PlainTextBinding::write);
+    reload();
+}
+
+void PlainTextBinding::reload() {
+    if (!m_edit)
+        return;
+    RecordSet* rs = currentRecord(m_source);
+    // Unchanged text is not set again, so the cursor stays where the user left it.
+    const QString text = rs ? rs->value(m_field).toString() : QString();
+    if (text == m_edit->toPlainText())
+        return;
+    m_loading = true;
+    m_edit->setPlainText(text);
+    m_loading = false;
+}
+
+void PlainTextBinding::write() {
+    RecordSet* rs = currentRecord(m_source);
+    if (m_loading || !rs)
+        return;
+    const QString text = m_edit->toPlainText();
+    rs->setValue(m_field, text.isEmpty() ? QVariant() : QVariant(text));
 }

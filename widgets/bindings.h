@@ -2,13 +2,17 @@
 
 #include "data/dberror.h"
 
+#include <QDate>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <optional>
 
 class DataControl;
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 class RecordSetModel;
 
 // Binds a text box to a field of a data control's current record: the box shows the value in
@@ -79,5 +83,50 @@ private:
     QString m_listField;
     QString m_boundColumn;
     QString m_dataField;
+    bool m_loading = false;
+};
+
+// Binds a date box to a date field. A field with no date shows blank (the box's lowest date,
+// shown as its special value); setting the box to it stores no date. The calendar of a blank
+// box opens on today.
+class DateBinding : public QObject {
+    Q_OBJECT
+public:
+    DateBinding(QDateEdit* edit, DataControl* source, const QString& field);
+
+    QDateEdit* edit() const { return m_edit; }
+    // The box's date; nullopt when it is blank.
+    std::optional<QDate> date() const;
+    void reload();
+
+    // The lowest date of every bound box, which stands for none.
+    static QDate noDate();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void write(QDate date);
+
+    QPointer<QDateEdit> m_edit;
+    QPointer<DataControl> m_source;
+    QString m_field;
+    bool m_loading = false;
+};
+
+// Binds a several-line text box to a text field: every edit becomes a pending value of the
+// record. Tab leaves the box; Enter starts a new line.
+class PlainTextBinding : public QObject {
+    Q_OBJECT
+public:
+    PlainTextBinding(QPlainTextEdit* edit, DataControl* source, const QString& field);
+    void reload();
+
+private:
+    void write();
+
+    QPointer<QPlainTextEdit> m_edit;
+    QPointer<DataControl> m_source;
+    QString m_field;
     bool m_loading = false;
 };

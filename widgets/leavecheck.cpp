@@ -1,8 +1,10 @@
 #include "widgets/leavecheck.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 
 bool LeaveCheck::checkLeft(QWidget* field) {
     // Taking the focus back makes the widget that was about to get it lose it: no check there.
@@ -36,6 +38,10 @@ QString LeaveCheck::textOf(const QWidget* field) {
     if (const auto* combo = qobject_cast<const QComboBox*>(field))
         return combo->currentText();
     if (const auto* box = qobject_cast<const QLineEdit*>(field))
+        return box->text();
+    if (const auto* box = qobject_cast<const QPlainTextEdit*>(field))
+        return box->toPlainText();
+    if (const auto* box = qobject_cast<const QAbstractSpinBox*>(field))
         return box->text();
     return {};
 }

@@ -20,7 +20,7 @@ public:
     void forget(const QWidget* field);
     void forgetAll() { m_refusedField = nullptr; }
 
-    // The text a line edit or combo box shows.
+    // The text a line edit, combo box, text box or date box shows.
     static QString textOf(const QWidget* field);
     // Makes the field's window active again (a message box or an editor was) and focuses it.
     static void takeFocusBack(QWidget* field);
