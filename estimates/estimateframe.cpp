@@ -29,7 +29,7 @@ EstimateFrame::EstimateFrame(QWidget* parent, EstimateBook* estimates)
       dcEstimates(header->dcEstimates), grdMaterialEstimate(lines->grdMaterialEstimate),
       btnMaterialEstimate(lines->btnMaterialEstimate),
       cmdUpdateCosts(Controls::button(this, QStringLiteral("cmdUpdateCosts"), tr("Update &Costs"),
-                                      tr("Update Costs From Catalogue"), 138, 292, 78, 26)),
+                                      tr("Update Costs From Catalogue"), 118, 292, 98, 26)),
       grdLaborEstimate(lines->grdLaborEstimate), txtSubtotal(totals->txtSubtotal),
       txtTax(totals->txtTax), txtTotalEstimate(totals->txtTotalEstimate),
       txtTotalMaterialCost(totals->txtTotalMaterialCost),

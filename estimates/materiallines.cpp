@@ -70,7 +70,7 @@ MaterialLines::MaterialLines(QWidget* screen)
     : LineList(screen, materialDesign()),
       btnMaterialEstimate(Controls::button(screen, QStringLiteral("btnMaterialEstimate"),
                                            tr("&Add Materials"), tr("Add Material Items"), 12, 292,
-                                           120, 26)) {
+                                           102, 26)) {
     model->setBeforeColumnUpdate(
         [this](int row, int column, const QVariant& oldValue, QVariant& newValue) {
             return grdMaterialEstimate_BeforeColUpdate(column, oldValue, newValue) &&

@@ -359,6 +359,9 @@ void TestEstimateCopy::updateCostsKeepsMarginsAndSummarises() {
     EstimateScreen s;
     QCOMPARE(s.currentId(), estimate);
     const QStringList before = linesOf(db, estimate);
+    // The buttons beside each other show their whole captions.
+    for (QPushButton* button : {s.e->cmdUpdateCosts, s.e->btnMaterialEstimate})
+        QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->objectName()));
 
     // "No" changes nothing.
     messages->answerNext(QMessageBox::No);
