@@ -112,9 +112,12 @@ EstimatesMonthList::EstimatesMonthList(QWidget* screen, EstimateBook* estimates)
     txtFind->setToolTip(tr("Lists the estimates of every month whose reference number, customer, "
                            "job or contact holds what you type (Ctrl+F). Esc returns to the "
                            "month."));
+    // Anywhere in the window while Home is shown: the focus may be on the tab bar, outside it.
     auto* findKey = new QShortcut(QKeySequence::Find, screen);
-    findKey->setContext(Qt::WidgetWithChildrenShortcut);
+    findKey->setContext(Qt::WindowShortcut);
     connect(findKey, &QShortcut::activated, this, [this] {
+        if (!txtFind->isVisible())
+            return;
         txtFind->setFocus(Qt::ShortcutFocusReason);
         txtFind->selectAll();
     });
@@ -252,8 +255,8 @@ void EstimatesMonthList::SetupEstimatesAllGrid() {
                           QStringLiteral("frmMain / SetupEstimatesAllGrid"));
     selectEstimate(keep);
     if (isSearching())
-        lblMonthYear->setText(listedCount() == 1 ? tr("Found 1 estimate")
-                                                 : tr("Found %1 estimates").arg(listedCount()));
+        lblMonthYear->setText(listedCount() == 1 ? tr("1 found")
+                                                 : tr("%1 found").arg(listedCount()));
     showEmptyMonthNote(listedCount() == 0);
     emit listed(listedCount());
 }

@@ -162,8 +162,8 @@ void TestEstimateCopy::findListsEveryMonthAndEscReturns() {
     home->txtFind->setFocus();
     QTest::keyClicks(home->txtFind, typed);
     const QString caption = found.size() == 1
-                                ? QStringLiteral("Found 1 estimate")
-                                : QStringLiteral("Found %1 estimates").arg(found.size());
+                                ? QStringLiteral("1 found")
+                                : QStringLiteral("%1 found").arg(found.size());
     QTRY_COMPARE(home->lblMonthYear->text(), caption);
     QCOMPARE(listedReferences(home), found);
     // The months rest, by button and by key.
@@ -180,7 +180,7 @@ void TestEstimateCopy::findListsEveryMonthAndEscReturns() {
 
     // Clearing the box returns to the month as well, and the arrows step again.
     QTest::keyClicks(home->txtFind, QStringLiteral("4713"));
-    QTRY_COMPARE(home->lblMonthYear->text(), QStringLiteral("Found 1 estimate"));
+    QTRY_COMPARE(home->lblMonthYear->text(), QStringLiteral("1 found"));
     UserInput::typeInto(home->txtFind, QString());
     QCOMPARE(home->lblMonthYear->text(), month);
     QTest::keyClick(home->txtFind, Qt::Key_Right, Qt::AltModifier);
@@ -215,7 +215,7 @@ void TestEstimateCopy::duplicateCopiesEveryLineFromHomeAndTheEstimateScreen() {
     s.window.mnuViewMainScreen->trigger();
     HomeFrame* home = s.window.frMain;
     QTest::keyClicks(home->txtFind, QStringLiteral("700"));
-    QTRY_COMPARE(home->lblMonthYear->text(), QStringLiteral("Found 1 estimate"));
+    QTRY_COMPARE(home->lblMonthYear->text(), QStringLiteral("1 found"));
     QVERIFY(s.window.mnuEditDuplicate->isEnabled());
 
     // A text that is no number, and a number in use, are refused with the dialog kept open and
