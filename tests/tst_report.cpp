@@ -27,7 +27,20 @@ const CompanyDetails kCompany{QStringLiteral("Hollis & Marsh"),
                               QStringLiteral("555-0142"),
                               QStringLiteral("555-0143"),
                               QStringLiteral("office@hm.example"),
-                              QString()};
+                              QString(),
+                              QString(),
+                              false};
+
+// A customer with every line, a job, a validity and two paragraphs of terms.
+const QuoteJobSpec kJob{{QStringLiteral("Reyes Family Trust"), QStringLiteral("Dana Reyes"),
+                         QStringLiteral("22 Elm Street"), QStringLiteral("Millbrook, PA 17011"),
+                         QStringLiteral("555-0190"), QStringLiteral("dana@reyes.example")},
+                        QStringLiteral("Kitchen remodel"),
+                        QStringLiteral("22 Elm Street, rear entrance"),
+                        QStringLiteral("2027-01-05"),
+                        QStringLiteral("A deposit of 50% is due when the quote is accepted; the "
+                                       "balance is due on completion.\n\nPrices hold until the "
+                                       "date above.")};
 
 // A quote laid out from the database, as the preview shows it.
 struct Quote {
@@ -68,6 +81,31 @@ struct Quote {
 // An item's rectangle within its section, as the layout's table gives it.
 QRect designed(const ReportItem& item, const ReportBand& band) {
     return item.rect.translated(-kLeftMargin, -band.top);
+}
+
+// The box a text's ink takes: as wide as it measures, where its alignment puts it within the
+// item, as tall as its lines.
+QRect textBox(const ReportItem& item) {
+    const QStringList lines = item.lines.isEmpty() ? QStringList{item.text} : item.lines;
+    int width = 0;
+    for (const QString& line : lines)
+        width = std::max(width, reportTextWidth(line, item.font));
+    const int height = int(std::ceil(lines.size() * reportLineSpacing(item.font)));
+    int left = item.rect.left();
+    if (item.alignment & Qt::AlignRight)
+        left = item.rect.right() + 1 - width;
+    else if (item.alignment & Qt::AlignHCenter)
+        left += (item.rect.width() - width) / 2;
+    return QRect(left, item.rect.top(), width, height);
+}
+
+// The lines of every part of a text that runs on over pages, in order.
+QStringList linesOf(const ReportLayout& layout, const QString& name) {
+    QStringList lines;
+    for (const ReportPage& page : layout.pages)
+        for (const ReportItem* item : page.itemsNamed(name))
+            lines << item->lines;
+    return lines;
 }
 
 QString words(const QString& text) {
@@ -174,6 +212,8 @@ QString run(const QString& program, const QStringList& arguments, int timeoutMs 
 
 } // namespace
 
+Q_DECLARE_METATYPE(QuoteJobSpec)
+
 class TestReport : public QObject {
     Q_OBJECT
 private slots:
@@ -186,6 +226,14 @@ private slots:
     void workTableHoldsTheLastEstimateOnly();
     void aLongDescriptionGrowsItsLine();
     void aThousandLinesPaginate();
+    void whomAndWhatTheQuoteIsFor();
+    void anEstimateWithoutACustomer_data();
+    void anEstimateWithoutACustomer();
+    void nothingOverlapsAndEveryTextFits_data();
+    void nothingOverlapsAndEveryTextFits();
+    void longTermsRunOnToTheNextPage();
+    void acceptanceLine_data();
+    void acceptanceLine();
     void htmlEscapesAndFollowsTheLayout();
     void pdfCarriesTheSameTexts();
     void htmlInABrowserLooksLikeThePdf();
@@ -253,7 +301,7 @@ void TestReport::sectionsAsDesigned() {
          Qt::AlignHCenter},
         {"rptDetail_Grouping_Header",
          "txtType",
-         {0, 0, 4170, 315},
+         {144, 0, 4170, 315},
          "Liberation Sans",
          12,
          true,
@@ -287,13 +335,6 @@ void TestReport::sectionsAsDesigned() {
          false,
          Qt::AlignRight},
         {"rptMain_Grouping_Footer",
-         "txtTaxRate",
-         {7344, 720, 435, 240},
-         "Liberation Sans",
-         8.25,
-         false,
-         Qt::AlignLeft},
-        {"rptMain_Grouping_Footer",
          "txtGrandTotal",
          {8208, 1728, 1005, 240},
          "Liberation Sans",
@@ -301,8 +342,8 @@ void TestReport::sectionsAsDesigned() {
          true,
          Qt::AlignRight},
         {"PageFooter",
-         "Label15",
-         {7056, 288, 855, 285},
+         "lblPage",
+         {6768, 288, 2445, 285},
          "Liberation Sans",
          8.25,
          false,
@@ -346,9 +387,19 @@ void TestReport::sectionsAsDesigned() {
     QCOMPARE(q.text(QStringLiteral("QuoteNumber")), QStringLiteral("1002"));
     QCOMPARE(q.text(QStringLiteral("Estimator")), QStringLiteral("Dana Reyes"));
     QCOMPARE(q.text(QStringLiteral("Label11")), QStringLiteral("12/6/2026"));
-    QCOMPARE(q.text(QStringLiteral("Label14")) + q.text(QStringLiteral("Label13")) +
-                 q.text(QStringLiteral("Label12")),
-             QStringLiteral("1of1"));
+    QCOMPARE(q.text(QStringLiteral("lblPage")), QStringLiteral("Page 1 of 1"));
+    // The type headings keep the margin of the texts above them.
+    QCOMPARE(page.item(QStringLiteral("txtType"))->rect.left(),
+             page.item(QStringLiteral("Label16"))->rect.left());
+    QCOMPARE(page.item(QStringLiteral("txtType"))->rect.left(),
+             page.item(QStringLiteral("lblCompanyName"))->rect.left());
+    // The rate follows "Tax @" one space apart.
+    const ReportItem* tax = page.item(QStringLiteral("Label10"));
+    const ReportItem* rate = page.item(QStringLiteral("txtTaxRate"));
+    QCOMPARE(tax->text, QStringLiteral("Tax @"));
+    QCOMPARE(rate->text, QStringLiteral("8.00%"));
+    QCOMPARE(rate->rect.left() - textBox(*tax).right() - 1,
+             reportTextWidth(QStringLiteral(" "), tax->font));
 }
 
 void TestReport::totalsOfTheQuote() {
@@ -413,6 +464,7 @@ void TestReport::companyLines() {
     QCOMPARE(full.text(QStringLiteral("lblPhone")),
              QStringLiteral("Phone: 555-0142 Fax: 555-0143"));
     QCOMPARE(full.text(QStringLiteral("lblEmail")), QStringLiteral("EMail: office@hm.example"));
+    QVERIFY(!full.page(0).item(QStringLiteral("lblWebSite")));
 
     CompanyDetails sparse = kCompany;
     sparse.phone.clear();
@@ -423,6 +475,20 @@ void TestReport::companyLines() {
     QCOMPARE(bare.text(QStringLiteral("lblEmail")), QString());
     // The empty e-mail line takes no room: the page header follows the phone line.
     QCOMPARE(bare.band(QStringLiteral("PageHeader"))->top, kTopMargin + 1152 + 285);
+    // The web site follows the last line above it.
+    CompanyDetails web = kCompany;
+    web.webSite = QStringLiteral("www.hm.example");
+    for (const CompanyDetails& company : {web, sparse}) {
+        CompanyDetails withWeb = company;
+        withWeb.webSite = web.webSite;
+        const Quote q(db, id, withWeb);
+        const ReportItem* site = q.page(0).item(QStringLiteral("lblWebSite"));
+        QVERIFY(site);
+        QCOMPARE(site->text, QStringLiteral("Web: www.hm.example"));
+        const ReportItem* above = q.page(0).item(
+            company.email.isEmpty() ? QStringLiteral("lblPhone") : QStringLiteral("lblEmail"));
+        QCOMPARE(site->rect.top() - above->rect.top(), 288);
+    }
 }
 
 void TestReport::logoRule() {
@@ -541,9 +607,8 @@ void TestReport::aThousandLinesPaginate() {
     for (int p = 0; p < pages; ++p) {
         const ReportPage& page = q.page(p);
         QCOMPARE(page.itemsNamed(QStringLiteral("Label16")).size(), 1); // the page header
-        QCOMPARE(q.text(QStringLiteral("Label14"), p), QString::number(p + 1));
-        QCOMPARE(q.text(QStringLiteral("Label12"), p), QString::number(pages));
-        QCOMPARE(q.text(QStringLiteral("Label15"), p), QStringLiteral("Page "));
+        QCOMPARE(q.text(QStringLiteral("lblPage"), p),
+                 QStringLiteral("Page %1 of %2").arg(p + 1).arg(pages));
         details += int(page.itemsNamed(QStringLiteral("txtQuantity")).size());
         // Nothing reaches into the page footer, and no page ends on a type's heading.
         QString last;
@@ -561,6 +626,213 @@ void TestReport::aThousandLinesPaginate() {
     QCOMPARE(q.text(QStringLiteral("txtGrandTotal"), pages - 1), QStringLiteral("$3,150.00"));
 }
 
+void TestReport::whomAndWhatTheQuoteIsFor() {
+    TestDatabase db;
+    const int id = addQuote(db, {1101,
+                                 QStringLiteral("Dana Reyes"),
+                                 0.0825,
+                                 0,
+                                 {{2, QStringLiteral("Copper pipe"), 5, 10}},
+                                 {}});
+    setQuoteJob(db, id, kJob);
+    db.exec(QStringLiteral("UPDATE EstimateTBL SET EstimateData = ? WHERE EstimateID = ?"),
+            {QDate(2026, 12, 1).startOfDay(), id});
+    const Quote q(db, id);
+    const ReportPage& page = q.page(0);
+    const QStringList expected[] = {
+        {"ReportHeader", "lblTitle", "Quote"},
+        {"ReportHeader", "txtDate", "12/1/2026"},
+        {"ReportHeader", "txtValidUntil", "1/5/2027"},
+        {"ReportHeader", "lblPreparedFor", "Prepared For"},
+        {"ReportHeader", "txtCustomerName", "Reyes Family Trust"},
+        {"ReportHeader", "txtContact", "Dana Reyes"},
+        {"ReportHeader", "txtCustomerAddress", "22 Elm Street"},
+        {"ReportHeader", "txtCustomerCity", "Millbrook, PA 17011"},
+        {"ReportHeader", "txtCustomerPhone", "555-0190"},
+        {"ReportHeader", "txtCustomerEmail", "dana@reyes.example"},
+        {"ReportHeader", "txtJobName", "Kitchen remodel"},
+        {"ReportHeader", "txtJobAddress", "22 Elm Street, rear entrance"},
+        {"Terms", "lblTerms", "Terms"},
+    };
+    for (const QStringList& e : expected) {
+        const ReportItem* item = page.item(e[1]);
+        QVERIFY2(item, qPrintable(e[1]));
+        QCOMPARE(item->section, e[0]);
+        QCOMPARE(item->text, e[2]);
+        // Within its band as placed.
+        const ReportBand* band = q.band(e[0]);
+        QVERIFY(item->rect.top() >= band->top &&
+                item->rect.bottom() < band->top + band->grownHeight);
+    }
+    // Whom for and the job below the company block and the dates, the page header below them.
+    const int whom = page.item(QStringLiteral("lblPreparedFor"))->rect.top();
+    QCOMPARE(page.item(QStringLiteral("lblJob"))->rect.top(), whom);
+    QVERIFY(whom > page.item(QStringLiteral("lblEmail"))->rect.bottom());
+    QVERIFY(whom > page.item(QStringLiteral("txtValidUntil"))->rect.bottom());
+    QVERIFY(q.band(QStringLiteral("PageHeader"))->top >
+            page.item(QStringLiteral("txtCustomerEmail"))->rect.bottom());
+    // The terms follow the totals, wrapped at the report's width into their paragraphs.
+    const ReportBand* totals = q.band(QStringLiteral("rptMain_Grouping_Footer"));
+    QCOMPARE(q.band(QStringLiteral("Terms"))->top, totals->top + totals->grownHeight);
+    const ReportItem* terms = page.item(QStringLiteral("txtTerms"));
+    QVERIFY(terms->lines.size() >= 3);
+    QCOMPARE(words(terms->lines.join(u' ')), words(kJob.terms));
+    QCOMPARE(terms->lines.at(terms->lines.indexOf(QString()) + 1),
+             QStringLiteral("Prices hold until the date above."));
+
+    // A customer's empty lines are left out: the next line moves up.
+    db.exec(QStringLiteral("UPDATE CustomersTBL SET ContactName = NULL, Phone = ''"));
+    const Quote sparse(db, id);
+    QVERIFY(!sparse.page(0).item(QStringLiteral("txtContact")));
+    QVERIFY(!sparse.page(0).item(QStringLiteral("txtCustomerPhone")));
+    QCOMPARE(sparse.page(0).item(QStringLiteral("txtCustomerAddress"))->rect.top() -
+                 sparse.page(0).item(QStringLiteral("txtCustomerName"))->rect.top(),
+             288);
+}
+
+void TestReport::anEstimateWithoutACustomer_data() {
+    QTest::addColumn<QString>("jobName");
+    QTest::addColumn<QString>("validUntil");
+    QTest::newRow("nothing set") << QString() << QString();
+    QTest::newRow("a job, no customer") << QStringLiteral("Garage") << QStringLiteral("2027-02-01");
+}
+
+// Prints as before, with the title and the dates beside the company block.
+void TestReport::anEstimateWithoutACustomer() {
+    QFETCH(QString, jobName);
+    QFETCH(QString, validUntil);
+    TestDatabase db;
+    const int id = addQuote(db, {1102, QStringLiteral("Ann"), 0.05, 0, numberedLines(3), {}});
+    setQuoteJob(db, id, {{}, jobName, QString(), validUntil, QString()});
+    const Quote q(db, id);
+    const ReportPage& page = q.page(0);
+    QCOMPARE(q.text(QStringLiteral("lblTitle")), QStringLiteral("Quote"));
+    QVERIFY(!q.text(QStringLiteral("txtDate")).isEmpty());
+    QCOMPARE(page.item(QStringLiteral("txtValidUntil")) != nullptr, !validUntil.isEmpty());
+    QVERIFY(!page.item(QStringLiteral("lblPreparedFor")));
+    QVERIFY(!page.item(QStringLiteral("txtCustomerName")));
+    QVERIFY(!q.band(QStringLiteral("Terms")));
+    QCOMPARE(page.item(QStringLiteral("txtJobName")) != nullptr, !jobName.isEmpty());
+    if (jobName.isEmpty()) // the page header right below the company block, as before
+        QCOMPARE(q.band(QStringLiteral("PageHeader"))->top, kTopMargin + 1440 + 300);
+}
+
+void TestReport::nothingOverlapsAndEveryTextFits_data() {
+    QTest::addColumn<bool>("logo");
+    QTest::addColumn<QuoteJobSpec>("job");
+    QTest::newRow("customer, logo, acceptance") << true << kJob;
+    QTest::newRow("no customer") << false << QuoteJobSpec{};
+    QuoteJobSpec longer = kJob;
+    longer.customer.name = QStringLiteral("The Millbrook Township Volunteer Fire Company and "
+                                          "Ambulance Service, Station Number Two");
+    longer.jobAddress = QStringLiteral("Rear lot behind the station, 1400 block of Quarry Road, "
+                                       "gate code at the office");
+    longer.terms = QString(12, QLatin1Char('x')) + QStringLiteral(" ") + kJob.terms.repeated(6);
+    QTest::newRow("long texts wrap") << false << longer;
+}
+
+void TestReport::nothingOverlapsAndEveryTextFits() {
+    QFETCH(bool, logo);
+    QFETCH(QuoteJobSpec, job);
+    TestDatabase db;
+    const int id = addQuote(db, {1103, QStringLiteral("Dana Reyes"), 0.0825, 12.5,
+                                 numberedLines(24), numberedLines(3, QStringLiteral("Hour"))});
+    setQuoteJob(db, id, job);
+    CompanyDetails company = kCompany;
+    company.webSite = QStringLiteral("www.hollis-marsh.example");
+    company.acceptanceLine = true;
+    if (logo) {
+        company.logoPath = db.dir() + QStringLiteral("/logo.png");
+        QVERIFY(picture(600, 400).save(company.logoPath));
+    }
+    const Quote q(db, id, company);
+    for (const ReportPage& page : q.layout.pages) {
+        QList<const ReportItem*> shown;
+        for (const ReportItem& item : page.items) {
+            if (item.kind == ReportItem::Rule ||
+                (item.kind != ReportItem::Picture && item.text.isEmpty()))
+                continue;
+            const QRect box = item.kind == ReportItem::Picture ? item.rect : textBox(item);
+            QVERIFY2(item.rect.contains(box) && box.right() < kLeftMargin + kReportWidth,
+                     qPrintable(item.name + u' ' + item.text));
+            QVERIFY2(box.bottom() < kFooterTop || item.section == u"PageFooter",
+                     qPrintable(item.name));
+            for (const ReportItem* other : std::as_const(shown)) {
+                const QRect otherBox =
+                    other->kind == ReportItem::Picture ? other->rect : textBox(*other);
+                QVERIFY2(!box.intersects(otherBox),
+                         qPrintable(item.name + QStringLiteral(" overlaps ") + other->name));
+            }
+            shown << &item;
+        }
+    }
+}
+
+void TestReport::longTermsRunOnToTheNextPage() {
+    QStringList forty;
+    for (int i = 1; i <= 40; ++i)
+        forty << QStringLiteral("%1. The work is done as the drawings show it.").arg(i);
+    TestDatabase db;
+    const int id = addQuote(db, {1104, QStringLiteral("Ann"), 0.05, 0, numberedLines(10), {}});
+    const Quote plain(db, id);
+    QCOMPARE(plain.layout.pages.size(), 1);
+    QuoteJobSpec job = kJob;
+    job.terms = forty.join(u'\n');
+    setQuoteJob(db, id, job);
+    const Quote q(db, id);
+    QCOMPARE(q.layout.pages.size(), 2);
+    // Every line once, in order: the first page full, the rest under a heading on the next.
+    QCOMPARE(linesOf(q.layout, QStringLiteral("txtTerms")), forty);
+    const ReportBand* first = q.band(QStringLiteral("Terms"), 0);
+    const ReportBand* next = q.band(QStringLiteral("Terms"), 1);
+    QVERIFY(first && next);
+    QVERIFY(kFooterTop - (first->top + first->grownHeight) <
+            2 * reportLineSpacing(q.page(0).item(QStringLiteral("txtTerms"))->font));
+    QCOMPARE(q.text(QStringLiteral("lblTerms"), 1), QStringLiteral("Terms (continued)"));
+    QVERIFY(next->top > q.band(QStringLiteral("PageHeader"), 1)->top);
+    for (int p = 0; p < 2; ++p) {
+        QCOMPARE(q.text(QStringLiteral("lblPage"), p), QStringLiteral("Page %1 of 2").arg(p + 1));
+        QVERIFY(q.page(p).item(QStringLiteral("txtTerms"))->lines.size() >= 2);
+        for (const ReportBand& band : q.page(p).bands)
+            if (band.section != u"PageFooter")
+                QVERIFY(band.top + band.grownHeight <= kFooterTop);
+    }
+}
+
+void TestReport::acceptanceLine_data() {
+    QTest::addColumn<bool>("on");
+    QTest::newRow("on") << true;
+    QTest::newRow("off") << false;
+}
+
+void TestReport::acceptanceLine() {
+    QFETCH(bool, on);
+    TestDatabase db;
+    const int id = addQuote(db, {1105, QStringLiteral("Ann"), 0, 0, numberedLines(2), {}});
+    setQuoteJob(db, id, kJob);
+    CompanyDetails company = kCompany;
+    company.acceptanceLine = on;
+    const Quote q(db, id, company);
+    const ReportBand* band = q.band(QStringLiteral("Acceptance"));
+    QCOMPARE(band != nullptr, on);
+    QCOMPARE(q.texts().contains(QStringLiteral("Accepted by")), on);
+    if (!on)
+        return;
+    // Below the terms, a line to sign on and one for the date, each after its caption.
+    const ReportBand* terms = q.band(QStringLiteral("Terms"));
+    QCOMPARE(band->top, terms->top + terms->grownHeight);
+    const ReportPage& page = q.page(0);
+    const QStringList captions{QStringLiteral("lblAcceptedBy"), QStringLiteral("lblAcceptedDate")};
+    const QStringList rules{QStringLiteral("lineAcceptedBy"), QStringLiteral("lineAcceptedDate")};
+    QCOMPARE(q.text(captions[1]), QStringLiteral("Date"));
+    for (int i = 0; i < 2; ++i) {
+        const QRect caption = textBox(*page.item(captions[i]));
+        const QRect rule = page.item(rules[i])->rect;
+        QVERIFY(rule.left() > caption.right() && rule.width() >= 1440);
+        QVERIFY(rule.top() >= caption.bottom() - 60 && rule.top() <= caption.bottom() + 60);
+    }
+}
+
 void TestReport::htmlEscapesAndFollowsTheLayout() {
     TestDatabase db;
     const QString tricky = QStringLiteral("<b>&\"' 5% off </p>\x01");
@@ -574,11 +846,21 @@ void TestReport::htmlEscapesAndFollowsTheLayout() {
                                  0,
                                  {{1, tricky, 4, 4}},
                                  numberedLines(60, QStringLiteral("Hour"))});
+    QuoteJobSpec job = kJob;
+    job.customer.name = QStringLiteral("<b>&\"Smith\"</b>");
+    job.jobName = QStringLiteral("Deck & <porch>");
+    job.terms = QStringLiteral("Net 30 <strong>\n& no \"surprises\"");
+    setQuoteJob(db, id, job);
     const Quote q(db, id, company);
     QVERIFY(q.layout.pages.size() >= 2);
     const QByteArray html = reportHtml(q.layout);
     QVERIFY(!html.contains("<b>&"));
     QVERIFY(html.contains("&lt;b&gt;&amp;&quot;' 5% off &lt;/p&gt;"));
+    for (const char* text :
+         {">&lt;b&gt;&amp;&quot;Smith&quot;&lt;/b&gt;<", ">Deck &amp; &lt;porch&gt;<",
+          ">Net 30 &lt;strong&gt;\n&amp; no &quot;surprises&quot;<"})
+        QVERIFY2(html.contains(text), text);
+    QVERIFY(!html.contains("<strong>") && !html.contains("\"Smith"));
     QVERIFY(html.contains("data:image/png;base64,"));
     // Every font an item names is one the page's style sheet defines.
     static const QRegularExpression fontClass(QStringLiteral("<p class=\"i (f\\d+)"));
@@ -626,7 +908,11 @@ void TestReport::pdfCarriesTheSameTexts() {
                       15,
                       numberedLines(45),
                       {{2.5, QStringLiteral("Rough-in plumbing, two bathrooms"), 40, 100}}});
-    const Quote q(db, id);
+    setQuoteJob(db, id, kJob);
+    CompanyDetails company = kCompany;
+    company.webSite = QStringLiteral("www.hm.example");
+    company.acceptanceLine = true;
+    const Quote q(db, id, company);
     const QString path = db.dir() + QStringLiteral("/quote.pdf");
     QString error;
     QVERIFY2(writeReportPdf(q.layout, path, &error), qPrintable(error));
@@ -636,6 +922,12 @@ void TestReport::pdfCarriesTheSameTexts() {
     const QString extracted = QString::fromUtf8(text.readAllStandardOutput());
     QCOMPARE(extracted.count(QLatin1Char('\f')), q.layout.pages.size());
     QCOMPARE(words(extracted), words(q.texts().join(QLatin1Char(' '))));
+    // Texts placed side by side read as one, a space apart.
+    const qsizetype pages = q.layout.pages.size();
+    for (const QString& joined :
+         {QStringLiteral("Tax @ 8.25%"), QStringLiteral("Page 1 of %1").arg(pages),
+          QStringLiteral("Page %1 of %1").arg(pages)})
+        QVERIFY2(extracted.contains(joined), qPrintable(joined));
     // The fonts travel inside the file.
     QProcess fonts;
     fonts.start(QStandardPaths::findExecutable(QStringLiteral("pdffonts")), {path});
@@ -675,7 +967,11 @@ void TestReport::htmlInABrowserLooksLikeThePdf() {
                        {12, QStringLiteral("Copper pipe, type L, 10 ft"), 18.4, 220.8},
                        {30, QStringLiteral("Pipe strap"), 0.35, 10.5}},
                       {{6, kLongLine, 65, 390}, {2, QStringLiteral("Fit valves"), 50, 100}}});
-    const Quote q(db, id);
+    setQuoteJob(db, id, kJob);
+    CompanyDetails company = kCompany;
+    company.webSite = QStringLiteral("www.hm.example");
+    company.acceptanceLine = true;
+    const Quote q(db, id, company);
     const QString html = db.dir() + QStringLiteral("/quote.htm");
     const QString pdf = db.dir() + QStringLiteral("/quote.pdf");
     QString error;

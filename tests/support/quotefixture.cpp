@@ -21,6 +21,22 @@ int addQuote(TestDatabase& db, const QuoteSpec& quote) {
     return id;
 }
 
+void setQuoteJob(TestDatabase& db, int estimateId, const QuoteJobSpec& job) {
+    QVariant customer;
+    if (const QuoteCustomerSpec& c = job.customer; !c.name.isEmpty()) {
+        db.exec(
+            QStringLiteral("INSERT INTO CustomersTBL (CustomerName, ContactName, Address, City, "
+                           "Phone, Email) VALUES (?, ?, ?, ?, ?, ?)"),
+            {c.name, c.contact, c.address, c.city, c.phone, c.email});
+        customer = db.scalar(QStringLiteral("SELECT MAX(CustomerID) FROM CustomersTBL"));
+    }
+    const auto orNull = [](const QString& text) { return text.isEmpty() ? QVariant() : text; };
+    db.exec(QStringLiteral("UPDATE EstimateTBL SET CustomerID = ?, JobName = ?, JobAddress = ?, "
+                           "ValidUntil = ?, Terms = ? WHERE EstimateID = ?"),
+            {customer, orNull(job.jobName), orNull(job.jobAddress), orNull(job.validUntil),
+             orNull(job.terms), estimateId});
+}
+
 QList<QuoteLineSpec> numberedLines(int n, const QString& prefix) {
     QList<QuoteLineSpec> lines;
     lines.reserve(n);

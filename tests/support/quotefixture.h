@@ -22,8 +22,27 @@ struct QuoteSpec {
     QList<QuoteLineSpec> labor;
 };
 
+// Whom an estimate is for and what it names, as the estimate header stores them.
+struct QuoteCustomerSpec {
+    QString name;
+    QString contact;
+    QString address;
+    QString city;
+    QString phone;
+    QString email;
+};
+struct QuoteJobSpec {
+    QuoteCustomerSpec customer; // no name: the estimate has no customer
+    QString jobName;
+    QString jobAddress;
+    QString validUntil; // ISO date text, or empty
+    QString terms;
+};
+
 // Stores the estimate with its lines (and its estimator); returns its key.
 int addQuote(TestDatabase& db, const QuoteSpec& quote);
+// Gives a stored estimate its customer (added to the customers), job, validity and terms.
+void setQuoteJob(TestDatabase& db, int estimateId, const QuoteJobSpec& job);
 
 // n material lines "Item 1", "Item 2", ... of quantity 1 at $2.50 each.
 QList<QuoteLineSpec> numberedLines(int n, const QString& prefix = QStringLiteral("Item"));
