@@ -234,24 +234,28 @@ Section reportHeader(const QuoteHeader& h, const QuoteTexts& texts) {
     if (c.name.isEmpty() && !job)
         return section("ReportHeader", texts.headerHeight, controls);
     const int top = std::max(left, right) + kRowHeight;
-    if (!c.name.isEmpty()) {
-        controls << label("lblPreparedFor", {kMargin, top, kBlockWidth, kRowHeight},
-                          QStringLiteral("Prepared For"), kHeaderCaption);
-        stack(controls, kMargin, top + kRowHeight, kBlockWidth,
-              {{"txtCustomerName", c.name},
-               {"txtContact", c.contact},
-               {"txtCustomerAddress", c.address},
-               {"txtCustomerCity", c.city},
-               {"txtCustomerPhone", c.phone},
-               {"txtCustomerEmail", c.email}});
-    }
-    if (job) {
-        controls << label("lblJob", {kColumn, top, kCaptionWidth, kRowHeight},
-                          QStringLiteral("Job:"), kHeaderCaption);
-        stack(controls, kColumn + kCaptionWidth, top, kRightEdge - kColumn - kCaptionWidth,
-              {{"txtJobName", h.jobName}, {"txtJobAddress", h.jobAddress}});
-    }
-    return section("ReportHeader", texts.headerHeight, controls);
+    // Two blocks alike: a heading, then their lines.
+    const auto block = [&](const char* heading, const QString& headingText, int x,
+                           const QList<Stacked>& lines) {
+        const int width = std::min(kBlockWidth, kRightEdge - x);
+        controls << label(heading, {x, top, width, kRowHeight}, headingText, kHeaderCaption);
+        return stack(controls, x, top + kRowHeight, width, lines);
+    };
+    int bottom = top;
+    if (!c.name.isEmpty())
+        bottom = block("lblPreparedFor", QStringLiteral("Prepared For"), kMargin,
+                       {{"txtCustomerName", c.name},
+                        {"txtContact", c.contact},
+                        {"txtCustomerAddress", c.address},
+                        {"txtCustomerCity", c.city},
+                        {"txtCustomerPhone", c.phone},
+                        {"txtCustomerEmail", c.email}});
+    if (job)
+        bottom =
+            std::max(bottom, block("lblJob", QStringLiteral("Job:"), kColumn,
+                                   {{"txtJobName", h.jobName}, {"txtJobAddress", h.jobAddress}}));
+    // A row's space between the blocks and the page header.
+    return section("ReportHeader", std::max(texts.headerHeight, bottom + kRowHeight), controls);
 }
 
 Section pageHeader(const QuoteTexts& texts) {
