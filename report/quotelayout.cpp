@@ -127,7 +127,6 @@ public:
             place(m_pageHeader);
     }
     bool fits(int height) const { return m_y + height <= kFooterTop; }
-    int room() const { return kFooterTop - m_y; }
     void placeOrBreak(const Section& s) {
         if (!fits(s.grownHeight))
             startPage();

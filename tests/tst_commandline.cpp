@@ -484,12 +484,7 @@ void TestCommandLine::exportsAQuoteWithoutAWindow() {
                                  10,
                                  {{4, QStringLiteral("Ball valve <3/4\">"), 25, 100}},
                                  {{1, QStringLiteral("Fit valve"), 50, 50}}});
-    QuoteJobSpec job;
-    job.customer.name = QStringLiteral("Reyes & Sons");
-    job.jobName = QStringLiteral("Porch");
-    job.validUntil = QStringLiteral("2027-01-05");
-    job.terms = QStringLiteral("Net 30");
-    setQuoteJob(db, id, job);
+    setQuoteJob(db, id, {{"Reyes & Sons"}, "Porch", {}, "2027-01-05", "Net 30"});
     for (const char* name : {"quote.htm", "quote.pdf"}) {
         const QString path = db.dir() + QLatin1Char('/') + QLatin1String(name);
         const Run r =

@@ -23,11 +23,14 @@ int addQuote(TestDatabase& db, const QuoteSpec& quote) {
 
 void setQuoteJob(TestDatabase& db, int estimateId, const QuoteJobSpec& job) {
     QVariant customer;
-    if (const QuoteCustomerSpec& c = job.customer; !c.name.isEmpty()) {
+    if (!job.customer.isEmpty()) {
+        QVariantList values;
+        for (int i = 0; i < 6; ++i)
+            values << job.customer.value(i);
         db.exec(
             QStringLiteral("INSERT INTO CustomersTBL (CustomerName, ContactName, Address, City, "
                            "Phone, Email) VALUES (?, ?, ?, ?, ?, ?)"),
-            {c.name, c.contact, c.address, c.city, c.phone, c.email});
+            values);
         customer = db.scalar(QStringLiteral("SELECT MAX(CustomerID) FROM CustomersTBL"));
     }
     const auto orNull = [](const QString& text) { return text.isEmpty() ? QVariant() : text; };

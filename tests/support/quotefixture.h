@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // Estimates made for printing: header values and lines as a test states them.
 struct QuoteLineSpec {
@@ -23,16 +24,8 @@ struct QuoteSpec {
 };
 
 // Whom an estimate is for and what it names, as the estimate header stores them.
-struct QuoteCustomerSpec {
-    QString name;
-    QString contact;
-    QString address;
-    QString city;
-    QString phone;
-    QString email;
-};
 struct QuoteJobSpec {
-    QuoteCustomerSpec customer; // no name: the estimate has no customer
+    QStringList customer; // name, contact, address, city, phone, e-mail; none: no customer
     QString jobName;
     QString jobAddress;
     QString validUntil; // ISO date text, or empty
