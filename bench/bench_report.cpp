@@ -116,7 +116,9 @@ int main(int argc, char** argv) {
                                  QStringLiteral("(717) 555-0142"),
                                  QStringLiteral("(717) 555-0143"),
                                  QStringLiteral("office@hollismarsh.example"),
-                                 logoPath};
+                                 logoPath,
+                                 QStringLiteral("www.hollismarsh.example"),
+                                 true};
 
     std::vector<Row> rows;
     for (int lines : {100, 1000, 10000}) {

@@ -41,6 +41,9 @@ void DataReport1::DataReport_Initialize() {
         QStringLiteral("Phone: ") + m_company.phone + QStringLiteral(" Fax: ") + m_company.fax;
     m_texts.emailLine =
         m_company.email.isEmpty() ? QString() : QStringLiteral("EMail: ") + m_company.email;
+    m_texts.webLine =
+        m_company.webSite.isEmpty() ? QString() : QStringLiteral("Web: ") + m_company.webSite;
+    m_texts.acceptanceLine = m_company.acceptanceLine;
     m_texts.estimator = m_source.data().header.estimator;
     m_texts.quoteNumber = m_source.data().header.quoteNumber;
 }

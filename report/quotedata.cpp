@@ -5,5 +5,5 @@
 CompanyDetails CompanyDetails::fromSettings(const clsSettings& settings) {
     return {settings.CompanyName(),  settings.CompanyAdress(), settings.CompanyCity(),
             settings.CompanyPhone(), settings.CompanyFax(),    settings.EMail(),
-            settings.LogoPath()};
+            settings.LogoPath(),     settings.WebPage(),       settings.QuoteAcceptanceLine()};
 }

@@ -27,6 +27,16 @@ struct QuoteGroup {
     QList<QuoteLine> lines;
 };
 
+// Whom the quote is for: the estimate's customer, or all empty when it has none.
+struct QuoteCustomer {
+    QString name;
+    QString contact;
+    QString address;
+    QString city; // city, state and ZIP on one line
+    QString phone;
+    QString email;
+};
+
 // The estimate's header and its totals. Tax applies to materials only:
 // tax = materials x tax rate; total = materials + tax + labor + shipping.
 struct QuoteHeader {
@@ -40,6 +50,11 @@ struct QuoteHeader {
     Money totalLabor;
     Money tax;
     Money grandTotal;
+    QDate validUntil; // null: the quote names no last day
+    QuoteCustomer customer;
+    QString jobName;
+    QString jobAddress;
+    QString terms;
 };
 
 struct QuoteData {
@@ -47,7 +62,8 @@ struct QuoteData {
     QList<QuoteGroup> groups;
 };
 
-// The company details printed at the top of the quote, and where its logo picture is.
+// The company details printed at the top of the quote, where its logo picture is, and how the
+// quote ends.
 struct CompanyDetails {
     QString name;
     QString address;
@@ -56,6 +72,9 @@ struct CompanyDetails {
     QString fax;
     QString email;
     QString logoPath;
+    QString webSite;
+    // The quote ends with a line for the customer's signature and its date.
+    bool acceptanceLine = false;
 
     static CompanyDetails fromSettings(const clsSettings& settings);
 };

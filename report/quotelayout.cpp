@@ -17,6 +17,7 @@ const ReportFont kHeading{QStringLiteral("Liberation Sans"), 9.75, true};
 const ReportFont kType{QStringLiteral("Liberation Sans"), 12, true};
 // The grand total stands out from the sums above it.
 const ReportFont kTotal{QStringLiteral("Liberation Sans"), 8.25, true};
+const ReportFont kTitle{QStringLiteral("Liberation Sans"), 20, true};
 
 constexpr Qt::Alignment kRight = Qt::AlignRight;
 constexpr Qt::Alignment kCentre = Qt::AlignHCenter;
@@ -30,6 +31,17 @@ constexpr int kGroupFooterHeight = 390;
 constexpr int kTotalsHeight = 2202;
 constexpr int kPageFooterHeight = 650;
 constexpr int kFooterTop = kHeight - kBottomMargin - kPageFooterHeight;
+
+// Where the texts of the report header and the terms stand, in twips within their section: the
+// margin every text keeps, the right column beside the company block (the logo, the title and
+// dates, the job), and the right edge the figures end at.
+constexpr int kMargin = 144;
+constexpr int kRightEdge = 9213;
+constexpr int kColumn = 5760;
+constexpr int kCaptionWidth = 1296;
+constexpr int kRowHeight = 288;
+constexpr int kTitleHeight = 480;
+constexpr int kBlockWidth = kColumn - 288 - kMargin;
 
 // A control of a section, at its designed place within the section.
 struct Control {
@@ -66,7 +78,7 @@ constexpr int kTallestSection = kFooterTop - kTopMargin - kPageHeaderHeight;
 
 Section section(const char* name, int height, QList<Control> controls) {
     Section s{QString::fromLatin1(name), height, std::move(controls), {}, height};
-    for (const Control& c : s.controls) {
+    for (Control& c : s.controls) {
         QStringList lines;
         int bottom = c.rect.bottom() + 1;
         if (c.wraps) {
@@ -81,6 +93,7 @@ Section section(const char* name, int height, QList<Control> controls) {
                 textHeight = int(std::ceil(lines.size() * spacing));
             }
             bottom = c.rect.top() + std::max(c.rect.height(), textHeight);
+            c.rect.setBottom(bottom - 1);
         }
         s.wrapped.append(lines);
         // A control that shows nothing does not make its section grow.
@@ -94,11 +107,9 @@ void placeSection(ReportPage& page, const Section& s, int top) {
     page.bands.append({s.name, top, s.height, s.grownHeight});
     for (qsizetype i = 0; i < s.controls.size(); ++i) {
         const Control& c = s.controls[i];
-        QRect rect = c.rect.translated(kLeftMargin, top);
-        if (c.wraps)
-            rect.setHeight(s.grownHeight - c.rect.top());
-        page.items.append({c.kind, s.name, QString::fromLatin1(c.name), rect, c.text, c.font,
-                           c.alignment, s.wrapped[i]});
+        page.items.append({c.kind, s.name, QString::fromLatin1(c.name),
+                           c.rect.translated(kLeftMargin, top), c.text, c.font, c.alignment,
+                           s.wrapped[i]});
     }
 }
 
@@ -149,18 +160,101 @@ QRect logoRect(const QImage& logo, const QRect& box) {
     return QRect(box.right() + 1 - fitted.width(), box.top(), fitted.width(), fitted.height());
 }
 
-Section reportHeader(const QuoteTexts& texts) {
+QString dateText(const QDate& date) {
+    return date.isValid() ? formatGeneralDate(QDateTime(date, QTime(0, 0))) : QString();
+}
+
+Control wrapping(const char* name, QRect rect, const QString& text, const ReportFont& font) {
+    Control c = field(name, rect, text, kLeft, font);
+    c.wraps = true;
+    return c;
+}
+
+// Texts one below the other from top, each wrapping to width and pushing the next down; the
+// empty ones take no room. Returns where the next text would start.
+struct Stacked {
+    const char* name;
+    QString text;
+};
+int stack(QList<Control>& controls, int left, int top, int width, const QList<Stacked>& texts) {
+    for (const Stacked& t : texts) {
+        if (t.text.isEmpty())
+            continue;
+        int height = 0;
+        wrapReportText(t.text, kHeaderValue, width, &height);
+        controls << wrapping(t.name, {left, top, width, kRowHeight}, t.text, kHeaderValue);
+        top += std::max(kRowHeight, height);
+    }
+    return top;
+}
+
+// The company block at the left; at the right the logo, the title and the estimate's dates;
+// below both, whom the quote is prepared for and the job.
+Section reportHeader(const QuoteHeader& h, const QuoteTexts& texts) {
     QList<Control> controls;
-    if (!texts.logo.isNull())
-        controls.append({"Image1", ReportItem::Picture,
-                         logoRect(texts.logo, QRect(5760, 0, 3465, texts.headerHeight)),
-                         QString()});
+    int right = 0;
+    if (!texts.logo.isNull()) {
+        const QRect logo = logoRect(texts.logo, QRect(kColumn, 0, 3465, texts.headerHeight));
+        controls.append({"Image1", ReportItem::Picture, logo, QString()});
+        right = logo.bottom() + 1 + kRowHeight / 2;
+    }
+    controls << label("lblTitle", {kColumn, right, kRightEdge - kColumn, kTitleHeight},
+                      QStringLiteral("Quote"), kTitle, kRight);
+    right += kTitleHeight + kRowHeight / 2;
+    const auto row = [&](const char* caption, const char* name, const QString& captionText,
+                         const QString& value) {
+        if (value.isEmpty())
+            return;
+        controls << label(caption, {kColumn, right, kCaptionWidth, kRowHeight}, captionText,
+                          kHeaderCaption)
+                 << field(name,
+                          {kColumn + kCaptionWidth, right, kRightEdge - kColumn - kCaptionWidth,
+                           kRowHeight},
+                          value, kLeft, kHeaderValue);
+        right += kRowHeight;
+    };
+    row("lblDate", "txtDate", QStringLiteral("Date:"), dateText(h.date.date()));
+    row("lblValidUntil", "txtValidUntil", QStringLiteral("Valid Until:"), dateText(h.validUntil));
+
     controls << label("lblCompanyName", {144, 288, 3735, 285}, texts.companyName, kCompany)
              << label("lblCompanyAddress", {144, 576, 3735, 300}, texts.companyAddress, kCompany)
              << label("lblCompanyCity", {144, 864, 3735, 285}, texts.companyCity, kCompany)
              << label("lblPhone", {144, 1152, 5328, 285}, texts.phoneLine, kCompany)
              << label("lblEmail", {144, 1440, 5328, 300}, texts.emailLine, kCompany);
-    return section("ReportHeader", texts.headerHeight, controls);
+    int left = texts.emailLine.isEmpty() ? 1440 : 1728;
+    if (!texts.webLine.isEmpty()) {
+        controls << label("lblWebSite", {144, left, 5328, 300}, texts.webLine, kCompany);
+        left += kRowHeight;
+    }
+
+    // Whom for and where: side by side below the company block and the dates.
+    const QuoteCustomer& c = h.customer;
+    const bool job = !h.jobName.isEmpty() || !h.jobAddress.isEmpty();
+    if (c.name.isEmpty() && !job)
+        return section("ReportHeader", texts.headerHeight, controls);
+    const int top = std::max(left, right) + kRowHeight;
+    // Two blocks alike: a heading, then their lines.
+    const auto block = [&](const char* heading, const QString& headingText, int x,
+                           const QList<Stacked>& lines) {
+        const int width = std::min(kBlockWidth, kRightEdge - x);
+        controls << label(heading, {x, top, width, kRowHeight}, headingText, kHeaderCaption);
+        return stack(controls, x, top + kRowHeight, width, lines);
+    };
+    int bottom = top;
+    if (!c.name.isEmpty())
+        bottom = block("lblPreparedFor", QStringLiteral("Prepared For"), kMargin,
+                       {{"txtCustomerName", c.name},
+                        {"txtContact", c.contact},
+                        {"txtCustomerAddress", c.address},
+                        {"txtCustomerCity", c.city},
+                        {"txtCustomerPhone", c.phone},
+                        {"txtCustomerEmail", c.email}});
+    if (job)
+        bottom =
+            std::max(bottom, block("lblJob", QStringLiteral("Job:"), kColumn,
+                                   {{"txtJobName", h.jobName}, {"txtJobAddress", h.jobAddress}}));
+    // A row's space between the blocks and the page header.
+    return section("ReportHeader", std::max(texts.headerHeight, bottom + kRowHeight), controls);
 }
 
 Section pageHeader(const QuoteTexts& texts) {
@@ -178,7 +272,7 @@ Section pageHeader(const QuoteTexts& texts) {
 
 Section groupHeader(const QuoteGroup& group) {
     return section("rptDetail_Grouping_Header", kGroupHeaderHeight,
-                   {field("txtType", {0, 0, 4170, 315}, group.type, kLeft, kType)});
+                   {field("txtType", {kMargin, 0, 4170, 315}, group.type, kLeft, kType)});
 }
 
 Section detail(const QuoteLine& line) {
@@ -203,12 +297,17 @@ Section groupFooter(const QuoteGroup& group) {
 }
 
 Section totals(const QuoteHeader& h) {
+    // The rate follows the caption a space apart, however wide either is.
+    const QString taxCaption = QStringLiteral("Tax @");
+    const QString rate = formatPercent2(h.taxRate);
+    const int taxWidth = reportTextWidth(taxCaption + u' ', kDefault);
+    const int rateWidth = std::max(435, reportTextWidth(rate, kDefault));
     return section(
         "rptMain_Grouping_Footer", kTotalsHeight,
         {label("Label7", {6768, 432, 1290, 240}, QStringLiteral("Materials")),
          field("txtTotalMaterial", {8208, 432, 1005, 240}, money(h.totalMaterial), kRight),
-         label("Label10", {6768, 720, 570, 240}, QStringLiteral("Tax @")),
-         field("txtTaxRate", {7344, 720, 435, 240}, formatPercent2(h.taxRate)),
+         label("Label10", {6768, 720, taxWidth, 240}, taxCaption),
+         field("txtTaxRate", {6768 + taxWidth, 720, rateWidth, 240}, rate),
          field("txtTax", {8208, 720, 1005, 240}, money(h.tax), kRight),
          label("Label6", {6768, 1008, 1305, 240}, QStringLiteral("Labor")),
          field("txtTotalLabor", {8208, 1008, 1005, 240}, money(h.totalLabor), kRight),
@@ -220,13 +319,72 @@ Section totals(const QuoteHeader& h) {
 }
 
 Section pageFooter(const QString& date, int page, int pages) {
+    return section("PageFooter", kPageFooterHeight,
+                   {label("Label11", {288, 288, 1155, 285}, date),
+                    label("lblPage", {6768, 288, kRightEdge - 6768, 285},
+                          QStringLiteral("Page %1 of %2").arg(page).arg(pages), kDefault, kRight)});
+}
+
+// The terms below the totals, wrapped to the report's width and running on to the next page
+// when this one is full: a heading and at least its first lines together, then as many lines as
+// each page holds.
+constexpr int kTermsWidth = kRightEdge - kMargin;
+
+Section termsPart(const QStringList& lines, bool first) {
+    QList<Control> controls;
+    int top = 0;
+    if (first) {
+        controls << label("lblTerms", {kMargin, kRowHeight / 2, kBlockWidth, kRowHeight},
+                          QStringLiteral("Terms"), kHeaderCaption);
+        top = kRowHeight / 2 + kRowHeight;
+    } else {
+        controls << label("lblTerms", {kMargin, 0, kBlockWidth, kRowHeight},
+                          QStringLiteral("Terms (continued)"), kHeaderCaption);
+        top = kRowHeight;
+    }
+    controls << wrapping("txtTerms", {kMargin, top, kTermsWidth, kRowHeight}, lines.join(u'\n'),
+                         kDefault);
+    return section("Terms", top + kRowHeight, controls);
+}
+
+// The terms' last lines stay on the page of what follows them (tail high), so that section never
+// stands alone.
+void placeTerms(Composer& composer, const QString& terms, int tail) {
+    if (terms.trimmed().isEmpty())
+        return;
+    const QStringList lines = wrapReportText(terms, kDefault, kTermsWidth, nullptr);
+    for (qsizetype next = 0; next < lines.size();) {
+        const bool first = next == 0;
+        // As many lines as the page holds; a heading with fewer than two of its lines waits for
+        // the next page.
+        const qsizetype left = lines.size() - next;
+        const auto fits = [&](qsizetype count) {
+            return composer.fits(termsPart(lines.mid(next, count), first).grownHeight +
+                                 (count == left ? tail : 0));
+        };
+        qsizetype count = left;
+        while (count > 1 && !fits(count))
+            --count;
+        if (!fits(count) || count < std::min<qsizetype>(2, left)) {
+            composer.startPage();
+            continue;
+        }
+        composer.place(termsPart(lines.mid(next, count), first));
+        next += count;
+        // A page does not begin with the blank line between two paragraphs.
+        while (next < lines.size() && lines[next].trimmed().isEmpty())
+            ++next;
+    }
+}
+
+Section acceptance() {
     return section(
-        "PageFooter", kPageFooterHeight,
-        {label("Label11", {288, 288, 1155, 285}, date),
-         label("Label15", {7056, 288, 855, 285}, QStringLiteral("Page "), kDefault, kRight),
-         label("Label14", {7920, 288, 255, 285}, QString::number(page)),
-         label("Label13", {8208, 288, 255, 285}, QStringLiteral("of")),
-         label("Label12", {8496, 288, 570, 285}, QString::number(pages))});
+        "Acceptance", 864,
+        {label("lblAcceptedBy", {kMargin, 432, 1152, 240}, QStringLiteral("Accepted by")),
+         {"lineAcceptedBy", ReportItem::Rule, QRect(1296, 624, 4320, 0), QString()},
+         label("lblAcceptedDate", {6048, 432, 576, 240}, QStringLiteral("Date")),
+         {"lineAcceptedDate", ReportItem::Rule, QRect(6624, 624, kRightEdge - 6624, 0),
+          QString()}});
 }
 
 // A section that holds no controls.
@@ -242,7 +400,7 @@ ReportLayout layOutQuote(const QuoteData& data, const QuoteTexts& texts, const Q
     layout.logo = texts.logo;
     Composer composer(layout, pageHeader(texts));
     composer.startPage();
-    composer.place(reportHeader(texts));
+    composer.place(reportHeader(data.header, texts));
     composer.placePageHeader();
     composer.placeOrBreak(empty("rptMain_Grouping_Header", 15));
     for (const QuoteGroup& group : data.groups) {
@@ -261,7 +419,16 @@ ReportLayout layOutQuote(const QuoteData& data, const QuoteTexts& texts, const Q
         composer.placeOrBreak(groupFooter(group));
     }
     composer.placeOrBreak(empty("rptMain_Footer", 15));
-    composer.placeOrBreak(totals(data.header));
+    // The acceptance line follows the totals or the terms' last lines on their page.
+    const Section signature = texts.acceptanceLine ? acceptance() : empty("Acceptance", 0);
+    const Section sums = totals(data.header);
+    const bool terms = !data.header.terms.trimmed().isEmpty();
+    if (!composer.fits(sums.grownHeight + (terms ? 0 : signature.grownHeight)))
+        composer.startPage();
+    composer.place(sums);
+    placeTerms(composer, data.header.terms, signature.grownHeight);
+    if (texts.acceptanceLine)
+        composer.placeOrBreak(signature);
     composer.placeOrBreak(empty("ReportFooter", 5));
 
     const QString date = formatGeneralDate(QDateTime(printed, QTime(0, 0)));

@@ -41,6 +41,15 @@ std::optional<Money> optionalMoneyAt(const Statement& row, int column) {
         return std::nullopt;
     return moneyAt(row, column);
 }
+// A stored date: ISO text ("2026-12-06", with or without a time) or a date value; null when
+// empty or unreadable.
+QDate dateOf(const QVariant& value) {
+    if (value.isNull())
+        return {};
+    if (const QDateTime dateTime = value.toDateTime(); dateTime.isValid())
+        return dateTime.date();
+    return QDate::fromString(value.toString().trimmed().left(10), Qt::ISODate);
+}
 } // namespace
 
 bool DataEnvironment::fail(const DbError& error) {
@@ -103,7 +112,31 @@ bool DataEnvironment::rptMain_Grouping(Connection& connection, int estimateId) {
                                     "can show, so it was not printed. Check the quantities and "
                                     "prices of its lines.")
                          .arg(QLatin1String(Money::kLargestText))});
-    return readLines(connection, estimateId);
+    return readCustomer(connection, estimateId) && readLines(connection, estimateId);
+}
+
+bool DataEnvironment::readCustomer(Connection& connection, int estimateId) {
+    // A file from before customers shows these columns empty (Schema's views), so it prints as
+    // before.
+    Statement job(connection.database(),
+                  QStringLiteral("SELECT e.ValidUntil, e.JobName, e.JobAddress, e.Terms, "
+                                 "c.CustomerName, c.ContactName, c.Address, c.City, c.Phone, "
+                                 "c.Email FROM EstimateTBL e LEFT JOIN CustomersTBL c "
+                                 "ON c.CustomerID = e.CustomerID WHERE e.EstimateID = ?"));
+    job.bindAll({estimateId});
+    if (!job.next())
+        return job.failed() ? fail(job.error()) : true;
+    QuoteHeader& header = m_data.header;
+    header.validUntil = dateOf(job.value(0));
+    const auto text = [&job](int column) { return job.value(column).toString().trimmed(); };
+    header.jobName = text(1);
+    header.jobAddress = text(2);
+    // Trailing blank lines would only make the printed terms longer.
+    header.terms = job.value(3).toString();
+    while (!header.terms.isEmpty() && header.terms.back().isSpace())
+        header.terms.chop(1);
+    header.customer = {text(4), text(5), text(6), text(7), text(8), text(9)};
+    return true;
 }
 
 bool DataEnvironment::readLines(Connection& connection, int estimateId) {

@@ -7,7 +7,8 @@ class Connection;
 
 // Where the printed quote reads from. The work table Test holds the one estimate being printed
 // with its sums (an estimate without lines has sums of 0); the lines come from the rptDetail
-// view, materials first, each type in the order its lines were entered.
+// view, materials first, each type in the order its lines were entered; the customer, job,
+// validity and terms from the estimate itself.
 class DataEnvironment {
 public:
     // Empties Test and fills it with the estimate's header and sums. The statements run one by
@@ -22,6 +23,7 @@ public:
 
 private:
     bool fail(const DbError& error);
+    bool readCustomer(Connection& connection, int estimateId);
     bool readLines(Connection& connection, int estimateId);
 
     QuoteData m_data;

@@ -93,6 +93,10 @@ QStringList wrapReportText(const QString& text, const ReportFont& font, int widt
     return lines;
 }
 
+int reportTextWidth(const QString& text, const ReportFont& font) {
+    return int(std::ceil(measured(font).metrics.horizontalAdvance(text)));
+}
+
 double reportLineSpacing(const ReportFont& font) {
     return measured(font).metrics.height();
 }

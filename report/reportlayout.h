@@ -74,5 +74,7 @@ struct ReportLayout {
 // Breaks text into the lines it takes at width twips: at word boundaries, or anywhere in a word
 // longer than the line. The height of those lines, in twips, goes to height.
 QStringList wrapReportText(const QString& text, const ReportFont& font, int width, int* height);
+// The width of text drawn on one line, in twips, rounded up.
+int reportTextWidth(const QString& text, const ReportFont& font);
 // The distance from one wrapped line to the next, in twips.
 double reportLineSpacing(const ReportFont& font);

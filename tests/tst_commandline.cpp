@@ -474,14 +474,17 @@ QTEST_MAIN(TestCommandLine)
 void TestCommandLine::exportsAQuoteWithoutAWindow() {
     TestDatabase db;
     db.exec(QStringLiteral("DELETE FROM MyCompany"));
-    db.exec(QStringLiteral("INSERT INTO MyCompany (CompanyName, CompanyPhone) VALUES (?, ?)"),
-            {QStringLiteral("Hollis & Marsh"), QStringLiteral("555-0142")});
-    addQuote(db, {8001,
-                  QStringLiteral("Ann"),
-                  0.0825,
-                  10,
-                  {{4, QStringLiteral("Ball valve <3/4\">"), 25, 100}},
-                  {{1, QStringLiteral("Fit valve"), 50, 50}}});
+    db.exec(QStringLiteral("INSERT INTO MyCompany (CompanyName, CompanyPhone, CompanyWebSite, "
+                           "QuoteAcceptanceLine) VALUES (?, ?, ?, 1)"),
+            {QStringLiteral("Hollis & Marsh"), QStringLiteral("555-0142"),
+             QStringLiteral("www.hm.example")});
+    const int id = addQuote(db, {8001,
+                                 QStringLiteral("Ann"),
+                                 0.0825,
+                                 10,
+                                 {{4, QStringLiteral("Ball valve <3/4\">"), 25, 100}},
+                                 {{1, QStringLiteral("Fit valve"), 50, 50}}});
+    setQuoteJob(db, id, {{"Reyes & Sons"}, "Porch", {}, "2027-01-05", "Net 30"});
     for (const char* name : {"quote.htm", "quote.pdf"}) {
         const QString path = db.dir() + QLatin1Char('/') + QLatin1String(name);
         const Run r =
@@ -493,8 +496,10 @@ void TestCommandLine::exportsAQuoteWithoutAWindow() {
             QVERIFY(written.startsWith("%PDF-"));
             continue;
         }
-        for (const char* text : {"Hollis &amp; Marsh", "Phone: 555-0142 Fax: ",
-                                 "Ball valve &lt;3/4&quot;&gt;", "$168.25", "8001"})
+        for (const char* text :
+             {"Hollis &amp; Marsh", "Phone: 555-0142 Fax: ", "Ball valve &lt;3/4&quot;&gt;",
+              "$168.25", "8001", "Web: www.hm.example", ">Quote<", "Reyes &amp; Sons", ">Porch<",
+              "1/5/2027", "Net 30", "Accepted by"})
             QVERIFY2(written.contains(text), text);
     }
     const Run help = plenwick({QStringLiteral("--help")});

@@ -27,7 +27,18 @@ const CompanyDetails kCompany{QStringLiteral("Hollis & Marsh"),
                               QStringLiteral("555-0142"),
                               QStringLiteral("555-0143"),
                               QStringLiteral("office@hm.example"),
-                              QString()};
+                              QString(),
+                              QString(),
+                              false};
+
+// A customer with every line, a job, a validity and two paragraphs of terms.
+const QuoteJobSpec kJob{{"Reyes Family Trust", "Dana Reyes", "22 Elm Street", "Millbrook, PA 17011",
+                         "555-0190", "dana@reyes.example"},
+                        "Kitchen remodel",
+                        "22 Elm Street, rear entrance",
+                        "2027-01-05",
+                        "A deposit of 50% is due when the quote is accepted; the balance is due "
+                        "on completion.\n\nPrices hold until the date above."};
 
 // A quote laid out from the database, as the preview shows it.
 struct Quote {
@@ -68,6 +79,22 @@ struct Quote {
 // An item's rectangle within its section, as the layout's table gives it.
 QRect designed(const ReportItem& item, const ReportBand& band) {
     return item.rect.translated(-kLeftMargin, -band.top);
+}
+
+// The box a text's ink takes: as wide as it measures, where its alignment puts it within the
+// item, as tall as its lines.
+QRect textBox(const ReportItem& item) {
+    const QStringList lines = item.lines.isEmpty() ? QStringList{item.text} : item.lines;
+    int width = 0;
+    for (const QString& line : lines)
+        width = std::max(width, reportTextWidth(line, item.font));
+    const int height = int(std::ceil(lines.size() * reportLineSpacing(item.font)));
+    int left = item.rect.left();
+    if (item.alignment & Qt::AlignRight)
+        left = item.rect.right() + 1 - width;
+    else if (item.alignment & Qt::AlignHCenter)
+        left += (item.rect.width() - width) / 2;
+    return QRect(left, item.rect.top(), width, height);
 }
 
 QString words(const QString& text) {
@@ -174,6 +201,8 @@ QString run(const QString& program, const QStringList& arguments, int timeoutMs 
 
 } // namespace
 
+Q_DECLARE_METATYPE(QuoteJobSpec)
+
 class TestReport : public QObject {
     Q_OBJECT
 private slots:
@@ -186,6 +215,11 @@ private slots:
     void workTableHoldsTheLastEstimateOnly();
     void aLongDescriptionGrowsItsLine();
     void aThousandLinesPaginate();
+    void whomAndWhatTheQuoteIsFor();
+    void anEstimateWithoutACustomer();
+    void nothingOverlapsAndEveryTextFits_data();
+    void nothingOverlapsAndEveryTextFits();
+    void longTermsRunOnToTheNextPage();
     void htmlEscapesAndFollowsTheLayout();
     void pdfCarriesTheSameTexts();
     void htmlInABrowserLooksLikeThePdf();
@@ -253,7 +287,7 @@ void TestReport::sectionsAsDesigned() {
          Qt::AlignHCenter},
         {"rptDetail_Grouping_Header",
          "txtType",
-         {0, 0, 4170, 315},
+         {144, 0, 4170, 315},
          "Liberation Sans",
          12,
          true,
@@ -287,13 +321,6 @@ void TestReport::sectionsAsDesigned() {
          false,
          Qt::AlignRight},
         {"rptMain_Grouping_Footer",
-         "txtTaxRate",
-         {7344, 720, 435, 240},
-         "Liberation Sans",
-         8.25,
-         false,
-         Qt::AlignLeft},
-        {"rptMain_Grouping_Footer",
          "txtGrandTotal",
          {8208, 1728, 1005, 240},
          "Liberation Sans",
@@ -301,8 +328,8 @@ void TestReport::sectionsAsDesigned() {
          true,
          Qt::AlignRight},
         {"PageFooter",
-         "Label15",
-         {7056, 288, 855, 285},
+         "lblPage",
+         {6768, 288, 2445, 285},
          "Liberation Sans",
          8.25,
          false,
@@ -346,9 +373,12 @@ void TestReport::sectionsAsDesigned() {
     QCOMPARE(q.text(QStringLiteral("QuoteNumber")), QStringLiteral("1002"));
     QCOMPARE(q.text(QStringLiteral("Estimator")), QStringLiteral("Dana Reyes"));
     QCOMPARE(q.text(QStringLiteral("Label11")), QStringLiteral("12/6/2026"));
-    QCOMPARE(q.text(QStringLiteral("Label14")) + q.text(QStringLiteral("Label13")) +
-                 q.text(QStringLiteral("Label12")),
-             QStringLiteral("1of1"));
+    QCOMPARE(q.text(QStringLiteral("lblPage")), QStringLiteral("Page 1 of 1"));
+    // The type headings keep the margin of the texts above them.
+    QCOMPARE(page.item(QStringLiteral("txtType"))->rect.left(),
+             page.item(QStringLiteral("Label16"))->rect.left());
+    QCOMPARE(page.item(QStringLiteral("txtType"))->rect.left(),
+             page.item(QStringLiteral("lblCompanyName"))->rect.left());
 }
 
 void TestReport::totalsOfTheQuote() {
@@ -413,6 +443,7 @@ void TestReport::companyLines() {
     QCOMPARE(full.text(QStringLiteral("lblPhone")),
              QStringLiteral("Phone: 555-0142 Fax: 555-0143"));
     QCOMPARE(full.text(QStringLiteral("lblEmail")), QStringLiteral("EMail: office@hm.example"));
+    QVERIFY(!full.page(0).item(QStringLiteral("lblWebSite")));
 
     CompanyDetails sparse = kCompany;
     sparse.phone.clear();
@@ -423,6 +454,15 @@ void TestReport::companyLines() {
     QCOMPARE(bare.text(QStringLiteral("lblEmail")), QString());
     // The empty e-mail line takes no room: the page header follows the phone line.
     QCOMPARE(bare.band(QStringLiteral("PageHeader"))->top, kTopMargin + 1152 + 285);
+    // The web site follows the last line above it.
+    for (CompanyDetails company : {kCompany, sparse}) {
+        company.webSite = QStringLiteral("www.hm.example");
+        const Quote q(db, id, company);
+        const ReportItem* site = q.page(0).item(QStringLiteral("lblWebSite"));
+        QCOMPARE(site->text, QStringLiteral("Web: www.hm.example"));
+        const QString above = company.email.isEmpty() ? "lblPhone" : "lblEmail";
+        QCOMPARE(site->rect.top() - q.page(0).item(above)->rect.top(), 288);
+    }
 }
 
 void TestReport::logoRule() {
@@ -541,9 +581,8 @@ void TestReport::aThousandLinesPaginate() {
     for (int p = 0; p < pages; ++p) {
         const ReportPage& page = q.page(p);
         QCOMPARE(page.itemsNamed(QStringLiteral("Label16")).size(), 1); // the page header
-        QCOMPARE(q.text(QStringLiteral("Label14"), p), QString::number(p + 1));
-        QCOMPARE(q.text(QStringLiteral("Label12"), p), QString::number(pages));
-        QCOMPARE(q.text(QStringLiteral("Label15"), p), QStringLiteral("Page "));
+        QCOMPARE(q.text(QStringLiteral("lblPage"), p),
+                 QStringLiteral("Page %1 of %2").arg(p + 1).arg(pages));
         details += int(page.itemsNamed(QStringLiteral("txtQuantity")).size());
         // Nothing reaches into the page footer, and no page ends on a type's heading.
         QString last;
@@ -561,6 +600,149 @@ void TestReport::aThousandLinesPaginate() {
     QCOMPARE(q.text(QStringLiteral("txtGrandTotal"), pages - 1), QStringLiteral("$3,150.00"));
 }
 
+void TestReport::whomAndWhatTheQuoteIsFor() {
+    TestDatabase db;
+    const int id = addQuote(db, {1101, "Ann", 0.0825, 0, numberedLines(2), {}});
+    setQuoteJob(db, id, kJob);
+    db.exec("UPDATE EstimateTBL SET EstimateData = '2026-12-01'");
+    const Quote q(db, id);
+    const ReportPage& page = q.page(0);
+    // Each in its band, as placed.
+    const QStringList expected[] = {{"lblTitle", "Quote"},
+                                    {"txtDate", "12/1/2026"},
+                                    {"txtValidUntil", "1/5/2027"},
+                                    {"lblPreparedFor", "Prepared For"},
+                                    {"lblJob", "Job:"},
+                                    {"txtJobName", "Kitchen remodel"},
+                                    {"lblTerms", "Terms"},
+                                    {"txtJobAddress", "22 Elm Street, rear entrance"}};
+    QStringList shown;
+    for (const char* name : {"txtCustomerName", "txtContact", "txtCustomerAddress",
+                             "txtCustomerCity", "txtCustomerPhone", "txtCustomerEmail"})
+        shown << q.text(name);
+    QCOMPARE(shown, kJob.customer);
+    for (const QStringList& e : expected) {
+        const ReportItem* item = page.item(e[0]);
+        QVERIFY2(item && item->text == e[1], qPrintable(e[0]));
+        const ReportBand* band = q.band(item->section);
+        QCOMPARE(item->section, e[0] == u"lblTerms" ? "Terms" : "ReportHeader");
+        QVERIFY(item->rect.top() >= band->top &&
+                item->rect.bottom() < band->top + band->grownHeight);
+    }
+    // Whom for and the job side by side below the company block and the dates.
+    const QRect whom = page.item("lblPreparedFor")->rect;
+    QCOMPARE(page.item("lblJob")->rect.top(), whom.top());
+    QVERIFY(whom.top() > std::max(page.item("lblEmail")->rect.bottom(),
+                                  page.item("txtValidUntil")->rect.bottom()));
+    // The terms follow the totals, wrapped at the report's width into their paragraphs.
+    const ReportBand* totals = q.band("rptMain_Grouping_Footer");
+    QCOMPARE(q.band("Terms")->top, totals->top + totals->grownHeight);
+    const QStringList terms = page.item("txtTerms")->lines;
+    QCOMPARE(words(terms.join(u' ')), words(kJob.terms));
+    QCOMPARE(terms.at(terms.indexOf(QString()) + 1), "Prices hold until the date above.");
+
+    // A customer's empty lines are left out: the next line moves up.
+    db.exec("UPDATE CustomersTBL SET ContactName = NULL, Phone = ''");
+    const Quote sparse(db, id);
+    QVERIFY(!sparse.page(0).item("txtContact") && !sparse.page(0).item("txtCustomerPhone"));
+    QCOMPARE(sparse.page(0).item("txtCustomerAddress")->rect.top() -
+                 sparse.page(0).item("txtCustomerName")->rect.top(),
+             288);
+}
+
+// Prints as before, with the title and the dates beside the company block.
+void TestReport::anEstimateWithoutACustomer() {
+    TestDatabase db;
+    const int id = addQuote(db, {1102, "Ann", 0.05, 0, numberedLines(3), {}});
+    const Quote q(db, id);
+    QCOMPARE(q.text("lblTitle"), "Quote");
+    QVERIFY(!q.text("txtDate").isEmpty());
+    for (const char* absent : {"txtValidUntil", "lblPreparedFor", "lblJob", "lblTerms"})
+        QVERIFY2(!q.page(0).item(absent), absent);
+    QCOMPARE(q.band("PageHeader")->top, kTopMargin + 1440 + 300);
+    // A job without a customer: the job alone.
+    setQuoteJob(db, id, {{}, "Garage", {}, {}, {}});
+    const Quote job(db, id);
+    QCOMPARE(job.text("txtJobName"), "Garage");
+    QVERIFY(!job.page(0).item("lblPreparedFor"));
+}
+
+void TestReport::nothingOverlapsAndEveryTextFits_data() {
+    QTest::addColumn<bool>("logo");
+    QTest::addColumn<bool>("acceptance");
+    QTest::addColumn<QuoteJobSpec>("job");
+    QTest::newRow("customer, logo, acceptance") << true << true << kJob;
+    QTest::newRow("no customer, no acceptance") << false << false << QuoteJobSpec{};
+    QuoteJobSpec longer = kJob;
+    longer.customer[0] = "The Millbrook Township Volunteer Fire Company and Ambulance Service";
+    longer.jobAddress = "Rear lot behind the station, 1400 block of Quarry Road, gate code at "
+                        "the office";
+    longer.terms = kJob.terms.repeated(6);
+    QTest::newRow("long texts wrap") << false << true << longer;
+}
+
+void TestReport::nothingOverlapsAndEveryTextFits() {
+    QFETCH(bool, logo);
+    QFETCH(bool, acceptance);
+    QFETCH(QuoteJobSpec, job);
+    TestDatabase db;
+    const int id = addQuote(db, {1103, "Ann", 0.0825, 12.5, numberedLines(24),
+                                 numberedLines(3, QStringLiteral("Hour"))});
+    setQuoteJob(db, id, job);
+    CompanyDetails company = kCompany;
+    company.webSite = QStringLiteral("www.hollis-marsh.example");
+    company.acceptanceLine = acceptance;
+    company.logoPath = logo ? db.dir() + QStringLiteral("/logo.png") : QString();
+    QVERIFY(!logo || picture(600, 400).save(company.logoPath));
+    const Quote q(db, id, company);
+    for (const ReportPage& page : q.layout.pages) {
+        QList<QRect> taken;
+        for (const ReportItem& item : page.items) {
+            if (item.kind == ReportItem::Rule ||
+                (item.kind != ReportItem::Picture && item.text.isEmpty()))
+                continue;
+            const QRect box = item.kind == ReportItem::Picture ? item.rect : textBox(item);
+            QVERIFY2(item.rect.contains(box) && box.right() < kLeftMargin + kReportWidth &&
+                         (box.bottom() < kFooterTop || item.section == u"PageFooter"),
+                     qPrintable(item.name));
+            for (const QRect& other : std::as_const(taken))
+                QVERIFY2(!box.intersects(other), qPrintable(item.name));
+            taken << box;
+        }
+    }
+    // The acceptance line as the preference says, right after the terms.
+    const int last = int(q.layout.pages.size()) - 1;
+    QCOMPARE(q.page(last).itemsNamed("lblAcceptedBy").size(), int(acceptance));
+    if (const ReportBand* terms = q.band("Terms", last); acceptance)
+        QCOMPARE(q.band("Acceptance", last)->top, terms->top + terms->grownHeight);
+}
+
+void TestReport::longTermsRunOnToTheNextPage() {
+    QStringList forty;
+    for (int i = 1; i <= 40; ++i)
+        forty << QStringLiteral("%1. The work is done as the drawings show it.").arg(i);
+    TestDatabase db;
+    const int id = addQuote(db, {1104, "Ann", 0.05, 0, numberedLines(10), {}});
+    QCOMPARE(Quote(db, id).layout.pages.size(), 1);
+    setQuoteJob(db, id, {kJob.customer, {}, {}, {}, forty.join(u'\n')});
+    const Quote q(db, id);
+    QCOMPARE(q.layout.pages.size(), 2);
+    // Every line once, in order: the first page full, the rest under a heading on the next.
+    QStringList lines;
+    for (int p = 0; p < 2; ++p) {
+        const ReportItem* part = q.page(p).item("txtTerms");
+        QVERIFY(part->lines.size() >= 2);
+        lines << part->lines;
+        QCOMPARE(q.text("lblPage", p), QStringLiteral("Page %1 of 2").arg(p + 1));
+    }
+    QCOMPARE(lines, forty);
+    const ReportBand* first = q.band("Terms", 0);
+    QVERIFY(kFooterTop - (first->top + first->grownHeight) <
+            2 * reportLineSpacing(q.page(0).item("txtTerms")->font));
+    QCOMPARE(q.text("lblTerms", 1), "Terms (continued)");
+    QVERIFY(q.band("Terms", 1)->top > q.band("PageHeader", 1)->top);
+}
+
 void TestReport::htmlEscapesAndFollowsTheLayout() {
     TestDatabase db;
     const QString tricky = QStringLiteral("<b>&\"' 5% off </p>\x01");
@@ -574,11 +756,19 @@ void TestReport::htmlEscapesAndFollowsTheLayout() {
                                  0,
                                  {{1, tricky, 4, 4}},
                                  numberedLines(60, QStringLiteral("Hour"))});
+    setQuoteJob(
+        db, id,
+        {{"<b>&\"Smith\"</b>"}, "Deck & <porch>", {}, {}, "Net 30 <strong>\n& no \"surprises\""});
     const Quote q(db, id, company);
     QVERIFY(q.layout.pages.size() >= 2);
     const QByteArray html = reportHtml(q.layout);
     QVERIFY(!html.contains("<b>&"));
     QVERIFY(html.contains("&lt;b&gt;&amp;&quot;' 5% off &lt;/p&gt;"));
+    for (const char* text :
+         {">&lt;b&gt;&amp;&quot;Smith&quot;&lt;/b&gt;<", ">Deck &amp; &lt;porch&gt;<",
+          ">Net 30 &lt;strong&gt;\n&amp; no &quot;surprises&quot;<"})
+        QVERIFY2(html.contains(text), text);
+    QVERIFY(!html.contains("<strong>") && !html.contains("\"Smith"));
     QVERIFY(html.contains("data:image/png;base64,"));
     // Every font an item names is one the page's style sheet defines.
     static const QRegularExpression fontClass(QStringLiteral("<p class=\"i (f\\d+)"));
@@ -626,7 +816,11 @@ void TestReport::pdfCarriesTheSameTexts() {
                       15,
                       numberedLines(45),
                       {{2.5, QStringLiteral("Rough-in plumbing, two bathrooms"), 40, 100}}});
-    const Quote q(db, id);
+    setQuoteJob(db, id, kJob);
+    CompanyDetails company = kCompany;
+    company.webSite = QStringLiteral("www.hm.example");
+    company.acceptanceLine = true;
+    const Quote q(db, id, company);
     const QString path = db.dir() + QStringLiteral("/quote.pdf");
     QString error;
     QVERIFY2(writeReportPdf(q.layout, path, &error), qPrintable(error));
@@ -636,6 +830,12 @@ void TestReport::pdfCarriesTheSameTexts() {
     const QString extracted = QString::fromUtf8(text.readAllStandardOutput());
     QCOMPARE(extracted.count(QLatin1Char('\f')), q.layout.pages.size());
     QCOMPARE(words(extracted), words(q.texts().join(QLatin1Char(' '))));
+    // Texts placed side by side read as one, a space apart.
+    const qsizetype pages = q.layout.pages.size();
+    for (const QString& joined :
+         {QStringLiteral("Tax @ 8.25%"), QStringLiteral("Page 1 of %1").arg(pages),
+          QStringLiteral("Page %1 of %1").arg(pages)})
+        QVERIFY2(extracted.contains(joined), qPrintable(joined));
     // The fonts travel inside the file.
     QProcess fonts;
     fonts.start(QStandardPaths::findExecutable(QStringLiteral("pdffonts")), {path});
@@ -675,7 +875,11 @@ void TestReport::htmlInABrowserLooksLikeThePdf() {
                        {12, QStringLiteral("Copper pipe, type L, 10 ft"), 18.4, 220.8},
                        {30, QStringLiteral("Pipe strap"), 0.35, 10.5}},
                       {{6, kLongLine, 65, 390}, {2, QStringLiteral("Fit valves"), 50, 100}}});
-    const Quote q(db, id);
+    setQuoteJob(db, id, kJob);
+    CompanyDetails company = kCompany;
+    company.webSite = QStringLiteral("www.hm.example");
+    company.acceptanceLine = true;
+    const Quote q(db, id, company);
     const QString html = db.dir() + QStringLiteral("/quote.htm");
     const QString pdf = db.dir() + QStringLiteral("/quote.pdf");
     QString error;

@@ -21,6 +21,25 @@ int addQuote(TestDatabase& db, const QuoteSpec& quote) {
     return id;
 }
 
+void setQuoteJob(TestDatabase& db, int estimateId, const QuoteJobSpec& job) {
+    QVariant customer;
+    if (!job.customer.isEmpty()) {
+        QVariantList values;
+        for (int i = 0; i < 6; ++i)
+            values << job.customer.value(i);
+        db.exec(
+            QStringLiteral("INSERT INTO CustomersTBL (CustomerName, ContactName, Address, City, "
+                           "Phone, Email) VALUES (?, ?, ?, ?, ?, ?)"),
+            values);
+        customer = db.scalar(QStringLiteral("SELECT MAX(CustomerID) FROM CustomersTBL"));
+    }
+    const auto orNull = [](const QString& text) { return text.isEmpty() ? QVariant() : text; };
+    db.exec(QStringLiteral("UPDATE EstimateTBL SET CustomerID = ?, JobName = ?, JobAddress = ?, "
+                           "ValidUntil = ?, Terms = ? WHERE EstimateID = ?"),
+            {customer, orNull(job.jobName), orNull(job.jobAddress), orNull(job.validUntil),
+             orNull(job.terms), estimateId});
+}
+
 QList<QuoteLineSpec> numberedLines(int n, const QString& prefix) {
     QList<QuoteLineSpec> lines;
     lines.reserve(n);

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // Estimates made for printing: header values and lines as a test states them.
 struct QuoteLineSpec {
@@ -22,8 +23,19 @@ struct QuoteSpec {
     QList<QuoteLineSpec> labor;
 };
 
+// Whom an estimate is for and what it names, as the estimate header stores them.
+struct QuoteJobSpec {
+    QStringList customer; // name, contact, address, city, phone, e-mail; none: no customer
+    QString jobName;
+    QString jobAddress;
+    QString validUntil; // ISO date text, or empty
+    QString terms;
+};
+
 // Stores the estimate with its lines (and its estimator); returns its key.
 int addQuote(TestDatabase& db, const QuoteSpec& quote);
+// Gives a stored estimate its customer (added to the customers), job, validity and terms.
+void setQuoteJob(TestDatabase& db, int estimateId, const QuoteJobSpec& job);
 
 // n material lines "Item 1", "Item 2", ... of quantity 1 at $2.50 each.
 QList<QuoteLineSpec> numberedLines(int n, const QString& prefix = QStringLiteral("Item"));
