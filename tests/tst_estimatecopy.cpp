@@ -161,9 +161,8 @@ void TestEstimateCopy::findListsEveryMonthAndEscReturns() {
 
     home->txtFind->setFocus();
     QTest::keyClicks(home->txtFind, typed);
-    const QString caption = found.size() == 1
-                                ? QStringLiteral("1 found")
-                                : QStringLiteral("%1 found").arg(found.size());
+    const QString caption = found.size() == 1 ? QStringLiteral("1 found")
+                                              : QStringLiteral("%1 found").arg(found.size());
     QTRY_COMPARE(home->lblMonthYear->text(), caption);
     QCOMPARE(listedReferences(home), found);
     // The months rest, by button and by key.
