@@ -1,9 +1,13 @@
 #include "estimates/duplicateestimate.h"
 
+#include "data/connection.h"
 #include "data/database.h"
+#include "data/datacontrol.h"
+#include "estimates/estimatebook.h"
 #include "estimates/estimatecopy.h"
 #include "settings/settingsstore.h"
 #include "widgets/messagebox.h"
+#include "widgets/recordhelpers.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -79,4 +83,21 @@ private:
 int DuplicateEstimate(QWidget* parent, Database& db, int sourceId) {
     ReferenceDialog dialog(parent, db, sourceId);
     return dialog.exec() == QDialog::Accepted ? dialog.copyId() : 0;
+}
+
+int DuplicateAndOpen(QWidget* parent, EstimateBook& book, int sourceId) {
+    Connection* connection = book.dcEstimates->connection();
+    if (sourceId <= 0 || !connection)
+        return 0;
+    const int copy = DuplicateEstimate(parent, connection->database(), sourceId);
+    if (copy <= 0)
+        return 0;
+    if (!book.openAdded(copy)) {
+        if (book.lastError().isSet())
+            ShowDatabaseError(connection, book.lastError(),
+                              QStringLiteral("frmMain / Duplicate Estimate"));
+        return 0;
+    }
+    book.setSelectedEstimate(copy);
+    return copy;
 }

@@ -29,19 +29,8 @@ bool EstimateFrame::canDuplicate() const {
 }
 
 void EstimateFrame::duplicate() {
-    Connection* connection = book->dcEstimates->connection();
-    if (!canDuplicate() || !connection || !writeTyping())
-        return;
-    const int copy = DuplicateEstimate(window(), connection->database(), book->currentEstimateId());
-    if (copy <= 0)
-        return;
-    if (!book->openAdded(copy)) {
-        if (book->lastError().isSet())
-            ShowDatabaseError(connection, book->lastError(),
-                              QStringLiteral("frmMain / Duplicate Estimate"));
-        return;
-    }
-    book->setSelectedEstimate(copy);
+    if (canDuplicate() && writeTyping())
+        DuplicateAndOpen(window(), *book, book->currentEstimateId());
 }
 
 bool EstimateFrame::canUpdateCosts() const {

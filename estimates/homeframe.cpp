@@ -117,21 +117,8 @@ bool HomeFrame::canDuplicate() const {
 }
 
 void HomeFrame::duplicate() {
-    const int source = monthList->selectedEstimateId();
-    Connection* connection = book->dcEstimates->connection();
-    if (source <= 0 || !connection)
-        return;
-    const int copy = DuplicateEstimate(window(), connection->database(), source);
-    if (copy <= 0)
-        return;
-    if (!book->openAdded(copy)) {
-        if (book->lastError().isSet())
-            ShowDatabaseError(connection, book->lastError(),
-                              QStringLiteral("frmMain / Duplicate Estimate"));
-        return;
-    }
-    book->setSelectedEstimate(copy);
-    emit estimateScreenRequested();
+    if (DuplicateAndOpen(window(), *book, monthList->selectedEstimateId()) > 0)
+        emit estimateScreenRequested();
 }
 
 void HomeFrame::cmdEstimate_Click() {
