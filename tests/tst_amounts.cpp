@@ -256,19 +256,19 @@ private slots:
         // Wire at $0.0450 a foot with 10% on 1,000 ft; 3 fittings at $12.49 with 20%; tax at
         // 8.25% on materials of $367.55 (49.50 + 44.97 + 273.08).
         TestDatabase db;
-        QuoteSpec spec;
-        spec.taxRate = 0.0825;
-        spec.shipping = 12.5;
+        QuoteContents contents;
+        contents.taxRate = 0.0825;
+        contents.shipping = 12.5;
         const Pricing::MaterialAmounts wire = Pricing::materialAmounts({1000, dollars(0.045), 0.1});
         const Pricing::MaterialAmounts fittings =
             Pricing::materialAmounts({3, dollars(12.49), 0.2});
-        spec.materials = {
+        contents.materials = {
             {1000, QStringLiteral("Wire"), wire.price.toDouble(), wire.extension.toDouble()},
             {3, QStringLiteral("Fittings"), fittings.price.toDouble(),
              fittings.extension.toDouble()},
             {1, QStringLiteral("Panel"), 273.08, 273.08}};
-        spec.labor = {{8, QStringLiteral("Install"), 45, 360}};
-        const PrintedQuote q(layOut(db, addQuote(db, spec)));
+        contents.labor = {{8, QStringLiteral("Install"), 45, 360}};
+        const PrintedQuote q(layOut(db, addQuote(db, contents)));
         QCOMPARE(q.groups.at(0).lines.at(0).price, QStringLiteral("$0.0495"));
         QCOMPARE(q.groups.at(0).lines.at(0).cost, QStringLiteral("$49.50"));
         QCOMPARE(q.groups.at(0).lines.at(1).price, QStringLiteral("$14.99"));
@@ -283,10 +283,10 @@ private slots:
     void aTotalBeyondTheRangeIsNeverPrinted() {
         // Thirty lines of $600,000,000: the true total is $18 billion, beyond what is kept.
         TestDatabase db;
-        QuoteSpec spec;
+        QuoteContents contents;
         for (int i = 0; i < 30; ++i)
-            spec.materials.append({1, QStringLiteral("Turbine"), 6e8, 6e8});
-        const int id = addQuote(db, spec);
+            contents.materials.append({1, QStringLiteral("Turbine"), 6e8, 6e8});
+        const int id = addQuote(db, contents);
         DataEnvironment source;
         QVERIFY(source.fillWorkTable(db.connection(), id));
         QVERIFY(!source.rptMain_Grouping(db.connection(), id));

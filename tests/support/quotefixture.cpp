@@ -2,7 +2,7 @@
 
 #include <QDate>
 
-int addQuote(TestDatabase& db, const QuoteSpec& quote) {
+int addQuote(TestDatabase& db, const QuoteContents& quote) {
     db.exec(QStringLiteral("INSERT INTO Estimators (Estimator) VALUES (?)"), {quote.estimator});
     const QVariant estimator = db.scalar(QStringLiteral("SELECT MAX(EstimatorID) FROM Estimators"));
     db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, EstimateData, TaxRate, Shipping, "

@@ -14,7 +14,7 @@ struct QuoteLineSpec {
     double extension;
 };
 
-struct QuoteSpec {
+struct QuoteContents {
     int quoteNumber = 1001;
     QString estimator = QStringLiteral("Dana Reyes");
     double taxRate = 0;
@@ -33,7 +33,7 @@ struct QuoteJobSpec {
 };
 
 // Stores the estimate with its lines (and its estimator); returns its key.
-int addQuote(TestDatabase& db, const QuoteSpec& quote);
+int addQuote(TestDatabase& db, const QuoteContents& quote);
 // Gives a stored estimate its customer (added to the customers), job, validity and terms.
 void setQuoteJob(TestDatabase& db, int estimateId, const QuoteJobSpec& job);
 
