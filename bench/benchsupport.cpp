@@ -197,8 +197,10 @@ int bindBare(sqlite3_stmt* st, int index, const QVariant& v) {
 
 int bareRows(Connection& connection, const QString& sql, const QVariantList& values) {
     sqlite3* handle = bareHandle(connection);
-    if (!handle)
-        return -1;
+    return handle ? bareRows(handle, sql, values) : -1;
+}
+
+int bareRows(sqlite3* handle, const QString& sql, const QVariantList& values) {
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &st, nullptr) != SQLITE_OK) {

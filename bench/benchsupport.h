@@ -13,6 +13,7 @@
 class Connection;
 class QCoreApplication;
 class QTextStream;
+struct sqlite3;
 
 namespace Bench {
 
@@ -68,6 +69,8 @@ double timeMedian(int repeat, const std::function<void()>& prepare,
 // The floor: the same statement stepped to its end with SQLite's own sqlite3_step on a handle of
 // the floor's own, every column of every row read by its type, nothing kept.
 int bareRows(Connection& connection, const QString& sql, const QVariantList& values);
+// The same on a handle the caller opened.
+int bareRows(sqlite3* handle, const QString& sql, const QVariantList& values);
 
 QVariant scalar(Connection& connection, const QString& sql, const QVariantList& values = {});
 

@@ -1,0 +1,363 @@
+#include "bench/firstusechild.h"
+
+#include "app/mainwindow.h"
+#include "app/startup.h"
+#include "app/style.h"
+#include "bench/benchsupport.h"
+#include "data/backup.h"
+#include "data/datacontrol.h"
+#include "data/globals.h"
+#include "data/memorytuning.h"
+#include "data/money.h"
+#include "data/recordset.h"
+#include "estimates/estimatebook.h"
+#include "estimates/estimateframe.h"
+#include "estimates/estimatesmonthlist.h"
+#include "estimates/homeframe.h"
+#include "help/programlogo.h"
+#include "materials/materialpicker.h"
+#include "materials/materialsframe.h"
+#include "report/quotepreview.h"
+#include "settings/registry.h"
+#include "widgets/datanavigator.h"
+#include "widgets/recordsetmodel.h"
+#include "widgets/waitfeedback.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <memory>
+#include <sqlite3.h>
+
+using namespace Bench;
+
+namespace {
+
+// The moment a matching widget has finished its first paint since arm(): the paint is seen on
+// its way in, and the moment taken when the event loop is back, after the painting.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(std::function<bool(QWidget*)> match) : m_match(std::move(match)) {
+        qApp->installEventFilter(this);
+    }
+    void arm() {
+        m_seen = false;
+        done = false;
+        m_since.start();
+    }
+    // Gives up after a minute (a benchmark must not hang).
+    bool wait() {
+        QElapsedTimer waited;
+        waited.start();
+        while (!done && waited.elapsed() < 60000)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        return done;
+    }
+    bool done = false;
+    double ms = -1;
+    std::function<void()> then; // runs once the paint is done (closes a modal dialog, say)
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!m_seen && event->type() == QEvent::Paint && watched->isWidgetType() &&
+            m_match(static_cast<QWidget*>(watched))) {
+            m_seen = true;
+            QTimer::singleShot(0, this, [this] {
+                ms = double(m_since.nsecsElapsed()) / 1e6;
+                done = true;
+                if (then)
+                    then();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<bool(QWidget*)> m_match;
+    QElapsedTimer m_since;
+    bool m_seen = false;
+};
+
+FirstPaint* paintOf(QWidget* widget) {
+    return new FirstPaint([widget](QWidget* w) { return w == widget; });
+}
+
+void print(const char* key, const QVariant& value) {
+    out() << key << "=" << value.toString() << "\n";
+    out().flush();
+}
+
+// The program as SubMain makes it, with the settings of a user of this file (kept beside it).
+struct Program {
+    WaitFeedback feedback;
+    std::unique_ptr<ProgramObjects> objects;
+    std::unique_ptr<frmMain> window;
+
+    explicit Program(QApplication& app, const QString& path) {
+        const QFileInfo file(path);
+        isolateSettings(file.dir().filePath(QStringLiteral("settings-") + file.baseName()));
+        WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"),
+                       QDir::toNativeSeparators(path));
+        objects = std::make_unique<ProgramObjects>();
+        objects->connection.database().setWaitObserver(&feedback);
+        objects->trial.database().setWaitObserver(&feedback);
+        gSettings->LoadSettings();
+        applyProgramStyle(app);
+        window = std::make_unique<frmMain>();
+        window->setWindowTitle(QStringLiteral("Plenwick"));
+        window->resize(1024, 720);
+    }
+    // Shown, and back once the Home list has painted.
+    void show() {
+        std::unique_ptr<FirstPaint> home(paintOf(window->frMain->DGEstimatesAll->viewport()));
+        home->arm();
+        window->show();
+        home->wait();
+    }
+    ~Program() {
+        if (window)
+            window->close();
+        window.reset();
+        objects.reset();
+    }
+};
+
+void settle() {
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// The month of an estimate of the file, shown on Home; its row there.
+void showMonthOf(Program& program, int offset) {
+    const QDate date = scalar(*gConnection,
+                              QStringLiteral("SELECT EstimateData FROM EstimateTBL ORDER BY "
+                                             "EstimateID LIMIT 1 OFFSET ?"),
+                              {offset})
+                           .toDate();
+    program.window->frMain->monthList->showMonth(QDate(date.year(), date.month(), 1));
+    settle();
+}
+
+void clickRow(QTableView* view, int row, bool twice) {
+    const QRect cell =
+        view->visualRect(view->model()->index(row, view->horizontalHeader()->logicalIndexAt(5)));
+    // As the window system sends a double click: press, release, double click, release.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    if (twice) {
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+}
+
+QString valuesJson(const QVariantList& values) {
+    return QString::fromUtf8(
+        QJsonDocument(QJsonArray::fromVariantList(values)).toJson(QJsonDocument::Compact));
+}
+
+int start(QApplication& app, const QString& path, const QDate& day) {
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.dorvane.Plenwick"));
+    QApplication::setWindowIcon(programIcon());
+    setBackupClock([day] { return QDateTime(day, QTime::currentTime()); });
+    Program program(app, path);
+    program.show();
+    print("shown", QString());
+    // A user works a while: the day's background work ends before the window closes.
+    settle();
+    return 0;
+}
+
+int materials(QApplication& app, const QString& path) {
+    Program program(app, path);
+    program.show();
+    settle();
+    MaterialsFrame* frame = program.window->frMaterials;
+    std::unique_ptr<FirstPaint> list(paintOf(frame->grdMaterialsList->viewport()));
+    list->arm();
+    QTest::keyClick(program.window.get(), Qt::Key_2, Qt::ControlModifier);
+    list->wait();
+    QVariantList values;
+    print("ms", list->ms);
+    print("rows",
+          frame->dcMaterials->recordSet() ? frame->dcMaterials->recordSet()->recordCount() : -1);
+    print("sql", frame->materialsQuery(&values));
+    print("values", valuesJson(values));
+    return list->done ? 0 : 1;
+}
+
+int picker(QApplication& app, const QString& path) {
+    Program program(app, path);
+    program.show();
+    showMonthOf(program, 0);
+    clickRow(program.window->frMain->DGEstimatesAll, 0, true);
+    settle();
+    EstimateFrame* frame = program.window->frEstimating;
+    FirstPaint shown([](QWidget* w) {
+        return w->objectName() == QLatin1String("qt_scrollarea_viewport") &&
+               w->parentWidget()->objectName() == QLatin1String("grdMaterialsList") &&
+               w->window()->objectName() == QLatin1String("frmMaterials");
+    });
+    shown.then = [&] {
+        auto* dialog = qobject_cast<frmMaterials*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        QVariantList values;
+        print("sql", dialog->materialsQuery(&values));
+        print("values", valuesJson(values));
+        print("rows", dialog->listModel()->recordCount());
+        dialog->reject();
+    };
+    shown.arm();
+    QTest::mouseClick(frame->btnMaterialEstimate, Qt::LeftButton);
+    print("ms", shown.ms);
+    return shown.done ? 0 : 1;
+}
+
+int estimate(QApplication& app, const QString& path) {
+    Program program(app, path);
+    program.show();
+    showMonthOf(program, 2);
+    frmMain& window = *program.window;
+    std::unique_ptr<FirstPaint> lines(
+        paintOf(window.frEstimating->grdMaterialEstimate->viewport()));
+    lines->arm();
+    clickRow(window.frMain->DGEstimatesAll, 0, true);
+    lines->wait();
+    RecordSet* records = window.estimateBook->records();
+    print("ms", lines->ms);
+    print("estimate", records ? records->value(QStringLiteral("EstimateID")) : QVariant());
+    print("rows", window.frEstimating->grdMaterialEstimate->model()->rowCount() +
+                      window.frEstimating->grdLaborEstimate->model()->rowCount());
+    QToolButton* next = nullptr;
+    QToolButton* previous = nullptr;
+    for (QToolButton* button : window.frEstimating->dcEstimates->findChildren<QToolButton*>()) {
+        if (button->toolTip() == QLatin1String("Next record"))
+            next = button;
+        else if (button->toolTip() == QLatin1String("Previous record"))
+            previous = button;
+    }
+    std::vector<double> steps;
+    for (int i = 0; i < 8 && next && previous; ++i) {
+        settle();
+        QToolButton* button = next->isEnabled() ? next : previous;
+        lines->arm();
+        QTest::mouseClick(button, Qt::LeftButton);
+        if (lines->wait())
+            steps.push_back(lines->ms);
+    }
+    print("step_ms", median(steps));
+    print("step_max_ms", steps.empty() ? -1 : *std::max_element(steps.begin(), steps.end()));
+    return lines->done ? 0 : 1;
+}
+
+int preview(QApplication& app, const QString& path) {
+    Program program(app, path);
+    program.show();
+    showMonthOf(program, 0);
+    frmMain& window = *program.window;
+    clickRow(window.frMain->DGEstimatesAll, 0, false);
+    settle();
+    const RecordSet* records = window.estimateBook->records();
+    const int id = records ? records->value(QStringLiteral("EstimateID")).toInt() : 0;
+    print("rows", scalar(*gConnection,
+                         QStringLiteral("SELECT (SELECT COUNT(*) FROM MaterialEstimateTBL WHERE "
+                                        "EstimateID = ?1) + (SELECT COUNT(*) FROM "
+                                        "LaborEstimateTBL WHERE EstimateID = ?1)"),
+                         {id}));
+    const Memory before = processMemory();
+    FirstPaint shown(
+        [](QWidget* w) { return qobject_cast<QuotePreview*>(w->window()) != nullptr; });
+    shown.then = [&] {
+        auto* dialog = qobject_cast<QuotePreview*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        settle();
+        const Memory open = processMemory();
+        print("pages", dialog->pageCount());
+        print("shown_mib", double(open.residentKiB - before.residentKiB) / 1024.0);
+        print("peak_mib", double(open.peakKiB - before.residentKiB) / 1024.0);
+        dialog->reject();
+    };
+    shown.arm();
+    window.mnuFilePrintQuote->trigger();
+    print("ms", shown.ms);
+    return shown.done ? 0 : 1;
+}
+
+// Opens the file with a handle of its own and reads its schema, so only the statements are timed.
+sqlite3* openBare(const QString& path) {
+    sqlite3* handle = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(handle);
+        return nullptr;
+    }
+    sqlite3_exec(handle, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    return handle;
+}
+
+int floorOf(const QString& path, const QStringList& statements, const QVariantList& values) {
+    sqlite3* handle = openBare(path);
+    if (!handle)
+        return 1;
+    QElapsedTimer t;
+    t.start();
+    int rows = 0;
+    for (const QString& sql : statements)
+        rows += bareRows(handle, sql, values);
+    print("ms", double(t.nsecsElapsed()) / 1e6);
+    print("rows", rows);
+    sqlite3_close(handle);
+    return 0;
+}
+
+// The lines of both grids and the totals panel's sums, as the Estimate screen reads them.
+int estimateFloor(const QString& path, int estimateId) {
+    return floorOf(path,
+                   {QStringLiteral("SELECT * FROM MaterialEstimateTBL WHERE "
+                                   "MaterialEstimateTBL.EstimateID = ?"),
+                    QStringLiteral("SELECT * FROM LaborEstimateTBL WHERE "
+                                   "LaborEstimateTBL.EstimateID = ?"),
+                    QStringLiteral("SELECT * FROM PXSum WHERE EstimateID = ?")},
+                   {estimateId});
+}
+
+} // namespace
+
+int runFirstUseChild(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Plenwick"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Dorvane"));
+    registerMoneyMetaType();
+    keepRecordSetMemory();
+    printMessagesAnsweringOk();
+    const QStringList args = QCoreApplication::arguments().mid(2);
+    const QString kind = args.value(0);
+    const QString path = args.value(1);
+    if (kind == QLatin1String("start"))
+        return start(app, path, QDate::fromString(args.value(2), Qt::ISODate));
+    if (kind == QLatin1String("materials"))
+        return materials(app, path);
+    if (kind == QLatin1String("picker"))
+        return picker(app, path);
+    if (kind == QLatin1String("estimate"))
+        return estimate(app, path);
+    if (kind == QLatin1String("preview"))
+        return preview(app, path);
+    if (kind == QLatin1String("floor"))
+        return floorOf(path, args.mid(3),
+                       QJsonDocument::fromJson(args.value(2).toUtf8()).array().toVariantList());
+    if (kind == QLatin1String("estimatefloor"))
+        return estimateFloor(path, args.value(2).toInt());
+    err() << "unknown child: " << kind << "\n";
+    return 2;
+}
