@@ -1,15 +1,12 @@
-// Times the estimate side of the program on a generated database: start-up to the shown Home
-// screen (for every database given, so catalogues of different sizes can be compared), the Home
-// month list and a month step against the bare SQLite cursor running the same statement, opening
-// an estimate on the Estimate screen (the record move, both line grids and the totals panel), and
-// the memory the record set of every estimate holds. Prints Markdown tables for
-// docs/PERFORMANCE.md.
+// Times, inside one process after a warm-up, opening an estimate on the Estimate screen (the
+// record move, both line grids and the totals panel), and measures the memory the record set of
+// every estimate holds in a fresh process. Prints Markdown tables for docs/PERFORMANCE.md. What a
+// user meets first (start-up, the first opening) is plenwick_bench_firstuse's.
 //
-//   plenwick_bench_estimates [--generate] [--repeat N] [PATH] [MORE_PATHS...]
+//   plenwick_bench_estimates [--generate] [--repeat N] [PATH]
 //
-// PATH and --generate as for plenwick_bench; start-up is also timed on every further path (for
-// example an empty database and one with 600,000 materials). Runs on the offscreen platform
-// unless QT_QPA_PLATFORM says otherwise; the settings live in a temporary folder.
+// PATH and --generate as for plenwick_bench. Runs on the offscreen platform unless
+// QT_QPA_PLATFORM says otherwise; the settings live in a temporary folder.
 
 #include "app/mainwindow.h"
 #include "app/startup.h"
@@ -33,7 +30,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
-#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTableView>
@@ -97,45 +93,10 @@ qint64 residentKiB() {
     return processMemory().residentKiB;
 }
 
-const char* const kChildOption = "--startup-child";
-
-// A child process that starts as the program does, on the given file, says "shown" once the
-// Home list has been drawn, and ends: the parent times the whole start, process and all.
-int startupChild(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Plenwick"));
-    registerMoneyMetaType();
-    keepRecordSetMemory();
-    applyProgramStyle(app);
-    printMessagesAnsweringOk();
-    QTemporaryDir settingsDir;
-    isolateSettings(settingsDir.path());
-    Program program;
-    program.start(QString::fromLocal8Bit(argv[2]));
-    out() << "shown\n";
-    out().flush();
-    return 0;
-}
-
-// Milliseconds from starting a child process to its Home screen drawn.
-double timeProcessStart(const QString& path) {
-    QProcess child;
-    QElapsedTimer t;
-    t.start();
-    child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kChildOption), path});
-    if (!child.waitForReadyRead(60000))
-        return -1;
-    const double ms = double(t.nsecsElapsed()) / 1e6;
-    child.waitForFinished(60000);
-    return ms;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     preferOffscreen();
-    if (argc == 3 && qstrcmp(argv[1], kChildOption) == 0)
-        return startupChild(argc, argv);
     QApplication app(argc, argv);
     Options options;
     if (!start(app, QStringLiteral("plenwick_bench_estimates"),
@@ -148,9 +109,6 @@ int main(int argc, char** argv) {
     QTemporaryDir settingsDir;
     isolateSettings(settingsDir.path());
     const int repeat = options.repeat;
-    QStringList paths = {options.path};
-    paths += options.morePaths;
-    paths.removeDuplicates();
 
     // The record set of every estimate, measured first, on a fresh process.
     {
@@ -170,32 +128,6 @@ int main(int argc, char** argv) {
               << number(double(after - before) / 1024.0, 1) << " |\n\n";
         gConnection = nullptr;
     }
-
-    // Start-up on each file.
-    out() << "| Start-up to the shown Home screen | Materials | Estimates | Process (ms) | In "
-             "process (ms) |\n|---|---:|---:|---:|---:|\n";
-    for (const QString& path : paths) {
-        std::vector<double> processMs;
-        for (int i = 0; i <= repeat; ++i)
-            if (const double ms = timeProcessStart(path); i > 0)
-                processMs.push_back(ms);
-        Program program;
-        const double ms = timeMedian(
-            repeat, [&] { program.stop(); }, [&] { program.start(path); });
-        Connection probe;
-        qint64 materials = -1;
-        qint64 estimates = -1;
-        if (openDatabase(probe, path)) {
-            materials =
-                scalar(probe, QStringLiteral("SELECT COUNT(*) FROM MaterialsTBL")).toLongLong();
-            estimates =
-                scalar(probe, QStringLiteral("SELECT COUNT(*) FROM EstimateTBL")).toLongLong();
-        }
-        out() << "| " << QFileInfo(path).fileName() << " | " << materials << " | " << estimates
-              << " | " << number(median(processMs), 1) << " | " << number(ms, 1) << " |\n";
-        program.stop();
-    }
-    out() << "\n";
 
     // Opening estimates on the Estimate screen of a started program.
     Program program;
