@@ -21,6 +21,7 @@
 #include "report/printquote.h"
 #include "report/quotepreview.h"
 #include "report/reporthtml.h"
+#include "report/reportpageview.h"
 #include "report/reportpainter.h"
 #include "settings/settingsstore.h"
 #include "widgets/messagebox.h"
@@ -30,7 +31,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
