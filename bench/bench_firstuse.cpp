@@ -2,15 +2,16 @@
 // figure comes from a fresh process that has done nothing else first, so no warm-up pays for it.
 //
 //   plenwick_bench_firstuse [--repeat N] [--folder DIR] [--only
-//   start,materials,picker,estimate,preview]
+//   start,materials,picker,estimate]
 //
 // Start-up is the whole process, from its launch to the first paint of the Home list, on the
 // first start of a day (no copy of the file made yet that day, the file's check due) and on a
 // second start that day; its floor is the same start on an empty database file. A screen's first
 // showing is timed inside a fresh process, from the key or click to the first paint of its list;
 // its floor is the screen's own statement stepped to its end with SQLite's C API in another fresh
-// process. The databases are generated into DIR (default <temp>/plenwick-firstuse) when missing.
-// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+// process. (The preview's memory is plenwick_bench_report's.) The databases are generated into DIR
+// (default <temp>/plenwick-firstuse) when missing. Runs on the offscreen platform unless
+// QT_QPA_PLATFORM says otherwise.
 
 #include "app/mainwindow.h"
 #include "app/startup.h"
@@ -203,22 +204,6 @@ void timeEstimate(const QString& path, int repeat) {
     out().flush();
 }
 
-void measurePreview(const QString& path, int repeat) {
-    std::vector<double> shown, peak, ms;
-    ChildRun last;
-    for (int i = 0; i < repeat; ++i) {
-        last = runChild({QStringLiteral("preview"), path});
-        shown.push_back(number(last, QStringLiteral("shown_mib")));
-        peak.push_back(number(last, QStringLiteral("peak_mib")));
-        ms.push_back(number(last, QStringLiteral("ms")));
-    }
-    out() << "\n| Preview of a long quote | Lines | Pages | First page shown (ms) | Memory while "
-             "shown (MiB) | Peak growth (MiB) |\n|---|---:|---:|---:|---:|---:|\n";
-    out() << "| " << fileName(path) << " | " << last.values.value("rows") << " | "
-          << last.values.value("pages") << " | " << Bench::number(median(ms), 0) << " | "
-          << Bench::number(median(shown), 1) << " | " << Bench::number(median(peak), 1) << " |\n";
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -239,7 +224,7 @@ int main(int argc, char** argv) {
         QStringLiteral("dir"), QDir::temp().filePath(QStringLiteral("plenwick-firstuse")));
     const QCommandLineOption onlyOption(
         QStringLiteral("only"), QStringLiteral("The cases to run, comma-separated."),
-        QStringLiteral("cases"), QStringLiteral("start,materials,picker,estimate,preview"));
+        QStringLiteral("cases"), QStringLiteral("start,materials,picker,estimate"));
     parser.addOptions({repeatOption, folderOption, onlyOption});
     parser.process(app);
     const int repeat = std::max(1, parser.value(repeatOption).toInt());
@@ -257,11 +242,6 @@ int main(int argc, char** argv) {
     bigEstimates.materialLinesPerEstimate = 1000;
     bigEstimates.laborLinesPerEstimate = 200;
     bigEstimates.years = 1;
-    DemoData::Counts longQuote;
-    longQuote.estimates = 2;
-    longQuote.materialLinesPerEstimate = 10000;
-    longQuote.laborLinesPerEstimate = 2000;
-    longQuote.years = 1;
     const struct {
         QString name;
         DemoData::Counts counts;
@@ -269,8 +249,7 @@ int main(int argc, char** argv) {
                      {QStringLiteral("materials-150k"), {}},
                      {QStringLiteral("materials-600k"), large},
                      {QStringLiteral("lists-30k"), longLists},
-                     {QStringLiteral("estimates-1200-lines"), bigEstimates},
-                     {QStringLiteral("quote-12000-lines"), longQuote}};
+                     {QStringLiteral("estimates-1200-lines"), bigEstimates}};
     for (const auto& database : databases)
         if (!ensure(files, database.name, database.counts))
             return 1;
@@ -293,7 +272,5 @@ int main(int argc, char** argv) {
                        QStringLiteral("<= 1.5x"));
     if (only.contains(QLatin1String("estimate")))
         timeEstimate(files.path(QStringLiteral("estimates-1200-lines")), repeat);
-    if (only.contains(QLatin1String("preview")))
-        measurePreview(files.path(QStringLiteral("quote-12000-lines")), repeat);
     return 0;
 }

@@ -17,7 +17,6 @@
 #include "help/programlogo.h"
 #include "materials/materialpicker.h"
 #include "materials/materialsframe.h"
-#include "report/quotepreview.h"
 #include "settings/registry.h"
 #include "widgets/datanavigator.h"
 #include "widgets/recordsetmodel.h"
@@ -259,40 +258,6 @@ int estimate(QApplication& app, const QString& path) {
     return lines->done ? 0 : 1;
 }
 
-int preview(QApplication& app, const QString& path) {
-    Program program(app, path);
-    program.show();
-    showMonthOf(program, 0);
-    frmMain& window = *program.window;
-    clickRow(window.frMain->DGEstimatesAll, 0, false);
-    settle();
-    const RecordSet* records = window.estimateBook->records();
-    const int id = records ? records->value(QStringLiteral("EstimateID")).toInt() : 0;
-    print("rows", scalar(*gConnection,
-                         QStringLiteral("SELECT (SELECT COUNT(*) FROM MaterialEstimateTBL WHERE "
-                                        "EstimateID = ?1) + (SELECT COUNT(*) FROM "
-                                        "LaborEstimateTBL WHERE EstimateID = ?1)"),
-                         {id}));
-    const Memory before = processMemory();
-    FirstPaint shown(
-        [](QWidget* w) { return qobject_cast<QuotePreview*>(w->window()) != nullptr; });
-    shown.then = [&] {
-        auto* dialog = qobject_cast<QuotePreview*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        settle();
-        const Memory open = processMemory();
-        print("pages", dialog->pageCount());
-        print("shown_mib", double(open.residentKiB - before.residentKiB) / 1024.0);
-        print("peak_mib", double(open.peakKiB - before.residentKiB) / 1024.0);
-        dialog->reject();
-    };
-    shown.arm();
-    window.mnuFilePrintQuote->trigger();
-    print("ms", shown.ms);
-    return shown.done ? 0 : 1;
-}
-
 // Opens the file with a handle of its own and reads its schema, so only the statements are timed.
 sqlite3* openBare(const QString& path) {
     sqlite3* handle = nullptr;
@@ -351,8 +316,6 @@ int runFirstUseChild(int argc, char** argv) {
         return picker(app, path);
     if (kind == QLatin1String("estimate"))
         return estimate(app, path);
-    if (kind == QLatin1String("preview"))
-        return preview(app, path);
     if (kind == QLatin1String("floor"))
         return floorOf(path, args.mid(3),
                        QJsonDocument::fromJson(args.value(2).toUtf8()).array().toVariantList());

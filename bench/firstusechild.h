@@ -10,7 +10,6 @@
 //   picker PATH           Add Materials on the Estimate screen to the picker's list painted
 //   estimate PATH         a double-click on Home to the Estimate screen's lines painted, then
 //                         eight steps to the next estimate
-//   preview PATH          File > Print Quote to the preview's first page, and its memory
 //   floor PATH VALUES SQL...       the statements stepped to their end with SQLite's C API
 //   estimatefloor PATH ESTIMATEID  the statements of an estimate's lines and totals, likewise
 

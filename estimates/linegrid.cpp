@@ -3,6 +3,7 @@
 #include "data/formats.h"
 #include "data/recordset.h"
 #include "estimates/linevalues.h"
+#include "estimates/widesttext.h"
 #include "settings/gridformat.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordsetmodel.h"
@@ -40,6 +41,30 @@ LineGridView::LineGridView(QWidget* parent)
                     QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
 }
 
+void LineGridView::setModel(QAbstractItemModel* model) {
+    if (model == this->model())
+        return;
+    for (const auto& connection : std::as_const(m_modelConnections))
+        disconnect(connection);
+    m_modelConnections.clear();
+    QTableView::setModel(model);
+    m_widthHints.clear();
+    if (!model)
+        return;
+    const auto forget = [this] { m_widthHints.clear(); };
+    m_modelConnections << connect(model, &QAbstractItemModel::modelReset, this, forget)
+                       << connect(model, &QAbstractItemModel::dataChanged, this, forget)
+                       << connect(model, &QAbstractItemModel::rowsInserted, this, forget)
+                       << connect(model, &QAbstractItemModel::rowsRemoved, this, forget)
+                       << connect(model, &QAbstractItemModel::layoutChanged, this, forget);
+}
+
+void LineGridView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        m_widthHints.clear();
+    QTableView::changeEvent(event);
+}
+
 RecordSetModel* LineGridView::lines() const {
     return qobject_cast<RecordSetModel*>(model());
 }
@@ -72,6 +97,86 @@ void LineGridView::highlightLines(const QList<int>& rows) {
                                           QItemSelectionModel::NoUpdate);
     }
     selectionModel()->select(chosen, QItemSelectionModel::ClearAndSelect);
+}
+
+QList<int> LineGridView::rowsForSizeHint() const {
+    const int count = model()->rowCount(rootIndex());
+    const QHeaderView* rows = verticalHeader();
+    // 0: the rows shown; -1: all of them.
+    const int most = horizontalHeader()->resizeContentsPrecision();
+    int top = std::max(0, rows->visualIndexAt(0));
+    int bottom = rows->visualIndexAt(viewport()->height());
+    if (!isVisible() || bottom == -1)
+        bottom = count - 1;
+    QList<int> chosen;
+    for (int visual = top; visual <= bottom && chosen.size() != most; ++visual)
+        if (const int row = rows->logicalIndex(visual); !isRowHidden(row))
+            chosen << row;
+    if (most == 0)
+        return chosen;
+    // As the view does: one row above, one below, until enough; the row where a side runs out of
+    // rows is taken from the other.
+    const int last = count - 1;
+    int taken = int(chosen.size());
+    while (taken != most && (top > 0 || bottom < last)) {
+        int row = -1;
+        if ((taken % 2 && top > 0) || bottom == last) {
+            while (top > 0) {
+                row = rows->logicalIndex(--top);
+                if (!isRowHidden(row))
+                    break;
+            }
+        } else {
+            while (bottom < last) {
+                row = rows->logicalIndex(++bottom);
+                if (!isRowHidden(row))
+                    break;
+            }
+        }
+        if (row < 0 || row >= count)
+            continue;
+        chosen << row;
+        ++taken;
+    }
+    return chosen;
+}
+
+int LineGridView::columnWidthHint(int column, int available) const {
+    // An open editor counts as the view counts it.
+    if (!model() || state() == EditingState || isColumnHidden(column))
+        return static_cast<const QAbstractItemView*>(this)->sizeHintForColumn(column);
+    ensurePolished();
+    const QList<int> rows = rowsForSizeHint();
+    // Which rows count depends on the scrolling only when not all of them do.
+    const bool allRows = rows.size() == model()->rowCount(rootIndex());
+    if (const auto known = m_widthHints.constFind(column);
+        allRows && known != m_widthHints.cend() && known->available == available)
+        return known->hint;
+    QStringList texts;
+    texts.reserve(rows.size());
+    for (const int row : rows)
+        texts << model()->index(row, column, rootIndex()).data(Qt::DisplayRole).toString();
+    const int grid = showGrid() ? 1 : 0;
+    if (rows.isEmpty())
+        return grid;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const auto cellHint = [&](int row) {
+        const QModelIndex index = model()->index(row, column, rootIndex());
+        return itemDelegateForIndex(index)->sizeHint(option, index).width();
+    };
+    // A cell's hint is its text's width and the same margins for the whole column: the widest
+    // texts decide, and only those that would need more than the room available.
+    const int first = cellHint(rows.first());
+    const int margins = first - textWidth(texts.first(), option.font);
+    const QList<int> widest = widestTexts(texts, option.font, available - grid - margins);
+    int hint = first;
+    // Texts as wide as each other give the same hint, so a few are enough.
+    for (qsizetype i = 0; i < std::min<qsizetype>(widest.size(), 4); ++i)
+        hint = std::max(hint, cellHint(rows[widest[i]]));
+    if (allRows)
+        m_widthHints.insert(column, {available, hint + grid});
+    return hint + grid;
 }
 
 int LineGridView::editableColumn(int row, int column, bool forward) const {
@@ -298,10 +403,13 @@ void fitColumns(QTableView* grid, int first, const QList<double>& fractions, int
     int spare = grid->viewport()->width();
     for (int column = first; column < first + fractions.size(); ++column) {
         if (column != description) {
-            // Public through the base class: the widest text among the rows shown.
-            const auto* view = static_cast<const QAbstractItemView*>(grid);
-            const int needed = std::max(view->sizeHintForColumn(column),
-                                        grid->horizontalHeader()->sectionSizeHint(column));
+            // The widest text among the lines (sizeHintForColumn() is public through the base
+            // class).
+            const auto* lines = qobject_cast<const LineGridView*>(grid);
+            const int needed = std::max(
+                lines ? lines->columnWidthHint(column, grid->columnWidth(column))
+                      : static_cast<const QAbstractItemView*>(grid)->sizeHintForColumn(column),
+                grid->horizontalHeader()->sectionSizeHint(column));
             grid->setColumnWidth(column, std::max(grid->columnWidth(column), needed));
         }
         spare -= grid->columnWidth(column);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -32,8 +33,15 @@ public:
     QList<int> linesToDelete() const;
     // Selects these lines whole and puts the cursor on the first, so they show while asked about.
     void highlightLines(const QList<int>& rows);
+    // The width sizeHintForColumn() gives (the widest of the cells' size hints among the rows it
+    // considers) when that is more than available; otherwise a width no more than available.
+    // Only the cells whose text may be wider ask the delegate, so a thousand lines are sized in
+    // a fraction of the time.
+    int columnWidthHint(int column, int available) const;
 
     QAction* const actDeleteLine;
+
+    void setModel(QAbstractItemModel* model) override;
 
 signals:
     // The user asked to delete the lines on these rows.
@@ -45,6 +53,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     RecordSetModel* lines() const;
@@ -55,9 +64,20 @@ private:
     // Puts the cursor on the first cell of the (empty) new-row line.
     void goToNewLine();
     void moveCursorTo(const QModelIndex& index);
+    // The rows sizeHintForColumn() considers: those shown, then alternately above and below, up
+    // to the header's resizeContentsPrecision().
+    QList<int> rowsForSizeHint() const;
 
     std::function<bool()> m_editGuard;
     bool m_guarding = false;
+    // The column width hints given, with the room they were given for, until the lines or the
+    // font change: the screen fits its columns again on every resize.
+    struct WidthHint {
+        int available = 0;
+        int hint = 0;
+    };
+    mutable QHash<int, WidthHint> m_widthHints;
+    QList<QMetaObject::Connection> m_modelConnections;
 };
 
 // Edits a cell as the text the grid shows ("$12.50", "20.0%"), and hands the typed text to the

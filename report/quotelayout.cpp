@@ -2,6 +2,8 @@
 
 #include "data/formats.h"
 
+#include <QByteArrayView>
+#include <QHash>
 #include <algorithm>
 #include <cmath>
 
@@ -76,8 +78,19 @@ struct Section {
 // The tallest a section may grow: a whole page below the page header.
 constexpr int kTallestSection = kFooterTop - kTopMargin - kPageHeaderHeight;
 
+// A section's or control's name as one string shared by every item of that name: a long quote
+// places tens of thousands of items under a few dozen names.
+QString sharedName(const char* name) {
+    static QHash<QByteArrayView, QString> names;
+    const QByteArrayView key(name);
+    auto found = names.constFind(key);
+    if (found == names.cend())
+        found = names.insert(key, QString::fromLatin1(name));
+    return *found;
+}
+
 Section section(const char* name, int height, QList<Control> controls) {
-    Section s{QString::fromLatin1(name), height, std::move(controls), {}, height};
+    Section s{sharedName(name), height, std::move(controls), {}, height};
     for (Control& c : s.controls) {
         QStringList lines;
         int bottom = c.rect.bottom() + 1;
@@ -107,9 +120,8 @@ void placeSection(ReportPage& page, const Section& s, int top) {
     page.bands.append({s.name, top, s.height, s.grownHeight});
     for (qsizetype i = 0; i < s.controls.size(); ++i) {
         const Control& c = s.controls[i];
-        page.items.append({c.kind, s.name, QString::fromLatin1(c.name),
-                           c.rect.translated(kLeftMargin, top), c.text, c.font, c.alignment,
-                           s.wrapped[i]});
+        page.items.append({c.kind, s.name, sharedName(c.name), c.rect.translated(kLeftMargin, top),
+                           c.text, c.font, c.alignment, s.wrapped[i]});
     }
 }
 
@@ -405,17 +417,14 @@ ReportLayout layOutQuote(const QuoteData& data, const QuoteTexts& texts, const Q
     composer.placeOrBreak(empty("rptMain_Grouping_Header", 15));
     for (const QuoteGroup& group : data.groups) {
         const Section header = groupHeader(group);
-        QList<Section> lines;
-        lines.reserve(group.lines.size());
-        for (const QuoteLine& line : group.lines)
-            lines.append(detail(line));
-        // A type's heading stays with its first line.
-        const int firstLine = lines.isEmpty() ? 0 : lines.first().grownHeight;
+        // A type's heading stays with its first line. The lines are laid out one at a time, so
+        // a long quote never holds them all twice.
+        const int firstLine = group.lines.isEmpty() ? 0 : detail(group.lines.first()).grownHeight;
         if (!composer.fits(header.grownHeight + firstLine))
             composer.startPage();
         composer.place(header);
-        for (const Section& line : lines)
-            composer.placeOrBreak(line);
+        for (const QuoteLine& line : group.lines)
+            composer.placeOrBreak(detail(line));
         composer.placeOrBreak(groupFooter(group));
     }
     composer.placeOrBreak(empty("rptMain_Footer", 15));

@@ -1,6 +1,7 @@
 #include "report/quotepreview.h"
 
 #include "report/datareport.h"
+#include "report/reportpageview.h"
 #include "report/reportpainter.h"
 #include "settings/registry.h"
 #include "widgets/filedialog.h"
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScreen>
 #include <QSpinBox>
@@ -38,14 +38,11 @@ constexpr qint64 kPrintError = 482;
 
 QuotePreview::QuotePreview(const ReportLayout& layout, const QList<ExportFormat>& formats,
                            const QString& suggestedName, QWidget* parent)
-    : QDialog(parent), m_layout(layout), m_formats(formats), m_suggestedName(suggestedName),
-      m_previewPrinter(std::make_unique<QPrinter>(QPrinter::ScreenResolution)) {
+    : QDialog(parent), preview(new ReportPageView(layout, this)), m_layout(layout),
+      m_formats(formats), m_suggestedName(suggestedName) {
     setObjectName(QStringLiteral("DataReport1"));
     setWindowTitle(layout.caption);
     setWindowFlag(Qt::WindowMaximizeButtonHint);
-    m_previewPrinter->setPageLayout(
-        QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    m_previewPrinter->setFullPage(true);
 
     toolBar = new QToolBar(this);
     toolBar->setObjectName(QStringLiteral("tbPreview"));
@@ -104,12 +101,10 @@ QuotePreview::QuotePreview(const ReportLayout& layout, const QList<ExportFormat>
             button->setAccessibleName(arrow->toolTip());
         }
 
-    preview = new QPrintPreviewWidget(m_previewPrinter.get(), this);
+    // The pages are drawn as they come into view, never all held as pictures.
     preview->setObjectName(QStringLiteral("pvwQuote"));
     preview->setFocusPolicy(Qt::StrongFocus);
-    connect(preview, &QPrintPreviewWidget::paintRequested, this,
-            [this](QPrinter* printer) { paintReport(*printer, m_layout); });
-    connect(preview, &QPrintPreviewWidget::previewChanged, this, &QuotePreview::updatePageControls);
+    connect(preview, &ReportPageView::previewChanged, this, &QuotePreview::updatePageControls);
 
     auto* layoutBox = new QVBoxLayout(this);
     layoutBox->setContentsMargins(0, 0, 0, 0);
@@ -174,13 +169,14 @@ void QuotePreview::updatePageControls() {
     actPreviousPage->setEnabled(page > 1);
     actNextPage->setEnabled(page < pages);
     actLastPage->setEnabled(page < pages);
-    actFitWidth->setChecked(preview->zoomMode() == QPrintPreviewWidget::FitToWidth);
-    actFitPage->setChecked(preview->zoomMode() == QPrintPreviewWidget::FitInView);
+    actFitWidth->setChecked(preview->zoomMode() == ReportPageView::FitToWidth);
+    actFitPage->setChecked(preview->zoomMode() == ReportPageView::FitInView);
 }
 
 void QuotePreview::printQuote() {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(m_previewPrinter->pageLayout());
+    printer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     printer.setFullPage(true);
     printer.setDocName(m_suggestedName);
     QPrintDialog dialog(&printer, this);

@@ -7,8 +7,7 @@
 
 class QAction;
 class QLabel;
-class QPrintPreviewWidget;
-class QPrinter;
+class ReportPageView;
 class QSpinBox;
 class QToolBar;
 
@@ -29,7 +28,7 @@ public:
     bool exportQuote();
     void printQuote();
 
-    QPrintPreviewWidget* preview;
+    ReportPageView* preview;
     QToolBar* toolBar;
     QAction* actFirstPage;
     QAction* actPreviousPage;
@@ -52,5 +51,4 @@ private:
     const ReportLayout& m_layout;
     QList<ExportFormat> m_formats;
     QString m_suggestedName;
-    std::unique_ptr<QPrinter> m_previewPrinter;
 };

@@ -7,6 +7,7 @@
 #include "estimates/estimatesmonthlist.h"
 #include "estimates/homeframe.h"
 #include "report/quotepreview.h"
+#include "report/reportpageview.h"
 #include "settings/registry.h"
 #include "settings/settingsstore.h"
 #include "support/modaldialog.h"
@@ -20,7 +21,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrintPreviewWidget>
 #include <QSpinBox>
 #include <QTableView>
 #include <QToolBar>
