@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QVariant>
+#include <memory_resource>
 #include <vector>
 
 class Statement;
@@ -13,11 +14,11 @@ class Statement;
 // dozen bytes a row instead of a QVariant per cell.
 class ColumnData {
 public:
-    // A new column starts on the buffers a closed record set left, so reopening a large list
-    // neither grows its arrays step by step nor touches fresh memory; a closed column hands its
-    // buffers back.
-    explicit ColumnData(StorageKind kind);
-    ~ColumnData();
+    // The column's arrays are taken from memory (the heap by default; a large record set's own
+    // memory, see RowMemory).
+    explicit ColumnData(StorageKind kind,
+                        std::pmr::memory_resource* memory = std::pmr::get_default_resource());
+    ~ColumnData() = default;
     ColumnData(ColumnData&&) = default;
     ColumnData& operator=(ColumnData&&) = default;
     ColumnData(const ColumnData&) = delete;
@@ -29,8 +30,6 @@ public:
     // Sizes a text column's buffer for expectedRows rows like the rows read so far, with a
     // margin; other kinds are sized by reserve().
     void reserveTextLike(int rowsRead, int expectedRows);
-    // After loading: gives back what a small column took of a large spare buffer.
-    void fitToSize();
 
     // Appends a value read from the database. A value the column's kind cannot hold turns the
     // column into a general one, so nothing read is ever altered.
@@ -72,11 +71,11 @@ private:
     void becomeVariant();
 
     StorageKind m_kind;
-    std::vector<bool> m_null;
-    std::vector<qint64> m_ints;     // Int, Money (ten-thousandths), Date (packed)
-    std::vector<double> m_doubles;  // Double
-    std::vector<quint32> m_offsets; // Text: start in m_text
-    std::vector<quint32> m_lengths; // Text: byte length
-    QByteArray m_text;              // Text: UTF-8, appended to on every write
+    std::pmr::vector<bool> m_null;
+    std::pmr::vector<qint64> m_ints;     // Int, Money (ten-thousandths), Date (packed)
+    std::pmr::vector<double> m_doubles;  // Double
+    std::pmr::vector<quint32> m_offsets; // Text: start in m_text
+    std::pmr::vector<quint32> m_lengths; // Text: byte length
+    std::pmr::vector<char> m_text;       // Text: UTF-8, appended to on every write
     std::vector<QVariant> m_variants;
 };
