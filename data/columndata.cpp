@@ -6,8 +6,10 @@
 #include <QDateTime>
 #include <QStringEncoder>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace {
 constexpr qint64 kMsecsPerDay = 86400000;
@@ -118,6 +120,54 @@ template <typename Ch> int digits(const Ch* p, int n, bool* ok) {
 ColumnData::ColumnData(StorageKind kind, std::pmr::memory_resource* memory)
     : m_kind(kind), m_null(memory), m_ints(memory), m_doubles(memory), m_offsets(memory),
       m_lengths(memory), m_text(memory) {}
+
+ColumnData::TextBuffer::TextBuffer(TextBuffer&& other) noexcept
+    : m_memory(other.m_memory), m_data(std::exchange(other.m_data, nullptr)),
+      m_size(std::exchange(other.m_size, 0)), m_capacity(std::exchange(other.m_capacity, 0)) {}
+
+ColumnData::TextBuffer& ColumnData::TextBuffer::operator=(TextBuffer&& other) noexcept {
+    if (this != &other) {
+        release();
+        m_memory = other.m_memory;
+        m_data = std::exchange(other.m_data, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+        m_capacity = std::exchange(other.m_capacity, 0);
+    }
+    return *this;
+}
+
+void ColumnData::TextBuffer::release() {
+    if (m_data)
+        m_memory->deallocate(m_data, m_capacity, 1);
+    m_data = nullptr;
+    m_capacity = 0;
+}
+
+void ColumnData::TextBuffer::reserve(size_t bytes) {
+    if (bytes <= m_capacity)
+        return;
+    auto* grown = static_cast<char*>(m_memory->allocate(bytes, 1));
+    if (m_size > 0)
+        std::memcpy(grown, m_data, m_size);
+    const size_t size = m_size;
+    release();
+    m_data = grown;
+    m_size = size;
+    m_capacity = bytes;
+}
+
+void ColumnData::TextBuffer::resize(size_t bytes) {
+    reserve(bytes);
+    m_size = bytes;
+}
+
+void ColumnData::TextBuffer::append(const char* text, size_t bytes) {
+    if (m_size + bytes > m_capacity)
+        reserve(std::max(m_size + bytes, 2 * m_capacity + 64));
+    if (bytes > 0)
+        std::memcpy(m_data + m_size, text, bytes);
+    m_size += bytes;
+}
 
 void ColumnData::reserve(int rows) {
     m_null.reserve(size_t(rows));
@@ -244,7 +294,7 @@ void ColumnData::appendFromStatement(const Statement& st, int i) {
             const QByteArrayView text = st.utf8(i);
             m_offsets.push_back(quint32(m_text.size()));
             m_lengths.push_back(quint32(text.size()));
-            m_text.insert(m_text.end(), text.begin(), text.end());
+            m_text.append(text.data(), size_t(text.size()));
             m_null.push_back(false);
             return;
         }

@@ -66,6 +66,34 @@ public:
     static bool parseIsoDate(const char* text, int length, qint64* packed);
 
 private:
+    // UTF-8 of a text column's values, one after the other: copied in whole, grown by doubling.
+    class TextBuffer {
+    public:
+        explicit TextBuffer(std::pmr::memory_resource* memory) : m_memory(memory) {}
+        ~TextBuffer() { release(); }
+        TextBuffer(TextBuffer&& other) noexcept;
+        TextBuffer& operator=(TextBuffer&& other) noexcept;
+        TextBuffer(const TextBuffer&) = delete;
+        TextBuffer& operator=(const TextBuffer&) = delete;
+
+        size_t size() const { return m_size; }
+        size_t capacity() const { return m_capacity; }
+        char* data() { return m_data; }
+        const char* data() const { return m_data; }
+        void reserve(size_t bytes);
+        // Grows or shrinks; bytes added are left as they are, for the caller to fill.
+        void resize(size_t bytes);
+        void append(const char* text, size_t bytes);
+        void clear() { m_size = 0; }
+
+    private:
+        void release();
+        std::pmr::memory_resource* m_memory;
+        char* m_data = nullptr;
+        size_t m_size = 0;
+        size_t m_capacity = 0;
+    };
+
     enum class Fit { Stored, Null, Mismatch };
     Fit put(size_t row, const QVariant& value, bool appending);
     void becomeVariant();
@@ -76,6 +104,6 @@ private:
     std::pmr::vector<double> m_doubles;  // Double
     std::pmr::vector<quint32> m_offsets; // Text: start in m_text
     std::pmr::vector<quint32> m_lengths; // Text: byte length
-    std::pmr::vector<char> m_text;       // Text: UTF-8, appended to on every write
+    TextBuffer m_text;                   // Text: UTF-8, appended to on every write
     std::vector<QVariant> m_variants;
 };

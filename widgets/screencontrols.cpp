@@ -115,9 +115,12 @@ protected:
         switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
-        case QEvent::KeyPress:
             // Before the combo opens its list, which takes the view's width as it is then.
             if (watched == m_combo)
+                fitIfStale();
+            break;
+        case QEvent::KeyPress:
+            if (watched == m_combo && opensList(*static_cast<QKeyEvent*>(event)))
                 fitIfStale();
             break;
         case QEvent::Show:
@@ -132,6 +135,23 @@ protected:
     }
 
 private:
+    // The keys with which a combo opens its list (typed text only completes).
+    bool opensList(const QKeyEvent& key) const {
+        const bool alt = key.modifiers() & Qt::AltModifier;
+        switch (key.key()) {
+        case Qt::Key_F4:
+            return true;
+        case Qt::Key_Down:
+        case Qt::Key_Up:
+            return alt;
+        case Qt::Key_Space:
+        case Qt::Key_Select:
+            return !m_combo->isEditable();
+        default:
+            return false;
+        }
+    }
+
     void watchPopup() {
         QWidget* popup = m_combo->view() ? m_combo->view()->parentWidget() : nullptr;
         if (popup == m_popup)
