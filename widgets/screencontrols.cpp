@@ -74,9 +74,9 @@ private:
 };
 
 // Keeps a combo's drop-down list as wide as its longest entry. A change of the list only marks
-// the width as stale; it is measured again when the user is about to open the list (a press on
-// the combo or a key while it has the focus), so a list filled row by row, or refilled while
-// nobody looks at it, is never measured for nothing.
+// the width as stale; it is measured again when the list is about to open (a press on the combo,
+// a key that opens it, or the list shown by the program), so a list filled row by row, or
+// refilled while nobody looks at it, is never measured for nothing.
 class ListWidthFitter : public QObject {
 public:
     explicit ListWidthFitter(QComboBox* combo) : QObject(combo), m_combo(combo) {
