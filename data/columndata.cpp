@@ -6,9 +6,10 @@
 #include <QDateTime>
 #include <QStringEncoder>
 #include <cmath>
+#include <cstring>
 #include <limits>
-#include <mutex>
 #include <optional>
+#include <utility>
 
 namespace {
 constexpr qint64 kMsecsPerDay = 86400000;
@@ -116,118 +117,56 @@ template <typename Ch> int digits(const Ch* p, int n, bool* ok) {
 }
 } // namespace
 
-namespace {
-// Buffers of closed columns, kept for the next record set. Bounded, so that a process that once
-// held a large list does not keep more than one such list's worth for ever.
-class SpareBuffers {
-public:
-    template <typename T> T take(std::vector<T> SpareBuffers::*list) {
-        const std::lock_guard lock(m_mutex);
-        auto& spares = this->*list;
-        if (spares.empty())
-            return T();
-        // The largest first: the next set is most likely the large list reopened.
-        auto largest = std::max_element(spares.begin(), spares.end(), [](const T& a, const T& b) {
-            return capacityOf(a) < capacityOf(b);
-        });
-        T buffer = std::move(*largest);
-        spares.erase(largest);
-        m_bytes -= bytesOf(buffer);
-        return buffer;
+ColumnData::ColumnData(StorageKind kind, std::pmr::memory_resource* memory)
+    : m_kind(kind), m_null(memory), m_ints(memory), m_doubles(memory), m_offsets(memory),
+      m_lengths(memory), m_text(memory) {}
+
+ColumnData::TextBuffer::TextBuffer(TextBuffer&& other) noexcept
+    : m_memory(other.m_memory), m_data(std::exchange(other.m_data, nullptr)),
+      m_size(std::exchange(other.m_size, 0)), m_capacity(std::exchange(other.m_capacity, 0)) {}
+
+ColumnData::TextBuffer& ColumnData::TextBuffer::operator=(TextBuffer&& other) noexcept {
+    if (this != &other) {
+        release();
+        m_memory = other.m_memory;
+        m_data = std::exchange(other.m_data, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+        m_capacity = std::exchange(other.m_capacity, 0);
     }
-
-    template <typename T> void give(std::vector<T> SpareBuffers::*list, T&& buffer) {
-        const size_t bytes = bytesOf(buffer);
-        if (bytes < kSmallest)
-            return;
-        clearKeepingCapacity(buffer);
-        const std::lock_guard lock(m_mutex);
-        auto& spares = this->*list;
-        if (m_bytes + bytes > kMostBytes || spares.size() >= kMostBuffers)
-            return;
-        m_bytes += bytes;
-        spares.push_back(std::move(buffer));
-    }
-
-    std::vector<std::vector<qint64>> ints;
-    std::vector<std::vector<double>> doubles;
-    std::vector<std::vector<quint32>> offsets;
-    std::vector<std::vector<bool>> nulls;
-    std::vector<QByteArray> texts;
-
-private:
-    static constexpr size_t kSmallest = 64 * 1024;
-    static constexpr size_t kMostBytes = size_t(256) * 1024 * 1024;
-    static constexpr size_t kMostBuffers = 24;
-
-    template <typename V> static size_t capacityOf(const V& v) { return size_t(v.capacity()); }
-    template <typename E> static size_t bytesOf(const std::vector<E>& v) {
-        return v.capacity() * sizeof(E);
-    }
-    static size_t bytesOf(const std::vector<bool>& v) { return v.capacity() / 8; }
-    static size_t bytesOf(const QByteArray& v) { return size_t(v.capacity()); }
-    template <typename V> static void clearKeepingCapacity(V& v) { v.clear(); }
-    static void clearKeepingCapacity(QByteArray& v) { v.resize(0); }
-
-    std::mutex m_mutex;
-    size_t m_bytes = 0;
-};
-
-SpareBuffers& spareBuffers() {
-    static SpareBuffers spares;
-    return spares;
-}
-} // namespace
-
-ColumnData::ColumnData(StorageKind kind) : m_kind(kind) {
-    SpareBuffers& spares = spareBuffers();
-    m_null = spares.take(&SpareBuffers::nulls);
-    switch (kind) {
-    case StorageKind::Int:
-    case StorageKind::Money:
-    case StorageKind::Date:
-        m_ints = spares.take(&SpareBuffers::ints);
-        break;
-    case StorageKind::Double:
-        m_doubles = spares.take(&SpareBuffers::doubles);
-        break;
-    case StorageKind::Text:
-        m_offsets = spares.take(&SpareBuffers::offsets);
-        m_lengths = spares.take(&SpareBuffers::offsets);
-        m_text = spares.take(&SpareBuffers::texts);
-        break;
-    case StorageKind::Variant:
-        break;
-    }
+    return *this;
 }
 
-ColumnData::~ColumnData() {
-    SpareBuffers& spares = spareBuffers();
-    spares.give(&SpareBuffers::nulls, std::move(m_null));
-    spares.give(&SpareBuffers::ints, std::move(m_ints));
-    spares.give(&SpareBuffers::doubles, std::move(m_doubles));
-    spares.give(&SpareBuffers::offsets, std::move(m_offsets));
-    spares.give(&SpareBuffers::offsets, std::move(m_lengths));
-    spares.give(&SpareBuffers::texts, std::move(m_text));
+void ColumnData::TextBuffer::release() {
+    if (m_data)
+        m_memory->deallocate(m_data, m_capacity, 1);
+    m_data = nullptr;
+    m_capacity = 0;
 }
 
-void ColumnData::fitToSize() {
-    // A column that filled less than a quarter of a spare buffer copies itself into one of its
-    // own size and hands the large one back for the next large list.
-    auto fit = [](auto& buffer, auto list) {
-        if (size_t(buffer.capacity()) <= 4 * size_t(buffer.size()) + 1024)
-            return;
-        auto own = buffer;
-        own.shrink_to_fit();
-        spareBuffers().give(list, std::move(buffer));
-        buffer = std::move(own);
-    };
-    fit(m_null, &SpareBuffers::nulls);
-    fit(m_ints, &SpareBuffers::ints);
-    fit(m_doubles, &SpareBuffers::doubles);
-    fit(m_offsets, &SpareBuffers::offsets);
-    fit(m_lengths, &SpareBuffers::offsets);
-    fit(m_text, &SpareBuffers::texts);
+void ColumnData::TextBuffer::reserve(size_t bytes) {
+    if (bytes <= m_capacity)
+        return;
+    auto* grown = static_cast<char*>(m_memory->allocate(bytes, 1));
+    if (m_size > 0)
+        std::memcpy(grown, m_data, m_size);
+    const size_t size = m_size;
+    release();
+    m_data = grown;
+    m_size = size;
+    m_capacity = bytes;
+}
+
+void ColumnData::TextBuffer::resize(size_t bytes) {
+    reserve(bytes);
+    m_size = bytes;
+}
+
+void ColumnData::TextBuffer::append(const char* text, size_t bytes) {
+    if (m_size + bytes > m_capacity)
+        reserve(std::max(m_size + bytes, 2 * m_capacity + 64));
+    if (bytes > 0)
+        std::memcpy(m_data + m_size, text, bytes);
+    m_size += bytes;
 }
 
 void ColumnData::reserve(int rows) {
@@ -257,7 +196,7 @@ void ColumnData::reserveTextLike(int rowsRead, int expectedRows) {
     const double perRow = double(m_text.size()) / rowsRead;
     const double bytes = perRow * expectedRows * 1.15 + 4096;
     if (bytes < double(std::numeric_limits<quint32>::max()))
-        m_text.reserve(qsizetype(bytes));
+        m_text.reserve(size_t(bytes));
 }
 
 qint64 ColumnData::packDate(const QDateTime& dt) {
@@ -355,7 +294,7 @@ void ColumnData::appendFromStatement(const Statement& st, int i) {
             const QByteArrayView text = st.utf8(i);
             m_offsets.push_back(quint32(m_text.size()));
             m_lengths.push_back(quint32(text.size()));
-            m_text.append(text);
+            m_text.append(text.data(), size_t(text.size()));
             m_null.push_back(false);
             return;
         }
@@ -465,14 +404,14 @@ ColumnData::Fit ColumnData::put(size_t row, const QVariant& value, bool appendin
         if (!null) {
             // Encoded straight into the buffer: no temporary array per value.
             const QString text = value.toString();
-            const qsizetype start = m_text.size();
-            const qsizetype room = start + text.size() * 3;
+            const size_t start = m_text.size();
+            const size_t room = start + size_t(text.size()) * 3;
             if (m_text.capacity() < room)
                 m_text.reserve(std::max(room, m_text.capacity() * 2));
             m_text.resize(room);
             QStringEncoder encoder(QStringEncoder::Utf8);
             char* end = encoder.appendToBuffer(m_text.data() + start, text);
-            m_text.resize(end - m_text.constData());
+            m_text.resize(size_t(end - m_text.data()));
             offset = quint32(start);
             length = quint32(m_text.size() - start);
         }
@@ -521,7 +460,7 @@ bool ColumnData::set(int row, const QVariant& value) {
 }
 
 QByteArray ColumnData::utf8At(int row) const {
-    return QByteArray::fromRawData(m_text.constData() + m_offsets[size_t(row)],
+    return QByteArray::fromRawData(m_text.data() + m_offsets[size_t(row)],
                                    qsizetype(m_lengths[size_t(row)]));
 }
 
@@ -563,7 +502,7 @@ QVariant ColumnData::value(int row) const {
     case StorageKind::Double:
         return m_doubles[r];
     case StorageKind::Text:
-        return QString::fromUtf8(m_text.constData() + m_offsets[r], qsizetype(m_lengths[r]));
+        return QString::fromUtf8(m_text.data() + m_offsets[r], qsizetype(m_lengths[r]));
     case StorageKind::Variant:
         break;
     }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QVariant>
+#include <memory_resource>
 #include <vector>
 
 class Statement;
@@ -13,11 +14,11 @@ class Statement;
 // dozen bytes a row instead of a QVariant per cell.
 class ColumnData {
 public:
-    // A new column starts on the buffers a closed record set left, so reopening a large list
-    // neither grows its arrays step by step nor touches fresh memory; a closed column hands its
-    // buffers back.
-    explicit ColumnData(StorageKind kind);
-    ~ColumnData();
+    // The column's arrays are taken from memory (the heap by default; a large record set's own
+    // memory, see RowMemory).
+    explicit ColumnData(StorageKind kind,
+                        std::pmr::memory_resource* memory = std::pmr::get_default_resource());
+    ~ColumnData() = default;
     ColumnData(ColumnData&&) = default;
     ColumnData& operator=(ColumnData&&) = default;
     ColumnData(const ColumnData&) = delete;
@@ -29,8 +30,6 @@ public:
     // Sizes a text column's buffer for expectedRows rows like the rows read so far, with a
     // margin; other kinds are sized by reserve().
     void reserveTextLike(int rowsRead, int expectedRows);
-    // After loading: gives back what a small column took of a large spare buffer.
-    void fitToSize();
 
     // Appends a value read from the database. A value the column's kind cannot hold turns the
     // column into a general one, so nothing read is ever altered.
@@ -67,16 +66,44 @@ public:
     static bool parseIsoDate(const char* text, int length, qint64* packed);
 
 private:
+    // UTF-8 of a text column's values, one after the other: copied in whole, grown by doubling.
+    class TextBuffer {
+    public:
+        explicit TextBuffer(std::pmr::memory_resource* memory) : m_memory(memory) {}
+        ~TextBuffer() { release(); }
+        TextBuffer(TextBuffer&& other) noexcept;
+        TextBuffer& operator=(TextBuffer&& other) noexcept;
+        TextBuffer(const TextBuffer&) = delete;
+        TextBuffer& operator=(const TextBuffer&) = delete;
+
+        size_t size() const { return m_size; }
+        size_t capacity() const { return m_capacity; }
+        char* data() { return m_data; }
+        const char* data() const { return m_data; }
+        void reserve(size_t bytes);
+        // Grows or shrinks; bytes added are left as they are, for the caller to fill.
+        void resize(size_t bytes);
+        void append(const char* text, size_t bytes);
+        void clear() { m_size = 0; }
+
+    private:
+        void release();
+        std::pmr::memory_resource* m_memory;
+        char* m_data = nullptr;
+        size_t m_size = 0;
+        size_t m_capacity = 0;
+    };
+
     enum class Fit { Stored, Null, Mismatch };
     Fit put(size_t row, const QVariant& value, bool appending);
     void becomeVariant();
 
     StorageKind m_kind;
-    std::vector<bool> m_null;
-    std::vector<qint64> m_ints;     // Int, Money (ten-thousandths), Date (packed)
-    std::vector<double> m_doubles;  // Double
-    std::vector<quint32> m_offsets; // Text: start in m_text
-    std::vector<quint32> m_lengths; // Text: byte length
-    QByteArray m_text;              // Text: UTF-8, appended to on every write
+    std::pmr::vector<bool> m_null;
+    std::pmr::vector<qint64> m_ints;     // Int, Money (ten-thousandths), Date (packed)
+    std::pmr::vector<double> m_doubles;  // Double
+    std::pmr::vector<quint32> m_offsets; // Text: start in m_text
+    std::pmr::vector<quint32> m_lengths; // Text: byte length
+    TextBuffer m_text;                   // Text: UTF-8, appended to on every write
     std::vector<QVariant> m_variants;
 };

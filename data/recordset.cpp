@@ -126,7 +126,7 @@ bool RecordSet::open(Connection& connection, const QString& source, const QVaria
         fields.push_back(std::move(f));
     }
 
-    auto store = std::make_shared<RecordStore>(std::move(fields));
+    auto store = std::make_shared<RecordStore>(std::move(fields), m_expectedRows);
     if (m_expectedRows > 0)
         store->reserve(m_expectedRows);
     // Texts are sized once the first rows tell how long they run.
@@ -141,8 +141,6 @@ bool RecordSet::open(Connection& connection, const QString& source, const QVaria
     }
     if (statement.failed())
         return failStatement();
-    for (int i = 0; i < columns; ++i)
-        store->column(i).fitToSize();
     adopt(std::move(store));
     m_cursor.position = m_store->rowCount() > 0 ? 0 : -1;
     m_cursor.row = m_store->rowCount() > 0 ? m_store->storageRow(0) : -1;

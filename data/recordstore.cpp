@@ -1,9 +1,25 @@
 #include "data/recordstore.h"
 
-RecordStore::RecordStore(std::vector<FieldInfo> fields) : m_fields(std::move(fields)) {
+namespace {
+// What a row takes in its columns, text aside: a value of eight bytes or a text's place and
+// length, and the order's entry.
+size_t fixedBytesPerRow(size_t fields) {
+    return fields * 8 + sizeof(int);
+}
+} // namespace
+
+RecordStore::RecordStore(std::vector<FieldInfo> fields, int expectedRows)
+    : m_fields(std::move(fields)),
+      m_memory(RowMemory::suits(expectedRows)
+                   ? std::make_unique<RowMemory>(size_t(expectedRows) *
+                                                 fixedBytesPerRow(m_fields.size()))
+                   : nullptr),
+      m_order(m_memory ? static_cast<std::pmr::memory_resource*>(m_memory.get())
+                       : std::pmr::get_default_resource()) {
+    std::pmr::memory_resource* memory = m_order.get_allocator().resource();
     m_columns.reserve(m_fields.size());
     for (const auto& f : m_fields)
-        m_columns.emplace_back(storageKindFor(f.type));
+        m_columns.emplace_back(storageKindFor(f.type), memory);
 }
 
 int RecordStore::fieldIndex(const QString& name) const {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "data/columndata.h"
+#include "data/rowmemory.h"
 
 #include <QObject>
 #include <QString>
+#include <memory>
 #include <vector>
 
 // What a record set knows of one of its fields.
@@ -22,7 +24,9 @@ struct FieldInfo {
 class RecordStore : public QObject {
     Q_OBJECT
 public:
-    explicit RecordStore(std::vector<FieldInfo> fields);
+    // expectedRows: how many rows loading will bring, when known (0 otherwise). A large set
+    // keeps its rows in memory of its own (RowMemory).
+    explicit RecordStore(std::vector<FieldInfo> fields, int expectedRows = 0);
 
     const std::vector<FieldInfo>& fields() const { return m_fields; }
     int fieldCount() const { return int(m_fields.size()); }
@@ -61,8 +65,10 @@ private:
     void rebuildPositions() const;
 
     std::vector<FieldInfo> m_fields;
+    // Before the columns, which it outlives.
+    std::unique_ptr<RowMemory> m_memory;
     std::vector<ColumnData> m_columns;
-    std::vector<int> m_order;
+    std::pmr::vector<int> m_order;
     mutable std::vector<int> m_positions; // storage index -> position, rebuilt after deletes
     mutable bool m_positionsValid = true;
     int m_deletedCount = 0;

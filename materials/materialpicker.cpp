@@ -123,6 +123,11 @@ void frmMaterials::createFilters() {
     }
     connect(cbMaterialsFilterViewAll, &QPushButton::clicked, this,
             &frmMaterials::cbMaterialsFilterViewAll_Click);
+    // Before the combo or its box handles the event, so the list is there to open or complete.
+    for (const Filter& filter : std::as_const(m_filters)) {
+        filter.combo->installEventFilter(this);
+        filter.combo->lineEdit()->installEventFilter(this);
+    }
 }
 
 void frmMaterials::createGrid() {
@@ -197,14 +202,27 @@ void frmMaterials::setupFilterCombo(const Filter& filter, const QString& sql,
                                     const QString& title) {
     filter.rowSource->setConnectionString(gConnectionString);
     filter.rowSource->setRecordSource(sql);
-    if (!filter.rowSource->refresh())
-        ShowDatabaseError(filter.rowSource->connection(), filter.rowSource->lastError(), title);
     // The filter the Materials screen or the last visit left; a typed value that names no entry
-    // is kept as typed.
+    // is kept as typed. An empty filter reads its list only when the user turns to it (the focus
+    // or a click), so the window shows as fast with thousands of suppliers as with ten.
     const QString value = gMaterialFilter.*filter.shared;
+    m_unreadLists.insert(filter.combo, title);
+    if (!value.isEmpty())
+        loadFilterList(filter.combo);
     filter.binding->setBoundText(value);
     if (filter.binding->boundText() != value)
         filter.combo->setEditText(value);
+}
+
+void frmMaterials::loadFilterList(QComboBox* combo) {
+    const auto unread = m_unreadLists.constFind(combo);
+    if (unread == m_unreadLists.constEnd())
+        return;
+    const QString title = unread.value();
+    m_unreadLists.erase(unread);
+    for (const Filter& filter : std::as_const(m_filters))
+        if (filter.combo == combo && !filter.rowSource->refresh())
+            ShowDatabaseError(filter.rowSource->connection(), filter.rowSource->lastError(), title);
 }
 
 void frmMaterials::SetupSupplierCombo() {
@@ -406,5 +424,11 @@ void frmMaterials::keyPressEvent(QKeyEvent* event) {
 bool frmMaterials::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == grdMaterialsList->viewport())
         fitColumns();
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress ||
+        event->type() == QEvent::KeyPress) {
+        for (const Filter& filter : std::as_const(m_filters))
+            if (watched == filter.combo || watched == filter.combo->lineEdit())
+                loadFilterList(filter.combo);
+    }
     return QDialog::eventFilter(watched, event);
 }

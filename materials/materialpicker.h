@@ -4,6 +4,7 @@
 #include "materials/materialfilter.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QVariantList>
 
 class ComboBinding;
@@ -80,6 +81,8 @@ private:
     void SetupCategoryCombo();
     void SetupManufacturerCombo();
     void setupFilterCombo(const Filter& filter, const QString& sql, const QString& title);
+    // Reads a filter's list now, when it waits to be read.
+    void loadFilterList(QComboBox* combo);
     void SetupMaterialsDataControl();
     // How many materials the catalogue holds; 0 when it cannot be counted.
     int catalogueSize() const;
@@ -96,6 +99,9 @@ private:
     RecordSetModel* m_list;
     MaterialPickerGrid* m_grid;
     QList<Filter> m_filters;
+    // The filters whose lists are read only once the user turns to them (see setupFilterCombo),
+    // with the title of their errors.
+    QHash<QComboBox*, QString> m_unreadLists;
     // The filter values the list was last loaded with.
     MaterialFilterValues m_applied;
     int m_selectedId = 0;

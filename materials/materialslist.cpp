@@ -298,6 +298,10 @@ RecordSet* MaterialsList::CreateMaterialsRecordset() {
     QVariantList values;
     const QString sql = materialsQuery(&values);
     dcMaterials->setConnectionString(gConnectionString);
+    // Every filter and every search word binds a value: without any, this is the whole
+    // catalogue, and its rows are room made for at once.
+    const bool filtered = !values.isEmpty();
+    dcMaterials->setExpectedRows(filtered ? 0 : int(expectedCatalogueRows()));
     dcMaterials->setRecordSource(sql, values);
     m_appliedSearch = searchWords();
     m_applied = {m_manufacturerFilter->boundText(), m_supplierFilter->boundText(),
@@ -305,9 +309,19 @@ RecordSet* MaterialsList::CreateMaterialsRecordset() {
     if (!dcMaterials->refresh())
         ShowDatabaseError(dcMaterials->connection(), dcMaterials->lastError(),
                           QStringLiteral("frmMain / CreateMaterialsRecordset"));
-    // Every filter and every search word binds a value: without any, this is the whole catalogue.
-    listLoaded(!values.isEmpty());
+    listLoaded(filtered);
     return dcMaterials->recordSet();
+}
+
+qint64 MaterialsList::expectedCatalogueRows() const {
+    if (m_countedConnection == gConnectionString && m_catalogueCount >= 0)
+        return m_catalogueCount;
+    // Not known yet: the materials are counted, which their key's index answers at once; a few
+    // without their supplier would only make the room a little large.
+    if (!gConnection || !gConnection->isOpen())
+        return 0;
+    Statement count(gConnection->database(), QStringLiteral("SELECT COUNT(*) FROM MaterialsTBL"));
+    return count.next() ? count.integer(0) : 0;
 }
 
 void MaterialsList::listLoaded(bool filtered) {

@@ -105,6 +105,8 @@ private:
     void showCount();
     void showSortIndicator();
     QStringList searchWords() const;
+    // The rows the unfiltered list will hold, for its record set to make room for them.
+    qint64 expectedCatalogueRows() const;
 
     DataControl* dcMaterials;
     RecordSetModel* m_listModel;

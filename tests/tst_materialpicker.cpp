@@ -144,6 +144,7 @@ private slots:
     void unknownNameListsNothingAndViewAllClears();
     void emptyCatalogue();
     void databaseErrorsAreReported();
+    void filterListsAreReadWhenTurnedTo();
     void typingJumpsToDescriptionOrPartNumber();
     void partNumberJumpSearchesTheIndex();
     void indexesAreAddedToAnOlderFile();
@@ -375,11 +376,50 @@ void TestMaterialPicker::databaseErrorsAreReported() {
     visit(picker, 0, [&](Picker& p) {
         QVERIFY(p.window->isVisible());
         QVERIFY(!p.select->isEnabled());
+        // The suppliers are read when the user turns to their filter.
+        QTest::mouseClick(p.supplier->lineEdit(), Qt::LeftButton);
     });
-    QCOMPARE(messages.titles(), (QStringList{QStringLiteral("frmMaterials / SetupSupplierCombo"),
-                                             QStringLiteral("SetupMaterialDataControl")}));
-    QVERIFY2(messages.texts().at(1).contains(QRegularExpression(QStringLiteral("^-?\\d+ - .+"))),
-             qPrintable(messages.texts().at(1)));
+    QCOMPARE(messages.titles(), (QStringList{QStringLiteral("SetupMaterialDataControl"),
+                                             QStringLiteral("frmMaterials / SetupSupplierCombo")}));
+    QVERIFY2(messages.texts().at(0).contains(QRegularExpression(QStringLiteral("^-?\\d+ - .+"))),
+             qPrintable(messages.texts().at(0)));
+}
+
+void TestMaterialPicker::filterListsAreReadWhenTurnedTo() {
+    Catalogue program;
+    QVERIFY(program.load());
+    QWidget owner;
+    owner.show();
+    frmMaterials picker(&owner);
+    ScriptedMessages messages;
+    const int suppliers =
+        programScalar(QStringLiteral("SELECT COUNT(*) FROM SuppliersTBL"), {}).toInt();
+    QVERIFY(suppliers > 1);
+    visit(picker, 0, [&](Picker& p) {
+        QCOMPARE(p.supplier->count(), 0);
+        // The label's mnemonic turns to the supplier filter, whose list is then read.
+        QTest::keyClick(p.window, Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), p.supplier);
+        QCOMPARE(p.supplier->count(), suppliers);
+        // A click on a filter's arrow opens its list, read first.
+        MaterialsScreen::openList(p.category);
+        QVERIFY(p.category->count() > 0);
+        p.category->hidePopup();
+        QTest::mouseClick(p.cancel, Qt::LeftButton);
+    });
+    // A supplier added meanwhile is there on the next visit.
+    const QString added = QStringLiteral("Zephyr Supply");
+    program.db.exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)"), {added});
+    visit(picker, 0, [&](Picker& p) {
+        MaterialsScreen::choose(p.supplier, added);
+        QCOMPARE(p.supplier->currentText(), added);
+        QTest::mouseClick(p.cancel, Qt::LeftButton);
+    });
+    QCOMPARE(gMaterialFilter.supplier,
+             programScalar(QStringLiteral("SELECT SuppliersID FROM SuppliersTBL WHERE Company = ?"),
+                           {added})
+                 .toString());
+    QVERIFY(messages.shown().isEmpty());
 }
 
 void TestMaterialPicker::typingJumpsToDescriptionOrPartNumber() {

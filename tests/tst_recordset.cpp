@@ -46,6 +46,7 @@ private slots:
     void emptySetIsAtBothEnds();
     void movesStopAtTheEnds();
     void anyExpectedRowCountReadsTheSameRows();
+    void largeSetTakesChangesBeyondItsRoom();
     void moveZeroWritesAndCancelDrops();
     void addedRowGetsItsKeyAndComesLast();
     void cloneSharesRowsAndBookmarks();
@@ -93,28 +94,69 @@ void TestRecordSet::emptySetIsAtBothEnds() {
                      {7}));
 }
 
+namespace {
+constexpr int kManyWords = 20000;
+
+// A table of many rows, some of whose notes are empty.
+void addWords(TestDatabase& db) {
+    db.exec("CREATE TABLE Words (ID INTEGER PRIMARY KEY, Word VARCHAR(50), Note TEXT)");
+    db.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
+                           "i < %1) INSERT INTO Words SELECT i, printf('word %d', i), CASE WHEN "
+                           "i % 7 THEN substr('abcdefghijklmnopqrstuvwxyz', 1, i % 26) END FROM n")
+                .arg(kManyWords));
+}
+} // namespace
+
 void TestRecordSet::anyExpectedRowCountReadsTheSameRows() {
     TestDatabase db;
-    db.exec("CREATE TABLE Words (ID INTEGER PRIMARY KEY, Word VARCHAR(50), Note TEXT)");
-    db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000) "
-            "INSERT INTO Words SELECT i, printf('word %d', i), CASE WHEN i % 7 THEN "
-            "substr('abcdefghijklmnopqrstuvwxyz', 1, i % 26) END FROM n");
+    addWords(db);
     const QString query = QStringLiteral("SELECT ID, Word, Note FROM Words ORDER BY ID");
     RecordSet plain;
     QVERIFY(plain.open(db.connection(), query));
-    // Too few, about right and far too many: the guess sizes the store, never the rows.
-    for (const int expected : {10, 5000, 100000}) {
+    // Too few, about right and far too many: the guess sizes the store, never the rows. The
+    // larger guesses give the rows memory of their own, taken again when the set is reopened.
+    for (const int expected : {10, kManyWords, 100000, kManyWords}) {
         RecordSet sized;
         sized.setExpectedRows(expected);
         QVERIFY(sized.open(db.connection(), query));
-        QCOMPARE(sized.recordCount(), 5000);
-        for (const int position : {1, 2048, 2049, 4999, 5000}) {
+        QCOMPARE(sized.recordCount(), kManyWords);
+        for (const int position : {1, 2048, 2049, kManyWords - 1, kManyWords}) {
             plain.setAbsolutePosition(position);
             sized.setAbsolutePosition(position);
             for (int field = 0; field < 3; ++field)
                 QCOMPARE(sized.value(field), plain.value(field));
         }
     }
+}
+
+void TestRecordSet::largeSetTakesChangesBeyondItsRoom() {
+    TestDatabase db;
+    addWords(db);
+    RecordSet words;
+    words.setExpectedRows(kManyWords);
+    QVERIFY(words.open(db.connection(), QStringLiteral("SELECT ID, Word, Note FROM Words")));
+    // Longer texts than were read, for many rows: more text than the room made for it.
+    const QString longNote = QString(200, QLatin1Char('n'));
+    for (int position = 1; position <= kManyWords; position += 10) {
+        QVERIFY(words.setAbsolutePosition(position));
+        QVERIFY(words.setDerivedValue(2, longNote + QString::number(position)));
+    }
+    // New rows beyond the rows expected.
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(words.addNew());
+        QVERIFY(words.setValue(1, QStringLiteral("added %1").arg(i)));
+        QVERIFY(words.update());
+    }
+    QCOMPARE(words.recordCount(), kManyWords + 3);
+    for (const int position : {1, 11, 12, kManyWords - 9, kManyWords}) {
+        QVERIFY(words.setAbsolutePosition(position));
+        QCOMPARE(words.value(1).toString(), QStringLiteral("word %1").arg(position));
+        if (position % 10 == 1)
+            QCOMPARE(words.value(2).toString(), longNote + QString::number(position));
+    }
+    QVERIFY(words.moveLast());
+    QCOMPARE(words.value(1).toString(), QStringLiteral("added 2"));
+    QCOMPARE(words.value(0).toInt(), kManyWords + 3);
 }
 
 void TestRecordSet::movesStopAtTheEnds() {

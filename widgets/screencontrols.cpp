@@ -3,11 +3,14 @@
 #include <QAbstractItemView>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QListView>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QtMath>
+#include <array>
 
 namespace {
 
@@ -39,14 +42,49 @@ protected:
     }
 };
 
-// Keeps a combo's drop-down list as wide as its longest entry while the list changes.
+// Widths of one-line texts in one font, quick enough for lists of tens of thousands of names.
+// Text of Latin, Greek or Cyrillic letters is measured as the sum of its characters' advances,
+// each character measured once: shaping such text narrows it if anything (kerning, ligatures),
+// so the sum does not cut a name. Any other text is shaped whole.
+class TextWidths {
+public:
+    explicit TextWidths(const QFont& font) : m_metrics(font) { m_advances.fill(-1); }
+
+    int width(const QString& text) {
+        qreal sum = 0;
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u >= kSimpleEnd || (u >= kCombiningStart && u < kCombiningEnd))
+                return qCeil(m_metrics.horizontalAdvance(text));
+            qreal& advance = m_advances[u];
+            if (advance < 0)
+                advance = m_metrics.horizontalAdvance(c);
+            sum += advance;
+        }
+        return qCeil(sum);
+    }
+
+private:
+    // Up to the Hebrew block, less the combining marks, which sit on the letter before them.
+    static constexpr char16_t kSimpleEnd = 0x0590;
+    static constexpr char16_t kCombiningStart = 0x0300;
+    static constexpr char16_t kCombiningEnd = 0x0370;
+    QFontMetricsF m_metrics;
+    std::array<qreal, kSimpleEnd> m_advances;
+};
+
+// Keeps a combo's drop-down list as wide as its longest entry. A change of the list only marks
+// the width as stale; it is measured again when the list is about to open (a press on the combo,
+// a key that opens it, or the list shown by the program), so a list filled row by row, or
+// refilled while nobody looks at it, is never measured for nothing.
 class ListWidthFitter : public QObject {
 public:
     explicit ListWidthFitter(QComboBox* combo) : QObject(combo), m_combo(combo) {
         setObjectName(QStringLiteral("listWidthFitter"));
+        combo->installEventFilter(this);
     }
 
-    // Follows the combo's current model and fits the list to it.
+    // Follows the combo's current model; its list is measured before it next opens.
     void follow() {
         QAbstractItemModel* model = m_combo->model();
         if (model != m_model) {
@@ -55,32 +93,98 @@ public:
             m_connections.clear();
             m_model = model;
             if (model) {
-                const auto refit = [this] { fit(); };
-                m_connections << connect(model, &QAbstractItemModel::modelReset, this, refit)
-                              << connect(model, &QAbstractItemModel::rowsInserted, this, refit)
-                              << connect(model, &QAbstractItemModel::rowsRemoved, this, refit)
-                              << connect(model, &QAbstractItemModel::dataChanged, this, refit)
-                              << connect(model, &QAbstractItemModel::layoutChanged, this, refit);
+                const auto stale = [this] { m_stale = true; };
+                m_connections << connect(model, &QAbstractItemModel::modelReset, this, stale)
+                              << connect(model, &QAbstractItemModel::rowsInserted, this, stale)
+                              << connect(model, &QAbstractItemModel::rowsRemoved, this, stale)
+                              << connect(model, &QAbstractItemModel::dataChanged, this, stale)
+                              << connect(model, &QAbstractItemModel::layoutChanged, this, stale);
             }
         }
-        fit();
+        m_stale = true;
+        watchPopup();
+    }
+
+    void fitIfStale() {
+        if (m_stale)
+            fit();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            // Before the combo opens its list, which takes the view's width as it is then.
+            if (watched == m_combo)
+                fitIfStale();
+            break;
+        case QEvent::KeyPress:
+            if (watched == m_combo && opensList(*static_cast<QKeyEvent*>(event)))
+                fitIfStale();
+            break;
+        case QEvent::Show:
+            // A list opened by the program rather than the user.
+            if (watched == m_popup)
+                fitIfStale();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    // The keys with which a combo opens its list (typed text only completes).
+    bool opensList(const QKeyEvent& key) const {
+        const bool alt = key.modifiers() & Qt::AltModifier;
+        switch (key.key()) {
+        case Qt::Key_F4:
+            return true;
+        case Qt::Key_Down:
+        case Qt::Key_Up:
+            return alt;
+        case Qt::Key_Space:
+        case Qt::Key_Select:
+            return !m_combo->isEditable();
+        default:
+            return false;
+        }
+    }
+
+    void watchPopup() {
+        QWidget* popup = m_combo->view() ? m_combo->view()->parentWidget() : nullptr;
+        if (popup == m_popup)
+            return;
+        if (m_popup)
+            m_popup->removeEventFilter(this);
+        m_popup = popup;
+        if (popup)
+            popup->installEventFilter(this);
     }
 
     void fit() {
+        m_stale = false;
         QAbstractItemView* view = m_combo->view();
         QAbstractItemModel* model = m_combo->model();
         if (!view || !model)
             return;
         // Should the screen still be too narrow, an entry loses its end, never its middle.
         view->setTextElideMode(Qt::ElideRight);
+        // Every entry is one line in the same font: the view need not measure each to lay
+        // them out.
+        if (auto* list = qobject_cast<QListView*>(view))
+            list->setUniformItemSizes(true);
         const QFontMetrics metrics(view->font());
+        TextWidths widths(view->font());
         int longest = 0;
         const int rows = model->rowCount(m_combo->rootModelIndex());
         for (int row = 0; row < rows; ++row) {
             const QModelIndex index =
                 model->index(row, m_combo->modelColumn(), m_combo->rootModelIndex());
-            longest = qMax(longest, metrics.horizontalAdvance(index.data().toString()));
+            longest = qMax(longest, widths.width(index.data().toString()));
         }
+        setProperty("fits", property("fits").toInt() + 1);
         // The entry's margins, the list's frame, and a scroll bar when not every entry shows.
         QStyle* style = view->style();
         int width = longest +
@@ -94,10 +198,11 @@ public:
         view->setMinimumWidth(width);
     }
 
-private:
     QComboBox* m_combo;
     QPointer<QAbstractItemModel> m_model;
+    QPointer<QWidget> m_popup;
     QList<QMetaObject::Connection> m_connections;
+    bool m_stale = true;
 };
 
 // The box of a combo that shows a name too long for it cut at its end, with the whole name as
@@ -162,6 +267,13 @@ void fitListToEntries(QComboBox* combo) {
     if (!fitter)
         fitter = new ListWidthFitter(combo);
     fitter->follow();
+}
+
+int listFits(const QComboBox* combo) {
+    const QObject* fitter = combo ? combo->findChild<QObject*>(QStringLiteral("listWidthFitter"),
+                                                               Qt::FindDirectChildrenOnly)
+                                  : nullptr;
+    return fitter ? fitter->property("fits").toInt() : 0;
 }
 
 void elideLongNames(QComboBox* combo) {
@@ -229,6 +341,9 @@ QComboBox* combo(QWidget* parent, const QString& name, const QString& toolTip, d
     box->setToolTip(toolTip);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    // The box's width is the design's, whatever its entries: its size hint need not measure
+    // every entry, which a list of thousands of names would pay each time it is laid out.
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return box;
 }
 

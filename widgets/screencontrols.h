@@ -26,9 +26,11 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text,
                     double height = 28);
 
 // Makes a combo's drop-down list at least as wide as its longest entry (never wider than the
-// screen), so no entry is cut; the combo's own width is unchanged. Runs again whenever the
-// combo's list changes.
+// screen), so no entry is cut; the combo's own width is unchanged. The entries are measured as
+// the list opens, again after its entries changed, never while they change.
 void fitListToEntries(QComboBox* combo);
+// How many times the combo's entries were measured so far.
+int listFits(const QComboBox* combo);
 // Shows a name too long for the combo's box cut at its end with an ellipsis, and whole in the
 // box's tool tip, while the box does not have the focus; a name that fits is shown as it is.
 // Typing in the box shows the text as usual.

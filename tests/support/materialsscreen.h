@@ -78,9 +78,9 @@ struct MaterialsScreen {
     }
     // Opens the combo's list with its arrow and clicks the entry.
     static void choose(QComboBox* combo, const QString& name) {
+        openList(combo);
         const int index = combo->findText(name);
         QVERIFY2(index >= 0, qPrintable(name));
-        openList(combo);
         clickEntry(combo, index);
     }
     // Whether the combo's text names an entry of its list.
