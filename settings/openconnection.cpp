@@ -82,6 +82,15 @@ bool restoreNewestBackup(const QString& path, Connection& connection) {
     }
     return connection.open();
 }
+
+// Opens the connection. A file whose categories cannot be read at once is checked there and
+// then, rather than by the check in the background: a damaged one is named as such.
+bool openChecked(Connection& connection) {
+    if (!connection.open())
+        return false;
+    return !connection.isCheckingInBackground() || CheckDatabaseStructure(connection) ||
+           connection.checkStructureNow();
+}
 } // namespace
 
 bool OpenConnection(QString& path, Connection& connection) {
@@ -91,7 +100,7 @@ bool OpenConnection(QString& path, Connection& connection) {
     gConnectionString = Connection::buildConnectionString(path, Schema::databasePassword());
     connection.setConnectionString(gConnectionString);
     connection.setIsolationLevel(256);
-    if (!connection.open() && !restoreNewestBackup(path, connection)) {
+    if (!openChecked(connection) && !restoreNewestBackup(path, connection)) {
         result = false;
         ShowError(connection.lastError().text(), QStringLiteral(" clsSetting / OpenConnection"));
     }
