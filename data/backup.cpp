@@ -224,7 +224,10 @@ bool makeDatedBackup(Database& source, const QString& databasePath, QString* err
 
 bool makeDatedBackupInSteps(const QString& databasePath, const QDateTime& made,
                             const std::function<bool()>& goOn, QString* error) {
+    // Waits for another program's lock only while the copy is wanted.
+    WhileObserver whileWanted(goOn);
     Database source;
+    source.setWaitObserver(&whileWanted);
     if (!source.open(databasePath, Database::OpenMode::ReadOnly)) {
         *error = source.error().description;
         return false;

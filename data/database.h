@@ -31,6 +31,18 @@ public:
     virtual void waitEnded() = 0;
 };
 
+// Keeps a connection waiting and working while goOn() says so: for a connection on a worker
+// thread that another thread stops.
+class WhileObserver : public WaitObserver {
+public:
+    explicit WhileObserver(std::function<bool()> goOn) : m_goOn(std::move(goOn)) {}
+    bool keepWaiting(Kind) override { return m_goOn(); }
+    void waitEnded() override {}
+
+private:
+    std::function<bool()> m_goOn;
+};
+
 // An open database file. Owns its handle; closed on destruction.
 class Database {
 public:

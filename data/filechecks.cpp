@@ -6,19 +6,6 @@
 #include <QScopeGuard>
 #include <chrono>
 
-namespace {
-// The worker's connections give up a statement at once when asked to stop.
-class StopFlag : public WaitObserver {
-public:
-    explicit StopFlag(const std::atomic<bool>& stop) : m_stop(stop) {}
-    bool keepWaiting(Kind) override { return !m_stop; }
-    void waitEnded() override {}
-
-private:
-    const std::atomic<bool>& m_stop;
-};
-} // namespace
-
 DbError damagedFileError(const QString& path, const QString& damage) {
     return {ErrorNumber::kGenericFailure,
             QStringLiteral("The file '%1' is damaged: %2").arg(elidedPath(path), damage.left(500)),
@@ -73,9 +60,9 @@ void FileChecks::launch(bool check, const QDate& day) {
 }
 
 bool FileChecks::runCheck(QString* damage) {
-    StopFlag stopFlag(m_stop);
+    WhileObserver untilStopped([this] { return !m_stop; });
     Database db;
-    db.setWaitObserver(&stopFlag);
+    db.setWaitObserver(&untilStopped);
     if (!db.open(m_path, Database::OpenMode::ReadOnly))
         return false; // the first write checks the file itself
     {
