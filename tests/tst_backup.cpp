@@ -470,6 +470,16 @@ void TestBackup::aDamagedFileIsNamedAndOffersTheNewestBackup() {
     QVERIFY(messages.texts().first().contains(QLatin1String("Restore the newest backup, made "
                                                             "12/7/2026 8:30:00 AM?")));
     QVERIFY(messages.texts().last().contains(QLatin1String("is damaged")));
+    // So does the window's connection, which leaves the check to the background, when a table
+    // it reads at once is damaged.
+    messages.clear();
+    Connection window;
+    window.setDailyBackups(true);
+    window.setBackgroundChecks(true);
+    messages.answerNext(QMessageBox::No);
+    QVERIFY(!OpenConnection(opened, window));
+    QCOMPARE(messages.shown().size(), 2);
+    QVERIFY(messages.texts().first().contains(QLatin1String("Restore the newest backup")));
 
     // Yes: the backup is put in its place and opened; the damaged file is kept.
     messages.clear();
