@@ -6,6 +6,7 @@
 #include "app/backupcommands.h"
 #include "app/mainwindow.h"
 #include "app/restoredialog.h"
+#include "app/startup.h"
 #include "data/backup.h"
 #include "data/connection.h"
 #include "data/globals.h"
@@ -124,6 +125,7 @@ private slots:
     void anUnfitBackupIsNotRestored();
     void aFullDiskLeavesTheOldCopyAsItWas();
     void aStartWritesAndCopiesNothingBeforeTheWindow();
+    void theWindowStartsTheCheckAndTheCopyOnceItIsUp();
     void theFirstWriteOfTheDayWaitsForTheDaysCopy();
     void aFileFoundDamagedInTheBackgroundTakesNoWrite_data();
     void aFileFoundDamagedInTheBackgroundTakesNoWrite();
@@ -658,6 +660,33 @@ void TestBackup::aStartWritesAndCopiesNothingBeforeTheWindow() {
     start(true, 2);
     QCOMPARE(listBackups(db.path()).first().made, kMonday.addDays(1));
     QCOMPARE(countIn(db.path(), QStringLiteral("EstimateTBL")), 1);
+}
+
+// The program's start leaves the check of a file not known sound and the day's copy to its window,
+// which starts them once it has shown itself, with nothing written.
+void TestBackup::theWindowStartsTheCheckAndTheCopyOnceItIsUp() {
+    FixedClock clock;
+    IsolatedSettings store;
+    TestDatabase db;
+    WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), db.path());
+    bool checked = false;
+    QElapsedTimer waited;
+    waited.start();
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (qobject_cast<frmMain*>(window) && window->isVisible() && gConnection &&
+                ((!gConnection->hasBackgroundWork() && !listBackups(db.path()).isEmpty()) ||
+                 waited.elapsed() > 10000)) {
+                checked = !gConnection->isCheckingInBackground();
+                window->close();
+            }
+    });
+    watch.start(20);
+    QCOMPARE(SubMain(*qobject_cast<QApplication*>(QCoreApplication::instance())), 0);
+    QVERIFY(checked);
+    QCOMPARE(listBackups(db.path()).size(), 1);
+    QCOMPARE(countIn(listBackups(db.path()).first().path, QStringLiteral("SuppliersTBL")), 0);
 }
 
 // A write that comes while the day's copy is being made waits for it, with the wait told and
