@@ -126,9 +126,8 @@ Database::~Database() {
 bool Database::open(const QString& path, OpenMode mode) {
     close();
     m_openError = {};
-    const int flags =
-        (mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
-        SQLITE_OPEN_NOMUTEX | (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0);
+    const int flags = (mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                      SQLITE_OPEN_NOMUTEX | (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0);
     const QByteArray name = path.toUtf8();
     sqlite3* handle = nullptr;
     const int rc = sqlite3_open_v2(name.constData(), &handle, flags, nullptr);

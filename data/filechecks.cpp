@@ -104,9 +104,8 @@ void FileChecks::work(bool check, const QDate& day, const QDateTime& made) {
     if (day.isValid()) {
         // A damaged file is never copied: its copy would pass for the newest sound one.
         QString error;
-        const bool copied =
-            sound && makeDatedBackupInSteps(
-                         m_path, made, [this] { return !m_stop; }, &error);
+        const bool copied = sound && makeDatedBackupInSteps(
+                                         m_path, made, [this] { return !m_stop; }, &error);
         {
             const std::lock_guard lock(m_mutex);
             m_copy = copied ? Copy::Done : m_stop || !sound ? Copy::None : Copy::Failed;
@@ -189,8 +188,7 @@ DbError FileChecks::beforeWrite(Database& database, bool* copyFailed) {
         }
         launch(false, today);
     }
-    if (!waitUntil(database, WaitObserver::Kind::Copy,
-                   [this] { return m_copy != Copy::Running; }))
+    if (!waitUntil(database, WaitObserver::Kind::Copy, [this] { return m_copy != Copy::Running; }))
         return refusal();
     m_copySettled = today; // one attempt a day, so a full disk does not slow every write
     const std::lock_guard lock(m_mutex);
