@@ -52,6 +52,8 @@ public:
                 database.clear();
             }
         }
+        // A command checks the file before it starts, and copies it before its first write.
+        objects.connection.setBackgroundChecks(false);
         m_open = OpenConnection(database, objects.connection);
         if (!m_open)
             err() << "plenwick: the database \"" << elidedPath(QDir::toNativeSeparators(database))

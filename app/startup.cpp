@@ -16,9 +16,35 @@
 #include <QFileInfo>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <memory>
 
 namespace {
+// Runs work once the window has painted itself for the first time, so that it never holds up
+// the window's first appearance (or after a while, should no paint come). Owned by the window.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget& window, std::function<void()> work)
+        : QObject(&window), m_work(std::move(work)) {
+        window.installEventFilter(this);
+        QTimer::singleShot(kLatestMs, this, [this] { run(); });
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            QTimer::singleShot(0, this, [this] { run(); });
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void run() {
+        if (m_work)
+            std::exchange(m_work, {})();
+        deleteLater();
+    }
+    static constexpr int kLatestMs = 2000;
+    std::function<void()> m_work;
+};
+
 // A roomy first size where the screen allows it; never below the window's minimum.
 QSize firstWindowSize(const QWidget& window) {
     QSize size(1024, 720);
@@ -31,6 +57,7 @@ QSize firstWindowSize(const QWidget& window) {
 ProgramObjects::ProgramObjects() {
     connection.setShared(true);
     connection.setDailyBackups(true);
+    connection.setBackgroundChecks(true);
     // Shown once the write that was due the copy is done, never in the middle of it.
     QObject::connect(
         &connection, &Connection::dailyBackupFailed, &connection,
@@ -69,6 +96,19 @@ ProgramObjects::ProgramObjects() {
                             .arg(QDir::toNativeSeparators(path)),
                         QMessageBox::Ok, QMessageBox::Information,
                         QStringLiteral("Read-only database"));
+        },
+        Qt::QueuedConnection);
+    // Found by the check made while the window opened: the file takes no more writes.
+    QObject::connect(
+        &connection, &Connection::damageFound, &connection,
+        [](const QString& message) {
+            showMessage(message +
+                            QStringLiteral("\n\nYou may look at what it holds, but nothing can be "
+                                           "saved to it, so that the damage does not spread. Put "
+                                           "a backup in its place with Tools > Restore From "
+                                           "Backup...; the damaged file is kept among the "
+                                           "backups."),
+                        QMessageBox::Ok, QMessageBox::Warning, QStringLiteral("Damaged Database"));
         },
         Qt::QueuedConnection);
     gSettings = &settings;
@@ -164,5 +204,7 @@ int SubMain(QApplication& app) {
     window.setWindowTitle(QStringLiteral("Plenwick"));
     window.resize(firstWindowSize(window));
     window.show();
+    // The file's check and the day's copy, when due, once the window is up.
+    new AfterFirstPaint(window, [] { gConnection->startBackgroundChecks(); });
     return app.exec();
 }

@@ -28,11 +28,11 @@ bool sameFile(const QString& a, const QString& b) {
     return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
 }
 
-// A free name for a copy made now: a second copy within the same second takes the next one.
-QString datedPath(const QString& databasePath) {
+// A free name for a copy made at made: a second copy within the same second takes the next one.
+QString datedPath(const QString& databasePath, const QDateTime& made = now()) {
     const QDir folder(backupFolder(databasePath));
     const QString base = QFileInfo(databasePath).completeBaseName();
-    for (QDateTime when = now();; when = when.addSecs(1)) {
+    for (QDateTime when = made;; when = when.addSecs(1)) {
         const QString path =
             folder.filePath(QStringLiteral("%1-%2.mdb").arg(base, when.toString(kStampFormat)));
         if (!QFileInfo::exists(path))
@@ -142,7 +142,10 @@ void setBackupClock(BackupClock clock) {
     installedClock() = std::move(clock);
 }
 
-bool backupTo(Database& source, const QString& target, QString* error) {
+namespace {
+// Copies source to target, whole or not at all, by copy (one step, or several).
+bool copyDatabase(Database& source, const QString& target, QString* error,
+                  const std::function<bool()>& goOn) {
     if (sameFile(source.fileName(), target)) {
         *error = QStringLiteral("\"%1\" is the database itself; choose another file for the "
                                 "backup.")
@@ -161,7 +164,7 @@ bool backupTo(Database& source, const QString& target, QString* error) {
             *error = copy.error().description;
             return false;
         }
-        if (!source.copyTo(copy, error))
+        if (!(goOn ? source.copyInSteps(copy, goOn, error) : source.copyTo(copy, error)))
             return false;
     }
     if (!partial.commit(PartialFile::Existing::Replace)) {
@@ -169,6 +172,27 @@ bool backupTo(Database& source, const QString& target, QString* error) {
         return false;
     }
     return true;
+}
+
+bool makeDatedCopy(Database& source, const QString& databasePath, const QDateTime& made,
+                   const std::function<bool()>& goOn, QString* error, QString* path) {
+    if (!makeFolderFor(backupFolder(databasePath), databasePath)) {
+        *error = QStringLiteral("Could not create the folder \"%1\".")
+                     .arg(QDir::toNativeSeparators(backupFolder(databasePath)));
+        return false;
+    }
+    const QString target = datedPath(databasePath, made);
+    if (!copyDatabase(source, target, error, goOn))
+        return false;
+    removeOldest(databasePath);
+    if (path)
+        *path = target;
+    return true;
+}
+} // namespace
+
+bool backupTo(Database& source, const QString& target, QString* error) {
+    return copyDatabase(source, target, error, {});
 }
 
 QString backupFolder(const QString& databasePath) {
@@ -195,18 +219,29 @@ QList<BackupFile> listBackups(const QString& databasePath) {
 }
 
 bool makeDatedBackup(Database& source, const QString& databasePath, QString* error, QString* made) {
-    if (!makeFolderFor(backupFolder(databasePath), databasePath)) {
-        *error = QStringLiteral("Could not create the folder \"%1\".")
-                     .arg(QDir::toNativeSeparators(backupFolder(databasePath)));
+    return makeDatedCopy(source, databasePath, now(), {}, error, made);
+}
+
+bool makeDatedBackupInSteps(const QString& databasePath, const QDateTime& made,
+                            const std::function<bool()>& goOn, QString* error) {
+    // Waits for another program's lock only while the copy is wanted.
+    WhileObserver whileWanted(goOn);
+    Database source;
+    source.setWaitObserver(&whileWanted);
+    if (!source.open(databasePath, Database::OpenMode::ReadOnly)) {
+        *error = source.error().description;
         return false;
     }
-    const QString path = datedPath(databasePath);
-    if (!backupTo(source, path, error))
-        return false;
-    removeOldest(databasePath);
-    if (made)
-        *made = path;
-    return true;
+    return makeDatedCopy(source, databasePath, made, goOn, error, nullptr);
+}
+
+QDateTime backupClockNow() {
+    return now();
+}
+
+bool isCopiedOn(const QString& databasePath, const QDate& day) {
+    const QList<BackupFile> backups = listBackups(databasePath);
+    return !backups.isEmpty() && backups.first().made.date() == day;
 }
 
 bool restoreBackup(const QString& databasePath, const QString& backupPath, QString* error) {
@@ -289,8 +324,7 @@ bool DailyBackup::beforeWrite(Database& database) {
     if (database.isWriting())
         return true;   // what is written is not committed yet: the next write tries again
     m_checked = today; // one attempt a day, so a full disk does not slow every write
-    const QList<BackupFile> backups = listBackups(m_path);
-    if (!backups.isEmpty() && backups.first().made.date() == today)
+    if (isCopiedOn(m_path, today))
         return true;
     m_error.clear();
     return makeDatedBackup(database, m_path, &m_error);

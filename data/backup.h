@@ -32,6 +32,13 @@ QList<BackupFile> listBackups(const QString& databasePath);
 bool makeDatedBackup(Database& source, const QString& databasePath, QString* error,
                      QString* made = nullptr);
 
+// The same from a connection of its own, in steps (see Database::copyInSteps), named after the
+// moment made: for a worker thread. goOn() false abandons the copy, leaving none.
+bool makeDatedBackupInSteps(const QString& databasePath, const QDateTime& made,
+                            const std::function<bool()>& goOn, QString* error);
+// Whether the newest dated copy of the database was made on day.
+bool isCopiedOn(const QString& databasePath, const QDate& day);
+
 // Puts the copy at backupPath in place of the database at databasePath, keeping the current
 // file as a dated copy first. No connection may hold the database meanwhile. False with *error
 // filled, the database untouched, when the copy could not be put in place.
@@ -56,6 +63,8 @@ bool isAsLeftSound(const QString& databasePath);
 // system's clock).
 using BackupClock = std::function<QDateTime()>;
 void setBackupClock(BackupClock clock);
+// The time by that clock.
+QDateTime backupClockNow();
 
 // Makes a dated copy before the first write of each day on a connection: installed as the
 // database's write hook, it looks at the day once per day in memory, and at the newest copy's

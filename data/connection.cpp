@@ -1,6 +1,7 @@
 #include "data/connection.h"
 
 #include "data/backup.h"
+#include "data/filechecks.h"
 #include "data/fileusers.h"
 #include "data/schema.h"
 #include "data/textcut.h"
@@ -162,16 +163,11 @@ bool Connection::open() {
                     QStringLiteral("Unrecognized database format '%1'.").arg(elidedPath(m_path)));
     }
     // The program's own file as it left it at its last close was sound then and has not changed.
-    if (const QString damage =
-            m_dailyBackups && isAsLeftSound(m_path) ? QString() : m_database.damage();
-        !damage.isEmpty()) {
-        reportError({ErrorNumber::kGenericFailure,
-                     QStringLiteral("The file '%1' is damaged: %2")
-                         .arg(elidedPath(m_path), damage.left(500)),
-                     ErrorNumber::kDamagedFile});
-        close();
+    // Any other is checked: here, or in the background while the window opens.
+    const bool checkDue = !(m_dailyBackups && isAsLeftSound(m_path));
+    bool checkLater = checkDue && m_dailyBackups && m_backgroundChecks;
+    if (checkDue && !checkLater && !checkStructure())
         return false;
-    }
     m_database.execute(QStringLiteral("PRAGMA trusted_schema = OFF; PRAGMA foreign_keys = ON"));
 
     // A trigger or view a stranger added would run on the next save or list: such a file is
@@ -214,6 +210,12 @@ bool Connection::open() {
     }
     if (verifier.isEmpty() || Schema::passwordVerifier(salt, parts.value(kPassword)) != verifier)
         return fail(ErrorNumber::kInvalidPassword, QStringLiteral("Not a valid password."));
+    // An upgrade or a missing index is written at once: never into a file not known sound.
+    if (checkLater && (Schema::needsUpgrade(m_database) || Schema::missesIndexes(m_database))) {
+        if (!checkStructure())
+            return false;
+        checkLater = false;
+    }
     if (!bringUpToDate())
         return false;
     Schema::addMissingIndexes(m_database);
@@ -231,18 +233,59 @@ bool Connection::open() {
             emit openElsewhere(m_path);
         if (m_database.isReadOnly())
             emit openedReadOnly(m_path);
-        m_dailyBackup = std::make_unique<DailyBackup>(m_path);
-        m_database.setBeforeWrite([this](Database& database) {
-            // A file that can only be read takes no write, so there is nothing to guard.
-            if (!database.isReadOnly() && !m_dailyBackup->beforeWrite(database))
-                emit dailyBackupFailed(m_dailyBackup->lastError());
+        m_checks = std::make_unique<FileChecks>(m_path, checkLater);
+        m_checks->setOnSettled([this] {
+            QMetaObject::invokeMethod(this, &Connection::reportDamageFound, Qt::QueuedConnection);
         });
+        m_database.setBeforeWrite([this](Database& database) -> DbError {
+            // A file that can only be read takes no write, so there is nothing to guard.
+            if (database.isReadOnly())
+                return {};
+            bool copyFailed = false;
+            const DbError refusal = m_checks->beforeWrite(database, &copyFailed);
+            if (copyFailed)
+                emit dailyBackupFailed(m_checks->copyError());
+            if (refusal.nativeError == ErrorNumber::kDamagedFile)
+                QMetaObject::invokeMethod(this, &Connection::reportDamageFound,
+                                          Qt::QueuedConnection);
+            return refusal;
+        });
+        if (m_startChecks)
+            m_checks->start(!m_database.isReadOnly());
     }
     return true;
 }
 
+bool Connection::checkStructure() {
+    if (const QString damage = m_database.damage(); !damage.isEmpty()) {
+        reportError(damagedFileError(m_path, damage));
+        close();
+        return false;
+    }
+    return true;
+}
+
+void Connection::reportDamageFound() {
+    if (const QString damage = m_checks ? m_checks->takeDamage() : QString(); !damage.isEmpty())
+        emit damageFound(damagedFileError(m_path, damage).description);
+}
+
+void Connection::startBackgroundChecks() {
+    m_startChecks = true;
+    if (m_checks)
+        m_checks->start(!m_database.isReadOnly());
+}
+
+bool Connection::isCheckingInBackground() const {
+    return m_checks && m_checks->isChecking();
+}
+
+bool Connection::hasBackgroundWork() const {
+    return m_checks && m_checks->isBusy();
+}
+
 QString Connection::dailyBackupError() const {
-    return m_dailyBackup ? m_dailyBackup->lastError() : QString();
+    return m_checks ? m_checks->copyError() : QString();
 }
 
 void Connection::close() {
@@ -253,10 +296,15 @@ void Connection::close() {
         m_key.clear();
     }
     m_database.setBeforeWrite({});
+    // A check stopped half way proves nothing: the file is checked again at the next open.
+    if (m_checks)
+        m_checks->stop();
+    const bool sound = m_sound && (!m_checks || m_checks->isKnownSound());
+    m_checks.reset();
     m_database.close();
     m_users.reset();
     m_open = false;
-    if (m_sound && m_dailyBackups)
+    if (sound && m_dailyBackups)
         rememberSoundFile(m_path);
     m_sound = false;
 }

@@ -10,7 +10,7 @@
 #include <QVariantList>
 #include <memory>
 
-class DailyBackup;
+class FileChecks;
 class FileUsers;
 
 // What the schema says of one column of a table or view.
@@ -43,6 +43,22 @@ public:
     // file is exactly as it left it at its last close, and counts as a user of the file (see
     // openElsewhere()). Takes effect at the next open().
     void setDailyBackups(bool on) { m_dailyBackups = on; }
+    // With daily backups: the check of the file's structure, when due, and the day's copy are
+    // made on a worker thread (see data/filechecks.h) once startBackgroundChecks() was called,
+    // or at the first write, which waits for them; open() then neither reads the whole file
+    // nor copies it. Without, open() checks the file itself and the first write of the day
+    // waits for its copy as it is made. Takes effect at the next open().
+    void setBackgroundChecks(bool on) { m_backgroundChecks = on; }
+    // Starts the background check and copy due on the open file, and on every file opened
+    // after: for once the window is up.
+    void startBackgroundChecks();
+    // Whether the background check of the open file is still to end.
+    bool isCheckingInBackground() const;
+    // Checks the open file's structure here and now; false (reported as damage, the connection
+    // closed) when it is damaged.
+    bool checkStructureNow() { return checkStructure(); }
+    // Whether the background work on the open file (the check, the day's copy) is under way.
+    bool hasBackgroundWork() const;
     // Why the last daily copy failed, or an empty text.
     QString dailyBackupError() const;
 
@@ -95,11 +111,18 @@ signals:
     // The program's own connection could open the file for reading only. Sent from inside
     // open(): connect it queued to show a message.
     void openedReadOnly(const QString& path);
+    // The background check found the open file damaged (the full message, see
+    // damagedFileError()): from now on every write to it is refused.
+    void damageFound(const QString& message);
 
 private:
     // Upgrades a file of an earlier structure, after a dated copy of it; false (reported) when
     // the file can be used neither upgraded nor as it is.
     bool bringUpToDate();
+    // Checks the file's structure here and now; false (reported, closed) when it is damaged.
+    bool checkStructure();
+    // Tells damageFound() what the background check found, once.
+    void reportDamageFound();
     bool fail(qint64 number, const QString& description);
 
     Database m_database;
@@ -113,7 +136,9 @@ private:
     DbError m_lastError;
     QHash<QString, QList<ColumnInfo>> m_columnCache;
     bool m_dailyBackups = false; // and the check of a file left sound skipped
-    bool m_sound = false;        // opened and found sound
-    std::unique_ptr<DailyBackup> m_dailyBackup;
+    bool m_backgroundChecks = false;
+    bool m_startChecks = false; // startBackgroundChecks() was called
+    bool m_sound = false;       // opened and found sound (or left to the background check)
+    std::unique_ptr<FileChecks> m_checks;
     std::unique_ptr<FileUsers> m_users;
 };

@@ -20,7 +20,10 @@ constexpr int kConstraintUnique = 2067;
 
 // A lock wait sleeps this long between two questions to the observer: short enough that a
 // stop is felt at once, long enough that the waiting itself costs nothing.
-constexpr int kBusySliceMs = 20;
+constexpr int kBusySliceMs = Database::kWaitSliceMs;
+// A stepped copy that started again this often, the source being written meanwhile, takes the
+// rest in one step.
+constexpr int kCopyRestarts = 3;
 
 qint64 steadyMs() {
     using namespace std::chrono;
@@ -123,8 +126,8 @@ Database::~Database() {
 bool Database::open(const QString& path, OpenMode mode) {
     close();
     m_openError = {};
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX |
-                      (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0);
+    const int flags = (mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                      SQLITE_OPEN_NOMUTEX | (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0);
     const QByteArray name = path.toUtf8();
     sqlite3* handle = nullptr;
     const int rc = sqlite3_open_v2(name.constData(), &handle, flags, nullptr);
@@ -280,7 +283,70 @@ bool Database::copyTo(Database& destination, QString* error) {
     return true;
 }
 
-QString Database::damage() {
+bool Database::copyInSteps(Database& destination, const std::function<bool()>& goOn,
+                           QString* error) {
+    if (!m_handle || !destination.m_handle) {
+        *error = QStringLiteral("The database is not open.");
+        return false;
+    }
+    sqlite3_backup* backup = sqlite3_backup_init(destination.m_handle, "main", m_handle, "main");
+    if (!backup) {
+        *error = textOf(sqlite3_errmsg(destination.m_handle));
+        return false;
+    }
+    int restarts = 0;
+    int left = -1;
+    int rc = SQLITE_OK;
+    qint64 busySince = 0;
+    while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        if (!goOn()) {
+            sqlite3_backup_finish(backup);
+            *error = QStringLiteral("The copy was stopped before it was complete.");
+            return false;
+        }
+        if (rc != SQLITE_OK) { // another program holds the file: a moment, then again
+            if (steadyMs() - busySince > m_busyTimeoutMs)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(kBusySliceMs));
+        }
+        rc = sqlite3_backup_step(backup, restarts < kCopyRestarts ? kCopyPagesPerStep : -1);
+        if ((rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && busySince == 0)
+            busySince = steadyMs();
+        else if (rc == SQLITE_OK)
+            busySince = 0;
+        const int remaining = sqlite3_backup_remaining(backup);
+        if (left >= 0 && remaining > left)
+            ++restarts;
+        left = remaining;
+    }
+    const int finished = sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE) {
+        *error = mapSqliteError(rc, textOf(sqlite3_errstr(rc))).description;
+        return false;
+    }
+    if (finished != SQLITE_OK) {
+        *error = mapSqliteError(sqlite3_extended_errcode(destination.m_handle),
+                                textOf(sqlite3_errmsg(destination.m_handle)))
+                     .description;
+        return false;
+    }
+    return true;
+}
+
+bool Database::waitFor(WaitObserver::Kind kind, const std::function<bool(int sliceMs)>& done) {
+    EngineCall call(*this);
+    while (!done(kWaitSliceMs))
+        if (m_observer && !ask(kind))
+            return false;
+    return true;
+}
+
+void Database::interrupt() {
+    if (m_handle)
+        sqlite3_interrupt(m_handle);
+}
+
+QString Database::damage(DbError* failure) {
     if (!m_handle)
         return error().description;
     Statement check(*this, QStringLiteral("PRAGMA quick_check"));
@@ -288,8 +354,13 @@ QString Database::damage() {
     while (check.next())
         if (const QString line = check.value(0).toString(); line != QLatin1String("ok"))
             problems.append(line);
-    if (check.failed())
-        problems.append(check.error().description);
+    if (check.failed()) {
+        const qint64 why = check.error().nativeError;
+        if (failure && (why == ErrorNumber::kFileInUse || why == ErrorNumber::kOperationStopped))
+            *failure = check.error();
+        else
+            problems.append(check.error().description);
+    }
     return problems.join(QStringLiteral("; "));
 }
 
@@ -361,8 +432,13 @@ bool Statement::next() {
         return false;
     }
     if (m_database.m_beforeWrite && !sqlite3_stmt_busy(m_statement) &&
-        !sqlite3_stmt_readonly(m_statement))
-        m_database.m_beforeWrite(m_database);
+        !sqlite3_stmt_readonly(m_statement)) {
+        if (const DbError refusal = m_database.m_beforeWrite(m_database); refusal.isSet()) {
+            m_failed = true;
+            m_error = refusal;
+            return false;
+        }
+    }
     Database::EngineCall call(m_database);
     const int rc = sqlite3_step(m_statement);
     if (rc == SQLITE_ROW)

@@ -19,7 +19,9 @@ struct sqlite3_stmt;
 // and asked whether to go on: so that a window can stay alive and let the user stop it.
 class WaitObserver {
 public:
-    enum class Kind { Lock, Work };
+    // Lock: another connection holds the file; Work: a long statement; Check and Copy: a write
+    // waits for the check of the file's structure or the day's copy, made in the background.
+    enum class Kind { Lock, Work, Check, Copy };
     virtual ~WaitObserver() = default;
     // Asked every few milliseconds while a statement waits (Lock) or works (Work). False stops
     // it: a lock wait gives up as if its time were over, work ends with kOperationStopped.
@@ -29,10 +31,24 @@ public:
     virtual void waitEnded() = 0;
 };
 
+// Keeps a connection waiting and working while goOn() says so: for a connection on a worker
+// thread that another thread stops.
+class WhileObserver : public WaitObserver {
+public:
+    explicit WhileObserver(std::function<bool()> goOn) : m_goOn(std::move(goOn)) {}
+    bool keepWaiting(Kind) override { return m_goOn(); }
+    void waitEnded() override {}
+
+private:
+    std::function<bool()> m_goOn;
+};
+
 // An open database file. Owns its handle; closed on destruction.
 class Database {
 public:
-    enum class OpenMode { ReadWrite, Create };
+    // ReadOnly: for work beside the program's own connection (a check, a copy), which never
+    // writes the file.
+    enum class OpenMode { ReadWrite, Create, ReadOnly };
 
     Database() = default;
     ~Database();
@@ -72,13 +88,30 @@ public:
     // backup), replacing what it held. What this connection has written but not committed is
     // never copied: a copy is refused while isWriting(). False with *error filled on failure.
     bool copyTo(Database& destination, QString* error);
+    // The same in steps of kCopyPagesPerStep pages, each under a lock of its own, so that other
+    // connections are never kept from the file for long; goOn() is asked between steps and
+    // false abandons the copy. Written by another connection meanwhile, the copy starts again
+    // (after a few such starts it takes the rest in one step, so it ends). For a connection of
+    // its own on a worker thread.
+    bool copyInSteps(Database& destination, const std::function<bool()>& goOn, QString* error);
+    static constexpr int kCopyPagesPerStep = 256;
+    // Waits until done(sliceMs) says so, asking the observer (as about kind) between slices of
+    // about kWaitSliceMs, so a window stays alive and the user may stop: false then. For a
+    // write hook that must wait for work on another thread.
+    bool waitFor(WaitObserver::Kind kind, const std::function<bool(int sliceMs)>& done);
+    static constexpr int kWaitSliceMs = 20;
     // Runs each time a statement that writes is about to run its first step, before it changes
-    // anything: for work that must come before the first write of a day (the daily backup).
-    using WriteHook = std::function<void(Database&)>;
+    // anything: for work that must come before the first write of a day (the daily backup). An
+    // error returned refuses the statement with it, nothing written.
+    using WriteHook = std::function<DbError(Database&)>;
     void setBeforeWrite(WriteHook hook) { m_beforeWrite = std::move(hook); }
+    // Stops the statement running on this connection as soon as it can (kOperationStopped).
+    // The one call that may come from another thread, while the connection is open and stays so.
+    void interrupt();
     // Checks the file's structure (PRAGMA quick_check): an empty text when it is sound, else
-    // what is damaged.
-    QString damage();
+    // what is damaged. With failure given, a check that could not run to its end (the file in
+    // use, the work stopped) puts its error there rather than among the damage.
+    QString damage(DbError* failure = nullptr);
 
 private:
     friend class Statement;

@@ -589,13 +589,24 @@ bool useCurrentViews(Database& db) {
     return true;
 }
 
+namespace {
+bool hasIndex(Database& db, const QString& definition) {
+    Statement exists(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' "
+                                        "AND name = ?"));
+    return exists.bind(0, definition.section(QLatin1Char(' '), 0, 0)) && exists.next();
+}
+} // namespace
+
+bool missesIndexes(Database& db) {
+    return !std::all_of(std::begin(kLaterIndexes), std::end(kLaterIndexes),
+                        [&db](const char* index) { return hasIndex(db, QLatin1String(index)); });
+}
+
 void addMissingIndexes(Database& db) {
     for (const char* index : kLaterIndexes) {
         const QString definition = QString::fromLatin1(index);
         // Looked up first, so the usual open writes nothing and never waits for a lock.
-        Statement exists(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' "
-                                            "AND name = ?"));
-        if (exists.bind(0, definition.section(QLatin1Char(' '), 0, 0)) && exists.next())
+        if (hasIndex(db, definition))
             continue;
         // A read-only or locked file simply goes without, at once; its lists are slower, not
         // wrong.

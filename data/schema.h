@@ -19,6 +19,8 @@ bool create(Database& db, QString* error);
 // Creates the indexes a database file made by an earlier version lacks. A file that cannot take
 // them (read-only, locked) is left as it is: nothing is reported.
 void addMissingIndexes(Database& db);
+// Whether the file lacks one of those indexes, so that opening it writes.
+bool missesIndexes(Database& db);
 
 // Writes the first rows of a database just created; false with a message in *error.
 using Filler = std::function<bool(Database& db, QString* error)>;

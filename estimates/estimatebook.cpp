@@ -31,11 +31,20 @@ bool EstimateBook::fail(const DbError& error) {
     return false;
 }
 
+bool EstimateBook::hasUnnumbered() {
+    Statement any(gConnection->database(), kUnnumbered + QStringLiteral(" LIMIT 1"));
+    // Unknown is taken as some: the removal then says what went wrong.
+    return any.next() || any.failed();
+}
+
 bool EstimateBook::load() {
     m_lastError = {};
     bool removed = true;
-    // A file that can only be read keeps what it holds (it was said so once, at the start).
-    if (gConnection && gConnection->isOpen() && !gConnection->database().isReadOnly()) {
+    // A file that can only be read keeps what it holds (it was said so once, at the start). Asked
+    // first, so that a start with nothing to remove writes nothing: the first write of the day
+    // waits for the day's copy of the file.
+    if (gConnection && gConnection->isOpen() && !gConnection->database().isReadOnly() &&
+        hasUnnumbered()) {
         // The lines go with their estimate; all of it, or none.
         Transaction transaction(gConnection->database());
         const QString lines = QStringLiteral(" WHERE EstimateID IN (") + kUnnumbered + ')';

@@ -66,6 +66,8 @@ signals:
 
 private:
     bool fail(const DbError& error);
+    // Whether an estimate is stored without a reference number (load() removes those).
+    static bool hasUnnumbered();
     // Writes the pending changes of the current estimate before another one becomes current.
     // A refusal is reported by the Estimate screen, where the estimate is edited; lastError() is
     // then empty, so nobody reports it twice.

@@ -91,13 +91,22 @@ bool OpenConnection(QString& path, Connection& connection) {
     gConnectionString = Connection::buildConnectionString(path, Schema::databasePassword());
     connection.setConnectionString(gConnectionString);
     connection.setIsolationLevel(256);
-    if (!connection.open() && !restoreNewestBackup(path, connection)) {
+    bool opened = connection.open();
+    bool readable = opened && CheckDatabaseStructure(connection);
+    // Categories that cannot be read, on a file whose check is left to the background, may be
+    // damage: the file is checked there and then, and a damaged one named as such.
+    if (opened && !readable && connection.isCheckingInBackground() &&
+        !connection.checkStructureNow())
+        opened = false;
+    if (!opened && !restoreNewestBackup(path, connection)) {
         result = false;
         ShowError(connection.lastError().text(), QStringLiteral(" clsSetting / OpenConnection"));
     }
     if (connection.state() == Connection::Closed)
         return false;
-    if (!CheckDatabaseStructure(connection)) {
+    if (!opened) // the newest backup, put in place of the file
+        readable = CheckDatabaseStructure(connection);
+    if (!readable) {
         connection.close();
         result = false;
         ShowError(QStringLiteral("Invalid Database Structure"), QStringLiteral("OpenConnection"));

@@ -171,6 +171,15 @@ DbError readCompany(clsSettings& settings) {
     return {};
 }
 
+// Whether the company row holds these values, each in its column, already.
+bool holdsAlready(const QStringList& columns, const QVariantList& values) {
+    Statement same(gConnection->database(),
+                   QStringLiteral("SELECT 1 FROM main.MyCompany WHERE rowid = (SELECT MIN(rowid) "
+                                  "FROM main.MyCompany) AND ") +
+                       columns.join(QStringLiteral(" IS ? AND ")) + QStringLiteral(" IS ?"));
+    return same.bindAll(values) && same.next();
+}
+
 // Writes every company detail, empty ones too, so that clearing a detail takes effect. A table
 // without its row gets one: the details the user typed are never dropped.
 DbError writeCompany(const clsSettings& settings) {
@@ -202,8 +211,11 @@ DbError writeCompany(const clsSettings& settings) {
                << cutToLength(settings.QuoteTerms(), clsSettings::kTermsLimit)
                << int(settings.QuoteAcceptanceLine());
     }
-    // MyCompany has no key for the record set to write by, so its one row is written here.
+    // MyCompany has no key for the record set to write by, so its one row is written here;
+    // unless it holds all of it already: a close that changed nothing writes nothing.
     QString sql;
+    if (hasRow && holdsAlready(columns, values))
+        return {};
     if (hasRow) {
         sql = QStringLiteral("UPDATE main.MyCompany SET ") +
               columns.join(QStringLiteral(" = ?, ")) +

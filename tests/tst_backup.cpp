@@ -1,24 +1,30 @@
 // Copies of the database: a backup is whole and opens, the dated ones are kept to fourteen, one
 // is made before the first write of each day, Restore puts an old one back (keeping the current
-// file), and a damaged file is named as such and offers the newest backup.
+// file), and a damaged file is named as such and offers the newest backup. The program's start
+// writes and copies nothing: the check of the file and the day's copy are made in the background
+// once the window is up, and writes wait for them.
 #include "app/backupcommands.h"
 #include "app/mainwindow.h"
 #include "app/restoredialog.h"
+#include "app/startup.h"
 #include "data/backup.h"
 #include "data/connection.h"
 #include "data/globals.h"
 #include "data/schema.h"
 #include "settings/openconnection.h"
+#include "settings/registry.h"
 #include "support/modaldialog.h"
 #include "support/programfixture.h"
 #include "support/scriptedfiledialogs.h"
 #include "support/scriptedmessages.h"
 #include "support/smalldisk.h"
 #include "support/testdatabase.h"
+#include "widgets/waitfeedback.h"
 
 #include <sqlite3.h>
 
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
@@ -66,6 +72,41 @@ QByteArray contents(const QString& path) {
 QAction* menuItem(frmMain& window, const char* name) {
     return window.findChild<QAction*>(QString::fromLatin1(name));
 }
+
+const QString kInsertSupplier = QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)");
+
+// What a start could change: the file's header (with SQLite's change counter), size and time,
+// and the dated copies beside it.
+QString fileState(const QString& path) {
+    QStringList copies;
+    for (const BackupFile& copy : listBackups(path))
+        copies << QFileInfo(copy.path).fileName();
+    const QFileInfo info(path);
+    return QString::fromLatin1(contents(path).left(100).toHex()) + QLatin1Char(' ') +
+           QString::number(info.size()) + QLatin1Char(' ') +
+           info.lastModified().toString(Qt::ISODateWithMs) + QLatin1Char(' ') +
+           copies.join(QLatin1Char(','));
+}
+
+// Another program holding the file, so that nothing else can read it until release().
+struct FileHolder {
+    Database db;
+    explicit FileHolder(const QString& path) {
+        if (!db.open(path) || !db.execute(QStringLiteral("BEGIN EXCLUSIVE")))
+            qFatal("cannot hold %s", qPrintable(path));
+    }
+    void release() { db.execute(QStringLiteral("COMMIT")); }
+};
+
+// The program's connection to a file, as the window opens it.
+struct ProgramConnection : Connection {
+    explicit ProgramConnection(const QString& path) {
+        setDailyBackups(true);
+        setBackgroundChecks(true);
+        if (!openProgramFile(*this, path))
+            qFatal("cannot open %s", qPrintable(path));
+    }
+};
 } // namespace
 
 class TestBackup : public QObject {
@@ -83,6 +124,12 @@ private slots:
     void copiesAreNoMoreOpenThanTheDatabase();
     void anUnfitBackupIsNotRestored();
     void aFullDiskLeavesTheOldCopyAsItWas();
+    void aStartWritesAndCopiesNothingBeforeTheWindow();
+    void theWindowStartsTheCheckAndTheCopyOnceItIsUp();
+    void theFirstWriteOfTheDayWaitsForTheDaysCopy();
+    void aFileFoundDamagedInTheBackgroundTakesNoWrite_data();
+    void aFileFoundDamagedInTheBackgroundTakesNoWrite();
+    void aCheckOrCopyNotFinishedIsMadeAgain();
 };
 
 void TestBackup::aBackupIsACompleteCopyThatOpens() {
@@ -425,6 +472,16 @@ void TestBackup::aDamagedFileIsNamedAndOffersTheNewestBackup() {
     QVERIFY(messages.texts().first().contains(QLatin1String("Restore the newest backup, made "
                                                             "12/7/2026 8:30:00 AM?")));
     QVERIFY(messages.texts().last().contains(QLatin1String("is damaged")));
+    // So does the window's connection, which leaves the check to the background, when a table
+    // it reads at once is damaged.
+    messages.clear();
+    Connection window;
+    window.setDailyBackups(true);
+    window.setBackgroundChecks(true);
+    messages.answerNext(QMessageBox::No);
+    QVERIFY(!OpenConnection(opened, window));
+    QCOMPARE(messages.shown().size(), 2);
+    QVERIFY(messages.texts().first().contains(QLatin1String("Restore the newest backup")));
 
     // Yes: the backup is put in its place and opened; the damaged file is kept.
     messages.clear();
@@ -557,6 +614,210 @@ void TestBackup::aFullDiskLeavesTheOldCopyAsItWas() {
              qPrintable(messages.texts().first()));
     QCOMPARE(contents(target), QByteArray("the old copy"));
     QCOMPARE(leftovers(QFileInfo(target).absolutePath()), QStringList());
+}
+
+// The first start of a day, a second one that day and one the next day, nothing changed
+// meanwhile: none writes to the file or copies it before its window shows. What is due (the check
+// of a file not known sound, the day's copy) waits for the window.
+void TestBackup::aStartWritesAndCopiesNothingBeforeTheWindow() {
+    FixedClock clock;
+    IsolatedSettings store;
+    TestDatabase db;
+    db.addSmallLookups();
+    db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, EstimateData, TaxRate, Shipping) "
+                           "VALUES (7001, ?, 0, 0)"),
+            {kMonday.date()});
+    WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), db.path());
+    db.connection().close();
+    const auto start = [&](bool checkDue, int copiesAfter) {
+        const QString before = fileState(db.path());
+        ProgramObjects objects;
+        objects.settings.LoadSettings();
+        QVERIFY(objects.connection.isOpen());
+        {
+            frmMain window;
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QCOMPARE(fileState(db.path()), before);
+            QCOMPARE(objects.connection.isCheckingInBackground(), checkDue);
+            QVERIFY(!objects.connection.hasBackgroundWork());
+            // Closed at once: the settings it saves changed nothing, so nothing is written.
+            window.close();
+            QCOMPARE(fileState(db.path()), before);
+            QVERIFY(!objects.connection.hasBackgroundWork());
+        }
+        // Once a window is up.
+        objects.connection.startBackgroundChecks();
+        QTRY_VERIFY(!objects.connection.hasBackgroundWork());
+        QVERIFY(!objects.connection.isCheckingInBackground());
+        QCOMPARE(listBackups(db.path()).size(), copiesAfter);
+    };
+    start(true, 1);
+    QCOMPARE(listBackups(db.path()).first().made, kMonday);
+    clock.now = kMonday.addSecs(600);
+    start(false, 1);
+    clock.now = kMonday.addDays(1);
+    start(true, 2);
+    QCOMPARE(listBackups(db.path()).first().made, kMonday.addDays(1));
+    QCOMPARE(countIn(db.path(), QStringLiteral("EstimateTBL")), 1);
+}
+
+// The program's start leaves the check of a file not known sound and the day's copy to its window,
+// which starts them once it has shown itself, with nothing written.
+void TestBackup::theWindowStartsTheCheckAndTheCopyOnceItIsUp() {
+    FixedClock clock;
+    IsolatedSettings store;
+    TestDatabase db;
+    WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), db.path());
+    bool checked = false;
+    QElapsedTimer waited;
+    waited.start();
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (qobject_cast<frmMain*>(window) && window->isVisible() && gConnection &&
+                ((!gConnection->hasBackgroundWork() && !listBackups(db.path()).isEmpty()) ||
+                 waited.elapsed() > 10000)) {
+                checked = !gConnection->isCheckingInBackground();
+                window->close();
+            }
+    });
+    watch.start(20);
+    QCOMPARE(SubMain(*qobject_cast<QApplication*>(QCoreApplication::instance())), 0);
+    QVERIFY(checked);
+    QCOMPARE(listBackups(db.path()).size(), 1);
+    QCOMPARE(countIn(listBackups(db.path()).first().path, QStringLiteral("SuppliersTBL")), 0);
+}
+
+// A write that comes while the day's copy is being made waits for it, with the wait told and
+// Stop offered; stopped, it saves nothing. The copy holds the file as it was before the write.
+void TestBackup::theFirstWriteOfTheDayWaitsForTheDaysCopy() {
+    FixedClock clock;
+    TestDatabase db;
+    db.addSmallLookups();
+    {
+        // Checked as it opens, and closed sound: no check is due at the next start.
+        Connection checked;
+        checked.setDailyBackups(true);
+        QVERIFY(openProgramFile(checked, db.path()));
+    }
+    ProgramConnection program(db.path());
+    QVERIFY(!program.isCheckingInBackground());
+    WaitFeedback feedback;
+    program.database().setWaitObserver(&feedback);
+    FileHolder other(db.path());
+    program.startBackgroundChecks();
+    QVERIFY(program.hasBackgroundWork());
+
+    // The user gives up waiting.
+    QString told;
+    QTimer::singleShot(WaitFeedback::kShowAfterMs + 300, this, [&told] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        told = dialog->findChild<QLabel*>(QStringLiteral("waitMessage"))->text();
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("stopButton")),
+                          Qt::LeftButton);
+    });
+    QVERIFY(!program.execute(kInsertSupplier, {QStringLiteral("Stopped")}));
+    QCOMPARE(program.lastError().nativeError, ErrorNumber::kOperationStopped);
+    QVERIFY2(told.startsWith(QLatin1String("Making today's backup of the database")),
+             qPrintable(told));
+    QVERIFY(listBackups(db.path()).isEmpty());
+
+    // The other program lets go while the next write waits.
+    QTimer::singleShot(100, this, [&other] { other.release(); });
+    QVERIFY2(program.execute(kInsertSupplier, {QStringLiteral("Saved")}),
+             qPrintable(program.lastError().description));
+    const QList<BackupFile> backups = listBackups(db.path());
+    QCOMPARE(backups.size(), 1);
+    QCOMPARE(countIn(backups.first().path, QStringLiteral("SuppliersTBL")), 2);
+    QCOMPARE(countIn(db.path(), QStringLiteral("SuppliersTBL")), 3);
+    QCOMPARE(leftovers(backupFolder(db.path())), QStringList());
+    QVERIFY(!program.hasBackgroundWork());
+}
+
+void TestBackup::aFileFoundDamagedInTheBackgroundTakesNoWrite_data() {
+    QTest::addColumn<bool>("startedWithTheWindow");
+    QTest::newRow("found once the window is up") << true;
+    QTest::newRow("found at the first write") << false;
+}
+
+// The check finds damage the start did not read: the user is told, nothing more is written to
+// the file, no copy of it passes for the day's, and it is checked again at the next start.
+void TestBackup::aFileFoundDamagedInTheBackgroundTakesNoWrite() {
+    QFETCH(bool, startedWithTheWindow);
+    FixedClock clock;
+    Program program;
+    program.db.addSmallLookups();
+    program.db.damage(QStringLiteral("corrupt:SuppliersTBL"));
+    ScriptedMessages messages;
+    QVERIFY(program.load());
+    QVERIFY(gConnection->isCheckingInBackground());
+    if (startedWithTheWindow) {
+        gConnection->startBackgroundChecks();
+        QTRY_COMPARE(messages.titles(), QStringList{"Damaged Database"});
+    }
+    QVERIFY(!gConnection->execute(QStringLiteral("UPDATE CatagoryTBL SET Catagory = 'Changed'")));
+    QCOMPARE(gConnection->lastError().nativeError, ErrorNumber::kDamagedFile);
+    QVERIFY2(gConnection->lastError().description.contains(QLatin1String("is damaged: ")),
+             qPrintable(gConnection->lastError().description));
+    QTRY_COMPARE(messages.titles(), QStringList{"Damaged Database"});
+    QVERIFY(messages.texts().first().contains(QLatin1String("Restore From Backup")));
+    Database raw;
+    QVERIFY(raw.open(program.db.path()));
+    Statement changed(raw, QStringLiteral("SELECT COUNT(*) FROM CatagoryTBL WHERE "
+                                          "Catagory = 'Changed'"));
+    QVERIFY(changed.next());
+    QCOMPARE(changed.integer(0), 0);
+    QVERIFY(listBackups(program.db.path()).isEmpty());
+
+    gConnection->close();
+    QVERIFY(program.load());
+    QVERIFY(gConnection->isCheckingInBackground());
+}
+
+// A run that ended before its check or copy was finished (a crash, a close) leaves them to the
+// next start; a copy cut short leaves nothing that could pass for the day's.
+void TestBackup::aCheckOrCopyNotFinishedIsMadeAgain() {
+    FixedClock clock;
+    TestDatabase db;
+    db.addSmallLookups();
+    db.connection().close();
+    // Closed while another program holds the file, which the check and the copy wait for.
+    const auto cutShort = [&db](bool checkDue) {
+        ProgramConnection program(db.path());
+        QCOMPARE(program.isCheckingInBackground(), checkDue);
+        FileHolder other(db.path());
+        program.startBackgroundChecks();
+        QVERIFY(program.hasBackgroundWork());
+        program.close();
+        other.release();
+        QVERIFY(listBackups(db.path()).isEmpty());
+        QCOMPARE(leftovers(backupFolder(db.path())), QStringList());
+    };
+    cutShort(true);
+    cutShort(true); // the check cut short proved nothing
+    {
+        ProgramConnection whole(db.path());
+        whole.startBackgroundChecks();
+        QTRY_VERIFY(!whole.hasBackgroundWork());
+        QVERIFY(!whole.isCheckingInBackground());
+    }
+    QCOMPARE(listBackups(db.path()).size(), 1);
+    QVERIFY(QFile::remove(listBackups(db.path()).first().path));
+    cutShort(false); // the day's copy cut short, the check not due
+    {
+        // A run that crashed leaves the file as it had it, never closed, to the next one.
+        ProgramConnection crashed(db.path());
+        QVERIFY(!crashed.isCheckingInBackground());
+        ProgramConnection next(db.path());
+        QVERIFY(next.isCheckingInBackground());
+        next.startBackgroundChecks();
+        QTRY_VERIFY(!next.hasBackgroundWork());
+        QVERIFY(!next.isCheckingInBackground());
+    }
+    QCOMPARE(listBackups(db.path()).size(), 1);
 }
 
 QTEST_MAIN(TestBackup)

@@ -62,6 +62,24 @@ void WaitFeedback::waitEnded() {
         m_dialog->hide();
 }
 
+QString WaitFeedback::text(Kind kind, int seconds) {
+    switch (kind) {
+    case Kind::Lock:
+        return QStringLiteral("Waiting for the database file, which another program is using...");
+    case Kind::Check:
+        return QStringLiteral("Checking the database file before your change is saved... %1 s "
+                              "so far.")
+            .arg(seconds);
+    case Kind::Copy:
+        return QStringLiteral("Making today's backup of the database before your change is "
+                              "saved... %1 s so far.")
+            .arg(seconds);
+    case Kind::Work:
+        break;
+    }
+    return QStringLiteral("Working... %1 s so far.").arg(seconds);
+}
+
 void WaitFeedback::show(Kind kind) {
     if (!m_dialog) {
         m_dialog = std::make_unique<QDialog>();
@@ -94,11 +112,7 @@ void WaitFeedback::show(Kind kind) {
     if (kind != m_kind || seconds != m_secondsShown || !m_dialog->isVisible()) {
         m_kind = kind;
         m_secondsShown = seconds;
-        m_message->setText(
-            kind == Kind::Lock
-                ? QStringLiteral("Waiting for the database file, which another program is "
-                                 "using...")
-                : QStringLiteral("Working... %1 s so far.").arg(seconds));
+        m_message->setText(text(kind, seconds));
     }
     if (!m_dialog->isVisible()) {
         m_dialog->show();

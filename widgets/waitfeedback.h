@@ -29,6 +29,9 @@ public:
     // How long a wait goes unremarked before the dialog shows.
     static constexpr int kShowAfterMs = 400;
 
+    // What the dialog says while a wait of this kind has lasted so long.
+    static QString text(Kind kind, int seconds);
+
 private:
     void show(Kind kind);
 

@@ -76,12 +76,14 @@ QString TestDatabase::damage(const QString& how) {
         return path;
     } else if (how == QLatin1String("structure")) {
         exec(QStringLiteral("DROP TABLE CatagoryTBL"));
-    } else if (how == QLatin1String("corrupt")) {
+    } else if (how.startsWith(QLatin1String("corrupt"))) {
         // A valid header over a table whose first page is overwritten: the file opens as SQLite
-        // and only a check of its structure finds the damage.
+        // and only a check of its structure (or a read of that table) finds the damage.
+        const QString table = how.section(QLatin1Char(':'), 1);
         const qint64 page = scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
         const qint64 root = scalar(QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE "
-                                                  "name = 'CatagoryTBL'"))
+                                                  "name = ?"),
+                                   {table.isEmpty() ? QStringLiteral("CatagoryTBL") : table})
                                 .toLongLong();
         m_connection->close();
         QFile f(m_path);

@@ -26,9 +26,9 @@ public:
     // Spoils the database in one of the ways the program must refuse and returns the path to
     // open: "missing" (no file there), "password" (another password), "noverifier" (no
     // password record), "garbage" (not a database), "empty" (an empty file), "foreign" (another
-    // program's database), "structure" (no categories table), "corrupt" (a table's page
-    // overwritten; the connection is closed) or "locked" (held locked by this connection until
-    // it ends).
+    // program's database), "structure" (no categories table), "corrupt" (the categories
+    // table's page overwritten; the connection is closed; "corrupt:<table>" another table's) or
+    // "locked" (held locked by this connection until it ends).
     QString damage(const QString& how);
 
 private:
