@@ -87,6 +87,11 @@ private:
     bool m_seen = false;
 };
 
+void settle() {
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
 FirstPaint* paintOf(QWidget* widget) {
     return new FirstPaint([widget](QWidget* w) { return w == widget; });
 }
@@ -122,6 +127,16 @@ struct Program {
         home->arm();
         window->show();
         home->wait();
+        // As the program does once its window is up.
+        gConnection->startBackgroundChecks();
+    }
+    // The day's check and copy done, as a user working a while would find them.
+    void waitForBackgroundWork() {
+        QElapsedTimer waited;
+        waited.start();
+        while (gConnection->hasBackgroundWork() && waited.elapsed() < 120000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        settle();
     }
     ~Program() {
         if (window)
@@ -130,11 +145,6 @@ struct Program {
         objects.reset();
     }
 };
-
-void settle() {
-    for (int i = 0; i < 20; ++i)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-}
 
 // The month of an estimate of the file, shown on Home; its row there.
 void showMonthOf(Program& program, int offset) {
@@ -170,15 +180,14 @@ int start(QApplication& app, const QString& path, const QDate& day) {
     Program program(app, path);
     program.show();
     print("shown", QString());
-    // A user works a while: the day's background work ends before the window closes.
-    settle();
+    program.waitForBackgroundWork();
     return 0;
 }
 
 int materials(QApplication& app, const QString& path) {
     Program program(app, path);
     program.show();
-    settle();
+    program.waitForBackgroundWork();
     MaterialsFrame* frame = program.window->frMaterials;
     std::unique_ptr<FirstPaint> list(paintOf(frame->grdMaterialsList->viewport()));
     list->arm();
@@ -196,6 +205,7 @@ int materials(QApplication& app, const QString& path) {
 int picker(QApplication& app, const QString& path) {
     Program program(app, path);
     program.show();
+    program.waitForBackgroundWork();
     showMonthOf(program, 0);
     clickRow(program.window->frMain->DGEstimatesAll, 0, true);
     settle();
@@ -224,6 +234,7 @@ int picker(QApplication& app, const QString& path) {
 int estimate(QApplication& app, const QString& path) {
     Program program(app, path);
     program.show();
+    program.waitForBackgroundWork();
     showMonthOf(program, 2);
     frmMain& window = *program.window;
     std::unique_ptr<FirstPaint> lines(
