@@ -11,7 +11,7 @@
 
 namespace {
 // The grey around each page, in pixels at zoom 1.
-constexpr qreal kBorder = 10;
+constexpr qreal kBorder = 36;
 // What a fitted page keeps free at the view's edges, in pixels.
 constexpr int kFitMargin = 2;
 } // namespace
