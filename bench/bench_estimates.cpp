@@ -12,6 +12,7 @@
 #include "app/startup.h"
 #include "app/style.h"
 #include "bench/benchsupport.h"
+#include "bench/firstpaint.h"
 #include "data/connection.h"
 #include "data/datacontrol.h"
 #include "data/formats.h"
@@ -41,30 +42,6 @@ using namespace Bench;
 
 namespace {
 
-// Waits until the widget has been painted once since the counter was armed.
-class PaintWatch : public QObject {
-public:
-    explicit PaintWatch(QWidget* widget) : QObject(widget) { widget->installEventFilter(this); }
-    bool painted = false;
-    // Arm before the operation: a paint during it counts.
-    void arm() { painted = false; }
-    // Gives up after ten seconds (a benchmark must not hang), false then.
-    bool waitForPaint() {
-        QElapsedTimer waited;
-        waited.start();
-        while (!painted && waited.elapsed() < 10000)
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        return painted;
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            painted = true;
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 // The program as start-up makes it, on one database file: its settings name the file.
 struct Program {
     std::unique_ptr<ProgramObjects> objects;
@@ -78,10 +55,10 @@ struct Program {
         useDatabase(path);
         window = std::make_unique<frmMain>();
         window->resize(1024, 768);
-        auto* watch = new PaintWatch(window->frMain->DGEstimatesAll->viewport());
+        std::unique_ptr<FirstPaint> watch(paintOf(window->frMain->DGEstimatesAll->viewport()));
         watch->arm();
         window->show();
-        watch->waitForPaint();
+        watch->wait();
     }
     void stop() {
         window.reset();
@@ -135,7 +112,8 @@ int main(int argc, char** argv) {
     frmMain& window = *program.window;
     window.SwitchScreen(QStringLiteral("estimate"), window.mnuViewEstimateScr);
     EstimateBook* book = window.estimateBook;
-    auto* gridWatch = new PaintWatch(window.frEstimating->grdMaterialEstimate->viewport());
+    std::unique_ptr<FirstPaint> gridWatch(
+        paintOf(window.frEstimating->grdMaterialEstimate->viewport()));
     const int estimates = book->records() ? book->records()->recordCount() : 0;
     if (estimates == 0) {
         err() << QFileInfo(options.path).fileName() << " holds no estimate to open.\n";
@@ -152,7 +130,7 @@ int main(int argc, char** argv) {
     const double openMs = timeMedian(repeat * 2, [&] {
         gridWatch->arm();
         book->open(keys[next++ % keys.size()]);
-        gridWatch->waitForPaint();
+        gridWatch->wait();
     });
     const int lines =
         book->records() ? window.frEstimating->grdMaterialEstimate->model()->rowCount() : 0;

@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "app/style.h"
 #include "bench/benchsupport.h"
+#include "bench/firstpaint.h"
 #include "data/backup.h"
 #include "data/datacontrol.h"
 #include "data/globals.h"
@@ -42,58 +43,9 @@ using namespace Bench;
 
 namespace {
 
-// The moment a matching widget has finished its first paint since arm(): the paint is seen on
-// its way in, and the moment taken when the event loop is back, after the painting.
-class FirstPaint : public QObject {
-public:
-    explicit FirstPaint(std::function<bool(QWidget*)> match) : m_match(std::move(match)) {
-        qApp->installEventFilter(this);
-    }
-    void arm() {
-        m_seen = false;
-        done = false;
-        m_since.start();
-    }
-    // Gives up after a minute (a benchmark must not hang).
-    bool wait() {
-        QElapsedTimer waited;
-        waited.start();
-        while (!done && waited.elapsed() < 60000)
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        return done;
-    }
-    bool done = false;
-    double ms = -1;
-    std::function<void()> then; // runs once the paint is done (closes a modal dialog, say)
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (!m_seen && event->type() == QEvent::Paint && watched->isWidgetType() &&
-            m_match(static_cast<QWidget*>(watched))) {
-            m_seen = true;
-            QTimer::singleShot(0, this, [this] {
-                ms = double(m_since.nsecsElapsed()) / 1e6;
-                done = true;
-                if (then)
-                    then();
-            });
-        }
-        return false;
-    }
-
-private:
-    std::function<bool(QWidget*)> m_match;
-    QElapsedTimer m_since;
-    bool m_seen = false;
-};
-
 void settle() {
     for (int i = 0; i < 20; ++i)
         QApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
-FirstPaint* paintOf(QWidget* widget) {
-    return new FirstPaint([widget](QWidget* w) { return w == widget; });
 }
 
 void print(const char* key, const QVariant& value) {
