@@ -26,11 +26,6 @@ using namespace Bench;
 
 namespace {
 
-void settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
-}
-
 // 300 customers (12 family names x 25 trades) with contacts; four estimates in five get one,
 // with a job.
 bool addCustomers(Connection& connection) {
@@ -114,15 +109,10 @@ int main(int argc, char** argv) {
     gConnectionString = connection.connectionString();
 
     EstimateBook book;
-    if (!book.load()) {
-        err() << "the estimates could not be opened: " << book.lastError().text() << "\n";
+    const std::unique_ptr<HomeFrame> home = showHome(book);
+    if (!home)
         return 1;
-    }
-    HomeFrame frame(nullptr, &book);
-    frame.resize(785, 534);
-    frame.show();
-    frame.reload();
-    settle();
+    HomeFrame& frame = *home;
     EstimatesMonthList* list = frame.monthList;
 
     // Each search from the month, as typed into an empty box: the screen's work, and with the

@@ -30,12 +30,6 @@ using namespace Bench;
 
 namespace {
 
-// What the event loop does once a click has been handled, before the user sees the result.
-void settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
-}
-
 QVariantList monthRange(const QDate& first) {
     return {first, first.addMonths(1)};
 }
@@ -70,15 +64,10 @@ int main(int argc, char** argv) {
                                          : QDate(QDate::currentDate().year(), 1, 1);
 
     EstimateBook book;
-    if (!book.load()) {
-        err() << "the estimates could not be opened: " << book.lastError().text() << "\n";
+    const std::unique_ptr<HomeFrame> home = showHome(book);
+    if (!home)
         return 1;
-    }
-    HomeFrame frame(nullptr, &book);
-    frame.resize(785, 534);
-    frame.show();
-    frame.reload();
-    settle();
+    HomeFrame& frame = *home;
     EstimatesMonthList* list = frame.monthList;
     const QString sql = list->AdodcEstimatesAll->recordSource();
 

@@ -41,7 +41,7 @@ constexpr int kMaterialLines = 1000;
 constexpr int kLaborLines = 200;
 
 // Lets the event loop lay out and paint what the operation changed.
-void settle() {
+void layOutAndPaint() {
     QApplication::processEvents();
     QApplication::processEvents();
 }
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     window.show();
     window.SwitchScreen(QStringLiteral("estimate"), window.mnuViewEstimateScr);
     window.estimateBook->open(estimateId);
-    settle();
+    layOutAndPaint();
     EstimateLines* lines = window.frEstimating->lines;
     MaterialLines* material = lines->material;
     LaborLines* labor = lines->labor;
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     const auto time = [&](const QString& operation, const std::function<void()>& work) {
         rows.push_back({operation, timeMedian(repeat, [&] {
                             work();
-                            settle();
+                            layOutAndPaint();
                         })});
     };
     int row = 0;

@@ -41,13 +41,6 @@ namespace {
 constexpr int kPartNumberColumn = 1;
 constexpr int kDescriptionColumn = 2;
 
-// Lets the window system lay out and paint what an operation changed, as the event loop does
-// before the user sees it.
-void settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
-}
-
 QStringList queryPlan(Connection& connection, const QString& sql, const QVariantList& values) {
     Statement plan(connection.database(), QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
     plan.bindAll(values);

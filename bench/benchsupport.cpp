@@ -5,10 +5,13 @@
 #include "data/money.h"
 #include "data/schema.h"
 #include "demodata/demodata.h"
+#include "estimates/estimatebook.h"
+#include "estimates/homeframe.h"
 #include "settings/registry.h"
 #include "settings/settingsstore.h"
 #include "widgets/messagebox.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -97,6 +100,24 @@ void printMessagesAnsweringOk() {
         err().flush();
         return QMessageBox::Ok;
     });
+}
+
+void settle() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+}
+
+std::unique_ptr<HomeFrame> showHome(EstimateBook& book) {
+    if (!book.load()) {
+        err() << "the estimates could not be opened: " << book.lastError().text() << "\n";
+        return nullptr;
+    }
+    auto frame = std::make_unique<HomeFrame>(nullptr, &book);
+    frame->resize(785, 534);
+    frame->show();
+    frame->reload();
+    settle();
+    return frame;
 }
 
 bool openDatabase(Connection& connection, const QString& path) {

@@ -8,11 +8,14 @@
 #include <QVariant>
 #include <QVariantList>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class Connection;
 class QCoreApplication;
 class QTextStream;
+class EstimateBook;
+class HomeFrame;
 struct sqlite3;
 
 namespace Bench {
@@ -47,6 +50,13 @@ void useDatabase(const QString& path);
 
 // From now on every message box is printed to err() and answered OK, so no run waits for a user.
 void printMessagesAnsweringOk();
+
+// What the event loop does once a click has been handled, before the user sees the result.
+void settle();
+
+// The estimates loaded into book and Home shown over them, as the window shows it, on the
+// program's connection (gConnection); null after reporting a failure.
+std::unique_ptr<HomeFrame> showHome(EstimateBook& book);
 
 // Opens a connection of its own to the database file; false after reporting the failure.
 bool openDatabase(Connection& connection, const QString& path);

@@ -43,7 +43,7 @@ using namespace Bench;
 
 namespace {
 
-void settle() {
+void settleAWhile() {
     for (int i = 0; i < 20; ++i)
         QApplication::processEvents(QEventLoop::AllEvents, 5);
 }
@@ -88,7 +88,7 @@ struct Program {
         waited.start();
         while (gConnection->hasBackgroundWork() && waited.elapsed() < 120000)
             QApplication::processEvents(QEventLoop::AllEvents, 20);
-        settle();
+        settleAWhile();
     }
     ~Program() {
         if (window)
@@ -106,7 +106,7 @@ void showMonthOf(Program& program, int offset) {
                               {offset})
                            .toDate();
     program.window->frMain->monthList->showMonth(QDate(date.year(), date.month(), 1));
-    settle();
+    settleAWhile();
 }
 
 void clickRow(QTableView* view, int row, bool twice) {
@@ -160,7 +160,7 @@ int picker(QApplication& app, const QString& path) {
     program.waitForBackgroundWork();
     showMonthOf(program, 0);
     clickRow(program.window->frMain->DGEstimatesAll, 0, true);
-    settle();
+    settleAWhile();
     EstimateFrame* frame = program.window->frEstimating;
     FirstPaint shown([](QWidget* w) {
         return w->objectName() == QLatin1String("qt_scrollarea_viewport") &&
@@ -209,7 +209,7 @@ int estimate(QApplication& app, const QString& path) {
     }
     std::vector<double> steps;
     for (int i = 0; i < 8 && next && previous; ++i) {
-        settle();
+        settleAWhile();
         QToolButton* button = next->isEnabled() ? next : previous;
         lines->arm();
         QTest::mouseClick(button, Qt::LeftButton);
