@@ -772,9 +772,12 @@ void TestBackup::aFileFoundDamagedInTheBackgroundTakesNoWrite() {
     QCOMPARE(changed.integer(0), 0);
     QVERIFY(listBackups(program.db.path()).isEmpty());
 
+    // The next start checks again (at once, when the window has started the checks before):
+    // the damage is found again and the write refused.
     gConnection->close();
     QVERIFY(program.load());
-    QVERIFY(gConnection->isCheckingInBackground());
+    QVERIFY(!gConnection->execute(QStringLiteral("UPDATE CatagoryTBL SET Catagory = 'Changed'")));
+    QCOMPARE(gConnection->lastError().nativeError, ErrorNumber::kDamagedFile);
 }
 
 // A run that ended before its check or copy was finished (a crash, a close) leaves them to the
