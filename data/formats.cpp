@@ -537,8 +537,9 @@ QString formatPercent1(double fraction, const QLocale& locale) {
     return percentText(fraction, 1, locale);
 }
 
+// The screens show every date one way, as the Home list does.
 QString formatMediumDate(const QDate& date, const QLocale& locale) {
-    return locale.toString(date, QStringLiteral("dd-MMM-yy"));
+    return formatShortListDate(date, locale);
 }
 
 QString formatMediumDate(const QDateTime& dateTime, const QLocale& locale) {

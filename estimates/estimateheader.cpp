@@ -24,6 +24,13 @@ using Twips::place;
 namespace {
 const QString kEstimateTable = QStringLiteral("EstimateTBL");
 const QString kSaveTitle = QStringLiteral("frmMain / cmdEstimateSaveCurrentRecord_Click");
+
+// Shows the box's value in its display format when it was taken; true either way.
+bool showFormatted(TextBinding* binding) {
+    if (binding && !binding->hasInvalidText())
+        binding->reload();
+    return true;
+}
 } // namespace
 
 const QStringList EstimateHeader::mEstimateFields = {
@@ -319,10 +326,11 @@ bool EstimateHeader::cbEstimator_LostFocus() {
 bool EstimateHeader::checkField(QWidget* field) {
     if (field == txtQuoteNumber)
         return txtQuoteNumber_Validate();
+    // A value taken is shown at once as the screen shows it, not only after Save.
     if (field == txtShippning)
-        return txtShippning_Validate();
+        return txtShippning_Validate() && showFormatted(m_shipping);
     if (field == txtTaxRate)
-        return txtTaxRate_Validate();
+        return txtTaxRate_Validate() && showFormatted(m_taxRate);
     if (field == cbEstimator)
         return cbEstimator_LostFocus();
     if (field == cbQuoteStatus)

@@ -22,7 +22,8 @@ using namespace Controls;
 using Twips::place;
 
 namespace {
-const QString kDateFormat = QStringLiteral("dd-MMM-yyyy");
+// Dates read as on every other screen; a two-digit year typed keeps the century shown.
+const QString kDateFormat = DisplayFormat::ShortListDate;
 
 QString product() {
     return QCoreApplication::applicationName();

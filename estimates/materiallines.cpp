@@ -10,9 +10,14 @@
 #include "widgets/recordsetmodel.h"
 #include "widgets/screencontrols.h"
 
+#include <QEvent>
+#include <QTimer>
+
 namespace {
 
 const QString kTitle = QStringLiteral("Material Estimate");
+// Long enough for the screen to have painted.
+constexpr int kPreparePickerAfterMs = 250;
 
 LineList::Design materialDesign() {
     LineList::Design d;
@@ -77,12 +82,37 @@ MaterialLines::MaterialLines(QWidget* screen)
                    lineKeepsTotalsInRange(row, column, newValue);
         });
     model->setBeforeRowUpdate([](RecordSet& line, int) { priceLine(line); });
+    model->setHeaderToolTip(Margin, tr("Markup on cost: price = unit cost \u00d7 (1 + margin)"));
     // Every written line moves the totals, whichever cell changed.
     model->setAfterColumnUpdate([this](int, int) { emit linesChanged(); });
     connect(btnMaterialEstimate, &QPushButton::clicked, this,
             &MaterialLines::btnMaterialEstimate_Click);
     connect(grid, &QAbstractItemView::doubleClicked, this,
             &MaterialLines::grdMaterialEstimate_DblClick);
+    grid->installEventFilter(this);
+}
+
+bool MaterialLines::eventFilter(QObject* watched, QEvent* event) {
+    // A user looks at the lines for a while before adding materials: the picker is made then,
+    // once the screen has painted, rather than on the click.
+    if (watched == grid && event->type() == QEvent::Show && !mofrmMaterials) {
+        grid->removeEventFilter(this);
+        QTimer::singleShot(kPreparePickerAfterMs, this, [this] {
+            if (!mofrmMaterials)
+                picker()->prepare();
+        });
+    }
+    return LineList::eventFilter(watched, event);
+}
+
+frmMaterials* MaterialLines::picker() {
+    if (!mofrmMaterials) {
+        mofrmMaterials = new frmMaterials(grid->window());
+        mofrmMaterials->setUncovered(grid);
+        connect(mofrmMaterials, &frmMaterials::MaterialClicled, this,
+                &MaterialLines::mofrmMaterials_MaterialClicled);
+    }
+    return mofrmMaterials;
 }
 
 bool MaterialLines::grdMaterialEstimate_BeforeColUpdate(int column, const QVariant&,
@@ -122,13 +152,8 @@ void MaterialLines::btnMaterialEstimate_Click() {
     // The lines carry the estimate's key, so a new estimate is written first.
     if (!estimateStored())
         return;
-    if (!mofrmMaterials) {
-        mofrmMaterials = new frmMaterials(grid->window());
-        connect(mofrmMaterials, &frmMaterials::MaterialClicled, this,
-                &MaterialLines::mofrmMaterials_MaterialClicled);
-    }
     // Closed any other way than Cancel after a choice, the picker comes back.
-    for (int materialNum = 0; mofrmMaterials->SelectMaterial(materialNum) != 0; materialNum = 0) {
+    for (int materialNum = 0; picker()->SelectMaterial(materialNum) != 0; materialNum = 0) {
     }
     grid->setFocus(Qt::OtherFocusReason);
 }
@@ -156,6 +181,8 @@ void MaterialLines::mofrmMaterials_MaterialClicled(int lMaterialID, const QStrin
     const QModelIndex added = model->index(model->recordCount() - 1, Quantity);
     grid->setCurrentIndex(added);
     grid->scrollTo(added);
+    if (mofrmMaterials)
+        mofrmMaterials->noteAdded(PartNo);
     emit linesChanged();
 }
 

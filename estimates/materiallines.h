@@ -3,6 +3,7 @@
 #include "data/money.h"
 #include "estimates/linelist.h"
 
+class QEvent;
 class QPushButton;
 class frmMaterials;
 
@@ -45,6 +46,13 @@ public:
     void grdMaterialEstimate_DblClick(const QModelIndex& index);
 
     QPushButton* const btnMaterialEstimate;
-    // Made the first time materials are added; it keeps its filters, size and place.
+    // Made shortly after the lines are first shown, or when materials are first added; it keeps
+    // its filters, size and place.
     frmMaterials* mofrmMaterials = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    frmMaterials* picker();
 };

@@ -7,7 +7,9 @@
 #include "data/globals.h"
 #include "data/recordset.h"
 #include "materials/materialpickergrid.h"
+#include "materials/pickerplacement.h"
 #include "settings/gridformat.h"
+#include "settings/registry.h"
 #include "widgets/bindings.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordhelpers.h"
@@ -19,6 +21,8 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
 
 namespace {
 
@@ -39,6 +43,10 @@ const QString kFirstPartNumber = QStringLiteral(
 
 // The picker's filters are as wide as the Materials screen's.
 constexpr double kFilterFrameWidth = 208;
+
+// Where the window was last left, kept between sessions.
+const QString kPlaceKey = QStringLiteral("Dorvane\\PX\\Windows");
+const QString kPlaceValue = QStringLiteral("MaterialPicker");
 
 } // namespace
 
@@ -181,6 +189,11 @@ void frmMaterials::createButtons() {
     btnCancel = Controls::button(this, QStringLiteral("btnCancel"), tr("Cancel"),
                                  tr("Close the window"), 0, 0, 96);
     btnCancel->setAutoDefault(true);
+    lblAdded = new QLabel(this);
+    lblAdded->setObjectName(QStringLiteral("lblAdded"));
+    lblAdded->setProperty("role", QStringLiteral("status"));
+    lblAdded->setToolTip(tr("What this visit has added to the estimate"));
+    lblAdded->setTextFormat(Qt::PlainText);
     connect(btnSelect, &QPushButton::clicked, this, &frmMaterials::handOver);
     connect(btnCancel, &QPushButton::clicked, this, &frmMaterials::reject);
 }
@@ -193,8 +206,11 @@ void frmMaterials::layOut() {
     side->addWidget(frMaterialsFilter, 1);
     side->addWidget(btnSelect);
     side->addWidget(btnCancel);
+    auto* list = new QVBoxLayout;
+    list->addWidget(grdMaterialsList, 1);
+    list->addWidget(lblAdded);
     auto* window = new QHBoxLayout(this);
-    window->addWidget(grdMaterialsList, 1);
+    window->addLayout(list, 1);
     window->addLayout(side);
 }
 
@@ -374,18 +390,69 @@ int frmMaterials::SelectMaterial(int& MaterialNum) {
     return m_selectedId;
 }
 
+void frmMaterials::noteAdded(const QString& partNumber) {
+    ++m_addedThisVisit;
+    lblAdded->setText(
+        m_addedThisVisit == 1
+            ? tr("Added: %1 \u2014 1 line added").arg(partNumber)
+            : tr("Added: %1 \u2014 %2 lines added").arg(partNumber).arg(m_addedThisVisit));
+}
+
+void frmMaterials::prepare() {
+    ensurePolished();
+    if (layout())
+        layout()->activate();
+    winId();
+}
+
+void frmMaterials::place() {
+    QString saved;
+    if (ReadRegString(kPlaceKey, kPlaceValue, saved) &&
+        restoreGeometry(QByteArray::fromBase64(saved.toLatin1())))
+        return;
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner)
+        return;
+    // The frame a window of this program wears, taken from the owner's.
+    const QMargins frame(owner->geometry().left() - owner->frameGeometry().left(),
+                         owner->geometry().top() - owner->frameGeometry().top(),
+                         owner->frameGeometry().right() - owner->geometry().right(),
+                         owner->frameGeometry().bottom() - owner->geometry().bottom());
+    if (m_uncovered && m_uncovered->isVisible()) {
+        const QRect avoid(m_uncovered->mapToGlobal(QPoint(0, 0)), m_uncovered->size());
+        const QScreen* screen = owner->screen();
+        const QRect spot = PickerPlacement::beside(
+            avoid, size().grownBy(frame), minimumSizeHint().grownBy(frame),
+            screen ? screen->availableGeometry() : QRect(), Twips::toPixelsX(this, Twips::px(8)));
+        if (!spot.isEmpty()) {
+            setGeometry(spot.marginsRemoved(frame));
+            return;
+        }
+    }
+    setGeometry(owner->geometry());
+}
+
+void frmMaterials::rememberPlace() const {
+    WriteRegString(kPlaceKey, kPlaceValue, QString::fromLatin1(saveGeometry().toBase64()));
+}
+
 void frmMaterials::setVisible(bool visible) {
     if (visible && !isVisible()) {
-        if (!m_placed && parentWidget()) {
+        if (!m_placed) {
             m_placed = true;
-            setGeometry(parentWidget()->window()->geometry());
+            place();
         }
+        m_addedThisVisit = 0;
+        lblAdded->setText(tr("Double-click a material, or press Enter, to add it to the estimate"));
         SetupSupplierCombo();
         SetupCategoryCombo();
         SetupManufacturerCombo();
         SetupMaterialsDataControl();
         grdMaterialsList->setFocus();
     }
+    const bool hiding = !visible && isVisible();
+    if (hiding)
+        rememberPlace();
     QDialog::setVisible(visible);
     if (!visible) {
         // A hidden picker holds no rows; showing it reads them again.

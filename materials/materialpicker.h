@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QPointer>
 #include <QVariantList>
 
 class ComboBinding;
@@ -15,17 +16,19 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTableView;
+class QWidget;
 class RecordSetModel;
 
 // "Select a Material": the catalogue's part numbers, descriptions and unit costs, filtered by
 // manufacturer, supplier and category, from which an estimate takes its material lines. Each
 // chosen material is handed over at once (MaterialClicled) and the window stays open, so several
-// can be added in one visit; Cancel hides it, keeping its filters, size and position for the
-// next visit. The filters are the ones the Materials screen remembers.
+// can be added in one visit, its status line saying what was added; Cancel hides it, keeping its
+// filters, and its size and position for the next visit and the next session. The filters are the
+// ones the Materials screen remembers.
 class frmMaterials : public QDialog {
     Q_OBJECT
 public:
-    // The window is placed over owner the first time it is shown.
+    // The window belongs to owner's window; see setUncovered for where it is first shown.
     explicit frmMaterials(QWidget* owner);
     ~frmMaterials() override;
 
@@ -39,6 +42,16 @@ public:
     // bound pattern (its key and description), and the values bound to it.
     QString partNumberQuery(const QString& prefix, QVariantList* values) const;
     const RecordSetModel* listModel() const { return m_list; }
+
+    // The widget the window leaves uncovered when it is first shown, where the screen has room
+    // (the estimate's material lines); later visits keep where the user put it.
+    void setUncovered(QWidget* widget) { m_uncovered = widget; }
+    // Says on the window's status line that a material handed over became a line of the
+    // estimate, with the count of lines added on this visit.
+    void noteAdded(const QString& partNumber);
+    // Does before the first showing what it would otherwise wait for (styles, layout, the
+    // window system's window), so that the first Add Materials shows the list sooner.
+    void prepare();
 
     void setVisible(bool visible) override;
     void reject() override;
@@ -54,6 +67,7 @@ public:
     QPushButton* cbMaterialsFilterViewAll;
     QPushButton* btnSelect;
     QPushButton* btnCancel;
+    QLabel* lblAdded;
 
 signals:
     // One chosen material; raised while the window stays open.
@@ -94,6 +108,10 @@ private:
     void handOver();
     int findTyped(const QString& prefix, int column) const;
     void fitColumns();
+    // The window's place on its first showing: where the user left it in an earlier session,
+    // else beside the uncovered widget, else over the owner's window.
+    void place();
+    void rememberPlace() const;
 
     DataControl* dcMaterials;
     RecordSetModel* m_list;
@@ -104,6 +122,8 @@ private:
     QHash<QComboBox*, QString> m_unreadLists;
     // The filter values the list was last loaded with.
     MaterialFilterValues m_applied;
+    QPointer<QWidget> m_uncovered;
+    int m_addedThisVisit = 0;
     int m_selectedId = 0;
     bool m_placed = false;
     bool m_clearingFilters = false;

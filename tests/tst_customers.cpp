@@ -146,9 +146,9 @@ void TestCustomers::headerFieldChecks_data() {
     QTest::addColumn<QString>("message");
     QTest::newRow("valid until before the date")
         << "dtValidUntil"
-        << "04-Apr-2023"
-        << "Valid Until (04-Apr-2023) is before the estimate's date (01-Mar-2024). Please enter "
-           "a day on or after 01-Mar-2024.";
+        << "04 Apr 23"
+        << "Valid Until (04 Apr 23) is before the estimate's date (01 Mar 24). Please enter "
+           "a day on or after 01 Mar 24.";
     QTest::newRow("customer name of 256 characters")
         << "cbCustomer" << QString(256, QLatin1Char('n'))
         << "A customer's name can be at most 255 characters long; this one has 256. Please "

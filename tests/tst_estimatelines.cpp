@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 
 namespace {
@@ -710,8 +711,11 @@ void TestEstimateLines::thePickerAddsLinesAndThePanelFollows() {
         QTRY_COMPARE(list->model()->rowCount(), 4);
         const Money before = *parseCurrency(s.e->txtTotalMaterailExtension->text());
         doubleClickCell(list, 3, 2); // Tee 1", $12.50
+        // The picker says what became a line, counting this visit's.
+        QCOMPARE(picker->lblAdded->text(), QStringLiteral("Added: TV-1 \u2014 1 line added"));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cellCentre(list, 2, 2));
         s.click(picker->btnSelect); // Gate valve, $55.00
+        QCOMPARE(picker->lblAdded->text(), QStringLiteral("Added: GV-2 \u2014 2 lines added"));
         // Still open after two choices; the panel has followed both.
         QVERIFY(picker->isVisible());
         QCOMPARE(*parseCurrency(s.e->txtTotalMaterailExtension->text()),
@@ -753,6 +757,15 @@ void TestEstimateLines::thePickerAddsLinesAndThePanelFollows() {
                            picker->close();
                        }));
     QCOMPARE(visits, 1); // the second showing, cancelled
+    // A new visit counts afresh, and the margin's heading says how it prices a line.
+    QVERIFY(whileModal([&] { s.click(s.e->btnMaterialEstimate); },
+                       [&](QDialog* dialog) {
+                           auto* picker = qobject_cast<frmMaterials*>(dialog);
+                           QVERIFY(!picker->lblAdded->text().startsWith(QLatin1String("Added")));
+                           picker->reject();
+                       }));
+    QCOMPARE(s.model(grid)->headerData(MaterialLines::Margin, Qt::Horizontal, Qt::ToolTipRole),
+             QStringLiteral("Markup on cost: price = unit cost \u00d7 (1 + margin)"));
     QCOMPARE(s.model(grid)->recordCount(), 7);
     QCOMPARE(panel(s.e), recomputed(program.db, 1));
 }

@@ -163,7 +163,7 @@ private slots:
         QTest::addColumn<QString>("shown");
         const QDate dec6(2026, 12, 6);
         QTest::newRow("medium") << QDateTime(dec6, QTime(8, 43, 13)) << "Medium Date"
-                                << "06-Dec-26";
+                                << "06 Dec 26";
         QTest::newRow("list") << QDateTime(dec6, QTime(0, 0)) << "dd MMM yy"
                               << "06 Dec 26";
         QTest::newRow("month") << QDateTime(dec6, QTime(0, 0)) << "mmmm yyyy"
@@ -179,7 +179,7 @@ private slots:
             << QDateTime(QDate(1899, 12, 30), QTime(8, 43, 13)) << "General Date"
             << "8:43:13 AM";
         QTest::newRow("name case ignored") << QDateTime(dec6, QTime(0, 0)) << "medium date"
-                                           << "06-Dec-26";
+                                           << "06 Dec 26";
     }
 
     void dateFormats() {
@@ -206,7 +206,7 @@ private slots:
         QTest::newRow("money as percent") << QVariant::fromValue(Money::fromDouble(0.125)) << "0.0%"
                                           << "12.5%";
         QTest::newRow("stored date text") << QVariant(QStringLiteral("2026-12-06")) << "Medium Date"
-                                          << "06-Dec-26";
+                                          << "06 Dec 26";
         QTest::newRow("stored date-time text")
             << QVariant(QStringLiteral("2026-12-06T08:43:13")) << "General Date"
             << "12/6/2026 8:43:13 AM";

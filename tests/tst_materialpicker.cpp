@@ -7,6 +7,7 @@
 #include "data/globals.h"
 #include "materials/materialfilter.h"
 #include "materials/materialpicker.h"
+#include "materials/pickerplacement.h"
 #include "support/materialsscreen.h"
 #include "support/modaldialog.h"
 #include "support/programfixture.h"
@@ -148,6 +149,7 @@ private slots:
     void typingJumpsToDescriptionOrPartNumber();
     void partNumberJumpSearchesTheIndex();
     void indexesAreAddedToAnOlderFile();
+    void standsBesideTheLinesAndWhereItWasLeft();
 };
 
 void TestMaterialPicker::listsCompleteMaterialsByDescription() {
@@ -519,6 +521,47 @@ void TestMaterialPicker::indexesAreAddedToAnOlderFile() {
     Connection reopened;
     QVERIFY(openProgramFile(reopened, db.path()));
     QCOMPARE(db.scalar(indexes).toInt(), 2);
+}
+
+void TestMaterialPicker::standsBesideTheLinesAndWhereItWasLeft() {
+    using PickerPlacement::beside;
+    const QRect screen(0, 0, 1920, 1040);
+    const QSize size(800, 560);
+    const QSize smallest(500, 300);
+    // Room on the right: beside the lines, level with their top.
+    QCOMPARE(beside(QRect(0, 100, 1000, 300), size, smallest, screen, 8),
+             QRect(1008, 100, 800, 560));
+    // Narrower room on the right is taken while the window keeps its smallest width there; the
+    // top moves up so the window stays on the screen.
+    QCOMPARE(beside(QRect(100, 700, 1200, 300), size, smallest, screen, 8),
+             QRect(1308, 480, 612, 560));
+    // No room beside: below the lines, else above them.
+    QCOMPARE(beside(QRect(0, 0, 1920, 300), size, smallest, screen, 8), QRect(0, 308, 800, 560));
+    QCOMPARE(beside(QRect(0, 700, 1920, 300), size, smallest, screen, 8), QRect(0, 132, 800, 560));
+    // A screen with no room anywhere leaves it to the caller.
+    QVERIFY(beside(QRect(0, 0, 1920, 1000), size, smallest, screen, 8).isEmpty());
+    QVERIFY(beside(QRect(0, 0, 10, 10), size, smallest, QRect(0, 0, 400, 300), 8).isEmpty());
+
+    // Where the user leaves the window is where the next session shows it.
+    Catalogue program;
+    QVERIFY(program.load());
+    QWidget owner;
+    owner.setGeometry(20, 20, 300, 200);
+    owner.show();
+    QRect left;
+    {
+        frmMaterials picker(&owner);
+        visit(picker, 0, [&](Picker& p) {
+            p.window->setGeometry(QRect(40, 30, 520, 380));
+            left = p.window->geometry();
+            QTest::mouseClick(p.cancel, Qt::LeftButton);
+        });
+    }
+    frmMaterials nextSession(&owner);
+    visit(nextSession, 0, [&](Picker& p) {
+        QCOMPARE(p.window->geometry(), left);
+        p.window->close();
+    });
 }
 
 QTEST_MAIN(TestMaterialPicker)

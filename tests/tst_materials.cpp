@@ -246,7 +246,7 @@ void TestMaterials::pricesOlderThanNinetyDaysAreRed() {
     QVERIFY(!colour(0).isValid());        // 90 days
     QCOMPARE(colour(1), QColor(Qt::red)); // 91 days
     QVERIFY(!colour(2).isValid());
-    QCOMPARE(s.cell(2, 10), QDate::currentDate().addDays(-1).toString(QStringLiteral("dd-MMM-yy")));
+    QCOMPARE(s.cell(2, 10), QDate::currentDate().addDays(-1).toString(QStringLiteral("dd MMM yy")));
 }
 
 void TestMaterials::listColumnsShareTheGridAndShowWholePrices() {
@@ -851,7 +851,7 @@ void TestMaterials::savingStampsThePriceDateOnlyWhenTheCostChanges() {
             .toDateTime();
     QVERIFY(qAbs(stamped.secsTo(QDateTime::currentDateTime())) < 60);
     QCOMPARE(s.cell(1, 9), QStringLiteral("$13.00"));
-    QCOMPARE(s.cell(1, 10), QDate::currentDate().toString(QStringLiteral("dd-MMM-yy")));
+    QCOMPARE(s.cell(1, 10), QDate::currentDate().toString(QStringLiteral("dd MMM yy")));
     QVERIFY(!s.list()->data(s.list()->index(1, 10), Qt::ForegroundRole).value<QColor>().isValid());
     QCOMPARE(reloads.count(), 0); // the row is rewritten in place
     QVERIFY(messages.shown().isEmpty());
@@ -875,7 +875,7 @@ void TestMaterials::aNewMaterialIsAppendedWithItsNames() {
     QCOMPARE(s.cell(4, 6), QStringLiteral("Fittings"));
     QCOMPARE(s.cell(4, 7), QStringLiteral("Bolt Brothers"));
     QCOMPARE(s.cell(4, 9), QStringLiteral("$1,234.50"));
-    QCOMPARE(s.cell(4, 10), QDate::currentDate().toString(QStringLiteral("dd-MMM-yy")));
+    QCOMPARE(s.cell(4, 10), QDate::currentDate().toString(QStringLiteral("dd MMM yy")));
     QCOMPARE(s.l->grdMaterialsList->currentIndex().row(), 4);
     QCOMPARE(program.db.scalar("SELECT PartNumber FROM MaterialsTBL WHERE MaterialsID = ?", {id})
                  .toString(),

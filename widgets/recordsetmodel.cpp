@@ -186,6 +186,8 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
         return section < m_store->fieldCount() ? m_store->fields()[size_t(section)].name
                                                : QString();
     }
+    if (role == Qt::ToolTipRole && m_headerToolTips.contains(section))
+        return m_headerToolTips.value(section);
     if (role == Qt::TextAlignmentRole && m_headerAlignment)
         return QVariant::fromValue(m_headerAlignment);
     if (role == Qt::TextAlignmentRole && m_alignments.contains(section))

@@ -52,6 +52,8 @@ public:
 
     // Presentation of a column: caption, display format (see formatValue), alignment.
     void setCaption(int column, const QString& caption);
+    // What the column's heading says when the mouse rests on it.
+    void setHeaderToolTip(int column, const QString& tip) { m_headerToolTips.insert(column, tip); }
     void setFormat(int column, const QString& format);
     QString format(int column) const { return m_formats.value(column); }
     void setAlignment(int column, Qt::Alignment alignment);
@@ -119,6 +121,7 @@ private:
     QHash<int, QString> m_formats;
     QHash<int, Qt::Alignment> m_alignments;
     QHash<int, QVariant> m_nullValues;
+    QHash<int, QString> m_headerToolTips;
     CellColour m_colour;
     Qt::Alignment m_headerAlignment = {};
     bool m_allowUpdate = false;
