@@ -151,6 +151,10 @@ void TestEstimate::aSaveWithoutReferenceNumberKeepsTheValues() {
             QVERIFY(s.window.estimateBook->addNew());
         s.typeInto(s.e->txtShippning, QStringLiteral("12.5"));
         s.typeInto(s.e->txtTaxRate, QStringLiteral("6"));
+        // Each takes its format as it is left, before any save.
+        QTRY_COMPARE(s.e->txtShippning->text(), QStringLiteral("$12.50"));
+        s.leave(s.e->txtTaxRate);
+        QTRY_COMPARE(s.e->txtTaxRate->text(), QStringLiteral("6.00%"));
         s.click(s.e->cmdEstimateSaveCurrentRecord);
         QCOMPARE(messages.texts(), QStringList{"Please fill fields above grids"});
         QCOMPARE(messages.titles(), QStringList{product()});
