@@ -44,9 +44,11 @@ const QString kFirstPartNumber = QStringLiteral(
 // The picker's filters are as wide as the Materials screen's.
 constexpr double kFilterFrameWidth = 208;
 
-// Where the window was last left, kept between sessions.
-const QString kPlaceKey = QStringLiteral("Dorvane\\PX\\Windows");
-const QString kPlaceValue = QStringLiteral("MaterialPicker");
+// Where the window was last left, kept between sessions under the program's own key, which
+// exists from the first start: reading a key that does not exist yet would create it, and
+// writing the settings file then would hold up the window's showing.
+const QString kPlaceKey = QStringLiteral("Dorvane\\PX");
+const QString kPlaceValue = QStringLiteral("MaterialPickerPlace");
 
 } // namespace
 
@@ -399,16 +401,25 @@ void frmMaterials::noteAdded(const QString& partNumber) {
 }
 
 void frmMaterials::prepare() {
+    savedPlace();
     ensurePolished();
     if (layout())
         layout()->activate();
     winId();
 }
 
+const QByteArray& frmMaterials::savedPlace() {
+    if (!m_savedPlace) {
+        QString saved;
+        m_savedPlace = ReadRegString(kPlaceKey, kPlaceValue, saved)
+                           ? QByteArray::fromBase64(saved.toLatin1())
+                           : QByteArray();
+    }
+    return *m_savedPlace;
+}
+
 void frmMaterials::place() {
-    QString saved;
-    if (ReadRegString(kPlaceKey, kPlaceValue, saved) &&
-        restoreGeometry(QByteArray::fromBase64(saved.toLatin1())))
+    if (!savedPlace().isEmpty() && restoreGeometry(savedPlace()))
         return;
     QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
     if (!owner)
@@ -432,8 +443,9 @@ void frmMaterials::place() {
     setGeometry(owner->geometry());
 }
 
-void frmMaterials::rememberPlace() const {
-    WriteRegString(kPlaceKey, kPlaceValue, QString::fromLatin1(saveGeometry().toBase64()));
+void frmMaterials::rememberPlace() {
+    m_savedPlace = saveGeometry();
+    WriteRegString(kPlaceKey, kPlaceValue, QString::fromLatin1(m_savedPlace->toBase64()));
 }
 
 void frmMaterials::setVisible(bool visible) {

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QVariantList>
+#include <optional>
 
 class ComboBinding;
 class DataControl;
@@ -111,7 +112,9 @@ private:
     // The window's place on its first showing: where the user left it in an earlier session,
     // else beside the uncovered widget, else over the owner's window.
     void place();
-    void rememberPlace() const;
+    void rememberPlace();
+    // Where the user last left the window (empty when nowhere yet), read once.
+    const QByteArray& savedPlace();
 
     DataControl* dcMaterials;
     RecordSetModel* m_list;
@@ -123,6 +126,7 @@ private:
     // The filter values the list was last loaded with.
     MaterialFilterValues m_applied;
     QPointer<QWidget> m_uncovered;
+    std::optional<QByteArray> m_savedPlace;
     int m_addedThisVisit = 0;
     int m_selectedId = 0;
     bool m_placed = false;
