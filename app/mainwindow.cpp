@@ -29,6 +29,7 @@
 #include <QDateTime>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
@@ -40,6 +41,10 @@ constexpr double kReferenceHeight = 9000;
 // Margins of the tab control in the window and of each screen's frame in its tab, in twips.
 constexpr double kTabMargin = 20;
 constexpr double kFrameMargin = 60;
+// The Estimate screen's tab.
+constexpr int kEstimateTab = 2;
+// How long the status bar says "Saved", in milliseconds.
+constexpr int kSavedMessageTime = 3000;
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
@@ -66,6 +71,13 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
             [this] { SwitchScreen(QStringLiteral("estimate"), mnuViewEstimateScr); });
     connect(frMain, &HomeFrame::estimatesListed, this, &frmMain::updateEstimateTab);
     connect(frMain, &HomeFrame::estimatesListed, this, &frmMain::updateEditMenu);
+    connect(frMain, &HomeFrame::companyDetailsRequested, this, [this] { showPreferences(true); });
+    // A save that went through is confirmed where it does not interrupt; a refused one has said
+    // why in its own box.
+    statusBar()->setObjectName(QStringLiteral("sbMain"));
+    auto confirmSave = [this] { statusBar()->showMessage(tr("Saved"), kSavedMessageTime); };
+    connect(frMaterials, &MaterialsFrame::recordSaved, this, confirmSave);
+    connect(frEstimating, &EstimateFrame::recordSaved, this, confirmSave);
     connect(mnuFileNewEstimate, &QAction::triggered, this, &frmMain::mnuFileNewEstimate_Click);
     // A disabled tab (Estimate, while Home lists no estimate) is passed over.
     auto cycleTabs = [this](int step) {
@@ -133,6 +145,7 @@ void frmMain::updateEditMenu() {
     mnuEditSaveRecord->setEnabled(screen && screen->canSave());
     mnuEditDuplicate->setEnabled(screen && screen->canDuplicate());
     mnuToolsUpdateCosts->setEnabled(screen && screen->canUpdateCosts());
+    mnuFileExportQuote->setEnabled(hasQuoteEstimate());
 }
 
 void frmMain::createMenus() {
@@ -155,6 +168,9 @@ void frmMain::createMenus() {
     mnuFilePrintQuote = addItem(mnuFile, "mnuFilePrintQuote", tr("&Print Estimate"),
                                 QKeySequence(QKeySequence::Print));
     connect(mnuFilePrintQuote, &QAction::triggered, this, &frmMain::mnuFilePrintQuote_Click);
+    mnuFileExportQuote = addItem(mnuFile, "mnuFileExportQuote", tr("&Export Estimate..."));
+    mnuFileExportQuote->setStatusTip(tr("Save the estimate's quote as a PDF or an HTML page"));
+    connect(mnuFileExportQuote, &QAction::triggered, this, &frmMain::mnuFileExportQuote_Click);
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuFileSplit0"));
     mnuFileExit = addItem(mnuFile, "mnuFileExit", tr("E&xit"), QKeySequence(tr("Ctrl+Q")));
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
@@ -214,7 +230,7 @@ void frmMain::createMenus() {
             screen->updateCosts();
     });
     // What the commands need (a selected estimate, a reference number) changes on the screens.
-    for (QMenu* menu : {mnuEdit, mnuTools})
+    for (QMenu* menu : {mnuFile, mnuEdit, mnuTools})
         connect(menu, &QMenu::aboutToShow, this, &frmMain::updateEditMenu);
     mnuTools->addSeparator()->setObjectName(QStringLiteral("mnuToolsSplit0"));
     QAction* backUp = addItem(mnuTools, "mnuToolsBackUp", tr("&Back Up Database..."));
@@ -244,7 +260,13 @@ void frmMain::createMenus() {
 void frmMain::Form_Load() {
     RunLoadSteps({
                      [this] { setMinimumSize(800, 600); },
-                     [this] { m_referenceSize = QSizeF(kReferenceWidth, kReferenceHeight); },
+                     [this] {
+                         // The controls were drawn for a window without the status bar: its
+                         // height is taken from the screens, not added to them.
+                         m_referenceSize = QSizeF(
+                             kReferenceWidth, kReferenceHeight + statusBar()->sizeHint().height() *
+                                                                     Twips::perPixelY(this));
+                     },
                      [this] { m_layoutTable = mainWindowLayoutTable(); },
                      [this] { frMain->showStartTime(QDateTime::currentDateTime()); },
                      [this] { tabMain->setCurrentIndex(0); },
@@ -273,23 +295,33 @@ void frmMain::mnuFilePrintQuote_Click() {
 }
 
 void frmMain::PrintQuote() {
-    constexpr int kEstimateTab = 2;
-    int estimateId = 0;
-    if (tabMain->currentIndex() == kEstimateTab) {
-        // What is typed is saved first, so the quote shows it; a refused save has said why, and
-        // nothing is printed.
-        if (frEstimating->canSave() && !frEstimating->save())
-            return;
-        // No current estimate, or a new one without its key yet: nothing to print.
-        const RecordSet* records = estimateBook->dcEstimates->recordSet();
-        if (records && records->isOpen() && !records->isBOF() && !records->isEOF())
-            estimateId = records->value(0).toInt();
-    } else {
-        // The row the user sees selected in Home's list; none in an empty month.
-        estimateId = frMain->monthList->selectedEstimateId();
-    }
-    if (estimateId > 0)
+    if (const int estimateId = quoteEstimateId(); estimateId > 0)
         showQuotePreview(estimateId, this);
+}
+
+void frmMain::mnuFileExportQuote_Click() {
+    if (const int estimateId = quoteEstimateId(); estimateId > 0)
+        exportQuote(estimateId, this);
+}
+
+int frmMain::quoteEstimateId() {
+    if (tabMain->currentIndex() != kEstimateTab)
+        return frMain->monthList->selectedEstimateId(); // none in an empty month
+    // What is typed is saved first, so the quote shows it; a refused save has said why, and
+    // nothing is printed.
+    if (frEstimating->canSave() && !frEstimating->save())
+        return 0;
+    // No current estimate, or a new one without its key yet: nothing to print.
+    const RecordSet* records = estimateBook->dcEstimates->recordSet();
+    if (records && records->isOpen() && !records->isBOF() && !records->isEOF())
+        return records->value(0).toInt();
+    return 0;
+}
+
+bool frmMain::hasQuoteEstimate() const {
+    // The Estimate screen's estimate is saved once it has a reference number.
+    return tabMain->currentIndex() == kEstimateTab ? frEstimating->canSave()
+                                                   : frMain->monthList->selectedEstimateId() > 0;
 }
 
 void frmMain::mnuToolsImportPriceList_Click() {
@@ -402,7 +434,13 @@ void frmMain::mnuEditSaveRecord_Click() {
 }
 
 void frmMain::mnuEditPreferences_Click() {
+    showPreferences(false);
+}
+
+void frmMain::showPreferences(bool companyDetails) {
     frmOptions dialog(this);
+    if (companyDetails)
+        dialog.showCompanyDetails();
     // Leaving the database is leaving the screens' records: work being typed is settled first.
     dialog.setLeaveGuard([this] {
         return std::all_of(m_screens.cbegin(), m_screens.cend(),

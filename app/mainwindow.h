@@ -47,6 +47,7 @@ public:
     QMenu* mnuFile;
     QAction* mnuFileNewEstimate;
     QAction* mnuFilePrintQuote;
+    QAction* mnuFileExportQuote;
     QAction* mnuFileExit;
     QMenu* mnuEdit;
     QAction* mnuEditEditRecord;
@@ -77,7 +78,7 @@ private:
     };
     template <class Frame, class... Args> Frame* addScreen(const QString& caption, Args... args);
     ScreenInterface* currentScreen() const;
-    // Edit Record and Save Record follow the screen shown.
+    // Edit Record, Save Record and Export Estimate follow the screen shown.
     void updateEditMenu();
 
     void createMenus();
@@ -96,9 +97,19 @@ private:
     void mnuFilePrintQuote_Click();
     // Prints the estimate shown on the Estimate screen, or the one selected on Home.
     void PrintQuote();
+    // Saves the same estimate as a file, through the export's file dialog.
+    void mnuFileExportQuote_Click();
+    // The estimate a quote is printed or exported for: the one on the Estimate screen, saved
+    // first so the quote shows what was typed, else the one selected on Home. 0 when there is
+    // none or its save was refused (and said why).
+    int quoteEstimateId();
+    // Whether there is such an estimate, one with a reference number.
+    bool hasQuoteEstimate() const;
     void mnuEditEditRecord_Click();
     void mnuEditSaveRecord_Click();
     void mnuEditPreferences_Click();
+    // The Preferences dialog, on its Company tab when asked for the company's details.
+    void showPreferences(bool companyDetails);
     void mnuToolsImportPriceList_Click();
     void mnuHelpAbout_Click();
     void Form_Resize();

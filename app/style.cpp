@@ -40,6 +40,11 @@ QPushButton[role="primary"] { background: #2f6db5; color: white; border-color: #
   font-weight: 600; }
 QPushButton[role="primary"]:hover { background: #3a7cc7; }
 QPushButton[role="compact"] { padding: 0px; }
+QPushButton[role="link"] { border: none; background: transparent; color: #2f6db5;
+  text-decoration: underline; text-align: left; padding: 0 4px; }
+QPushButton[role="link"]:hover { color: #1f4f8a; }
+QPushButton[role="link"]:focus { border: 1px dotted #2f6db5; }
+QLabel[role="picture"] { border: 1px solid #d3d9e2; border-radius: 3px; background: #ffffff; }
 QPushButton[role="primary"]:disabled { background: #9db8d8; color: #eef3f9; }
 QTableView { border: 1px solid #c9d1dc; border-radius: 3px; background: #ffffff;
   alternate-background-color: #f6f8fb; gridline-color: #e3e8ef;

@@ -121,6 +121,7 @@ bool EstimateBook::save() {
         m_newEstimate = false;
     if (changed)
         emit estimatesChanged();
+    emit saved();
     return true;
 }
 

@@ -63,6 +63,8 @@ signals:
     void newEstimateStarted();
     // Stored estimates were written or deleted: lists of them re-query.
     void estimatesChanged();
+    // save() went through.
+    void saved();
 
 private:
     bool fail(const DbError& error);

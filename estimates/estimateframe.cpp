@@ -62,6 +62,7 @@ EstimateFrame::EstimateFrame(QWidget* parent, EstimateBook* estimates)
             &EstimateFrame::ApplyLineEntryRule);
     connect(header, &EstimateHeader::taxOrShippingChanged, this,
             [this] { totals->UpdEstimateTotals(gCurrentEstimateID, book->records()); });
+    connect(book, &EstimateBook::saved, this, &EstimateFrame::recordSaved);
     connect(book, &EstimateBook::newEstimateStarted, this, [this] {
         totals->clear();
         header->prepareNewEstimate();

@@ -78,6 +78,8 @@ public:
 signals:
     // Saving follows the reference number: the estimate is saved only once it has one.
     void saveEnabledChanged(bool enabled);
+    // The estimate was saved (by Save, Edit > Save Record, or on the way to another screen).
+    void recordSaved();
 
 private:
     // Writes what is typed on the estimate before it is copied or its lines are updated; false

@@ -38,6 +38,13 @@ HomeFrame::HomeFrame(QWidget* parent, EstimateBook* estimates)
         place<QLabel>(frCompanyInfo, QStringLiteral("lblCompanyAddress"), 88, 45, 420, 20);
     lblCompanyCity =
         place<QLabel>(frCompanyInfo, QStringLiteral("lblCompanyCity"), 88, 64, 420, 20);
+    // Where the name shows once there is one: a new user's first step towards a quote.
+    cmdCompanyDetails = button(frCompanyInfo, QStringLiteral("cmdCompanyDetails"),
+                               tr("Enter your company's details for your quotes"),
+                               tr("Open Preferences on the Company tab"), 6, 22, 330, 22);
+    cmdCompanyDetails->setProperty("role", QStringLiteral("link"));
+    cmdCompanyDetails->setCursor(Qt::PointingHandCursor);
+    cmdCompanyDetails->hide();
     lblToday = place<QLabel>(frCompanyInfo, QStringLiteral("lblToday"), 519, 24, 230, 20);
     lblToday->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblToday->setProperty("role", QStringLiteral("emphasis"));
@@ -55,12 +62,13 @@ HomeFrame::HomeFrame(QWidget* parent, EstimateBook* estimates)
                              tr("Edit Estimate"), 426, 130, 84);
     cmdEstimateDelete = button(this, QStringLiteral("cmdEstimateDelete"), tr("De&lete"),
                                tr("Delete Estimate"), 516, 130, 84);
-    const QList<QWidget*> order = {cmdDateDown,       cmdDateUp, cmdEstimate,   cmdEditEstimate,
-                                   cmdEstimateDelete, txtFind,   DGEstimatesAll};
+    const QList<QWidget*> order = {cmdCompanyDetails, cmdDateDown,       cmdDateUp, cmdEstimate,
+                                   cmdEditEstimate,   cmdEstimateDelete, txtFind,   DGEstimatesAll};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     connect(cmdEstimate, &QPushButton::clicked, this, &HomeFrame::cmdEstimate_Click);
+    connect(cmdCompanyDetails, &QPushButton::clicked, this, &HomeFrame::companyDetailsRequested);
     connect(cmdEditEstimate, &QPushButton::clicked, this, &HomeFrame::cmdEditEstimate_Click);
     connect(cmdEstimateDelete, &QPushButton::clicked, this, &HomeFrame::cmdEstimateDelete_Click);
     connect(monthList, &EstimatesMonthList::estimateChosen, this,
@@ -83,6 +91,7 @@ void HomeFrame::applySettings() {
     show(lblCompanyAddress, lblCompanyAddressLabel,
          gSettings ? gSettings->CompanyAdress() : QString());
     show(lblCompanyCity, nullptr, gSettings ? gSettings->CompanyCity() : QString());
+    cmdCompanyDetails->setVisible(lblCompanyName->isHidden());
 }
 
 void HomeFrame::reload() {

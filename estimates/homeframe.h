@@ -20,7 +20,8 @@ class HomeFrame : public QGroupBox, public ScreenInterface {
 public:
     HomeFrame(QWidget* parent, EstimateBook* book);
 
-    // Company details that are not set are hidden with their captions.
+    // Company details that are not set are hidden with their captions; without a company name,
+    // a link to Preferences takes the name's place.
     void applySettings() override;
     // Lists the current month.
     void reload() override;
@@ -50,6 +51,7 @@ public:
     QLabel* lblCompanyAddressLabel;
     QLabel* lblCompanyAddress;
     QLabel* lblCompanyCity;
+    QPushButton* cmdCompanyDetails;
     QLabel* lblToday;
     QPushButton* cmdDateDown;
     QLabel* lblMonthYear;
@@ -68,6 +70,8 @@ signals:
     // The month's list was loaded: whether it holds any estimate (the Estimate tab and
     // Edit > Edit Record follow).
     void estimatesListed(bool any);
+    // The company has no name yet: Preferences is to open on its Company tab.
+    void companyDetailsRequested();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

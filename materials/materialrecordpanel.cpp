@@ -287,6 +287,7 @@ void MaterialRecordPanel::cmdMaterialsSaveCurrentRecord_Click() {
     }
     returnToBrowse();
     emit recordSettled();
+    emit recordSaved();
 }
 
 bool MaterialRecordPanel::finishEditing() {

@@ -73,6 +73,8 @@ signals:
     void aboutToBrowse();
     // A material was saved, undone or deleted: the list shows the current one.
     void recordSettled();
+    // A material was saved.
+    void recordSaved();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

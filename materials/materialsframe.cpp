@@ -41,6 +41,7 @@ MaterialsFrame::MaterialsFrame(QWidget* parent)
             [this] { materialsList->grdMaterialsList->setFocus(); });
     connect(recordPanel, &MaterialRecordPanel::recordSettled, materialsList,
             &MaterialsList::showCurrentInList);
+    connect(recordPanel, &MaterialRecordPanel::recordSaved, this, &MaterialsFrame::recordSaved);
 }
 
 void MaterialsFrame::reload() {

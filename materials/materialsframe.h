@@ -64,6 +64,8 @@ public:
 signals:
     // Whether saving the record makes sense now; the Edit menu's save item follows it.
     void saveEnabledChanged(bool enabled);
+    // The material being edited or added was saved.
+    void recordSaved();
 
 private:
     void load();

@@ -1,23 +1,12 @@
 #include "report/datareport.h"
 
+#include "widgets/logopicture.h"
 #include "widgets/messagebox.h"
-
-#include <QImageReader>
 
 namespace {
 // A logo is kept at no more than 600 dots per inch of its box: plenty for paper, and a picture
 // of any size costs the quote no more memory or file size than that.
 constexpr QSize kLargestLogo(3465 * 600 / 1440, 1080 * 600 / 1440);
-
-QImage loadLogo(const QString& path) {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    QImage logo = reader.read();
-    if (!logo.isNull() &&
-        (logo.width() > kLargestLogo.width() || logo.height() > kLargestLogo.height()))
-        logo = logo.scaled(kLargestLogo, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return logo;
-}
 } // namespace
 
 DataReport1::DataReport1(const DataEnvironment& source, const CompanyDetails& company)
@@ -29,7 +18,7 @@ void DataReport1::DataReport_Initialize() {
     m_texts.headerHeight = 300;
     m_logoFailed = false;
     if (!m_company.logoPath.trimmed().isEmpty()) {
-        m_texts.logo = loadLogo(m_company.logoPath);
+        m_texts.logo = loadLogoPicture(m_company.logoPath, kLargestLogo);
         m_logoFailed = m_texts.logo.isNull();
         if (!m_logoFailed)
             m_texts.headerHeight = 1080;

@@ -1,38 +1,23 @@
 #include "report/quotepreview.h"
 
 #include "report/datareport.h"
+#include "report/quoteexport.h"
 #include "report/reportpageview.h"
 #include "report/reportpainter.h"
-#include "settings/registry.h"
-#include "widgets/filedialog.h"
 
 #include <QAction>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
-const QString kProgramKey = QStringLiteral("Dorvane\\PX");
-const QString kExportFolder = QStringLiteral("ExportFolder");
-
-QString lastExportFolder() {
-    QString folder;
-    if (ReadRegString(kProgramKey, kExportFolder, folder) && QFileInfo(folder).isDir())
-        return folder;
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-}
-
-// Error numbers of the report's notifications.
-constexpr qint64 kFileAccessError = 75;
+// The report's error number for a failed print.
 constexpr qint64 kPrintError = 482;
 } // namespace
 
@@ -191,26 +176,5 @@ void QuotePreview::printQuote() {
 }
 
 bool QuotePreview::exportQuote() {
-    QStringList filters;
-    for (const ExportFormat& format : m_formats)
-        filters << format.description;
-    FileDialogRequest request;
-    request.mode = FileDialogRequest::Save;
-    request.title = tr("Export Estimate");
-    request.folder = lastExportFolder();
-    request.fileName = QDir(request.folder).filePath(m_suggestedName + QStringLiteral(".htm"));
-    request.filter = filters.join(QStringLiteral(";;"));
-    request.defaultSuffix = QStringLiteral("htm");
-    const QString path = askForFileName(request, this);
-    if (path.isEmpty())
-        return false;
-    QString error;
-    if (!exportReport(m_layout, path, &error)) {
-        DataReport1::DataReport_Error(kFileAccessError, tr("The quote could not be exported"),
-                                      error);
-        return false;
-    }
-    WriteRegString(kProgramKey, kExportFolder,
-                   QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
-    return true;
+    return exportQuoteAs(m_layout, m_formats, m_suggestedName, this);
 }

@@ -13,10 +13,11 @@ class QToolBar;
 
 // The quote's preview window: the pages as they print, page by page or side by side, with page
 // navigation, zoom, fit to width or page, Print (the system's print dialog) and Export (HTML or
-// PDF, into the folder used last).
+// PDF, see quoteexport.h).
 class QuotePreview : public QDialog {
     Q_OBJECT
 public:
+    // suggestedName: the name of the printed document and, with its extension, of the file.
     QuotePreview(const ReportLayout& layout, const QList<ExportFormat>& formats,
                  const QString& suggestedName, QWidget* parent = nullptr);
     ~QuotePreview() override;
@@ -24,7 +25,8 @@ public:
     const ReportLayout& layout() const { return m_layout; }
     int pageCount() const { return int(m_layout.pages.size()); }
     int currentPage() const;
-    // Asks for a file and writes the quote to it; false when cancelled or failed (said why).
+    // Asks for a file and writes the quote to it, asking again after a failure (said why);
+    // false when cancelled.
     bool exportQuote();
     void printQuote();
 

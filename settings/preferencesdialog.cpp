@@ -5,6 +5,7 @@
 #include "settings/openconnection.h"
 #include "settings/settingsstore.h"
 #include "widgets/filedialog.h"
+#include "widgets/logopicture.h"
 #include "widgets/messagebox.h"
 
 #include <QCheckBox>
@@ -22,6 +23,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QVBoxLayout>
@@ -64,16 +66,25 @@ QPushButton* browseButton(QWidget* parent, const QString& name, const QString& t
     return button;
 }
 
-// A note under a tab's boxes, in the muted colour of explanations.
+// A note in the muted colour of explanations, or in red when it warns.
+void setNoteColour(QLabel* note, bool warning) {
+    QPalette palette = note->palette();
+    palette.setColor(QPalette::WindowText,
+                     warning ? QColor(0xb0, 0x1c, 0x1c) : QColor(0x5b, 0x67, 0x76));
+    note->setPalette(palette);
+}
+
+// A note under a tab's boxes.
 QLabel* hintLabel(const QString& text, const QString& name, QWidget* parent) {
     auto* note = new QLabel(text, parent);
     note->setObjectName(name);
     note->setWordWrap(true);
-    QPalette hint = note->palette();
-    hint.setColor(QPalette::WindowText, QColor(0x5b, 0x67, 0x76));
-    note->setPalette(hint);
+    setNoteColour(note, false);
     return note;
 }
+
+// The logo's preview box, inside its border.
+constexpr QSize kLogoPreviewSize(180, 60);
 } // namespace
 
 namespace {
@@ -171,6 +182,18 @@ QWidget* frmOptions::createCompanyTab() {
     for (const CompanyBox& f : kCompanyBoxes)
         (this->*f.box)->setMaxLength(kCompanyTextLimit);
     connect(btnLogoBrowse, &QPushButton::clicked, this, &frmOptions::btnLogoBrowse_Click);
+    lblLogoPreview = new QLabel(frCompanyInfo);
+    lblLogoPreview->setObjectName(QStringLiteral("lblLogoPreview"));
+    lblLogoPreview->setProperty("role", QStringLiteral("picture"));
+    lblLogoPreview->setAlignment(Qt::AlignCenter);
+    lblLogoPreview->setFixedSize(kLogoPreviewSize + QSize(8, 8));
+    lblLogoStatus = hintLabel(QString(), QStringLiteral("lblLogoStatus"), frCompanyInfo);
+    auto* logoRow = new QHBoxLayout;
+    logoRow->addWidget(lblLogoPreview);
+    logoRow->addWidget(lblLogoStatus, 1);
+    grid->addLayout(logoRow, grid->rowCount(), 1, 1, 2);
+    connect(txtLogoPath, &QLineEdit::textChanged, this, &frmOptions::showLogoPreview);
+    showLogoPreview();
     // The button follows its box in the tab order, as it stands beside it.
     setTabOrder(txtLogoPath, btnLogoBrowse);
 
@@ -261,10 +284,7 @@ void frmOptions::showTermsCount() {
                                     .arg(QLocale().toString(used),
                                          QLocale().toString(clsSettings::kTermsLimit),
                                          tooLong ? tr(": too long") : QString()));
-    QPalette palette = lblQuoteTermsCount->palette();
-    palette.setColor(QPalette::WindowText,
-                     tooLong ? QColor(0xb0, 0x1c, 0x1c) : QColor(0x5b, 0x67, 0x76));
-    lblQuoteTermsCount->setPalette(palette);
+    setNoteColour(lblQuoteTermsCount, tooLong);
 }
 
 bool frmOptions::termsFit() {
@@ -343,6 +363,11 @@ void frmOptions::ReadConfiguration() {
     mOldPathToDB = txtPathToDB->text();
 }
 
+void frmOptions::showCompanyDetails() {
+    tabPreferences->setCurrentWidget(frCompanyInfo->parentWidget());
+    txtCompanyName->setFocus();
+}
+
 void frmOptions::Form_KeyDown() {
     const int next = tabPreferences->currentIndex() + 1;
     tabPreferences->setCurrentIndex(next < tabPreferences->count() ? next : 0);
@@ -375,9 +400,9 @@ void frmOptions::btnSelectDB_Click() {
 void frmOptions::btnLogoBrowse_Click() {
     FileDialogRequest request;
     request.title = QStringLiteral("Select Company Logo");
-    request.folder = folderOf(gSettings ? gSettings->LogoPath() : QString());
-    request.filter = QStringLiteral("Pictures (*.bmp *.ico *.jpg *.gif)");
-    request.defaultSuffix = QStringLiteral("bmp");
+    request.folder = logoStartFolder();
+    request.filter = logoPictureFilters();
+    request.defaultSuffix = QStringLiteral("png");
     const QString file = chooseFile(request);
     if (file.isEmpty())
         return; // cancelled: the logo stays as it was
@@ -387,14 +412,47 @@ void frmOptions::btnLogoBrowse_Click() {
                      "database keeps. Move the picture to a folder with a shorter path.")
                       .arg(kCompanyTextLimit);
     else if (!QImageReader(file).canRead())
-        problem = tr("This file is not a picture the program can show. Choose a BMP, ICO, "
-                     "JPEG or GIF picture.");
+        problem = tr("This file is not a picture the program can show. Choose a %1 picture.")
+                      .arg(logoPictureKinds());
     if (!problem.isEmpty()) {
         showMessage(file + QStringLiteral("\n\n") + problem, QMessageBox::Ok, QMessageBox::Warning,
                     request.title);
         return;
     }
     txtLogoPath->setText(file);
+}
+
+QString frmOptions::logoStartFolder() const {
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    const QString current = folderOf(txtLogoPath->text());
+    if (!current.isEmpty() && QFileInfo(current).isDir())
+        return current;
+    return QDir::homePath();
+}
+
+void frmOptions::showLogoPreview() {
+    // Told here, while the logo is chosen, rather than first on a printed quote.
+    const QString path = txtLogoPath->text();
+    const bool none = path.trimmed().isEmpty();
+    const qreal ratio = devicePixelRatioF();
+    QImage picture;
+    QString status = tr("No logo: quotes are printed without one.");
+    if (!none) {
+        picture = loadLogoPicture(path, kLogoPreviewSize * ratio);
+        picture.setDevicePixelRatio(ratio);
+        if (!picture.isNull())
+            status = tr("Printed at the top right of the quote.");
+        else if (QFileInfo(path).isFile())
+            status = tr("This picture cannot be read: it is not a %1 picture, or it is damaged.")
+                         .arg(logoPictureKinds());
+        else
+            status = tr("This picture cannot be read: there is no such file.");
+    }
+    lblLogoPreview->setPixmap(QPixmap::fromImage(picture));
+    lblLogoStatus->setText(status);
+    setNoteColour(lblLogoStatus, !none && picture.isNull());
 }
 
 bool frmOptions::switchDatabase(QString path) {

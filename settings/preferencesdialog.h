@@ -29,6 +29,9 @@ public:
     // been shown) or the program may not leave the old one now.
     bool SaveConfiguration();
 
+    // Shows the Company tab with the focus on the company's name.
+    void showCompanyDetails();
+
     // Asked before the program leaves its database for another, so that work being typed is
     // saved or dropped as the user says; false keeps the old database.
     void setLeaveGuard(std::function<bool()> guard) { m_leaveGuard = std::move(guard); }
@@ -44,6 +47,9 @@ public:
     QLineEdit* txtWebPage;
     QLineEdit* txtLogoPath;
     QPushButton* btnLogoBrowse;
+    // The logo as quotes print it, and a line saying when it cannot be read.
+    QLabel* lblLogoPreview;
+    QLabel* lblLogoStatus;
     QSpinBox* spnQuoteValidDays;
     QPlainTextEdit* txtQuoteTerms;
     QLabel* lblQuoteTermsCount;
@@ -73,6 +79,10 @@ private:
     void Form_KeyDown();
     void btnSelectDB_Click();
     void btnLogoBrowse_Click();
+    // The logo dialog starts in the pictures folder, else beside the current logo, else at home.
+    QString logoStartFolder() const;
+    // Loads the picture the path box names into the preview, or says why it cannot.
+    void showLogoPreview();
     void cmdOK_Click();
     void cmdCancel_Click();
     // The one file dialog of both "..." buttons: it starts where it was last when the request

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace {
@@ -159,6 +160,7 @@ void TestEstimate::aSaveWithoutReferenceNumberKeepsTheValues() {
         QCOMPARE(messages.texts(), QStringList{"Please fill fields above grids"});
         QCOMPARE(messages.titles(), QStringList{product()});
         QCOMPARE(messages.shown().first().icon, QMessageBox::Critical);
+        QCOMPARE(s.window.statusBar()->currentMessage(), QString()); // refused: no "Saved"
         QCOMPARE(s.e->txtQuoteNumber->text(), QString());
         QVERIFY(s.e->txtShippning->text().contains(QLatin1String("12.5")));
         QVERIFY(s.e->txtTaxRate->text().startsWith(QLatin1String("6")));
@@ -171,6 +173,7 @@ void TestEstimate::aSaveWithoutReferenceNumberKeepsTheValues() {
         s.typeInto(s.e->txtQuoteNumber, QStringLiteral("1005"));
         s.click(s.e->cmdEstimateSaveCurrentRecord);
         QVERIFY(messages.shown().isEmpty());
+        QCOMPARE(s.window.statusBar()->currentMessage(), QStringLiteral("Saved"));
         QCOMPARE(program.db.scalar("SELECT Shipping FROM EstimateTBL WHERE QuoteNumber = 1005")
                      .toDouble(),
                  12.5);

@@ -14,9 +14,11 @@
 #include "materials/materialrecordpanel.h"
 #include "materials/materialsframe.h"
 #include "materials/materialslist.h"
+#include "settings/preferencesdialog.h"
 #include "settings/registry.h"
 #include "settings/settingsstore.h"
 #include "support/isolatedsettings.h"
+#include "support/modaldialog.h"
 #include "support/programfixture.h"
 #include "support/scriptedmessages.h"
 #include "support/testdatabase.h"
@@ -92,7 +94,7 @@ private slots:
     void startupStopsWithoutAUsableDatabase();
     void anUnopenableDatabaseOffersAnotherFile();
     void loadShowsTheCompanyAndTheClock();
-    void emptyCompanyDetailsHideTheirLabels();
+    void emptyCompanyDetailsHideTheirLabelsAndTheHintOpensPreferences();
     void menusAndScreensFollowTheShownTab();
     void menuLettersWinOverTheTabs();
     void estimateLinesNeedAReferenceNumber();
@@ -213,21 +215,36 @@ void TestMainWindow::loadShowsTheCompanyAndTheClock() {
                               3000);
 }
 
-void TestMainWindow::emptyCompanyDetailsHideTheirLabels() {
+void TestMainWindow::emptyCompanyDetailsHideTheirLabelsAndTheHintOpensPreferences() {
     Program program;
     program.db.exec(QStringLiteral("UPDATE MyCompany SET CompanyName = '', CompanyAddress = ?, "
                                    "CompanyCity = ''"),
                     {QStringLiteral("12 Pier Road")});
     QVERIFY(program.load());
     frmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
     QVERIFY(w.frMain->lblCompanyName->isHidden());
     QVERIFY(w.frMain->lblCompanyNameLabel->isHidden());
     QVERIFY(!w.frMain->lblCompanyAddress->isHidden());
     QVERIFY(!w.frMain->lblCompanyAddressLabel->isHidden());
     QVERIFY(w.frMain->lblCompanyCity->isHidden());
-    // A name given later shows again, with its caption.
-    gSettings->setCompanyName(QStringLiteral("Harbor Electric"));
-    w.frMain->applySettings();
+    // Without a name, the hint stands in its place and opens Preferences on the Company tab.
+    QPushButton* hint = w.frMain->cmdCompanyDetails;
+    QVERIFY(hint->isVisible());
+    QCOMPARE(hint->text(), QStringLiteral("Enter your company's details for your quotes"));
+    QVERIFY(whileModal([hint] { QTest::mouseClick(hint, Qt::LeftButton); },
+                       [](QDialog* dialog) {
+                           auto* d = qobject_cast<frmOptions*>(dialog);
+                           QVERIFY(d);
+                           QCOMPARE(d->tabPreferences->currentWidget()->objectName(),
+                                    QStringLiteral("tabCompany"));
+                           QTRY_COMPARE(QApplication::focusWidget(), d->txtCompanyName);
+                           QTest::keyClicks(d->txtCompanyName, QStringLiteral("Harbor Electric"));
+                           QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+                       }));
+    // Saved: the name shows with its caption, and the hint is gone.
+    QVERIFY(hint->isHidden());
     QVERIFY(!w.frMain->lblCompanyName->isHidden());
     QVERIFY(!w.frMain->lblCompanyNameLabel->isHidden());
     QCOMPARE(w.frMain->lblCompanyName->text(), QStringLiteral("Harbor Electric"));
@@ -242,8 +259,8 @@ void TestMainWindow::menusAndScreensFollowTheShownTab() {
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(captions(w.menuBar()->actions()),
              (QStringList{"&File", "&Edit", "&View", "&Tools", "&Help"}));
-    QCOMPARE(captions(w.mnuFile->actions()),
-             (QStringList{"&New Estimate", "&Print Estimate", "-", "E&xit"}));
+    QCOMPARE(captions(w.mnuFile->actions()), (QStringList{"&New Estimate", "&Print Estimate",
+                                                          "&Export Estimate...", "-", "E&xit"}));
     QCOMPARE(captions(w.mnuEdit->actions()),
              (QStringList{"&Edit Record", "&Save Record", "&Duplicate Estimate", "-",
                           "Preferences..."}));
@@ -488,8 +505,11 @@ void TestMainWindow::closingSavesTheSettings() {
     {
         frmMain w;
         w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QApplication::setActiveWindow(&w);
         w.SwitchScreen(QStringLiteral("materials"), w.mnuViewMaterials);
-        w.mnuFileExit->trigger();
+        // Ctrl+Q is File > Exit, as in other desktop programs.
+        QTest::keyClick(w.frMaterials->grdMaterialsList, Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!w.isVisible());
     }
     QString value;

@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionSlider>
 #include <QTabWidget>
@@ -640,6 +641,7 @@ void TestMaterials::oneRefusalOneMessage() {
     QCOMPARE(messages.texts(), QStringList{"Category is a required entry."});
     QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
     QCOMPARE(QApplication::focusWidget(), s.r->cbCategory);
+    QCOMPARE(s.window.statusBar()->currentMessage(), QString()); // nothing saved
 
     // Another entry is checked afresh: a name on no list asks once, too.
     messages.clear();
@@ -654,6 +656,9 @@ void TestMaterials::oneRefusalOneMessage() {
     QTest::keyClick(s.r->cbCategory, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
     QCOMPARE(messages.shown().size(), 1);
+    // Said in the status bar for a few seconds.
+    QCOMPARE(s.window.statusBar()->currentMessage(), QStringLiteral("Saved"));
+    QTRY_COMPARE_WITH_TIMEOUT(s.window.statusBar()->currentMessage(), QString(), 4000);
     QCOMPARE(program.db.scalar("SELECT CatagoryID FROM MaterialsTBL WHERE MaterialsID = 1").toInt(),
              2);
 }

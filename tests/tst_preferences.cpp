@@ -9,11 +9,13 @@
 #include "settings/preferencesdialog.h"
 #include "settings/registry.h"
 #include "settings/settingsstore.h"
+#include "support/isolatedsettings.h"
 #include "support/modaldialog.h"
 #include "support/programfixture.h"
 #include "support/scriptedfiledialogs.h"
 #include "support/scriptedmessages.h"
 #include "support/testdatabase.h"
+#include "widgets/logopicture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -107,7 +109,7 @@ private slots:
     void aTriedFileChangesNothingUntilOK();
     void okSwitchesDatabaseAndEveryScreenReloads();
     void okWithAnUnopenablePathKeepsTheOldDatabase();
-    void logoDialog();
+    void logoDialogAndPreview();
     void anEmptiedPathMeansTheDefaultFile();
     void okOnAnEmptyDatabaseSavesTheDetails();
     void quotesTabShowsEditsAndSavesTheDefaults();
@@ -317,10 +319,11 @@ void TestPreferences::okWithAnUnopenablePathKeepsTheOldDatabase() {
     QVERIFY(messages.shown().isEmpty());
 }
 
-void TestPreferences::logoDialog() {
+void TestPreferences::logoDialogAndPreview() {
     ProgramWithData program;
     QVERIFY(program.load());
-    const QString picture = program.db.dir() + QStringLiteral("/logo.bmp");
+    IsolatedHome home;
+    const QString picture = program.db.dir() + QStringLiteral("/logo.png");
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(Qt::blue);
     QVERIFY(image.save(picture));
@@ -329,11 +332,23 @@ void TestPreferences::logoDialog() {
     d.show();
     ScriptedMessages messages;
     ScriptedFileDialogs files;
-    // Cancelled: the path stays as it was, and OK keeps the logo.
+    // The stored logo is gone: said beside its path, before any quote is printed.
+    QVERIFY(d.lblLogoStatus->text().startsWith(QStringLiteral("This picture cannot be read")));
+    QVERIFY(d.lblLogoPreview->pixmap().isNull());
+    // Cancelled: the path stays as it was, and OK keeps the logo. Without a pictures folder
+    // (and the logo's own gone) the dialog starts at home; then in the pictures folder.
     click(d.btnLogoBrowse);
-    QCOMPARE(files.asked().size(), 1);
-    QCOMPARE(files.asked().first().title, QStringLiteral("Select Company Logo"));
-    QCOMPARE(files.asked().first().folder, QStringLiteral("/logos"));
+    QVERIFY(QDir(home.dir()).mkdir(QStringLiteral("Pictures")));
+    click(d.btnLogoBrowse);
+    QCOMPARE(files.asked().size(), 2);
+    const FileDialogRequest& asked = files.asked().first();
+    QCOMPARE(asked.title, QStringLiteral("Select Company Logo"));
+    QCOMPARE(asked.folder, home.dir());
+    QCOMPARE(files.asked().last().folder, home.dir() + QStringLiteral("/Pictures"));
+    const QStringList filters = asked.filter.split(QStringLiteral(";;"));
+    QCOMPARE(filters.first(), QStringLiteral("PNG pictures (*.png)"));
+    QCOMPARE(filters.last(), QStringLiteral("All files (*)"));
+    QCOMPARE(filters.size(), canLoadSvgPictures() ? 6 : 5);
     QCOMPARE(d.txtLogoPath->text(), QStringLiteral("/logos/harbor.bmp"));
     // A file that is no picture: said so, the path unchanged.
     files.answerNext(notAPicture);
@@ -341,10 +356,15 @@ void TestPreferences::logoDialog() {
     QCOMPARE(messages.titles(), QStringList{"Select Company Logo"});
     QVERIFY(messages.texts().first().startsWith(notAPicture));
     QCOMPARE(d.txtLogoPath->text(), QStringLiteral("/logos/harbor.bmp"));
-    // A picture: shown, and saved with OK.
+    // Typed in: said beside it.
+    typeInto(d.txtLogoPath, notAPicture);
+    QVERIFY(d.lblLogoStatus->text().contains(QStringLiteral("it is not a PNG")));
+    // A picture: previewed, and saved with OK.
     files.answerNext(picture);
     click(d.btnLogoBrowse);
     QCOMPARE(d.txtLogoPath->text(), QDir::toNativeSeparators(picture));
+    QCOMPARE(d.lblLogoPreview->pixmap().toImage().pixelColor(8, 8), QColor(Qt::blue));
+    QVERIFY(!d.lblLogoStatus->text().contains(QStringLiteral("cannot")));
     click(d.cmdOK);
     QVERIFY(!d.isVisible());
     QCOMPARE(program.db.scalar(QStringLiteral("SELECT CompanyLogo FROM MyCompany")).toString(),

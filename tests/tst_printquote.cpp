@@ -10,6 +10,7 @@
 #include "report/reportpageview.h"
 #include "settings/registry.h"
 #include "settings/settingsstore.h"
+#include "support/isolatedsettings.h"
 #include "support/modaldialog.h"
 #include "support/programfixture.h"
 #include "support/quotefixture.h"
@@ -83,7 +84,8 @@ private slots:
     void nothingToPrintDoesNothing();
     void printsTheEstimateSelectedOnHome();
     void exportRemembersItsFolder();
-    void anExportThatFailsIsReported();
+    void anExportThatFailsIsReportedAndAskedAgain();
+    void exportFromTheMenuProposesAFolderThatExists();
     void theEstimateScreenPrintsWhatIsTyped();
     void anUnloadableLogoIsToldOnce();
 };
@@ -161,9 +163,14 @@ void TestPrintQuote::exportRemembersItsFolder() {
     const FileDialogRequest& first = files.asked().first();
     QCOMPARE(first.mode, FileDialogRequest::Save);
     QCOMPARE(first.filter, QStringLiteral("HTML file (*.htm);;PDF file (*.pdf)"));
-    QVERIFY(first.fileName.endsWith(QStringLiteral("Estimate 7101.htm")));
-    // The second export starts where the first one saved.
-    QCOMPARE(QDir(files.asked().last().folder).canonicalPath(), QDir(folder).canonicalPath());
+    // PDF the first time.
+    QCOMPARE(first.selectedFilter, QStringLiteral("PDF file (*.pdf)"));
+    QVERIFY(first.fileName.endsWith(QStringLiteral("/Estimate 7101.pdf")));
+    // The second export starts where the first one saved, in the type it chose.
+    const FileDialogRequest& second = files.asked().last();
+    QCOMPARE(QDir(second.folder).canonicalPath(), QDir(folder).canonicalPath());
+    QCOMPARE(second.selectedFilter, QStringLiteral("HTML file (*.htm)"));
+    QVERIFY(second.fileName.endsWith(QStringLiteral("/Estimate 7101.htm")));
     QFile html(folder + QStringLiteral("/quote.htm"));
     QVERIFY(html.open(QIODevice::ReadOnly));
     QVERIFY(html.readAll().contains("Item 3"));
@@ -173,7 +180,7 @@ void TestPrintQuote::exportRemembersItsFolder() {
     QVERIFY(messages.shown().isEmpty());
 }
 
-void TestPrintQuote::anExportThatFailsIsReported() {
+void TestPrintQuote::anExportThatFailsIsReportedAndAskedAgain() {
     Program p;
     addQuote(p.db, {7201, QStringLiteral("Ann"), 0, 0, numberedLines(2), {}});
     QVERIFY(p.load());
@@ -185,8 +192,8 @@ void TestPrintQuote::anExportThatFailsIsReported() {
     Window w;
     w.clickHomeRow(0);
     QVERIFY(w.print([](QuotePreview* preview) {
-        QVERIFY(!preview->exportQuote());
-        QVERIFY(!preview->exportQuote());
+        // Each failure is said and the dialog opens again with the name chosen, in a folder
+        // that exists, until the user cancels.
         QVERIFY(!preview->exportQuote());
         QVERIFY(preview->isVisible()); // the preview stays
         // Print opens the system's print dialog; cancelling it prints nothing and says nothing.
@@ -200,6 +207,10 @@ void TestPrintQuote::anExportThatFailsIsReported() {
     QVERIFY(messages.texts().at(0).contains(QStringLiteral("could not be written")));
     QVERIFY(messages.texts().at(1).contains(QStringLiteral(".htm, .html or .pdf")));
     QVERIFY(!QFile::exists(p.db.dir() + QStringLiteral("/quote.txt")));
+    QCOMPARE(files.asked().size(), 3);
+    QVERIFY(files.asked().at(1).fileName.endsWith(QStringLiteral("/quote.pdf")));
+    QVERIFY(QFileInfo(files.asked().at(1).folder).isDir());
+    QCOMPARE(files.asked().at(2).fileName, p.db.dir() + QStringLiteral("/quote.txt.pdf"));
 
     // A full disk: said so, and a quote saved there before is left as it was.
     SmallDisk disk;
@@ -216,6 +227,39 @@ void TestPrintQuote::anExportThatFailsIsReported() {
     QCOMPARE(messages.titles(), QStringList{QStringLiteral("DataReport Error")});
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("the old quote"));
+}
+
+void TestPrintQuote::exportFromTheMenuProposesAFolderThatExists() {
+    Program p;
+    const int estimate = addQuote(p.db, {7501, QStringLiteral("Ann"), 0, 0, numberedLines(2), {}});
+    setQuoteJob(p.db, estimate, {{QStringLiteral("Hollis/Marsh: Kitchens")}, {}, {}, {}, {}});
+    QVERIFY(p.load());
+    IsolatedHome home;
+    const QString documents = home.dir() + QStringLiteral("/Documents");
+    QVERIFY(QDir().mkpath(documents));
+    // The folder exported to last has gone since.
+    WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("ExportFolder"),
+                   p.db.dir() + QStringLiteral("/gone"));
+    ScriptedFileDialogs files;
+    ScriptedMessages messages;
+    files.answerNext(documents + QStringLiteral("/quote.pdf"));
+    Window w;
+    w.clickHomeRow(0);
+    // File > Export Estimate, without a preview.
+    QVERIFY(w.window.mnuFileExportQuote->isEnabled());
+    w.window.mnuFileExportQuote->trigger();
+    QCOMPARE(files.asked().size(), 1);
+    QCOMPARE(files.asked().first().folder, documents);
+    QCOMPARE(files.asked().first().fileName,
+             documents + QStringLiteral("/Estimate 7501 - Hollis-Marsh- Kitchens.pdf"));
+    QFile pdf(documents + QStringLiteral("/quote.pdf"));
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.read(5) == "%PDF-");
+    QVERIFY(messages.shown().isEmpty());
+    // A new estimate without its reference number has no quote yet.
+    w.window.mnuFileNewEstimate->trigger();
+    QTRY_COMPARE(w.window.tabMain->currentIndex(), 2);
+    QVERIFY(!w.window.mnuFileExportQuote->isEnabled());
 }
 
 void TestPrintQuote::theEstimateScreenPrintsWhatIsTyped() {

@@ -1,6 +1,7 @@
 #include "widgets/filedialog.h"
 
 #include <QFileDialog>
+#include <QRegularExpression>
 
 namespace {
 FileDialogHandler& installedHandler() {
@@ -17,6 +18,17 @@ QString askForFileName(const FileDialogRequest& request, QWidget* parent) {
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.selectedFilter.isEmpty())
+        dialog.selectNameFilter(request.selectedFilter);
+    // A name typed without its extension gets the one of the type chosen in the dialog.
+    if (save && !request.defaultSuffix.isEmpty())
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+                static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+                const QRegularExpressionMatch match = pattern.match(filter);
+                if (match.hasMatch())
+                    dialog.setDefaultSuffix(match.captured(1));
+            });
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -11,10 +11,11 @@ struct FileDialogRequest {
     enum Mode { Open, Save };
     Mode mode = Open;
     QString title;
-    QString folder;   // where the dialog starts; empty: where it was last
-    QString fileName; // the name it offers (a name, or a full path)
-    QString filter;   // in QFileDialog's form: "Pictures (*.bmp *.jpg)"
-    QString defaultSuffix;
+    QString folder;         // where the dialog starts; empty: where it was last
+    QString fileName;       // the name it offers (a name, or a full path)
+    QString filter;         // in QFileDialog's form: "Pictures (*.bmp *.jpg)"
+    QString selectedFilter; // the one of filter's entries shown first; empty: the first
+    QString defaultSuffix;  // a file saved under another entry takes that entry's extension
 };
 
 // The chosen file's full path, or an empty text when the user cancelled.

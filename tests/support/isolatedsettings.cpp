@@ -1,6 +1,7 @@
 #include "support/isolatedsettings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -14,4 +15,12 @@ IsolatedSettings::~IsolatedSettings() {
     // Later settings objects must not write into the folder that is about to go.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QDir::tempPath());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QDir::tempPath());
+}
+
+IsolatedHome::IsolatedHome() : m_previous(qgetenv("HOME")) {
+    qputenv("HOME", QFile::encodeName(m_dir.path()));
+}
+
+IsolatedHome::~IsolatedHome() {
+    qputenv("HOME", m_previous);
 }
