@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QStandardPaths>
@@ -102,7 +103,8 @@ frmImportPriceList::frmImportPriceList(QWidget* parent) : QDialog(parent) {
     connect(cmdBack, &QPushButton::clicked, this, &frmImportPriceList::cmdBack_Click);
     connect(cmdNext, &QPushButton::clicked, this, &frmImportPriceList::cmdNext_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmImportPriceList::reject);
-    resize(900, 620);
+    // The preview's eight columns want room: as wide as the screen allows, up to 1,200 pixels.
+    resize(std::min(1200, screen()->availableGeometry().width() * 9 / 10), 640);
     showStep(ChooseFile);
 }
 
@@ -308,7 +310,7 @@ QWidget* frmImportPriceList::makePreviewPage() {
             w->setEnabled(on);
         // The rows listed under another supplier get their tick boxes, room included.
         m_previewModel->setTicksShown(on);
-        grdPreview->resizeColumnToContents(PriceListPreviewModel::Status);
+        fitPreviewColumns();
     });
     return page;
 }
@@ -547,13 +549,21 @@ bool frmImportPriceList::makePreview() {
     m_preview = std::move(preview);
     m_previewModel->setPreview(&m_preview, cbSupplier->currentText());
     showPreviewCounts();
-    // Columns as wide as their values, the description at most a quarter of the window, and the
-    // notes (the reasons of refused rows) the rest.
-    grdPreview->resizeColumnsToContents();
-    const int description = PriceListPreviewModel::Description;
-    grdPreview->setColumnWidth(description,
-                               std::min(grdPreview->columnWidth(description), pages->width() / 4));
+    fitPreviewColumns();
     return true;
+}
+
+void frmImportPriceList::fitPreviewColumns() {
+    // Columns as wide as their values; the status (which names a supplier) at most a quarter of
+    // the window and the description a fifth, so that the notes keep the rest. A cut status or
+    // note is whole in the row's tool tip. The notes, stretched, are left alone: sized to their
+    // contents in a shown grid, they would stop stretching.
+    for (int column = 0; column < PriceListPreviewModel::Note; ++column)
+        grdPreview->resizeColumnToContents(column);
+    for (const auto& [column, share] : {std::pair{PriceListPreviewModel::Status, 4},
+                                        std::pair{PriceListPreviewModel::Description, 5}})
+        grdPreview->setColumnWidth(
+            column, std::min(grdPreview->columnWidth(column), pages->width() / share));
 }
 
 void frmImportPriceList::showPreviewCounts() {

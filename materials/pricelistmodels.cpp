@@ -8,18 +8,26 @@
 namespace {
 constexpr int kSampleRows = 50;
 
-// The names a new material would take, each said, so that no part of the note is left empty.
+// The names a new material would take: "Cascade / Valves" in the note, where room is short, and
+// in words in the tool tip. A name the list does not give is said to be missing, so that no part
+// of either is left empty.
 QString namesNote(const NewMaterialRow& row) {
-    const bool manufacturer = !row.manufacturer.isEmpty();
-    const bool category = !row.category.isEmpty();
-    if (manufacturer && category)
-        return PriceListPreviewModel::tr("Manufacturer %1, category %2")
-            .arg(row.manufacturer, row.category);
-    if (manufacturer)
-        return PriceListPreviewModel::tr("Manufacturer %1, no category").arg(row.manufacturer);
-    if (category)
-        return PriceListPreviewModel::tr("No manufacturer, category %1").arg(row.category);
-    return PriceListPreviewModel::tr("No manufacturer or category given");
+    if (row.manufacturer.isEmpty() && row.category.isEmpty())
+        return PriceListPreviewModel::tr("No manufacturer or category");
+    return (row.manufacturer.isEmpty() ? PriceListPreviewModel::tr("No manufacturer")
+                                       : row.manufacturer) +
+           QStringLiteral(" / ") +
+           (row.category.isEmpty() ? PriceListPreviewModel::tr("no category") : row.category);
+}
+
+QString namesInWords(const NewMaterialRow& row) {
+    using Model = PriceListPreviewModel;
+    return Model::tr("The list names %1 and %2.")
+        .arg(row.manufacturer.isEmpty()
+                 ? Model::tr("no manufacturer")
+                 : Model::tr("manufacturer %1").arg(row.manufacturer.toHtmlEscaped()),
+             row.category.isEmpty() ? Model::tr("no category")
+                                    : Model::tr("category %1").arg(row.category.toHtmlEscaped()));
 }
 
 QString refusedNote(const RefusedRow& row) {
@@ -134,23 +142,22 @@ QString PriceListPreviewModel::toolTip(const Line& line) const {
                dated;
     case New:
         return tr("<p><b>New material</b>: no supplier in the catalogue has this part number. "
-                  "The note names the manufacturer and category it would take.</p>"
+                  "%2</p>"
                   "<p>When \"Add new materials\" is ticked, Apply adds it under %1. A "
                   "manufacturer or category the list does not give, or that is not on its list, "
                   "takes the default chosen below (or is added to its list when \"Add missing "
                   "manufacturers and categories\" is ticked); without one, the row is not added "
                   "and the report says why. Otherwise Apply leaves the row out.</p>")
-            .arg(supplier);
+            .arg(supplier, namesInWords(m_preview->added[line.index]));
     case ListedElsewhere: {
-        const QString others =
-            m_preview->added[line.index].listedUnder.join(QStringLiteral(", ")).toHtmlEscaped();
+        const NewMaterialRow& row = m_preview->added[line.index];
+        const QString others = row.listedUnder.join(QStringLiteral(", ")).toHtmlEscaped();
         return tr("<p><b>Listed under %1</b>: the catalogue holds this part number under %1, "
                   "not under %2, so the row is most likely that supplier's material.</p>"
                   "<p>Apply leaves it out, so that the material is not listed twice. When %2 "
                   "sells the same article, tick \"Add new materials\" and then this row's box: "
-                  "Apply adds it under %2 as a new material, with the manufacturer and category "
-                  "the note names.</p>")
-            .arg(others, supplier);
+                  "Apply adds it under %2 as a new material. %3</p>")
+            .arg(others, supplier, namesInWords(row));
     }
     case Refused:
         return tr("<p><b>Refused</b>: %1.</p><p>The row cannot go into the catalogue as it is, "

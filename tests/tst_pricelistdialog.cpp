@@ -305,9 +305,9 @@ void TestPriceListDialog::aPartNumberListedUnderAnotherSupplier() {
         QAbstractItemModel* rows = d->grdPreview->model();
         const QStringList statuses = {"Listed under Acme Supply", "Listed under Acme Supply",
                                       "New material"};
-        const QStringList notes = {"Manufacturer Cascade, category Fittings",
-                                   "No manufacturer or category given",
-                                   "No manufacturer or category given"};
+        const QStringList notes = {"Cascade / Fittings",
+                                   "No manufacturer or category",
+                                   "No manufacturer or category"};
         for (int row = 0; row < 3; ++row) {
             QCOMPARE(rows->index(row, 1).data().toString(), statuses[row]);
             QCOMPARE(rows->index(row, 7).data().toString(), notes[row]);
