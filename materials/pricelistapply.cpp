@@ -235,7 +235,7 @@ QByteArray changeReportCsv(const ApplyResult& result) {
         csv += QStringList{QString::number(c.row),
                            csvField(c.partNumber),
                            csvField(c.description),
-                           appliedChangeName(c),
+                           csvField(appliedChangeName(c)),
                            priced ? plainAmount(c.oldCost) : QString(),
                            plainAmount(c.newCost),
                            percent,
