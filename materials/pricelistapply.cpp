@@ -156,6 +156,20 @@ bool applyPriceList(Connection& connection, const PriceListPreview& preview,
                                             "ManufacturerDescription, UnitCost, UpdatedLast) "
                                             "VALUES (?, ?, ?, ?, ?, ?, ?)"));
         for (const NewMaterialRow& row : preview.added) {
+            AppliedChange change{AppliedChange::Added, row.row, row.partNumber, row.description, {},
+                                 row.unitCost,         {}};
+            const QString elsewhere = row.listedUnder.join(QStringLiteral(", "));
+            if (!row.isToBeAdded()) {
+                // Most often the other supplier's material: not listed twice unasked, and its
+                // names are not added to the lists either.
+                change.kind = AppliedChange::NotAdded;
+                change.listedUnder = row.listedUnder;
+                change.note = QStringLiteral("already listed under %1; added under this list's "
+                                             "supplier only when its row is ticked in the preview")
+                                  .arg(elsewhere);
+                result->changes.append(change);
+                continue;
+            }
             qint64 manufacturer = manufacturers.idOf(row.manufacturer, options.createMissingNames);
             qint64 category = categories.idOf(row.category, options.createMissingNames);
             if (manufacturer < 0)
@@ -164,8 +178,6 @@ bool applyPriceList(Connection& connection, const PriceListPreview& preview,
                 return fail(categories.error());
             manufacturer = manufacturer ? manufacturer : options.defaultManufacturerId;
             category = category ? category : options.defaultCategoryId;
-            AppliedChange change{AppliedChange::Added, row.row, row.partNumber, row.description, {},
-                                 row.unitCost,         {}};
             if (manufacturer == 0 || category == 0) {
                 change.kind = AppliedChange::NotAdded;
                 change.note = manufacturer == 0
@@ -174,6 +186,8 @@ bool applyPriceList(Connection& connection, const PriceListPreview& preview,
                 result->changes.append(change);
                 continue;
             }
+            if (row.isListedElsewhere())
+                change.note = QStringLiteral("also listed under %1").arg(elsewhere);
             insert.reset();
             insert.bindAll({manufacturer, options.supplierId, category, row.partNumber,
                             row.description, QVariant::fromValue(row.unitCost), today});
@@ -192,12 +206,13 @@ bool applyPriceList(Connection& connection, const PriceListPreview& preview,
     return true;
 }
 
-QString appliedChangeName(AppliedChange::Kind kind) {
-    switch (kind) {
+QString appliedChangeName(const AppliedChange& change) {
+    switch (change.kind) {
     case AppliedChange::Added:
         return QStringLiteral("Added");
     case AppliedChange::NotAdded:
-        return QStringLiteral("Not added");
+        return change.listedUnder.isEmpty() ? QStringLiteral("Not added")
+                                            : listedUnderText(change.listedUnder);
     case AppliedChange::ChangedMeanwhile:
         return QStringLiteral("Changed since the preview");
     case AppliedChange::PriceChanged:
@@ -220,7 +235,7 @@ QByteArray changeReportCsv(const ApplyResult& result) {
         csv += QStringList{QString::number(c.row),
                            csvField(c.partNumber),
                            csvField(c.description),
-                           appliedChangeName(c.kind),
+                           csvField(appliedChangeName(c)),
                            priced ? plainAmount(c.oldCost) : QString(),
                            plainAmount(c.newCost),
                            percent,

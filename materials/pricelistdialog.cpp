@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QStandardPaths>
@@ -45,6 +46,11 @@ QTableView* makeGrid(QWidget* parent, const char* name) {
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 8);
     grid->horizontalHeader()->setHighlightSections(false);
     return grid;
+}
+
+// "1 price changed", "2 prices changed": the count as the display locale writes it.
+QString counted(qint64 count, const QString& one, const QString& many) {
+    return displayLocale().toString(count) + QLatin1Char(' ') + (count == 1 ? one : many);
 }
 
 QLabel* heading(const QString& text, QWidget* parent) {
@@ -97,7 +103,8 @@ frmImportPriceList::frmImportPriceList(QWidget* parent) : QDialog(parent) {
     connect(cmdBack, &QPushButton::clicked, this, &frmImportPriceList::cmdBack_Click);
     connect(cmdNext, &QPushButton::clicked, this, &frmImportPriceList::cmdNext_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmImportPriceList::reject);
-    resize(900, 620);
+    // The preview's eight columns want room: as wide as the screen allows, up to 1,200 pixels.
+    resize(std::min(1200, screen()->availableGeometry().width() * 9 / 10), 640);
     showStep(ChooseFile);
 }
 
@@ -217,6 +224,7 @@ QWidget* frmImportPriceList::makePreviewPage() {
     cbShow->addItem(tr("Price changes"), PriceListPreviewModel::Changed);
     cbShow->addItem(tr("Large changes to check"), PriceListPreviewModel::Flagged);
     cbShow->addItem(tr("New materials"), PriceListPreviewModel::New);
+    cbShow->addItem(tr("Listed under another supplier"), PriceListPreviewModel::ListedElsewhere);
     cbShow->addItem(tr("Refused rows"), PriceListPreviewModel::Refused);
     txtSearch = new QLineEdit(page);
     txtSearch->setObjectName(QStringLiteral("txtSearch"));
@@ -234,8 +242,9 @@ QWidget* frmImportPriceList::makePreviewPage() {
                                                          QHeaderView::Stretch);
     chkAddNew = new QCheckBox(tr("Add ne&w materials"), page);
     chkAddNew->setObjectName(QStringLiteral("chkAddNew"));
-    chkAddNew->setToolTip(tr("Part numbers the supplier has no material for become new "
-                             "materials"));
+    chkAddNew->setToolTip(tr("Part numbers no supplier has a material for become new materials "
+                             "of this supplier; a part number listed under another supplier "
+                             "only when its row is ticked"));
     chkCreateNames = new QCheckBox(tr("Add &missing manufacturers and categories"), page);
     chkCreateNames->setObjectName(QStringLiteral("chkCreateNames"));
     cbDefaultManufacturer = new QComboBox(page);
@@ -299,6 +308,9 @@ QWidget* frmImportPriceList::makePreviewPage() {
              {static_cast<QWidget*>(chkCreateNames), static_cast<QWidget*>(cbDefaultManufacturer),
               static_cast<QWidget*>(cbDefaultCategory)})
             w->setEnabled(on);
+        // The rows listed under another supplier get their tick boxes, room included.
+        m_previewModel->setTicksShown(on);
+        fitPreviewColumns();
     });
     return page;
 }
@@ -475,7 +487,7 @@ bool frmImportPriceList::readFile() {
     }
     const qsizetype rows = m_table.rows.size();
     lblFileKind->setText(
-        tr("%1, %2 rows").arg(m_table.description, displayLocale().toString(rows)));
+        tr("%1, %2").arg(m_table.description, counted(rows, tr("row"), tr("rows"))));
     if (rows < 2) {
         tell(rows == 0 ? tr("The file holds no rows.")
                        : tr("The file holds one row only: a header without prices."));
@@ -535,34 +547,47 @@ bool frmImportPriceList::makePreview() {
         return false;
     }
     m_preview = std::move(preview);
-    m_previewModel->setPreview(&m_preview);
+    m_previewModel->setPreview(&m_preview, cbSupplier->currentText());
     showPreviewCounts();
-    // Columns as wide as their values, the description at most a quarter of the window, and the
-    // notes (the reasons of refused rows) the rest.
-    grdPreview->resizeColumnsToContents();
-    const int description = PriceListPreviewModel::Description;
-    grdPreview->setColumnWidth(description,
-                               std::min(grdPreview->columnWidth(description), pages->width() / 4));
+    fitPreviewColumns();
     return true;
 }
 
+void frmImportPriceList::fitPreviewColumns() {
+    // Columns as wide as their values; the status (which names a supplier) at most a quarter of
+    // the window and the description a fifth, so that the notes keep the rest. A cut status or
+    // note is whole in the row's tool tip. The notes, stretched, are left alone: sized to their
+    // contents in a shown grid, they would stop stretching.
+    for (int column = 0; column < PriceListPreviewModel::Note; ++column)
+        grdPreview->resizeColumnToContents(column);
+    for (const auto& [column, share] : {std::pair{PriceListPreviewModel::Status, 4},
+                                        std::pair{PriceListPreviewModel::Description, 5}})
+        grdPreview->setColumnWidth(
+            column, std::min(grdPreview->columnWidth(column), pages->width() / share));
+}
+
 void frmImportPriceList::showPreviewCounts() {
-    const QLocale locale = displayLocale();
+    const QList<NewMaterialRow>& added = m_preview.added;
     const qsizetype flagged = std::count_if(m_preview.changed.cbegin(), m_preview.changed.cend(),
                                             [](const PriceChange& c) { return c.flagged; });
-    lblCounts->setText(tr("%1 rows read: <b>%2 price changes</b> (%3 marked to check), %4 "
-                          "unchanged, <b>%5 new</b>, <b>%6 refused</b>.")
-                           .arg(locale.toString(m_preview.rows),
-                                locale.toString(m_preview.changed.size()), locale.toString(flagged),
-                                locale.toString(m_preview.unchanged),
-                                locale.toString(m_preview.added.size()),
-                                locale.toString(m_preview.refused.size())));
+    const qsizetype elsewhere = std::count_if(
+        added.cbegin(), added.cend(), [](const auto& row) { return row.isListedElsewhere(); });
+    const QString listed = elsewhere == 0 ? QString()
+                                          : tr(", <b>%1 listed under another supplier</b>")
+                                                .arg(displayLocale().toString(elsewhere));
+    lblCounts->setText(
+        tr("%1 read: <b>%2</b> (%3 marked to check), %4 unchanged, <b>%5</b>%6, <b>%7</b>.")
+            .arg(counted(m_preview.rows, tr("row"), tr("rows")),
+                 counted(m_preview.changed.size(), tr("price changed"), tr("prices changed")),
+                 displayLocale().toString(flagged), displayLocale().toString(m_preview.unchanged),
+                 counted(added.size() - elsewhere, tr("new material"), tr("new materials")), listed,
+                 counted(m_preview.refused.size(), tr("refused row"), tr("refused rows"))));
 }
 
 void frmImportPriceList::applyFlagPercent() {
     for (PriceChange& change : m_preview.changed)
         change.flagged = std::abs(change.changePercent) > spnFlagPercent->value();
-    m_previewModel->setPreview(&m_preview);
+    m_previewModel->setPreview(&m_preview, cbSupplier->currentText());
     showPreviewCounts();
 }
 
@@ -573,12 +598,21 @@ bool frmImportPriceList::apply() {
     options.createMissingNames = chkCreateNames->isChecked();
     options.defaultManufacturerId = cbDefaultManufacturer->currentData().toLongLong();
     options.defaultCategoryId = cbDefaultCategory->currentData().toLongLong();
-    const qsizetype additions = options.addNew ? m_preview.added.size() : 0;
+    const QList<NewMaterialRow>& added = m_preview.added;
+    const qsizetype additions =
+        options.addNew ? std::count_if(added.cbegin(), added.cend(),
+                                       [](const auto& row) { return row.isToBeAdded(); })
+                       : 0;
     if (m_preview.changed.isEmpty() && additions == 0) {
-        tell(m_preview.added.isEmpty()
-                 ? tr("There is nothing to apply: no price changes.")
-                 : tr("There is nothing to apply: no price changes. Tick \"Add new materials\" "
-                      "to add the new ones."));
+        const bool newOnes = std::any_of(added.cbegin(), added.cend(),
+                                         [](const auto& row) { return !row.isListedElsewhere(); });
+        tell(added.isEmpty() ? tr("There is nothing to apply: no price changes.")
+             : newOnes && !options.addNew
+                 ? tr("There is nothing to apply: no price changes. Tick \"Add new materials\" "
+                      "to add the new ones.")
+                 : tr("There is nothing to apply: no price changes. A part number listed under "
+                      "another supplier is added only when \"Add new materials\" and its row "
+                      "are ticked."));
         return false;
     }
     bool ok = false;
@@ -604,20 +638,31 @@ bool frmImportPriceList::apply() {
             c.kind == AppliedChange::PriceChanged || c.kind == AppliedChange::ChangedMeanwhile;
         QList<QStandardItem*> row;
         row << new QStandardItem(QString::number(c.row)) << new QStandardItem(c.partNumber)
-            << new QStandardItem(c.description) << new QStandardItem(appliedChangeName(c.kind))
+            << new QStandardItem(c.description) << new QStandardItem(appliedChangeName(c))
             << new QStandardItem(priced ? formatMoney(c.oldCost) : QString())
             << new QStandardItem(formatMoney(c.newCost)) << new QStandardItem(c.note);
         m_reportModel->appendRow(row);
     }
     grdReport->resizeColumnsToContents();
-    QString summary = tr("%1 prices changed, %2 materials added. Prices that changed carry "
-                         "today's date.")
-                          .arg(m_result.priceChanges)
-                          .arg(m_result.added);
+    const qsizetype notAdded =
+        std::count_if(m_result.changes.cbegin(), m_result.changes.cend(),
+                      [](const AppliedChange& c) { return c.kind == AppliedChange::NotAdded; });
+    QString summary = counted(m_result.priceChanges, tr("price changed"), tr("prices changed")) +
+                      QStringLiteral(", ") +
+                      counted(m_result.added, tr("material added"), tr("materials added"));
+    if (notAdded > 0)
+        summary += (notAdded == 1 ? tr(", %1 not added (see its note)")
+                                  : tr(", %1 not added (see their notes)"))
+                       .arg(displayLocale().toString(notAdded));
+    summary += tr(". Prices that changed carry today's date.");
     if (m_result.changedMeanwhile > 0)
-        summary += tr(" <b>%1 left as they were: changed since the preview</b> (saved in another "
-                      "window or program); see their notes.")
-                       .arg(m_result.changedMeanwhile);
+        summary +=
+            (m_result.changedMeanwhile == 1
+                 ? tr(" <b>1 left as it was: changed since the preview</b> (saved in another "
+                      "window or program); see its note.")
+                 : tr(" <b>%1 left as they were: changed since the preview</b> (saved in "
+                      "another window or program); see their notes.")
+                       .arg(displayLocale().toString(m_result.changedMeanwhile)));
     lblReport->setText(summary);
     return true;
 }

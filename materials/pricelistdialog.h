@@ -88,6 +88,7 @@ private:
     ColumnMapping mapping() const;
     bool makePreview();
     void showPreviewCounts();
+    void fitPreviewColumns();
     void applyFlagPercent();
     bool apply();
     void cmdSaveReport_Click();

@@ -291,6 +291,43 @@ QList<ListRow> withoutDuplicates(QList<ListRow> rows, PriceListPreview* preview)
     return kept;
 }
 
+// Names the other suppliers that the catalogue lists each new part number under: one pass over
+// their materials, looking each up among the new rows.
+bool markListedElsewhere(Connection& connection, qint64 supplierId, QList<NewMaterialRow>* added,
+                         DbError* error) {
+    if (added->isEmpty())
+        return true;
+    QHash<QString, qsizetype> byKey;
+    byKey.reserve(added->size());
+    for (qsizetype i = 0; i < added->size(); ++i)
+        byKey.insert(matchKey(added->at(i).partNumber), i);
+    // As on the Materials screen, a material whose supplier is gone is not listed.
+    Statement others(connection.database(),
+                     QStringLiteral("SELECT MaterialsTBL.PartNumber, SuppliersTBL.Company "
+                                    "FROM MaterialsTBL INNER JOIN SuppliersTBL "
+                                    "ON SuppliersTBL.SuppliersID = MaterialsTBL.SuppliersID "
+                                    "WHERE MaterialsTBL.SuppliersID <> ?"));
+    others.bindAll({supplierId});
+    while (others.next()) {
+        const auto found = byKey.constFind(matchKey(others.value(0).toString()));
+        if (found == byKey.cend())
+            continue;
+        QStringList& names = (*added)[*found].listedUnder;
+        QString name = others.value(1).toString().trimmed();
+        if (name.isEmpty())
+            name = QStringLiteral("a supplier without a name");
+        if (!names.contains(name))
+            names.append(name);
+    }
+    if (others.failed()) {
+        *error = others.error();
+        return false;
+    }
+    for (NewMaterialRow& row : *added)
+        row.listedUnder.sort(Qt::CaseInsensitive);
+    return true;
+}
+
 double changePercent(Money from, Money to) {
     if (from.isZero())
         return 100;
@@ -341,5 +378,10 @@ bool previewPriceList(Connection& connection, const PriceListTable& table,
         if (!changed)
             ++preview->unchanged;
     }
-    return catalogue.describe(connection, options.supplierId, &preview->changed, error);
+    return catalogue.describe(connection, options.supplierId, &preview->changed, error) &&
+           markListedElsewhere(connection, options.supplierId, &preview->added, error);
+}
+
+QString listedUnderText(const QStringList& suppliers) {
+    return QStringLiteral("Listed under %1").arg(suppliers.join(QStringLiteral(", ")));
 }

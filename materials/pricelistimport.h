@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class Connection;
 
@@ -42,7 +43,18 @@ struct NewMaterialRow {
     QString manufacturer;
     QString category;
     Money unitCost;
+    // The other suppliers the catalogue lists the part number under. Such a row is most often
+    // the other supplier's material, so it is added only when the user ticks it.
+    QStringList listedUnder = {};
+    bool ticked = false;
+
+    bool isListedElsewhere() const { return !listedUnder.isEmpty(); }
+    // Added when new materials are: a new part number, or a ticked one listed elsewhere.
+    bool isToBeAdded() const { return !isListedElsewhere() || ticked; }
 };
+
+// "Listed under Acme Supply", "Listed under Acme Supply, Bolt Brothers".
+QString listedUnderText(const QStringList& suppliers);
 
 // What applying a price list would do.
 struct PriceListPreview {
@@ -69,6 +81,7 @@ bool previewPriceList(Connection& connection, const PriceListTable& table,
 
 struct ApplyOptions {
     qint64 supplierId = 0;
+    // The new materials; a part number listed under another supplier only when ticked.
     bool addNew = false;
     // Manufacturer and category names not on their lists are added to them; otherwise a new
     // material takes the defaults (0: none, and a material without one is not added).
@@ -89,10 +102,12 @@ struct AppliedChange {
     Money oldCost;
     Money newCost;
     QString note; // why a new material was not added, what changed meanwhile
+    // A new material left out because it is listed under these other suppliers (NotAdded).
+    QStringList listedUnder = {};
 };
 
-// The words for each kind of change, as the report and the dialog show them.
-QString appliedChangeName(AppliedChange::Kind kind);
+// The words for the change, as the report and the dialog show them.
+QString appliedChangeName(const AppliedChange& change);
 
 struct ApplyResult {
     QList<AppliedChange> changes;

@@ -28,8 +28,10 @@ private:
     int m_columns = 0;
 };
 
-// Every row of the preview, one line each: price changes, new materials, refused rows and (as
-// a count) the unchanged ones are not listed.
+// Every row of the preview, one line each: price changes, new materials, part numbers listed
+// under another supplier, refused rows (the unchanged ones are only counted). Each line's tool
+// tip says what its status means and what Apply does with it. A part number listed under another
+// supplier carries a tick box while new materials are to be added: ticked, it is added too.
 class PriceListPreviewModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -44,15 +46,20 @@ public:
         Note,
         ColumnCount
     };
-    enum Kind { Changed, Flagged, New, Refused };
+    enum Kind { Changed, Flagged, New, ListedElsewhere, Refused };
     static constexpr int KindRole = Qt::UserRole + 1;
 
     using QAbstractTableModel::QAbstractTableModel;
-    void setPreview(const PriceListPreview* preview);
+    // The ticks are kept in the preview's rows. supplier: the list's, as the tool tips name it.
+    void setPreview(PriceListPreview* preview, const QString& supplier);
+    // Shows the tick boxes (while "Add new materials" is ticked) or hides them.
+    void setTicksShown(bool shown);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
@@ -61,7 +68,12 @@ private:
         Kind kind;
         int index; // into the preview's list of that kind
     };
-    const PriceListPreview* m_preview = nullptr;
+    bool isTickable(const QModelIndex& index) const;
+    QString toolTip(const Line& line) const;
+
+    PriceListPreview* m_preview = nullptr;
+    QString m_supplier;
+    bool m_ticksShown = false;
     QList<Line> m_lines;
 };
 

@@ -82,11 +82,12 @@ struct Import {
                           });
     }
     // The first step done: the file chosen with Browse, the supplier picked.
-    void chooseFileAndSupplier(frmImportPriceList* d, const QString& path) {
+    void chooseFileAndSupplier(frmImportPriceList* d, const QString& path,
+                               const QString& supplier = QStringLiteral("Acme Supply")) {
         files.answerNext(path);
         click(d->cmdBrowse);
         QCOMPARE(d->txtFile->text(), QDir::toNativeSeparators(path));
-        pick(d->cbSupplier, QStringLiteral("Acme Supply"));
+        pick(d->cbSupplier, supplier);
         click(d->cmdNext);
     }
 };
@@ -100,6 +101,7 @@ private slots:
     void fromFileToReport();
     void whatTheUserIsToldAndNothingChanges();
     void aListReachingFarToTheRight();
+    void aPartNumberListedUnderAnotherSupplier();
 };
 
 void TestPriceListDialog::fromFileToReport() {
@@ -127,9 +129,17 @@ void TestPriceListDialog::fromFileToReport() {
         QCOMPARE(d->preview().unchanged, 1);
         QCOMPARE(d->preview().added.size(), 1);
         QCOMPARE(d->preview().refused.size(), 1);
-        QVERIFY(d->lblCounts->text().contains(QStringLiteral("1 marked to check")));
+        QCOMPARE(d->lblCounts->text(),
+                 QStringLiteral("5 rows read: <b>2 prices changed</b> (1 marked to check), 1 "
+                                "unchanged, <b>1 new material</b>, <b>1 refused row</b>."));
         QAbstractItemModel* rows = d->grdPreview->model();
         QCOMPARE(rows->rowCount(), 4);
+        // Each status is explained where it shows.
+        for (int row = 0; row < rows->rowCount(); ++row)
+            QVERIFY(rows->index(row, 7)
+                        .data(Qt::ToolTipRole)
+                        .toString()
+                        .startsWith("<p><b>" + rows->index(row, 1).data().toString() + "</b>"));
         pick(d->cbShow, QStringLiteral("Refused rows"));
         QCOMPARE(rows->rowCount(), 1);
         QVERIFY(rows->index(0, 7).data().toString().contains(QStringLiteral("not an amount")));
@@ -167,7 +177,8 @@ void TestPriceListDialog::fromFileToReport() {
                  QStringLiteral("Changed since the preview"));
         QCOMPARE(d->grdReport->model()->index(0, 6).data().toString(),
                  QStringLiteral("unit cost changed to 10.5 since the preview"));
-        QVERIFY(d->lblReport->text().startsWith(QStringLiteral("1 prices changed, 1 materials")));
+        QVERIFY(
+            d->lblReport->text().startsWith(QStringLiteral("1 price changed, 1 material added. ")));
         QVERIFY(d->lblReport->text().contains(QStringLiteral("changed since the preview")));
         import.files.answerNext(reportPath);
         click(d->cmdSaveReport);
@@ -272,6 +283,66 @@ void TestPriceListDialog::aListReachingFarToTheRight() {
         QCOMPARE(d->preview().changed.size(), 2);
         QTest::keyClick(d, Qt::Key_Escape);
     }));
+}
+
+// Bolt Brothers' list holds two of Acme Supply's part numbers: named so, left out of the new
+// materials, and added under Bolt Brothers only when ticked.
+void TestPriceListDialog::aPartNumberListedUnderAnotherSupplier() {
+    Import import;
+    TestDatabase& db = import.p.db;
+    const QString path = writeList(db.dir(), "Item,Description,Cost,Brand,Group\n"
+                                             "A-100,Ball valve,12.00,Cascade,Fittings\n"
+                                             "b-200,Elbow,5.00,,\n"
+                                             "N-1,New tee,4.25,,\n");
+    QVERIFY(import.run([&](frmImportPriceList* d) {
+        import.chooseFileAndSupplier(d, path, QStringLiteral("Bolt Brothers"));
+        click(d->cmdNext);
+        QCOMPARE(d->step(), frmImportPriceList::Preview);
+        QCOMPARE(d->lblCounts->text(),
+                 QStringLiteral("3 rows read: <b>0 prices changed</b> (0 marked to check), 0 "
+                                "unchanged, <b>1 new material</b>, <b>2 listed under another "
+                                "supplier</b>, <b>0 refused rows</b>."));
+        QAbstractItemModel* rows = d->grdPreview->model();
+        const QStringList statuses = {"Listed under Acme Supply", "Listed under Acme Supply",
+                                      "New material"};
+        const QStringList notes = {"Cascade / Fittings",
+                                   "No manufacturer or category",
+                                   "No manufacturer or category"};
+        for (int row = 0; row < 3; ++row) {
+            QCOMPARE(rows->index(row, 1).data().toString(), statuses[row]);
+            QCOMPARE(rows->index(row, 7).data().toString(), notes[row]);
+            QVERIFY(!rows->index(row, 1).data(Qt::CheckStateRole).isValid());
+        }
+        QVERIFY(rows->index(0, 2)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .contains(QStringLiteral("not under Bolt Brothers")));
+        // "Add new materials" brings the rows' tick boxes, unticked; B-200's is ticked.
+        click(d->chkAddNew);
+        pick(d->cbDefaultManufacturer, QStringLiteral("Delta"));
+        pick(d->cbDefaultCategory, QStringLiteral("Valves"));
+        QCOMPARE(rows->index(0, 1).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QVERIFY(!rows->index(2, 1).data(Qt::CheckStateRole).isValid());
+        const QRect cell = d->grdPreview->visualRect(rows->index(1, 1));
+        QStyle* style = d->grdPreview->style();
+        const QPoint box(cell.left() + style->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1 +
+                             style->pixelMetric(QStyle::PM_IndicatorWidth) / 2,
+                         cell.center().y());
+        QTest::mouseClick(d->grdPreview->viewport(), Qt::LeftButton, {}, box);
+        QCOMPARE(rows->index(1, 1).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        click(d->cmdNext);
+        QCOMPARE(d->step(), frmImportPriceList::Report);
+        QVERIFY(d->lblReport->text().startsWith(
+            QStringLiteral("0 prices changed, 2 materials added, 1 not added (see its note). ")));
+        QCOMPARE(d->grdReport->model()->index(0, 3).data().toString(),
+                 QStringLiteral("Listed under Acme Supply"));
+        click(d->cmdClose);
+    }));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT GROUP_CONCAT(PartNumber || '@' || SuppliersID, ' ') "
+                                      "FROM (SELECT * FROM MaterialsTBL ORDER BY MaterialsID)"))
+                 .toString(),
+             QStringLiteral("A-100@1 B-200@1 C-300@1 b-200@2 N-1@2"));
+    QVERIFY(import.messages.shown().isEmpty());
 }
 
 QTEST_MAIN(TestPriceListDialog)

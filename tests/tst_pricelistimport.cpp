@@ -96,6 +96,7 @@ private slots:
     void theReportNeutralisesFormulas_data();
     void theReportNeutralisesFormulas();
     void aSupplierWithoutMaterials();
+    void aPartNumberListedUnderAnotherSupplier();
 };
 
 void TestPriceListImport::headerGuesses_data() {
@@ -428,8 +429,14 @@ void TestPriceListImport::theReportNeutralisesFormulas() {
     QFETCH(QString, text);
     QFETCH(QByteArray, written);
     ApplyResult result;
-    result.changes.append({AppliedChange::PriceChanged, 2, text, text, Money::fromCents(-150),
-                           Money::fromCents(100), text});
+    result.changes.append({AppliedChange::PriceChanged,
+                           2,
+                           text,
+                           text,
+                           Money::fromCents(-150),
+                           Money::fromCents(100),
+                           text,
+                           {}});
     const QByteArray line = changeReportCsv(result).split('\n').value(1);
     QCOMPARE(line,
              "2," + written + "," + written + ",Price changed,-1.5,1,-166.7," + written + "\r");
@@ -449,6 +456,31 @@ void TestPriceListImport::aSupplierWithoutMaterials() {
     DbError error;
     QVERIFY(!previewPriceList(c.db.connection(), table({kHeader}), incomplete, &none, &error));
     QVERIFY(error.description.contains(QStringLiteral("unit cost")));
+}
+
+// A part number the catalogue lists under another supplier is most often that supplier's
+// material: left out of the new materials, with its names, unless its row is ticked (the
+// dialog's test ticks one).
+void TestPriceListImport::aPartNumberListedUnderAnotherSupplier() {
+    Catalogue c;
+    const PriceListPreview p =
+        preview(c, table({kHeader, {" a-100", "Valve", "11", "Zenith", "Pipes"}, {"Z-9", "", "1"}}),
+                mapped(2));
+    QCOMPARE(p.added.size(), 2);
+    QCOMPARE(p.added[0].listedUnder, QStringList{QStringLiteral("Acme Supply")});
+    QVERIFY(!p.added[1].isListedElsewhere());
+    ApplyOptions options{2};
+    options.addNew = true;
+    options.createMissingNames = true;
+    options.defaultManufacturerId = 1;
+    options.defaultCategoryId = 1;
+    ApplyResult result;
+    DbError error;
+    QVERIFY(applyPriceList(c.db.connection(), p, options, &result, &error));
+    QCOMPARE(result.added, 1);
+    QCOMPARE(c.db.scalar(QStringLiteral("SELECT COUNT(*) FROM ManufacturersTBL")).toInt(), 2);
+    QVERIFY(changeReportCsv(result).contains(
+        "2,a-100,Valve,Listed under Acme Supply,,11,,already listed under Acme Supply;"));
 }
 
 QTEST_MAIN(TestPriceListImport)
