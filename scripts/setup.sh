@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libqt6svg6 libgl-dev
   libsqlite3-dev sqlite3
   libcsv-dev libquazip1-qt6-dev python3-openpyxl
   fonts-liberation2 fonts-ebgaramond
