@@ -6,7 +6,7 @@
 #include "data/globals.h"
 #include "estimates/estimatebook.h"
 #include "estimates/estimatejob.h"
-#include "materials/lookupeditors.h"
+#include "materials/addtolist.h"
 #include "widgets/bindings.h"
 #include "widgets/datanavigator.h"
 #include "widgets/messagebox.h"
@@ -293,27 +293,7 @@ bool EstimateHeader::cbEstimator_LostFocus() {
             cbEstimator->setCurrentIndex(row);
         return true;
     }
-    if (showMessage(typed + tr(" is not a valid selection.  Do you want to add it to the list of "
-                               "Estimators?"),
-                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
-                    tr("Estimator Not On List")) == QMessageBox::Yes) {
-        if (QWidget* grabber = QWidget::mouseGrabber())
-            grabber->releaseMouse();
-        {
-            frmAddEstimator editor(cbEstimator->window());
-            editor.proposeName(typed);
-            editor.exec();
-        }
-        AdodcEstimator->refresh();
-        const int row = cbEstimator->findText(typed, Qt::MatchFixedString);
-        if (row >= 0)
-            cbEstimator->setCurrentIndex(row);
-        else
-            cbEstimator->setEditText(typed);
-        // The user goes on from the box, with the name now chosen (or still to be corrected).
-        LeaveCheck::takeFocusBack(cbEstimator);
-    }
-    return m_estimator->matchedWithList();
+    return addTypedNameToList(LookupKind::Estimator, m_estimator, AdodcEstimator);
 }
 
 bool EstimateHeader::checkField(QWidget* field) {
