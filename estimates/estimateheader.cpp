@@ -41,9 +41,13 @@ EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
 
     // Three columns on a 26-pixel pitch: the estimate itself on the left, whom and what it is
     // for in the middle, the money on the right; all fit the window's smallest size.
-    caption(screen, QStringLiteral("lblQuoteNumber"), tr("Reference #:"), 8, 24, 84, 22);
+    // The caption reaches further left than the others: its star needs the room.
+    QLabel* lblQuoteNumber =
+        caption(screen, QStringLiteral("lblQuoteNumber"), tr("Reference #:"), 0, 24, 92, 22);
     txtQuoteNumber = textBox(screen, QStringLiteral("txtQuoteNumber"),
                              tr("Enter a unique, numeric reference number"), 96, 24, 120, 22);
+    // Lines and saving wait for it.
+    markRequired(lblQuoteNumber, txtQuoteNumber);
     caption(screen, QStringLiteral("lblEstimator"), tr("Estimator:"), 8, 50, 84, 22);
     cbEstimator =
         combo(screen, QStringLiteral("cbEstimator"), tr("Add / Edit Estimators"), 96, 50, 146, 22);

@@ -83,6 +83,14 @@ MaterialRecordPanel::MaterialRecordPanel(QWidget* screen, DataControl* materials
     txtMaterialsDescription = textBox(r, QStringLiteral("txtMaterialsDescription"),
                                       tr("Add / Edit Description"), 106, 116, 426);
     txtPartNumber->setMaxLength(50);
+    // A material is saved only with all six.
+    for (const auto& [label, field] : {std::pair<const char*, QWidget*>{"lblSupplier", cbSupplier},
+                                       {"lblManufacturer", cbManufacturer},
+                                       {"lblCategory", cbCategory},
+                                       {"lblPartNumber", txtPartNumber},
+                                       {"lblUnitCost", txtUnitCost},
+                                       {"lblMaterialsDescription", txtMaterialsDescription}})
+        markRequired(r->findChild<QLabel*>(QLatin1String(label)), field);
 
     cmdMaterialsAddNewRecord = button(r, QStringLiteral("cmdMaterialsAddNewRecord"), tr("&New"),
                                       tr("Add New Material Item"), 106, 154, 80);

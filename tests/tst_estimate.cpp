@@ -106,9 +106,12 @@ void TestEstimate::lineEntryFollowsTheReferenceNumber() {
     QVERIFY(s.lineEntryEnabled()); // the rule applies when the field is left
     s.leave(s.e->txtQuoteNumber);
     QVERIFY(s.lineEntryDisabled());
+    // The disabled button says what it waits for.
+    QCOMPARE(s.e->btnMaterialEstimate->toolTip(), QStringLiteral("Type a reference number first"));
     s.typeInto(s.e->txtQuoteNumber, QStringLiteral("1003"));
     s.leave(s.e->txtQuoteNumber);
     QVERIFY(s.lineEntryEnabled());
+    QCOMPARE(s.e->btnMaterialEstimate->toolTip(), QStringLiteral("Add Material Items"));
     QVERIFY(messages.shown().isEmpty());
 }
 

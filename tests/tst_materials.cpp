@@ -743,7 +743,7 @@ void TestMaterials::longNamesShowWholeWhenThereIsRoom() {
     s.window.resize(800, 600);
     QTRY_VERIFY(box->width() < needed);
     QCOMPARE(box->toolTip(), name);
-    QCOMPARE(s.r->cbSupplier->toolTip(), QStringLiteral("Add / Edit Suppliers"));
+    QCOMPARE(s.r->cbSupplier->toolTip(), QStringLiteral("Add / Edit Suppliers\nRequired"));
     // A wider window widens the combos: the name shows whole and the tip is the combo's again.
     s.window.resize(1280, 800);
     QTRY_VERIFY(box->width() > needed + 10);
