@@ -23,6 +23,7 @@ QGroupBox#frMain::title, QGroupBox#frMaterials::title, QGroupBox#frEstimating::t
   left: 2px; font-size: 11pt; color: #52657a; }
 QLabel[role="emphasis"] { font-weight: 600; color: #14283c; }
 QLabel[role="heading"] { font-size: 13pt; font-weight: 600; color: #1f3b57; }
+QLabel[role="required"] { color: #b3261e; font-weight: 700; }
 QLineEdit { border: 1px solid #c2cad6; border-radius: 3px; padding: 1px 4px;
   background: #ffffff; selection-background-color: #2f6db5; }
 QLineEdit:focus { border: 1px solid #2f6db5; }

@@ -6,7 +6,7 @@
 #include "data/globals.h"
 #include "estimates/estimatebook.h"
 #include "estimates/estimatejob.h"
-#include "materials/lookupeditors.h"
+#include "materials/addtolist.h"
 #include "widgets/bindings.h"
 #include "widgets/datanavigator.h"
 #include "widgets/messagebox.h"
@@ -48,9 +48,13 @@ EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
 
     // Three columns on a 26-pixel pitch: the estimate itself on the left, whom and what it is
     // for in the middle, the money on the right; all fit the window's smallest size.
-    caption(screen, QStringLiteral("lblQuoteNumber"), tr("Reference #:"), 8, 24, 84, 22);
+    // The caption reaches further left than the others: its star needs the room.
+    QLabel* lblQuoteNumber =
+        caption(screen, QStringLiteral("lblQuoteNumber"), tr("Reference #:"), 0, 24, 92, 22);
     txtQuoteNumber = textBox(screen, QStringLiteral("txtQuoteNumber"),
                              tr("Enter a unique, numeric reference number"), 96, 24, 120, 22);
+    // Lines and saving wait for it.
+    markRequired(lblQuoteNumber, txtQuoteNumber);
     caption(screen, QStringLiteral("lblEstimator"), tr("Estimator:"), 8, 50, 84, 22);
     cbEstimator =
         combo(screen, QStringLiteral("cbEstimator"), tr("Add / Edit Estimators"), 96, 50, 146, 22);
@@ -300,27 +304,7 @@ bool EstimateHeader::cbEstimator_LostFocus() {
             cbEstimator->setCurrentIndex(row);
         return true;
     }
-    if (showMessage(typed + tr(" is not a valid selection.  Do you want to add it to the list of "
-                               "Estimators?"),
-                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
-                    tr("Estimator Not On List")) == QMessageBox::Yes) {
-        if (QWidget* grabber = QWidget::mouseGrabber())
-            grabber->releaseMouse();
-        {
-            frmAddEstimator editor(cbEstimator->window());
-            editor.proposeName(typed);
-            editor.exec();
-        }
-        AdodcEstimator->refresh();
-        const int row = cbEstimator->findText(typed, Qt::MatchFixedString);
-        if (row >= 0)
-            cbEstimator->setCurrentIndex(row);
-        else
-            cbEstimator->setEditText(typed);
-        // The user goes on from the box, with the name now chosen (or still to be corrected).
-        LeaveCheck::takeFocusBack(cbEstimator);
-    }
-    return m_estimator->matchedWithList();
+    return addTypedNameToList(LookupKind::Estimator, m_estimator, AdodcEstimator);
 }
 
 bool EstimateHeader::checkField(QWidget* field) {

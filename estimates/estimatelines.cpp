@@ -28,11 +28,11 @@ bool EstimateLines::showLinesOf(int estimateId) {
 void EstimateLines::setLineEntryEnabled(bool enabled) {
     grdMaterialEstimate->setEnabled(enabled);
     grdLaborEstimate->setEnabled(enabled);
-    btnMaterialEstimate->setEnabled(enabled);
+    material->setAddEnabled(enabled);
 }
 
 void EstimateLines::setAddMaterialsEnabled(bool enabled) {
-    btnMaterialEstimate->setEnabled(enabled);
+    material->setAddEnabled(enabled);
 }
 
 void EstimateLines::setEstimateWriter(const std::function<bool()>& writer) {

@@ -148,6 +148,12 @@ bool MaterialLines::lineKeepsTotalsInRange(int row, int column, const QVariant& 
                             amounts.totalCost - stored(TotalCost), Money());
 }
 
+void MaterialLines::setAddEnabled(bool enabled) {
+    btnMaterialEstimate->setEnabled(enabled);
+    btnMaterialEstimate->setToolTip(enabled ? tr("Add Material Items")
+                                            : tr("Type a reference number first"));
+}
+
 void MaterialLines::btnMaterialEstimate_Click() {
     // The lines carry the estimate's key, so a new estimate is written first.
     if (!estimateStored())

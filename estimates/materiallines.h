@@ -34,6 +34,8 @@ public:
     // Writes a new estimate first, then shows the picker until it is cancelled; each material
     // chosen there becomes a line.
     void btnMaterialEstimate_Click();
+    // "Add Materials" waits for the estimate's reference number, and says so while it waits.
+    void setAddEnabled(bool enabled);
     // Adds a line for one chosen material: quantity 1, no margin.
     void mofrmMaterials_MaterialClicled(int lMaterialID, const QString& PartNo, const QString& desc,
                                         Money cost);

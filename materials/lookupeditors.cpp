@@ -1,5 +1,6 @@
 #include "materials/lookupeditors.h"
 
+#include "data/connection.h"
 #include "data/datacontrol.h"
 #include "data/globals.h"
 #include "data/recordset.h"
@@ -10,11 +11,13 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <array>
 #include <utility>
 
 namespace {
@@ -44,8 +47,72 @@ private:
 
 } // namespace
 
-LookupListEditor::LookupListEditor(LookupList list, QWidget* parent)
-    : QDialog(parent), m_list(std::move(list)) {
+const LookupList& lookupList(LookupKind kind) {
+    static const std::array<LookupList, 4> lists = {
+        LookupList{.formName = QStringLiteral("frmAddCategory"),
+                   .caption = QStringLiteral("Add/Edit Material Category"),
+                   .loadSource = QStringLiteral("Select * FROM CatagoryTBL"),
+                   .sortedSource = QStringLiteral("SELECT * FROM CatagoryTBL Order By "),
+                   .fields = {QStringLiteral("CatagoryID"), QStringLiteral("Catagory")},
+                   .nameCaption = QStringLiteral("Category"),
+                   .renameWarning =
+                       QStringLiteral("You have changed the name of an existing Category.  That "
+                                      "change will apply to all previously entered items as "
+                                      "well as any future items. "),
+                   .warningTitle = QStringLiteral("Modify Existing Category"),
+                   .notOnListQuestion =
+                       QStringLiteral(" is not a valid selection.  Do you want to add it "
+                                      "to the list of Categorys?"),
+                   .notOnListTitle = QStringLiteral("Category Not On List")},
+        LookupList{
+            .formName = QStringLiteral("frmAddManufacturer"),
+            .caption = QStringLiteral("Add/Edit Manufacturers"),
+            .loadSource = QStringLiteral("SELECT * FROM ManufacturersTBL"),
+            .sortedSource = QStringLiteral("SELECT * FROM ManufacturersTBL Order By "),
+            .fields = {QStringLiteral("ManufacturerID"), QStringLiteral("ManufacturerName")},
+            .nameCaption = QStringLiteral("Manufacturer"),
+            .renameWarning = QStringLiteral("You have changed a Manufacturer's name.  That change "
+                                            "will apply to all previously entered items as well as "
+                                            "any future items. "),
+            .warningTitle = QStringLiteral("Modify Manufacturer's Name"),
+            .notOnListQuestion = QStringLiteral(" is not a valid selection.  Do you want to add it "
+                                                "to the list of Manufacturers?"),
+            .notOnListTitle = QStringLiteral("Manufacturer Not On List")},
+        LookupList{.formName = QStringLiteral("frmAddSupplier"),
+                   .caption = QStringLiteral("Add/Edit Supplier"),
+                   .loadSource = QStringLiteral("SELECT * FROM SuppliersTBL"),
+                   .sortedSource = QStringLiteral("SELECT * FROM SuppliersTBL Order By "),
+                   .fields = {QStringLiteral("SuppliersID"), QStringLiteral("Company")},
+                   .nameCaption = QStringLiteral("Supplier"),
+                   .renameWarning =
+                       QStringLiteral("You have changed the name of an existing Supplier.  That "
+                                      "change will apply to all previously entered items as "
+                                      "well as any future items. "),
+                   .warningTitle = QStringLiteral("Modify Supplier Name"),
+                   .notOnListQuestion =
+                       QStringLiteral(" is not a valid selection.  Do you want to add it "
+                                      "to the list of Suppliers?"),
+                   .notOnListTitle = QStringLiteral("Supplier Not On List")},
+        LookupList{.formName = QStringLiteral("frmAddEstimator"),
+                   .caption = QStringLiteral("Add/Edit Estimator"),
+                   .loadSource = QStringLiteral("SELECT * FROM Estimators"),
+                   .sortedSource = QStringLiteral("SELECT * FROM Estimators Order By "),
+                   .fields = {QStringLiteral("EstimatorID"), QStringLiteral("Estimator")},
+                   .nameCaption = QStringLiteral("Estimator"),
+                   .renameWarning =
+                       QStringLiteral("You have modified an Estimators name.  That change will "
+                                      "apply to all previously entered items as well as any "
+                                      "future items. "),
+                   .warningTitle = QStringLiteral("Modify Estimator"),
+                   .notOnListQuestion =
+                       QStringLiteral(" is not a valid selection.  Do you want to add it "
+                                      "to the list of Estimators?"),
+                   .notOnListTitle = QStringLiteral("Estimator Not On List")}};
+    return lists.at(static_cast<size_t>(kind));
+}
+
+LookupListEditor::LookupListEditor(LookupKind kind, QWidget* parent)
+    : QDialog(parent), m_list(lookupList(kind)) {
     setObjectName(m_list.formName);
     setWindowTitle(m_list.caption);
     setModal(true);
@@ -54,17 +121,15 @@ LookupListEditor::LookupListEditor(LookupList list, QWidget* parent)
     m_model = new RecordSetModel(this);
     m_model->setAllowUpdate(true);
     m_model->setAllowAddNew(true);
-    // The database fills the key, and materials and estimates refer to an entry by it.
+    // The database fills the key, and materials and estimates refer to an entry by it; the user
+    // sees and types only names.
     m_model->setColumnReadOnly(0);
-    m_model->setCellColour(
-        [](int, int column) { return column == 0 ? QColor(0x7a, 0x85, 0x94) : QColor(); });
-    for (int i = 0; i < m_list.captions.size(); ++i)
-        if (!m_list.captions.at(i).isEmpty())
-            m_model->setCaption(i, m_list.captions.at(i));
+    m_model->setCaption(1, m_list.nameCaption);
     m_model->setBeforeColumnUpdate(
         [this](int row, int column, const QVariant& oldValue, QVariant& newValue) {
             return DataGrid1_BeforeColUpdate(row, column, oldValue, newValue);
         });
+    m_model->setAfterColumnUpdate([this](int row, int) { DataGrid1_AfterColUpdate(row); });
     connect(Adodc1, &DataControl::recordSetChanged, m_model, &RecordSetModel::setRecordSet);
     connect(m_model, &RecordSetModel::writeFailed, this, &LookupListEditor::reportWriteFailure);
 
@@ -74,6 +139,12 @@ LookupListEditor::LookupListEditor(LookupList list, QWidget* parent)
                              "rename it. Click a heading to sort."));
     DataGrid1->setModel(m_model);
     DataGrid1->setItemDelegate(new SizedTextDelegate(m_model, DataGrid1));
+    // Esc on the proposed name: the user does not want it added after all.
+    connect(DataGrid1->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget* cell, QAbstractItemDelegate::EndEditHint hint) {
+                if (cell == m_proposalCell && hint == QAbstractItemDelegate::RevertModelCache)
+                    reject();
+            });
     DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DataGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
     DataGrid1->setEditTriggers(
@@ -134,27 +205,60 @@ void LookupListEditor::reload(const QString& procedure) {
     if (!Adodc1->refresh())
         ShowDatabaseError(Adodc1->connection(), Adodc1->lastError(),
                           objectName() + QStringLiteral(" / ") + procedure);
-    DataGrid1->resizeColumnToContents(0);
+    // The list shows afresh, its key column with it.
+    DataGrid1->setColumnHidden(0, true);
     const QModelIndex line = m_model->index(m_model->recordCount(), 1);
     DataGrid1->setCurrentIndex(line);
     DataGrid1->scrollTo(line);
 }
 
+bool LookupListEditor::isOnList(const QString& name, int exceptRow) const {
+    for (int row = 0; row < m_model->recordCount(); ++row)
+        if (row != exceptRow &&
+            m_model->value(row, 1).toString().trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 bool LookupListEditor::DataGrid1_BeforeColUpdate(int row, int, const QVariant& oldValue,
                                                  QVariant& newValue) {
-    if (m_model->isNewRow(row))
-        return true;
+    const bool adding = m_model->isNewRow(row);
     // A cell left unchanged is not a rename.
-    if (newValue.toString() == oldValue.toString())
+    if (!adding && newValue.toString() == oldValue.toString())
         return false;
-    // An entry without a name would show as a blank on every material that uses it.
-    if (newValue.toString().trimmed().isEmpty()) {
-        showMessage(tr("A name cannot be empty. The previous name has been kept."), QMessageBox::Ok,
-                    QMessageBox::Information, m_list.warningTitle);
+    const QString name = newValue.toString().trimmed();
+    if (name.isEmpty()) {
+        // Blanks on the new-row line add nothing; an entry without a name would show as a blank
+        // on every material that uses it.
+        if (!adding)
+            showMessage(tr("A name cannot be empty. The previous name has been kept."),
+                        QMessageBox::Ok, QMessageBox::Information, m_list.warningTitle);
         return false;
     }
-    return showMessage(m_list.renameWarning + kAskToGoOn, QMessageBox::Yes | QMessageBox::No,
-                       QMessageBox::Question, m_list.warningTitle) == QMessageBox::Yes;
+    // Two entries of one name could not be told apart in the lists that choose from them.
+    if (isOnList(name, row)) {
+        showMessage(
+            tr("%1 is already on the list. Type another name, or press Esc to leave it.").arg(name),
+            QMessageBox::Ok, QMessageBox::Information, m_list.caption);
+        keepRefusedName(row, newValue.toString());
+        return false;
+    }
+    if (!adding &&
+        showMessage(m_list.renameWarning + kAskToGoOn, QMessageBox::Yes | QMessageBox::No,
+                    QMessageBox::Question, m_list.warningTitle) != QMessageBox::Yes)
+        return false;
+    newValue = name;
+    m_writingRow = row;
+    m_writingName = name;
+    m_writingAdd = adding;
+    return true;
+}
+
+void LookupListEditor::DataGrid1_AfterColUpdate(int row) {
+    // The proposed name, written: the caller chooses the new entry by its key.
+    if (m_writingAdd && m_proposalCell && !m_addedKey.isValid())
+        m_addedKey = m_model->value(row, 0);
+    m_writingAdd = false;
 }
 
 void LookupListEditor::DataGrid1_HeadClick(int column) {
@@ -171,8 +275,11 @@ void LookupListEditor::btnCancel_Click() {
 }
 
 void LookupListEditor::done(int result) {
+    m_refused = false;
     commitOpenEdit();
-    QDialog::done(result);
+    // A name refused as the window was closing waits in its cell again: nothing typed is lost.
+    if (!m_refused)
+        QDialog::done(result);
 }
 
 void LookupListEditor::proposeName(const QString& name) {
@@ -189,21 +296,61 @@ void LookupListEditor::showEvent(QShowEvent* event) {
 void LookupListEditor::typeProposedName() {
     if (m_proposedName.isEmpty())
         return;
-    const QString name = std::exchange(m_proposedName, QString());
-    const QModelIndex line = m_model->index(m_model->recordCount(), 1);
-    if (!m_model->isNewRow(line.row()))
-        return;
-    DataGrid1->setCurrentIndex(line);
-    DataGrid1->scrollTo(line);
-    DataGrid1->edit(line);
-    if (auto* editor = qobject_cast<QLineEdit*>(DataGrid1->indexWidget(line))) {
-        editor->setText(name);
-        editor->setFocus();
-        // As if just typed: the cursor after the name, nothing selected, also once the window
-        // has given the focus to the cell (which selects the whole text).
-        editor->end(false);
-        QTimer::singleShot(0, editor, [editor] { editor->end(false); });
+    m_proposalCell = typeName(m_model->recordCount(), std::exchange(m_proposedName, QString()));
+    if (m_proposalCell)
+        m_proposalCell->installEventFilter(this);
+}
+
+QLineEdit* LookupListEditor::typeName(int row, const QString& name) {
+    const QModelIndex cell = m_model->index(row, 1);
+    if (!cell.isValid())
+        return nullptr;
+    DataGrid1->setCurrentIndex(cell);
+    DataGrid1->scrollTo(cell);
+    DataGrid1->edit(cell);
+    auto* editor = qobject_cast<QLineEdit*>(DataGrid1->indexWidget(cell));
+    if (!editor)
+        return nullptr;
+    editor->setText(name);
+    editor->setFocus();
+    // As if just typed: the cursor after the name, nothing selected, also once the window has
+    // given the focus to the cell (which selects the whole text).
+    editor->end(false);
+    QTimer::singleShot(0, editor, [editor] { editor->end(false); });
+    return editor;
+}
+
+bool LookupListEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_proposalCell && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            storeProposedName();
+            return true;
+        }
     }
+    return QDialog::eventFilter(watched, event);
+}
+
+void LookupListEditor::storeProposedName() {
+    if (m_proposalCell->text().trimmed().isEmpty())
+        return;
+    commitOpenEdit();
+    // The name is on the list: the caller goes on with it. Refused, it waits in its cell again.
+    if (m_addedKey.isValid())
+        accept();
+}
+
+void LookupListEditor::keepRefusedName(int row, const QString& name) {
+    // The refused cell closes as the grid finishes the edit; the name is typed into it again
+    // then, the proposed name as a proposal still.
+    m_refused = true;
+    const bool proposal = !m_proposalCell.isNull();
+    QTimer::singleShot(0, this, [this, row, name, proposal] {
+        if (proposal)
+            proposeName(name);
+        else
+            typeName(row, name);
+    });
 }
 
 void LookupListEditor::commitOpenEdit() {
@@ -213,61 +360,38 @@ void LookupListEditor::commitOpenEdit() {
 }
 
 void LookupListEditor::reportWriteFailure(const DbError& error) {
-    ShowDatabaseError(Adodc1->connection(), error, objectName() + QStringLiteral(" / DataGrid1"));
+    QString reason = error.description;
+    if (Connection* connection = Adodc1->connection();
+        connection && !connection->errors().isEmpty())
+        reason = connection->errors().first().description;
+    ShowError(tr("%1 could not be saved: the database refused it (%2).\n\nThe name is still in its "
+                 "cell: correct it, or press Esc to leave it.")
+                  .arg(m_writingName, reason),
+              objectName() + QStringLiteral(" / DataGrid1"));
+    keepRefusedName(m_writingRow, m_writingName);
+    m_writingAdd = false;
 }
 
-frmAddCategory::frmAddCategory(QWidget* parent)
-    : LookupListEditor(
-          {.formName = QStringLiteral("frmAddCategory"),
-           .caption = QStringLiteral("Add/Edit Material Category"),
-           .loadSource = QStringLiteral("Select * FROM CatagoryTBL"),
-           .sortedSource = QStringLiteral("SELECT * FROM CatagoryTBL Order By "),
-           .fields = {QStringLiteral("CatagoryID"), QStringLiteral("Catagory")},
-           .captions = {QString(), QStringLiteral("Category")},
-           .renameWarning = QStringLiteral("You have changed the name of an existing Category.  "
-                                           "That change will apply to all previously entered "
-                                           "items as well as any future items. "),
-           .warningTitle = QStringLiteral("Modify Existing Category")},
-          parent) {}
+std::unique_ptr<LookupListEditor> makeLookupEditor(LookupKind kind, QWidget* parent) {
+    switch (kind) {
+    case LookupKind::Category:
+        return std::make_unique<frmAddCategory>(parent);
+    case LookupKind::Manufacturer:
+        return std::make_unique<frmAddManufacturer>(parent);
+    case LookupKind::Supplier:
+        return std::make_unique<frmAddSupplier>(parent);
+    case LookupKind::Estimator:
+        break;
+    }
+    return std::make_unique<frmAddEstimator>(parent);
+}
+
+frmAddCategory::frmAddCategory(QWidget* parent) : LookupListEditor(LookupKind::Category, parent) {}
 
 frmAddManufacturer::frmAddManufacturer(QWidget* parent)
-    : LookupListEditor(
-          {.formName = QStringLiteral("frmAddManufacturer"),
-           .caption = QStringLiteral("Add/Edit Manufacturers"),
-           .loadSource = QStringLiteral("SELECT * FROM ManufacturersTBL"),
-           .sortedSource = QStringLiteral("SELECT * FROM ManufacturersTBL Order By "),
-           .fields = {QStringLiteral("ManufacturerID"), QStringLiteral("ManufacturerName")},
-           .captions = {QStringLiteral("ManufacturerID"), QStringLiteral("Manufacturer Name")},
-           .renameWarning = QStringLiteral("You have changed a Manufacturer's name.  That change "
-                                           "will apply to all previously entered items as well "
-                                           "as any future items. "),
-           .warningTitle = QStringLiteral("Modify Manufacturer's Name")},
-          parent) {}
+    : LookupListEditor(LookupKind::Manufacturer, parent) {}
 
-frmAddSupplier::frmAddSupplier(QWidget* parent)
-    : LookupListEditor(
-          {.formName = QStringLiteral("frmAddSupplier"),
-           .caption = QStringLiteral("Add/Edit Supplier"),
-           .loadSource = QStringLiteral("SELECT * FROM SuppliersTBL"),
-           .sortedSource = QStringLiteral("SELECT * FROM SuppliersTBL Order By "),
-           .fields = {QStringLiteral("SuppliersID"), QStringLiteral("Company")},
-           .captions = {QStringLiteral("SuppliersID"), QStringLiteral("Supplier Name")},
-           .renameWarning = QStringLiteral("You have changed the name of an existing Supplier.  "
-                                           "That change will apply to all previously entered "
-                                           "items as well as any future items. "),
-           .warningTitle = QStringLiteral("Modify Supplier Name")},
-          parent) {}
+frmAddSupplier::frmAddSupplier(QWidget* parent) : LookupListEditor(LookupKind::Supplier, parent) {}
 
 frmAddEstimator::frmAddEstimator(QWidget* parent)
-    : LookupListEditor(
-          {.formName = QStringLiteral("frmAddEstimator"),
-           .caption = QStringLiteral("Add/Edit Estimator"),
-           .loadSource = QStringLiteral("SELECT * FROM Estimators"),
-           .sortedSource = QStringLiteral("SELECT * FROM Estimators Order By "),
-           .fields = {QStringLiteral("EstimatorID"), QStringLiteral("Estimator")},
-           .captions = {QStringLiteral("EstimatorID"), QStringLiteral("Estimator")},
-           .renameWarning = QStringLiteral("You have modified an Estimators name.  That change "
-                                           "will apply to all previously entered items as well "
-                                           "as any future items. "),
-           .warningTitle = QStringLiteral("Modify Estimator")},
-          parent) {}
+    : LookupListEditor(LookupKind::Estimator, parent) {}

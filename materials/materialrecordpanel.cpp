@@ -5,7 +5,7 @@
 #include "data/formats.h"
 #include "data/globals.h"
 #include "data/textcut.h"
-#include "materials/lookupeditors.h"
+#include "materials/addtolist.h"
 #include "widgets/bindings.h"
 #include "widgets/messagebox.h"
 #include "widgets/recordconflict.h"
@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
-#include <memory>
 
 namespace {
 
@@ -84,6 +83,14 @@ MaterialRecordPanel::MaterialRecordPanel(QWidget* screen, DataControl* materials
     txtMaterialsDescription = textBox(r, QStringLiteral("txtMaterialsDescription"),
                                       tr("Add / Edit Description"), 106, 116, 426);
     txtPartNumber->setMaxLength(50);
+    // A material is saved only with all six.
+    for (const auto& [label, field] : {std::pair<const char*, QWidget*>{"lblSupplier", cbSupplier},
+                                       {"lblManufacturer", cbManufacturer},
+                                       {"lblCategory", cbCategory},
+                                       {"lblPartNumber", txtPartNumber},
+                                       {"lblUnitCost", txtUnitCost},
+                                       {"lblMaterialsDescription", txtMaterialsDescription}})
+        markRequired(r->findChild<QLabel*>(QLatin1String(label)), field);
 
     cmdMaterialsAddNewRecord = button(r, QStringLiteral("cmdMaterialsAddNewRecord"), tr("&New"),
                                       tr("Add New Material Item"), 106, 154, 80);
@@ -469,51 +476,11 @@ bool MaterialRecordPanel::checkAllFields() {
 }
 
 bool MaterialRecordPanel::askToAddToList(QComboBox* combo) {
-    const QString typed = combo->currentText();
-    QString suffix;
-    QString title;
-    DataControl* rowSource = nullptr;
-    if (combo == cbCategory) {
-        suffix = tr(" is not a valid selection.  Do you want to add it to the list of Categorys?");
-        title = tr("Category Not On List");
-        rowSource = AdodcCategory;
-    } else if (combo == cbManufacturer) {
-        suffix =
-            tr(" is not a valid selection.  Do you want to add it to the list of Manufacturers?");
-        title = tr("Manufacturer Not On List");
-        rowSource = AdodcManufacturer;
-    } else {
-        suffix = tr(" is not a valid selection.  Do you want to add it to the list of Suppliers?");
-        title = tr("Supplier Not On List");
-        rowSource = AdodcSupplier;
-    }
-    if (showMessage(typed + suffix, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
-                    title) == QMessageBox::Yes) {
-        if (QWidget* grabber = QWidget::mouseGrabber())
-            grabber->releaseMouse();
-        QWidget* owner = combo->window();
-        std::unique_ptr<LookupListEditor> editor;
-        if (combo == cbCategory)
-            editor = std::make_unique<frmAddCategory>(owner);
-        else if (combo == cbManufacturer)
-            editor = std::make_unique<frmAddManufacturer>(owner);
-        else
-            editor = std::make_unique<frmAddSupplier>(owner);
-        // The name opens on the editor's new-row line, ready to be confirmed.
-        editor->proposeName(typed);
-        editor->exec();
-        editor.reset();
-        // Both combos fed by the list follow its refresh; the typed name is chosen when the
-        // list now holds it, and otherwise stays typed.
-        rowSource->refresh();
-        const int row = combo->findText(typed, Qt::MatchFixedString);
-        if (row >= 0)
-            combo->setCurrentIndex(row);
-        else
-            combo->setEditText(typed);
-    }
-    LeaveCheck::takeFocusBack(combo);
-    return bindingOf(combo)->matchedWithList();
+    if (combo == cbCategory)
+        return addTypedNameToList(LookupKind::Category, m_category, AdodcCategory);
+    if (combo == cbManufacturer)
+        return addTypedNameToList(LookupKind::Manufacturer, m_manufacturer, AdodcManufacturer);
+    return addTypedNameToList(LookupKind::Supplier, m_supplier, AdodcSupplier);
 }
 
 QList<QWidget*> MaterialRecordPanel::tabOrder() const {

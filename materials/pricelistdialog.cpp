@@ -6,8 +6,8 @@
 #include "data/formats.h"
 #include "data/globals.h"
 #include "data/partialfile.h"
+#include "materials/addtolist.h"
 #include "materials/backgroundwork.h"
-#include "materials/lookupeditors.h"
 #include "widgets/filedialog.h"
 #include "widgets/messagebox.h"
 
@@ -432,19 +432,15 @@ bool frmImportPriceList::chooseSupplier() {
         return false;
     }
     int row = cbSupplier->findText(typed, Qt::MatchFixedString);
-    if (row < 0 &&
-        showMessage(typed + tr(" is not a valid selection.  Do you want to add it to the list "
-                               "of Suppliers?"),
-                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
-                    tr("Supplier Not On List")) == QMessageBox::Yes) {
-        frmAddSupplier editor(this);
-        editor.proposeName(typed);
-        editor.exec();
-        fillLookup(cbSupplier,
-                   QStringLiteral("SELECT SuppliersID, Company FROM SuppliersTBL "
-                                  "ORDER BY Company COLLATE NOCASE"),
-                   false);
-        row = cbSupplier->findText(typed, Qt::MatchFixedString);
+    if (row < 0) {
+        const QVariant key = askToAddToList(LookupKind::Supplier, typed, this, [this] {
+            fillLookup(cbSupplier,
+                       QStringLiteral("SELECT SuppliersID, Company FROM SuppliersTBL "
+                                      "ORDER BY Company COLLATE NOCASE"),
+                       false);
+        });
+        if (key.isValid())
+            row = cbSupplier->findData(key.toLongLong());
     }
     if (row < 0) {
         cbSupplier->setEditText(typed);

@@ -102,27 +102,27 @@ void TestLookupEditors::formsShowTheirListsReadyForANewEntry_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("source");
-    QTest::addColumn<QStringList>("headings");
+    QTest::addColumn<QString>("heading");
     QTest::newRow("categories") << "frmAddCategory"
                                 << "Add/Edit Material Category"
                                 << "CatagoryTBL (Catagory)"
                                 << "Select * FROM CatagoryTBL"
-                                << QStringList{"CatagoryID", "Category"};
-    QTest::newRow("manufacturers")
-        << "frmAddManufacturer"
-        << "Add/Edit Manufacturers"
-        << "ManufacturersTBL (ManufacturerName)"
-        << "SELECT * FROM ManufacturersTBL" << QStringList{"ManufacturerID", "Manufacturer Name"};
+                                << "Category";
+    QTest::newRow("manufacturers") << "frmAddManufacturer"
+                                   << "Add/Edit Manufacturers"
+                                   << "ManufacturersTBL (ManufacturerName)"
+                                   << "SELECT * FROM ManufacturersTBL"
+                                   << "Manufacturer";
     QTest::newRow("suppliers") << "frmAddSupplier"
                                << "Add/Edit Supplier"
                                << "SuppliersTBL (Company)"
                                << "SELECT * FROM SuppliersTBL"
-                               << QStringList{"SuppliersID", "Supplier Name"};
+                               << "Supplier";
     QTest::newRow("estimators") << "frmAddEstimator"
                                 << "Add/Edit Estimator"
                                 << "Estimators (Estimator)"
                                 << "SELECT * FROM Estimators"
-                                << QStringList{"EstimatorID", "Estimator"};
+                                << "Estimator";
 }
 
 void TestLookupEditors::formsShowTheirListsReadyForANewEntry() {
@@ -130,7 +130,7 @@ void TestLookupEditors::formsShowTheirListsReadyForANewEntry() {
     QFETCH(QString, caption);
     QFETCH(QString, table);
     QFETCH(QString, source);
-    QFETCH(QStringList, headings);
+    QFETCH(QString, heading);
     m_db->exec(QStringLiteral("INSERT INTO %1 VALUES ('First'), ('Second')").arg(table));
     const auto editor = makeEditor(form);
     QCOMPARE(editor->objectName(), form);
@@ -139,12 +139,11 @@ void TestLookupEditors::formsShowTheirListsReadyForANewEntry() {
     QCOMPARE(editor->Adodc1->recordSource(), source);
     QTableView* grid = gridOf(editor.get());
     const QAbstractItemModel* model = grid->model();
-    QCOMPARE((QStringList{model->headerData(0, Qt::Horizontal).toString(),
-                          model->headerData(1, Qt::Horizontal).toString()}),
-             headings);
+    // Only the names show: the key is the database's, and hidden.
+    QVERIFY(grid->isColumnHidden(0));
+    QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), heading);
     QCOMPARE(cell(grid, 1, 1), QStringLiteral("Second"));
-    // The name column of the line after the last record is current, ready for a new entry;
-    // the key is the database's to give.
+    // The name column of the line after the last record is current, ready for a new entry.
     QCOMPARE(grid->currentIndex(), model->index(2, 1));
     QVERIFY(editor->model()->isNewRow(2));
     QVERIFY(!(model->flags(model->index(0, 0)) & Qt::ItemIsEditable));
@@ -240,6 +239,7 @@ void TestLookupEditors::closingWritesWhatIsBeingTyped() {
 }
 
 void TestLookupEditors::refusedNameIsReported() {
+    m_db->exec(QStringLiteral("INSERT INTO ManufacturersTBL (ManufacturerName) VALUES ('Acme')"));
     frmAddManufacturer editor;
     editor.show();
     // A refusal only the database knows of; made once the file is open, since a file holding a
@@ -247,14 +247,32 @@ void TestLookupEditors::refusedNameIsReported() {
     m_db->exec(QStringLiteral("CREATE TRIGGER NoBad BEFORE INSERT ON ManufacturersTBL WHEN "
                               "NEW.ManufacturerName = 'Bad' BEGIN SELECT RAISE(ABORT, 'no'); END"));
     QTableView* grid = gridOf(&editor);
+    const auto count = [this] {
+        return m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM ManufacturersTBL")).toInt();
+    };
     ScriptedMessages messages;
+    // Refused, a name says why and waits in its cell again, to be corrected.
     typeIntoCurrentCell(grid, QStringLiteral("Bad"));
     QCOMPARE(messages.titles(), QStringList{QStringLiteral("frmAddManufacturer / DataGrid1")});
-    QVERIFY(messages.texts().first().startsWith(QStringLiteral("-2147467259: ")));
-    QCOMPARE(grid->model()->rowCount(), 1); // only the line: nothing half-added
-    QCOMPARE(m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM ManufacturersTBL")).toInt(), 0);
-    typeIntoCurrentCell(grid, QStringLiteral("Good"));
-    QCOMPARE(cell(grid, 0, 1), QStringLiteral("Good"));
+    QVERIFY(messages.texts().first().startsWith(QStringLiteral("Bad could not be saved")));
+    QTRY_VERIFY(openCell(grid));
+    QCOMPARE(openCell(grid)->text(), QStringLiteral("Bad"));
+    QCOMPARE(grid->currentIndex(), grid->model()->index(1, 1));
+    QCOMPARE(count(), 1);
+    // A name already on the list, in any case, is refused the same way.
+    messages.clear();
+    openCell(grid)->setText(QStringLiteral("ACME"));
+    QTest::keyClick(openCell(grid), Qt::Key_Return);
+    QTRY_COMPARE(messages.texts(),
+                 QStringList{QStringLiteral("ACME is already on the list. Type another name, or "
+                                            "press Esc to leave it.")});
+    QTRY_VERIFY(openCell(grid));
+    QCOMPARE(openCell(grid)->text(), QStringLiteral("ACME"));
+    openCell(grid)->setText(QStringLiteral("Good"));
+    QTest::keyClick(openCell(grid), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCOMPARE(cell(grid, 1, 1), QStringLiteral("Good"));
+    QCOMPARE(count(), 2);
 }
 
 void TestLookupEditors::aProposedNameWaitsOnTheNewRowLine() {
@@ -264,7 +282,8 @@ void TestLookupEditors::aProposedNameWaitsOnTheNewRowLine() {
     };
     ScriptedMessages messages;
     {
-        // The name waits, typed but not written, with the cursor after it; Enter adds it.
+        // The name waits, typed but not written, with the cursor after it; Enter adds it and
+        // closes the window, which tells the new entry's key.
         frmAddSupplier editor;
         editor.proposeName(QStringLiteral("Zenith Supply"));
         editor.show();
@@ -277,24 +296,22 @@ void TestLookupEditors::aProposedNameWaitsOnTheNewRowLine() {
         QCOMPARE(cell->cursorPosition(), cell->text().size());
         QCOMPARE(count(), 2);
         QTest::keyClick(cell, Qt::Key_Return);
-        QCoreApplication::processEvents();
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(editor.result(), int(QDialog::Accepted));
         QCOMPARE(m_db->scalar(QStringLiteral("SELECT Company FROM SuppliersTBL WHERE SuppliersID "
                                              "= 3")),
                  QVariant(QStringLiteral("Zenith Supply")));
-        QCOMPARE(grid->currentIndex(), grid->model()->index(3, 1));
-        QVERIFY(!openCell(grid));
+        QCOMPARE(editor.addedKey().toInt(), 3);
     }
     {
-        // Esc drops it; closing then writes nothing.
+        // Esc leaves the window without adding it.
         frmAddSupplier editor;
         editor.proposeName(QStringLiteral("Nobody"));
         editor.show();
-        QTableView* grid = gridOf(&editor);
-        QVERIFY(openCell(grid));
-        QTest::keyClick(openCell(grid), Qt::Key_Escape);
-        QVERIFY(!openCell(grid));
-        QTest::mouseClick(editor.btnCancel, Qt::LeftButton);
+        QVERIFY(openCell(gridOf(&editor)));
+        QTest::keyClick(openCell(gridOf(&editor)), Qt::Key_Escape);
         QVERIFY(!editor.isVisible());
+        QVERIFY(!editor.addedKey().isValid());
         QCOMPARE(count(), 3);
     }
     {
@@ -306,6 +323,7 @@ void TestLookupEditors::aProposedNameWaitsOnTheNewRowLine() {
         QCOMPARE(m_db->scalar(QStringLiteral("SELECT Company FROM SuppliersTBL WHERE SuppliersID "
                                              "= 4")),
                  QVariant(QStringLiteral("Closed Supply")));
+        QCOMPARE(editor.addedKey().toInt(), 4);
     }
     QVERIFY(messages.shown().isEmpty());
 }

@@ -11,6 +11,7 @@
 #include "materials/materialslist.h"
 #include "settings/registry.h"
 #include "support/materialsscreen.h"
+#include "support/modaldialog.h"
 #include "support/programfixture.h"
 #include "support/scriptedmessages.h"
 #include "support/testquery.h"
@@ -110,7 +111,7 @@ private slots:
     void anIncompleteMaterialKeepsItsRow();
     void newAndUndo();
     void fieldChecksKeepTheFocus();
-    void aNameNotOnTheListCanBeAdded();
+    void aNewSupplierInTwoKeysAfterTab();
     void choosingFromAFieldsList();
     void choosingFromALongListAfterScrollingIt();
     void undoShowsTheStoredValues();
@@ -432,31 +433,39 @@ void TestMaterials::fieldChecksKeepTheFocus() {
     QCOMPARE(s.cell(0, 6), QStringLiteral("Valves"));
 }
 
-void TestMaterials::aNameNotOnTheListCanBeAdded() {
+void TestMaterials::aNewSupplierInTwoKeysAfterTab() {
     Catalogue program;
     QVERIFY(program.load());
     MaterialsScreen s;
-    ScriptedMessages messages;
     s.click(s.r->cmdMaterialsEditRecord);
-    // The editor opens modally; here the user adds the name in it and closes it.
-    QString editorName;
-    QTimer::singleShot(0, [&] {
-        QWidget* editor = QApplication::activeModalWidget();
-        editorName = editor ? editor->objectName() : QString();
-        program.db.exec("INSERT INTO CatagoryTBL (Catagory) VALUES ('Pipes')");
-        if (editor)
-            editor->close();
-    });
-    messages.answerNext(QMessageBox::Yes);
-    s.typeInto(s.r->cbCategory, QStringLiteral("Pipes"));
-    s.leave(s.r->cbCategory);
-    QCOMPARE(editorName, QStringLiteral("frmAddCategory"));
-    QTRY_COMPARE(QApplication::focusWidget(), s.r->cbCategory);
-    QCOMPARE(s.r->cbCategory->currentText(), QStringLiteral("Pipes"));
-    QVERIFY(s.l->cbCategoryFilter->findText(QStringLiteral("Pipes")) >= 0);
+    const QString name = QStringLiteral("Zenith Supply");
+    const auto keyOf = [&] {
+        return program.db.scalar("SELECT SuppliersID FROM SuppliersTBL WHERE Company = ?", {name});
+    };
+    // Enter answers the question Yes; Esc leaves the editor: nothing is added, and the box keeps
+    // the typed name and the focus.
+    s.typeInto(s.r->cbSupplier, name);
+    pressOnEachModal({Qt::Key_Return, Qt::Key_Escape});
+    s.leave(s.r->cbSupplier);
+    QTRY_COMPARE(QApplication::focusWidget(), s.r->cbSupplier);
+    QCOMPARE(s.r->cbSupplier->currentText(), name);
+    QVERIFY(!keyOf().isValid());
+
+    // Enter, then Enter on the name waiting in the editor: it is stored and chosen by its new
+    // key, in both combos of the list, and the focus goes on to the next field.
+    s.typeInto(s.r->cbSupplier, name);
+    pressOnEachModal({Qt::Key_Return, Qt::Key_Return});
+    s.leave(s.r->cbSupplier);
+    QTRY_COMPARE(QApplication::focusWidget(), s.r->cbManufacturer);
+    QVERIFY(keyOf().isValid());
+    QCOMPARE(s.r->cbSupplier->currentText(), name);
+    QCOMPARE(s.records()->value(QStringLiteral("SuppliersID")).toInt(), keyOf().toInt());
+    QVERIFY(s.l->cbSupplierFilter->findText(name) >= 0);
+    ScriptedMessages messages;
     s.click(s.r->cmdMaterialsSaveCurrentRecord);
-    QCOMPARE(s.cell(0, 6), QStringLiteral("Pipes"));
-    QCOMPARE(messages.shown().size(), 1);
+    QVERIFY(messages.shown().isEmpty());
+    QCOMPARE(program.db.scalar("SELECT SuppliersID FROM MaterialsTBL WHERE MaterialsID = 1"),
+             keyOf());
 }
 
 void TestMaterials::choosingFromAFieldsList() {
@@ -672,15 +681,18 @@ void TestMaterials::theFirstMaterialOnAnEmptyDatabase() {
     QVERIFY(!s.r->cmdMaterialsEditRecord->isEnabled());
     s.click(s.r->cmdMaterialsAddNewRecord);
     // Each list is empty: the typed name is added through its editor, where it waits on the
-    // new-row line; closing the editor writes it, and the combo chooses it.
+    // new-row line; closing the editor writes it, the combo chooses it, and Tab goes on.
     const struct {
         QComboBox* combo;
         QString name;
         QString editor;
-    } fields[] = {
-        {s.r->cbSupplier, QStringLiteral("Acme Supply"), QStringLiteral("frmAddSupplier")},
-        {s.r->cbManufacturer, QStringLiteral("Cascade"), QStringLiteral("frmAddManufacturer")},
-        {s.r->cbCategory, QStringLiteral("Fittings"), QStringLiteral("frmAddCategory")}};
+        QWidget* next;
+    } fields[] = {{s.r->cbSupplier, QStringLiteral("Acme Supply"), QStringLiteral("frmAddSupplier"),
+                   s.r->cbManufacturer},
+                  {s.r->cbManufacturer, QStringLiteral("Cascade"),
+                   QStringLiteral("frmAddManufacturer"), s.r->cbCategory},
+                  {s.r->cbCategory, QStringLiteral("Fittings"), QStringLiteral("frmAddCategory"),
+                   s.r->txtPartNumber}};
     for (const auto& f : fields) {
         QString proposed;
         QString editorName;
@@ -697,7 +709,7 @@ void TestMaterials::theFirstMaterialOnAnEmptyDatabase() {
         messages.answerNext(QMessageBox::Yes);
         s.typeInto(f.combo, f.name);
         s.leave(f.combo);
-        QTRY_COMPARE(QApplication::focusWidget(), f.combo);
+        QTRY_COMPARE(QApplication::focusWidget(), f.next);
         QCOMPARE(editorName, f.editor);
         QCOMPARE(proposed, f.name);
         QCOMPARE(f.combo->currentText(), f.name);
@@ -736,7 +748,7 @@ void TestMaterials::longNamesShowWholeWhenThereIsRoom() {
     s.window.resize(800, 600);
     QTRY_VERIFY(box->width() < needed);
     QCOMPARE(box->toolTip(), name);
-    QCOMPARE(s.r->cbSupplier->toolTip(), QStringLiteral("Add / Edit Suppliers"));
+    QCOMPARE(s.r->cbSupplier->toolTip(), QStringLiteral("Add / Edit Suppliers\nRequired"));
     // A wider window widens the combos: the name shows whole and the tip is the combo's again.
     s.window.resize(1280, 800);
     QTRY_VERIFY(box->width() > needed + 10);

@@ -201,6 +201,23 @@ void ComboBinding::setBoundText(const QString& value) {
     emit changed();
 }
 
+bool ComboBinding::choose(const QVariant& value) {
+    const int column = boundColumnIndex();
+    if (!m_combo || column < 0)
+        return false;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->value(row, column).toString() != value.toString())
+            continue;
+        // From no choice, so that the record takes the value even if the row was chosen.
+        m_loading = true;
+        m_combo->setCurrentIndex(-1);
+        m_loading = false;
+        m_combo->setCurrentIndex(row);
+        return true;
+    }
+    return false;
+}
+
 void ComboBinding::reload() {
     RecordSet* rs = m_dataSource ? m_dataSource->recordSet() : nullptr;
     setBoundText(rs ? rs->value(m_dataField).toString() : QString());

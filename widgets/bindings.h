@@ -61,6 +61,9 @@ public:
     // row; empty when nothing is chosen.
     QString boundText() const;
     void setBoundText(const QString& value);
+    // Chooses the row whose bound column holds value, as a choice from the list does: the data
+    // source's record takes the value. False when no row holds it.
+    bool choose(const QVariant& value);
     bool matchedWithList() const;
     // Re-reads the list from the row source.
     void refresh();

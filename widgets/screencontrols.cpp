@@ -1,6 +1,7 @@
 #include "widgets/screencontrols.h"
 
 #include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QListView>
@@ -10,6 +11,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QtMath>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -255,6 +257,36 @@ private:
     void updateToolTip() { setToolTip(isElided() ? text() : QString()); }
 };
 
+// The star of a required field's caption, just left of the caption's right-aligned text.
+class RequiredMarker : public QLabel {
+public:
+    explicit RequiredMarker(QLabel* caption) : QLabel(QStringLiteral("*"), caption) {
+        setObjectName(caption->objectName() + QStringLiteral("Required"));
+        setProperty("role", QStringLiteral("required"));
+        setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        caption->installEventFilter(this);
+        place();
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::Polish ||
+            event->type() == QEvent::FontChange)
+            place();
+        return false;
+    }
+
+private:
+    void place() {
+        auto* caption = static_cast<QLabel*>(parentWidget());
+        caption->ensurePolished();
+        ensurePolished();
+        const int width = fontMetrics().horizontalAdvance(text()) + 2;
+        const int textWidth = caption->fontMetrics().horizontalAdvance(caption->text());
+        setGeometry(std::max(0, caption->width() - textWidth - width), 0, width, caption->height());
+    }
+};
+
 } // namespace
 
 namespace Controls {
@@ -354,6 +386,14 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text,
     b->setToolTip(toolTip);
     b->setAutoDefault(false);
     return b;
+}
+
+void markRequired(QLabel* caption, QWidget* field) {
+    const QString required = QCoreApplication::translate("Controls", "Required");
+    new RequiredMarker(caption);
+    caption->setToolTip(required);
+    field->setToolTip(field->toolTip().isEmpty() ? required
+                                                 : field->toolTip() + QLatin1Char('\n') + required);
 }
 
 } // namespace Controls

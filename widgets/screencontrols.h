@@ -24,6 +24,9 @@ QComboBox* combo(QWidget* parent, const QString& name, const QString& toolTip, d
 QPushButton* button(QWidget* parent, const QString& name, const QString& text,
                     const QString& toolTip, double left, double top, double width,
                     double height = 28);
+// Marks a field the record cannot be saved without: a small star just before its caption's text
+// (the text keeps its place) and a line "Required" in the tool tips.
+void markRequired(QLabel* caption, QWidget* field);
 
 // Makes a combo's drop-down list at least as wide as its longest entry (never wider than the
 // screen), so no entry is cut; the combo's own width is unchanged. The entries are measured as

@@ -1,6 +1,8 @@
 #include "support/modaldialog.h"
 
 #include <QApplication>
+#include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <memory>
 
@@ -26,4 +28,23 @@ bool whileModal(const std::function<void()>& open, const std::function<void(QDia
     open();
     state->open = false;
     return state->ran;
+}
+
+void pressOnEachModal(const QList<Qt::Key>& keys) {
+    auto* timer = new QTimer(qApp);
+    auto left = std::make_shared<QList<Qt::Key>>(keys);
+    auto last = std::make_shared<QPointer<QWidget>>();
+    QObject::connect(timer, &QTimer::timeout, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == *last)
+            return;
+        *last = modal;
+        const Qt::Key key = left->takeFirst();
+        if (left->isEmpty())
+            timer->deleteLater();
+        QTest::keyClick(modal->focusWidget() ? modal->focusWidget() : modal, key);
+    });
+    timer->start(10);
+    // Keys no window came up for are not pressed on a later test's windows.
+    QTimer::singleShot(10000, timer, &QObject::deleteLater);
 }
