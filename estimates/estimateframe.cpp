@@ -105,10 +105,15 @@ void EstimateFrame::ApplyLineEntryRule() {
 
 void EstimateFrame::activate() {
     // A new estimate stays current; otherwise the estimate chosen on Home is opened.
-    if (!book->takeNewEstimateFlag() && book->selectedEstimate() > 0 &&
+    const bool started = book->takeNewEstimateFlag();
+    if (!started && book->selectedEstimate() > 0 &&
         book->selectedEstimate() != book->currentEstimateId())
         book->open(book->selectedEstimate());
     ApplyLineEntryRule();
+    // A new estimate starts at its reference number, now that the screen can take the focus
+    // (the first estimate of a file is started while the screen's tab is still disabled).
+    if (started)
+        txtQuoteNumber->setFocus(Qt::OtherFocusReason);
 }
 
 bool EstimateFrame::deactivate() {

@@ -118,6 +118,9 @@ void EstimateHeader::SetupEstimatesControls() {
         // Typing changes the totals, once the record holds what was typed (so after the
         // bindings); a record shown anew brings its own totals with the move notification.
         connect(txtTaxRate, &QLineEdit::textEdited, this, &EstimateHeader::taxOrShippingChanged);
+        // Add Materials and the grids open as soon as a reference number is typed.
+        connect(txtQuoteNumber, &QLineEdit::textEdited, this,
+                &EstimateHeader::lineEntryRuleChanged);
         connect(txtShippning, &QLineEdit::textEdited, this, &EstimateHeader::taxOrShippingChanged);
     }
 }

@@ -2,6 +2,7 @@
 // and Save's messages, the record bar, leaving the tab, the read-only line grids and the totals
 // panel, and the removal of estimates stored without a reference number.
 #include "data/globals.h"
+#include "estimates/homeframe.h"
 #include "support/estimatescreen.h"
 #include "support/modaldialog.h"
 #include "support/programfixture.h"
@@ -104,14 +105,14 @@ void TestEstimate::lineEntryFollowsTheReferenceNumber() {
         QCOMPARE(s.window.findChild<QLabel*>(label)->text(), QString::fromLatin1(text));
     QCOMPARE(s.e->txtQuoteNumber->text(), QStringLiteral("1001"));
     QVERIFY(s.lineEntryEnabled());
+    // The rule follows the typing, so Add Materials is there before the box is left.
     s.typeInto(s.e->txtQuoteNumber, QString());
-    QVERIFY(s.lineEntryEnabled()); // the rule applies when the field is left
+    QVERIFY(s.lineEntryDisabled());
     s.leave(s.e->txtQuoteNumber);
     QVERIFY(s.lineEntryDisabled());
     // The disabled button says what it waits for.
     QCOMPARE(s.e->btnMaterialEstimate->toolTip(), QStringLiteral("Type a reference number first"));
     s.typeInto(s.e->txtQuoteNumber, QStringLiteral("1003"));
-    s.leave(s.e->txtQuoteNumber);
     QVERIFY(s.lineEntryEnabled());
     QCOMPARE(s.e->btnMaterialEstimate->toolTip(), QStringLiteral("Add Material Items"));
     QVERIFY(messages.shown().isEmpty());
@@ -124,14 +125,17 @@ void TestEstimate::anEmptyDatabaseGetsItsFirstEstimate() {
     ScriptedMessages messages;
     QVERIFY(s.lineEntryDisabled());
     QCOMPARE(s.e->txtTotalEstimate->text(), QStringLiteral("$0.00"));
-    // Home's New Estimate starts it through the shared estimates.
-    QVERIFY(s.window.estimateBook->addNew());
-    QCOMPARE(QApplication::focusWidget(), s.e->txtQuoteNumber);
+    // Home's New Estimate, with the Estimate tab still closed: the reference number has the
+    // focus, so typing goes there.
+    s.clickTab(0);
+    QVERIFY(!s.window.tabMain->isTabEnabled(2));
+    s.click(s.window.frMain->cmdEstimate);
+    QCOMPARE(s.window.tabMain->currentIndex(), 2);
+    QTRY_COMPARE(QApplication::focusWidget(), s.e->txtQuoteNumber);
     QCOMPARE(s.e->txtTaxRate->text(), QStringLiteral("0.00%"));
     QCOMPARE(s.e->txtShippning->text(), QStringLiteral("$0.00"));
     QVERIFY(s.lineEntryDisabled());
-    QTest::keyClicks(s.e->txtQuoteNumber, QStringLiteral("7"));
-    s.leave(s.e->txtQuoteNumber);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7"));
     QVERIFY(s.lineEntryEnabled());
     s.click(s.e->cmdEstimateSaveCurrentRecord);
     QVERIFY(messages.shown().isEmpty());
