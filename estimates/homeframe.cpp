@@ -44,6 +44,8 @@ HomeFrame::HomeFrame(QWidget* parent, EstimateBook* estimates)
                                tr("Open Preferences on the Company tab"), 6, 22, 330, 22);
     cmdCompanyDetails->setProperty("role", QStringLiteral("link"));
     cmdCompanyDetails->setCursor(Qt::PointingHandCursor);
+    // Enter follows the link as Space does, as a user expects of a link.
+    cmdCompanyDetails->setAutoDefault(true);
     cmdCompanyDetails->hide();
     lblToday = place<QLabel>(frCompanyInfo, QStringLiteral("lblToday"), 519, 24, 230, 20);
     lblToday->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

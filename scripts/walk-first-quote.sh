@@ -84,7 +84,7 @@ materials=(
 reference=1001
 # hours|description|rate
 labor_lines=("4|Rough-in wiring|65" "2.5|Fixture installation|72.50")
-pdf_path="$walk_dir/quotes/Estimate $reference.pdf"
+pdf_path="$walk_dir/home/Estimate $reference.pdf"
 price_list=$walk_dir/prices.csv
 # Northwind's list: a new price for the material entered above and a part not in the catalogue.
 cat >"$price_list" <<'EOF'
@@ -95,16 +95,16 @@ EOF
 today=$(date +%Y-%m-%d)
 
 # Points of the main window at 1024 x 768, found on its screenshots.
-ref_field_x=160 ref_field_y=88   # the estimate's Reference # box
 labor_new_x=80 labor_new_y=466   # the Hours cell of the labor grid's new line (*)
 
 # --- Stages ------------------------------------------------------------------------------------
 
 stage_company() {
   begin_stage company
-  press alt+t p # Tools > Preferences...
+  # Home's first stop, while the company has no name: "Enter your company's details for your
+  # quotes", which opens Preferences with the cursor in Company Name.
+  press Tab Return
   await_window '^Preferences'
-  press Tab # Detour: the dialog opens with the focus on its Company tab, not on the first box
   type_text "$company_name"
   press Tab
   type_text "$company_address"
@@ -125,10 +125,9 @@ new_name() {
   await_window "^$question"
   press Return # Yes
   await_window "^$editor"
-  press Return # the editor opens with the name on its new line: Enter stores it
-  press Escape # Detour: the editor stays open once the name is stored
+  press Return # the editor opens with the name on its new line: Enter stores it and closes it,
+  # and the focus goes on to the next box
   await_gone "^$editor"
-  press Tab # Detour: the focus comes back to the same box, which has to be left again
 }
 
 stage_materials() {
@@ -161,14 +160,7 @@ stage_materials() {
 stage_estimate() {
   begin_stage estimate
   press ctrl+n # File > New Estimate
-  # Detour: on an empty database New Estimate shows the Estimate screen without the focus in
-  # Reference # (typing goes nowhere; once one estimate is stored, it does get the focus), and
-  # the box has no Alt letter.
-  click_at "$ref_field_x" "$ref_field_y"
-  type_text "$reference"
-  # Detour: Add Materials opens only once Reference # is left; Alt+A before that types an "a"
-  # into the box.
-  press Tab
+  type_text "$reference" # the focus is in Reference #, and Add Materials opens as it is typed
   press alt+a # Add Materials: the picker, its first material chosen
   await_window '^Select a Material'
   press Return Down Return Down Return # three materials, each a line at once
@@ -215,12 +207,13 @@ stage_quote() {
   shot 4-preview
   press ctrl+e # Export...
   await_window '^Export Estimate'
-  # Detour: the dialog proposes Documents/, a folder a new user does not have; the whole path
-  # of an existing folder is typed over it (the name's .pdf chooses the PDF).
-  type_text "$pdf_path"
+  # The dialog proposes a folder that exists (home, as a new user has no Documents), a name
+  # from the reference number, and PDF.
   press Return
   await_gone '^Export Estimate'
-  press Escape # Detour: the PDF is only reached through the preview, which has to be closed
+  # The preview has the keyboard again, as a window manager gives it back once its dialog closes.
+  await_window '^Estimate '
+  press Escape # back to the estimate
   await_gone '^Estimate '
   [[ -s "$pdf_path" ]] || fail "no PDF at $pdf_path"
   local text
