@@ -233,7 +233,9 @@ void TestMainWindow::emptyCompanyDetailsHideTheirLabelsAndTheHintOpensPreference
     QPushButton* hint = w.frMain->cmdCompanyDetails;
     QVERIFY(hint->isVisible());
     QCOMPARE(hint->text(), QStringLiteral("Enter your company's details for your quotes"));
-    QVERIFY(whileModal([hint] { QTest::mouseClick(hint, Qt::LeftButton); },
+    // Tabbed to and taken with Enter, as a keyboard user follows a link.
+    hint->setFocus();
+    QVERIFY(whileModal([hint] { QTest::keyClick(hint, Qt::Key_Return); },
                        [](QDialog* dialog) {
                            auto* d = qobject_cast<frmOptions*>(dialog);
                            QVERIFY(d);
