@@ -29,7 +29,7 @@ EstimateFrame::EstimateFrame(QWidget* parent, EstimateBook* estimates)
       dcEstimates(header->dcEstimates), grdMaterialEstimate(lines->grdMaterialEstimate),
       btnMaterialEstimate(lines->btnMaterialEstimate),
       cmdUpdateCosts(Controls::button(this, QStringLiteral("cmdUpdateCosts"), tr("Update &Costs"),
-                                      tr("Update Costs From Catalogue"), 118, 292, 98, 26)),
+                                      tr("Update Costs From Catalogue"), 118, 292, 104, 26)),
       grdLaborEstimate(lines->grdLaborEstimate), txtSubtotal(totals->txtSubtotal),
       txtTax(totals->txtTax), txtTotalEstimate(totals->txtTotalEstimate),
       txtTotalMaterialCost(totals->txtTotalMaterialCost),
@@ -92,14 +92,21 @@ void EstimateFrame::dcEstimates_MoveComplete() {
     totals->UpdEstimateTotals(gCurrentEstimateID, book->records());
     const bool hasReference = header->hasReference();
     lines->setAddMaterialsEnabled(hasReference);
-    cmdUpdateCosts->setEnabled(hasReference);
+    enableUpdateCosts(hasReference);
     emit saveEnabledChanged(hasReference);
+}
+
+void EstimateFrame::enableUpdateCosts(bool enabled) {
+    cmdUpdateCosts->setEnabled(enabled);
+    // Disabled, it says what it waits for, as Add Materials does.
+    cmdUpdateCosts->setToolTip(enabled ? tr("Update Costs From Catalogue")
+                                       : tr("Type a reference number first"));
 }
 
 void EstimateFrame::ApplyLineEntryRule() {
     const bool hasReference = header->hasReference();
     lines->setLineEntryEnabled(hasReference);
-    cmdUpdateCosts->setEnabled(hasReference);
+    enableUpdateCosts(hasReference);
     emit saveEnabledChanged(hasReference);
 }
 

@@ -82,6 +82,7 @@ signals:
     void recordSaved();
 
 private:
+    void enableUpdateCosts(bool enabled);
     // Writes what is typed on the estimate before it is copied or its lines are updated; false
     // when the write was refused (and reported).
     bool writeTyping();

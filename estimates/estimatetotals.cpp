@@ -53,7 +53,7 @@ EstimateTotalsPanel::EstimateTotalsPanel(QWidget* screen, QLineEdit* taxRate, QL
     txtTotalEstimate->setProperty("role", QStringLiteral("total"));
 
     lblTotalMaterialCost = caption(screen, QStringLiteral("lblTotalMaterialCost"),
-                                   tr("Total Cost:"), 219, 294, 88, 22);
+                                   tr("Total Cost:"), 226, 294, 81, 22);
     txtTotalMaterialCost = amountBox(screen, QStringLiteral("txtTotalMaterialCost"),
                                      tr("Total Cost of Materials"), 311, 294, 100, 22);
     lblMargin = caption(screen, QStringLiteral("lblMargin"), tr("Margin:"), 415, 294, 52, 22);

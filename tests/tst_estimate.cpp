@@ -112,6 +112,7 @@ void TestEstimate::lineEntryFollowsTheReferenceNumber() {
     QVERIFY(s.lineEntryDisabled());
     // The disabled button says what it waits for.
     QCOMPARE(s.e->btnMaterialEstimate->toolTip(), QStringLiteral("Type a reference number first"));
+    QCOMPARE(s.e->cmdUpdateCosts->toolTip(), QStringLiteral("Type a reference number first"));
     s.typeInto(s.e->txtQuoteNumber, QStringLiteral("1003"));
     QVERIFY(s.lineEntryEnabled());
     QCOMPARE(s.e->btnMaterialEstimate->toolTip(), QStringLiteral("Add Material Items"));
