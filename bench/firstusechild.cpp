@@ -69,7 +69,6 @@ struct Program {
         objects->trial.database().setWaitObserver(&feedback);
         gSettings->LoadSettings();
         applyProgramStyle(app);
-        frmMain::readEstimatesAfterFirstPaint(true);
         window = std::make_unique<frmMain>();
         window->setWindowTitle(QStringLiteral("Plenwick"));
         window->resize(1024, 720);
@@ -81,7 +80,6 @@ struct Program {
         window->show();
         home->wait();
         // As the program does once its window is up.
-        window->finishLoading();
         gConnection->startBackgroundChecks();
     }
     // The day's check and copy done, as a user working a while would find them.
