@@ -283,11 +283,20 @@ void frmMain::ReadConfiguration() {
 
 void frmMain::InitDBControls() {
     // The estimates are opened first: opening them removes those stored without a reference
-    // number, which the Home list must not show.
-    frEstimating->reload();
+    // number, which the Home list must not show. At the program's start only that removal comes
+    // first, and the rest waits for the window's first paint.
+    if (s_estimatesLater && !m_loadedOnce)
+        frEstimating->reloadLater();
+    else
+        frEstimating->reload();
+    m_loadedOnce = true;
     for (const ScreenTab& tab : m_screens)
         if (tab.screen != frEstimating)
             tab.screen->reload();
+}
+
+void frmMain::finishLoading() {
+    frEstimating->finishReload();
 }
 
 void frmMain::mnuFilePrintQuote_Click() {

@@ -24,6 +24,11 @@ public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
+    // Set before the window is made, as the program's start does: the Estimate screen then reads
+    // its estimates at finishLoading(), once the window has painted, instead of on the way to it.
+    static void readEstimatesAfterFirstPaint(bool later) { s_estimatesLater = later; }
+    void finishLoading();
+
     // Shows the named screen ("home", "materials" or "estimate", in any case) and ticks item.
     void SwitchScreen(const QString& screen, QAction* item);
     // Moves the controls by the change of the window's size since the last layout.
@@ -71,6 +76,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static inline bool s_estimatesLater = false;
+    bool m_loadedOnce = false;
     // A screen's frame, on its tab's page, and the interface the window drives it through.
     struct ScreenTab {
         QWidget* frame;

@@ -200,11 +200,15 @@ int SubMain(QApplication& app) {
     if (gConnection->state() != 1 && !ChooseAnotherDatabase())
         return 1;
     applyProgramStyle(app);
+    frmMain::readEstimatesAfterFirstPaint(true);
     frmMain window;
     window.setWindowTitle(QStringLiteral("Plenwick"));
     window.resize(firstWindowSize(window));
     window.show();
-    // The file's check and the day's copy, when due, once the window is up.
-    new AfterFirstPaint(window, [] { gConnection->startBackgroundChecks(); });
+    // The estimates, then the file's check and the day's copy when due, once the window is up.
+    new AfterFirstPaint(window, [&window] {
+        window.finishLoading();
+        gConnection->startBackgroundChecks();
+    });
     return app.exec();
 }

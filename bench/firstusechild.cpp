@@ -69,6 +69,7 @@ struct Program {
         objects->trial.database().setWaitObserver(&feedback);
         gSettings->LoadSettings();
         applyProgramStyle(app);
+        frmMain::readEstimatesAfterFirstPaint(true);
         window = std::make_unique<frmMain>();
         window->setWindowTitle(QStringLiteral("Plenwick"));
         window->resize(1024, 720);
@@ -79,7 +80,10 @@ struct Program {
         home->arm();
         window->show();
         home->wait();
-        // As the program does once its window is up.
+    }
+    // As the program does once its window has painted.
+    void afterFirstPaint() {
+        window->finishLoading();
         gConnection->startBackgroundChecks();
     }
     // The day's check and copy done, as a user working a while would find them.
@@ -132,6 +136,7 @@ int start(QApplication& app, const QString& path, const QDate& day) {
     Program program(app, path);
     program.show();
     print("shown", QString());
+    program.afterFirstPaint();
     program.waitForBackgroundWork();
     return 0;
 }
@@ -139,6 +144,7 @@ int start(QApplication& app, const QString& path, const QDate& day) {
 int materials(QApplication& app, const QString& path) {
     Program program(app, path);
     program.show();
+    program.afterFirstPaint();
     program.waitForBackgroundWork();
     MaterialsFrame* frame = program.window->frMaterials;
     std::unique_ptr<FirstPaint> list(paintOf(frame->grdMaterialsList->viewport()));
@@ -157,6 +163,7 @@ int materials(QApplication& app, const QString& path) {
 int picker(QApplication& app, const QString& path) {
     Program program(app, path);
     program.show();
+    program.afterFirstPaint();
     program.waitForBackgroundWork();
     showMonthOf(program, 0);
     clickRow(program.window->frMain->DGEstimatesAll, 0, true);
@@ -189,6 +196,7 @@ int picker(QApplication& app, const QString& path) {
 int estimate(QApplication& app, const QString& path) {
     Program program(app, path);
     program.show();
+    program.afterFirstPaint();
     program.waitForBackgroundWork();
     showMonthOf(program, 2);
     frmMain& window = *program.window;

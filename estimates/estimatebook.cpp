@@ -38,6 +38,15 @@ bool EstimateBook::hasUnnumbered() {
 }
 
 bool EstimateBook::load() {
+    const bool removed = removeUnnumbered();
+    dcEstimates->setConnectionString(gConnectionString);
+    dcEstimates->setRecordSource(kEstimates);
+    if (!dcEstimates->refresh())
+        return fail(dcEstimates->lastError());
+    return removed;
+}
+
+bool EstimateBook::removeUnnumbered() {
     m_lastError = {};
     bool removed = true;
     // A file that can only be read keeps what it holds (it was said so once, at the start). Asked
@@ -57,14 +66,11 @@ bool EstimateBook::load() {
         if (!removed)
             m_lastError = gConnection->lastError();
     }
-    dcEstimates->setConnectionString(gConnectionString);
-    dcEstimates->setRecordSource(kEstimates);
-    if (!dcEstimates->refresh())
-        return fail(dcEstimates->lastError());
     return removed;
 }
 
 bool EstimateBook::addNew() {
+    openIfWaiting();
     RecordSet* estimates = records();
     if (!estimates)
         return fail({ErrorNumber::kOperationNotAllowed, tr("The estimates could not be opened.")});
@@ -84,6 +90,7 @@ bool EstimateBook::addNew() {
 }
 
 bool EstimateBook::open(int estimateId) {
+    openIfWaiting();
     RecordSet* estimates = records();
     if (!estimates || estimateId <= 0)
         return fail({ErrorNumber::kRowNotFound, tr("The estimate was not found.")});
@@ -100,6 +107,7 @@ bool EstimateBook::open(int estimateId) {
 }
 
 bool EstimateBook::openAdded(int estimateId) {
+    openIfWaiting();
     m_lastError = {};
     if (!writePending())
         return false;

@@ -3,6 +3,7 @@
 #include "data/dberror.h"
 
 #include <QObject>
+#include <functional>
 
 class DataControl;
 class RecordSet;
@@ -24,6 +25,12 @@ public:
     // transaction; then opens every estimate on the first one. False when either step failed
     // (lastError()); nothing is removed when the removal failed.
     bool load();
+    // The removal alone, which lists of estimates wait for; asks first, so it writes only when
+    // there is something to remove.
+    bool removeUnnumbered();
+    // Run once, before a new or stored estimate is first made current, while the estimates are
+    // still to be opened (the start of the program opens them once its window has painted).
+    void setOpenFirst(std::function<void()> open) { m_openFirst = std::move(open); }
 
     // Adds a new, unsaved estimate dated today with no tax and no shipping, and makes it current.
     // A pending change of the estimate being left is written first; false when that write (with
@@ -68,6 +75,11 @@ signals:
 
 private:
     bool fail(const DbError& error);
+    void openIfWaiting() {
+        if (m_openFirst)
+            std::exchange(m_openFirst, {})();
+    }
+    std::function<void()> m_openFirst;
     // Whether an estimate is stored without a reference number (load() removes those).
     static bool hasUnnumbered();
     // Writes the pending changes of the current estimate before another one becomes current.

@@ -70,7 +70,22 @@ EstimateFrame::EstimateFrame(QWidget* parent, EstimateBook* estimates)
     });
 }
 
+void EstimateFrame::reloadLater() {
+    if (!book->removeUnnumbered())
+        ShowDatabaseError(gConnection, book->lastError(),
+                          QStringLiteral("frmMain / InitDBControls"));
+    m_reloadPending = true;
+    book->setOpenFirst([this] { finishReload(); });
+}
+
+void EstimateFrame::finishReload() {
+    if (m_reloadPending)
+        reload();
+}
+
 void EstimateFrame::reload() {
+    m_reloadPending = false;
+    book->setOpenFirst({});
     if (!book->load())
         ShowDatabaseError(book->dcEstimates->connection(), book->lastError(),
                           QStringLiteral("frmMain / InitDBControls"));
@@ -111,6 +126,7 @@ void EstimateFrame::ApplyLineEntryRule() {
 }
 
 void EstimateFrame::activate() {
+    finishReload();
     // A new estimate stays current; otherwise the estimate chosen on Home is opened.
     const bool started = book->takeNewEstimateFlag();
     if (!started && book->selectedEstimate() > 0 &&

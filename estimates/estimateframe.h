@@ -27,6 +27,11 @@ public:
     // Removes the estimates stored without a reference number, opens the others on the first,
     // and fills the header's lists.
     void reload() override;
+    // The same in two steps, so that the program's window shows before the estimates are read:
+    // the removal now, which the Home list waits for; the rest at finishReload(), or at once when
+    // the screen is shown or Home first opens or starts an estimate.
+    void reloadLater();
+    void finishReload();
     // Shown: the estimate chosen on Home is opened, unless a new one was just started.
     void activate() override;
     // Leaving the screen saves an estimate that has a reference number; one without cannot be
@@ -88,4 +93,5 @@ private:
     bool writeTyping();
 
     bool m_moveConnected = false;
+    bool m_reloadPending = false;
 };

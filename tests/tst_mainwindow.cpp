@@ -7,7 +7,9 @@
 #include "data/formats.h"
 #include "data/globals.h"
 #include "data/programerror.h"
+#include "data/recordset.h"
 #include "data/schema.h"
+#include "estimates/estimatebook.h"
 #include "estimates/estimateframe.h"
 #include "estimates/estimatetotals.h"
 #include "estimates/homeframe.h"
@@ -95,6 +97,7 @@ private slots:
     void anUnopenableDatabaseOffersAnotherFile();
     void loadShowsTheCompanyAndTheClock();
     void emptyCompanyDetailsHideTheirLabelsAndTheHintOpensPreferences();
+    void theEstimatesAreReadAfterTheFirstPaint();
     void menusAndScreensFollowTheShownTab();
     void menuLettersWinOverTheTabs();
     void estimateLinesNeedAReferenceNumber();
@@ -250,6 +253,37 @@ void TestMainWindow::emptyCompanyDetailsHideTheirLabelsAndTheHintOpensPreference
     QVERIFY(!w.frMain->lblCompanyName->isHidden());
     QVERIFY(!w.frMain->lblCompanyNameLabel->isHidden());
     QCOMPARE(w.frMain->lblCompanyName->text(), QStringLiteral("Harbor Electric"));
+}
+
+void TestMainWindow::theEstimatesAreReadAfterTheFirstPaint() {
+    // As the program starts: an estimate stored without a reference number is removed before
+    // Home lists anything, and the others are read only once the window is up, or as soon as
+    // Home asks for one.
+    for (const bool homeAsksFirst : {true, false}) {
+        Program program;
+        addTodaysEstimate(program.db);
+        program.db.exec(QStringLiteral("INSERT INTO EstimateTBL (EstimateData, TaxRate, Shipping) "
+                                       "VALUES (?, 0, 0)"),
+                        {QDate::currentDate()});
+        QVERIFY(program.load());
+        frmMain::readEstimatesAfterFirstPaint(true);
+        frmMain w;
+        frmMain::readEstimatesAfterFirstPaint(false);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(program.db.scalar("SELECT COUNT(*) FROM EstimateTBL").toInt(), 1);
+        QCOMPARE(w.frMain->DGEstimatesAll->model()->rowCount(), 1);
+        QVERIFY(!w.estimateBook->records() || !w.estimateBook->records()->isOpen());
+        if (!homeAsksFirst)
+            w.finishLoading();
+        // New Estimate works either way, with the reference number ready for typing.
+        QTest::mouseClick(w.frMain->cmdEstimate, Qt::LeftButton);
+        QCOMPARE(w.tabMain->currentIndex(), 2);
+        QVERIFY(w.estimateBook->records() && w.estimateBook->records()->isOpen());
+        QTRY_COMPARE(QApplication::focusWidget(), w.frEstimating->txtQuoteNumber);
+        w.finishLoading(); // nothing left to read: the new estimate stays
+        QCOMPARE(w.estimateBook->records()->value(QStringLiteral("QuoteNumber")), QVariant());
+    }
 }
 
 void TestMainWindow::menusAndScreensFollowTheShownTab() {
