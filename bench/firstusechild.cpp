@@ -86,6 +86,12 @@ struct Program {
         window->finishLoading();
         gConnection->startBackgroundChecks();
     }
+    // Shown, with the day's check and copy done, as a user working a while finds the program.
+    void showAndSettle() {
+        show();
+        afterFirstPaint();
+        waitForBackgroundWork();
+    }
     // The day's check and copy done, as a user working a while would find them.
     void waitForBackgroundWork() {
         QElapsedTimer waited;
@@ -143,9 +149,7 @@ int start(QApplication& app, const QString& path, const QDate& day) {
 
 int materials(QApplication& app, const QString& path) {
     Program program(app, path);
-    program.show();
-    program.afterFirstPaint();
-    program.waitForBackgroundWork();
+    program.showAndSettle();
     MaterialsFrame* frame = program.window->frMaterials;
     std::unique_ptr<FirstPaint> list(paintOf(frame->grdMaterialsList->viewport()));
     list->arm();
@@ -162,9 +166,7 @@ int materials(QApplication& app, const QString& path) {
 
 int picker(QApplication& app, const QString& path) {
     Program program(app, path);
-    program.show();
-    program.afterFirstPaint();
-    program.waitForBackgroundWork();
+    program.showAndSettle();
     showMonthOf(program, 0);
     clickRow(program.window->frMain->DGEstimatesAll, 0, true);
     settleAWhile();
@@ -195,9 +197,7 @@ int picker(QApplication& app, const QString& path) {
 
 int estimate(QApplication& app, const QString& path) {
     Program program(app, path);
-    program.show();
-    program.afterFirstPaint();
-    program.waitForBackgroundWork();
+    program.showAndSettle();
     showMonthOf(program, 2);
     frmMain& window = *program.window;
     std::unique_ptr<FirstPaint> lines(

@@ -444,7 +444,11 @@ void frmMaterials::place() {
 }
 
 void frmMaterials::rememberPlace() {
-    m_savedPlace = saveGeometry();
+    // Written only when moved or resized: a write flushes the settings file to disk.
+    const QByteArray place = saveGeometry();
+    if (m_savedPlace == place)
+        return;
+    m_savedPlace = place;
     WriteRegString(kPlaceKey, kPlaceValue, QString::fromLatin1(m_savedPlace->toBase64()));
 }
 
