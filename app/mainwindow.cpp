@@ -15,7 +15,7 @@
 #include "help/aboutbox.h"
 #include "help/instructionalvideo.h"
 #include "materials/materialsframe.h"
-#include "materials/pricelistdialog.h"
+#include "pricelist/pricelistdialog.h"
 #include "report/printquote.h"
 #include "settings/gridformat.h"
 #include "settings/preferencesdialog.h"
@@ -267,7 +267,6 @@ void frmMain::Form_Load() {
                              kReferenceWidth, kReferenceHeight + statusBar()->sizeHint().height() *
                                                                      Twips::perPixelY(this));
                      },
-                     [this] { m_layoutTable = mainWindowLayoutTable(); },
                      [this] { frMain->showStartTime(QDateTime::currentDateTime()); },
                      [this] { tabMain->setCurrentIndex(0); },
                      [this] { ReadConfiguration(); },
@@ -506,10 +505,9 @@ void frmMain::LayoutControls() {
     ResizeMaterialsFrame();
     ResizeEstimateFrame();
     const QSizeF size = windowSizeInTwips();
-    applyLayoutTable(this, m_layoutTable, size.width() - m_referenceSize.width(),
-                     size.height() - m_referenceSize.height());
     for (const ScreenTab& tab : m_screens)
-        tab.screen->applyColumnFractions();
+        tab.screen->followWindowSize(size.width() - m_referenceSize.width(),
+                                     size.height() - m_referenceSize.height());
     m_referenceSize = size;
 }
 

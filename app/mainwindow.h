@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/windowlayout.h"
-
 #include <QMainWindow>
 #include <QSizeF>
 
@@ -36,7 +34,6 @@ public:
     // The window's size, in twips, at the last layout.
     QSizeF referenceSize() const { return m_referenceSize; }
     void setReferenceSize(const QSizeF& twips) { m_referenceSize = twips; }
-    const QList<LayoutEntry>& layoutTable() const { return m_layoutTable; }
     // After a switch to another database: every screen shows the settings again and reloads its
     // records from the new file.
     void reloadScreens();
@@ -129,7 +126,6 @@ private:
 
     QWidget* m_client;
     QList<ScreenTab> m_screens;
-    QList<LayoutEntry> m_layoutTable;
     QSizeF m_referenceSize;
     int m_shownTab = 0;
     bool m_switchingBack = false;

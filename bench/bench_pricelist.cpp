@@ -9,7 +9,7 @@
 #include "bench/benchsupport.h"
 #include "data/connection.h"
 #include "data/database.h"
-#include "materials/pricelistimport.h"
+#include "pricelist/core/import.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -43,18 +43,19 @@ int typeFromFirstValue(Statement::Type type) {
     }
 }
 
-const DbError kChangedMeanwhile{
-    ErrorNumber::kRowNotFound,
-    QStringLiteral("The record was changed by someone else since you opened it."),
-    ErrorNumber::kRecordChanged};
-const DbError kDeletedMeanwhile{
-    ErrorNumber::kRowNotFound,
-    QStringLiteral("The record was deleted by someone else since you opened it."),
-    ErrorNumber::kRecordDeleted};
+DbError changedMeanwhile(qint64 number) {
+    return {ErrorNumber::kRowNotFound, RecordSet::conflictText(number), number};
+}
 
 } // namespace
 
 RecordSet::RecordSet(QObject* parent) : QObject(parent) {}
+
+QString RecordSet::conflictText(qint64 number) {
+    return number == ErrorNumber::kRecordDeleted
+               ? tr("The record was deleted by someone else since you opened it.")
+               : tr("The record was changed by someone else since you opened it.");
+}
 
 RecordSet::~RecordSet() = default;
 
@@ -510,7 +511,7 @@ bool RecordSet::checkUnchanged(const QString& table, bool* gone) {
         return true;
     for (qsizetype i = 0; i < fields.size(); ++i)
         if (!stored[size_t(i)].sameAs(0, m_store->column(fields.at(i)), m_cursor.row))
-            return fail(kChangedMeanwhile);
+            return fail(changedMeanwhile(ErrorNumber::kRecordChanged));
     return true;
 }
 
@@ -521,7 +522,7 @@ bool RecordSet::takeStored(const QString& table) {
     if (!readStored(table, fields, &stored, &found))
         return false;
     if (!found)
-        return fail(kDeletedMeanwhile);
+        return fail(changedMeanwhile(ErrorNumber::kRecordDeleted));
     for (qsizetype i = 0; i < fields.size(); ++i)
         m_store->column(fields.at(i)).set(m_cursor.row, stored[size_t(i)].value(0));
     return true;
@@ -544,7 +545,7 @@ bool RecordSet::writeExisting() {
         if (!checkUnchanged(table, &gone))
             return false;
         if (gone)
-            return fail(kDeletedMeanwhile);
+            return fail(changedMeanwhile(ErrorNumber::kRecordDeleted));
         QStringList sets;
         QVariantList values;
         for (int f : it.value()) {

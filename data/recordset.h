@@ -90,6 +90,9 @@ public:
     // what was typed over their change. Announced as a completed update, so that views and
     // names derived from the row follow. False with kRecordDeleted when the row is gone.
     bool refreshCurrent();
+    // What a write refused so says: someone else changed (kRecordChanged) or deleted
+    // (kRecordDeleted) the row since it was read. The screens add what the user can do.
+    static QString conflictText(qint64 number);
 
     // Fields.
     int fieldCount() const { return m_store ? m_store->fieldCount() : 0; }

@@ -193,6 +193,17 @@ bool EstimateFrame::save() {
     return header->cmdEstimateSaveCurrentRecord_Click();
 }
 
+LayoutRows EstimateFrame::layoutRows() const {
+    // The material lines take this share of the window's growth in height, the labor lines most
+    // of the rest; the buttons under the material lines and their totals move with them.
+    constexpr float kMaterialShare = 0.28f;
+    return LayoutRows{{grdMaterialEstimate, 0, 0, 1, kMaterialShare},
+                      {grdLaborEstimate, 0, kMaterialShare, 1, 0.9f},
+                      {btnMaterialEstimate, 0, kMaterialShare, 0, kMaterialShare},
+                      {cmdUpdateCosts, 0, kMaterialShare, 0, kMaterialShare}} +
+           header->layoutRows() + totals->layoutRows(kMaterialShare);
+}
+
 void EstimateFrame::applyColumnFractions() {
     lines->applyColumnFractions();
 }

@@ -40,6 +40,7 @@ public:
     bool canLeave() override;
     bool canSave() const override;
     bool save() override;
+    LayoutRows layoutRows() const override;
     void applyColumnFractions() override;
     // The current estimate copied, the copy then shown (estimateframecommands.cpp).
     bool canDuplicate() const override;

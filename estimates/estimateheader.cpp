@@ -64,7 +64,7 @@ EstimateHeader::EstimateHeader(QWidget* screen, EstimateBook* book)
     // A status is always one of the list's: there is nothing to type.
     cbQuoteStatus->setEditable(false);
     job = new EstimateJobFields(screen, book);
-    caption(screen, QStringLiteral("lblTaxRate"), tr("Tax Rate:"), 514, 76, 120, 22);
+    lblTaxRate = caption(screen, QStringLiteral("lblTaxRate"), tr("Tax Rate:"), 514, 76, 120, 22);
     txtTaxRate =
         textBox(screen, QStringLiteral("txtTaxRate"), tr("Regional Tax Rate"), 640, 76, 133, 22);
     txtTaxRate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -329,6 +329,13 @@ bool EstimateHeader::checkField(QWidget* field) {
 
 bool EstimateHeader::checkLeftField(QWidget* field) {
     return m_leave.checkLeft(field);
+}
+
+LayoutRows EstimateHeader::layoutRows() const {
+    return LayoutRows{{dcEstimates, 0, 1, 0, 1},  {cmdEstimateSaveCurrentRecord, 0, 1, 0, 1},
+                      {lblTaxRate, 1, 0, 1, 0},   {txtTaxRate, 1, 0, 1, 0},
+                      {lblShippning, 1, 0, 1, 0}, {txtShippning, 1, 0, 1, 0}} +
+           job->layoutRows();
 }
 
 QList<QWidget*> EstimateHeader::tabOrder() const {

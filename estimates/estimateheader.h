@@ -1,5 +1,6 @@
 #pragma once
 
+#include "widgets/layoutrow.h"
 #include "widgets/leavecheck.h"
 
 #include "data/dberror.h"
@@ -45,6 +46,9 @@ public:
     bool checkFocusedField();
     // The header's controls in tab order.
     QList<QWidget*> tabOrder() const;
+    // The record bar and Save keep to the bottom, the tax rate and shipping to the right edge,
+    // and the job's fields follow their own rows.
+    LayoutRows layoutRows() const;
 
     EstimateJobFields* job = nullptr;
     DataControl* const AdodcEstimator;
@@ -52,6 +56,7 @@ public:
     QLineEdit* txtQuoteNumber;
     QComboBox* cbEstimator;
     QComboBox* cbQuoteStatus;
+    QLabel* lblTaxRate;
     QLineEdit* txtTaxRate;
     QLabel* lblShippning;
     QLineEdit* txtShippning;

@@ -163,6 +163,14 @@ void EstimateJobFields::cmdCustomer_Click() {
     SetupCustomerCombo();
 }
 
+LayoutRows EstimateJobFields::layoutRows() const {
+    return {{cbCustomer, 0, 0, 1, 0},
+            {cmdCustomer, 1, 0, 1, 0},
+            {txtJobName, 0, 0, 1, 0},
+            {txtJobAddress, 0, 0, 1, 0},
+            {txtTerms, 0, 0, 1, 0}};
+}
+
 QList<QWidget*> EstimateJobFields::fields() const {
     return {dtEstimateDate, dtValidUntil,  cbCustomer, cmdCustomer,
             txtJobName,     txtJobAddress, txtTerms};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/layoutrow.h"
+
 #include <QObject>
 
 class ComboBinding;
@@ -21,6 +23,9 @@ class QWidget;
 class EstimateJobFields : public QObject {
     Q_OBJECT
 public:
+    // The customer, job and terms widen with the window; the customer's button keeps to the
+    // right edge.
+    LayoutRows layoutRows() const;
     EstimateJobFields(QWidget* screen, EstimateBook* book);
 
     // Binds the fields to the estimates and reads the customers.

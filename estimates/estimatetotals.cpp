@@ -96,6 +96,20 @@ void EstimateTotalsPanel::SetTotalControl(RecordSet* sums, const RecordSet* esti
     show(Pricing::totals({&sum, 1}, {&labor, 1}, taxRate, shipping));
 }
 
+LayoutRows EstimateTotalsPanel::layoutRows(float materialShare) const {
+    const auto pairs = [](const QList<QWidget*>& controls, float top) {
+        LayoutRows rows;
+        for (QWidget* control : controls)
+            rows.append({control, 1, top, 1, top});
+        return rows;
+    };
+    return pairs({lblTotalMaterialCost, txtTotalMaterialCost, lblMargin, txtTotalMaterialMargin,
+                  lblTotalMaterailExtension, txtTotalMaterailExtension},
+                 materialShare) +
+           pairs({lblTotalLabourExtension, txtTotalLabourExtension}, 1) +
+           pairs({Label2, txtSubtotal, Label4, txtTax, lblTotalEstimate, txtTotalEstimate}, 0);
+}
+
 void EstimateTotalsPanel::show(const Pricing::EstimateTotals& totals) {
     m_materials = totals.materials;
     m_cost = totals.materialCost;

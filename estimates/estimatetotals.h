@@ -2,6 +2,7 @@
 
 #include "data/money.h"
 #include "data/pricing.h"
+#include "widgets/layoutrow.h"
 
 #include <QObject>
 
@@ -21,6 +22,11 @@ class EstimateTotalsPanel : public QObject {
 public:
     // Builds the panel's boxes on the screen's frame, where the window's layout finds them.
     EstimateTotalsPanel(QWidget* screen, QLineEdit* taxRate, QLineEdit* shipping);
+
+    // The totals keep to the right edge: the estimate's at the top, the materials' below the
+    // material lines, which take materialShare of the window's growth in height, and the
+    // labor's at the bottom.
+    LayoutRows layoutRows(float materialShare) const;
 
     // Fills the whole panel from a sums row (PXSum) of the current estimate and the estimate
     // record (its TaxRate and Shipping). A sums set without a current row shows zero sums.

@@ -96,6 +96,10 @@ void HomeFrame::applySettings() {
     cmdCompanyDetails->setVisible(lblCompanyName->isHidden());
 }
 
+LayoutRows HomeFrame::layoutRows() const {
+    return {{frCompanyInfo, 0, 0, 1, 0}, {lblToday, 1, 0, 1, 0}};
+}
+
 void HomeFrame::reload() {
     // The month's list starts on the current month.
     monthList->showMonth(QDate::currentDate());

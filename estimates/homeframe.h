@@ -32,6 +32,7 @@ public:
     // Copies the selected estimate and opens the copy on the Estimate screen.
     bool canDuplicate() const override;
     void duplicate() override;
+    LayoutRows layoutRows() const override;
 
     // The clock: the date and time the program started, then the date alone from the first
     // tick of the window's timer.

@@ -125,10 +125,7 @@ void LineList::reportWriteFailure(const DbError& error) {
     // lines are read again, and the user sees what is stored before changing it once more.
     if (Connection* connection = dataControl->connection())
         connection->clearErrors();
-    showMessage((changed ? tr("The line was changed by someone else since you opened the "
-                              "estimate.")
-                         : tr("The line was deleted by someone else since you opened the "
-                              "estimate.")) +
+    showMessage(RecordSet::conflictText(error.nativeError) +
                     tr("\n\nYour entry was not stored. The lines now show what is stored; enter "
                        "your change again if it is still needed."),
                 QMessageBox::Ok, QMessageBox::Warning, m_design.messageTitle);

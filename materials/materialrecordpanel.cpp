@@ -483,6 +483,10 @@ bool MaterialRecordPanel::askToAddToList(QComboBox* combo) {
     return addTypedNameToList(LookupKind::Supplier, m_supplier, AdodcSupplier);
 }
 
+LayoutRows MaterialRecordPanel::layoutRows() const {
+    return {{frMaterialRecord, 0, 0, 1, 0}, {txtMaterialsDescription, 0, 0, 1, 0}};
+}
+
 QList<QWidget*> MaterialRecordPanel::tabOrder() const {
     return {cbSupplier,
             cbManufacturer,

@@ -4,6 +4,7 @@
 
 #include "data/dberror.h"
 #include "materials/materiallookups.h"
+#include "widgets/layoutrow.h"
 
 #include <QList>
 #include <QObject>
@@ -47,6 +48,8 @@ public:
     MaterialLookups lookups() const;
     // The panel's controls in tab order.
     QList<QWidget*> tabOrder() const;
+    // The panel and its description widen with the window.
+    LayoutRows layoutRows() const;
 
     DataControl* AdodcSupplier;
     DataControl* AdodcManufacturer;

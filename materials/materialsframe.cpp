@@ -81,6 +81,10 @@ bool MaterialsFrame::save() {
     return recordPanel->editState() == Browse;
 }
 
+LayoutRows MaterialsFrame::layoutRows() const {
+    return materialsList->layoutRows() + recordPanel->layoutRows();
+}
+
 void MaterialsFrame::applyColumnFractions() {
     materialsList->fitListColumns();
 }

@@ -38,6 +38,7 @@ public:
     // While a material is being edited or added.
     bool canSave() const override;
     bool save() override;
+    LayoutRows layoutRows() const override;
     void applyColumnFractions() override;
 
     DataControl* const dcMaterials;

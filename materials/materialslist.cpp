@@ -566,6 +566,12 @@ void MaterialsList::setRecordGuard(std::function<bool()> mayLeaveRecord) {
     m_mayLeaveRecord = std::move(mayLeaveRecord);
 }
 
+LayoutRows MaterialsList::layoutRows() const {
+    return {{frMaterialsFilter, 1, 0, 0, 0},
+            {grdMaterialsList, 0, 0, 1, 1},
+            {lblMaterialsCount, 0, 1, 1, 1}};
+}
+
 QList<QWidget*> MaterialsList::tabOrder() const {
     return {cbManufacturerFilter,     cbSupplierFilter,   cbCategoryFilter,
             cbMaterialsFilterViewAll, txtMaterialsSearch, grdMaterialsList};

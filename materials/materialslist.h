@@ -2,6 +2,7 @@
 
 #include "materials/materialfilter.h"
 #include "materials/materiallookups.h"
+#include "widgets/layoutrow.h"
 
 #include <QList>
 #include <QObject>
@@ -74,6 +75,8 @@ public:
     const RecordSetModel* listModel() const { return m_listModel; }
     // The list's controls in tab order.
     QList<QWidget*> tabOrder() const;
+    // The filter frame keeps to the right edge; the grid takes the window's growth.
+    LayoutRows layoutRows() const;
 
     QGroupBox* frMaterialsFilter;
     QComboBox* cbManufacturerFilter;

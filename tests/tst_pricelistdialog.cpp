@@ -2,7 +2,7 @@
 // preview's filters, applying, the report, and what the user is told when something is wrong.
 #include "app/mainwindow.h"
 #include "data/money.h"
-#include "materials/pricelistdialog.h"
+#include "pricelist/pricelistdialog.h"
 #include "support/materialsscreen.h"
 #include "support/modaldialog.h"
 #include "support/programfixture.h"
@@ -305,8 +305,7 @@ void TestPriceListDialog::aPartNumberListedUnderAnotherSupplier() {
         QAbstractItemModel* rows = d->grdPreview->model();
         const QStringList statuses = {"Listed under Acme Supply", "Listed under Acme Supply",
                                       "New material"};
-        const QStringList notes = {"Cascade / Fittings",
-                                   "No manufacturer or category",
+        const QStringList notes = {"Cascade / Fittings", "No manufacturer or category",
                                    "No manufacturer or category"};
         for (int row = 0; row < 3; ++row) {
             QCOMPARE(rows->index(row, 1).data().toString(), statuses[row]);

@@ -1,7 +1,8 @@
 // Importing a supplier's price list into the catalogue: the header guesses and the remembered
 // mapping, the preview's matching and refusals, and applying it in one transaction.
 #include "data/money.h"
-#include "materials/pricelistimport.h"
+#include "pricelist/core/import.h"
+#include "pricelist/mappingmemory.h"
 #include "support/isolatedsettings.h"
 #include "support/testdatabase.h"
 

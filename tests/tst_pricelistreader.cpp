@@ -1,8 +1,8 @@
 // Reading suppliers' price lists: CSV with its separator and encoding found, quoted fields, bad
 // files, the size limit, cancelling; Excel workbooks against their CSV twins, their cell types
 // and layout, missing sheets and damaged workbooks.
-#include "materials/pricelistformats.h"
-#include "materials/pricelistreader.h"
+#include "pricelist/core/formats.h"
+#include "pricelist/core/reader.h"
 
 #include <QFile>
 #include <QScopeGuard>

@@ -26,20 +26,20 @@ ConflictAnswer settleConflict(RecordSet& records, const DbError& error, const QS
         connection->clearErrors();
     if (number == ErrorNumber::kRecordDeleted) {
         // Nothing to read again: what was typed is all that is left of the record.
-        showMessage(QCoreApplication::translate(
-                        "RecordConflict",
-                        "The record was deleted by someone else since you opened it.\n\n"
-                        "What you typed is still on the screen: copy what you need, then undo "
-                        "your changes."),
+        showMessage(RecordSet::conflictText(number) + QStringLiteral("\n\n") +
+                        QCoreApplication::translate(
+                            "RecordConflict", "What you typed is still on the screen: copy what "
+                                              "you need, then undo your changes."),
                     QMessageBox::Ok, QMessageBox::Warning, title);
         return ConflictAnswer::KeepMine;
     }
     MessageRequest request;
-    request.text = QCoreApplication::translate(
-        "RecordConflict",
-        "The record was changed by someone else since you opened it.\n\n"
-        "Reload shows it as it is stored now, without what you typed.\n"
-        "Keep Mine keeps what you typed; saving again then stores it over their change.");
+    request.text = RecordSet::conflictText(number) + QStringLiteral("\n\n") +
+                   QCoreApplication::translate(
+                       "RecordConflict",
+                       "Reload shows it as it is stored now, without what you typed.\n"
+                       "Keep Mine keeps what you typed; saving again then stores it over their "
+                       "change.");
     request.title = title;
     request.icon = QMessageBox::Warning;
     request.buttons = QMessageBox::Yes | QMessageBox::No;

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "widgets/layoutrow.h"
+
 // What the main window asks of each screen on its tabs. A screen is a widget (its frame) that
 // also implements this interface and declares the signal
 //
 //     void saveEnabledChanged(bool enabled);
 //
 // emitted whenever canSave() may have changed; while the screen is shown, Edit > Save Record
-// follows it. The window calls nothing else on a screen and reaches none of its controls.
+// follows it. The window calls nothing else on a screen and reaches none of its controls: it
+// tells a screen the change of its size, and the screen moves its own controls.
 class ScreenInterface {
 public:
     virtual ~ScreenInterface() = default;
@@ -38,8 +41,14 @@ public:
     virtual bool canUpdateCosts() const { return false; }
     virtual void updateCosts() {}
 
-    // The window's layout has just moved and sized the screen's controls: its grids' columns
-    // take their shares of their grid's new width.
+    // The rows of the screen's controls that follow the window's size.
+    virtual LayoutRows layoutRows() const { return {}; }
+    // The window's size changed by (dx, dy) twips: the controls follow it as the screen's rows
+    // say, and the grids' columns take their shares of their grid's new width.
+    void followWindowSize(double dx, double dy) {
+        followSizeChange(layoutRows(), dx, dy);
+        applyColumnFractions();
+    }
     virtual void applyColumnFractions() {}
 
 protected:

@@ -3,7 +3,7 @@
 // them is found quickly. Built only with -DPLENWICK_FUZZ=ON under clang; see docs/RELIABILITY.md.
 // Seeds: tests/fuzz/seeds/pricelist-*.
 
-#include "materials/pricelistformats.h"
+#include "pricelist/core/formats.h"
 
 #include <QTemporaryDir>
 

@@ -1,5 +1,5 @@
-#include "materials/pricelistreader.h"
-#include "materials/pricelistformats.h"
+#include "pricelist/core/reader.h"
+#include "pricelist/core/formats.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,17 +1,14 @@
-#include "materials/pricelistmapping.h"
+#include "pricelist/core/mapping.h"
 
-#include "settings/registry.h"
-
-namespace {
-// Header names as compared: lower case, letters and digits only ("Part #" -> "part", "Unit
-// Price" -> "unitprice").
-QString key(const QString& name) {
+QString headerKey(const QString& name) {
     QString k;
     for (const QChar c : name.toCaseFolded())
         if (c.isLetterOrNumber())
             k.append(c);
     return k;
 }
+
+namespace {
 
 // The names each role is recognised by, most telling first.
 const QStringList kNames[ColumnMapping::RoleCount] = {
@@ -24,8 +21,6 @@ const QStringList kNames[ColumnMapping::RoleCount] = {
     {"manufacturer", "manufacturername", "mfr", "mfg", "brand", "make", "maker"},
     {"category", "catagory", "productcategory", "group", "productgroup", "class", "type"},
 };
-
-const QString kPriceListsKey = QStringLiteral("Dorvane\\PX\\PriceLists");
 } // namespace
 
 bool ColumnMapping::operator==(const ColumnMapping& other) const {
@@ -46,7 +41,7 @@ ColumnMapping guessMapping(const QStringList& header) {
         for (const QString& name : kNames[role]) {
             int found = -1;
             for (int column = 0; column < header.size() && found < 0; ++column)
-                if (!taken[column] && key(header[column]) == name)
+                if (!taken[column] && headerKey(header[column]) == name)
                     found = column;
             if (found >= 0) {
                 mapping.columns[role] = found;
@@ -56,36 +51,4 @@ ColumnMapping guessMapping(const QStringList& header) {
         }
     }
     return mapping;
-}
-
-ColumnMapping rememberedMapping(const QString& supplier, const QStringList& header) {
-    ColumnMapping mapping = guessMapping(header);
-    if (supplier.trimmed().isEmpty())
-        return mapping;
-    const QString group = kPriceListsKey + u'\\' + key(supplier);
-    for (int role = 0; role < ColumnMapping::RoleCount; ++role) {
-        QString name;
-        if (!ReadRegString(group, ColumnMapping::roleName(ColumnMapping::Role(role)), name))
-            continue;
-        if (name.isEmpty()) {
-            mapping.columns[role] = -1;
-            continue;
-        }
-        const int column = int(header.indexOf(name));
-        if (column >= 0)
-            mapping.columns[role] = column;
-    }
-    return mapping;
-}
-
-void rememberMapping(const QString& supplier, const QStringList& header,
-                     const ColumnMapping& mapping) {
-    if (supplier.trimmed().isEmpty())
-        return;
-    const QString group = kPriceListsKey + u'\\' + key(supplier);
-    for (int role = 0; role < ColumnMapping::RoleCount; ++role) {
-        const int column = mapping.columns[role];
-        WriteRegString(group, ColumnMapping::roleName(ColumnMapping::Role(role)),
-                       column >= 0 && column < header.size() ? header[column] : QString());
-    }
 }

@@ -1,4 +1,4 @@
-#include "materials/pricelistdialog.h"
+#include "pricelist/pricelistdialog.h"
 
 #include "data/backup.h"
 #include "data/connection.h"
@@ -7,7 +7,8 @@
 #include "data/globals.h"
 #include "data/partialfile.h"
 #include "materials/addtolist.h"
-#include "materials/backgroundwork.h"
+#include "pricelist/backgroundwork.h"
+#include "pricelist/mappingmemory.h"
 #include "widgets/filedialog.h"
 #include "widgets/messagebox.h"
 

@@ -1,4 +1,4 @@
-#include "materials/pricelistmodels.h"
+#include "pricelist/pricelistmodels.h"
 
 #include "data/formats.h"
 

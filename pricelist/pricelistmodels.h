@@ -1,6 +1,6 @@
 #pragma once
 
-#include "materials/pricelistimport.h"
+#include "pricelist/core/import.h"
 
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>

@@ -2,8 +2,8 @@
 
 #include "data/dberror.h"
 #include "data/money.h"
-#include "materials/pricelistmapping.h"
-#include "materials/pricelistreader.h"
+#include "pricelist/core/mapping.h"
+#include "pricelist/core/reader.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "materials/backgroundwork.h"
+#include "pricelist/backgroundwork.h"
 
 #include <QEventLoop>
 #include <QProgressBar>

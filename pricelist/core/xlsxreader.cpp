@@ -1,7 +1,7 @@
 // Price lists in Excel workbooks (.xlsx): a zip archive of XML files. The workbook file names the
 // sheets, its relationships lead to each sheet's file, and the cells' text is in the sheet or in
 // the shared string table.
-#include "materials/pricelistformats.h"
+#include "pricelist/core/formats.h"
 
 #include "data/formats.h"
 

@@ -1,6 +1,6 @@
 // Price lists in CSV: the separator and the encoding found from the bytes, the fields split by
 // libcsv.
-#include "materials/pricelistformats.h"
+#include "pricelist/core/formats.h"
 
 #include <QObject>
 #include <QStringDecoder>

@@ -2,7 +2,7 @@
 
 // The readers of the two kinds of price list behind readPriceList(), which has already checked
 // that the file exists, is not empty and is not too large.
-#include "materials/pricelistreader.h"
+#include "pricelist/core/reader.h"
 
 #include <QByteArray>
 

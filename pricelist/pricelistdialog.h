@@ -1,7 +1,7 @@
 #pragma once
 
-#include "materials/pricelistimport.h"
-#include "materials/pricelistmodels.h"
+#include "pricelist/core/import.h"
+#include "pricelist/pricelistmodels.h"
 
 #include <QDialog>
 #include <optional>

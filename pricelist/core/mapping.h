@@ -23,8 +23,6 @@ struct ColumnMapping {
 // blanks and punctuation. A column is given to one role at most.
 ColumnMapping guessMapping(const QStringList& header);
 
-// The mapping remembered for a supplier's lists, by the header names of its columns, so that a
-// list whose columns moved still maps; nothing remembered gives the guess.
-ColumnMapping rememberedMapping(const QString& supplier, const QStringList& header);
-void rememberMapping(const QString& supplier, const QStringList& header,
-                     const ColumnMapping& mapping);
+// A header name as compared: lower case, letters and digits only ("Part #" -> "part", "Unit
+// Price" -> "unitprice").
+QString headerKey(const QString& name);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "materials/pricelistreader.h"
+#include "pricelist/core/reader.h"
 
 #include <QObject>
 #include <atomic>

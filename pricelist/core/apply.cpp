@@ -1,7 +1,7 @@
 #include "data/connection.h"
 #include "data/database.h"
 #include "data/formats.h"
-#include "materials/pricelistimport.h"
+#include "pricelist/core/import.h"
 
 #include <QDateTime>
 #include <QHash>

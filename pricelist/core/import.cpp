@@ -1,4 +1,4 @@
-#include "materials/pricelistimport.h"
+#include "pricelist/core/import.h"
 
 #include "data/connection.h"
 #include "data/database.h"
