@@ -1,7 +1,8 @@
 #pragma once
 
 // A loaded main window on the Estimate screen, shown and active so focus moves as it does for
-// a user; the header, the record bar and the tabs are driven by mouse and keys.
+// a user; the header, the record bar and the tabs are driven by mouse and keys. EstimateTest
+// opens it over a program of its own.
 #include "app/mainwindow.h"
 #include "data/recordset.h"
 #include "estimates/estimatebook.h"
@@ -9,11 +10,16 @@
 #include "estimates/estimateheader.h"
 #include "estimates/estimatelines.h"
 #include "estimates/estimatetotals.h"
+#include "support/programfixture.h"
+#include "support/scriptedmessages.h"
 #include "support/userinput.h"
 #include "widgets/datanavigator.h"
 #include "widgets/recordsetmodel.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -21,17 +27,43 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QtTest>
+#include <functional>
 
-struct EstimateScreen {
+// Replaces the field's text as a user does: a date is stepped down a year at a time with the
+// arrow key, a long text is pasted, anything else typed.
+inline void enterText(QWidget* field, const QString& text) {
+    if (auto* date = qobject_cast<QDateEdit*>(field)) {
+        date->setFocus(Qt::BacktabFocusReason); // the last part, the year, chosen
+        for (int step = 0; step < 10 && date->text() != text; ++step)
+            QTest::keyClick(date, Qt::Key_Down);
+        return;
+    }
+    if (text.size() < 300) {
+        UserInput::typeInto(field, text);
+        return;
+    }
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QApplication::clipboard()->setText(text);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+}
+
+// The main window, shown and active.
+struct ShownWindow {
     frmMain window;
-    EstimateFrame* e;
-    EstimateHeader* h;
-
-    EstimateScreen() : e(window.frEstimating), h(window.frEstimating->header) {
+    ShownWindow() {
         window.show();
         window.activateWindow();
         if (!QTest::qWaitForWindowActive(&window))
             qWarning("the window did not become active");
+    }
+};
+
+struct EstimateScreen : ShownWindow {
+    EstimateFrame* e = window.frEstimating;
+    EstimateHeader* h = window.frEstimating->header;
+
+    EstimateScreen() {
         // The View menu, since the tab is closed while Home's month lists no estimate.
         window.mnuViewEstimateScr->trigger();
     }
@@ -43,8 +75,11 @@ struct EstimateScreen {
     QString cell(QTableView* grid, int row, int column) const {
         return model(grid)->data(model(grid)->index(row, column)).toString();
     }
-    QString caption(QTableView* grid, int column) const {
-        return model(grid)->headerData(column, Qt::Horizontal).toString();
+    QStringList cells(QTableView* grid, int row, const QList<int>& columns) const {
+        QStringList texts;
+        for (int column : columns)
+            texts << cell(grid, row, column);
+        return texts;
     }
     void clickTab(int tab) {
         QTabBar* bar = window.tabMain->tabBar();
@@ -68,5 +103,42 @@ struct EstimateScreen {
     bool lineEntryDisabled() const {
         return !e->grdMaterialEstimate->isEnabled() && !e->grdLaborEstimate->isEnabled() &&
                !e->btnMaterialEstimate->isEnabled() && !window.mnuEditSaveRecord->isEnabled();
+    }
+    // The totals panel's boxes, top to bottom.
+    QStringList panel() const {
+        return {e->txtTotalMaterialCost->text(),
+                e->txtTotalMaterailExtension->text(),
+                e->txtTotalMaterialMargin->text(),
+                e->txtTotalLabourExtension->text(),
+                e->txtSubtotal->text(),
+                e->txtTax->text(),
+                e->txtShippning->text(),
+                e->txtTotalEstimate->text()};
+    }
+};
+
+// Data (Program or a program over data of its own) loaded as start-up does; prepare, if given,
+// changes the database first.
+template <class Data> struct LoadedProgram {
+    Data program;
+    TestDatabase& db = program.db;
+    explicit LoadedProgram(const std::function<void(TestDatabase&)>& prepare = {}) {
+        if (prepare)
+            prepare(db);
+        if (!program.load())
+            qFatal("the program did not open its test database");
+    }
+};
+
+// That program on the Estimate screen, its message boxes answered from a script.
+template <class Data = Program> struct EstimateTest : LoadedProgram<Data>, EstimateScreen {
+    ScriptedMessages messages;
+    explicit EstimateTest(const std::function<void(TestDatabase&)>& prepare = {})
+        : LoadedProgram<Data>(prepare) {}
+    // A column of an estimate as stored.
+    QVariant stored(const QString& column, int estimateId = 1) {
+        return this->db.scalar(
+            QStringLiteral("SELECT %1 FROM EstimateTBL WHERE EstimateID = ?").arg(column),
+            {estimateId});
     }
 };
