@@ -5,7 +5,6 @@
 #include "estimates/customersdialog.h"
 #include "estimates/estimatejob.h"
 #include "support/estimategrid.h"
-#include "support/estimaterows.h"
 #include "support/estimatescreen.h"
 #include "support/modaldialog.h"
 #include "widgets/leavecheck.h"

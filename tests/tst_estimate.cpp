@@ -3,7 +3,6 @@
 // panel, and the removal of estimates stored without a reference number.
 #include "data/globals.h"
 #include "estimates/homeframe.h"
-#include "support/estimaterows.h"
 #include "support/estimatescreen.h"
 #include "support/modaldialog.h"
 #include "widgets/leavecheck.h"
@@ -48,7 +47,6 @@ const QStringList kFirstEstimate = {"$80.00",  "$100.00", "$20.00", "$50.00",
 class TestEstimate : public QObject {
     Q_OBJECT
 private slots:
-    void lineEntryFollowsTheReferenceNumber();
     void anEmptyDatabaseGetsItsFirstEstimate();
     void aSaveWithoutReferenceNumberKeepsTheValues();
     void aDuplicateReferenceNumberIsNamedAndNothingMoves_data();
@@ -63,26 +61,9 @@ private slots:
     void anEstimatorNotOnTheList();
     void unnumberedEstimatesGoAtTheNextStart();
     void theRecordBarWritesAndShowsEachEstimate();
-    void leavingTheTab();
+    void leavingTheTabAndTheReferenceNumberRule();
     void lineGridsShowTheEstimatesLines();
 };
-
-void TestEstimate::lineEntryFollowsTheReferenceNumber() {
-    EstimateTest<Estimates> s;
-    QVERIFY(s.lineEntryEnabled());
-    // The rule follows the typing, so Add Materials is there before the box is left.
-    s.typeInto(s.e->txtQuoteNumber, QString());
-    QVERIFY(s.lineEntryDisabled());
-    s.leave(s.e->txtQuoteNumber);
-    QVERIFY(s.lineEntryDisabled());
-    // The disabled buttons say what they wait for.
-    QCOMPARE(s.e->btnMaterialEstimate->toolTip(), QStringLiteral("Type a reference number first"));
-    QCOMPARE(s.e->cmdUpdateCosts->toolTip(), QStringLiteral("Type a reference number first"));
-    s.typeInto(s.e->txtQuoteNumber, QStringLiteral("1003"));
-    QVERIFY(s.lineEntryEnabled());
-    QCOMPARE(s.e->btnMaterialEstimate->toolTip(), QStringLiteral("Add Material Items"));
-    QVERIFY(s.messages.shown().isEmpty());
-}
 
 void TestEstimate::anEmptyDatabaseGetsItsFirstEstimate() {
     EstimateTest<> s;
@@ -420,7 +401,7 @@ void TestEstimate::theRecordBarWritesAndShowsEachEstimate() {
     QVERIFY(s.messages.shown().isEmpty());
 }
 
-void TestEstimate::leavingTheTab() {
+void TestEstimate::leavingTheTabAndTheReferenceNumberRule() {
     EstimateTest<Estimates> s;
     // With a reference number, the header is saved.
     s.typeInto(s.e->txtShippning, QStringLiteral("7.5"));
@@ -429,10 +410,18 @@ void TestEstimate::leavingTheTab() {
     QCOMPARE(s.stored("Shipping").toDouble(), 7.5);
     QVERIFY(s.messages.shown().isEmpty());
 
-    // Without one, it is not: the user stays unless the changes may go.
+    // Without one, lines cannot be entered: the rule follows the typing, and the disabled
+    // buttons say what they wait for.
     s.window.mnuViewEstimateScr->trigger(); // Home's month lists none of them
+    QVERIFY(s.lineEntryEnabled());
+    QCOMPARE(s.e->btnMaterialEstimate->toolTip(), QStringLiteral("Add Material Items"));
     s.typeInto(s.e->txtQuoteNumber, QString());
+    QVERIFY(s.lineEntryDisabled());
+    QCOMPARE(s.e->btnMaterialEstimate->toolTip(), QStringLiteral("Type a reference number first"));
+    QCOMPARE(s.e->cmdUpdateCosts->toolTip(), QStringLiteral("Type a reference number first"));
     s.typeInto(s.e->txtShippning, QStringLiteral("9"));
+    QVERIFY(s.lineEntryDisabled());
+    // Nor is the header saved: the user stays unless the changes may go.
     s.messages.answerNext(QMessageBox::No);
     s.clickTab(0);
     QCOMPARE(s.messages.shown().size(), 1);

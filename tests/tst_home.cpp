@@ -4,7 +4,6 @@
 #include "data/formats.h"
 #include "estimates/homeframe.h"
 #include "support/estimategrid.h"
-#include "support/estimaterows.h"
 #include "support/estimatescreen.h"
 
 #include <QLabel>

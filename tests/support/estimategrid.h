@@ -66,13 +66,6 @@ inline void typeAcross(QTableView* grid, int row, int column, const QStringList&
     }
 }
 
-// Clicks the cell and types into it, as a user who starts typing on a chosen cell does.
-inline void clickAndType(QTableView* grid, int row, int column, const QString& text) {
-    typeAcross(grid, row, column, {text});
-    QVERIFY2(cellEditor(grid), "typing opened no cell editor");
-    commit(cellEditor(grid));
-}
-
 // Double-clicks the cell, replaces its text with what is typed and commits it with Enter.
 inline void typeIntoCell(QTableView* grid, int row, int column, const QString& text) {
     doubleClickCell(grid, row, column);

@@ -2,7 +2,7 @@
 
 // A loaded main window on the Estimate screen, shown and active so focus moves as it does for
 // a user; the header, the record bar and the tabs are driven by mouse and keys. EstimateTest
-// opens it over a program of its own.
+// opens it over a program of its own; rowsOf() reads back what the program stored.
 #include "app/mainwindow.h"
 #include "data/recordset.h"
 #include "estimates/estimatebook.h"
@@ -12,6 +12,7 @@
 #include "estimates/estimatetotals.h"
 #include "support/programfixture.h"
 #include "support/scriptedmessages.h"
+#include "support/testquery.h"
 #include "support/userinput.h"
 #include "widgets/datanavigator.h"
 #include "widgets/recordsetmodel.h"
@@ -28,6 +29,27 @@
 #include <QToolButton>
 #include <QtTest>
 #include <functional>
+
+// What the program stored, read back for a comparison: each row of a query as its values' text
+// joined by '|'. The query ends before the function returns, so the program may write again.
+inline QStringList rowsOf(Database& database, const QString& sql, const QVariantList& values = {}) {
+    TestQuery q(database);
+    q.prepare(sql);
+    for (const QVariant& value : values)
+        q.addBindValue(value);
+    QStringList rows;
+    for (q.exec(); q.next();) {
+        QStringList row;
+        for (int column = 0; column < q.columnCount(); ++column)
+            row << q.value(column).toString();
+        rows << row.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+inline QStringList rowsOf(TestDatabase& db, const QString& sql, const QVariantList& values = {}) {
+    return rowsOf(db.connection().database(), sql, values);
+}
 
 // Replaces the field's text as a user does: a date is stepped down a year at a time with the
 // arrow key, a long text is pasted, anything else typed.
