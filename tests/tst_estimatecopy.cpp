@@ -174,7 +174,6 @@ void TestEstimateCopy::duplicateCopiesEveryLineFromHomeAndTheEstimateScreen() {
     HomeFrame* home = s.window.frMain;
     QTest::keyClicks(home->txtFind, QStringLiteral("700"));
     QTRY_COMPARE(home->lblMonthYear->text(), QStringLiteral("1 found"));
-    QVERIFY(s.window.mnuEditDuplicate->isEnabled());
 
     // A text that is no number, and a number in use, are refused with the dialog kept open and
     // the typing kept; the next free number is proposed.
@@ -199,12 +198,10 @@ void TestEstimateCopy::duplicateCopiesEveryLineFromHomeAndTheEstimateScreen() {
     QVERIFY(s.messages.texts().at(1).contains(QStringLiteral("already used")));
     const int copy =
         s.db.scalar("SELECT EstimateID FROM EstimateTBL WHERE QuoteNumber = 950").toInt();
-    QVERIFY(copy > original);
 
     // The copy is shown on the Estimate screen, with every line; the original is as it was.
     QCOMPARE(s.window.tabMain->currentIndex(), 2);
     QCOMPARE(s.currentId(), copy);
-    QCOMPARE(s.e->txtQuoteNumber->text(), QStringLiteral("950"));
     QCOMPARE(s.model(s.e->grdMaterialEstimate)->recordCount(), 30);
     QCOMPARE(linesOf(s.db, copy), originalLines);
     QCOMPARE(linesOf(s.db, original), originalLines);
