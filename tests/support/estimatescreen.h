@@ -117,25 +117,22 @@ struct EstimateScreen : ShownWindow {
     static void click(QWidget* widget) { UserInput::click(widget); }
     static void typeInto(QWidget* field, const QString& text) { UserInput::typeInto(field, text); }
     static void leave(QWidget* field) { UserInput::leave(field); }
-    // The line-entry controls and Edit > Save Record, all on or all off.
-    bool lineEntryEnabled() const {
-        return e->grdMaterialEstimate->isEnabled() && e->grdLaborEstimate->isEnabled() &&
-               e->btnMaterialEstimate->isEnabled() && window.mnuEditSaveRecord->isEnabled();
+    // The line-entry controls and Edit > Save Record, each on or off; they go together.
+    QList<bool> lineEntry() const {
+        return {e->grdMaterialEstimate->isEnabled(), e->grdLaborEstimate->isEnabled(),
+                e->btnMaterialEstimate->isEnabled(), window.mnuEditSaveRecord->isEnabled()};
     }
-    bool lineEntryDisabled() const {
-        return !e->grdMaterialEstimate->isEnabled() && !e->grdLaborEstimate->isEnabled() &&
-               !e->btnMaterialEstimate->isEnabled() && !window.mnuEditSaveRecord->isEnabled();
-    }
+    bool lineEntryEnabled() const { return !lineEntry().contains(false); }
+    bool lineEntryDisabled() const { return !lineEntry().contains(true); }
     // The totals panel's boxes, top to bottom.
     QStringList panel() const {
-        return {e->txtTotalMaterialCost->text(),
-                e->txtTotalMaterailExtension->text(),
-                e->txtTotalMaterialMargin->text(),
-                e->txtTotalLabourExtension->text(),
-                e->txtSubtotal->text(),
-                e->txtTax->text(),
-                e->txtShippning->text(),
-                e->txtTotalEstimate->text()};
+        QStringList texts;
+        for (const QLineEdit* box :
+             {e->txtTotalMaterialCost, e->txtTotalMaterailExtension, e->txtTotalMaterialMargin,
+              e->txtTotalLabourExtension, e->txtSubtotal, e->txtTax, e->txtShippning,
+              e->txtTotalEstimate})
+            texts << box->text();
+        return texts;
     }
 };
 
