@@ -1,21 +1,15 @@
 // The Home screen: the month's estimates, stepping and holding the month arrows, and New, Edit
 // and Delete, driven through a shown main window with the mouse and keys.
-#include "app/mainwindow.h"
 #include "data/datacontrol.h"
 #include "data/formats.h"
-#include "estimates/estimatebook.h"
 #include "estimates/homeframe.h"
-#include "support/programfixture.h"
-#include "support/scriptedmessages.h"
-#include "support/testquery.h"
+#include "support/estimategrid.h"
+#include "support/estimatescreen.h"
 
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTableView>
 #include <QTimer>
-#include <QtTest>
+
+using namespace GridInput;
 
 namespace {
 
@@ -26,44 +20,51 @@ QDate firstOf(const QDate& date) {
 // An estimate with a few material and labor lines; its key.
 int addEstimate(TestDatabase& db, int quote, const QVariant& date, int materialLines = 0,
                 int laborLines = 0) {
-    db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, EstimateData, TaxRate, Shipping) "
-                           "VALUES (?, ?, 0, 0)"),
+    db.exec("INSERT INTO EstimateTBL (QuoteNumber, EstimateData, TaxRate, Shipping) VALUES (?, ?, "
+            "0, 0)",
             {quote, date});
-    const int id = db.scalar(QStringLiteral("SELECT MAX(EstimateID) FROM EstimateTBL")).toInt();
+    const int id = db.scalar("SELECT MAX(EstimateID) FROM EstimateTBL").toInt();
     for (int i = 0; i < materialLines; ++i)
-        db.exec(QStringLiteral("INSERT INTO MaterialEstimateTBL (EstimateID, Quantity, Extension) "
-                               "VALUES (?, 1, 617.25)"),
+        db.exec("INSERT INTO MaterialEstimateTBL (EstimateID, Quantity, Extension) VALUES (?, 1, "
+                "617.25)",
                 {id});
     for (int i = 0; i < laborLines; ++i)
-        db.exec(QStringLiteral("INSERT INTO LaborEstimateTBL (EstimateID, Hours, LaborExtension) "
-                               "VALUES (?, 2, 90)"),
-                {id});
+        db.exec(
+            "INSERT INTO LaborEstimateTBL (EstimateID, Hours, LaborExtension) VALUES (?, 2, 90)",
+            {id});
     return id;
 }
 
-// A shown, active main window on the Home screen.
-struct HomeScreen {
-    frmMain window;
-    HomeFrame* h = window.frMain;
+const int kYear = QDate::currentDate().year();
+// The keys addJanuary() gives its estimates.
+enum { janA = 1, janB, febFirst, decPrev, janPrev };
 
-    HomeScreen() {
-        window.show();
-        window.activateWindow();
-        if (!QTest::qWaitForWindowActive(&window))
-            qWarning("the window did not become active");
-    }
+// January of this year holds two estimates with lines (the second in the last minute of the
+// month), with neighbours on either side of it and a year away.
+void addJanuary(TestDatabase& db) {
+    addEstimate(db, 101, QDate(kYear, 1, 15), 2, 2);
+    addEstimate(db, 102, QDateTime(QDate(kYear, 1, 31), QTime(23, 30)), 1, 1);
+    addEstimate(db, 103, QDate(kYear, 2, 1));
+    addEstimate(db, 104, QDate(kYear - 1, 12, 31));
+    addEstimate(db, 105, QDate(kYear - 1, 1, 10));
+}
+
+// The program, loaded, on the Home screen; its messages answered from a script.
+struct Home : LoadedProgram<Program>, ShownWindow {
+    HomeFrame* h = window.frMain;
+    ScriptedMessages messages;
+    using LoadedProgram::LoadedProgram;
+
     QTableView* grid() const { return h->DGEstimatesAll; }
     QAbstractItemModel* list() const { return grid()->model(); }
+    int idAt(int row) const { return list()->index(row, 0).data(Qt::EditRole).toInt(); }
     QList<int> listedIds() const {
         QList<int> ids;
         for (int row = 0; row < list()->rowCount(); ++row)
-            ids << list()->index(row, 0).data(Qt::EditRole).toInt();
+            ids << idAt(row);
         return ids;
     }
     QString cell(int row, int column) const { return list()->index(row, column).data().toString(); }
-    int currentRowId() const {
-        return list()->index(grid()->currentIndex().row(), 0).data(Qt::EditRole).toInt();
-    }
     QString caption() const { return h->lblMonthYear->text(); }
     QDate month() const { return parseMonthYear(caption()).value_or(QDate()); }
     static void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -74,17 +75,6 @@ struct HomeScreen {
             click(h->cmdDateDown);
         while (month() < target)
             click(h->cmdDateUp);
-    }
-    QPoint cellCentre(int row) const { return grid()->visualRect(list()->index(row, 1)).center(); }
-    void clickRow(int row) {
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cellCentre(row));
-    }
-    // As the window system sends a double click: press, release, double click, release.
-    void doubleClickRow(int row) {
-        const QPoint at = cellCentre(row);
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseRelease(grid()->viewport(), Qt::LeftButton, {}, at);
     }
     // Whether everything that needs a listed estimate is on.
     QList<bool> estimateControls() const {
@@ -97,10 +87,9 @@ struct HomeScreen {
 const QList<bool> kAllOn = {true, true, true, true};
 const QList<bool> kAllOff = {false, false, false, false};
 
-int count(TestDatabase& db, const QString& table, int estimateId) {
+int count(TestDatabase& db, const char* table, int estimateId) {
     return db
-        .scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table +
-                    QStringLiteral(" WHERE EstimateID = ?"),
+        .scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE EstimateID = ?").arg(table),
                 {estimateId})
         .toInt();
 }
@@ -110,88 +99,27 @@ int count(TestDatabase& db, const QString& table, int estimateId) {
 class TestHome : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void aNewDatabaseGetsItsFirstEstimate();
     void theMonthsStepAcrossTheYears();
     void holdingAnArrowRepeatsFasterUntilReleased();
     void editDoubleClickAndEnterOpenTheEstimateNewStaysNew();
     void deleteAsksAndRemovesTheLinesWithTheEstimate();
     void aRefusedOrMissingDeleteLeavesEverything();
     void theMonthIsFoundThroughTheDateIndex();
-
-private:
-    // January of this year holds two estimates with lines (the second in the last minute of
-    // the month), with neighbours on either side of it and a year away.
-    void addJanuary();
-
-    std::unique_ptr<Program> program;
-    std::unique_ptr<ScriptedMessages> messages;
-    int year = 0;
-    int janA = 0, janB = 0, febFirst = 0, decPrev = 0, janPrev = 0;
 };
 
-// A fresh, empty database each time.
-void TestHome::init() {
-    messages.reset();
-    program.reset();
-    program = std::make_unique<Program>();
-    messages = std::make_unique<ScriptedMessages>();
-    year = QDate::currentDate().year();
-}
-
-void TestHome::addJanuary() {
-    TestDatabase& db = program->db;
-    janA = addEstimate(db, 101, QDate(year, 1, 15), 2, 2);
-    janB = addEstimate(db, 102, QDateTime(QDate(year, 1, 31), QTime(23, 30)), 1, 1);
-    febFirst = addEstimate(db, 103, QDate(year, 2, 1));
-    decPrev = addEstimate(db, 104, QDate(year - 1, 12, 31));
-    janPrev = addEstimate(db, 105, QDate(year - 1, 1, 10));
-}
-
-void TestHome::aNewDatabaseGetsItsFirstEstimate() {
-    QVERIFY(program->load());
-    HomeScreen s;
-    QCOMPARE(s.caption(), formatMonthYear(QDate::currentDate()));
-    QCOMPARE(s.listedIds(), QList<int>{});
-    QCOMPARE(s.estimateControls(), kAllOff);
-
-    s.click(s.h->cmdEstimate);
-    QCOMPARE(s.window.tabMain->currentIndex(), 2);
-    QVERIFY(s.book()->isNewEstimate());
-    auto* reference = s.window.findChild<QLineEdit*>(QStringLiteral("txtQuoteNumber"));
-    reference->setFocus();
-    QTest::keyClicks(reference, QStringLiteral("5001"));
-    // Leaving the Estimate tab stores it; Home lists it in this month, ready to edit.
-    s.window.tabMain->setCurrentIndex(0);
-    QCOMPARE(messages->texts(), QStringList{});
-    const int stored = program->db
-                           .scalar(QStringLiteral("SELECT EstimateID FROM EstimateTBL WHERE "
-                                                  "QuoteNumber = 5001"))
-                           .toInt();
-    QVERIFY(stored > 0);
-    QCOMPARE(s.listedIds(), QList<int>{stored});
-    QCOMPARE(s.estimateControls(), kAllOn);
-}
-
 void TestHome::theMonthsStepAcrossTheYears() {
-    addJanuary();
-    QVERIFY(program->load());
-    HomeScreen s;
-
-    s.goTo(QDate(year, 1, 1));
-    QCOMPARE(s.caption(), QStringLiteral("January %1").arg(year));
+    Home s(addJanuary);
+    s.goTo(QDate(kYear, 1, 1));
+    QCOMPARE(s.caption(), QStringLiteral("January %1").arg(kYear));
     // Only this January: not the first of February, not January a year earlier.
     QCOMPARE(s.listedIds(), (QList<int>{janA, janB}));
     QCOMPARE(s.estimateControls(), kAllOn);
     QVERIFY(s.grid()->isColumnHidden(0));
-    QCOMPARE(s.list()->headerData(8, Qt::Horizontal).toString(), QStringLiteral("Total Estimate"));
-    QCOMPARE(s.cell(0, 6), formatShortListDate(QDate(year, 1, 15)));
+    QCOMPARE(s.cell(0, 6), formatShortListDate(QDate(kYear, 1, 15)));
     QCOMPARE(s.cell(0, 7), QStringLiteral("$1,234.50"));
 
-    QCOMPARE(s.h->cmdDateDown->toolTip(), QStringLiteral("Scroll Backward"));
-    QCOMPARE(s.h->cmdDateUp->toolTip(), QStringLiteral("Scroll Forward"));
     s.click(s.h->cmdDateDown);
-    QCOMPARE(s.caption(), QStringLiteral("December %1").arg(year - 1));
+    QCOMPARE(s.caption(), QStringLiteral("December %1").arg(kYear - 1));
     QCOMPARE(s.listedIds(), QList<int>{decPrev});
     // A month without estimates turns off everything that needs one.
     s.click(s.h->cmdDateDown);
@@ -200,12 +128,12 @@ void TestHome::theMonthsStepAcrossTheYears() {
     s.click(s.h->cmdDateUp);
     QCOMPARE(s.estimateControls(), kAllOn);
     s.click(s.h->cmdDateUp);
-    QCOMPARE(s.caption(), QStringLiteral("January %1").arg(year));
+    QCOMPARE(s.caption(), QStringLiteral("January %1").arg(kYear));
 
     // The keys do the same from the list.
     s.grid()->setFocus();
     QTest::keyClick(s.grid(), Qt::Key_Left, Qt::AltModifier);
-    QCOMPARE(s.caption(), QStringLiteral("December %1").arg(year - 1));
+    QCOMPARE(s.caption(), QStringLiteral("December %1").arg(kYear - 1));
     QTest::keyClick(s.grid(), Qt::Key_Right, Qt::AltModifier);
     QTest::keyClick(s.grid(), Qt::Key_Right, Qt::AltModifier);
     QCOMPARE(s.listedIds(), QList<int>{febFirst});
@@ -214,8 +142,7 @@ void TestHome::theMonthsStepAcrossTheYears() {
 }
 
 void TestHome::holdingAnArrowRepeatsFasterUntilReleased() {
-    QVERIFY(program->load());
-    HomeScreen s;
+    Home s;
     QTimer* timer = s.window.findChild<QTimer*>(QStringLiteral("tmrDateChange"));
     QVERIFY(timer);
     const QDate start = s.month();
@@ -251,29 +178,27 @@ void TestHome::holdingAnArrowRepeatsFasterUntilReleased() {
 }
 
 void TestHome::editDoubleClickAndEnterOpenTheEstimateNewStaysNew() {
-    addJanuary();
-    QVERIFY(program->load());
-    HomeScreen s;
-    s.goTo(QDate(year, 1, 1));
+    Home s(addJanuary);
+    s.goTo(QDate(kYear, 1, 1));
     auto opened = [&s](int estimateId) {
         QCOMPARE(s.window.tabMain->currentIndex(), 2);
         QCOMPARE(s.book()->currentEstimateId(), estimateId);
         s.window.tabMain->setCurrentIndex(0);
     };
 
-    s.clickRow(1);
+    clickCell(s.grid(), 1, 1);
     QCOMPARE(s.book()->selectedEstimate(), janB);
     s.click(s.h->cmdEditEstimate);
     opened(janB);
     // The list was queried again on the way back and kept its row.
-    QCOMPARE(s.currentRowId(), janB);
-    s.doubleClickRow(0);
+    QCOMPARE(s.idAt(s.grid()->currentIndex().row()), janB);
+    doubleClickCell(s.grid(), 0, 1);
     opened(janA);
     s.grid()->setFocus();
     QTest::keyClick(s.grid(), Qt::Key_Down);
     QTest::keyClick(s.grid(), Qt::Key_Return);
     opened(janB);
-    s.clickRow(0);
+    clickCell(s.grid(), 0, 1);
     s.window.mnuEditEditRecord->trigger();
     opened(janA);
 
@@ -282,92 +207,77 @@ void TestHome::editDoubleClickAndEnterOpenTheEstimateNewStaysNew() {
     QCOMPARE(s.window.tabMain->currentIndex(), 2);
     QVERIFY(s.book()->isNewEstimate());
     QCOMPARE(s.book()->currentEstimateId(), 0);
-    QCOMPARE(messages->texts(), QStringList{});
+    QCOMPARE(s.messages.texts(), QStringList{});
 }
 
 void TestHome::deleteAsksAndRemovesTheLinesWithTheEstimate() {
-    TestDatabase& db = program->db;
-    addJanuary();
-    QVERIFY(program->load());
-    HomeScreen s;
-    s.goTo(QDate(year, 1, 1));
+    Home s(addJanuary);
+    s.goTo(QDate(kYear, 1, 1));
 
-    messages->answerNext(QMessageBox::No);
+    s.messages.answerNext(QMessageBox::No);
     s.click(s.h->cmdEstimateDelete);
-    QCOMPARE(messages->texts(),
+    QCOMPARE(s.messages.texts(),
              QStringList{QStringLiteral("Do you really want to delete the selected estimate?")});
-    QCOMPARE(messages->shown().first().buttons, QMessageBox::Yes | QMessageBox::No);
-    QCOMPARE(messages->titles(), QStringList{QCoreApplication::applicationName()});
+    QCOMPARE(s.messages.shown().first().buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(s.messages.titles(), QStringList{QCoreApplication::applicationName()});
     QCOMPARE(s.listedIds(), (QList<int>{janA, janB}));
-    QCOMPARE(count(db, QStringLiteral("MaterialEstimateTBL"), janA), 2);
+    QCOMPARE(count(s.db, "MaterialEstimateTBL", janA), 2);
 
-    messages->answerNext(QMessageBox::Yes);
+    s.messages.answerNext(QMessageBox::Yes);
     s.click(s.h->cmdEstimateDelete);
     QCOMPARE(s.listedIds(), QList<int>{janB});
     for (const char* table : {"EstimateTBL", "MaterialEstimateTBL", "LaborEstimateTBL"})
-        QCOMPARE(count(db, QLatin1String(table), janA), 0);
-    QCOMPARE(count(db, QStringLiteral("MaterialEstimateTBL"), janB), 1);
+        QCOMPARE(count(s.db, table, janA), 0);
+    QCOMPARE(count(s.db, "MaterialEstimateTBL", janB), 1);
     QCOMPARE(s.book()->selectedEstimate(), janB);
 
-    messages->answerNext(QMessageBox::Yes);
+    s.messages.answerNext(QMessageBox::Yes);
     s.click(s.h->cmdEstimateDelete);
     QCOMPARE(s.listedIds(), QList<int>{});
     QCOMPARE(s.estimateControls(), kAllOff);
-    QCOMPARE(messages->shown().size(), 3);
+    QCOMPARE(s.messages.shown().size(), 3);
 }
 
 void TestHome::aRefusedOrMissingDeleteLeavesEverything() {
-    TestDatabase& db = program->db;
-    addJanuary();
-    QVERIFY(program->load());
-    db.exec(QStringLiteral("CREATE TRIGGER KeepEstimates BEFORE DELETE ON EstimateTBL "
-                           "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-    HomeScreen s;
-    s.goTo(QDate(year, 1, 1));
+    Home s(addJanuary);
+    s.db.exec("CREATE TRIGGER KeepEstimates BEFORE DELETE ON EstimateTBL BEGIN SELECT "
+              "RAISE(ABORT, 'refused'); END");
+    s.goTo(QDate(kYear, 1, 1));
 
-    messages->answerNext(QMessageBox::Yes);
+    s.messages.answerNext(QMessageBox::Yes);
     s.click(s.h->cmdEstimateDelete);
-    QCOMPARE(messages->titles().last(), QStringLiteral("frmMain / cmdEstimateDelete_Click"));
-    QVERIFY2(messages->texts().last().contains(QStringLiteral("refused")),
-             qPrintable(messages->texts().last()));
+    QCOMPARE(s.messages.titles().last(), QStringLiteral("frmMain / cmdEstimateDelete_Click"));
+    QVERIFY2(s.messages.texts().last().contains(QStringLiteral("refused")),
+             qPrintable(s.messages.texts().last()));
     for (const char* table : {"EstimateTBL", "MaterialEstimateTBL", "LaborEstimateTBL"})
-        QVERIFY(count(db, QLatin1String(table), janA) > 0);
+        QVERIFY(count(s.db, table, janA) > 0);
     QCOMPARE(s.listedIds(), (QList<int>{janA, janB}));
 
     // An estimate stored behind the program's back is listed, but the book does not hold it.
-    db.exec(QStringLiteral("DROP TRIGGER KeepEstimates"));
-    const int stranger = addEstimate(db, 106, QDate(year, 1, 1));
+    s.db.exec("DROP TRIGGER KeepEstimates");
+    const int stranger = addEstimate(s.db, 106, QDate(kYear, 1, 1));
     s.click(s.h->cmdDateUp);
     s.click(s.h->cmdDateDown);
     QCOMPARE(s.listedIds(), (QList<int>{stranger, janA, janB}));
-    s.clickRow(0);
-    messages->clear();
-    messages->answerNext(QMessageBox::Yes);
-    messages->answerNext(QMessageBox::Ok);
+    clickCell(s.grid(), 0, 1);
+    s.messages.clear();
+    s.messages.answerNext(QMessageBox::Yes);
+    s.messages.answerNext(QMessageBox::Ok);
     s.click(s.h->cmdEstimateDelete);
-    QCOMPARE(messages->texts().last(), QStringLiteral("Failed to delete record"));
-    QCOMPARE(messages->titles().last(), QStringLiteral("cmdEstimateDelete_Click"));
-    QCOMPARE(count(db, QStringLiteral("EstimateTBL"), stranger), 1);
+    QCOMPARE(s.messages.texts().last(), QStringLiteral("Failed to delete record"));
+    QCOMPARE(s.messages.titles().last(), QStringLiteral("cmdEstimateDelete_Click"));
+    QCOMPARE(count(s.db, "EstimateTBL", stranger), 1);
 }
 
 void TestHome::theMonthIsFoundThroughTheDateIndex() {
-    QVERIFY(program->load());
-    HomeScreen s;
+    Home s;
     auto* list = s.window.findChild<DataControl*>(QStringLiteral("AdodcEstimatesAll"));
     QVERIFY(list);
-    TestQuery plan(program->db.connection().database());
-    QVERIFY(plan.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + list->recordSource()));
-    const QDate first = s.month();
-    plan.addBindValue(first);
-    plan.addBindValue(first.addMonths(1));
-    QVERIFY(plan.exec());
-    QStringList steps;
-    while (plan.next())
-        steps << plan.value(3).toString();
-    QVERIFY2(steps.join('\n').contains(QStringLiteral("USING INDEX EstimateByDate")),
-             qPrintable(steps.join('\n')));
-    QVERIFY2(!steps.join('\n').contains(QStringLiteral("TEMP B-TREE")),
-             qPrintable(steps.join('\n')));
+    const QString plan = rowsOf(s.db, "EXPLAIN QUERY PLAN " + list->recordSource(),
+                                {s.month(), s.month().addMonths(1)})
+                             .join('\n');
+    QVERIFY2(plan.contains(QStringLiteral("USING INDEX EstimateByDate")), qPrintable(plan));
+    QVERIFY2(!plan.contains(QStringLiteral("TEMP B-TREE")), qPrintable(plan));
 }
 
 QTEST_MAIN(TestHome)

@@ -54,29 +54,33 @@ private slots:
     void initTestCase() { applyProgramStyle(*qApp); }
     void theWidthIsTheViewsOwnHint_data();
     void theWidthIsTheViewsOwnHint();
-    void aChangedCellIsMeasuredAgain();
-    void roomToSpareNeedsNoMeasuring();
 };
 
 void TestLineGridWidths::theWidthIsTheViewsOwnHint_data() {
     QTest::addColumn<int>("rows");
     QTest::addColumn<bool>("shown");
     QTest::addColumn<int>("scrollTo");
-    QTest::newRow("no lines") << 0 << true << 0;
-    QTest::newRow("a few, hidden") << 5 << false << 0;
-    QTest::newRow("a thousand, hidden") << 1000 << false << 0;
-    QTest::newRow("a thousand, shown") << 1000 << true << 0;
+    QTest::addColumn<QString>("change"); // made once the widths were asked for
+    QTest::newRow("no lines") << 0 << true << 0 << QString();
+    QTest::newRow("a few, hidden") << 5 << false << 0 << QString();
+    QTest::newRow("a thousand, hidden") << 1000 << false << 0 << QString();
+    QTest::newRow("a thousand, shown") << 1000 << true << 0 << QString();
     // Beyond the rows the view considers, which rows count follows the scrolling.
-    QTest::newRow("1,500, hidden") << 1500 << false << 0;
-    QTest::newRow("1,500, shown at the top") << 1500 << true << 0;
-    QTest::newRow("1,500, shown in the middle") << 1500 << true << 700;
-    QTest::newRow("1,500, shown at the end") << 1500 << true << 1499;
+    QTest::newRow("1,500, hidden") << 1500 << false << 0 << QString();
+    QTest::newRow("1,500, shown at the top") << 1500 << true << 0 << QString();
+    QTest::newRow("1,500, shown in the middle") << 1500 << true << 700 << QString();
+    QTest::newRow("1,500, shown at the end") << 1500 << true << 1499 << QString();
+    // What was measured is measured anew.
+    QTest::newRow("a cell widened") << 300 << false << 0 << "cell";
+    QTest::newRow("the lines replaced") << 300 << false << 0 << "lines";
+    QTest::newRow("a larger font") << 300 << false << 0 << "font";
 }
 
 void TestLineGridWidths::theWidthIsTheViewsOwnHint() {
     QFETCH(int, rows);
     QFETCH(bool, shown);
     QFETCH(int, scrollTo);
+    QFETCH(QString, change);
     QStandardItemModel model;
     fill(model, rows, quint32(rows + scrollTo));
     LineGridView grid;
@@ -88,41 +92,23 @@ void TestLineGridWidths::theWidthIsTheViewsOwnHint() {
         if (rows > 0)
             grid.scrollTo(model.index(scrollTo, 0), QAbstractItemView::PositionAtCenter);
     }
-    for (int column = 0; column < 4; ++column)
-        QCOMPARE(grid.columnWidthHint(column, 0), viewsOwnHint(grid, column));
-}
-
-void TestLineGridWidths::aChangedCellIsMeasuredAgain() {
-    QStandardItemModel model;
-    fill(model, 300, 7);
-    LineGridView grid;
-    grid.setModel(&model);
     const int before = grid.columnWidthHint(0, 0);
-    QCOMPARE(grid.columnWidthHint(0, 0), before);
-    model.setData(model.index(150, 0), QStringLiteral("$888,888,888,888.88"));
-    const int after = grid.columnWidthHint(0, 0);
-    QVERIFY(after > before);
-    QCOMPARE(after, viewsOwnHint(grid, 0));
-    // Lines replaced, and a larger font, are measured anew too.
-    fill(model, 3, 8);
-    QCOMPARE(grid.columnWidthHint(0, 0), viewsOwnHint(grid, 0));
-    QFont larger = grid.font();
-    larger.setPointSizeF(larger.pointSizeF() * 2);
-    grid.setFont(larger);
-    QCOMPARE(grid.columnWidthHint(0, 0), viewsOwnHint(grid, 0));
-}
-
-void TestLineGridWidths::roomToSpareNeedsNoMeasuring() {
-    QStandardItemModel model;
-    fill(model, 1000, 9);
-    LineGridView grid;
-    grid.setModel(&model);
+    if (change == QLatin1String("cell")) {
+        model.setData(model.index(150, 0), QStringLiteral("$888,888,888,888.88"));
+        QVERIFY(grid.columnWidthHint(0, 0) > before);
+    } else if (change == QLatin1String("lines")) {
+        fill(model, 3, 8);
+    } else if (change == QLatin1String("font")) {
+        QFont larger = grid.font();
+        larger.setPointSizeF(larger.pointSizeF() * 2);
+        grid.setFont(larger);
+    }
     for (int column = 0; column < 4; ++column) {
         const int own = viewsOwnHint(grid, column);
-        // Room for every text: the width given fits in it, so the column keeps its room.
+        QCOMPARE(grid.columnWidthHint(column, 0), own);
+        // With room for every text the column keeps its room; one pixel short, the exact width.
         QVERIFY(grid.columnWidthHint(column, own) <= own);
         QVERIFY(grid.columnWidthHint(column, own + 200) <= own + 200);
-        // One pixel short: the exact width.
         QCOMPARE(grid.columnWidthHint(column, own - 1), own);
     }
 }
