@@ -6,6 +6,7 @@
 #include "data/formats.h"
 #include "data/globals.h"
 #include "data/pricing.h"
+#include "data/recordset.h"
 #include "estimates/laborlines.h"
 #include "estimates/materiallines.h"
 #include "materials/materialpicker.h"
@@ -663,9 +664,10 @@ void TestEstimateLines::aLineChangedElsewhereIsReadAgain() {
               "WHERE MaterialEstimateID = 1");
     typeIntoCell(grid, 0, MaterialLines::Quantity, QStringLiteral("3"));
     QCOMPARE(s.messages.shown().size(), 1);
-    QVERIFY2(s.messages.texts().first().startsWith(
-                 "The line was changed by someone else since you opened the estimate."),
-             qPrintable(s.messages.texts().first()));
+    QCOMPARE(s.messages.texts().first(),
+             RecordSet::conflictText(ErrorNumber::kRecordChanged) +
+                 "\n\nYour entry was not stored. The lines now show what is stored; enter your "
+                 "change again if it is still needed.");
     // The lines are read again: the other window's line shows, and the panel follows it.
     QTRY_COMPARE(s.cell(grid, 0, MaterialLines::Quantity), QStringLiteral("5"));
     QCOMPARE(storedLine(s.db, "Quantity", 1), 5.0);
