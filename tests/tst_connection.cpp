@@ -9,6 +9,7 @@
 #include "data/schema.h"
 #include "settings/openconnection.h"
 #include "settings/registry.h"
+#include "support/datafiles.h"
 #include "support/programfixture.h"
 #include "support/scriptedmessages.h"
 #include "support/smalldisk.h"
@@ -44,8 +45,9 @@ private slots:
     void opensTheProgramsOwnFile();
     void refusesFilesItCannotTrust_data();
     void refusesFilesItCannotTrust();
+    void aStrangersTriggerOrViewKeepsTheFileShut_data();
     void aStrangersTriggerOrViewKeepsTheFileShut();
-    void emptyPathIsTheDefaultBesideTheProgram();
+    void theEnginesOwnObjectsAndEarlierViewsPass();
     void connectionStringKeepsAwkwardPaths();
     void refusedWritesCarryTheScreensNumbers();
     void valuesAreBoundNotPasted();
@@ -77,40 +79,36 @@ void TestConnection::opensTheProgramsOwnFile() {
 
 void TestConnection::refusesFilesItCannotTrust_data() {
     QTest::addColumn<QString>("damage");
-    QTest::addColumn<QStringList>("texts");
-    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
     const QString title = QStringLiteral(" clsSetting / OpenConnection");
-    QTest::newRow("missing file") << "missing"
-                                  << QStringList{QStringLiteral("-2147467259: Could not find file")}
-                                  << QStringList{title};
-    QTest::newRow("another password")
-        << "password" << QStringList{QStringLiteral("-2147217843: Not a valid password.")}
-        << QStringList{title};
     const QString foreign =
         QStringLiteral("-2147217843: The file '%1' is not a Plenwick database.");
-    QTest::newRow("no password record")
-        << "noverifier" << QStringList{foreign} << QStringList{title};
-    QTest::newRow("empty file") << "empty" << QStringList{foreign} << QStringList{title};
-    QTest::newRow("another program's database")
-        << "foreign" << QStringList{foreign} << QStringList{title};
-    QTest::newRow("not a database")
-        << "garbage" << QStringList{QStringLiteral("-2147467259: Unrecognized database format")}
-        << QStringList{title};
+    QTest::newRow("missing file") << "missing"
+                                  << "-2147467259: Could not find file" << title;
+    QTest::newRow("another password") << "password"
+                                      << "-2147217843: Not a valid password." << title;
+    QTest::newRow("no password record") << "noverifier" << foreign << title;
+    QTest::newRow("empty file") << "empty" << foreign << title;
+    QTest::newRow("another program's database") << "foreign" << foreign << title;
+    QTest::newRow("not a database") << "garbage"
+                                    << "-2147467259: Unrecognized database format" << title;
     // Another program holds the file locked (after the usual wait for a lock).
     QTest::newRow("locked by another program")
         << "locked"
-        << QStringList{QStringLiteral("-2147467259: The file '%1' is in use by another "
-                                      "program.")}
-        << QStringList{title};
+        << "-2147467259: The file '%1' is in use by another program." << title;
+    // Damaged, with no backup to offer.
+    QTest::newRow("damaged") << "corrupt"
+                             << "-2147467259: The file '%1' is damaged: " << title;
     QTest::newRow("no categories table")
-        << "structure" << QStringList{QStringLiteral("Invalid Database Structure")}
-        << QStringList{QStringLiteral("OpenConnection")};
+        << "structure"
+        << "Invalid Database Structure" << QStringLiteral("OpenConnection");
 }
 
 void TestConnection::refusesFilesItCannotTrust() {
     QFETCH(QString, damage);
-    QFETCH(QStringList, texts);
-    QFETCH(QStringList, titles);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
     TestDatabase db;
     QString path = db.damage(damage);
     const QString before = gConnectionString;
@@ -119,105 +117,114 @@ void TestConnection::refusesFilesItCannotTrust() {
     Connection c;
     QVERIFY(!OpenConnection(path, c));
     QCOMPARE(c.state(), int(Connection::Closed));
-    QCOMPARE(messages.shown().size(), texts.size());
-    for (int i = 0; i < texts.size(); ++i) {
-        QVERIFY2(messages.texts().at(i).startsWith(
-                     QString(texts.at(i)).replace(QStringLiteral("%1"), path)),
-                 qPrintable(messages.texts().at(i)));
-        QCOMPARE(messages.titles().at(i), titles.at(i));
-        QCOMPARE(messages.shown().at(i).icon, QMessageBox::Critical);
-    }
+    QCOMPARE(messages.shown().size(), 1);
+    QVERIFY2(messages.texts().first().startsWith(text.replace(QStringLiteral("%1"), path)),
+             qPrintable(messages.texts().first()));
+    QCOMPARE(messages.titles().first(), title);
+    QCOMPARE(messages.shown().first().icon, QMessageBox::Critical);
     // The connection string is set on a failed call too.
     QVERIFY(gConnectionString.contains(path));
     gConnectionString = before;
 }
 
-void TestConnection::aStrangersTriggerOrViewKeepsTheFileShut() {
+void TestConnection::aStrangersTriggerOrViewKeepsTheFileShut_data() {
+    QTest::addColumn<QStringList>("statements"); // run as the program runs statements
+    QTest::addColumn<QString>("schemaEdit");     // then written into the schema by hand
+    QTest::addColumn<QString>("named");          // in the message
     const QString wipe =
         QStringLiteral("CREATE TRIGGER Wipe AFTER UPDATE ON MaterialsTBL BEGIN DELETE FROM "
                        "LaborEstimateTBL; UPDATE MaterialsTBL SET UnitCost = 0.01; END");
-    const QString loop = QStringLiteral(
-        "CREATE VIEW MaterialsTBL AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
-        "FROM n) SELECT i AS MaterialsID FROM n");
-    const struct {
-        QStringList statements;
-        QString named;
-        QString schemaEdit = {};
-    } cases[] = {
-        {{wipe}, QStringLiteral("trigger Wipe")},
-        // Under the engine's own prefix, written into the schema by hand: SQLite runs such a
-        // trigger all the same, so only the engine's own objects, as it makes them, pass.
-        {{},
-         QStringLiteral("trigger sqlite_wipe"),
-         QStringLiteral("INSERT INTO sqlite_master VALUES ('trigger', 'sqlite_wipe', "
-                        "'MaterialsTBL', 0, 'CREATE TRIGGER sqlite_wipe AFTER UPDATE ON "
-                        "MaterialsTBL BEGIN DELETE FROM EstimateTBL; END')")},
-        {{},
-         QStringLiteral("view sqlite_stat1"),
-         QStringLiteral("INSERT INTO sqlite_master VALUES ('view', 'sqlite_stat1', "
-                        "'sqlite_stat1', 0, 'CREATE VIEW sqlite_stat1 AS SELECT 1 AS tbl')")},
-        {{QStringLiteral("CREATE INDEX Narrow ON MaterialsTBL (PartNumber)")},
-         QStringLiteral("index sqlite_autoindex_MaterialsTBL_7 (altered)"),
-         QStringLiteral("UPDATE sqlite_master SET name = 'sqlite_autoindex_MaterialsTBL_7', "
-                        "sql = 'CREATE INDEX sqlite_autoindex_MaterialsTBL_7 ON MaterialsTBL "
-                        "(PartNumber)' WHERE name = 'Narrow'")},
-        {{QStringLiteral("CREATE TABLE Extra (x)")},
-         QStringLiteral("table sqlite_extra"),
-         QStringLiteral("UPDATE sqlite_master SET name = 'sqlite_extra', tbl_name = "
-                        "'sqlite_extra', sql = 'CREATE TABLE sqlite_extra (x)' WHERE name = "
-                        "'Extra'")},
-        {{},
-         QStringLiteral("table sqlite_sequence (altered)"),
-         QStringLiteral("UPDATE sqlite_master SET sql = 'CREATE TABLE sqlite_sequence(name,seq "
-                        "DEFAULT 5)' WHERE name = 'sqlite_sequence'")},
-        {{QStringLiteral("DROP TABLE MaterialsTBL"), loop}, QStringLiteral("view MaterialsTBL")},
-        {{QStringLiteral("CREATE TABLE Extra (x)")}, QStringLiteral("table Extra")},
-        // The program's names with other text: a view that never ends, a price that changes on
-        // its own, an index narrowed to nothing.
-        {{QStringLiteral("DROP VIEW rptDetail"),
-          QStringLiteral("CREATE VIEW rptDetail AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
-                         "SELECT i + 1 FROM n) SELECT i AS EstimateID FROM n")},
-         QStringLiteral("view rptDetail (altered)")},
-        {{QStringLiteral("ALTER TABLE MaterialsTBL ADD COLUMN Hidden DEFAULT 1")},
-         QStringLiteral("table MaterialsTBL (altered)")},
-        {{QStringLiteral("DROP INDEX EstimateByDate"),
-          QStringLiteral("CREATE INDEX EstimateByDate ON EstimateTBL (EstimateData) WHERE 0")},
-         QStringLiteral("index EstimateByDate (altered)")},
-        // An older structure is no excuse for a stranger's objects or altered tables.
-        {{QStringLiteral("PRAGMA user_version = 0"), wipe}, QStringLiteral("trigger Wipe")},
-        {{QStringLiteral("PRAGMA user_version = 0"),
-          QStringLiteral("ALTER TABLE MaterialsTBL ADD COLUMN Hidden DEFAULT 1")},
-         QStringLiteral("table MaterialsTBL (altered)")},
-        // A newer structure is named as what it is.
-        {{QStringLiteral("PRAGMA user_version = %1").arg(Schema::kStructureVersion + 1), wipe},
-         QStringLiteral("made by a newer version of Plenwick")}};
-    for (const auto& c : cases) {
-        TestDatabase db;
-        for (const QString& sql : c.statements)
-            db.exec(sql);
-        if (!c.schemaEdit.isEmpty())
-            QVERIFY(editSchema(db.path(), c.schemaEdit));
-        ScriptedMessages messages;
-        Connection connection;
-        QString path = db.path();
-        QVERIFY(!OpenConnection(path, connection));
-        QCOMPARE(messages.shown().size(), 1);
-        QVERIFY2(messages.texts().first().contains(c.named), qPrintable(messages.texts().first()));
-    }
+    const QString hidden = QStringLiteral("ALTER TABLE MaterialsTBL ADD COLUMN Hidden DEFAULT 1");
+    const QString extra = QStringLiteral("CREATE TABLE Extra (x)");
+    const QString none;
+    QTest::newRow("a trigger") << QStringList{wipe} << none << "trigger Wipe";
+    // Under the engine's own prefix, written into the schema by hand: SQLite runs such a
+    // trigger all the same, so only the engine's own objects, as it makes them, pass.
+    QTest::newRow("a trigger under the engine's prefix")
+        << QStringList()
+        << "INSERT INTO sqlite_master VALUES ('trigger', 'sqlite_wipe', 'MaterialsTBL', 0, "
+           "'CREATE TRIGGER sqlite_wipe AFTER UPDATE ON MaterialsTBL BEGIN DELETE FROM "
+           "EstimateTBL; END')"
+        << "trigger sqlite_wipe";
+    QTest::newRow("a view under the engine's prefix")
+        << QStringList()
+        << "INSERT INTO sqlite_master VALUES ('view', 'sqlite_stat1', 'sqlite_stat1', 0, "
+           "'CREATE VIEW sqlite_stat1 AS SELECT 1 AS tbl')"
+        << "view sqlite_stat1";
+    QTest::newRow("an index named as the engine's")
+        << QStringList{"CREATE INDEX Narrow ON MaterialsTBL (PartNumber)"}
+        << "UPDATE sqlite_master SET name = 'sqlite_autoindex_MaterialsTBL_7', sql = 'CREATE "
+           "INDEX sqlite_autoindex_MaterialsTBL_7 ON MaterialsTBL (PartNumber)' WHERE name = "
+           "'Narrow'"
+        << "index sqlite_autoindex_MaterialsTBL_7 (altered)";
+    QTest::newRow("a table under the engine's prefix")
+        << QStringList{extra}
+        << "UPDATE sqlite_master SET name = 'sqlite_extra', tbl_name = 'sqlite_extra', sql = "
+           "'CREATE TABLE sqlite_extra (x)' WHERE name = 'Extra'"
+        << "table sqlite_extra";
+    QTest::newRow("the key counter altered")
+        << QStringList()
+        << "UPDATE sqlite_master SET sql = 'CREATE TABLE sqlite_sequence(name,seq DEFAULT 5)' "
+           "WHERE name = 'sqlite_sequence'"
+        << "table sqlite_sequence (altered)";
+    QTest::newRow("a view in a table's place")
+        << QStringList{"DROP TABLE MaterialsTBL",
+                       "CREATE VIEW MaterialsTBL AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                       "SELECT i + 1 FROM n) SELECT i AS MaterialsID FROM n"}
+        << none << "view MaterialsTBL";
+    QTest::newRow("a table of its own") << QStringList{extra} << none << "table Extra";
+    // The program's names with other text: a view that never ends, a price that changes on its
+    // own, an index narrowed to nothing.
+    QTest::newRow("a view altered")
+        << QStringList{"DROP VIEW rptDetail",
+                       "CREATE VIEW rptDetail AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                       "SELECT i + 1 FROM n) SELECT i AS EstimateID FROM n"}
+        << none << "view rptDetail (altered)";
+    QTest::newRow("a table altered")
+        << QStringList{hidden} << none << "table MaterialsTBL (altered)";
+    QTest::newRow("an index altered")
+        << QStringList{"DROP INDEX EstimateByDate",
+                       "CREATE INDEX EstimateByDate ON EstimateTBL (EstimateData) WHERE 0"}
+        << none << "index EstimateByDate (altered)";
+    // An older structure is no excuse for a stranger's objects or altered tables.
+    QTest::newRow("a trigger in an older structure")
+        << QStringList{"PRAGMA user_version = 0", wipe} << none << "trigger Wipe";
+    QTest::newRow("a table altered in an older structure")
+        << QStringList{"PRAGMA user_version = 0", hidden} << none << "table MaterialsTBL (altered)";
+    // A newer structure is named as what it is.
+    QTest::newRow("a newer structure") << QStringList{QStringLiteral("PRAGMA user_version = %1")
+                                                          .arg(Schema::kStructureVersion + 1),
+                                                      wipe}
+                                       << none << "made by a newer version of Plenwick";
+}
+
+void TestConnection::aStrangersTriggerOrViewKeepsTheFileShut() {
+    QFETCH(QStringList, statements);
+    QFETCH(QString, schemaEdit);
+    QFETCH(QString, named);
+    TestDatabase db;
+    for (const QString& sql : statements)
+        db.exec(sql);
+    QVERIFY(schemaEdit.isEmpty() || editSchema(db.path(), schemaEdit));
+    ScriptedMessages messages;
+    Connection connection;
+    QString path = db.path();
+    QVERIFY(!OpenConnection(path, connection));
+    QCOMPARE(messages.shown().size(), 1);
+    VERIFY_CONTAINS(messages.texts().first(), named);
+}
+
+void TestConnection::theEnginesOwnObjectsAndEarlierViewsPass() {
     // The engine's own objects pass: the key counter, the statistics of ANALYZE, the indexes of
     // UNIQUE and PRIMARY KEY constraints.
-    {
-        TestDatabase analysed;
-        analysed.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber) VALUES (1001)"));
-        analysed.exec(QStringLiteral("ANALYZE"));
-        QVERIFY(analysed
-                    .scalar("SELECT COUNT(*) FROM sqlite_master WHERE name LIKE "
-                            "'sqlite!_%' ESCAPE '!'")
-                    .toInt() >= 4);
-        Connection c;
-        QVERIFY(openProgramFile(c, analysed.path()));
-        QCOMPARE(Schema::foreignObjects(c.database()), QStringList());
-    }
+    TestDatabase analysed;
+    analysed.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber) VALUES (1001)"));
+    analysed.exec(QStringLiteral("ANALYZE"));
+    const QString engines = QStringLiteral("name LIKE 'sqlite!_%' ESCAPE '!'");
+    QVERIFY(analysed.scalar("SELECT COUNT(*) FROM sqlite_master WHERE " + engines).toInt() >= 4);
+    Connection c;
+    QVERIFY(openProgramFile(c, analysed.path()));
+    QCOMPARE(Schema::foreignObjects(c.database()), QStringList());
     // A file of the first structure, with the index an early build left and a view of an
     // earlier text (or a stranger's text): opened, its views and indexes made again from the
     // program's text, and stamped with the current structure.
@@ -261,20 +268,6 @@ void TestConnection::aStrangersTriggerOrViewKeepsTheFileShut() {
                                        "'MaterialsTBL'")));
 }
 
-void TestConnection::emptyPathIsTheDefaultBesideTheProgram() {
-    const QString expected = QDir::toNativeSeparators(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Estimating.mdb")));
-    QFile::remove(expected);
-    QVERIFY(Schema::createFile(expected, nullptr));
-    QString path;
-    Connection c;
-    ScriptedMessages messages;
-    QVERIFY(OpenConnection(path, c));
-    QCOMPARE(path, expected);
-    c.close();
-    QFile::remove(expected);
-}
-
 void TestConnection::connectionStringKeepsAwkwardPaths() {
     const QString path = QStringLiteral("/tmp/a;b \"quoted\"/Estimating.mdb");
     const auto parts = Connection::parseConnectionString(
@@ -286,15 +279,12 @@ void TestConnection::connectionStringKeepsAwkwardPaths() {
 void TestConnection::refusedWritesCarryTheScreensNumbers() {
     TestDatabase db;
     Connection& c = db.connection();
-    db.exec(QStringLiteral("INSERT INTO MaterialsTBL (PartNumber, UnitCost) VALUES ('P-1', 2.5)"));
     db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber) VALUES (100)"));
-    db.exec(
-        QStringLiteral("INSERT INTO MaterialEstimateTBL (EstimateID, MaterialsID) VALUES (1, 1)"));
-
-    QVERIFY(!c.execute(QStringLiteral("DELETE FROM MaterialsTBL WHERE MaterialsID = ?"), {1}));
+    db.exec(QStringLiteral("INSERT INTO MaterialEstimateTBL (EstimateID) VALUES (1)"));
+    // An estimate with lines (a material in use is the record set's test).
+    QVERIFY(!c.execute(QStringLiteral("DELETE FROM EstimateTBL WHERE EstimateID = ?"), {1}));
     QCOMPARE(c.errors().size(), 1);
     QCOMPARE(c.errors().first().nativeError, ErrorNumber::kReferencedRow);
-    QVERIFY(!c.execute(QStringLiteral("DELETE FROM EstimateTBL WHERE EstimateID = ?"), {1}));
     QCOMPARE(c.lastError().number, ErrorNumber::kReferencedRow);
     // A line may not point at an estimate that does not exist.
     QVERIFY(
@@ -341,14 +331,10 @@ void TestConnection::viewsSumAnEstimate() {
     RecordSet sums;
     QVERIFY(sums.open(db.connection(), QStringLiteral("SELECT * FROM PXSum WHERE EstimateID = ?"),
                       {1}));
-    QCOMPARE(sums.recordCount(), 1);
-    QCOMPARE(sums.value(QStringLiteral("TotalEstimate")).toDouble(), 385.2);
-    QCOMPARE(sums.value(QStringLiteral("MaterialsTotal")).toDouble(), 25.2);
+    // The sums themselves are the database test's; a sum that happens to be whole is still the
+    // same kind of number as the others.
     QCOMPARE(sums.value(QStringLiteral("LaborsTotal")).toDouble(), 360.0);
-    // A sum that happens to be whole is still the same kind of number as the others.
     QCOMPARE(sums.field(sums.fieldIndex(QStringLiteral("LaborsTotal"))).type, FieldType::Double);
-    QCOMPARE(sums.value(QStringLiteral("MaterialsTotalCost")).toDouble(), 20.1);
-    QCOMPARE(sums.value(QStringLiteral("MaterialsMargineTotal")).toDouble(), 5.1);
 
     RecordSet month;
     QVERIFY(month.open(db.connection(),
@@ -413,8 +399,7 @@ void TestConnection::aSecondRunOnTheSameFileIsTold() {
     QVERIFY(messages.shown().isEmpty());
     QTRY_COMPARE(messages.shown().size(), 1);
     QCOMPARE(messages.titles(), QStringList{"Database in use"});
-    QVERIFY2(messages.texts().first().contains(QLatin1String("also open in another Plenwick")),
-             qPrintable(messages.texts().first()));
+    VERIFY_CONTAINS(messages.texts().first(), "also open in another Plenwick");
     QCOMPARE(messages.shown().first().icon, QMessageBox::Information);
 }
 
@@ -475,10 +460,7 @@ void TestConnection::aMarkerThatIsNoPlainFileIsLeftAlone() {
             QVERIFY(QDir().mkdir(marker));
         else
             QVERIFY(QFile::link(target, marker));
-        if (name == "link") {
-            QFile file(target);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
-        }
+        QVERIFY(name != "link" || writeFile(target, "kept"));
         auto run = [&db](Connection& c) {
             c.setDailyBackups(true);
             return openProgramFile(c, db.path());
@@ -488,12 +470,8 @@ void TestConnection::aMarkerThatIsNoPlainFileIsLeftAlone() {
         QSignalSpy told(&second, &Connection::openElsewhere);
         QVERIFY2(run(first) && run(second), kind);
         QCOMPARE(told.size(), 0);
+        QCOMPARE(fileContents(target), name == "link" ? QByteArray("kept") : QByteArray());
         QCOMPARE(QFile::exists(target), name == "link");
-        if (name == "link") {
-            QFile file(target);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(file.readAll(), QByteArray("kept"));
-        }
     }
 }
 

@@ -9,12 +9,14 @@
 #include "settings/preferencesdialog.h"
 #include "settings/registry.h"
 #include "settings/settingsstore.h"
+#include "support/datafiles.h"
 #include "support/isolatedsettings.h"
 #include "support/modaldialog.h"
 #include "support/programfixture.h"
 #include "support/scriptedfiledialogs.h"
 #include "support/scriptedmessages.h"
 #include "support/testdatabase.h"
+#include "support/userinput.h"
 #include "widgets/logopicture.h"
 
 #include <QApplication>
@@ -44,17 +46,8 @@ QString storedPath() {
     return path;
 }
 
-void typeInto(QLineEdit* box, const QString& text) {
-    box->setFocus();
-    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(box, Qt::Key_Delete);
-    if (!text.isEmpty())
-        QTest::keyClicks(box, text);
-}
-
-void click(QWidget* button) {
-    QTest::mouseClick(button, Qt::LeftButton);
-}
+using UserInput::click;
+using UserInput::typeInto;
 
 // Clicks the tab of the page with this object name.
 void clickTab(QTabWidget* tabs, const char* page) {
@@ -67,11 +60,15 @@ QString currentTab(const frmOptions& d) {
     return d.tabPreferences->currentWidget()->objectName();
 }
 
-// Replaces a spin box's text by typing, as a user selecting all and typing over it.
-void typeInto(QSpinBox* box, const QString& text) {
-    QTest::mouseClick(box, Qt::LeftButton);
-    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(box, text);
+// The names of the widgets Tab takes the focus to, from this one on.
+QStringList tabOrder(QWidget* from, int stops) {
+    QStringList order;
+    from->setFocus();
+    for (QWidget* at = from; at && order.size() < stops; at = QApplication::focusWidget()) {
+        order << at->objectName();
+        QTest::keyClick(at, Qt::Key_Tab);
+    }
+    return order;
 }
 
 QVariant company(TestDatabase& db, const char* column) {
@@ -106,9 +103,8 @@ class TestPreferences : public QObject {
 private slots:
     void bothMenusOpenTheDialogFilledFromTheSettings();
     void tabOrderAndCtrlTab();
-    void aTriedFileChangesNothingUntilOK();
     void okSwitchesDatabaseAndEveryScreenReloads();
-    void okWithAnUnopenablePathKeepsTheOldDatabase();
+    void triedAndUnopenableFilesKeepTheOldDatabase();
     void logoDialogAndPreview();
     void anEmptiedPathMeansTheDefaultFile();
     void okOnAnEmptyDatabaseSavesTheDetails();
@@ -152,27 +148,16 @@ void TestPreferences::tabOrderAndCtrlTab() {
     d.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&d));
     // Tab runs down the boxes, the "..." after its box, then OK.
-    d.txtCompanyName->setFocus();
-    QStringList order;
-    for (int i = 0; i < 10 && d.focusWidget(); ++i) {
-        order << d.focusWidget()->objectName();
-        QTest::keyClick(d.focusWidget(), Qt::Key_Tab);
-    }
-    QCOMPARE(order, (QStringList{"txtCompanyName", "txtCompanyAdress", "txtCompanyCity",
-                                 "txtCompanyPhone", "txtCompanyFax", "txtEMail", "txtWebPage",
-                                 "txtLogoPath", "btnLogoBrowse", "cmdOK"}));
+    QCOMPARE(tabOrder(d.txtCompanyName, 10),
+             (QStringList{"txtCompanyName", "txtCompanyAdress", "txtCompanyCity", "txtCompanyPhone",
+                          "txtCompanyFax", "txtEMail", "txtWebPage", "txtLogoPath", "btnLogoBrowse",
+                          "cmdOK"}));
     // Ctrl+Tab steps through the tabs, from the last back to the first, wherever the focus is;
     // on Quotes, Tab leaves the terms box rather than typing a tab into them.
     QTest::keyClick(d.cmdOK, Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(currentTab(d), QStringLiteral("tabQuotes"));
-    d.spnQuoteValidDays->setFocus();
-    order.clear();
-    for (int i = 0; i < 4 && d.focusWidget(); ++i) {
-        order << d.focusWidget()->objectName();
-        QTest::keyClick(d.focusWidget(), Qt::Key_Tab);
-    }
-    QCOMPARE(order, (QStringList{"spnQuoteValidDays", "txtQuoteTerms", "chkQuoteAcceptanceLine",
-                                 "cmdOK"}));
+    QCOMPARE(tabOrder(d.spnQuoteValidDays, 4), (QStringList{"spnQuoteValidDays", "txtQuoteTerms",
+                                                            "chkQuoteAcceptanceLine", "cmdOK"}));
     QVERIFY(d.txtQuoteTerms->toPlainText().isEmpty());
     d.txtQuoteTerms->setFocus();
     QTest::keyClick(d.txtQuoteTerms, Qt::Key_Tab, Qt::ControlModifier);
@@ -180,49 +165,6 @@ void TestPreferences::tabOrderAndCtrlTab() {
     d.txtPathToDB->setFocus();
     QTest::keyClick(d.txtPathToDB, Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(currentTab(d), QStringLiteral("tabCompany"));
-}
-
-void TestPreferences::aTriedFileChangesNothingUntilOK() {
-    ProgramWithData program;
-    QVERIFY(program.load());
-    TestDatabase other;
-    TestDatabase spoiled;
-    const QString bad = spoiled.damage(QStringLiteral("structure"));
-    const QString inUse = gConnectionString;
-    const QString oldPath = program.db.path();
-    frmMain window;
-    window.show();
-    QVERIFY(withPreferences(window.mnuEditPreferences, [&](frmOptions* d) {
-        ScriptedMessages messages;
-        ScriptedFileDialogs files;
-        clickTab(d->tabPreferences, "tabDatabase");
-        // The file already shown: nothing is tried.
-        files.answerNext(oldPath);
-        click(d->btnSelectDB);
-        const FileDialogRequest& asked = files.asked().first();
-        QCOMPARE(asked.title, QStringLiteral("Select Database"));
-        QCOMPARE(asked.folder, program.db.dir());
-        QVERIFY(messages.shown().isEmpty());
-        // A file of the wrong structure: its messages, and the box keeps its text.
-        files.answerNext(bad);
-        click(d->btnSelectDB);
-        QCOMPARE(messages.titles(), QStringList{"OpenConnection"});
-        QCOMPARE(messages.texts(), QStringList{"Invalid Database Structure"});
-        QCOMPARE(d->txtPathToDB->text(), oldPath);
-        // A good file: shown, tried and closed again, and nothing the program uses changes.
-        files.answerNext(other.path());
-        click(d->btnSelectDB);
-        QCOMPARE(d->txtPathToDB->text(), other.path());
-        QCOMPARE(messages.shown().size(), 1);
-        QVERIFY(!gTestConnection->isOpen());
-        QCOMPARE(gConnectionString, inUse);
-        QCOMPARE(gConnection->databasePath(), oldPath);
-        click(d->cmdCancel);
-    }));
-    QCOMPARE(gConnectionString, inUse);
-    QCOMPARE(gConnection->databasePath(), oldPath);
-    QCOMPARE(gSettings->PathToDB(), oldPath);
-    QCOMPARE(storedPath(), oldPath);
 }
 
 void TestPreferences::okSwitchesDatabaseAndEveryScreenReloads() {
@@ -258,12 +200,9 @@ void TestPreferences::okSwitchesDatabaseAndEveryScreenReloads() {
     QVERIFY(gConnectionString.contains(other.path()));
     QCOMPARE(storedPath(), other.path());
     // The details went into the new file's company row; the old file keeps its own.
-    QCOMPARE(other.scalar(QStringLiteral("SELECT CompanyName FROM MyCompany")).toString(),
-             QStringLiteral("Northwind Plumbing"));
-    QCOMPARE(other.scalar(QStringLiteral("SELECT CompanyAddress FROM MyCompany")).toString(),
-             QStringLiteral("12 Pier Road"));
-    QCOMPARE(program.db.scalar(QStringLiteral("SELECT CompanyName FROM MyCompany")).toString(),
-             QStringLiteral("Harbor Electric"));
+    QCOMPARE(company(other, "CompanyName").toString(), QStringLiteral("Northwind Plumbing"));
+    QCOMPARE(company(other, "CompanyAddress").toString(), QStringLiteral("12 Pier Road"));
+    QCOMPARE(company(program.db, "CompanyName").toString(), QStringLiteral("Harbor Electric"));
     // Every screen shows the new file.
     QCOMPARE(window.frMain->lblCompanyName->text(), QStringLiteral("Northwind Plumbing"));
     QCOMPARE(window.frMain->lblCompanyCity->text(), QStringLiteral("Salem, OR 97301"));
@@ -271,25 +210,54 @@ void TestPreferences::okSwitchesDatabaseAndEveryScreenReloads() {
     QCOMPARE(gCurrentEstimateID, 0);
 }
 
-void TestPreferences::okWithAnUnopenablePathKeepsTheOldDatabase() {
+// Files tried change nothing the program works on; an OK that cannot open the file, or may not
+// leave a screen, keeps the old database and the dialog open with what was typed.
+void TestPreferences::triedAndUnopenableFilesKeepTheOldDatabase() {
     ProgramWithData program;
     QVERIFY(program.load());
     TestDatabase other;
+    TestDatabase spoiled;
+    const QString bad = spoiled.damage(QStringLiteral("structure"));
+    const QString missing = program.db.dir() + QStringLiteral("/nowhere/Estimating.mdb");
     const QString inUse = gConnectionString;
     const QString oldPath = program.db.path();
-    const QString missing = program.db.dir() + QStringLiteral("/nowhere/Estimating.mdb");
     frmMain window;
     window.show();
     window.tabMain->setCurrentIndex(1);
     auto* list = window.findChild<QTableView*>(QStringLiteral("grdMaterialsList"));
     QVERIFY(withPreferences(window.mnuEditPreferences, [&](frmOptions* d) {
         ScriptedMessages messages;
+        ScriptedFileDialogs files;
         typeInto(d->txtCompanyName, QStringLiteral("Typed Company"));
         clickTab(d->tabPreferences, "tabDatabase");
+        // The file already shown: nothing is tried.
+        files.answerNext(oldPath);
+        click(d->btnSelectDB);
+        const FileDialogRequest& asked = files.asked().first();
+        QCOMPARE(asked.title, QStringLiteral("Select Database"));
+        QCOMPARE(asked.folder, program.db.dir());
+        QVERIFY(messages.shown().isEmpty());
+        // A file of the wrong structure: its messages, and the box keeps its text.
+        files.answerNext(bad);
+        click(d->btnSelectDB);
+        QCOMPARE(messages.titles(), QStringList{"OpenConnection"});
+        QCOMPARE(messages.texts(), QStringList{"Invalid Database Structure"});
+        QCOMPARE(d->txtPathToDB->text(), oldPath);
+        // A good file: shown, tried and closed again, and nothing the program uses changes.
+        files.answerNext(other.path());
+        click(d->btnSelectDB);
+        QCOMPARE(d->txtPathToDB->text(), other.path());
+        QCOMPARE(messages.shown().size(), 1);
+        QVERIFY(!gTestConnection->isOpen());
+        QCOMPARE(gConnectionString, inUse);
+        QCOMPARE(gConnection->databasePath(), oldPath);
+
+        // OK on a path that cannot be opened: reported; the dialog stays open on the path, with
+        // everything typed.
+        messages.clear();
         typeInto(d->txtPathToDB, missing);
         clickTab(d->tabPreferences, "tabCompany");
         click(d->cmdOK);
-        // Reported; the dialog stays open on the path, with everything typed.
         QCOMPARE(messages.titles(), QStringList{" clsSetting / OpenConnection"});
         QVERIFY(messages.texts().first().contains(missing));
         QVERIFY(d->isVisible());
@@ -311,6 +279,9 @@ void TestPreferences::okWithAnUnopenablePathKeepsTheOldDatabase() {
         QCOMPARE(messages.shown().size(), 1);
         click(d->cmdCancel);
     }));
+    QCOMPARE(gConnectionString, inUse);
+    QCOMPARE(gConnection->databasePath(), oldPath);
+    QCOMPARE(gSettings->PathToDB(), oldPath);
     QCOMPARE(storedPath(), oldPath);
     // The old database still works: the screens read and the settings save through it.
     QCOMPARE(list->model()->rowCount(), 1);
@@ -358,7 +329,7 @@ void TestPreferences::logoDialogAndPreview() {
     QCOMPARE(d.txtLogoPath->text(), QStringLiteral("/logos/harbor.bmp"));
     // Typed in: said beside it.
     typeInto(d.txtLogoPath, notAPicture);
-    QVERIFY(d.lblLogoStatus->text().contains(QStringLiteral("it is not a PNG")));
+    VERIFY_CONTAINS(d.lblLogoStatus->text(), "it is not a PNG");
     // A picture: previewed, and saved with OK.
     files.answerNext(picture);
     click(d.btnLogoBrowse);
@@ -367,8 +338,7 @@ void TestPreferences::logoDialogAndPreview() {
     QVERIFY(!d.lblLogoStatus->text().contains(QStringLiteral("cannot")));
     click(d.cmdOK);
     QVERIFY(!d.isVisible());
-    QCOMPARE(program.db.scalar(QStringLiteral("SELECT CompanyLogo FROM MyCompany")).toString(),
-             QDir::toNativeSeparators(picture));
+    QCOMPARE(company(program.db, "CompanyLogo").toString(), QDir::toNativeSeparators(picture));
     QCOMPARE(messages.shown().size(), 1);
 }
 
@@ -414,12 +384,9 @@ void TestPreferences::okOnAnEmptyDatabaseSavesTheDetails() {
         QVERIFY(!d->isVisible());
     }));
     QVERIFY(messages.shown().isEmpty());
-    QCOMPARE(program.db.scalar(QStringLiteral("SELECT CompanyName FROM MyCompany")).toString(),
-             QStringLiteral("Solo Carpentry"));
+    QCOMPARE(company(program.db, "CompanyName").toString(), QStringLiteral("Solo Carpentry"));
     // A box takes no more than the database keeps.
-    QCOMPARE(program.db.scalar(QStringLiteral("SELECT CompanyFax FROM MyCompany")).toString(),
-             QString(255, QLatin1Char('9')));
-    QCOMPARE(gConnection->databasePath(), program.db.path());
+    QCOMPARE(company(program.db, "CompanyFax").toString(), QString(255, QLatin1Char('9')));
     // The Home screen shows the saved name at once.
     QCOMPARE(window.frMain->lblCompanyName->text(), QStringLiteral("Solo Carpentry"));
 }
@@ -494,8 +461,7 @@ void TestPreferences::termsTooLongAreRefusedWithTheTypingKept() {
     clickTab(d.tabPreferences, "tabCompany");
     click(d.cmdOK);
     QCOMPARE(messages.titles(), QStringList{"Preferences"});
-    QVERIFY2(messages.texts().first().contains(QStringLiteral("Shorten them by 1 character")),
-             qPrintable(messages.texts().first()));
+    VERIFY_CONTAINS(messages.texts().first(), "Shorten them by 1 character");
     QVERIFY(d.isVisible());
     QCOMPARE(currentTab(d), QStringLiteral("tabQuotes"));
     QCOMPARE(d.focusWidget(), d.txtQuoteTerms);
