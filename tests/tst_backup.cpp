@@ -474,8 +474,7 @@ void TestBackup::copiesAreNoMoreOpenThanTheDatabase() {
     // An earlier version made the folder open to all: it is narrowed.
     QVERIFY(QDir().mkdir(backupFolder(path)));
     QVERIFY(::chmod(QFile::encodeName(backupFolder(path)).constData(), 0755) == 0);
-    QString error;
-    QString dated;
+    QString error, dated;
     QVERIFY2(makeDatedBackup(db.connection().database(), path, &error, &dated), qPrintable(error));
     QCOMPARE(mode(dated), mode_t(0600));
     QCOMPARE(mode(backupFolder(path)), mode_t(0700));
@@ -514,8 +513,7 @@ void TestBackup::anUnfitBackupIsNotRestored() {
     FixedClock clock;
     TestDatabase db;
     addSupplier(db, QStringLiteral("Current"));
-    QString error;
-    QString backup;
+    QString error, backup;
     QVERIFY(makeDatedBackup(db.connection().database(), db.path(), &error, &backup));
     db.connection().close();
     const QByteArray live = fileContents(db.path());

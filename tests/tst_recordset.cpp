@@ -362,8 +362,7 @@ void TestRecordSet::twoWindowsNeverLoseAnUpdate() {
     // Window B is another program's connection to the same file.
     Connection other;
     QVERIFY(openProgramFile(other, db.path()));
-    RecordSet a;
-    RecordSet b;
+    RecordSet a, b;
     QVERIFY(a.open(db.connection(), kMaterialsLeftJoins));
     QVERIFY(b.open(other, kMaterialsLeftJoins));
     QVERIFY(b.setValue(unitCost, QVariant::fromValue(Money::fromCents(2000))));
@@ -526,8 +525,7 @@ void TestRecordSet::joinedQueryWritesOnlyItsOwnTable() {
 void TestRecordSet::moneyAndDatesSurviveTheRoundTrip() {
     TestDatabase db;
     db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber) VALUES (1)"));
-    RecordSet rs;
-    RecordSet again;
+    RecordSet rs, again;
     QVERIFY(rs.open(db.connection(), QStringLiteral("EstimateTBL")));
     QVERIFY(again.open(db.connection(), QStringLiteral("EstimateTBL")));
     const QDateTime stamp(QDate(2026, 12, 6), QTime(8, 43, 13));

@@ -1,7 +1,7 @@
 // Waiting and stopping: a lock another connection holds is waited for in short sleeps up to the
 // limit, a long statement stops when asked, and the window's dialog shows only for a long wait,
 // stops it on a click or Esc, and goes with the statement. What was typed into a save that did
-// not happen stays.
+// not happen (a lock, a file that can only be read, a stop) stays.
 #include "data/database.h"
 #include "data/recordset.h"
 #include "support/testdatabase.h"
@@ -273,6 +273,15 @@ void TestWaits::aSaveThatDidNotHappenKeepsWhatWasTyped() {
         QVERIFY(other.execute(QStringLiteral("ROLLBACK")));
     }
     QCOMPARE(stored(), QStringLiteral("Wire"));
+
+    // Refused by a file that can only be read; the reason is named.
+    QVERIFY(db.connection().execute(QStringLiteral("PRAGMA query_only = ON")));
+    QVERIFY(!rs.update());
+    QCOMPARE(rs.lastError().nativeError, ErrorNumber::kReadOnlyFile);
+    QVERIFY2(rs.lastError().description.startsWith("The database file can only be read"),
+             qPrintable(rs.lastError().description));
+    QCOMPARE(rs.value(QStringLiteral("Catagory")).toString(), QStringLiteral("Cable"));
+    QVERIFY(db.connection().execute(QStringLiteral("PRAGMA query_only = OFF")));
 
     // Stopped: a save made slow by a trigger that counts a billion rows.
     db.exec(QStringLiteral("CREATE TABLE Filler (x)"));
