@@ -106,33 +106,29 @@ struct PrintedQuote {
     QString materials, taxRate, tax, labor, shipping, total;
 
     explicit PrintedQuote(const ReportLayout& layout) {
+        const QHash<QString, QString PrintedQuote::*> totals = {
+            {"txtTotalMaterial", &PrintedQuote::materials},
+            {"txtTaxRate", &PrintedQuote::taxRate},
+            {"txtTax", &PrintedQuote::tax},
+            {"txtTotalLabor", &PrintedQuote::labor},
+            {"txtShipping", &PrintedQuote::shipping},
+            {"txtGrandTotal", &PrintedQuote::total}};
         for (const ReportPage& page : layout.pages) {
             Line line;
             for (const ReportItem& item : page.items) {
                 const QString& name = item.name;
-                if (name == QLatin1String("txtType"))
+                if (totals.contains(name))
+                    this->*totals.value(name) = item.text;
+                else if (name == QLatin1String("txtType"))
                     groups.append({item.text, {}, {}});
                 else if (name == QLatin1String("txtQuantity"))
                     line.quantity = item.text;
                 else if (name == QLatin1String("txtPrice"))
                     line.price = item.text;
-                else if (name == QLatin1String("txtExtension")) {
-                    line.cost = item.text;
-                    groups.last().lines.append(line);
-                } else if (name == QLatin1String("txtCosts"))
+                else if (name == QLatin1String("txtExtension"))
+                    groups.last().lines.append({line.quantity, line.price, item.text});
+                else if (name == QLatin1String("txtCosts"))
                     groups.last().subtotal = item.text;
-                else if (name == QLatin1String("txtTotalMaterial"))
-                    materials = item.text;
-                else if (name == QLatin1String("txtTaxRate"))
-                    taxRate = item.text;
-                else if (name == QLatin1String("txtTax"))
-                    tax = item.text;
-                else if (name == QLatin1String("txtTotalLabor"))
-                    labor = item.text;
-                else if (name == QLatin1String("txtShipping"))
-                    shipping = item.text;
-                else if (name == QLatin1String("txtGrandTotal"))
-                    total = item.text;
             }
         }
     }
@@ -211,11 +207,16 @@ private slots:
             QVERIFY2(addsUp(quote, !g.older, &why),
                      qPrintable(QStringLiteral("quote %1: %2").arg(5000 + i).arg(why)));
 
+            // The estimate's rows in a table or view.
+            const auto open = [&](RecordSet& rs, const char* table) {
+                return rs.open(db.connection(),
+                               QStringLiteral("SELECT * FROM %1 WHERE EstimateID = ?")
+                                   .arg(QLatin1String(table)),
+                               {g.id});
+            };
             // The Home list's row, as its grid formats it.
             RecordSet home;
-            QVERIFY(home.open(db.connection(),
-                              QStringLiteral("SELECT * FROM EstimatesAll WHERE EstimateID = ?"),
-                              {g.id}));
+            QVERIFY(open(home, "EstimatesAll"));
             QCOMPARE(formatValue(home.value(QStringLiteral("Grand Total")), DisplayFormat::Money),
                      quote.total);
             // An estimate without material lines lists no materials amount.
@@ -226,22 +227,14 @@ private slots:
 
             // The totals panel, filled from the sums and again from the lines themselves.
             RecordSet estimate, sums, materialLines, laborLines;
-            QVERIFY(estimate.open(db.connection(),
-                                  QStringLiteral("SELECT * FROM EstimateTBL WHERE EstimateID = ?"),
-                                  {g.id}));
-            QVERIFY(sums.open(db.connection(),
-                              QStringLiteral("SELECT * FROM PXSum WHERE EstimateID = ?"), {g.id}));
+            QVERIFY(open(estimate, "EstimateTBL") && open(sums, "PXSum"));
             taxRate.setText(formatPercent2(g.taxRate));
             shipping.setText(formatMoney(g.shipping));
             panel.SetTotalControl(&sums, &estimate);
             QCOMPARE(panel.txtTotalEstimate->text(), quote.total);
             QCOMPARE(panel.txtTax->text(), quote.tax);
-            QVERIFY(materialLines.open(
-                db.connection(),
-                QStringLiteral("SELECT * FROM MaterialEstimateTBL WHERE EstimateID = ?"), {g.id}));
-            QVERIFY(laborLines.open(
-                db.connection(),
-                QStringLiteral("SELECT * FROM LaborEstimateTBL WHERE EstimateID = ?"), {g.id}));
+            QVERIFY(open(materialLines, "MaterialEstimateTBL") &&
+                    open(laborLines, "LaborEstimateTBL"));
             panel.UpdateMaterialExtension(&materialLines);
             panel.UpdateLaborExtension(&laborLines);
             QCOMPARE(panel.txtTotalEstimate->text(), quote.total);

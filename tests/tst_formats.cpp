@@ -6,6 +6,16 @@
 #include <cmath>
 #include <limits>
 
+namespace {
+void percents(const char* name, double fraction, const QString& two, const QString& one) {
+    QTest::newRow(name) << fraction << two << one;
+}
+
+void shows(const char* name, const QVariant& value, const QString& format, const QString& shown) {
+    QTest::newRow(name) << value << format << shown;
+}
+} // namespace
+
 class TestFormats : public QObject {
     Q_OBJECT
 
@@ -66,19 +76,6 @@ private slots:
         QCOMPARE(::formatValue(QVariant(1e15), DisplayFormat::Money).front(), u'1');
     }
 
-    void sumsOfSmallAmountsStayExact() {
-        Money sum;
-        double drift = 0;
-        for (int i = 0; i < 100000; ++i) {
-            sum += Money::fromDouble(0.0001);
-            drift += 0.0001;
-        }
-        QCOMPARE(sum.units(), qint64(100000));
-        QCOMPARE(formatSum(sum), QStringLiteral("$10.00"));
-        QVERIFY(drift != 10.0); // what the fixed point protects against
-        QCOMPARE(Money::fromDouble(0.1) + Money::fromDouble(0.2), Money::fromDouble(0.3));
-    }
-
     void moneyFormats_data() {
         QTest::addColumn<qint64>("units");
         QTest::addColumn<QString>("shown");
@@ -107,40 +104,19 @@ private slots:
         QCOMPARE(::formatValue(QVariant::fromValue(m), DisplayFormat::Currency), shown);
     }
 
-    void moneyFormatsRoundTrip() {
-        for (qint64 cents :
-             {0LL, 1LL, -1LL, 99LL, 123450LL, -123450LL, 99999999999LL, -99999999999LL}) {
-            const Money m = Money::fromCents(cents);
-            for (const QString& shown : {formatMoney(m), formatSum(m), formatCurrency(m)}) {
-                const auto back = ::parseCurrency(shown);
-                QVERIFY2(back.has_value(), qPrintable(shown));
-                QCOMPARE(back->units(), m.units());
-            }
-        }
-    }
-
     void percentFormats_data() {
         QTest::addColumn<double>("fraction");
         QTest::addColumn<QString>("twoDecimals");
         QTest::addColumn<QString>("oneDecimal");
-        QTest::newRow("tax rate") << 0.0825 << "8.25%"
-                                  << "8.2%";
-        QTest::newRow("margin") << 0.125 << "12.50%"
-                                << "12.5%";
-        QTest::newRow("zero") << 0.0 << "0.00%"
-                              << "0.0%";
-        QTest::newRow("negative") << -0.0825 << "-8.25%"
-                                  << "-8.2%";
-        QTest::newRow("half to even down") << 0.08125 << "8.12%"
-                                           << "8.1%";
-        QTest::newRow("product below half in binary") << 0.0815 << "8.15%"
-                                                      << "8.2%";
-        QTest::newRow("tiny negative shows no minus") << -0.00001 << "0.00%"
-                                                      << "0.0%";
-        QTest::newRow("no grouping") << 12.345 << "1234.50%"
-                                     << "1234.5%";
-        QTest::newRow("carry") << 0.099999 << "10.00%"
-                               << "10.0%";
+        percents("tax rate", 0.0825, "8.25%", "8.2%");
+        percents("margin", 0.125, "12.50%", "12.5%");
+        percents("zero", 0.0, "0.00%", "0.0%");
+        percents("negative", -0.0825, "-8.25%", "-8.2%");
+        percents("half to even down", 0.08125, "8.12%", "8.1%");
+        percents("product below half in binary", 0.0815, "8.15%", "8.2%");
+        percents("tiny negative shows no minus", -0.00001, "0.00%", "0.0%");
+        percents("no grouping", 12.345, "1234.50%", "1234.5%");
+        percents("carry", 0.099999, "10.00%", "10.0%");
     }
 
     void percentFormats() {
@@ -151,44 +127,6 @@ private slots:
         QCOMPARE(formatPercent1(fraction), oneDecimal);
         QCOMPARE(::formatValue(fraction, DisplayFormat::Percent2), twoDecimals);
         QCOMPARE(::formatValue(fraction, DisplayFormat::Percent1), oneDecimal);
-        // What is shown reads back as the same rate, to the decimals shown.
-        const auto back = ::parsePercent(twoDecimals);
-        QVERIFY(back.has_value());
-        QCOMPARE(formatPercent2(*back), twoDecimals);
-    }
-
-    void dateFormats_data() {
-        QTest::addColumn<QDateTime>("when");
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<QString>("shown");
-        const QDate dec6(2026, 12, 6);
-        QTest::newRow("medium") << QDateTime(dec6, QTime(8, 43, 13)) << "Medium Date"
-                                << "06 Dec 26";
-        QTest::newRow("list") << QDateTime(dec6, QTime(0, 0)) << "dd MMM yy"
-                              << "06 Dec 26";
-        QTest::newRow("month") << QDateTime(dec6, QTime(0, 0)) << "mmmm yyyy"
-                               << "December 2026";
-        QTest::newRow("general") << QDateTime(dec6, QTime(8, 43, 13)) << "General Date"
-                                 << "12/6/2026 8:43:13 AM";
-        QTest::newRow("general noon") << QDateTime(dec6, QTime(12, 0)) << "General Date"
-                                      << "12/6/2026 12:00:00 PM";
-        QTest::newRow("general midnight is the date alone")
-            << QDateTime(dec6, QTime(0, 0)) << "General Date"
-            << "12/6/2026";
-        QTest::newRow("general time alone on day zero")
-            << QDateTime(QDate(1899, 12, 30), QTime(8, 43, 13)) << "General Date"
-            << "8:43:13 AM";
-        QTest::newRow("name case ignored") << QDateTime(dec6, QTime(0, 0)) << "medium date"
-                                           << "06 Dec 26";
-    }
-
-    void dateFormats() {
-        QFETCH(QDateTime, when);
-        QFETCH(QString, format);
-        QFETCH(QString, shown);
-        QCOMPARE(::formatValue(when, format), shown);
-        if (when.time() == QTime(0, 0))
-            QCOMPARE(::formatValue(when.date(), format), shown);
     }
 
     void formatValue_data() {
@@ -196,30 +134,35 @@ private slots:
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("shown");
         const QString money = DisplayFormat::Money;
-        QTest::newRow("null") << QVariant() << money << "";
-        QTest::newRow("double") << QVariant(1234.5) << money << "$1,234.50";
-        QTest::newRow("int") << QVariant(-3) << DisplayFormat::Sum << "-$3.00";
-        QTest::newRow("numeric text") << QVariant(QStringLiteral("1234.5")) << money << "$1,234.50";
-        QTest::newRow("other text unchanged") << QVariant(QStringLiteral("n/a")) << money << "n/a";
-        QTest::newRow("rate text") << QVariant(QStringLiteral("0.0825")) << "0.00%"
-                                   << "8.25%";
-        QTest::newRow("money as percent") << QVariant::fromValue(Money::fromDouble(0.125)) << "0.0%"
-                                          << "12.5%";
-        QTest::newRow("stored date text") << QVariant(QStringLiteral("2026-12-06")) << "Medium Date"
-                                          << "06 Dec 26";
-        QTest::newRow("stored date-time text")
-            << QVariant(QStringLiteral("2026-12-06T08:43:13")) << "General Date"
-            << "12/6/2026 8:43:13 AM";
-        QTest::newRow("serial number") << QVariant(46362.363344907407) << "General Date"
-                                       << "12/6/2026 8:43:13 AM";
-        QTest::newRow("plain money") << QVariant::fromValue(Money::fromDouble(1234.5)) << ""
-                                     << "1234.5";
-        QTest::newRow("plain date") << QVariant(QDate(2026, 12, 6)) << ""
-                                    << "12/6/2026";
-        QTest::newRow("unknown format") << QVariant(1234.5) << "#.##"
-                                        << "1234.5";
-        QTest::newRow("currency name case") << QVariant(2.5) << "currency"
-                                            << "$2.50";
+        shows("null", QVariant(), money, "");
+        shows("double", 1234.5, money, "$1,234.50");
+        shows("int", -3, DisplayFormat::Sum, "-$3.00");
+        shows("numeric text", QStringLiteral("1234.5"), money, "$1,234.50");
+        shows("other text unchanged", QStringLiteral("n/a"), money, "n/a");
+        shows("rate text", QStringLiteral("0.0825"), "0.00%", "8.25%");
+        shows("money as percent", QVariant::fromValue(Money::fromDouble(0.125)), "0.0%", "12.5%");
+        shows("stored date text", QStringLiteral("2026-12-06"), "Medium Date", "06 Dec 26");
+        shows("stored date-time text", QStringLiteral("2026-12-06T08:43:13"), "General Date",
+              "12/6/2026 8:43:13 AM");
+        shows("serial number", 46362.363344907407, "General Date", "12/6/2026 8:43:13 AM");
+        shows("plain money", QVariant::fromValue(Money::fromDouble(1234.5)), "", "1234.5");
+        shows("plain date", QDate(2026, 12, 6), "", "12/6/2026");
+        shows("unknown format", 1234.5, "#.##", "1234.5");
+        shows("currency name case", 2.5, "currency", "$2.50");
+        // Dates and times; those at midnight show the same as the date alone.
+        const QDate dec6(2026, 12, 6);
+        const QDateTime clock(dec6, QTime(8, 43, 13));
+        const QDateTime midnight(dec6, QTime(0, 0));
+        shows("medium", clock, "Medium Date", "06 Dec 26");
+        shows("list", midnight, "dd MMM yy", "06 Dec 26");
+        shows("month", midnight, "mmmm yyyy", "December 2026");
+        shows("general", clock, "General Date", "12/6/2026 8:43:13 AM");
+        shows("general noon", QDateTime(dec6, QTime(12, 0)), "General Date",
+              "12/6/2026 12:00:00 PM");
+        shows("general midnight is the date alone", midnight, "General Date", "12/6/2026");
+        shows("general time alone on day zero", QDateTime(QDate(1899, 12, 30), QTime(8, 43, 13)),
+              "General Date", "8:43:13 AM");
+        shows("name case ignored", midnight, "medium date", "06 Dec 26");
     }
 
     void formatValue() {
@@ -227,6 +170,8 @@ private slots:
         QFETCH(QString, format);
         QFETCH(QString, shown);
         QCOMPARE(::formatValue(value, format), shown);
+        if (value.typeId() == QMetaType::QDateTime && value.toDateTime().time() == QTime(0, 0))
+            QCOMPARE(::formatValue(value.toDate(), format), shown);
     }
 
     void otherLocale() {
@@ -249,14 +194,11 @@ private slots:
         const QStringList notNumeric{"",      "$",        "-",     ".",       "abc",    "1.2.3",
                                      "1,23",  "1234,567", "12,",   "1.234,5", "(1.00)", "-$-3",
                                      "8.25%", "1e5",      "1 234", "12abc"};
-        for (const QString& text : numeric) {
+        // That the other parsers agree is the random input test's.
+        for (const QString& text : numeric)
             QVERIFY2(isNumericText(text), qPrintable(text));
-            QVERIFY2(parseNumber(text).has_value(), qPrintable(text));
-        }
-        for (const QString& text : notNumeric) {
+        for (const QString& text : notNumeric)
             QVERIFY2(!isNumericText(text), qPrintable(text));
-            QVERIFY2(!::parseCurrency(text).has_value(), qPrintable(text));
-        }
         QCOMPARE(*parseNumber(QStringLiteral("-$1,234.50")), -1234.5);
     }
 
@@ -365,13 +307,12 @@ private slots:
     }
 
     void shownDatesParseBack() {
-        // Every date display reads back; two-digit years hold for 1930 to 2029.
+        // The displays with two-digit years read back for 1930 to 2029 (the general date, whole
+        // years, is the random input test's).
         for (const QDate d :
              {QDate(1930, 1, 1), QDate(2000, 2, 29), QDate(2026, 12, 6), QDate(2029, 12, 31)}) {
             QCOMPARE(::parseDateText(formatMediumDate(d))->date(), d);
             QCOMPARE(::parseDateText(formatShortListDate(d))->date(), d);
-            const QDateTime dt(d, QTime(17, 3, 9));
-            QCOMPARE(*::parseDateText(formatGeneralDate(dt)), dt);
         }
     }
 
