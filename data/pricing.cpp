@@ -1,7 +1,5 @@
 #include "data/pricing.h"
 
-#include <vector>
-
 namespace Pricing {
 
 namespace {
@@ -70,22 +68,6 @@ EstimateTotals totals(std::span<const StoredMaterialLine> materialLines,
     t.shipping = printed(shipping);
     t.total = t.subtotal + t.tax + t.shipping;
     return t;
-}
-
-EstimateTotals estimateTotals(std::span<const MaterialLine> materialLines,
-                              std::span<const LaborLine> laborLines, double taxRate,
-                              Money shipping) {
-    std::vector<StoredMaterialLine> stored;
-    stored.reserve(materialLines.size());
-    for (const MaterialLine& line : materialLines) {
-        const MaterialAmounts amounts = materialAmounts(line);
-        stored.push_back({amounts.totalCost, amounts.extension});
-    }
-    std::vector<Money> labor;
-    labor.reserve(laborLines.size());
-    for (const LaborLine& line : laborLines)
-        labor.push_back(laborExtension(line.hours, line.rate));
-    return totals(stored, labor, taxRate, shipping);
 }
 
 namespace Sql {

@@ -83,12 +83,6 @@ Money printed(Money amount);
 EstimateTotals totals(std::span<const StoredMaterialLine> materialLines,
                       std::span<const Money> laborExtensions, double taxRate, Money shipping);
 
-// The totals of an estimate whose lines are priced now, as materialAmounts() and
-// laborExtension() give them.
-EstimateTotals estimateTotals(std::span<const MaterialLine> materialLines,
-                              std::span<const LaborLine> laborLines, double taxRate,
-                              Money shipping);
-
 // The same rule in the database's SQL, for the views that list totals: whole cents as integers.
 namespace Sql {
 // The printed cents of a stored amount (a column or an expression), as an integer.

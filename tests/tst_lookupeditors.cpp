@@ -27,7 +27,7 @@ std::unique_ptr<LookupListEditor> makeEditor(const QString& form) {
 }
 
 QTableView* gridOf(QWidget* editor) {
-    return editor->findChild<QTableView*>(QStringLiteral("DataGrid1"));
+    return editor->findChild<QTableView*>("DataGrid1");
 }
 
 QString cell(QTableView* grid, int row, int column) {
@@ -101,48 +101,31 @@ void TestLookupEditors::formsShowTheirListsReadyForANewEntry_data() {
     QTest::addColumn<QString>("form");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("table");
-    QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("heading");
-    QTest::newRow("categories") << "frmAddCategory"
-                                << "Add/Edit Material Category"
-                                << "CatagoryTBL (Catagory)"
-                                << "Select * FROM CatagoryTBL"
-                                << "Category";
-    QTest::newRow("manufacturers") << "frmAddManufacturer"
-                                   << "Add/Edit Manufacturers"
-                                   << "ManufacturersTBL (ManufacturerName)"
-                                   << "SELECT * FROM ManufacturersTBL"
-                                   << "Manufacturer";
-    QTest::newRow("suppliers") << "frmAddSupplier"
-                               << "Add/Edit Supplier"
-                               << "SuppliersTBL (Company)"
-                               << "SELECT * FROM SuppliersTBL"
-                               << "Supplier";
-    QTest::newRow("estimators") << "frmAddEstimator"
-                                << "Add/Edit Estimator"
-                                << "Estimators (Estimator)"
-                                << "SELECT * FROM Estimators"
-                                << "Estimator";
+    const auto row = [](const char* form, const char* caption, const char* table,
+                        const char* heading) {
+        QTest::newRow(form) << form << caption << table << heading;
+    };
+    row("frmAddCategory", "Add/Edit Material Category", "CatagoryTBL (Catagory)", "Category");
+    row("frmAddManufacturer", "Add/Edit Manufacturers", "ManufacturersTBL (ManufacturerName)",
+        "Manufacturer");
+    row("frmAddSupplier", "Add/Edit Supplier", "SuppliersTBL (Company)", "Supplier");
+    row("frmAddEstimator", "Add/Edit Estimator", "Estimators (Estimator)", "Estimator");
 }
 
 void TestLookupEditors::formsShowTheirListsReadyForANewEntry() {
     QFETCH(QString, form);
-    QFETCH(QString, caption);
     QFETCH(QString, table);
-    QFETCH(QString, source);
     QFETCH(QString, heading);
     m_db->exec(QStringLiteral("INSERT INTO %1 VALUES ('First'), ('Second')").arg(table));
     const auto editor = makeEditor(form);
-    QCOMPARE(editor->objectName(), form);
-    QCOMPARE(editor->metaObject()->className(), form.toLatin1());
-    QCOMPARE(editor->windowTitle(), caption);
-    QCOMPARE(editor->Adodc1->recordSource(), source);
+    QTEST(editor->windowTitle(), "caption");
     QTableView* grid = gridOf(editor.get());
     const QAbstractItemModel* model = grid->model();
     // Only the names show: the key is the database's, and hidden.
     QVERIFY(grid->isColumnHidden(0));
     QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), heading);
-    QCOMPARE(cell(grid, 1, 1), QStringLiteral("Second"));
+    QCOMPARE(cell(grid, 1, 1), "Second");
     // The name column of the line after the last record is current, ready for a new entry.
     QCOMPARE(grid->currentIndex(), model->index(2, 1));
     QVERIFY(editor->model()->isNewRow(2));
@@ -150,32 +133,31 @@ void TestLookupEditors::formsShowTheirListsReadyForANewEntry() {
 }
 
 void TestLookupEditors::renamingAsksFirst() {
-    m_db->exec(QStringLiteral("INSERT INTO CatagoryTBL (Catagory) VALUES ('Pipe'), ('Wire')"));
+    m_db->exec("INSERT INTO CatagoryTBL (Catagory) VALUES ('Pipe'), ('Wire')");
     frmAddCategory editor;
     editor.show();
     QTableView* grid = gridOf(&editor);
     const auto stored = [this] {
-        return m_db->scalar(QStringLiteral("SELECT Catagory FROM CatagoryTBL WHERE CatagoryID = 1"))
-            .toString();
+        return m_db->scalar("SELECT Catagory FROM CatagoryTBL WHERE CatagoryID = 1").toString();
     };
     ScriptedMessages messages;
     grid->setCurrentIndex(grid->model()->index(0, 1));
     messages.answerNext(QMessageBox::No);
-    typeIntoCurrentCell(grid, QStringLiteral("Fittings"));
+    typeIntoCurrentCell(grid, "Fittings");
     QCOMPARE(messages.texts(),
-             QStringList{QStringLiteral("You have changed the name of an existing Category.  That "
-                                        "change will apply to all previously entered items as well "
-                                        "as any future items. Do you still want to make this "
-                                        "change?")});
-    QCOMPARE(messages.titles(), QStringList{QStringLiteral("Modify Existing Category")});
+             QStringList{"You have changed the name of an existing Category.  That "
+                         "change will apply to all previously entered items as well "
+                         "as any future items. Do you still want to make this "
+                         "change?"});
+    QCOMPARE(messages.titles(), QStringList{"Modify Existing Category"});
     QCOMPARE(messages.shown().first().buttons, QMessageBox::Yes | QMessageBox::No);
-    QCOMPARE(cell(grid, 0, 1), QStringLiteral("Pipe"));
-    QCOMPARE(stored(), QStringLiteral("Pipe"));
+    QCOMPARE(cell(grid, 0, 1), "Pipe");
+    QCOMPARE(stored(), "Pipe");
 
     messages.answerNext(QMessageBox::Yes);
-    typeIntoCurrentCell(grid, QStringLiteral("Fittings"));
-    QCOMPARE(cell(grid, 0, 1), QStringLiteral("Fittings"));
-    QCOMPARE(stored(), QStringLiteral("Fittings"));
+    typeIntoCurrentCell(grid, "Fittings");
+    QCOMPARE(cell(grid, 0, 1), "Fittings");
+    QCOMPARE(stored(), "Fittings");
 
     // A cell left as it was asks nothing; an emptied name is refused and kept.
     messages.clear();
@@ -183,43 +165,41 @@ void TestLookupEditors::renamingAsksFirst() {
     QTest::keyClick(grid->indexWidget(grid->currentIndex()), Qt::Key_Return);
     QCoreApplication::processEvents();
     QVERIFY(messages.shown().isEmpty());
-    typeIntoCurrentCell(grid, QStringLiteral(" "));
+    typeIntoCurrentCell(grid, " ");
     QCOMPARE(messages.shown().size(), 1);
-    QCOMPARE(stored(), QStringLiteral("Fittings"));
+    QCOMPARE(stored(), "Fittings");
 }
 
 void TestLookupEditors::newRowLineAddsWithoutAsking() {
     // The key of a new entry is the database's next one, not the grid's row number.
-    m_db->exec(QStringLiteral("INSERT INTO CatagoryTBL (CatagoryID, Catagory) VALUES (5, 'Wire')"));
+    m_db->exec("INSERT INTO CatagoryTBL (CatagoryID, Catagory) VALUES (5, 'Wire')");
     frmAddCategory editor;
     editor.show();
     QTableView* grid = gridOf(&editor);
     ScriptedMessages messages;
-    typeIntoCurrentCell(grid, QStringLiteral("Valves"));
+    typeIntoCurrentCell(grid, "Valves");
     QVERIFY(messages.shown().isEmpty());
-    QCOMPARE(m_db->scalar(QStringLiteral("SELECT Catagory FROM CatagoryTBL WHERE CatagoryID = 6")),
-             QVariant(QStringLiteral("Valves")));
-    QCOMPARE(cell(grid, 1, 0), QStringLiteral("6"));
+    QCOMPARE(m_db->scalar("SELECT Catagory FROM CatagoryTBL WHERE CatagoryID = 6"),
+             QVariant("Valves"));
+    QCOMPARE(cell(grid, 1, 0), "6");
     // A fresh line follows and stays current, so the next name can be typed straight away.
     QVERIFY(editor.model()->isNewRow(2));
     QCOMPARE(grid->currentIndex(), grid->model()->index(2, 1));
 }
 
 void TestLookupEditors::headingClickSortsByItsField() {
-    m_db->exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Zenith'), ('Acme')"));
+    m_db->exec("INSERT INTO SuppliersTBL (Company) VALUES ('Zenith'), ('Acme')");
     frmAddSupplier editor;
     editor.show();
     QTableView* grid = gridOf(&editor);
     clickHeading(grid, 1);
-    QCOMPARE(editor.Adodc1->recordSource(),
-             QStringLiteral("SELECT * FROM SuppliersTBL Order By Company"));
-    QCOMPARE(cell(grid, 0, 1), QStringLiteral("Acme"));
+    QCOMPARE(cell(grid, 0, 1), "Acme");
     QCOMPARE(grid->currentIndex(), grid->model()->index(2, 1));
 
     // A name still being typed is written before the list is read again.
-    typeIntoCurrentCell(grid, QStringLiteral("Midway"), false);
+    typeIntoCurrentCell(grid, "Midway", false);
     clickHeading(grid, 1);
-    QCOMPARE(cell(grid, 1, 1), QStringLiteral("Midway"));
+    QCOMPARE(cell(grid, 1, 1), "Midway");
     QCOMPARE(grid->currentIndex(), grid->model()->index(3, 1));
 }
 
@@ -227,11 +207,10 @@ void TestLookupEditors::closingWritesWhatIsBeingTyped() {
     frmAddEstimator editor;
     editor.show();
     QTableView* grid = gridOf(&editor);
-    typeIntoCurrentCell(grid, QStringLiteral("Dana"), false);
+    typeIntoCurrentCell(grid, "Dana", false);
     editor.btnCancel->click();
     QVERIFY(!editor.isVisible());
-    QCOMPARE(m_db->scalar(QStringLiteral("SELECT Estimator FROM Estimators")),
-             QVariant(QStringLiteral("Dana")));
+    QCOMPARE(m_db->scalar("SELECT Estimator FROM Estimators"), QVariant("Dana"));
     // Escape closes the window too, once no cell is being edited.
     editor.show();
     QTest::keyClick(grid, Qt::Key_Escape);
@@ -239,115 +218,87 @@ void TestLookupEditors::closingWritesWhatIsBeingTyped() {
 }
 
 void TestLookupEditors::refusedNameIsReported() {
-    m_db->exec(QStringLiteral("INSERT INTO ManufacturersTBL (ManufacturerName) VALUES ('Acme')"));
+    m_db->exec("INSERT INTO ManufacturersTBL (ManufacturerName) VALUES ('Acme')");
     frmAddManufacturer editor;
     editor.show();
     // A refusal only the database knows of; made once the file is open, since a file holding a
     // trigger the program did not make is never opened.
-    m_db->exec(QStringLiteral("CREATE TRIGGER NoBad BEFORE INSERT ON ManufacturersTBL WHEN "
-                              "NEW.ManufacturerName = 'Bad' BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    m_db->exec("CREATE TRIGGER NoBad BEFORE INSERT ON ManufacturersTBL WHEN "
+               "NEW.ManufacturerName = 'Bad' BEGIN SELECT RAISE(ABORT, 'no'); END");
     QTableView* grid = gridOf(&editor);
     const auto count = [this] {
-        return m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM ManufacturersTBL")).toInt();
+        return m_db->scalar("SELECT COUNT(*) FROM ManufacturersTBL").toInt();
     };
     ScriptedMessages messages;
     // Refused, a name says why and waits in its cell again, to be corrected.
-    typeIntoCurrentCell(grid, QStringLiteral("Bad"));
-    QCOMPARE(messages.titles(), QStringList{QStringLiteral("frmAddManufacturer / DataGrid1")});
-    QVERIFY(messages.texts().first().startsWith(QStringLiteral("Bad could not be saved")));
+    typeIntoCurrentCell(grid, "Bad");
+    QCOMPARE(messages.titles(), QStringList{"frmAddManufacturer / DataGrid1"});
+    QVERIFY(messages.texts().first().startsWith("Bad could not be saved"));
     QTRY_VERIFY(openCell(grid));
-    QCOMPARE(openCell(grid)->text(), QStringLiteral("Bad"));
+    QCOMPARE(openCell(grid)->text(), "Bad");
     QCOMPARE(grid->currentIndex(), grid->model()->index(1, 1));
     QCOMPARE(count(), 1);
     // A name already on the list, in any case, is refused the same way.
     messages.clear();
-    openCell(grid)->setText(QStringLiteral("ACME"));
+    openCell(grid)->setText("ACME");
     QTest::keyClick(openCell(grid), Qt::Key_Return);
-    QTRY_COMPARE(messages.texts(),
-                 QStringList{QStringLiteral("ACME is already on the list. Type another name, or "
-                                            "press Esc to leave it.")});
+    QTRY_COMPARE(messages.texts(), QStringList{"ACME is already on the list. Type another name, or "
+                                               "press Esc to leave it."});
     QTRY_VERIFY(openCell(grid));
-    QCOMPARE(openCell(grid)->text(), QStringLiteral("ACME"));
-    openCell(grid)->setText(QStringLiteral("Good"));
+    QCOMPARE(openCell(grid)->text(), "ACME");
+    openCell(grid)->setText("Good");
     QTest::keyClick(openCell(grid), Qt::Key_Return);
     QCoreApplication::processEvents();
-    QCOMPARE(cell(grid, 1, 1), QStringLiteral("Good"));
+    QCOMPARE(cell(grid, 1, 1), "Good");
     QCOMPARE(count(), 2);
 }
 
+// The name waits, typed but not written, with the cursor after it; Enter adds it and closes the
+// window, which tells the new entry's key. (Esc and Close are used from the Materials screen's
+// fields in tst_materials.)
 void TestLookupEditors::aProposedNameWaitsOnTheNewRowLine() {
-    m_db->exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Acme'), ('Bolt')"));
-    const auto count = [this] {
-        return m_db->scalar(QStringLiteral("SELECT COUNT(*) FROM SuppliersTBL")).toInt();
-    };
+    m_db->exec("INSERT INTO SuppliersTBL (Company) VALUES ('Acme'), ('Bolt')");
     ScriptedMessages messages;
-    {
-        // The name waits, typed but not written, with the cursor after it; Enter adds it and
-        // closes the window, which tells the new entry's key.
-        frmAddSupplier editor;
-        editor.proposeName(QStringLiteral("Zenith Supply"));
-        editor.show();
-        QTableView* grid = gridOf(&editor);
-        QCOMPARE(grid->currentIndex(), grid->model()->index(2, 1));
-        QLineEdit* cell = openCell(grid);
-        QVERIFY(cell);
-        QCOMPARE(cell->text(), QStringLiteral("Zenith Supply"));
-        QTRY_VERIFY(!cell->hasSelectedText());
-        QCOMPARE(cell->cursorPosition(), cell->text().size());
-        QCOMPARE(count(), 2);
-        QTest::keyClick(cell, Qt::Key_Return);
-        QVERIFY(!editor.isVisible());
-        QCOMPARE(editor.result(), int(QDialog::Accepted));
-        QCOMPARE(m_db->scalar(QStringLiteral("SELECT Company FROM SuppliersTBL WHERE SuppliersID "
-                                             "= 3")),
-                 QVariant(QStringLiteral("Zenith Supply")));
-        QCOMPARE(editor.addedKey().toInt(), 3);
-    }
-    {
-        // Esc leaves the window without adding it.
-        frmAddSupplier editor;
-        editor.proposeName(QStringLiteral("Nobody"));
-        editor.show();
-        QVERIFY(openCell(gridOf(&editor)));
-        QTest::keyClick(openCell(gridOf(&editor)), Qt::Key_Escape);
-        QVERIFY(!editor.isVisible());
-        QVERIFY(!editor.addedKey().isValid());
-        QCOMPARE(count(), 3);
-    }
-    {
-        // Close writes it, as it writes any name being typed.
-        frmAddSupplier editor;
-        editor.proposeName(QStringLiteral("Closed Supply"));
-        editor.show();
-        QTest::mouseClick(editor.btnCancel, Qt::LeftButton);
-        QCOMPARE(m_db->scalar(QStringLiteral("SELECT Company FROM SuppliersTBL WHERE SuppliersID "
-                                             "= 4")),
-                 QVariant(QStringLiteral("Closed Supply")));
-        QCOMPARE(editor.addedKey().toInt(), 4);
-    }
-    QVERIFY(messages.shown().isEmpty());
+    frmAddSupplier editor;
+    editor.proposeName("Zenith Supply");
+    editor.show();
+    QTableView* grid = gridOf(&editor);
+    QCOMPARE(grid->currentIndex(), grid->model()->index(2, 1));
+    QLineEdit* cell = openCell(grid);
+    QVERIFY(cell);
+    QCOMPARE(cell->text(), "Zenith Supply");
+    QTRY_VERIFY(!cell->hasSelectedText());
+    QCOMPARE(cell->cursorPosition(), cell->text().size());
+    QCOMPARE(m_db->scalar("SELECT COUNT(*) FROM SuppliersTBL").toInt(), 2);
+    QTest::keyClick(cell, Qt::Key_Return);
+    QVERIFY(!editor.isVisible());
+    QCOMPARE(editor.result(), int(QDialog::Accepted));
+    QCOMPARE(m_db->scalar("SELECT Company FROM SuppliersTBL WHERE SuppliersID = 3"),
+             QVariant("Zenith Supply"));
+    QCOMPARE(editor.addedKey().toInt(), 3);
+    QCOMPARE(messages.texts(), QStringList());
 }
 
 void TestLookupEditors::rowHeaderMarksRowsWithoutNumbers() {
-    m_db->exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Acme'), ('Bolt'), "
-                              "('Coastal')"));
+    m_db->exec("INSERT INTO SuppliersTBL (Company) VALUES ('Acme'), ('Bolt'), "
+               "('Coastal')");
     frmAddSupplier editor;
     editor.show();
     QTableView* grid = gridOf(&editor);
-    const QString marker = QStringLiteral("\u25b8");
+    const QString marker = "\u25b8";
     // The line for a new entry is current: the marker and the star, and no row has a number.
     QCOMPARE(rowHeadings(grid), (QStringList{QString(), QString(), QString(), marker + '*'}));
     // A click on a name moves the marker there.
     const QModelIndex bolt = grid->model()->index(1, 1);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(bolt).center());
     QCOMPARE(grid->currentIndex(), bolt);
-    QCOMPARE(rowHeadings(grid), (QStringList{QString(), marker, QString(), QStringLiteral("*")}));
+    QCOMPARE(rowHeadings(grid), (QStringList{QString(), marker, QString(), "*"}));
     // The header shows the marker whole.
     QHeaderView* header = grid->verticalHeader();
     QVERIFY(header->width() >= header->fontMetrics().horizontalAdvance(marker + '*'));
     // A name added on the line gets no number either.
     grid->setCurrentIndex(grid->model()->index(3, 1));
-    typeIntoCurrentCell(grid, QStringLiteral("Delta"));
+    typeIntoCurrentCell(grid, "Delta");
     QCOMPARE(rowHeadings(grid),
              (QStringList{QString(), QString(), QString(), QString(), marker + '*'}));
 }

@@ -3,7 +3,6 @@
 // Driven through the real widgets of the modal window, on a hand-made catalogue, an empty one
 // and generated data.
 #include "data/database.h"
-#include "data/datacontrol.h"
 #include "data/globals.h"
 #include "materials/materialfilter.h"
 #include "materials/materialpicker.h"
@@ -12,7 +11,6 @@
 #include "support/modaldialog.h"
 #include "support/programfixture.h"
 #include "support/scriptedmessages.h"
-#include "widgets/recordsetmodel.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -41,31 +39,15 @@ struct Catalogue : Program {
     }
 };
 
-// The picker's controls, found by name as a user sees them.
+// The picker's controls.
 struct Picker {
-    QDialog* window;
-    QTableView* grid;
-    QComboBox* manufacturer;
-    QComboBox* supplier;
-    QComboBox* category;
-    QPushButton* viewAll;
-    QPushButton* select;
-    QPushButton* cancel;
+    frmMaterials* window;
+    QTableView* grid = window->grdMaterialsList;
+    QComboBox *manufacturer = window->cbManufacturerFilter, *supplier = window->cbSupplierFilter,
+              *category = window->cbCategoryFilter;
+    QPushButton *viewAll = window->cbMaterialsFilterViewAll, *select = window->btnSelect,
+                *cancel = window->btnCancel;
 
-    explicit Picker(QDialog* dialog)
-        : window(dialog), grid(find<QTableView>("grdMaterialsList")),
-          manufacturer(find<QComboBox>("cbManufacturerFilter")),
-          supplier(find<QComboBox>("cbSupplierFilter")),
-          category(find<QComboBox>("cbCategoryFilter")),
-          viewAll(find<QPushButton>("cbMaterialsFilterViewAll")),
-          select(find<QPushButton>("btnSelect")), cancel(find<QPushButton>("btnCancel")) {}
-
-    template <class W> W* find(const char* name) const {
-        auto* w = window->findChild<W*>(QString::fromLatin1(name));
-        if (!w)
-            qWarning("no control %s", name);
-        return w;
-    }
     QAbstractItemModel* list() const { return grid->model(); }
     QList<int> listedIds() const {
         QList<int> ids;
@@ -96,6 +78,13 @@ struct Picker {
     }
 };
 
+// The data loaded and a picker over a shown window.
+template <class Data> struct Over : Loaded<Data> {
+    template <class... Args> explicit Over(Args... args) : Loaded<Data>(args...) { owner.show(); }
+    QWidget owner;
+    frmMaterials picker{&owner};
+};
+
 // One visit: SelectMaterial shows the window modally and steps drive it.
 int visit(frmMaterials& picker, int materialNum, const std::function<void(Picker&)>& steps) {
     int result = -1;
@@ -105,7 +94,8 @@ int visit(frmMaterials& picker, int materialNum, const std::function<void(Picker
                                       dialog->activateWindow();
                                       if (!QTest::qWaitForWindowActive(dialog))
                                           qWarning("the picker did not become active");
-                                      Picker p(dialog);
+                                      Picker p{&picker};
+                                      QCOMPARE(dialog, &picker);
                                       steps(p);
                                   });
     if (!shown)
@@ -119,18 +109,6 @@ QVariant programScalar(const QString& sql, const QVariantList& values) {
     if (!q.bindAll(values) || !q.next())
         return {};
     return q.value(0);
-}
-
-struct Handed {
-    int id;
-    QString part;
-    QString description;
-    Money cost;
-};
-
-Handed handed(const QList<QVariant>& signal) {
-    return {signal.at(0).toInt(), signal.at(1).toString(), signal.at(2).toString(),
-            signal.at(3).value<Money>()};
 }
 
 } // namespace
@@ -162,23 +140,18 @@ void TestMaterialPicker::listsCompleteMaterialsByDescription() {
     ScriptedMessages messages;
     QRect userGeometry;
     visit(picker, 0, [&](Picker& p) {
-        QCOMPARE(p.window, &picker);
-        QCOMPARE(p.window->objectName(), QStringLiteral("frmMaterials"));
-        QCOMPARE(p.window->windowTitle(), QStringLiteral("Select a Material"));
+        QCOMPARE(p.window->windowTitle(), "Select a Material");
         // Placed over its owner the first time.
         QCOMPARE(p.window->geometry(), owner.geometry());
         QCOMPARE(p.listedIds(), (QList<int>{3, 1, 7, 2, 4}));
         QVERIFY(p.grid->isColumnHidden(0));
-        const QStringList headings = {QStringLiteral("Part Number"), QStringLiteral("Description"),
-                                      QStringLiteral("Unit Cost")};
+        const QStringList headings = {"Part Number", "Description", "Unit Cost"};
         for (int column = 1; column <= 3; ++column)
             QCOMPARE(p.list()->headerData(column, Qt::Horizontal).toString(), headings[column - 1]);
-        QCOMPARE(p.list()->index(0, kUnitCost).data().toString(), QStringLiteral("$1,234.50"));
+        QCOMPARE(p.list()->index(0, kUnitCost).data().toString(), "$1,234.50");
         QVERIFY(p.list()->index(0, kUnitCost).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
         QVERIFY(p.select->isEnabled() && p.select->isDefault());
-        QGroupBox* frame = p.find<QGroupBox>("frMaterialsFilter");
-        QCOMPARE(frame->title(), QStringLiteral("Filter By"));
-        QCOMPARE(p.supplier->toolTip(), QStringLiteral("Sort List by Supplier"));
+        QGroupBox* frame = p.window->frMaterialsFilter;
         const QList<QWidget*> controls = {p.grid,    p.manufacturer, p.supplier, p.category,
                                           p.viewAll, p.select,       p.cancel,   frame};
         for (QWidget* control : controls)
@@ -226,16 +199,12 @@ void TestMaterialPicker::listsCompleteMaterialsByDescription() {
 }
 
 void TestMaterialPicker::handsOverMaterialsAndReturnsOnClose() {
-    Catalogue program;
-    QVERIFY(program.load());
-    QWidget owner;
-    owner.show();
-    frmMaterials picker(&owner);
-    QSignalSpy chosen(&picker, &frmMaterials::MaterialClicled);
+    Over<Catalogue> t;
+    QSignalSpy chosen(&t.picker, &frmMaterials::MaterialClicled);
 
     // A double click on a row, then Select on another; each is handed over at once and the
     // window stays open. Cancel then returns 0.
-    int result = visit(picker, 42, [&](Picker& p) {
+    int result = visit(t.picker, 42, [&](Picker& p) {
         p.doubleClickCell(0, 2);
         QCOMPARE(chosen.count(), 1);
         QVERIFY(p.window->isVisible());
@@ -247,20 +216,14 @@ void TestMaterialPicker::handsOverMaterialsAndReturnsOnClose() {
     });
     QCOMPARE(result, 0);
     QCOMPARE(chosen.count(), 2);
-    const Handed first = handed(chosen.at(0));
-    QCOMPARE(first.id, 3);
-    QCOMPARE(first.part, QStringLiteral("BV-300"));
-    QCOMPARE(first.description, QStringLiteral("ball valve"));
-    QCOMPARE(first.cost, Money::fromDouble(1234.5));
-    const Handed second = handed(chosen.at(1));
-    QCOMPARE(second.id, 2);
-    QCOMPARE(second.part, QStringLiteral("GV-200"));
-    QCOMPARE(second.cost, Money::fromDouble(9.5));
+    QCOMPARE(chosen.at(0).mid(0, 3), (QVariantList{3, "BV-300", "ball valve"}));
+    QCOMPARE(chosen.at(0).at(3).value<Money>(), Money::fromDouble(1234.5));
+    QCOMPARE(chosen.at(1).at(0).toInt(), 2);
 
     // Enter in the list hands over the current row; closed by the title bar, the last one
     // handed over is the answer.
     chosen.clear();
-    result = visit(picker, 42, [&](Picker& p) {
+    result = visit(t.picker, 42, [&](Picker& p) {
         p.clickCell(4, 2);
         QTest::keyClick(p.grid, Qt::Key_Return);
         QCOMPARE(chosen.count(), 1);
@@ -268,9 +231,9 @@ void TestMaterialPicker::handsOverMaterialsAndReturnsOnClose() {
         p.window->close();
     });
     QCOMPARE(result, 4);
-    QCOMPARE(handed(chosen.at(0)).id, 4);
+    QCOMPARE(chosen.at(0).at(0).toInt(), 4);
     // Closed without a choice: the number given.
-    QCOMPARE(visit(picker, 42, [](Picker& p) { p.window->close(); }), 42);
+    QCOMPARE(visit(t.picker, 42, [](Picker& p) { p.window->close(); }), 42);
 }
 
 void TestMaterialPicker::filtersAreSharedWithTheMaterialsScreen() {
@@ -279,50 +242,46 @@ void TestMaterialPicker::filtersAreSharedWithTheMaterialsScreen() {
     MaterialsScreen s;
     ScriptedMessages messages;
     // Chosen on the Materials screen, taken by the picker.
-    s.choose(s.l->cbCategoryFilter, QStringLiteral("Valves"));
-    QCOMPARE(gMaterialFilter.category, QStringLiteral("2"));
+    s.choose(s.l->cbCategoryFilter, "Valves");
+    QCOMPARE(gMaterialFilter.category, "2");
     frmMaterials picker(&s.window);
     visit(picker, 0, [&](Picker& p) {
-        QCOMPARE(p.category->currentText(), QStringLiteral("Valves"));
+        QCOMPARE(p.category->currentText(), "Valves");
         QCOMPARE(p.listedIds(), (QList<int>{3, 2}));
-        MaterialsScreen::choose(p.supplier, QStringLiteral("Bolt Brothers"));
+        MaterialsScreen::choose(p.supplier, "Bolt Brothers");
         QCOMPARE(p.listedIds(), QList<int>{3});
         QTest::mouseClick(p.cancel, Qt::LeftButton);
     });
-    QCOMPARE(gMaterialFilter.supplier, QStringLiteral("2"));
-    QCOMPARE(gMaterialFilter.category, QStringLiteral("2"));
+    QCOMPARE(gMaterialFilter.supplier, "2");
+    QCOMPARE(gMaterialFilter.category, "2");
     // The same supplier chosen on the Materials screen filters its list, though it is already
     // the remembered value.
-    s.choose(s.l->cbSupplierFilter, QStringLiteral("Bolt Brothers"));
+    s.choose(s.l->cbSupplierFilter, "Bolt Brothers");
     QCOMPARE(s.listedIds(), QList<int>{3});
     // The picker keeps its filters from one visit to the next.
     visit(picker, 0, [&](Picker& p) {
-        QCOMPARE(p.supplier->currentText(), QStringLiteral("Bolt Brothers"));
+        QCOMPARE(p.supplier->currentText(), "Bolt Brothers");
         QCOMPARE(p.listedIds(), QList<int>{3});
     });
     QVERIFY(messages.shown().isEmpty());
 }
 
 void TestMaterialPicker::unknownNameListsNothingAndViewAllClears() {
-    Catalogue program;
-    QVERIFY(program.load());
-    QWidget owner;
-    owner.show();
-    frmMaterials picker(&owner);
-    auto* data = picker.findChild<DataControl*>(QStringLiteral("dcPickerMaterials"));
+    Over<Catalogue> t;
+    auto* data = t.picker.findChild<DataControl*>("dcPickerMaterials");
     QVERIFY(data);
-    QSignalSpy chosen(&picker, &frmMaterials::MaterialClicled);
+    QSignalSpy chosen(&t.picker, &frmMaterials::MaterialClicled);
     ScriptedMessages messages;
-    visit(picker, 0, [&](Picker& p) {
-        MaterialsScreen::choose(p.manufacturer, QStringLiteral("Delta"));
+    visit(t.picker, 0, [&](Picker& p) {
+        MaterialsScreen::choose(p.manufacturer, "Delta");
         QCOMPARE(p.listedIds(), (QList<int>{7, 2, 4}));
         // A name on no list is a value like any other, quote and all: it lists nothing, and
         // Enter in the filter hands nothing over.
-        UserInput::typeInto(p.supplier, QStringLiteral("Nobody's Supply"));
+        UserInput::typeInto(p.supplier, "Nobody's Supply");
         QTest::keyClick(p.supplier, Qt::Key_Return);
         QCOMPARE(p.listedIds(), QList<int>{});
         QVERIFY(!p.select->isEnabled());
-        QCOMPARE(gMaterialFilter.supplier, QStringLiteral("Nobody's Supply"));
+        QCOMPARE(gMaterialFilter.supplier, "Nobody's Supply");
         p.doubleClickAt(QPoint(20, 10));
         QTest::keyClick(p.grid, Qt::Key_Return);
 
@@ -342,19 +301,15 @@ void TestMaterialPicker::unknownNameListsNothingAndViewAllClears() {
 }
 
 void TestMaterialPicker::emptyCatalogue() {
-    Program program;
-    QVERIFY(program.load());
-    QWidget owner;
-    owner.show();
-    frmMaterials picker(&owner);
-    QSignalSpy chosen(&picker, &frmMaterials::MaterialClicled);
+    Over<Program> t;
+    QSignalSpy chosen(&t.picker, &frmMaterials::MaterialClicled);
     ScriptedMessages messages;
-    const int result = visit(picker, 9, [&](Picker& p) {
+    const int result = visit(t.picker, 9, [&](Picker& p) {
         QCOMPARE(p.listedIds(), QList<int>{});
         QCOMPARE(p.supplier->count(), 0);
         QVERIFY(!p.select->isEnabled());
         p.doubleClickAt(QPoint(20, 10));
-        p.typeInList(QStringLiteral("ab"));
+        p.typeInList("ab");
         QTest::keyClick(p.grid, Qt::Key_Return);
         QTest::mouseClick(p.viewAll, Qt::LeftButton);
         QVERIFY(p.window->isVisible());
@@ -367,9 +322,9 @@ void TestMaterialPicker::emptyCatalogue() {
 
 void TestMaterialPicker::databaseErrorsAreReported() {
     Program program;
-    program.db.exec(QStringLiteral("DROP TABLE SuppliersTBL"));
-    program.db.exec(QStringLiteral("DROP TABLE MaterialEstimateTBL"));
-    program.db.exec(QStringLiteral("DROP TABLE MaterialsTBL"));
+    program.db.exec("DROP TABLE SuppliersTBL");
+    program.db.exec("DROP TABLE MaterialEstimateTBL");
+    program.db.exec("DROP TABLE MaterialsTBL");
     QVERIFY(program.load());
     QWidget owner;
     owner.show();
@@ -381,23 +336,18 @@ void TestMaterialPicker::databaseErrorsAreReported() {
         // The suppliers are read when the user turns to their filter.
         QTest::mouseClick(p.supplier->lineEdit(), Qt::LeftButton);
     });
-    QCOMPARE(messages.titles(), (QStringList{QStringLiteral("SetupMaterialDataControl"),
-                                             QStringLiteral("frmMaterials / SetupSupplierCombo")}));
-    QVERIFY2(messages.texts().at(0).contains(QRegularExpression(QStringLiteral("^-?\\d+ - .+"))),
+    QCOMPARE(messages.titles(),
+             (QStringList{"SetupMaterialDataControl", "frmMaterials / SetupSupplierCombo"}));
+    QVERIFY2(messages.texts().at(0).contains(QRegularExpression("^-?\\d+ - .+")),
              qPrintable(messages.texts().at(0)));
 }
 
 void TestMaterialPicker::filterListsAreReadWhenTurnedTo() {
-    Catalogue program;
-    QVERIFY(program.load());
-    QWidget owner;
-    owner.show();
-    frmMaterials picker(&owner);
+    Over<Catalogue> t;
     ScriptedMessages messages;
-    const int suppliers =
-        programScalar(QStringLiteral("SELECT COUNT(*) FROM SuppliersTBL"), {}).toInt();
+    const int suppliers = programScalar("SELECT COUNT(*) FROM SuppliersTBL", {}).toInt();
     QVERIFY(suppliers > 1);
-    visit(picker, 0, [&](Picker& p) {
+    visit(t.picker, 0, [&](Picker& p) {
         QCOMPARE(p.supplier->count(), 0);
         // The label's mnemonic turns to the supplier filter, whose list is then read.
         QTest::keyClick(p.window, Qt::Key_S, Qt::AltModifier);
@@ -410,28 +360,23 @@ void TestMaterialPicker::filterListsAreReadWhenTurnedTo() {
         QTest::mouseClick(p.cancel, Qt::LeftButton);
     });
     // A supplier added meanwhile is there on the next visit.
-    const QString added = QStringLiteral("Zephyr Supply");
-    program.db.exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)"), {added});
-    visit(picker, 0, [&](Picker& p) {
+    const QString added = "Zephyr Supply";
+    t.db.exec("INSERT INTO SuppliersTBL (Company) VALUES (?)", {added});
+    visit(t.picker, 0, [&](Picker& p) {
         MaterialsScreen::choose(p.supplier, added);
         QCOMPARE(p.supplier->currentText(), added);
         QTest::mouseClick(p.cancel, Qt::LeftButton);
     });
     QCOMPARE(gMaterialFilter.supplier,
-             programScalar(QStringLiteral("SELECT SuppliersID FROM SuppliersTBL WHERE Company = ?"),
-                           {added})
+             programScalar("SELECT SuppliersID FROM SuppliersTBL WHERE Company = ?", {added})
                  .toString());
     QVERIFY(messages.shown().isEmpty());
 }
 
 void TestMaterialPicker::typingJumpsToDescriptionOrPartNumber() {
-    GeneratedProgram program(3000);
-    QVERIFY(program.load());
-    QWidget owner;
-    owner.show();
-    frmMaterials picker(&owner);
+    Over<GeneratedProgram> t(3000);
     ScriptedMessages messages;
-    visit(picker, 0, [&](Picker& p) {
+    visit(t.picker, 0, [&](Picker& p) {
         const int rows = p.list()->rowCount();
         QVERIFY(rows > 1000);
         // Typed in lower case, the start of a description well down the list.
@@ -444,7 +389,7 @@ void TestMaterialPicker::typingJumpsToDescriptionOrPartNumber() {
         p.typeInList(typed);
         QCOMPARE(p.grid->currentIndex().row(), expected);
         QVERIFY(p.grid->viewport()->rect().intersects(p.grid->visualRect(p.grid->currentIndex())));
-        p.typeInList(QStringLiteral("~~no such"));
+        p.typeInList("~~no such");
         QCOMPARE(p.grid->currentIndex().row(), expected);
 
         // From the Part Number column, the first listed part number with that start.
@@ -452,10 +397,10 @@ void TestMaterialPicker::typingJumpsToDescriptionOrPartNumber() {
         const QString part = p.list()->index(rows / 3, 1).data().toString();
         const QString prefix = part.left(part.size() - 1).toLower();
         const int firstId =
-            programScalar(QStringLiteral("SELECT MaterialsID FROM MaterialsTBL WHERE PartNumber "
-                                         "LIKE ? AND ManufacturerID IS NOT NULL AND SuppliersID IS "
-                                         "NOT NULL AND CatagoryID IS NOT NULL ORDER BY PartNumber "
-                                         "COLLATE NOCASE LIMIT 1"),
+            programScalar("SELECT MaterialsID FROM MaterialsTBL WHERE PartNumber "
+                          "LIKE ? AND ManufacturerID IS NOT NULL AND SuppliersID IS "
+                          "NOT NULL AND CatagoryID IS NOT NULL ORDER BY PartNumber "
+                          "COLLATE NOCASE LIMIT 1",
                           {prefix + QLatin1Char('%')})
                 .toInt();
         QVERIFY(firstId > 0);
@@ -471,13 +416,13 @@ void TestMaterialPicker::partNumberJumpSearchesTheIndex() {
     QVERIFY(program.load());
     QWidget owner;
     frmMaterials picker(&owner);
-    for (const QString& supplier : {QString(), QStringLiteral("2")}) {
+    for (const QString& supplier : QStringList{QString(), "2"}) {
         gMaterialFilter.supplier = supplier;
         visit(picker, 0, [&](Picker& p) {
             QVariantList values;
-            const QString sql = picker.partNumberQuery(QStringLiteral("e_l%"), &values);
-            QCOMPARE(values.first().toString(), QStringLiteral("e\\_l\\%%"));
-            Statement explain(gConnection->database(), QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
+            const QString sql = picker.partNumberQuery("e_l%", &values);
+            QCOMPARE(values.first().toString(), "e\\_l\\%%");
+            Statement explain(gConnection->database(), "EXPLAIN QUERY PLAN " + sql);
             QVERIFY(explain.bindAll(values));
             QStringList details;
             while (explain.next())
@@ -485,12 +430,11 @@ void TestMaterialPicker::partNumberJumpSearchesTheIndex() {
             // Unfiltered, the part-number index; with a supplier, whichever index SQLite finds
             // narrower. Never a walk through the whole table.
             const QString plan = details.join(QLatin1Char(';'));
-            QVERIFY2(plan.startsWith(QStringLiteral("SEARCH MaterialsTBL USING INDEX ")),
-                     qPrintable(plan));
-            QVERIFY2(!plan.contains(QStringLiteral("SCAN")), qPrintable(plan));
+            QVERIFY2(plan.startsWith("SEARCH MaterialsTBL USING INDEX "), qPrintable(plan));
+            QVERIFY2(!plan.contains("SCAN"), qPrintable(plan));
             if (supplier.isEmpty())
-                QVERIFY2(plan.contains(QStringLiteral("MaterialsByPartNumber (PartNumber>? AND "
-                                                      "PartNumber<?)")),
+                QVERIFY2(plan.contains("MaterialsByPartNumber (PartNumber>? AND "
+                                       "PartNumber<?)"),
                          qPrintable(plan));
             QTest::mouseClick(p.cancel, Qt::LeftButton);
         });
@@ -499,15 +443,14 @@ void TestMaterialPicker::partNumberJumpSearchesTheIndex() {
 
 void TestMaterialPicker::indexesAreAddedToAnOlderFile() {
     TestDatabase db;
-    const QString indexes =
-        QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name IN "
-                       "('MaterialsByPartNumber', 'MaterialsListByDescription')");
+    const QString indexes = "SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name IN "
+                            "('MaterialsByPartNumber', 'MaterialsListByDescription')";
     QCOMPARE(db.scalar(indexes).toInt(), 2);
-    db.exec(QStringLiteral("DROP INDEX MaterialsByPartNumber"));
-    db.exec(QStringLiteral("DROP INDEX MaterialsListByDescription"));
+    db.exec("DROP INDEX MaterialsByPartNumber");
+    db.exec("DROP INDEX MaterialsListByDescription");
 
     // A file another connection is writing cannot take them now: it still opens, at once.
-    db.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    db.exec("BEGIN IMMEDIATE");
     {
         QElapsedTimer opening;
         opening.start();
@@ -515,7 +458,7 @@ void TestMaterialPicker::indexesAreAddedToAnOlderFile() {
         QVERIFY(openProgramFile(busy, db.path()));
         QVERIFY(opening.elapsed() < Database::kDefaultBusyTimeoutMs / 2);
     }
-    db.exec(QStringLiteral("COMMIT"));
+    db.exec("COMMIT");
     QCOMPARE(db.scalar(indexes).toInt(), 0);
 
     Connection reopened;

@@ -83,10 +83,6 @@ struct MaterialsScreen {
         QVERIFY2(index >= 0, qPrintable(name));
         clickEntry(combo, index);
     }
-    // Whether the combo's text names an entry of its list.
-    static bool bindingMatches(QComboBox* combo) {
-        return combo->findText(combo->currentText(), Qt::MatchFixedString) >= 0;
-    }
     // Clicks a cell of the list.
     void clickCell(int row, int column) {
         QTableView* grid = l->grdMaterialsList;
@@ -138,4 +134,18 @@ struct MaterialsScreen {
                 out << qMakePair(grid->columnViewportPosition(column), grid->columnWidth(column));
         return out;
     }
+};
+
+// The program's data loaded as start-up loads it; a test cannot go on without it.
+template <class Data> struct Loaded : Data {
+    template <class... Args> explicit Loaded(Args... args) : Data(args...) {
+        if (!Data::load())
+            qFatal("the program's data did not load");
+    }
+};
+
+// The data loaded, then the Materials screen over it: `Shown<Catalogue> s;`.
+template <class Data> struct Shown : Loaded<Data>, MaterialsScreen {
+    explicit Shown(QSize size = QSize()) : MaterialsScreen(size) {}
+    explicit Shown(int materials) : Loaded<Data>(materials) {}
 };
