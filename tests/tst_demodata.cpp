@@ -1,7 +1,6 @@
 #include "data/connection.h"
 #include "data/money.h"
 #include "data/pricing.h"
-#include "data/recordset.h"
 #include "demodata/demodata.h"
 #include "support/testdatabase.h"
 
@@ -33,11 +32,14 @@ DemoData::Counts smallCounts() {
     return c;
 }
 
-// Every row of a query, values rendered as text, for comparing two files.
-QStringList dump(Connection& connection, const QString& sql) {
+// Every row of a query (values bound in order), values rendered as text, for comparing files.
+QStringList dump(Connection& connection, const QString& sql, const QVariantList& values = {}) {
     TestQuery q(connection.database());
     QStringList rows;
-    if (!q.exec(sql))
+    q.prepare(sql);
+    for (const QVariant& value : values)
+        q.addBindValue(value);
+    if (!q.exec())
         return {QStringLiteral("failed: ") + sql};
     const int columns = q.columnCount();
     while (q.next()) {
@@ -94,43 +96,40 @@ private slots:
 
     void countsAreAsAsked() {
         const DemoData::Counts c = smallCounts();
-        QCOMPARE(count(m_connection, QStringLiteral("MaterialsTBL")), c.materials);
-        QCOMPARE(count(m_connection, QStringLiteral("ManufacturersTBL")), c.manufacturers);
-        QCOMPARE(count(m_connection, QStringLiteral("SuppliersTBL")), c.suppliers);
-        QCOMPARE(count(m_connection, QStringLiteral("CatagoryTBL")), c.categories);
-        QCOMPARE(count(m_connection, QStringLiteral("Estimators")), c.estimators);
-        QCOMPARE(count(m_connection, QStringLiteral("CustomersTBL")), c.customers);
-        QCOMPARE(count(m_connection, QStringLiteral("EstimateTBL")), c.estimates);
-        QCOMPARE(count(m_connection, QStringLiteral("MaterialEstimateTBL")),
-                 c.estimates * c.materialLinesPerEstimate);
-        QCOMPARE(count(m_connection, QStringLiteral("LaborEstimateTBL")),
-                 c.estimates * c.laborLinesPerEstimate);
+        const QList<qint64> rows = {c.manufacturers,
+                                    c.suppliers,
+                                    c.categories,
+                                    c.estimators,
+                                    c.customers,
+                                    c.materials,
+                                    c.estimates,
+                                    c.estimates * c.materialLinesPerEstimate,
+                                    c.estimates * c.laborLinesPerEstimate,
+                                    1};
+        for (qsizetype i = 0; i < kAllTables.size(); ++i)
+            QVERIFY2(count(m_connection, kAllTables[i]) == rows[i], qPrintable(kAllTables[i]));
         QCOMPARE(count(m_connection, QStringLiteral("StatusesTBL")), 7);
-        QCOMPARE(count(m_connection, QStringLiteral("MyCompany")), 1);
     }
 
-    // Every key a generated row holds names an existing row, and the company row is filled.
+    // Every key a generated row holds names an existing row, lines copy their material's
+    // values, and the company row is filled.
     void rowsReferToExistingRows() {
-        TestQuery q(m_connection.database());
-        QVERIFY(q.exec(QStringLiteral(
-            "SELECT (SELECT COUNT(*) FROM MaterialsTBL m WHERE m.ManufacturerID NOT IN "
-            "(SELECT ManufacturerID FROM ManufacturersTBL) OR m.SuppliersID NOT IN "
-            "(SELECT SuppliersID FROM SuppliersTBL) OR m.CatagoryID NOT IN "
-            "(SELECT CatagoryID FROM CatagoryTBL)), "
-            "(SELECT COUNT(*) FROM EstimateTBL e WHERE e.EstimatorID NOT IN "
-            "(SELECT EstimatorID FROM Estimators) OR e.EstimateStatus NOT IN "
-            "(SELECT StatusID FROM StatusesTBL)), "
-            "(SELECT COUNT(*) FROM MaterialEstimateTBL l JOIN MaterialsTBL m "
-            "ON m.MaterialsID = l.MaterialsID WHERE l.PartNumber IS NOT m.PartNumber OR "
-            "l.ManufacturerDescription IS NOT m.ManufacturerDescription OR "
-            "l.UnitCost IS NOT m.UnitCost)")));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toInt(), 0);
-        QCOMPARE(q.value(1).toInt(), 0);
-        QCOMPARE(q.value(2).toInt(), 0); // lines copy their material's values
-        QVERIFY(q.exec(QStringLiteral("SELECT CompanyName FROM MyCompany")));
-        QVERIFY(q.next());
-        QVERIFY(!q.value(0).toString().isEmpty());
+        QCOMPARE(
+            dump(m_connection,
+                 QStringLiteral(
+                     "SELECT (SELECT COUNT(*) FROM MaterialsTBL m WHERE m.ManufacturerID NOT IN "
+                     "(SELECT ManufacturerID FROM ManufacturersTBL) OR m.SuppliersID NOT IN "
+                     "(SELECT SuppliersID FROM SuppliersTBL) OR m.CatagoryID NOT IN "
+                     "(SELECT CatagoryID FROM CatagoryTBL)), "
+                     "(SELECT COUNT(*) FROM EstimateTBL e WHERE e.EstimatorID NOT IN "
+                     "(SELECT EstimatorID FROM Estimators) OR e.EstimateStatus NOT IN "
+                     "(SELECT StatusID FROM StatusesTBL)), "
+                     "(SELECT COUNT(*) FROM MaterialEstimateTBL l JOIN MaterialsTBL m "
+                     "ON m.MaterialsID = l.MaterialsID WHERE l.PartNumber IS NOT m.PartNumber "
+                     "OR l.ManufacturerDescription IS NOT m.ManufacturerDescription OR "
+                     "l.UnitCost IS NOT m.UnitCost), "
+                     "(SELECT CompanyName <> '' FROM MyCompany)")),
+            QStringList{"0|0|0|1"});
     }
 
     // The stored line amounts agree with each other to the ten-thousandth.
@@ -176,41 +175,37 @@ private slots:
 
     // The saved totals of each estimate are the sums of its lines.
     void totalsAreSumsOfLines() {
-        TestQuery ids(m_connection.database());
-        QVERIFY(ids.exec(QStringLiteral("SELECT EstimateID FROM EstimateTBL")));
-        int estimates = 0;
-        while (ids.next()) {
-            ++estimates;
-            const qint64 id = ids.value(0).toLongLong();
-            Money extensions, costs, labor;
-            TestQuery lines(m_connection.database());
-            lines.prepare(QStringLiteral("SELECT Extension, TotalCost FROM MaterialEstimateTBL "
-                                         "WHERE EstimateID = ?"));
-            lines.addBindValue(id);
-            QVERIFY(lines.exec());
-            while (lines.next()) {
-                extensions += money(lines.value(0));
-                costs += money(lines.value(1));
-            }
-            lines.prepare(
-                QStringLiteral("SELECT LaborExtension FROM LaborEstimateTBL WHERE EstimateID = ?"));
-            lines.addBindValue(id);
-            QVERIFY(lines.exec());
-            while (lines.next())
-                labor += money(lines.value(0));
-
-            RecordSet sums;
-            QVERIFY(sums.open(m_connection,
-                              QStringLiteral("SELECT * FROM PXSum WHERE EstimateID = ?"), {id}));
-            QCOMPARE(sums.recordCount(), 1);
-            QCOMPARE(money(sums.value(QStringLiteral("MaterialsTotal"))), extensions);
-            QCOMPARE(money(sums.value(QStringLiteral("MaterialsTotalCost"))), costs);
-            QCOMPARE(money(sums.value(QStringLiteral("LaborsTotal"))), labor);
-            QCOMPARE(money(sums.value(QStringLiteral("TotalEstimate"))), extensions + labor);
-            QCOMPARE(money(sums.value(QStringLiteral("MaterialsMargineTotal"))),
-                     extensions - costs);
+        const QStringList ids =
+            dump(m_connection, QStringLiteral("SELECT EstimateID FROM EstimateTBL"));
+        QCOMPARE(ids.size(), smallCounts().estimates);
+        for (const QString& text : ids) {
+            const QVariantList id = {text.toLongLong()};
+            const auto sum = [&](const char* sql) {
+                Money total;
+                for (const QString& value : dump(m_connection, QLatin1String(sql), id))
+                    total += money(value);
+                return total;
+            };
+            const Money extensions =
+                sum("SELECT Extension FROM MaterialEstimateTBL WHERE EstimateID = ?");
+            const Money costs =
+                sum("SELECT TotalCost FROM MaterialEstimateTBL WHERE EstimateID = ?");
+            const Money labor =
+                sum("SELECT LaborExtension FROM LaborEstimateTBL WHERE EstimateID = ?");
+            const QStringList sums =
+                dump(m_connection,
+                     QStringLiteral(
+                         "SELECT MaterialsTotal, MaterialsTotalCost, LaborsTotal, "
+                         "TotalEstimate, MaterialsMargineTotal FROM PXSum WHERE EstimateID = ?"),
+                     id);
+            QCOMPARE(sums.size(), 1);
+            const QStringList s = sums.first().split(QLatin1Char('|'));
+            QCOMPARE(money(s[0]), extensions);
+            QCOMPARE(money(s[1]), costs);
+            QCOMPARE(money(s[2]), labor);
+            QCOMPARE(money(s[3]), extensions + labor);
+            QCOMPARE(money(s[4]), extensions - costs);
         }
-        QCOMPARE(estimates, smallCounts().estimates);
     }
 
     // The same seed gives the same file. Customers come from a dice of their own, so without
@@ -299,12 +294,9 @@ private slots:
         QCOMPARE(q.value(2).toInt(), 0); // every customer named exists
         QCOMPARE(q.value(3).toInt(), 0); // with a customer: job, site, terms, 30 days
         QCOMPARE(q.value(4).toInt(), 0); // without: as an estimate from before customers
-        QVERIFY(q.exec(QStringLiteral("SELECT QuoteValidDays, QuoteTerms, QuoteAcceptanceLine "
-                                      "FROM MyCompany")));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toInt(), 30);
-        QVERIFY(q.value(1).toString().count(QLatin1Char('\n')) >= 1);
-        QCOMPARE(q.value(2).toInt(), 1);
+        QCOMPARE(dump(c, QStringLiteral("SELECT QuoteValidDays, instr(QuoteTerms, char(10)) > 0, "
+                                        "QuoteAcceptanceLine FROM MyCompany")),
+                 QStringList{"30|1|1"});
     }
 
     void refusesAnExistingFile() {
@@ -317,9 +309,9 @@ private slots:
         QString error;
         QVERIFY(!DemoData::generate(path, smallCounts(), &error));
         QVERIFY(!error.isEmpty());
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("keep me"));
+        QFile kept(path);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("keep me"));
         // The generated file is refused too: it is never overwritten.
         QVERIFY(!DemoData::generate(m_path, smallCounts(), &error));
         QCOMPARE(count(m_connection, QStringLiteral("MaterialsTBL")), smallCounts().materials);
@@ -335,16 +327,12 @@ private slots:
         counts.materials = 3;
         Connection other;
         QVERIFY(generated(counts, QStringLiteral("sparse.mdb"), other));
-        TestQuery q(other.database());
-        QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM MaterialsTBL WHERE ManufacturerID IS "
-                                      "NULL AND CatagoryID IS NULL")));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toInt(), 3);
-        QCOMPARE(count(other, QStringLiteral("MaterialEstimateTBL")),
-                 counts.estimates * counts.materialLinesPerEstimate);
-        QVERIFY(q.exec(QStringLiteral("SELECT COUNT(CustomerID) FROM EstimateTBL")));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toInt(), 0);
+        QCOMPARE(dump(other, QStringLiteral("SELECT (SELECT COUNT(*) FROM MaterialsTBL WHERE "
+                                            "ManufacturerID IS NULL AND CatagoryID IS NULL), "
+                                            "(SELECT COUNT(*) FROM MaterialEstimateTBL), "
+                                            "(SELECT COUNT(CustomerID) FROM EstimateTBL)")),
+                 QStringList{QStringLiteral("3|%1|0").arg(counts.estimates *
+                                                          counts.materialLinesPerEstimate)});
     }
 };
 

@@ -67,137 +67,125 @@ struct MediaFile {
     }
     ~MediaFile() { QFile::remove(path); }
 };
+
+// The main window over a loaded program (the members are made in this order).
+struct Window {
+    Program program;
+    bool loaded = program.load();
+    frmMain window;
+    Window() {
+        if (!loaded)
+            qWarning("the program did not load");
+        window.show();
+    }
+};
 } // namespace
 
 class TestHelp : public QObject {
     Q_OBJECT
 private slots:
-    void aboutBoxShowsTheProgram();
-    void aboutBoxLinkSystemInfoAndKeys();
-    void videoWithoutTheMediaFile();
-    void videoWithAndWithoutAPlayer();
+    void aboutBoxShowsTheProgram() {
+        Window w;
+        QVERIFY(whileModal([&] { w.window.mnuHelpAbout->trigger(); },
+                           [&](QDialog* dialog) {
+                               auto* about = qobject_cast<frmAbout*>(dialog);
+                               QVERIFY(about);
+                               QCOMPARE(about->parentWidget(), &w.window);
+                               QStringList parts = QStringLiteral(PLENWICK_VERSION).split('.');
+                               while (parts.size() < 3)
+                                   parts << QStringLiteral("0");
+                               QCOMPARE(about->lblVersion->text(),
+                                        QStringLiteral("Version ") + parts.mid(0, 3).join('.'));
+                               QVERIFY(!about->lblDisclaimer->text().isEmpty());
+                               QVERIFY(!about->Image1->pixmap().isNull());
+                               QTest::mouseClick(about->cmdOK, Qt::LeftButton);
+                               QVERIFY(!about->isVisible());
+                           }));
+        // The logo is the program's icon, in every size it is drawn at.
+        const QList<QSize> sizes = programIcon().availableSizes();
+        for (const int size : {16, 32, 48, 64, 128, 256})
+            QVERIFY(sizes.contains(QSize(size, size)));
+    }
+
+    void aboutBoxLinkSystemInfoAndKeys() {
+        ScriptedMessages messages;
+        RecordedUrls urls;
+        FakeDesktop desktop;
+        frmAbout about;
+        about.show();
+        about.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&about));
+        clickLink(about.Label1);
+        QCOMPARE(urls.opened.size(), 1);
+        QVERIFY(urls.opened.first().scheme().startsWith(QStringLiteral("http")));
+        // No system-information program on this desktop; Alt+S is the button (it flashes, then
+        // acts).
+        QTest::keyClick(about.Label1, Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(messages.texts(),
+                     QStringList{"System Information Is Unavailable At This Time"});
+        QCOMPARE(messages.titles(), QStringList{"Plenwick"});
+        // One that starts, then one that will not.
+        messages.clear();
+        desktop.systemInformation = ProgramCommand{QStringLiteral("/usr/bin/hardinfo"), {}};
+        QTest::mouseClick(about.cmdSysInfo, Qt::LeftButton);
+        QCOMPARE(desktop.started.size(), 1);
+        QCOMPARE(desktop.started.first().program, QStringLiteral("/usr/bin/hardinfo"));
+        QVERIFY(messages.shown().isEmpty());
+        desktop.startWorks = false;
+        QTest::mouseClick(about.cmdSysInfo, Qt::LeftButton);
+        QCOMPARE(messages.texts(), QStringList{"System Information Is Unavailable At This Time"});
+        // Esc closes, and so does Enter.
+        QTest::keyClick(&about, Qt::Key_Escape);
+        QVERIFY(!about.isVisible());
+        about.show();
+        QTest::keyClick(&about, Qt::Key_Return);
+        QVERIFY(!about.isVisible());
+    }
+
+    void videoWithoutTheMediaFile() {
+        QFile::remove(instructionalVideoPath());
+        Window w;
+        ScriptedMessages messages;
+        RecordedUrls urls;
+        FakeDesktop desktop;
+        desktop.player = true;
+        w.window.mnuHelpVideo->trigger();
+        const QString expected =
+            QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/canyon.mid");
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral("File not found: ") + expected});
+        QCOMPARE(messages.titles(), QStringList{"PX Instructional Video"});
+        QVERIFY(urls.opened.isEmpty());
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void videoWithAndWithoutAPlayer() {
+        Window w;
+        MediaFile media;
+        ScriptedMessages messages;
+        RecordedUrls urls;
+        FakeDesktop desktop;
+        // A player is registered: the desktop plays the file.
+        desktop.player = true;
+        w.window.mnuHelpVideo->trigger();
+        QCOMPARE(urls.opened, QList<QUrl>{QUrl::fromLocalFile(media.path)});
+        // None: the form says where to get one, and its second label opens that address.
+        desktop.player = false;
+        urls.opened.clear();
+        QVERIFY(whileModal([&] { w.window.mnuHelpVideo->trigger(); },
+                           [&](QDialog* dialog) {
+                               auto* video = qobject_cast<frmVideo*>(dialog);
+                               QVERIFY(video);
+                               QCOMPARE(video->parentWidget(), &w.window);
+                               clickLink(video->Label2);
+                               QCOMPARE(urls.opened.size(), 1);
+                               QVERIFY(
+                                   urls.opened.first().scheme().startsWith(QStringLiteral("http")));
+                               QTest::keyClick(video, Qt::Key_Escape);
+                               QVERIFY(!video->isVisible());
+                           }));
+        QVERIFY(messages.shown().isEmpty());
+    }
 };
-
-void TestHelp::aboutBoxShowsTheProgram() {
-    Program program;
-    QVERIFY(program.load());
-    frmMain window;
-    window.show();
-    QVERIFY(whileModal([&] { window.mnuHelpAbout->trigger(); },
-                       [&](QDialog* dialog) {
-                           auto* about = qobject_cast<frmAbout*>(dialog);
-                           QVERIFY(about);
-                           QCOMPARE(about->parentWidget(), &window);
-                           QCOMPARE(about->windowTitle(), QStringLiteral("About Plenwick"));
-                           QStringList parts = QStringLiteral(PLENWICK_VERSION).split('.');
-                           while (parts.size() < 3)
-                               parts << QStringLiteral("0");
-                           QCOMPARE(about->lblVersion->text(),
-                                    QStringLiteral("Version ") + parts.mid(0, 3).join('.'));
-                           QCOMPARE(
-                               about->lblDescription->text(),
-                               QStringLiteral("Quick And Accurate Materials And Labor Estimates"));
-                           QVERIFY(!about->lblDisclaimer->text().isEmpty());
-                           QVERIFY(!about->Image1->pixmap().isNull());
-                           QCOMPARE(about->cmdOK->text(), QStringLiteral("OK"));
-                           QCOMPARE(about->cmdSysInfo->text(), QStringLiteral("&System Info..."));
-                           QTest::mouseClick(about->cmdOK, Qt::LeftButton);
-                           QVERIFY(!about->isVisible());
-                       }));
-    // The logo is the program's icon, in every size it is drawn at.
-    const QList<QSize> sizes = programIcon().availableSizes();
-    for (const int size : {16, 32, 48, 64, 128, 256})
-        QVERIFY(sizes.contains(QSize(size, size)));
-}
-
-void TestHelp::aboutBoxLinkSystemInfoAndKeys() {
-    ScriptedMessages messages;
-    RecordedUrls urls;
-    FakeDesktop desktop;
-    frmAbout about;
-    about.show();
-    about.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&about));
-    clickLink(about.Label1);
-    QCOMPARE(urls.opened.size(), 1);
-    QVERIFY(urls.opened.first().scheme().startsWith(QStringLiteral("http")));
-    // No system-information program on this desktop; Alt+S is the button (it flashes, then acts).
-    QTest::keyClick(about.Label1, Qt::Key_S, Qt::AltModifier);
-    QTRY_COMPARE(messages.texts(), QStringList{"System Information Is Unavailable At This Time"});
-    QCOMPARE(messages.titles(), QStringList{"Plenwick"});
-    // One that starts, then one that will not.
-    messages.clear();
-    desktop.systemInformation = ProgramCommand{QStringLiteral("/usr/bin/hardinfo"), {}};
-    QTest::mouseClick(about.cmdSysInfo, Qt::LeftButton);
-    QCOMPARE(desktop.started.size(), 1);
-    QCOMPARE(desktop.started.first().program, QStringLiteral("/usr/bin/hardinfo"));
-    QVERIFY(messages.shown().isEmpty());
-    desktop.startWorks = false;
-    QTest::mouseClick(about.cmdSysInfo, Qt::LeftButton);
-    QCOMPARE(messages.texts(), QStringList{"System Information Is Unavailable At This Time"});
-    // Esc closes, and so does Enter.
-    QTest::keyClick(&about, Qt::Key_Escape);
-    QVERIFY(!about.isVisible());
-    about.show();
-    QTest::keyClick(&about, Qt::Key_Return);
-    QVERIFY(!about.isVisible());
-}
-
-void TestHelp::videoWithoutTheMediaFile() {
-    QFile::remove(instructionalVideoPath());
-    Program program;
-    QVERIFY(program.load());
-    frmMain window;
-    window.show();
-    ScriptedMessages messages;
-    RecordedUrls urls;
-    FakeDesktop desktop;
-    desktop.player = true;
-    window.mnuHelpVideo->trigger();
-    const QString expected =
-        QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/canyon.mid");
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("File not found: ") + expected});
-    QCOMPARE(messages.titles(), QStringList{"PX Instructional Video"});
-    QVERIFY(urls.opened.isEmpty());
-    QVERIFY(!QApplication::activeModalWidget());
-}
-
-void TestHelp::videoWithAndWithoutAPlayer() {
-    Program program;
-    QVERIFY(program.load());
-    frmMain window;
-    window.show();
-    MediaFile media;
-    ScriptedMessages messages;
-    RecordedUrls urls;
-    FakeDesktop desktop;
-    // A player is registered: the desktop plays the file.
-    desktop.player = true;
-    window.mnuHelpVideo->trigger();
-    QCOMPARE(urls.opened, QList<QUrl>{QUrl::fromLocalFile(media.path)});
-    // None: the form says where to get one, and its second label opens that address.
-    desktop.player = false;
-    urls.opened.clear();
-    QVERIFY(whileModal([&] { window.mnuHelpVideo->trigger(); },
-                       [&](QDialog* dialog) {
-                           auto* video = qobject_cast<frmVideo*>(dialog);
-                           QVERIFY(video);
-                           QCOMPARE(video->parentWidget(), &window);
-                           QCOMPARE(video->windowTitle(), QStringLiteral("Instructional Video"));
-                           QCOMPARE(video->Label1->text(),
-                                    QStringLiteral(
-                                        "In order to view the instructional video, you must "
-                                        "have Windows Media Player version 7 (or later) "
-                                        "installed on your system.  It may be downloaded from "
-                                        "the following site:"));
-                           clickLink(video->Label2);
-                           QCOMPARE(urls.opened.size(), 1);
-                           QVERIFY(urls.opened.first().scheme().startsWith(QStringLiteral("http")));
-                           QTest::keyClick(video, Qt::Key_Escape);
-                           QVERIFY(!video->isVisible());
-                       }));
-    QVERIFY(messages.shown().isEmpty());
-}
 
 QTEST_MAIN(TestHelp)
 #include "tst_help.moc"

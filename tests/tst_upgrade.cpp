@@ -184,12 +184,7 @@ private slots:
         QVERIFY(company.value(1).isNull());
     }
 
-    void aFileInUseWithAlteredViewsIsRefused_data() {
-        QTest::addColumn<QString>("file");
-        QTest::newRow("first structure") << QStringLiteral("structure-0.mdb");
-        QTest::newRow("second structure") << QStringLiteral("structure-1.mdb");
-        QTest::newRow("third structure") << QStringLiteral("structure-2.mdb");
-    }
+    void aFileInUseWithAlteredViewsIsRefused_data() { earlierStructuresUpgradeAndReprint_data(); }
 
     void aFileInUseWithAlteredViewsIsRefused() {
         QFETCH(QString, file);
