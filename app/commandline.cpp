@@ -21,6 +21,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <limits>
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
@@ -281,6 +282,12 @@ int runPlenwick(QCoreApplication& app) {
           QStringLiteral("n")},
          &counts.laborLinesPerEstimate},
     };
+    const QCommandLineOption seed(
+        QStringLiteral("seed"),
+        QStringLiteral("The generator's seed: the same seed and counts give the same data "
+                       "(default %1).")
+            .arg(counts.seed),
+        QStringLiteral("n"));
     const QCommandLineOption exportQuoteOption(
         QStringLiteral("export-quote"),
         QStringLiteral("Write the quote of the estimate with this reference number to the file "
@@ -316,6 +323,7 @@ int runPlenwick(QCoreApplication& app) {
                        supplier, dryRun, addNew, report, database});
     for (const auto& c : countOptions)
         parser.addOption(c.option);
+    parser.addOption(seed);
 
     if (!parser.parse(app.arguments()))
         return usageError(parser, parser.errorText());
@@ -345,6 +353,17 @@ int runPlenwick(QCoreApplication& app) {
             return usageError(parser, QStringLiteral("%1 takes a whole number of 0 or more, not "
                                                      "\"%2\".")
                                           .arg(name, parser.value(c.option)));
+    }
+    if (parser.isSet(seed)) {
+        if (!parser.isSet(demo))
+            return usageError(parser, QStringLiteral("--seed goes with --generate-demo-data."));
+        bool ok = false;
+        counts.seed = parser.value(seed).toUInt(&ok);
+        if (!ok)
+            return usageError(parser, QStringLiteral("--seed takes a whole number from 0 to %1, "
+                                                     "not \"%2\".")
+                                          .arg(std::numeric_limits<quint32>::max())
+                                          .arg(parser.value(seed)));
     }
 
     int modes = 0;

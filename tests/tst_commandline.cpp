@@ -3,6 +3,7 @@
 #include "app/commandline.h"
 #include "data/backup.h"
 #include "data/connection.h"
+#include "data/database.h"
 #include "settings/registry.h"
 #include "support/datafiles.h"
 #include "support/isolatedsettings.h"
@@ -111,6 +112,35 @@ private slots:
                  qPrintable(r.output));
     }
 
+    // A seed gives the same catalogue and estimates on every run, so that two databases can be
+    // filled alike; another seed gives other data.
+    void theSameSeedGivesTheSameData() {
+        QTemporaryDir dir;
+        const auto generate = [&dir](const QString& name, const char* seed) {
+            const QString path = dir.filePath(name);
+            const Run r = plenwick({"--generate-demo-data", path, "--materials", "60",
+                                    "--estimates", "4", "--seed", seed});
+            QStringList rows;
+            Database db;
+            if (r.status != 0 || !db.open(path))
+                return QStringList{r.output};
+            Statement s(db,
+                        QStringLiteral("SELECT PartNumber, ManufacturerDescription, UnitCost FROM "
+                                       "MaterialsTBL UNION ALL SELECT QuoteNumber, JobName, "
+                                       "TaxRate FROM EstimateTBL"));
+            if (!s.isValid())
+                return QStringList{s.error().text()};
+            while (s.next())
+                rows << s.value(0).toString() + u'|' + s.value(1).toString() + u'|' +
+                            s.value(2).toString();
+            return rows;
+        };
+        const QStringList first = generate(QStringLiteral("a.mdb"), "5");
+        QCOMPARE(first.size(), 64);
+        QCOMPARE(generate(QStringLiteral("b.mdb"), "5"), first);
+        QVERIFY(generate(QStringLiteral("c.mdb"), "6") != first);
+    }
+
     void showsProgressOnlyOnATerminal() {
         // script(1) gives the program a terminal of its own and copies what it shows.
         const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
@@ -158,6 +188,10 @@ private slots:
                kExitUsage, "--materials takes a whole number of 0 or more, not \"many\"");
         addRun("negative count", {"--generate-demo-data", "x.mdb", "--materials", "-3"}, kExitUsage,
                "--materials takes a whole number of 0 or more, not \"-3\"");
+        addRun("seed without its mode", {"--seed", "5"}, kExitUsage,
+               "--seed goes with --generate-demo-data");
+        addRun("seed beyond its range", {"--generate-demo-data", "x.mdb", "--seed", "4294967296"},
+               kExitUsage, "--seed takes a whole number from 0 to 4294967295, not \"4294967296\"");
         addRun("the window", {}, kExitFailure, "no display");
         addRun("the window, with Qt's options", {"-style", "fusion", "-reverse"}, kExitFailure,
                "no display");
