@@ -187,8 +187,9 @@ bool allZeros(const QString& digits) {
     return digits.count(u'0') == digits.size();
 }
 
-// Money as a positive number text with exactly two decimals (rounded half to even) in the
-// locale's separators; *negative tells whether a minus belongs in front.
+// Money as a positive number text with exactly two decimals, half a cent rounded away from zero
+// (as Money::roundedToCents rounds), in the locale's separators; *negative tells whether a minus
+// belongs in front.
 QString moneyNumberText(Money amount, const QLocale& locale, bool* negative) {
     const qint64 units = amount.units();
     // The magnitude in unsigned arithmetic so that the most negative amount is safe too.
