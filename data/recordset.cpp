@@ -4,6 +4,7 @@
 
 #include "data/connection.h"
 #include "data/criteria.h"
+#include "data/fieldtype.h"
 #include "data/money.h"
 
 #include <QDateTime>
@@ -493,8 +494,11 @@ bool RecordSet::readStored(const QString& table, const QList<int>& fields,
     stored->clear();
     if (*found)
         for (qsizetype i = 0; i < fields.size(); ++i) {
-            // Read as the set read it, so an amount or a date compares as what the user saw.
-            stored->emplace_back(m_store->column(fields.at(i)).kind());
+            // Read as the set first read it, by the column's declared kind, so an amount or a
+            // date compares as what the user saw. A column that has since taken a value of
+            // another kind (a text in a date column) holds the others as they were read then:
+            // a date to the second, not the stored text with its milliseconds.
+            stored->emplace_back(storageKindFor(field(fields.at(i)).type));
             stored->back().appendFromStatement(q, int(i));
         }
     return true;

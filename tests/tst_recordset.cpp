@@ -404,10 +404,13 @@ private slots:
     void ownWritesAndOddStoredValuesAreNoConflict() {
         TestDatabase db;
         // Values another tool wrote: an amount finer than a ten-thousandth, a date with
-        // milliseconds, a whole number in a currency column.
+        // milliseconds, a whole number in a currency column, and a text in the date column, after
+        // which the set keeps that column's values as they were read.
         db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, Shipping, EstimateData, "
                                "TaxRate) VALUES (1, 10.123456, '2026-01-05 10:00:00.123', 0.07)"));
         db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, Shipping) VALUES (2, 13)"));
+        db.exec(QStringLiteral(
+            "INSERT INTO EstimateTBL (QuoteNumber, EstimateData) VALUES (7, 'soon')"));
         RecordSet rs;
         QVERIFY(rs.open(db.connection(), QStringLiteral("EstimateTBL")));
         for (int round = 0; round < 2; ++round) {
@@ -420,6 +423,10 @@ private slots:
                                 QDateTime(QDate(2026, 2, 1), QTime(9, 30, 15, 250 + round))));
             QVERIFY2(rs.update(), qPrintable(rs.lastError().text()));
         }
+        QVERIFY(rs.moveNext());
+        QVERIFY(rs.setValue(QStringLiteral("TaxRate"), 0.09));
+        QVERIFY2(rs.update(), qPrintable(rs.lastError().text()));
+        QCOMPARE(rs.value(QStringLiteral("EstimateData")).toString(), QStringLiteral("soon"));
         // A row this set added is written again as it is stored.
         QVERIFY(rs.addNew());
         QVERIFY(rs.setValue(QStringLiteral("QuoteNumber"), 3));
