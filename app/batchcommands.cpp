@@ -20,6 +20,7 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTextStream>
+#include <algorithm>
 
 namespace {
 
@@ -177,12 +178,20 @@ int importPriceListCommand(const PriceListCommand& command) {
         return failure(error.description);
 
     const QLocale english(QLocale::English, QLocale::UnitedStates);
+    // A part number the catalogue lists under another supplier is that supplier's material: it
+    // is never added from here, so it is not counted among the new ones.
+    const auto elsewhere =
+        std::count_if(preview.added.cbegin(), preview.added.cend(),
+                      [](const NewMaterialRow& row) { return !row.isToBeAdded(); });
     out() << printable(table->description) << ": " << english.toString(preview.rows) << " rows\n"
           << "  price changes  " << english.toString(preview.changed.size()) << "\n"
           << "  unchanged      " << english.toString(preview.unchanged) << "\n"
-          << "  new materials  " << english.toString(preview.added.size())
-          << (command.addNew ? "" : " (not added without --add-new)") << "\n"
-          << "  refused        " << english.toString(preview.refused.size()) << "\n";
+          << "  new materials  " << english.toString(preview.added.size() - elsewhere)
+          << (command.addNew ? "" : " (not added without --add-new)") << "\n";
+    if (elsewhere > 0)
+        out() << "  listed under another supplier  " << english.toString(elsewhere)
+              << " (not added)\n";
+    out() << "  refused        " << english.toString(preview.refused.size()) << "\n";
     for (const RefusedRow& r : preview.refused)
         out() << "row " << r.row << ", " << r.column << " \"" << printable(r.value)
               << "\": " << printable(r.reason) << "\n";

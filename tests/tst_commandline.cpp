@@ -406,6 +406,13 @@ private slots:
         VERIFY_CONTAINS(r.output, "row 4, Part Number \"C-\\x1b]0;owned\\x07\\x1b[2J\": holds the "
                                   "control character U+001B");
         QVERIFY(!r.output.contains(QChar(0x1b)));
+        // A part number listed under another supplier is not counted as new: it is not added.
+        db.exec(QStringLiteral("INSERT INTO MaterialsTBL (ManufacturerID, SuppliersID, CatagoryID, "
+                               "PartNumber, UnitCost) VALUES (1, 2, 1, 'B-7', 4)"));
+        QVERIFY(writeFile(list, "Part #,Price\nB-7,5\nN-2,1\n"));
+        r = plenwick(base + QStringList{"--dry-run"});
+        VERIFY_CONTAINS(r.output, "new materials  1 (not added without --add-new)\n"
+                                  "  listed under another supplier  1 (not added)\n");
         // Wrong arguments and an unknown supplier.
         QCOMPARE(plenwick({"--import-price-list", list, "--database", db.path()}).status,
                  kExitUsage);
