@@ -97,17 +97,18 @@ void EstimateTotalsPanel::SetTotalControl(RecordSet* sums, const RecordSet* esti
 }
 
 LayoutRows EstimateTotalsPanel::layoutRows(float materialShare) const {
-    const auto pairs = [](const QList<QWidget*>& controls, float top) {
+    // Controls at the right edge that move down by the given share of the growth in height.
+    const auto atRight = [](const QList<QWidget*>& controls, float top) {
         LayoutRows rows;
         for (QWidget* control : controls)
             rows.append({control, 1, top, 1, top});
         return rows;
     };
-    return pairs({lblTotalMaterialCost, txtTotalMaterialCost, lblMargin, txtTotalMaterialMargin,
-                  lblTotalMaterailExtension, txtTotalMaterailExtension},
-                 materialShare) +
-           pairs({lblTotalLabourExtension, txtTotalLabourExtension}, 1) +
-           pairs({Label2, txtSubtotal, Label4, txtTax, lblTotalEstimate, txtTotalEstimate}, 0);
+    return atRight({lblTotalMaterialCost, txtTotalMaterialCost, lblMargin, txtTotalMaterialMargin,
+                    lblTotalMaterailExtension, txtTotalMaterailExtension},
+                   materialShare) +
+           atRight({lblTotalLabourExtension, txtTotalLabourExtension}, 1) +
+           atRight({Label2, txtSubtotal, Label4, txtTax, lblTotalEstimate, txtTotalEstimate}, 0);
 }
 
 void EstimateTotalsPanel::show(const Pricing::EstimateTotals& totals) {

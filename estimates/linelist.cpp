@@ -116,8 +116,8 @@ bool LineList::estimateStored() {
 }
 
 void LineList::reportWriteFailure(const DbError& error) {
-    const bool changed = error.nativeError == ErrorNumber::kRecordChanged;
-    if (!changed && error.nativeError != ErrorNumber::kRecordDeleted) {
+    if (error.nativeError != ErrorNumber::kRecordChanged &&
+        error.nativeError != ErrorNumber::kRecordDeleted) {
         showProcedureError(error, m_design.messageTitle, QMessageBox::Warning);
         return;
     }
