@@ -4,6 +4,7 @@
 #include "data/filechecks.h"
 #include "data/fileusers.h"
 #include "data/schema.h"
+#include "data/sqldialect.h"
 #include "data/textcut.h"
 
 #include <QFileInfo>
@@ -142,6 +143,8 @@ bool Connection::open() {
     if (m_path.isEmpty())
         return fail(ErrorNumber::kGenericFailure,
                     QStringLiteral("The connection string names no database file."));
+    if (SqlDialect::isServerAddress(m_path))
+        return openServer(parts);
     const QFileInfo info(m_path);
     if (!info.exists() || !info.isFile())
         return fail(ErrorNumber::kGenericFailure,
@@ -256,6 +259,40 @@ bool Connection::open() {
     return true;
 }
 
+bool Connection::openServer(const QHash<QString, QString>& parts) {
+    // The server checks who may connect (its own users and passwords) and keeps its storage
+    // whole and its own backups: no verifier, no structure check, no daily copy here.
+    const QString shown = SqlDialect::shownAddress(m_path);
+    if (!m_database.open(m_path))
+        return fail(ErrorNumber::kGenericFailure, m_database.error().description);
+    m_open = true;
+    if (!Schema::isProgramFile(m_database))
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("The database at %1 holds no Plenwick data. Make the "
+                                   "program's tables in it first: Tools > Preferences, Database, "
+                                   "Create, or plenwick --create-database %1.")
+                        .arg(shown));
+    if (Schema::fileStructure(m_database) > Schema::kStructureVersion)
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("The database at %1 was made by a newer version of Plenwick, "
+                                   "so it was not opened. Open it with the newer version.")
+                        .arg(shown));
+    if (Schema::needsUpgrade(m_database) && !Schema::upgrade(m_database))
+        return fail(ErrorNumber::kGenericFailure,
+                    QStringLiteral("The database at %1 was made by an earlier version of "
+                                   "Plenwick and could not be brought up to date: %2")
+                        .arg(shown, m_database.error().description));
+    Schema::addMissingIndexes(m_database);
+    if (m_shared) {
+        m_key = shareKey(parts);
+        QPointer<Connection>& slot = sharedConnections()[m_key];
+        if (!slot || !slot->isOpen())
+            slot = this;
+    }
+    m_columnCache.clear();
+    return true;
+}
+
 bool Connection::checkStructure() {
     if (const QString damage = m_database.damage(); !damage.isEmpty()) {
         reportError(damagedFileError(m_path, damage));
@@ -335,10 +372,24 @@ QList<ColumnInfo> Connection::columns(const QString& table) {
     if (!m_open)
         return out;
     // pragma_table_info lists a view's columns too; the name is bound, never pasted into the SQL.
-    Statement q(m_database, QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?)"));
-    q.bind(0, table);
-    while (q.next())
-        out.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt() > 0});
+    // A server lists them from its catalogue, in lower case and its own types: they are given
+    // as the program spells and declares them.
+    const bool server = m_database.isServer();
+    Statement q(m_database,
+                server ? QStringLiteral(
+                             "SELECT a.attname, format_type(a.atttypid, a.atttypmod), "
+                             "CASE WHEN EXISTS (SELECT 1 FROM pg_index i WHERE i.indrelid = "
+                             "a.attrelid AND i.indisprimary AND a.attnum = ANY(i.indkey)) THEN 1 "
+                             "ELSE 0 END FROM pg_attribute a WHERE a.attrelid = to_regclass(?) "
+                             "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum")
+                       : QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?)"));
+    q.bind(0, server ? table.toLower() : table);
+    while (q.next()) {
+        const QString name = q.value(0).toString();
+        const QString type = q.value(1).toString();
+        out.append({server ? Schema::nameSpellings().value(name.toUtf8(), name) : name,
+                    server ? SqlDialect::fileTypeOf(type) : type, q.value(2).toInt() > 0});
+    }
     if (!out.isEmpty())
         m_columnCache.insert(key, out);
     return out;

@@ -121,6 +121,8 @@ private:
     bool bringUpToDate();
     // Checks the file's structure here and now; false (reported, closed) when it is damaged.
     bool checkStructure();
+    // open() for a database on a server.
+    bool openServer(const QHash<QString, QString>& parts);
     // Tells damageFound() what the background check found, once.
     void reportDamageFound();
     bool fail(qint64 number, const QString& description);

@@ -2,6 +2,8 @@
 
 #include "data/columndata.h"
 #include "data/money.h"
+#include "data/serverlink.h"
+#include "data/sqldialect.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -119,6 +121,8 @@ private:
     Database& m_database;
 };
 
+Database::Database() = default;
+
 Database::~Database() {
     close();
 }
@@ -126,6 +130,17 @@ Database::~Database() {
 bool Database::open(const QString& path, OpenMode mode) {
     close();
     m_openError = {};
+    m_busyTimeoutMs = kDefaultBusyTimeoutMs;
+    if (SqlDialect::isServerAddress(path)) {
+        m_server = std::make_unique<ServerLink>();
+        if (!m_server->open(path, &m_openError)) {
+            m_server.reset();
+            return false;
+        }
+        if (mode == OpenMode::ReadOnly)
+            m_server->execute(QStringLiteral("SET default_transaction_read_only = on"), {});
+        return true;
+    }
     const int flags = (mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
                       SQLITE_OPEN_NOMUTEX | (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0);
     const QByteArray name = path.toUtf8();
@@ -152,6 +167,8 @@ bool Database::open(const QString& path, OpenMode mode) {
 
 void Database::setBusyTimeout(int milliseconds) {
     m_busyTimeoutMs = milliseconds;
+    if (m_server)
+        m_server->setLockTimeout(milliseconds);
     applyWaitHandlers();
 }
 
@@ -208,7 +225,14 @@ bool Database::mayRun(DbError* error) const {
     return false;
 }
 
+std::function<bool()> Database::serverGoOn() {
+    if (!m_observer)
+        return {};
+    return [this] { return ask(WaitObserver::Kind::Work); };
+}
+
 void Database::close() {
+    m_server.reset();
     if (!m_handle)
         return;
     sqlite3_close_v2(m_handle);
@@ -217,15 +241,19 @@ void Database::close() {
 
 bool Database::execute(const QString& sql) {
     DbError refusal;
-    if (!m_handle || !mayRun(&refusal))
+    if (!isOpen() || !mayRun(&refusal))
         return false;
     EngineCall call(*this);
+    if (m_server)
+        return m_server->execute(sql, serverGoOn());
     return sqlite3_exec(m_handle, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 DbError Database::error() const {
     if (DbError refusal; !mayRun(&refusal))
         return refusal;
+    if (m_server)
+        return m_server->error();
     if (!m_handle)
         return m_openError.isSet()
                    ? m_openError
@@ -235,18 +263,26 @@ DbError Database::error() const {
 }
 
 qint64 Database::lastInsertId() const {
+    if (m_server)
+        return m_server->lastInsertId();
     return m_handle ? sqlite3_last_insert_rowid(m_handle) : 0;
 }
 
 int Database::changes() const {
+    if (m_server)
+        return m_server->changes();
     return m_handle ? sqlite3_changes(m_handle) : 0;
 }
 
 bool Database::inTransaction() const {
+    if (m_server)
+        return m_server->inTransaction();
     return m_handle && sqlite3_get_autocommit(m_handle) == 0;
 }
 
 QString Database::fileName() const {
+    if (m_server)
+        return m_server->address();
     return m_handle ? textOf(sqlite3_db_filename(m_handle, "main")) : QString();
 }
 
@@ -255,10 +291,17 @@ bool Database::isReadOnly() const {
 }
 
 bool Database::isWriting() const {
+    if (m_server)
+        return m_server->isWriting();
     return m_handle && sqlite3_txn_state(m_handle, "main") == SQLITE_TXN_WRITE;
 }
 
 bool Database::copyTo(Database& destination, QString* error) {
+    if (m_server || destination.m_server) {
+        *error = QStringLiteral("A database on a server is copied row by row, with Copy "
+                                "Database; a page copy is for files only.");
+        return false;
+    }
     if (!m_handle || !destination.m_handle) {
         *error = QStringLiteral("The database is not open.");
         return false;
@@ -285,6 +328,11 @@ bool Database::copyTo(Database& destination, QString* error) {
 
 bool Database::copyInSteps(Database& destination, const std::function<bool()>& goOn,
                            QString* error) {
+    if (m_server || destination.m_server) {
+        *error = QStringLiteral("A database on a server is copied row by row, with Copy "
+                                "Database; a page copy is for files only.");
+        return false;
+    }
     if (!m_handle || !destination.m_handle) {
         *error = QStringLiteral("The database is not open.");
         return false;
@@ -342,11 +390,15 @@ bool Database::waitFor(WaitObserver::Kind kind, const std::function<bool(int sli
 }
 
 void Database::interrupt() {
-    if (m_handle)
+    if (m_server)
+        m_server->interrupt();
+    else if (m_handle)
         sqlite3_interrupt(m_handle);
 }
 
 QString Database::damage(DbError* failure) {
+    if (m_server) // the server keeps its own storage whole
+        return {};
     if (!m_handle)
         return error().description;
     Statement check(*this, QStringLiteral("PRAGMA quick_check"));
@@ -367,13 +419,17 @@ QString Database::damage(DbError* failure) {
 // Statement
 
 Statement::Statement(Database& database, const QString& sql) : m_database(database) {
-    if (!database.m_handle) {
+    if (!database.isOpen()) {
         m_failed = true;
         m_error = database.error();
         return;
     }
     if (!database.mayRun(&m_error)) {
         m_failed = true;
+        return;
+    }
+    if (database.m_server) {
+        m_query = std::make_unique<ServerQuery>(*database.m_server, sql);
         return;
     }
     const QByteArray text = sql.toUtf8();
@@ -392,10 +448,14 @@ Statement::~Statement() {
 }
 
 int Statement::parameterCount() const {
+    if (m_query)
+        return m_query->parameterCount();
     return m_statement ? sqlite3_bind_parameter_count(m_statement) : 0;
 }
 
 bool Statement::bind(int index, const QVariant& value) {
+    if (m_query)
+        return m_query->bind(index, value);
     if (!m_statement)
         return false;
     if (bindVariant(m_statement, index + 1, value) != SQLITE_OK) {
@@ -407,7 +467,7 @@ bool Statement::bind(int index, const QVariant& value) {
 }
 
 bool Statement::bindAll(const QVariantList& values) {
-    if (!m_statement)
+    if (!isValid())
         return false;
     reset(); // a statement that ran takes new values only after a reset
     if (parameterCount() != values.size()) {
@@ -425,10 +485,28 @@ bool Statement::bindAll(const QVariantList& values) {
 }
 
 bool Statement::next() {
-    if (!m_statement)
+    if (!isValid())
         return false;
     if (!m_database.mayRun(&m_error)) {
         m_failed = true;
+        return false;
+    }
+    if (m_query) {
+        if (m_database.m_beforeWrite && m_query->writes() && !m_query->isRunning()) {
+            if (const DbError refusal = m_database.m_beforeWrite(m_database); refusal.isSet()) {
+                m_failed = true;
+                m_error = refusal;
+                return false;
+            }
+        }
+        Database::EngineCall call(m_database);
+        DbError error;
+        if (m_query->next(m_database.serverGoOn(), &error))
+            return true;
+        if (error.isSet()) {
+            m_failed = true;
+            m_error = error;
+        }
         return false;
     }
     if (m_database.m_beforeWrite && !sqlite3_stmt_busy(m_statement) &&
@@ -451,7 +529,7 @@ bool Statement::next() {
 }
 
 bool Statement::execute() {
-    if (!m_statement)
+    if (!isValid())
         return false;
     while (next()) {
     }
@@ -459,6 +537,11 @@ bool Statement::execute() {
 }
 
 void Statement::reset() {
+    if (m_query) {
+        m_query->reset();
+        m_failed = false;
+        return;
+    }
     if (!m_statement)
         return;
     sqlite3_reset(m_statement);
@@ -470,43 +553,63 @@ DbError Statement::error() const {
 }
 
 int Statement::columnCount() const {
+    if (m_query)
+        return m_query->columnCount();
     return m_statement ? sqlite3_column_count(m_statement) : 0;
 }
 
 QString Statement::columnName(int column) const {
+    if (m_query)
+        return m_query->columnName(column);
     return textOf(sqlite3_column_name(m_statement, column));
 }
 
 QString Statement::declaredType(int column) const {
+    if (m_query)
+        return m_query->declaredType(column);
     return textOf(sqlite3_column_decltype(m_statement, column));
 }
 
 QString Statement::tableName(int column) const {
+    if (m_query)
+        return m_query->tableName(column);
     return textOf(sqlite3_column_table_name(m_statement, column));
 }
 
 QString Statement::originName(int column) const {
+    if (m_query)
+        return m_query->originName(column);
     return textOf(sqlite3_column_origin_name(m_statement, column));
 }
 
 Statement::Type Statement::type(int column) const {
+    if (m_query)
+        return m_query->type(column);
     return Type(sqlite3_column_type(m_statement, column));
 }
 
 qint64 Statement::integer(int column) const {
+    if (m_query)
+        return m_query->integer(column);
     return sqlite3_column_int64(m_statement, column);
 }
 
 double Statement::real(int column) const {
+    if (m_query)
+        return m_query->real(column);
     return sqlite3_column_double(m_statement, column);
 }
 
 QByteArrayView Statement::utf8(int column) const {
+    if (m_query)
+        return m_query->utf8(column);
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
     return QByteArrayView(text, sqlite3_column_bytes(m_statement, column));
 }
 
 QVariant Statement::value(int column) const {
+    if (m_query)
+        return m_query->value(column);
     switch (type(column)) {
     case Type::Integer:
         return integer(column);
@@ -532,6 +635,12 @@ Transaction::Transaction(Database& database) : m_database(database) {
     // caller writes a header and its lines) joins the outer transaction.
     static std::atomic<int> counter{0};
     m_name = QStringLiteral("plenwick_%1").arg(++counter);
+    // A server takes savepoints only inside a transaction: the outermost guard begins one.
+    if (database.isServer() && !database.inTransaction()) {
+        m_outermost = true;
+        m_active = database.execute(QStringLiteral("BEGIN"));
+        return;
+    }
     m_active = database.execute(QStringLiteral("SAVEPOINT ") + m_name);
 }
 
@@ -542,7 +651,8 @@ Transaction::~Transaction() {
 bool Transaction::commit() {
     if (!m_active)
         return false;
-    if (!m_database.execute(QStringLiteral("RELEASE ") + m_name))
+    if (!m_database.execute(m_outermost ? QStringLiteral("COMMIT")
+                                        : QStringLiteral("RELEASE ") + m_name))
         return false; // still active: the destructor rolls back
     m_active = false;
     return true;
@@ -551,6 +661,11 @@ bool Transaction::commit() {
 void Transaction::rollback() {
     if (!m_active)
         return;
+    m_active = false;
+    if (m_outermost) {
+        m_database.execute(QStringLiteral("ROLLBACK"));
+        return;
+    }
     m_database.execute(QStringLiteral("ROLLBACK TO ") + m_name);
     m_database.execute(QStringLiteral("RELEASE ") + m_name);
     m_active = false;

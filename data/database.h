@@ -7,13 +7,18 @@
 #include <QVariant>
 #include <QVariantList>
 #include <functional>
+#include <memory>
 
 struct sqlite3;
 struct sqlite3_stmt;
+class ServerLink;
+class ServerQuery;
 
-// The one way into an SQLite database file: an open database, statements with bound values and
-// a transaction guard. Errors come out as the program's numbers (DbError), so no caller deals
-// with the engine's own codes.
+// The one way into the program's data: an open database, statements with bound values and a
+// transaction guard. The data lives in an SQLite file or, for an office of several estimators, on
+// a PostgreSQL server (a path "postgresql://..."); callers write their statements once, in the
+// file's dialect, and see no difference. Errors come out as the program's numbers (DbError), so
+// no caller deals with either engine's own codes.
 
 // Told while a statement waits for a lock another connection holds, or works for a long time,
 // and asked whether to go on: so that a window can stay alive and let the user stop it.
@@ -50,15 +55,18 @@ public:
     // writes the file.
     enum class OpenMode { ReadWrite, Create, ReadOnly };
 
-    Database() = default;
+    Database();
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
+    // A file's path, or a server's address (see SqlDialect::isServerAddress()).
     bool open(const QString& path, OpenMode mode = OpenMode::ReadWrite);
     void close();
-    bool isOpen() const { return m_handle != nullptr; }
-    // The path of the open file, or an empty text.
+    bool isOpen() const { return m_handle != nullptr || m_server != nullptr; }
+    // Whether the data is on a server rather than in a file.
+    bool isServer() const { return m_server != nullptr; }
+    // The path of the open file (a server's address), or an empty text.
     QString fileName() const;
     // How long a statement waits for another connection's lock before it gives up; 0 gives up
     // at once. Each open() starts again at the default.
@@ -123,7 +131,11 @@ private:
     // False, with the refusal as the error, while the observer is being asked.
     bool mayRun(DbError* error) const;
 
+    // Asks the observer, if any, whether the server's work may go on.
+    std::function<bool()> serverGoOn();
+
     sqlite3* m_handle = nullptr;
+    std::unique_ptr<ServerLink> m_server;
     DbError m_openError;
     WriteHook m_beforeWrite;
     WaitObserver* m_observer = nullptr;
@@ -145,7 +157,7 @@ public:
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    bool isValid() const { return m_statement != nullptr; }
+    bool isValid() const { return m_statement != nullptr || m_query != nullptr; }
     int parameterCount() const;
     bool bind(int index, const QVariant& value); // index from 0
     // Resets the statement and binds every value; false when the count differs from the
@@ -178,6 +190,7 @@ public:
 private:
     Database& m_database;
     sqlite3_stmt* m_statement = nullptr;
+    std::unique_ptr<ServerQuery> m_query;
     bool m_failed = false;
     DbError m_error;
 };
@@ -200,6 +213,7 @@ private:
     Database& m_database;
     QString m_name;
     bool m_active = false;
+    bool m_outermost = false; // on a server: the guard that began the transaction
 };
 
 // Maps the engine's answer for a refused statement to the number the screens key on.

@@ -48,4 +48,6 @@ constexpr qint64 kRecordDeleted = 3167;
 constexpr qint64 kReadOnlyFile = 3027;
 // The user stopped a statement before it finished; it changed nothing.
 constexpr qint64 kOperationStopped = 3059;
+// The database server went away (stopped, the network down): the next action connects again.
+constexpr qint64 kConnectionLost = 3151;
 } // namespace ErrorNumber

@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "data/partialfile.h"
 #include "data/pricing.h"
+#include "data/sqldialect.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -343,6 +344,8 @@ QHash<QString, QString> ownObjects(int structure = kStructureVersion) {
 
 // The views and indexes of a file that do not carry the text of the given structure.
 QStringList notAsMade(Database& db, int structure) {
+    if (db.isServer())
+        return {};
     Statement objects(db,
                       QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE type IN "
                                      "('view', 'index') AND sql IS NOT NULL ORDER BY type, name"));
@@ -400,17 +403,56 @@ const QString kEarlyIndex = QStringLiteral("MaterialsByDescription");
 } // namespace
 
 int fileStructure(Database& db) {
-    Statement version(db, QStringLiteral("PRAGMA user_version"));
+    // A file keeps the number in its header; a server, which has no such header, in the
+    // program's own table.
+    Statement version(db, db.isServer()
+                              ? QStringLiteral("SELECT CAST(Value AS INTEGER) FROM DatabaseInfo "
+                                               "WHERE Name = 'Structure'")
+                              : QStringLiteral("PRAGMA user_version"));
     return version.next() ? int(version.integer(0)) : -1;
 }
 
+namespace {
+bool setStructure(Database& db, int structure) {
+    if (!db.isServer())
+        return db.execute(QStringLiteral("PRAGMA user_version = %1").arg(structure));
+    Statement stamp(db,
+                    QStringLiteral("UPDATE DatabaseInfo SET Value = ? WHERE Name = 'Structure'"));
+    if (!stamp.bindAll({QString::number(structure)}) || !stamp.execute())
+        return false;
+    if (db.changes() > 0)
+        return true;
+    Statement first(db, QStringLiteral("INSERT INTO DatabaseInfo (Name, Value) "
+                                       "VALUES ('Structure', ?)"));
+    return first.bindAll({QString::number(structure)}) && first.execute();
+}
+} // namespace
+
+QHash<QByteArray, QString> nameSpellings() {
+    static const QHash<QByteArray, QString> names = [] {
+        QHash<QByteArray, QString> found;
+        for (const QString& sql : tableStatements() + indexStatements() + viewStatements())
+            SqlDialect::collectNames(sql, &found);
+        return found;
+    }();
+    return names;
+}
+
 bool isProgramFile(Database& db) {
+    if (db.isServer()) {
+        Statement info(db, QStringLiteral("SELECT to_regclass('databaseinfo') IS NOT NULL"));
+        return info.next() && info.integer(0) == 1;
+    }
     Statement info(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
                                       "name = 'DatabaseInfo' COLLATE NOCASE"));
     return info.next();
 }
 
 QStringList foreignObjects(Database& db) {
+    // On a server, who may create or change what is the server's own business: its roles and
+    // permissions guard the schema, and no trigger can be slipped into a copied file.
+    if (db.isServer())
+        return {};
     // A file of the first structure predates this check: its tables must be the program's
     // already, its views and indexes are rebuilt from the program's own text (upgrade()). A
     // newer structure is refused as such.
@@ -514,8 +556,13 @@ bool toStructure3(Database& db) {
             return false;
     for (const auto& d : kCustomerDescriptions)
         if (!run(db,
-                 QStringLiteral("INSERT OR REPLACE INTO ColumnDescriptions (TableName, "
-                                "ColumnName, Description) VALUES (?, ?, ?)"),
+                 db.isServer()
+                     ? QStringLiteral("INSERT INTO ColumnDescriptions (TableName, ColumnName, "
+                                      "Description) VALUES (?, ?, ?) ON CONFLICT (TableName, "
+                                      "ColumnName) DO UPDATE SET Description = "
+                                      "excluded.Description")
+                     : QStringLiteral("INSERT OR REPLACE INTO ColumnDescriptions (TableName, "
+                                      "ColumnName, Description) VALUES (?, ?, ?)"),
                  {QString::fromLatin1(d.table), QString::fromLatin1(d.column),
                   QString::fromLatin1(d.text)},
                  &ignored))
@@ -543,8 +590,7 @@ bool upgrade(Database& db) {
     bool ok = true;
     for (int next = structure + 1; ok && next <= kStructureVersion; ++next) {
         Transaction transaction(db);
-        ok = transaction.isActive() && kSteps[next - 1](db) &&
-             db.execute(QStringLiteral("PRAGMA user_version = %1").arg(next)) &&
+        ok = transaction.isActive() && kSteps[next - 1](db) && setStructure(db, next) &&
              transaction.commit();
     }
     db.setBusyTimeout(Database::kDefaultBusyTimeoutMs);
@@ -558,6 +604,8 @@ QStringList objectsNotAsMade(Database& db) {
 }
 
 bool useCurrentViews(Database& db) {
+    if (db.isServer()) // a server's structure is brought up to date, or the program refuses it
+        return false;
     // A file from before customers gets, for this connection only, an empty customer list and
     // its estimate and company tables seen through views that add the later columns as empty:
     // the screens read it as they read a current file.
@@ -591,8 +639,11 @@ bool useCurrentViews(Database& db) {
 
 namespace {
 bool hasIndex(Database& db, const QString& definition) {
-    Statement exists(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' "
-                                        "AND name = ?"));
+    Statement exists(db, db.isServer()
+                             ? QStringLiteral("SELECT 1 FROM pg_indexes WHERE schemaname = "
+                                              "current_schema() AND indexname = LOWER(?)")
+                             : QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' "
+                                              "AND name = ?"));
     return exists.bind(0, definition.section(QLatin1Char(' '), 0, 0)) && exists.next();
 }
 } // namespace
@@ -625,7 +676,21 @@ bool create(Database& db, QString* error) {
         *error = db.error().description;
         return false;
     }
-    for (const QString& sql : tableStatements())
+    // Names are compared without regard to case, as in a file: on a server by a collation of
+    // that name.
+    if (db.isServer() &&
+        !run(db,
+             QStringLiteral("CREATE COLLATION IF NOT EXISTS nocase (provider = icu, locale = "
+                            "'und-u-ks-level2', deterministic = false)"),
+             {}, error))
+        return false;
+    // A server checks a reference when it is declared: the customers come before the estimates
+    // that refer to them.
+    QStringList tables = tableStatements();
+    std::stable_partition(tables.begin(), tables.end(), [](const QString& sql) {
+        return createdName(sql) == QLatin1String("CustomersTBL");
+    });
+    for (const QString& sql : std::as_const(tables))
         if (!run(db, sql, {}, error))
             return false;
     for (const QString& sql : indexStatements())
@@ -664,9 +729,44 @@ bool create(Database& db, QString* error) {
         !run(db, insertInfo, {QStringLiteral("SchemaVersion"), QStringLiteral("1")}, error))
         return false;
     // The structure the file is checked against whenever it is opened.
-    if (!run(db, QStringLiteral("PRAGMA user_version = %1").arg(kStructureVersion), {}, error))
+    if (!setStructure(db, kStructureVersion)) {
+        *error = db.error().description;
         return false;
+    }
     if (!transaction.commit()) {
+        *error = db.error().description;
+        return false;
+    }
+    return true;
+}
+
+bool createOnServer(const QString& address, QString* error, const Filler& fill) {
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    Database db;
+    if (!db.open(address)) {
+        *error = db.error().description;
+        return false;
+    }
+    Statement tables(db, QStringLiteral("SELECT COUNT(*) FROM pg_class WHERE relnamespace = "
+                                        "to_regnamespace(current_schema())::oid AND relkind IN "
+                                        "('r', 'v')"));
+    if (!tables.next()) {
+        *error = tables.error().description;
+        return false;
+    }
+    if (tables.integer(0) > 0) {
+        *error = QStringLiteral("The database at %1 already holds tables; the program's tables "
+                                "are made only in an empty database. It was left as it is.")
+                     .arg(SqlDialect::shownAddress(address));
+        return false;
+    }
+    // Everything in one transaction: a failure leaves the database empty.
+    Transaction whole(db);
+    if (!create(db, error) || (fill && !fill(db, error)))
+        return false;
+    if (!whole.commit()) {
         *error = db.error().description;
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -26,9 +27,9 @@ bool missesIndexes(Database& db);
 using Filler = std::function<bool(Database& db, QString* error)>;
 
 // The structure of the files this program creates, kept in the file's header (PRAGMA
-// user_version). 0 is the first structure, of files made before the number was kept; 2 is the
-// first whose views total whole cents; 3 adds customers and each estimate's job, validity and
-// terms.
+// user_version), and on a server in DatabaseInfo's row "Structure". 0 is the first structure, of
+// files made before the number was kept; 2 is the first whose views total whole cents; 3 adds
+// customers and each estimate's job, validity and terms.
 constexpr int kStructureVersion = 3;
 // The structure a file says it has; -1 when it cannot be read.
 int fileStructure(Database& db);
@@ -69,6 +70,15 @@ bool useTemporaryWorkTable(Database& db);
 // file. The file is built under a temporary name beside path and appears at path only once it
 // is complete: on any failure nothing is left there.
 bool createFile(const QString& path, QString* error, const Filler& fill = {});
+
+// Makes the program's tables, views and first rows in an empty database on a server (a
+// "postgresql://" address), and fills it when fill is given, all in one transaction; refuses a
+// database that already holds tables. False with a message in *error.
+bool createOnServer(const QString& address, QString* error, const Filler& fill = {});
+
+// Every name the program's tables, views and indexes use, by its lower-case form, as the program
+// spells it.
+QHash<QByteArray, QString> nameSpellings();
 
 // The columns of a table that a written row must fill (a key the database assigns is never
 // among them). Compared without regard to case; empty for a table without such columns.

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libqt6svg6 libgl-dev
-  libsqlite3-dev sqlite3
+  libsqlite3-dev sqlite3 libpq-dev postgresql postgresql-common
   libcsv-dev libquazip1-qt6-dev python3-openpyxl
   fonts-liberation2 fonts-ebgaramond
   xvfb xauth xdotool imagemagick poppler-utils chromium

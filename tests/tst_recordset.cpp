@@ -69,9 +69,11 @@ constexpr int kManyWords = 20000;
 // A table of many rows, some of whose notes are empty.
 void addWords(TestDatabase& db) {
     db.exec("CREATE TABLE Words (ID INTEGER PRIMARY KEY, Word VARCHAR(50), Note TEXT)");
-    db.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
-                           "i < %1) INSERT INTO Words SELECT i, printf('word %d', i), CASE WHEN "
-                           "i % 7 THEN substr('abcdefghijklmnopqrstuvwxyz', 1, i % 26) END FROM n")
+    db.exec(QStringLiteral(
+                "INSERT INTO Words (ID, Word, Note) WITH RECURSIVE n(i) AS (SELECT 1 "
+                "UNION ALL SELECT i + 1 FROM n WHERE i < %1) SELECT i, 'word ' || i, CASE WHEN "
+                "i % 7 <> 0 THEN substr('abcdefghijklmnopqrstuvwxyz', 1, i % 26) END "
+                "FROM n")
                 .arg(kManyWords));
 }
 } // namespace
@@ -156,7 +158,7 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             QVERIFY(words.addNew());
             QVERIFY(words.setValue(1, QStringLiteral("added %1").arg(i)));
-            QVERIFY(words.update());
+            QVERIFY2(words.update(), qPrintable(words.lastError().text()));
         }
         QCOMPARE(words.recordCount(), kManyWords + 3);
         for (const int position : {1, 11, 12, kManyWords - 9, kManyWords}) {
@@ -368,10 +370,10 @@ private slots:
         QCOMPARE(a.value(unitCost).value<Money>(), Money::fromCents(2000));
         QCOMPARE(a.value(QStringLiteral("Description")).toString(), QStringLiteral("Copper pipe"));
         QVERIFY(a.update());
-        QCOMPARE(db.scalar(QStringLiteral("SELECT ManufacturerDescription || ' ' || UnitCost FROM "
-                                          "MaterialsTBL"))
+        QCOMPARE(db.scalar(QStringLiteral("SELECT ManufacturerDescription FROM MaterialsTBL"))
                      .toString(),
-                 QStringLiteral("Copper pipe 20"));
+                 QStringLiteral("Copper pipe"));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT UnitCost FROM MaterialsTBL")).toDouble(), 20.0);
 
         // A delete of a row changed elsewhere is refused too, and the row stays.
         QVERIFY(b.setValue(unitCost, QVariant::fromValue(Money::fromCents(2500))));
@@ -409,8 +411,11 @@ private slots:
         db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, Shipping, EstimateData, "
                                "TaxRate) VALUES (1, 10.123456, '2026-01-05 10:00:00.123', 0.07)"));
         db.exec(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, Shipping) VALUES (2, 13)"));
-        db.exec(QStringLiteral(
-            "INSERT INTO EstimateTBL (QuoteNumber, EstimateData) VALUES (7, 'soon')"));
+        // A server's date column takes no text at all.
+        const bool textInDate = !TestBackend::onServer();
+        if (textInDate)
+            db.exec(QStringLiteral(
+                "INSERT INTO EstimateTBL (QuoteNumber, EstimateData) VALUES (7, 'soon')"));
         RecordSet rs;
         QVERIFY(rs.open(db.connection(), QStringLiteral("EstimateTBL")));
         for (int round = 0; round < 2; ++round) {
@@ -423,10 +428,12 @@ private slots:
                                 QDateTime(QDate(2026, 2, 1), QTime(9, 30, 15, 250 + round))));
             QVERIFY2(rs.update(), qPrintable(rs.lastError().text()));
         }
-        QVERIFY(rs.moveNext());
-        QVERIFY(rs.setValue(QStringLiteral("TaxRate"), 0.09));
-        QVERIFY2(rs.update(), qPrintable(rs.lastError().text()));
-        QCOMPARE(rs.value(QStringLiteral("EstimateData")).toString(), QStringLiteral("soon"));
+        if (textInDate) {
+            QVERIFY(rs.moveNext());
+            QVERIFY(rs.setValue(QStringLiteral("TaxRate"), 0.09));
+            QVERIFY2(rs.update(), qPrintable(rs.lastError().text()));
+            QCOMPARE(rs.value(QStringLiteral("EstimateData")).toString(), QStringLiteral("soon"));
+        }
         // A row this set added is written again as it is stored.
         QVERIFY(rs.addNew());
         QVERIFY(rs.setValue(QStringLiteral("QuoteNumber"), 3));
@@ -450,19 +457,26 @@ private slots:
         db.exec(QStringLiteral("ALTER TABLE CatagoryTBL RENAME COLUMN Catagory TO Category"));
         QVERIFY(rs.setValue(1, QStringLiteral("Fittings")));
         QVERIFY(!rs.update());
-        VERIFY_CONTAINS(rs.lastError().description, "no such column: Catagory");
+        // Each engine says it in its own words, naming the column.
+        const auto missing = [](const char* file, const char* server) {
+            return QString::fromLatin1(TestBackend::onServer() ? server : file);
+        };
+        VERIFY_CONTAINS(rs.lastError().description,
+                        missing("no such column: Catagory", "column \"catagory\""));
         QCOMPARE(db.connection().errors().first().description, rs.lastError().description);
         QVERIFY(rs.cancelUpdate());
 
         QVERIFY(rs.addNew());
         QVERIFY(rs.setValue(1, QStringLiteral("Valves")));
         QVERIFY(!rs.update());
-        VERIFY_CONTAINS(rs.lastError().description, "no column named Catagory");
+        VERIFY_CONTAINS(rs.lastError().description,
+                        missing("no column named Catagory", "column \"catagory\""));
         QVERIFY(rs.cancelUpdate());
 
         db.exec(QStringLiteral("ALTER TABLE CatagoryTBL RENAME COLUMN CatagoryID TO CategoryID"));
         QVERIFY(!rs.deleteCurrent());
-        VERIFY_CONTAINS(rs.lastError().description, "no such column: CatagoryID");
+        VERIFY_CONTAINS(rs.lastError().description,
+                        missing("no such column: CatagoryID", "column \"catagoryid\""));
     }
 
     void joinedQueryWritesOnlyItsOwnTable() {
@@ -588,6 +602,7 @@ private slots:
     }
 
     void unexpectedStoredValuesAreKept() {
+        SKIP_ON_SERVER("a server's typed columns take no value of another kind");
         TestDatabase db;
         // SQLite keeps whatever is stored: a text in a whole-number column must read back as it is.
         db.exec(QStringLiteral(

@@ -4,6 +4,41 @@
 #include "data/schema.h"
 
 #include <QFile>
+#include <QUuid>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+// The server the PG* variables name, in its default database.
+const QString kServer = QStringLiteral("postgresql://");
+
+bool serverRequested() {
+    return qgetenv("PLENWICK_TEST_BACKEND") == "server";
+}
+
+// Before any test runs: a test program asked for a server that does not answer is skipped.
+const bool kServerChecked = [] {
+    if (!serverRequested())
+        return true;
+    Database probe;
+    if (probe.open(kServer))
+        return true;
+    std::fprintf(stderr, "SKIP: no database server could be reached: %s\n",
+                 qPrintable(probe.error().description));
+    std::exit(TestBackend::kSkipped);
+}();
+
+void onServer(const QString& sql) {
+    Database server;
+    if (!server.open(kServer) || !server.execute(sql))
+        qFatal("the test server refused %s: %s", qPrintable(sql),
+               qPrintable(server.error().description));
+}
+} // namespace
+
+bool TestBackend::onServer() {
+    return kServerChecked && serverRequested();
+}
 
 bool openProgramFile(Connection& connection, const QString& path) {
     connection.setConnectionString(
@@ -13,13 +48,28 @@ bool openProgramFile(Connection& connection, const QString& path) {
 
 TestDatabase::TestDatabase() {
     registerMoneyMetaType();
-    m_path = m_dir.filePath(QStringLiteral("Estimating.mdb"));
     QString error;
-    if (!Schema::createFile(m_path, &error))
-        qFatal("cannot create test database: %s", qPrintable(error));
+    if (TestBackend::onServer()) {
+        // A schema of its own for each test database: as empty as a new file, and quick.
+        m_schema = QStringLiteral("t") + QUuid::createUuid().toString(QUuid::Id128);
+        ::onServer(QStringLiteral("CREATE SCHEMA ") + m_schema);
+        m_path = kServer + QStringLiteral("?options=-csearch_path%3D") + m_schema;
+        if (!Schema::createOnServer(m_path, &error))
+            qFatal("cannot create test database: %s", qPrintable(error));
+    } else {
+        m_path = m_dir.filePath(QStringLiteral("Estimating.mdb"));
+        if (!Schema::createFile(m_path, &error))
+            qFatal("cannot create test database: %s", qPrintable(error));
+    }
     m_connection = std::make_unique<Connection>();
     if (!openProgramFile(*m_connection, m_path))
         qFatal("cannot open test database: %s", qPrintable(m_connection->lastError().text()));
+}
+
+TestDatabase::~TestDatabase() {
+    m_connection.reset();
+    if (!m_schema.isEmpty())
+        ::onServer(QStringLiteral("DROP SCHEMA ") + m_schema + QStringLiteral(" CASCADE"));
 }
 
 QString TestDatabase::connectionString() const {
