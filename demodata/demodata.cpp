@@ -4,6 +4,7 @@
 #include "data/money.h"
 #include "data/pricing.h"
 #include "data/schema.h"
+#include "data/sqldialect.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -774,10 +775,10 @@ private:
 namespace DemoData {
 
 bool generate(const QString& path, const Counts& counts, QString* error, const Progress& progress) {
-    return Schema::createFile(path, error, [&](Database& db, QString* message) {
+    const auto fill = [&](Database& db, QString* message) {
         // The file is built under a temporary name and renamed into place only once complete:
         // a crash half-way damages nothing anyone opens, so writes skip the journal file and the
-        // syncs.
+        // syncs. (A server makes everything in one transaction: nothing to skip.)
         db.execute(QStringLiteral("PRAGMA synchronous = OFF; PRAGMA journal_mode = MEMORY"));
         Transaction transaction(db);
         if (!transaction.isActive()) {
@@ -792,7 +793,9 @@ bool generate(const QString& path, const Counts& counts, QString* error, const P
             return false;
         }
         return true;
-    });
+    };
+    return SqlDialect::isServerAddress(path) ? Schema::createOnServer(path, error, fill)
+                                             : Schema::createFile(path, error, fill);
 }
 
 } // namespace DemoData

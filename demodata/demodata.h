@@ -26,7 +26,8 @@ struct Counts {
 // Told now and then how many of the rows to write are written, from (0, total) to (total, total).
 using Progress = std::function<void(qint64 written, qint64 total)>;
 
-// Creates a new database at path (refusing an existing file) and fills it. The same counts and
+// Creates a new database at path (refusing an existing file), or in an empty database on a server
+// (a "postgresql://" address), and fills it. The same counts and
 // seed give the same data.
 bool generate(const QString& path, const Counts& counts, QString* error,
               const Progress& progress = {});
