@@ -3,8 +3,10 @@
 #include "app/batchcommands.h"
 #include "app/startup.h"
 #include "data/database.h"
+#include "data/databasecopy.h"
 #include "data/money.h"
 #include "data/schema.h"
+#include "data/sqldialect.h"
 #include "demodata/demodata.h"
 #include "report/reportexport.h"
 #include "settings/openconnection.h"
@@ -173,6 +175,42 @@ int generateDemoData(const QString& path, const DemoData::Counts& counts) {
     return 0;
 }
 
+int copyDatabaseCommand(const QString& from, const QString& to) {
+    const bool showProgress = stderrIsTerminal();
+    int shown = -1;
+    DatabaseCopy::Progress progress;
+    if (showProgress)
+        progress = [&shown](qint64 copied, qint64 total) {
+            const int percent = total > 0 ? int(copied * 100 / total) : 100;
+            if (percent != shown) {
+                shown = percent;
+                err() << "\rCopying: " << percent << "%";
+                err().flush();
+            }
+            return true;
+        };
+    QElapsedTimer clock;
+    clock.start();
+    QString error;
+    DatabaseCopy::Summary summary;
+    const bool ok = DatabaseCopy::copy(from, to, &error, &summary, progress);
+    if (shown >= 0)
+        err() << "\n";
+    if (!ok) {
+        err() << "plenwick: " << error << "\n";
+        err().flush();
+        return kExitFailure;
+    }
+    err().flush();
+    const QLocale english(QLocale::English);
+    out() << "Copied " << summary.tables << " tables, " << english.toString(summary.rows)
+          << " rows, to " << SqlDialect::shownAddress(to) << " in "
+          << english.toString(clock.elapsed() / 1000.0, 'f', 1)
+          << " s; the row counts and the sums of the amounts match.\n";
+    out().flush();
+    return 0;
+}
+
 } // namespace
 
 bool commandLineExportsQuote(int argc, char** argv) {
@@ -247,7 +285,17 @@ int runPlenwick(QCoreApplication& app) {
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the program's version and stop."));
     const QCommandLineOption create(QStringLiteral("create-database"),
-                                    QStringLiteral("Create a fresh, empty database file."),
+                                    QStringLiteral("Create a fresh, empty database file, or the "
+                                                   "program's tables in an empty database on a "
+                                                   "server (postgresql://host/dbname)."),
+                                    QStringLiteral("path"));
+    const QCommandLineOption copyOption(
+        QStringLiteral("copy-database"),
+        QStringLiteral("Copy every row of a database (a file or a postgresql:// address) into "
+                       "the new file or empty server database given with --to."),
+        QStringLiteral("from"));
+    const QCommandLineOption copyTo(QStringLiteral("to"),
+                                    QStringLiteral("Where --copy-database copies to."),
                                     QStringLiteral("path"));
     const QCommandLineOption demo(QStringLiteral("generate-demo-data"),
                                   QStringLiteral("Create a database filled with generated data."),
@@ -319,8 +367,8 @@ int runPlenwick(QCoreApplication& app) {
     const QCommandLineOption report(QStringLiteral("report"),
                                     QStringLiteral("Write the changes made to this CSV file."),
                                     QStringLiteral("file"));
-    parser.addOptions({help, version, create, demo, exportQuoteOption, output, importOption,
-                       supplier, dryRun, addNew, report, database});
+    parser.addOptions({help, version, create, demo, copyOption, copyTo, exportQuoteOption, output,
+                       importOption, supplier, dryRun, addNew, report, database});
     for (const auto& c : countOptions)
         parser.addOption(c.option);
     parser.addOption(seed);
@@ -367,12 +415,23 @@ int runPlenwick(QCoreApplication& app) {
     }
 
     int modes = 0;
-    for (const QCommandLineOption* mode : {&create, &demo, &exportQuoteOption, &importOption})
+    for (const QCommandLineOption* mode :
+         {&create, &demo, &copyOption, &exportQuoteOption, &importOption})
         modes += parser.isSet(*mode) ? 1 : 0;
     if (modes > 1)
         return usageError(parser, QStringLiteral("give one of --create-database, "
-                                                 "--generate-demo-data, --export-quote and "
-                                                 "--import-price-list."));
+                                                 "--generate-demo-data, --copy-database, "
+                                                 "--export-quote and --import-price-list."));
+    if (parser.isSet(copyTo) && !parser.isSet(copyOption))
+        return usageError(parser, QStringLiteral("--to goes with --copy-database."));
+    if (parser.isSet(copyOption)) {
+        if (parser.value(copyOption).trimmed().isEmpty() ||
+            parser.value(copyTo).trimmed().isEmpty())
+            return usageError(parser, QStringLiteral("--copy-database needs the database to copy "
+                                                     "and --to with where to copy it."));
+        return copyDatabaseCommand(parser.value(copyOption).trimmed(),
+                                   parser.value(copyTo).trimmed());
+    }
     const bool exporting = parser.isSet(exportQuoteOption);
     const bool importing = parser.isSet(importOption);
     // Each option of a mode, and the mode it goes with.
@@ -420,7 +479,10 @@ int runPlenwick(QCoreApplication& app) {
 
     QString error;
     if (parser.isSet(create)) {
-        if (!Schema::createFile(parser.value(create), &error)) {
+        const QString target = parser.value(create).trimmed();
+        if (!(SqlDialect::isServerAddress(target)
+                  ? Schema::createOnServer(target, &error)
+                  : Schema::createFile(parser.value(create), &error))) {
             err() << "plenwick: " << error << "\n";
             return kExitFailure;
         }
