@@ -10,6 +10,10 @@ struct BackupFile;
 // Back Up Database...: asks where to put a copy, then writes it there, complete or not at all.
 void BackUpDatabase(QWidget* parent);
 
+// Tools > Copy Database To...: every row of the open database into a new file or an empty
+// database on a server, checked before it is kept.
+void CopyDatabaseTo(QWidget* parent);
+
 // Restore From Backup...: lists the dated backups beside the database, newest first (see
 // RestoreDialog). leaveGuard settles work being typed on the screens first; reload shows the
 // restored file on every screen.

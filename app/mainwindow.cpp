@@ -235,7 +235,11 @@ void frmMain::createMenus() {
     mnuTools->addSeparator()->setObjectName(QStringLiteral("mnuToolsSplit0"));
     QAction* backUp = addItem(mnuTools, "mnuToolsBackUp", tr("&Back Up Database..."));
     QAction* restore = addItem(mnuTools, "mnuToolsRestore", tr("&Restore From Backup..."));
+    QAction* copy = addItem(mnuTools, "mnuToolsCopyDatabase", tr("&Copy Database To..."));
+    copy->setStatusTip(tr("Copy every row of this database to a new file or to an empty "
+                          "database on a server"));
     connect(backUp, &QAction::triggered, this, [this] { BackUpDatabase(this); });
+    connect(copy, &QAction::triggered, this, [this] { CopyDatabaseTo(this); });
     connect(restore, &QAction::triggered, this, [this] {
         RestoreFromBackup(
             this,

@@ -395,6 +395,32 @@ QList<ColumnInfo> Connection::columns(const QString& table) {
     return out;
 }
 
+QStringList Connection::othersConnected() {
+    if (!m_open || !m_database.isServer())
+        return {};
+    // Each copy of the program names its connections after the user who runs it; another
+    // computer's user is told apart by the address it connects from.
+    Statement q(
+        m_database,
+        QStringLiteral("SELECT a.application_name, COALESCE(HOST(a.client_addr), ''), "
+                       "TO_CHAR(MIN(a.backend_start), 'HH24:MI') FROM pg_stat_activity a, "
+                       "pg_stat_activity me WHERE me.pid = pg_backend_pid() AND a.datname = "
+                       "current_database() AND a.application_name LIKE 'Plenwick (%' AND NOT "
+                       "(a.application_name = me.application_name AND a.client_addr IS NOT "
+                       "DISTINCT FROM me.client_addr) GROUP BY 1, 2 ORDER BY 3, 1"));
+    QStringList others;
+    while (q.next()) {
+        QString who = q.value(0).toString().mid(10);
+        who.chop(1);
+        const QString where = q.value(1).toString();
+        others << QStringLiteral("%1%2 (since %3)")
+                      .arg(who.isEmpty() ? QStringLiteral("someone") : who,
+                           where.isEmpty() ? QString() : QStringLiteral(" at ") + where,
+                           q.value(2).toString());
+    }
+    return others;
+}
+
 bool Connection::hasTable(const QString& table) {
     return !columns(table).isEmpty();
 }

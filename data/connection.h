@@ -7,6 +7,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <memory>
 
@@ -94,6 +95,9 @@ public:
     // Columns of a table or view as the schema declares them (cached per connection).
     QList<ColumnInfo> columns(const QString& table);
     bool hasTable(const QString& table);
+    // On a server, the others working in the same database just now ("alice at 10.0.0.7 (since
+    // 09:12)"); empty on a file, where the notice of a file in use says so instead.
+    QStringList othersConnected();
     // The column's description kept in the database, or an empty text.
     QString columnDescription(const QString& table, const QString& column);
 

@@ -3,6 +3,7 @@
 #include "data/columndata.h"
 #include "data/money.h"
 #include "data/schema.h"
+#include "data/serverpassword.h"
 #include "data/sqldialect.h"
 
 #include <QDateTime>
@@ -75,14 +76,21 @@ bool ServerLink::open(const QString& address, DbError* error) {
     // The connection carries the user's name, so that the server can tell who else is working.
     const QByteArray who = "Plenwick (" + qgetenv("USER") + ")";
     const QByteArray dbname = address.toUtf8();
-    const char* keys[] = {"dbname", "fallback_application_name", "connect_timeout", nullptr};
-    const char* values[] = {dbname.constData(), who.constData(), "10", nullptr};
+    // A password typed in the window, if any, comes after the address: the address's own wins.
+    const QByteArray password = ServerPassword::forAddress(address).toUtf8();
+    const char* keys[] = {"password", "dbname", "fallback_application_name", "connect_timeout",
+                          nullptr};
+    const char* values[] = {password.isEmpty() ? nullptr : password.constData(), dbname.constData(),
+                            who.constData(), "10", nullptr};
     m_conn = PQconnectdbParams(keys, values, 1);
     m_address = address;
     if (PQstatus(m_conn) != CONNECTION_OK) {
+        const bool needsPassword =
+            PQconnectionNeedsPassword(m_conn) || PQconnectionUsedPassword(m_conn);
         *error = {ErrorNumber::kGenericFailure,
                   QStringLiteral("The database server at %1 could not be reached: %2")
-                      .arg(SqlDialect::shownAddress(address), textOf(PQerrorMessage(m_conn)))};
+                      .arg(SqlDialect::shownAddress(address), textOf(PQerrorMessage(m_conn))),
+                  needsPassword ? ErrorNumber::kInvalidPassword : 0};
         PQfinish(m_conn);
         m_conn = nullptr;
         return false;

@@ -1,5 +1,8 @@
 #include "help/aboutbox.h"
 
+#include "data/connection.h"
+#include "data/globals.h"
+
 #include "help/desktopprograms.h"
 #include "help/linklabel.h"
 #include "help/programlogo.h"
@@ -61,6 +64,12 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     smallPrint.setColor(QPalette::WindowText, QColor(0x5b, 0x67, 0x76));
     lblDisclaimer->setPalette(smallPrint);
     Label1 = linkLabel(this, QStringLiteral("Label1"), kWebAddress);
+    // On a database server: who else is working in the same data.
+    lblDatabaseUsers = new QLabel(this);
+    lblDatabaseUsers->setObjectName(QStringLiteral("lblDatabaseUsers"));
+    lblDatabaseUsers->setWordWrap(true);
+    lblDatabaseUsers->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblDatabaseUsers->setVisible(false);
 
     cmdSysInfo = new QPushButton(tr("&System Info..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
@@ -83,6 +92,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     text->addSpacing(12);
     text->addWidget(lblDisclaimer);
     text->addWidget(Label1);
+    text->addWidget(lblDatabaseUsers);
     text->addStretch();
     auto* top = new QHBoxLayout;
     top->setSpacing(18);
@@ -107,6 +117,14 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 void frmAbout::Form_Load() {
     setWindowTitle(QStringLiteral("About ") + kProductName);
     lblVersion->setText(programVersionText());
+    if (gConnection && gConnection->isOpen() && gConnection->database().isServer()) {
+        const QStringList others = gConnection->othersConnected();
+        lblDatabaseUsers->setText(
+            others.isEmpty()
+                ? tr("No one else is working in this database just now.")
+                : tr("Also working in this database: %1.").arg(others.join(QStringLiteral(", "))));
+        lblDatabaseUsers->setVisible(true);
+    }
 }
 
 void frmAbout::StartSysInfo() {

@@ -21,6 +21,7 @@ public:
     QLabel* lblVersion;
     QLabel* lblDisclaimer;
     QLabel* Label1;
+    QLabel* lblDatabaseUsers;
     QPushButton* cmdOK;
     QPushButton* cmdSysInfo;
 

@@ -5,7 +5,7 @@
 #   WIDTHxHEIGHT  the window's size (default 1024x768); the virtual screen is a little larger
 #   key names     pressed in turn before the picture is taken, e.g. ctrl+2 for the Materials tab;
 #                 "type:TEXT" types TEXT instead, e.g. type:/tmp/prices.csv
-# Environment: DATABASE=path opens that file (default: a fresh, empty database).
+# Environment: DATABASE=path opens that file or server address (default: a fresh, empty database).
 #              CAPTURE=title takes the window of that title instead, once the keys are pressed:
 #              CAPTURE=Preferences scripts/screenshot.sh out.png 1024x768 alt+t p
 set -euo pipefail
@@ -20,7 +20,9 @@ trap 'rm -rf "$config"' EXIT
 database=${DATABASE:-$config/Estimating.mdb}
 [[ -n "${DATABASE:-}" ]] || "$build/plenwick" --create-database "$database"
 mkdir -p "$config/Dorvane"
-printf '[General]\nDBPath=%s\n' "$(realpath "$database")" > "$config/Dorvane/PX.conf"
+# A server's address is stored as it is; a file's path made absolute.
+[[ "$database" == postgres*://* ]] || database=$(realpath "$database")
+printf '[General]\nDBPath=%s\n' "$database" > "$config/Dorvane/PX.conf"
 width=${size%x*}
 height=${size#*x}
 screen="-screen 0 $((width + 64))x$((height + 64))x24"

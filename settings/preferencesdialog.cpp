@@ -2,7 +2,10 @@
 
 #include "data/connection.h"
 #include "data/globals.h"
+#include "data/schema.h"
+#include "data/sqldialect.h"
 #include "settings/openconnection.h"
+#include "settings/serverlogin.h"
 #include "settings/settingsstore.h"
 #include "widgets/filedialog.h"
 #include "widgets/logopicture.h"
@@ -321,15 +324,32 @@ QWidget* frmOptions::createDatabaseTab() {
                                   "once you press OK"));
     txtPathToDB = addField(grid, tr("Path to Data&base:"), QStringLiteral("txtPathToDB"),
                            tr("The database file holding your materials, estimates and company "
-                              "details; empty for the default file"),
+                              "details (empty for the default file), or a database server's "
+                              "address: postgresql://host/dbname"),
                            btnSelectDB);
     connect(btnSelectDB, &QPushButton::clicked, this, &frmOptions::btnSelectDB_Click);
+    cmdCreateDB = new QPushButton(tr("C&reate"), page);
+    cmdCreateDB->setObjectName(QStringLiteral("cmdCreateDB"));
+    cmdCreateDB->setAutoDefault(false);
+    cmdCreateDB->setToolTip(tr("Make a new, empty database there: a new file at the path, or the "
+                               "program's tables in an empty database on the server"));
+    connect(cmdCreateDB, &QPushButton::clicked, this, &frmOptions::cmdCreateDB_Click);
+    auto* actions = new QHBoxLayout;
+    actions->addStretch();
+    actions->addWidget(cmdCreateDB);
+    layout->addLayout(actions);
     setTabOrder(txtPathToDB, btnSelectDB);
+    setTabOrder(btnSelectDB, cmdCreateDB);
     layout->addSpacing(10);
-    layout->addWidget(hintLabel(tr("All your materials, estimates and company details live in "
-                                   "this file. The program changes to another file only when "
-                                   "you press OK, and only if that file can be opened."),
-                                QStringLiteral("lblDatabaseNote"), page));
+    layout->addWidget(
+        hintLabel(tr("All your materials, estimates and company details live in this database: "
+                     "a file on this computer, or, for an office of several estimators, a "
+                     "database on a PostgreSQL server, named by its address, for example "
+                     "postgresql://office-server/plenwick. The user name and password come from "
+                     "the address or the server's usual settings; a password typed when asked "
+                     "is kept only until the program closes. The program changes to another "
+                     "database only when you press OK, and only if it can be opened."),
+                  QStringLiteral("lblDatabaseNote"), page));
     layout->addStretch();
     return page;
 }
@@ -455,9 +475,34 @@ void frmOptions::showLogoPreview() {
     setNoteColour(lblLogoStatus, !none && picture.isNull());
 }
 
+void frmOptions::cmdCreateDB_Click() {
+    const QString path = txtPathToDB->text().trimmed();
+    const QString title = tr("Create Database");
+    if (path.isEmpty()) {
+        ShowError(tr("Type the path of the new file, or the address of an empty database on a "
+                     "server (postgresql://host/dbname), first."),
+                  title);
+        txtPathToDB->setFocus();
+        return;
+    }
+    const bool server = SqlDialect::isServerAddress(path);
+    if (server && !askServerPasswordIfNeeded(path, this))
+        return;
+    QString error;
+    if (!(server ? Schema::createOnServer(path, &error) : Schema::createFile(path, &error))) {
+        ShowError(tr("No database was created.\n\n") + error, title);
+        txtPathToDB->setFocus();
+        return;
+    }
+    showMessage(tr("The database is ready, empty. Press OK to work in it."), QMessageBox::Ok,
+                QMessageBox::Information, title);
+}
+
 bool frmOptions::switchDatabase(QString path) {
     // The new file is tried before the old one is let go: a file that cannot be opened leaves
     // the program on its database, with its messages shown.
+    if (!askServerPasswordIfNeeded(path, this))
+        return false;
     Connection spare;
     if (!TryOpenConnection(path, gTestConnection ? *gTestConnection : spare))
         return false;

@@ -56,6 +56,7 @@ public:
     QCheckBox* chkQuoteAcceptanceLine;
     QLineEdit* txtPathToDB;
     QPushButton* btnSelectDB;
+    QPushButton* cmdCreateDB;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 
@@ -78,6 +79,7 @@ private:
     void Form_Load();
     void Form_KeyDown();
     void btnSelectDB_Click();
+    void cmdCreateDB_Click();
     void btnLogoBrowse_Click();
     // The logo dialog starts in the pictures folder, else beside the current logo, else at home.
     QString logoStartFolder() const;
