@@ -6,6 +6,7 @@
 #include "data/globals.h"
 #include "data/schema.h"
 #include "settings/registry.h"
+#include "settings/serverlogin.h"
 #include "settings/settingsstore.h"
 #include "widgets/filedialog.h"
 #include "widgets/messagebox.h"
@@ -196,6 +197,11 @@ int SubMain(QApplication& app) {
     ProgramObjects objects;
     objects.connection.database().setWaitObserver(&waitFeedback);
     objects.trial.database().setWaitObserver(&waitFeedback);
+    // A database server that wants a password nothing else gives asks for it before the first
+    // open; cancelled, the open fails and says why, as for a file.
+    if (QString stored;
+        ReadRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"), stored))
+        askServerPasswordIfNeeded(stored, nullptr);
     gSettings->LoadSettings();
     if (gConnection->state() != 1 && !ChooseAnotherDatabase())
         return 1;

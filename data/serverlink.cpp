@@ -228,7 +228,9 @@ DbError ServerLink::errorOf(pg_result* result) const {
                              : textOf(PQerrorMessage(m_conn));
     if (message.isEmpty())
         message = textOf(PQerrorMessage(m_conn));
-    if (state.startsWith(QLatin1String("08")) || PQstatus(m_conn) == CONNECTION_BAD)
+    // The network gone, or the server ending this connection (its administrator, a restart).
+    if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")) ||
+        PQstatus(m_conn) == CONNECTION_BAD)
         return {ErrorNumber::kGenericFailure, kLostText, ErrorNumber::kConnectionLost};
     // A lock held by another connection for longer than the wait, or two writers in each
     // other's way: refused as a file in use is.

@@ -5,6 +5,8 @@
 #include "data/money.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "data/serverpassword.h"
+#include "support/datafiles.h"
 #include "support/testdatabase.h"
 
 #include <QDir>
@@ -177,6 +179,63 @@ private slots:
         QVERIFY(!created);
         QCOMPARE(error, QStringLiteral("stopped half-way"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // What only a server does: a lock held by another estimator, a connection cut, a password
+    // asked for, and who else is connected.
+    void aServerSaysWhatHappened() {
+        if (!TestBackend::onServer())
+            QSKIP("a file has no server to lose or to share");
+        TestDatabase db;
+        db.exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Acme')"));
+        Database& mine = db.connection().database();
+        Database other;
+        QVERIFY(other.open(db.path() + QStringLiteral("&application_name=Plenwick%20(bob)")));
+
+        // Another connection holds the row: the write waits, then is refused as a file in use,
+        // and nothing of it stands.
+        Transaction holding(other);
+        Statement hold(other, QStringLiteral("UPDATE SuppliersTBL SET Company = 'Held'"));
+        QVERIFY(hold.execute());
+        mine.setBusyTimeout(200);
+        Statement wait(mine, QStringLiteral("UPDATE SuppliersTBL SET Company = 'Mine'"));
+        QVERIFY(!wait.execute());
+        QCOMPARE(wait.error().nativeError, ErrorNumber::kFileInUse);
+        holding.rollback();
+        wait.reset();
+        QVERIFY2(wait.execute(), qPrintable(wait.error().description));
+
+        // The others working in the same database are named; this program's own are not.
+        VERIFY_CONTAINS(db.connection().othersConnected().join(QLatin1Char(',')),
+                        QLatin1String("bob"));
+
+        // The server ends this connection: the next statement says so, the one after works.
+        Statement pid(mine, QStringLiteral("SELECT pg_backend_pid()"));
+        QVERIFY(pid.next());
+        Statement cut(other, QStringLiteral("SELECT pg_terminate_backend(?::int)"));
+        QVERIFY(cut.bindAll({pid.integer(0)}) && cut.next());
+        QTest::qWait(100);
+        Statement lost(mine, QStringLiteral("SELECT COUNT(*) FROM SuppliersTBL"));
+        QVERIFY(!lost.next());
+        QVERIFY2(lost.error().nativeError == ErrorNumber::kConnectionLost,
+                 qPrintable(lost.error().text()));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT Company FROM SuppliersTBL")).toString(),
+                 QStringLiteral("Mine"));
+
+        // A password the server wants and nothing else gives: asked for by number, and taken
+        // from memory once typed.
+        const QByteArray password = qgetenv("PGPASSWORD");
+        if (password.isEmpty())
+            return;
+        qunsetenv("PGPASSWORD");
+        Database asked;
+        const bool openedWithout = asked.open(db.path());
+        if (!openedWithout) {
+            QCOMPARE(asked.error().nativeError, ErrorNumber::kInvalidPassword);
+            ServerPassword::remember(db.path(), QString::fromUtf8(password));
+            QVERIFY2(asked.open(db.path()), qPrintable(asked.error().description));
+        }
+        qputenv("PGPASSWORD", password);
     }
 };
 
