@@ -192,6 +192,12 @@ private slots:
                "--seed goes with --generate-demo-data");
         addRun("seed beyond its range", {"--generate-demo-data", "x.mdb", "--seed", "4294967296"},
                kExitUsage, "--seed takes a whole number from 0 to 4294967295, not \"4294967296\"");
+        addRun("copy without a destination", {"--copy-database", "a.mdb"}, kExitUsage,
+               "--copy-database needs the database to copy and --to");
+        addRun("destination without a copy", {"--to", "b.mdb"}, kExitUsage,
+               "--to goes with --copy-database");
+        addRun("copy and create", {"--copy-database", "a", "--to", "b", "--create-database", "c"},
+               kExitUsage, "give one of");
         addRun("the window", {}, kExitFailure, "no display");
         addRun("the window, with Qt's options", {"-style", "fusion", "-reverse"}, kExitFailure,
                "no display");
@@ -426,6 +432,20 @@ private slots:
                       "--database", db.path()});
         QCOMPARE(r.status, kExitFailure);
         VERIFY_CONTAINS(r.output, "could not be read");
+    }
+
+    void copiesADatabaseOnceAndNeverOverAnother() {
+        TestDatabase db;
+        db.addSmallLookups(); // six rows beside the new database's 29
+        const QString copy = db.dir() + QStringLiteral("/copy.mdb");
+        Run r = plenwick({"--copy-database", db.path(), "--to", copy});
+        QVERIFY2(r.status == 0, qPrintable(r.output));
+        VERIFY_CONTAINS(r.output, "Copied 12 tables, 35 rows");
+        const QByteArray made = fileContents(copy);
+        r = plenwick({"--copy-database", db.path(), "--to", copy});
+        QCOMPARE(r.status, kExitFailure);
+        VERIFY_CONTAINS(r.output, "already exists");
+        QCOMPARE(fileContents(copy), made);
     }
 
     void neverWritesOverTheDatabase_data() {
