@@ -145,62 +145,66 @@ void printSummary(const QString& path, qint64 elapsedMs) {
     out().flush();
 }
 
+// A percentage rewritten in place, for a person watching; logs and pipes get none. The line is
+// ended before anything else is said.
+class PercentLine {
+public:
+    explicit PercentLine(const char* what) : m_what(what), m_on(stderrIsTerminal()) {}
+    void show(qint64 done, qint64 total) {
+        const int percent = total > 0 ? int(done * 100 / total) : 100;
+        if (!m_on || percent == m_shown)
+            return;
+        m_shown = percent;
+        err() << "\r" << m_what << ": " << percent << "%";
+        err().flush();
+    }
+    void end() {
+        if (m_shown >= 0)
+            err() << "\n";
+        m_shown = -1;
+    }
+
+private:
+    const char* m_what;
+    bool m_on;
+    int m_shown = -1;
+};
+
+int failed(const QString& error) {
+    err() << "plenwick: " << error << "\n";
+    err().flush();
+    return kExitFailure;
+}
+
 int generateDemoData(const QString& path, const DemoData::Counts& counts) {
-    // A percentage rewritten in place, for a person watching; logs and pipes get none.
-    const bool showProgress = stderrIsTerminal();
-    int shown = -1;
-    DemoData::Progress progress;
-    if (showProgress)
-        progress = [&shown](qint64 written, qint64 total) {
-            const int percent = total > 0 ? int(written * 100 / total) : 100;
-            if (percent == shown)
-                return;
-            shown = percent;
-            err() << "\rGenerating demo data: " << percent << "%";
-            err().flush();
-        };
+    PercentLine percent("Generating demo data");
     QElapsedTimer clock;
     clock.start();
     QString error;
-    const bool ok = DemoData::generate(path, counts, &error, progress);
-    if (shown >= 0)
-        err() << "\n";
-    if (!ok) {
-        err() << "plenwick: " << error << "\n";
-        err().flush();
-        return kExitFailure;
-    }
+    const bool ok = DemoData::generate(
+        path, counts, &error, [&percent](qint64 done, qint64 total) { percent.show(done, total); });
+    percent.end();
+    if (!ok)
+        return failed(error);
     err().flush();
     printSummary(path, clock.elapsed());
     return 0;
 }
 
 int copyDatabaseCommand(const QString& from, const QString& to) {
-    const bool showProgress = stderrIsTerminal();
-    int shown = -1;
-    DatabaseCopy::Progress progress;
-    if (showProgress)
-        progress = [&shown](qint64 copied, qint64 total) {
-            const int percent = total > 0 ? int(copied * 100 / total) : 100;
-            if (percent != shown) {
-                shown = percent;
-                err() << "\rCopying: " << percent << "%";
-                err().flush();
-            }
-            return true;
-        };
+    PercentLine percent("Copying");
     QElapsedTimer clock;
     clock.start();
     QString error;
     DatabaseCopy::Summary summary;
-    const bool ok = DatabaseCopy::copy(from, to, &error, &summary, progress);
-    if (shown >= 0)
-        err() << "\n";
-    if (!ok) {
-        err() << "plenwick: " << error << "\n";
-        err().flush();
-        return kExitFailure;
-    }
+    const bool ok =
+        DatabaseCopy::copy(from, to, &error, &summary, [&percent](qint64 copied, qint64 total) {
+            percent.show(copied, total);
+            return true;
+        });
+    percent.end();
+    if (!ok)
+        return failed(error);
     err().flush();
     const QLocale english(QLocale::English);
     out() << "Copied " << summary.tables << " tables, " << english.toString(summary.rows)

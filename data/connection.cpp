@@ -222,12 +222,7 @@ bool Connection::open() {
     if (!bringUpToDate())
         return false;
     Schema::addMissingIndexes(m_database);
-    if (m_shared) {
-        m_key = shareKey(parts);
-        QPointer<Connection>& slot = sharedConnections()[m_key];
-        if (!slot || !slot->isOpen())
-            slot = this;
-    }
+    shareIfAsked(parts);
     m_columnCache.clear();
     m_sound = true;
     if (m_dailyBackups) {
@@ -259,6 +254,15 @@ bool Connection::open() {
     return true;
 }
 
+void Connection::shareIfAsked(const QHash<QString, QString>& parts) {
+    if (!m_shared)
+        return;
+    m_key = shareKey(parts);
+    QPointer<Connection>& slot = sharedConnections()[m_key];
+    if (!slot || !slot->isOpen())
+        slot = this;
+}
+
 bool Connection::openServer(const QHash<QString, QString>& parts) {
     // The server checks who may connect (its own users and passwords) and keeps its storage
     // whole and its own backups: no verifier, no structure check, no daily copy here.
@@ -283,12 +287,7 @@ bool Connection::openServer(const QHash<QString, QString>& parts) {
                                    "Plenwick and could not be brought up to date: %2")
                         .arg(shown, m_database.error().description));
     Schema::addMissingIndexes(m_database);
-    if (m_shared) {
-        m_key = shareKey(parts);
-        QPointer<Connection>& slot = sharedConnections()[m_key];
-        if (!slot || !slot->isOpen())
-            slot = this;
-    }
+    shareIfAsked(parts);
     m_columnCache.clear();
     return true;
 }

@@ -125,6 +125,8 @@ private:
     bool bringUpToDate();
     // Checks the file's structure here and now; false (reported, closed) when it is damaged.
     bool checkStructure();
+    // Offers the open connection to the data controls on the same database, when shared.
+    void shareIfAsked(const QHash<QString, QString>& parts);
     // open() for a database on a server.
     bool openServer(const QHash<QString, QString>& parts);
     // Tells damageFound() what the background check found, once.
