@@ -641,8 +641,8 @@ void TestMaterials::deleting() {
     QCOMPARE(s.r->txtPartNumber->text(), "P-2");
 
     // Any other refusal is reported too.
-    program.db.exec("CREATE TRIGGER KeepThree BEFORE DELETE ON MaterialsTBL WHEN old.MaterialsID "
-                    "= 3 BEGIN SELECT RAISE(ABORT, 'kept for the audit'); END");
+    program.db.refuse("KeepThree", "DELETE", "MaterialsTBL", "kept for the audit",
+                      "OLD.MaterialsID = 3");
     messages.clear();
     s.chooseRow(2);
     s.click(s.r->cmdDelete);
@@ -731,8 +731,7 @@ void TestMaterials::aNewMaterialIsAppendedWithItsNames() {
 void TestMaterials::aRefusedSaveKeepsWhatWasTyped() {
     Shown<Catalogue> s;
     ScriptedMessages messages;
-    s.db.exec("CREATE TRIGGER Frozen BEFORE UPDATE ON MaterialsTBL BEGIN "
-              "SELECT RAISE(ABORT, 'the catalogue is frozen'); END");
+    s.db.refuse("Frozen", "UPDATE", "MaterialsTBL", "the catalogue is frozen");
     s.click(s.r->cmdMaterialsEditRecord);
     s.typeInto(s.r->txtPartNumber, "P-1X");
     s.click(s.r->cmdMaterialsSaveCurrentRecord);
@@ -741,7 +740,7 @@ void TestMaterials::aRefusedSaveKeepsWhatWasTyped() {
     QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
     QCOMPARE(s.r->txtPartNumber->text(), "P-1X");
     QCOMPARE(s.cell(0, 4), "P-1");
-    s.db.exec("DROP TRIGGER Frozen");
+    s.db.allowAgain("Frozen", "MaterialsTBL");
     s.click(s.r->cmdMaterialsSaveCurrentRecord);
     QCOMPARE(s.cell(0, 4), "P-1X");
     QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
