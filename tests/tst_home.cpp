@@ -269,6 +269,7 @@ void TestHome::aRefusedOrMissingDeleteLeavesEverything() {
 }
 
 void TestHome::theMonthIsFoundThroughTheDateIndex() {
+    SKIP_ON_SERVER("the plan read here is the file engine's; a server plans by its own statistics");
     Home s;
     auto* list = s.window.findChild<DataControl*>(QStringLiteral("AdodcEstimatesAll"));
     QVERIFY(list);

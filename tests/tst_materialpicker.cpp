@@ -414,6 +414,7 @@ void TestMaterialPicker::typingJumpsToDescriptionOrPartNumber() {
 }
 
 void TestMaterialPicker::partNumberJumpSearchesTheIndex() {
+    SKIP_ON_SERVER("the plan read here is the file engine's; a server plans by its own statistics");
     Catalogue program;
     QVERIFY(program.load());
     QWidget owner;
@@ -444,6 +445,7 @@ void TestMaterialPicker::partNumberJumpSearchesTheIndex() {
 }
 
 void TestMaterialPicker::indexesAreAddedToAnOlderFile() {
+    SKIP_ON_SERVER("about files an earlier version made, and a file's write lock");
     TestDatabase db;
     const QString indexes = "SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name IN "
                             "('MaterialsByPartNumber', 'MaterialsListByDescription')";

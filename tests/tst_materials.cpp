@@ -28,6 +28,16 @@ struct Catalogue : Program {
     QVariant material(const QString& columns, int id = 1) {
         return db.scalar("SELECT " + columns + " FROM MaterialsTBL WHERE MaterialsID = ?", {id});
     }
+    // Their values as one text, joined by spaces (the numbers as the program reads them).
+    QString joined(const QString& columns, int id = 1) {
+        Statement q(db.connection().database(),
+                    "SELECT " + columns + " FROM MaterialsTBL WHERE MaterialsID = ?");
+        QStringList values;
+        if (q.bindAll({id}) && q.next())
+            for (int column = 0; column < q.columnCount(); ++column)
+                values << q.value(column).toString();
+        return values.join(QLatin1Char(' '));
+    }
     Catalogue() {
         db.addSmallLookups();
         const QString insert = QStringLiteral(
@@ -306,10 +316,10 @@ void TestMaterials::aRefusedEntryKeepsTheFocusUntilUndone() {
     ScriptedMessages messages;
     QWidget* box = s.r->frMaterialRecord->findChild<QWidget*>(field);
     const auto stored = [&s] {
-        return s.material("SuppliersID || ManufacturerID || CatagoryID || PartNumber || UnitCost "
-                          "|| ManufacturerDescription");
+        return s.joined("SuppliersID, ManufacturerID, CatagoryID, PartNumber, UnitCost, "
+                        "ManufacturerDescription");
     };
-    const QVariant before = stored();
+    const QString before = stored();
     const QString shown = MaterialRecordPanelText::of(box);
     s.click(s.r->cmdMaterialsEditRecord);
     messages.answerNext(QMessageBox::No); // a name on no list is not added
@@ -763,12 +773,12 @@ void TestMaterials::anotherWindowsChangeIsNeverOverwrittenUnseen() {
     QCOMPARE(s.r->txtPartNumber->text(), "P-1X");
     QVERIFY2(s.r->txtUnitCost->text().contains(QLatin1String("20.00")),
              qPrintable(s.r->txtUnitCost->text()));
-    QCOMPARE(s.material("PartNumber || ' ' || UnitCost"), QVariant("P-1 20"));
+    QCOMPARE(s.joined("PartNumber, UnitCost"), "P-1 20");
     // Saved again, knowingly: the typed part number goes with the other window's price.
     s.click(s.r->cmdMaterialsSaveCurrentRecord);
     QCOMPARE(messages.shown().size(), 1);
     QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
-    QCOMPARE(s.material("PartNumber || ' ' || UnitCost"), QVariant("P-1X 20"));
+    QCOMPARE(s.joined("PartNumber, UnitCost"), "P-1X 20");
 
     // Reload shows the other window's text and drops what was typed.
     s.db.exec("UPDATE MaterialsTBL SET ManufacturerDescription = 'Changed elsewhere' WHERE "
@@ -838,6 +848,7 @@ QTEST_MAIN(TestMaterials)
 #include "tst_materials.moc"
 
 void TestMaterials::aStoredAmountBeyondTheRangeShowsAsStored() {
+    SKIP_ON_SERVER("a server's amount column refuses an amount that large; only a file holds one");
     Catalogue program;
     program.db.exec("UPDATE MaterialsTBL SET UnitCost = 1000000000000000 WHERE MaterialsID = 1");
     program.db.exec("UPDATE MaterialsTBL SET UnitCost = 1e15 WHERE MaterialsID = 2");

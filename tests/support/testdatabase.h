@@ -67,7 +67,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_path;
-    QString m_schema;        // on a server
+    QString m_schema;          // on a server
     QStringList m_moreSchemas; // freshPlace()'s
     std::unique_ptr<Connection> m_connection;
 };
