@@ -423,14 +423,14 @@ bool ServerQuery::send(DbError* error) {
     m_link.settle(this);
     if (m_definition)
         m_link.forgetCatalogue();
-    std::vector<const char*> values(static_cast<size_t>(m_marks));
+    std::vector<const char*> values;
+    std::vector<unsigned> types;
+    valuesForServer(&values, &types);
     std::vector<int> lengths(static_cast<size_t>(m_marks));
-    for (size_t i = 0; i < size_t(m_marks); ++i) {
-        values[i] = m_null[i] ? nullptr : m_values[i].constData();
+    for (size_t i = 0; i < size_t(m_marks); ++i)
         lengths[i] = int(m_values[i].size());
-    }
-    if (!PQsendQueryParams(m_link.m_conn, m_text.constData(), m_marks, m_types.data(),
-                           values.data(), lengths.data(), m_formats.data(), 0)) {
+    if (!PQsendQueryParams(m_link.m_conn, m_text.constData(), m_marks, types.data(), values.data(),
+                           lengths.data(), m_formats.data(), 0)) {
         *error = m_link.errorOf(nullptr);
         return false;
     }
@@ -438,6 +438,59 @@ bool ServerQuery::send(DbError* error) {
     m_link.m_streaming = this;
     m_state = State::Running;
     return true;
+}
+
+void ServerQuery::valuesForServer(std::vector<const char*>* values, std::vector<unsigned>* types) {
+    values->assign(size_t(m_marks), nullptr);
+    *types = m_types;
+    std::vector<size_t> texts; // bound as text, and not a whole number
+    for (size_t i = 0; i < size_t(m_marks); ++i) {
+        if (m_null[i])
+            continue;
+        (*values)[i] = m_values[i].constData();
+        bool whole = false;
+        m_values[i].trimmed().toLongLong(&whole);
+        if (m_types[i] == 0 && !whole)
+            texts.push_back(i);
+    }
+    // A file compares a number column with a text that reads as a number as with that number,
+    // and finds no match for any other text; a server refuses the statement. A read gets the
+    // file's answer: the number, or no value (which matches nothing). A write of such a text is
+    // left to the server to refuse, so that nothing is stored otherwise than it was given.
+    if (texts.empty() || m_writes)
+        return;
+    if (m_serverTypes.empty()) {
+        m_link.settle(nullptr);
+        PGresult* prepared =
+            PQprepare(m_link.m_conn, "", m_text.constData(), m_marks, m_types.data());
+        const bool ok = PQresultStatus(prepared) == PGRES_COMMAND_OK;
+        PQclear(prepared);
+        PGresult* described = ok ? PQdescribePrepared(m_link.m_conn, "") : nullptr;
+        m_serverTypes.assign(size_t(m_marks), 0);
+        for (int i = 0; described && i < PQnparams(described) && i < m_marks; ++i)
+            m_serverTypes[size_t(i)] = PQparamtype(described, i);
+        PQclear(described);
+    }
+    for (size_t i : texts) {
+        switch (m_serverTypes[i]) {
+        case kInt2:
+        case kInt4:
+        case kInt8:
+        case kNumeric:
+        case kFloat4:
+        case kFloat8: {
+            bool number = false;
+            QByteArray(m_values[i]).trimmed().toDouble(&number);
+            if (number)
+                (*types)[i] = kFloat8;
+            else
+                (*values)[i] = nullptr;
+            break;
+        }
+        default:
+            break;
+        }
+    }
 }
 
 void ServerQuery::clearRow() {

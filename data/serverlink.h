@@ -120,6 +120,9 @@ private:
     // The rest of the rows into memory, so that the connection is free for another statement.
     void takeTheRest();
     bool send(DbError* error);
+    // The values to send: in a read, a text where the server wants a number is given as the file
+    // compares it (see send()).
+    void valuesForServer(std::vector<const char*>* values, std::vector<unsigned>* types);
     // A result that describes the columns: the current row's, or the statement's description.
     pg_result* shape();
     ServerLink::Origin origin(int column);
@@ -138,6 +141,7 @@ private:
     std::vector<bool> m_null;
     std::vector<unsigned> m_types;
     std::vector<int> m_formats;
+    std::vector<unsigned> m_serverTypes; // of the marks, as the server takes them; read once
     State m_state = State::Ready;
     pg_result* m_row = nullptr;
     pg_result* m_described = nullptr;

@@ -53,6 +53,10 @@ QString serverWord(const QString& word, const QString& previousWord, bool defini
         return QStringLiteral("COALESCE");
     if (upper == QLatin1String("LIKE"))
         return QStringLiteral("ILIKE");
+    // A row's own number in the file; the server's row address serves the same turn (the first
+    // row of a table: MIN(rowid)).
+    if (upper == QLatin1String("ROWID"))
+        return QStringLiteral("ctid");
     // A file's integers are 64 bits wide; a cast keeps them so.
     if (upper == QLatin1String("INTEGER") && previousWord.toUpper() == QLatin1String("AS"))
         return QStringLiteral("BIGINT");
@@ -181,6 +185,28 @@ QString forServer(const QString& sql, int* markCount) {
             while (end < text.size() && isWordChar(text.at(end)))
                 ++end;
             const QString word = text.mid(i, end - i);
+            const QString upper = word.toUpper();
+            // The file's own database, "main.", is the server's current schema.
+            if (upper == QLatin1String("MAIN") && end < text.size() &&
+                text.at(end) == QLatin1Char('.')) {
+                i = end + 1;
+                continue;
+            }
+            // "x IS ?" compares with a value that may be null; the server spells it out.
+            if (upper == QLatin1String("IS")) {
+                static const QRegularExpression isValue(QStringLiteral("^\\s+(NOT\\s+)?\\?"),
+                                                        QRegularExpression::CaseInsensitiveOption);
+                const QRegularExpressionMatch m =
+                    isValue.match(text.mid(end), 0, QRegularExpression::NormalMatch);
+                if (m.hasMatch()) {
+                    out += m.capturedLength(1) > 0 ? QStringLiteral("IS DISTINCT FROM ")
+                                                   : QStringLiteral("IS NOT DISTINCT FROM ");
+                    out += QLatin1Char('$') + QString::number(++marks);
+                    previousWord.clear();
+                    i = end + m.capturedLength(0);
+                    continue;
+                }
+            }
             out += serverWord(word, previousWord, definition);
             previousWord = word;
             i = end;

@@ -9,8 +9,9 @@
 //   ? marks become $1, $2, ...; [bracketed names] become "quoted" ones;
 //   IFNULL becomes COALESCE; LIKE, which folds ASCII case in the file, becomes ILIKE;
 //   ROUND works on exact numbers (halves away from zero, as in the file);
-//   TRIM takes any value as text; table definitions get the server's types (exact NUMERIC
-//   amounts, identity keys, timestamps).
+//   TRIM takes any value as text; "x IS ?" becomes IS NOT DISTINCT FROM; the file's own
+//   database "main." is the current schema, and its rowid the server's ctid; table definitions get
+//   the server's types (exact NUMERIC amounts, identity keys, timestamps).
 // Unquoted names fold to lower case on the server: a quoted plain name is folded the same way, so
 // that "MaterialsID" and MaterialsID name the same column on both.
 namespace SqlDialect {

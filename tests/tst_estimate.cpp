@@ -166,14 +166,13 @@ void TestEstimate::aDuplicateReferenceNumberIsNamedAndNothingMoves() {
 
 void TestEstimate::anyOtherRefusalNamesItsNumber() {
     EstimateTest<Estimates> s;
-    s.db.exec("CREATE TRIGGER Frozen BEFORE UPDATE ON EstimateTBL BEGIN "
-              "SELECT RAISE(ABORT, 'the estimates are frozen'); END");
+    s.db.refuse("Frozen", "UPDATE", "EstimateTBL", "the estimates are frozen");
     s.typeInto(s.e->txtShippning, QStringLiteral("15"));
     s.click(s.e->cmdEstimateSaveCurrentRecord);
     QCOMPARE(s.messages.titles(), QStringList{"frmMain / cmdEstimateSaveCurrentRecord_Click"});
     QCOMPARE(s.messages.texts(), QStringList{"-2147467259: the estimates are frozen"});
     QCOMPARE(s.e->txtShippning->text(), QStringLiteral("$15.00"));
-    s.db.exec("DROP TRIGGER Frozen");
+    s.db.allowAgain("Frozen", "EstimateTBL");
     s.click(s.e->cmdEstimateSaveCurrentRecord);
     QCOMPARE(s.stored("Shipping").toDouble(), 15.0);
 }

@@ -243,8 +243,7 @@ void TestEstimateCopy::aRefusedCopyStoresNothing() {
                 {original});
     });
     // The last table written refuses: the estimate and material lines already written go too.
-    s.db.exec("CREATE TRIGGER RefuseLabor BEFORE INSERT ON LaborEstimateTBL BEGIN SELECT "
-              "RAISE(ABORT, 'labor refused'); END");
+    s.db.refuse("RefuseLabor", "INSERT", "LaborEstimateTBL", "labor refused");
     Database& file = s.db.connection().database();
     EstimateCopy::NewEstimate copy{11, QDate::currentDate(), 30, {}};
     DbError error;
@@ -293,9 +292,9 @@ void TestEstimateCopy::updateCostsKeepsMarginsAndSummarises() {
                 "VALUES (?, 2, 60, 120)",
                 {estimate});
         // A material removed by an older version, which kept no check on the lines using it.
-        db.exec("PRAGMA foreign_keys = OFF");
+        db.checkReferences(false);
         db.exec("DELETE FROM MaterialsTBL WHERE PartNumber = 'D'");
-        db.exec("PRAGMA foreign_keys = ON");
+        db.checkReferences(true);
     });
     QCOMPARE(s.currentId(), estimate);
     const QStringList before = linesOf(s.db, estimate);

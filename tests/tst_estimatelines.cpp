@@ -470,10 +470,10 @@ void TestEstimateLines::severalChosenLinesAreDeletedTogether() {
 void TestEstimateLines::aNewEstimateIsWrittenBeforeItsFirstLine() {
     // An empty database, but for a line an older version left without estimate.
     EstimateTest<> s([](TestDatabase& db) {
-        db.exec("PRAGMA foreign_keys = OFF");
+        db.checkReferences(false);
         db.exec("INSERT INTO LaborEstimateTBL (EstimateID, Hours, LaborDescription) VALUES "
                 "(0, 1, 'Stray')");
-        db.exec("PRAGMA foreign_keys = ON");
+        db.checkReferences(true);
     });
     QTableView* labor = s.e->grdLaborEstimate;
     s.window.mnuFileNewEstimate->trigger();

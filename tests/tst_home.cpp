@@ -240,8 +240,7 @@ void TestHome::deleteAsksAndRemovesTheLinesWithTheEstimate() {
 
 void TestHome::aRefusedOrMissingDeleteLeavesEverything() {
     Home s(addJanuary);
-    s.db.exec("CREATE TRIGGER KeepEstimates BEFORE DELETE ON EstimateTBL BEGIN SELECT "
-              "RAISE(ABORT, 'refused'); END");
+    s.db.refuse("KeepEstimates", "DELETE", "EstimateTBL", "refused");
     s.goTo(QDate(kYear, 1, 1));
 
     s.messages.answerNext(QMessageBox::Yes);
@@ -254,7 +253,7 @@ void TestHome::aRefusedOrMissingDeleteLeavesEverything() {
     QCOMPARE(s.listedIds(), (QList<int>{janA, janB}));
 
     // An estimate stored behind the program's back is listed, but the book does not hold it.
-    s.db.exec("DROP TRIGGER KeepEstimates");
+    s.db.allowAgain("KeepEstimates", "EstimateTBL");
     const int stranger = addEstimate(s.db, 106, QDate(kYear, 1, 1));
     s.click(s.h->cmdDateUp);
     s.click(s.h->cmdDateDown);
@@ -270,6 +269,7 @@ void TestHome::aRefusedOrMissingDeleteLeavesEverything() {
 }
 
 void TestHome::theMonthIsFoundThroughTheDateIndex() {
+    SKIP_ON_SERVER("the plan read here is the file engine's; a server plans by its own statistics");
     Home s;
     auto* list = s.window.findChild<DataControl*>(QStringLiteral("AdodcEstimatesAll"));
     QVERIFY(list);

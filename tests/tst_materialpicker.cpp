@@ -322,9 +322,11 @@ void TestMaterialPicker::emptyCatalogue() {
 
 void TestMaterialPicker::databaseErrorsAreReported() {
     Program program;
-    program.db.exec("DROP TABLE SuppliersTBL");
-    program.db.exec("DROP TABLE MaterialEstimateTBL");
-    program.db.exec("DROP TABLE MaterialsTBL");
+    // A server drops the views over the tables with them; a file keeps them, broken.
+    const QString dependents = TestBackend::onServer() ? " CASCADE" : "";
+    program.db.exec("DROP TABLE SuppliersTBL" + dependents);
+    program.db.exec("DROP TABLE MaterialEstimateTBL" + dependents);
+    program.db.exec("DROP TABLE MaterialsTBL" + dependents);
     QVERIFY(program.load());
     QWidget owner;
     owner.show();
@@ -412,6 +414,7 @@ void TestMaterialPicker::typingJumpsToDescriptionOrPartNumber() {
 }
 
 void TestMaterialPicker::partNumberJumpSearchesTheIndex() {
+    SKIP_ON_SERVER("the plan read here is the file engine's; a server plans by its own statistics");
     Catalogue program;
     QVERIFY(program.load());
     QWidget owner;
@@ -442,6 +445,7 @@ void TestMaterialPicker::partNumberJumpSearchesTheIndex() {
 }
 
 void TestMaterialPicker::indexesAreAddedToAnOlderFile() {
+    SKIP_ON_SERVER("about files an earlier version made, and a file's write lock");
     TestDatabase db;
     const QString indexes = "SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name IN "
                             "('MaterialsByPartNumber', 'MaterialsListByDescription')";

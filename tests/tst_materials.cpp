@@ -28,6 +28,16 @@ struct Catalogue : Program {
     QVariant material(const QString& columns, int id = 1) {
         return db.scalar("SELECT " + columns + " FROM MaterialsTBL WHERE MaterialsID = ?", {id});
     }
+    // Their values as one text, joined by spaces (the numbers as the program reads them).
+    QString joined(const QString& columns, int id = 1) {
+        Statement q(db.connection().database(),
+                    "SELECT " + columns + " FROM MaterialsTBL WHERE MaterialsID = ?");
+        QStringList values;
+        if (q.bindAll({id}) && q.next())
+            for (int column = 0; column < q.columnCount(); ++column)
+                values << q.value(column).toString();
+        return values.join(QLatin1Char(' '));
+    }
     Catalogue() {
         db.addSmallLookups();
         const QString insert = QStringLiteral(
@@ -306,10 +316,10 @@ void TestMaterials::aRefusedEntryKeepsTheFocusUntilUndone() {
     ScriptedMessages messages;
     QWidget* box = s.r->frMaterialRecord->findChild<QWidget*>(field);
     const auto stored = [&s] {
-        return s.material("SuppliersID || ManufacturerID || CatagoryID || PartNumber || UnitCost "
-                          "|| ManufacturerDescription");
+        return s.joined("SuppliersID, ManufacturerID, CatagoryID, PartNumber, UnitCost, "
+                        "ManufacturerDescription");
     };
-    const QVariant before = stored();
+    const QString before = stored();
     const QString shown = MaterialRecordPanelText::of(box);
     s.click(s.r->cmdMaterialsEditRecord);
     messages.answerNext(QMessageBox::No); // a name on no list is not added
@@ -641,8 +651,8 @@ void TestMaterials::deleting() {
     QCOMPARE(s.r->txtPartNumber->text(), "P-2");
 
     // Any other refusal is reported too.
-    program.db.exec("CREATE TRIGGER KeepThree BEFORE DELETE ON MaterialsTBL WHEN old.MaterialsID "
-                    "= 3 BEGIN SELECT RAISE(ABORT, 'kept for the audit'); END");
+    program.db.refuse("KeepThree", "DELETE", "MaterialsTBL", "kept for the audit",
+                      "OLD.MaterialsID = 3");
     messages.clear();
     s.chooseRow(2);
     s.click(s.r->cmdDelete);
@@ -731,8 +741,7 @@ void TestMaterials::aNewMaterialIsAppendedWithItsNames() {
 void TestMaterials::aRefusedSaveKeepsWhatWasTyped() {
     Shown<Catalogue> s;
     ScriptedMessages messages;
-    s.db.exec("CREATE TRIGGER Frozen BEFORE UPDATE ON MaterialsTBL BEGIN "
-              "SELECT RAISE(ABORT, 'the catalogue is frozen'); END");
+    s.db.refuse("Frozen", "UPDATE", "MaterialsTBL", "the catalogue is frozen");
     s.click(s.r->cmdMaterialsEditRecord);
     s.typeInto(s.r->txtPartNumber, "P-1X");
     s.click(s.r->cmdMaterialsSaveCurrentRecord);
@@ -741,7 +750,7 @@ void TestMaterials::aRefusedSaveKeepsWhatWasTyped() {
     QCOMPARE(s.r->editState(), MaterialRecordPanel::Editing);
     QCOMPARE(s.r->txtPartNumber->text(), "P-1X");
     QCOMPARE(s.cell(0, 4), "P-1");
-    s.db.exec("DROP TRIGGER Frozen");
+    s.db.allowAgain("Frozen", "MaterialsTBL");
     s.click(s.r->cmdMaterialsSaveCurrentRecord);
     QCOMPARE(s.cell(0, 4), "P-1X");
     QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
@@ -764,12 +773,12 @@ void TestMaterials::anotherWindowsChangeIsNeverOverwrittenUnseen() {
     QCOMPARE(s.r->txtPartNumber->text(), "P-1X");
     QVERIFY2(s.r->txtUnitCost->text().contains(QLatin1String("20.00")),
              qPrintable(s.r->txtUnitCost->text()));
-    QCOMPARE(s.material("PartNumber || ' ' || UnitCost"), QVariant("P-1 20"));
+    QCOMPARE(s.joined("PartNumber, UnitCost"), "P-1 20");
     // Saved again, knowingly: the typed part number goes with the other window's price.
     s.click(s.r->cmdMaterialsSaveCurrentRecord);
     QCOMPARE(messages.shown().size(), 1);
     QCOMPARE(s.r->editState(), MaterialRecordPanel::Browse);
-    QCOMPARE(s.material("PartNumber || ' ' || UnitCost"), QVariant("P-1X 20"));
+    QCOMPARE(s.joined("PartNumber, UnitCost"), "P-1X 20");
 
     // Reload shows the other window's text and drops what was typed.
     s.db.exec("UPDATE MaterialsTBL SET ManufacturerDescription = 'Changed elsewhere' WHERE "
@@ -839,6 +848,7 @@ QTEST_MAIN(TestMaterials)
 #include "tst_materials.moc"
 
 void TestMaterials::aStoredAmountBeyondTheRangeShowsAsStored() {
+    SKIP_ON_SERVER("a server's amount column refuses an amount that large; only a file holds one");
     Catalogue program;
     program.db.exec("UPDATE MaterialsTBL SET UnitCost = 1000000000000000 WHERE MaterialsID = 1");
     program.db.exec("UPDATE MaterialsTBL SET UnitCost = 1e15 WHERE MaterialsID = 2");

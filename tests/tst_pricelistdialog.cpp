@@ -50,12 +50,19 @@ const QByteArray kList = "Item,Text,Cost,Brand,Group\n"
                          "X-1,Bad,abc,,\n";                          // refused
 
 // The materials, in the order they were added, each as the SQL expression renders it.
-QString catalogue(TestDatabase& db, const char* material) {
-    return db
-        .scalar(QStringLiteral("SELECT GROUP_CONCAT(%1, ', ') FROM (SELECT * FROM MaterialsTBL "
-                               "ORDER BY MaterialsID)")
-                    .arg(QLatin1String(material)))
-        .toString();
+// The catalogue as text: each material's columns joined by the separator, in the order of entry.
+QString catalogue(TestDatabase& db, const char* columns, const char* separator = " ") {
+    Statement q(db.connection().database(),
+                QStringLiteral("SELECT %1 FROM MaterialsTBL ORDER BY MaterialsID")
+                    .arg(QLatin1String(columns)));
+    QStringList materials;
+    while (q.next()) {
+        QStringList values;
+        for (int column = 0; column < q.columnCount(); ++column)
+            values << q.value(column).toString();
+        materials << values.join(QLatin1String(separator));
+    }
+    return materials.join(QStringLiteral(", "));
 }
 
 void click(QWidget* w) {
@@ -180,8 +187,8 @@ private slots:
             click(d->cmdClose);
         }));
         // C-300 changed, A-100 as the other window saved it, B-200 unstamped, N-1 under Delta.
-        QCOMPARE(catalogue(import.p.db, "PartNumber || ' ' || UnitCost || ' ' || ManufacturerID "
-                                        "|| ' ' || substr(UpdatedLast, 1, 4)"),
+        QCOMPARE(catalogue(import.p.db, "PartNumber, UnitCost, ManufacturerID, "
+                                        "SUBSTR(CAST(UpdatedLast AS TEXT), 1, 4)"),
                  QStringLiteral("A-100 10.5 1 2020, B-200 5 1 2020, C-300 3 1 %1, N-1 4.25 2 %1")
                      .arg(QDate::currentDate().year()));
         QFile report(reportPath);
@@ -196,7 +203,7 @@ private slots:
     void whatTheUserIsToldAndNothingChanges() {
         Import import;
         TestDatabase& db = import.p.db;
-        const char* material = "PartNumber || UnitCost || UpdatedLast";
+        const char* material = "PartNumber, UnitCost, UpdatedLast";
         const QString before = catalogue(db, material);
         const QString headerOnly = writeList(db.dir(), "Item,Cost\n");
         QVERIFY(import.run([&](frmImportPriceList* d) {
@@ -230,9 +237,8 @@ private slots:
             click(d->cmdNext);
             click(d->cmdNext);
             QCOMPARE(d->step(), frmImportPriceList::Preview);
-            db.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON MaterialsTBL "
-                                   "WHEN NEW.PartNumber = 'C-300' BEGIN "
-                                   "SELECT RAISE(ABORT, 'refused by the test'); END"));
+            db.refuse("refuse", "UPDATE", "MaterialsTBL", "refused by the test",
+                      "NEW.PartNumber = 'C-300'");
             click(d->cmdNext);
             QVERIFY(import.messages.texts().last().startsWith(
                 QStringLiteral("Nothing was changed in the catalogue.")));
@@ -241,7 +247,7 @@ private slots:
             QTest::keyClick(d, Qt::Key_Escape);
             QVERIFY(!d->isVisible());
         }));
-        db.exec(QStringLiteral("DROP TRIGGER refuse"));
+        db.allowAgain("refuse", "MaterialsTBL");
         QCOMPARE(catalogue(db, material), before);
     }
 
@@ -315,7 +321,7 @@ private slots:
                      QStringLiteral("Listed under Acme Supply"));
             click(d->cmdClose);
         }));
-        QCOMPARE(catalogue(db, "PartNumber || '@' || SuppliersID"),
+        QCOMPARE(catalogue(db, "PartNumber, SuppliersID", "@"),
                  QStringLiteral("A-100@1, B-200@1, C-300@1, b-200@2, N-1@2"));
         QVERIFY(import.messages.shown().isEmpty());
     }

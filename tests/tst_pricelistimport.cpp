@@ -55,6 +55,17 @@ struct Catalogue {
                              .arg(QLatin1String(column)),
                          {part});
     }
+    // The material's columns' values as one text.
+    QString joined(const QString& part, const char* columns) {
+        Statement q(db.connection().database(),
+                    QStringLiteral("SELECT %1 FROM MaterialsTBL WHERE PartNumber = ?")
+                        .arg(QLatin1String(columns)));
+        QString text;
+        if (q.bindAll({part}) && q.next())
+            for (int column = 0; column < q.columnCount(); ++column)
+                text += q.value(column).toString();
+        return text;
+    }
     int count(const char* table) {
         return db.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + QLatin1String(table)).toInt();
     }
@@ -296,11 +307,10 @@ private slots:
             &result));
         QCOMPARE(result.added, 3);
         // Manufacturer, category, supplier and description: N-2 takes the default manufacturer.
-        const char* names =
-            "ManufacturerID || CatagoryID || SuppliersID || ManufacturerDescription";
-        QCOMPARE(c.material("N-1", names).toString(), QStringLiteral("121Tee, 1\""));
-        QCOMPARE(c.material("N-2", names).toString(), QStringLiteral("211Cap"));
-        QCOMPARE(c.material("N-3", names).toString(), QStringLiteral("211Plug"));
+        const char* names = "ManufacturerID, CatagoryID, SuppliersID, ManufacturerDescription";
+        QCOMPARE(c.joined("N-1", names), QStringLiteral("121Tee, 1\""));
+        QCOMPARE(c.joined("N-2", names), QStringLiteral("211Cap"));
+        QCOMPARE(c.joined("N-3", names), QStringLiteral("211Plug"));
         QCOMPARE(c.count("ManufacturersTBL"), 2);
         QVERIFY(changeReportCsv(result).contains("\"Tee, 1\"\"\""));
 
@@ -328,9 +338,8 @@ private slots:
                                                {"C-300", "", "7"},
                                                {"N-1", "", "1", "Zenith", "Pipes"}});
         QCOMPARE(p.changed.size(), 3);
-        c.db.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON MaterialsTBL "
-                                 "WHEN NEW.PartNumber = 'C-300' BEGIN "
-                                 "SELECT RAISE(ABORT, 'refused by the test'); END"));
+        c.db.refuse("refuse", "UPDATE", "MaterialsTBL", "refused by the test",
+                    "NEW.PartNumber = 'C-300'");
         const QString before = c.dump();
         ApplyResult result;
         QVERIFY(

@@ -23,7 +23,7 @@ GeneratedProgram::GeneratedProgram(int materials) {
     counts.estimates = 3;
     counts.materialLinesPerEstimate = 2;
     counts.laborLinesPerEstimate = 1;
-    const QString path = db.dir() + QStringLiteral("/generated.mdb");
+    const QString path = db.freshPlace(QStringLiteral("generated.mdb"));
     QString error;
     if (!DemoData::generate(path, counts, &error))
         qFatal("cannot generate: %s", qPrintable(error));

@@ -28,11 +28,19 @@ const bool kServerChecked = [] {
     std::exit(TestBackend::kSkipped);
 }();
 
+// A new, empty schema of the test server, and the address of a database kept in it.
+QString newSchema(QString* name);
+
 void onServer(const QString& sql) {
     Database server;
     if (!server.open(kServer) || !server.execute(sql))
         qFatal("the test server refused %s: %s", qPrintable(sql),
                qPrintable(server.error().description));
+}
+QString newSchema(QString* name) {
+    *name = QStringLiteral("t") + QUuid::createUuid().toString(QUuid::Id128);
+    onServer(QStringLiteral("CREATE SCHEMA ") + *name);
+    return kServer + QStringLiteral("?options=-csearch_path%3D") + *name;
 }
 } // namespace
 
@@ -51,9 +59,7 @@ TestDatabase::TestDatabase() {
     QString error;
     if (TestBackend::onServer()) {
         // A schema of its own for each test database: as empty as a new file, and quick.
-        m_schema = QStringLiteral("t") + QUuid::createUuid().toString(QUuid::Id128);
-        ::onServer(QStringLiteral("CREATE SCHEMA ") + m_schema);
-        m_path = kServer + QStringLiteral("?options=-csearch_path%3D") + m_schema;
+        m_path = newSchema(&m_schema);
         if (!Schema::createOnServer(m_path, &error))
             qFatal("cannot create test database: %s", qPrintable(error));
     } else {
@@ -68,8 +74,19 @@ TestDatabase::TestDatabase() {
 
 TestDatabase::~TestDatabase() {
     m_connection.reset();
+    for (const QString& schema : m_moreSchemas)
+        ::onServer(QStringLiteral("DROP SCHEMA ") + schema + QStringLiteral(" CASCADE"));
     if (!m_schema.isEmpty())
         ::onServer(QStringLiteral("DROP SCHEMA ") + m_schema + QStringLiteral(" CASCADE"));
+}
+
+QString TestDatabase::freshPlace(const QString& fileName) {
+    if (m_schema.isEmpty())
+        return m_dir.filePath(fileName);
+    QString schema;
+    const QString address = newSchema(&schema);
+    m_moreSchemas << schema;
+    return address;
 }
 
 QString TestDatabase::connectionString() const {
@@ -87,6 +104,42 @@ QVariant TestDatabase::scalar(const QString& sql, const QVariantList& values) {
     if (!q.bindAll(values) || !q.next())
         return {};
     return q.value(0);
+}
+
+void TestDatabase::refuse(const QString& name, const QString& kind, const QString& table,
+                          const QString& message, const QString& when) {
+    const QString quoted = QLatin1Char('\'') + message + QLatin1Char('\'');
+    if (!TestBackend::onServer()) {
+        exec(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 %4 BEGIN SELECT RAISE(ABORT, %5); "
+                            "END")
+                 .arg(name, kind, table, when.isEmpty() ? QString() : "WHEN " + when, quoted));
+        return;
+    }
+    exec(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS "
+                        "$body$ BEGIN RAISE EXCEPTION %2; END $body$")
+             .arg(name, quoted));
+    exec(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW %4 EXECUTE FUNCTION %1()")
+             .arg(name, kind, table,
+                  when.isEmpty() ? QString() : QStringLiteral("WHEN (%1)").arg(when)));
+}
+
+void TestDatabase::allowAgain(const QString& name, const QString& table) {
+    if (!TestBackend::onServer()) {
+        exec(QStringLiteral("DROP TRIGGER ") + name);
+        return;
+    }
+    exec(QStringLiteral("DROP TRIGGER %1 ON %2").arg(name, table));
+    exec(QStringLiteral("DROP FUNCTION %1()").arg(name));
+}
+
+void TestDatabase::checkReferences(bool on) {
+    // A server checks references by triggers, which a session in the replica role skips.
+    if (TestBackend::onServer())
+        exec(on ? QStringLiteral("SET session_replication_role = DEFAULT")
+                : QStringLiteral("SET session_replication_role = replica"));
+    else
+        exec(on ? QStringLiteral("PRAGMA foreign_keys = ON")
+                : QStringLiteral("PRAGMA foreign_keys = OFF"));
 }
 
 void TestDatabase::addSmallLookups() {
