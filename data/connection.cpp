@@ -370,24 +370,18 @@ QList<ColumnInfo> Connection::columns(const QString& table) {
     QList<ColumnInfo> out;
     if (!m_open)
         return out;
-    // pragma_table_info lists a view's columns too; the name is bound, never pasted into the SQL.
-    // A server lists them from its catalogue, in lower case and its own types: they are given
-    // as the program spells and declares them.
-    const bool server = m_database.isServer();
-    Statement q(m_database,
-                server ? QStringLiteral(
-                             "SELECT a.attname, format_type(a.atttypid, a.atttypmod), "
-                             "CASE WHEN EXISTS (SELECT 1 FROM pg_index i WHERE i.indrelid = "
-                             "a.attrelid AND i.indisprimary AND a.attnum = ANY(i.indkey)) THEN 1 "
-                             "ELSE 0 END FROM pg_attribute a WHERE a.attrelid = to_regclass(?) "
-                             "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum")
-                       : QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?)"));
-    q.bind(0, server ? table.toLower() : table);
-    while (q.next()) {
-        const QString name = q.value(0).toString();
-        const QString type = q.value(1).toString();
-        out.append({server ? Schema::nameSpellings().value(name.toUtf8(), name) : name,
-                    server ? SqlDialect::fileTypeOf(type) : type, q.value(2).toInt() > 0});
+    if (m_database.isServer()) {
+        // From the catalogue the connection read once: asked while a statement hands out rows
+        // (a record set asks for its key after its first row), it runs nothing.
+        for (const Database::ColumnDeclaration& c : m_database.serverColumns(table))
+            out.append({c.name, c.declaredType, c.primaryKey});
+    } else {
+        // pragma_table_info lists a view's columns too; the name is bound, never pasted into the
+        // SQL.
+        Statement q(m_database, QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?)"));
+        q.bind(0, table);
+        while (q.next())
+            out.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt() > 0});
     }
     if (!out.isEmpty())
         m_columnCache.insert(key, out);

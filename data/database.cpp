@@ -262,6 +262,10 @@ DbError Database::error() const {
     return mapSqliteError(sqlite3_extended_errcode(m_handle), textOf(sqlite3_errmsg(m_handle)));
 }
 
+QList<Database::ColumnDeclaration> Database::serverColumns(const QString& table) {
+    return m_server ? m_server->columns(table) : QList<ColumnDeclaration>();
+}
+
 qint64 Database::lastInsertId() const {
     if (m_server)
         return m_server->lastInsertId();

@@ -3,6 +3,7 @@
 #include "data/dberror.h"
 
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -87,6 +88,16 @@ public:
     // Rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;
     bool inTransaction() const;
+
+    // What a server's catalogue says of a table's or view's columns, read once per connection,
+    // so that asking runs no statement (one handing out rows goes on undisturbed); in the file's
+    // terms (see SqlDialect::fileTypeOf). Empty on a file, and for an unknown table.
+    struct ColumnDeclaration {
+        QString name;
+        QString declaredType;
+        bool primaryKey = false;
+    };
+    QList<ColumnDeclaration> serverColumns(const QString& table);
 
     // Whether the file could be opened for reading only (the system refuses writing it).
     bool isReadOnly() const;

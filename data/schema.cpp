@@ -438,6 +438,36 @@ QHash<QByteArray, QString> nameSpellings() {
     return names;
 }
 
+QString declaredType(const QString& table, const QString& column) {
+    // Each column's type as the program's own table texts declare it, by "table.column" in
+    // lower case.
+    static const QHash<QString, QString> types = [] {
+        QHash<QString, QString> found;
+        for (const QString& sql : tableStatements()) {
+            const QString table = createdName(sql).toLower();
+            const qsizetype open = sql.indexOf(QLatin1Char('('));
+            int depth = 0;
+            qsizetype start = open + 1;
+            for (qsizetype i = open + 1; i < sql.size(); ++i) {
+                const QChar c = sql.at(i);
+                depth += c == QLatin1Char('(') ? 1 : c == QLatin1Char(')') ? -1 : 0;
+                if ((c == QLatin1Char(',') && depth == 0) || depth < 0) {
+                    const QStringList words =
+                        sql.mid(start, i - start).simplified().split(QLatin1Char(' '));
+                    if (words.size() >= 2 && words.first() != QLatin1String("PRIMARY"))
+                        found.insert(table + QLatin1Char('.') + words.first().toLower(),
+                                     words.at(1));
+                    start = i + 1;
+                }
+                if (depth < 0)
+                    break;
+            }
+        }
+        return found;
+    }();
+    return types.value(table.toLower() + QLatin1Char('.') + column.toLower());
+}
+
 bool isProgramFile(Database& db) {
     if (db.isServer()) {
         Statement info(db, QStringLiteral("SELECT to_regclass('databaseinfo') IS NOT NULL"));

@@ -76,6 +76,11 @@ bool createFile(const QString& path, QString* error, const Filler& fill = {});
 // database that already holds tables. False with a message in *error.
 bool createOnServer(const QString& address, QString* error, const Filler& fill = {});
 
+// A column's type as the program's table texts declare it ("VARCHAR(50)", "CURRENCY"), or an
+// empty text for a column the program does not make. A server, which keeps no such text, is
+// described in these terms.
+QString declaredType(const QString& table, const QString& column);
+
 // Every name the program's tables, views and indexes use, by its lower-case form, as the program
 // spells it.
 QHash<QByteArray, QString> nameSpellings();

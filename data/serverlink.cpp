@@ -2,6 +2,7 @@
 
 #include "data/columndata.h"
 #include "data/money.h"
+#include "data/recordset.h"
 #include "data/schema.h"
 #include "data/serverpassword.h"
 #include "data/sqldialect.h"
@@ -58,6 +59,13 @@ bool isDefinition(const QString& word) {
            word == QLatin1String("DROP");
 }
 
+// A column's declared type in the file's terms: as the program's table text declares it, else
+// from the server's own description.
+QString fileType(const QString& table, const QString& column, const QString& serverType) {
+    const QString declared = Schema::declaredType(table, column);
+    return declared.isEmpty() ? SqlDialect::fileTypeOf(serverType) : declared;
+}
+
 quint64 originKey(Oid table, int column) {
     return (quint64(table) << 16) | quint64(quint16(column));
 }
@@ -96,12 +104,16 @@ bool ServerLink::open(const QString& address, DbError* error) {
         return false;
     }
     m_cancel = PQgetCancel(m_conn);
+    PQsetNoticeProcessor(
+        m_conn, [](void*, const char*) {}, nullptr);
     // Dates as the file keeps them, text in UTF-8, and a statement that waits for another
     // connection's lock gives up as one on a file does.
     const bool ready = execute(QStringLiteral("SET client_encoding = 'UTF8'; "
                                               "SET DateStyle = 'ISO, YMD'; "
                                               "SET standard_conforming_strings = on; "
-                                              "SET client_min_messages = warning"),
+                                              "SET client_min_messages = warning; "
+                                              "SET default_transaction_isolation = "
+                                              "'repeatable read'"),
                                nullptr);
     setLockTimeout(m_lockTimeoutMs);
     if (!ready) {
@@ -146,7 +158,8 @@ bool ServerLink::reconnectIfLost() {
         PQfreeCancel(m_cancel);
     m_cancel = PQgetCancel(m_conn);
     forgetCatalogue();
-    execute(QStringLiteral("SET DateStyle = 'ISO, YMD'; SET client_min_messages = warning"),
+    execute(QStringLiteral("SET DateStyle = 'ISO, YMD'; SET client_min_messages = warning; "
+                           "SET default_transaction_isolation = 'repeatable read'"),
             nullptr);
     setLockTimeout(m_lockTimeoutMs);
     return true;
@@ -234,9 +247,14 @@ DbError ServerLink::errorOf(pg_result* result) const {
         return {ErrorNumber::kGenericFailure, kLostText, ErrorNumber::kConnectionLost};
     // A lock held by another connection for longer than the wait, or two writers in each
     // other's way: refused as a file in use is.
-    if (state == QLatin1String("55P03") || state == QLatin1String("40P01") ||
-        state == QLatin1String("40001"))
+    if (state == QLatin1String("55P03") || state == QLatin1String("40P01"))
         return mapSqliteError(5 /* busy */, message);
+    // A transaction sees the data as they were when it began (repeatable read), so that a check
+    // and the write after it see the same row: a row another estimator saved in between is
+    // refused as changed, never written over.
+    if (state == QLatin1String("40001"))
+        return {ErrorNumber::kRowNotFound, RecordSet::conflictText(ErrorNumber::kRecordChanged),
+                ErrorNumber::kRecordChanged};
     if (state == QLatin1String("57014"))
         return mapSqliteError(9 /* interrupted */, message);
     if (state == QLatin1String("25006") || state == QLatin1String("42501"))
@@ -258,6 +276,7 @@ DbError ServerLink::errorOf(pg_result* result) const {
 
 void ServerLink::forgetCatalogue() {
     m_origins.clear();
+    m_columns.clear();
     m_identities.clear();
     m_catalogueRead = false;
 }
@@ -265,7 +284,6 @@ void ServerLink::forgetCatalogue() {
 void ServerLink::readCatalogue() {
     if (m_catalogueRead)
         return;
-    m_catalogueRead = true;
     if (m_schemaNames.isEmpty())
         m_schemaNames = Schema::nameSpellings();
     settle(nullptr);
@@ -273,12 +291,17 @@ void ServerLink::readCatalogue() {
     // ones), read once: a statement that hands out rows then never waits for a look-up.
     PGresult* r =
         PQexec(m_conn, "SELECT c.oid, a.attnum, c.relname, c.relkind, a.attname, "
-                       "format_type(a.atttypid, a.atttypmod), a.attidentity <> '' "
+                       "format_type(a.atttypid, a.atttypmod), a.attidentity <> '', "
+                       "EXISTS (SELECT 1 FROM pg_index i WHERE i.indrelid = c.oid AND "
+                       "i.indisprimary AND a.attnum = ANY(i.indkey)) "
                        "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
                        "WHERE a.attnum > 0 AND NOT a.attisdropped AND c.relkind IN ('r', 'v', 'p') "
                        "AND (c.relnamespace = to_regnamespace(current_schema())::oid "
-                       "OR c.relnamespace = pg_my_temp_schema())");
+                       "OR c.relnamespace = pg_my_temp_schema()) ORDER BY c.oid, a.attnum");
+    // Marked as read only once it was: a catalogue missed (a connection cut just then) is read
+    // at the next need.
     if (PQresultStatus(r) == PGRES_TUPLES_OK) {
+        m_catalogueRead = true;
         for (int row = 0; row < PQntuples(r); ++row) {
             const Oid table = Oid(QByteArray(PQgetvalue(r, row, 0)).toUInt());
             const int column = QByteArray(PQgetvalue(r, row, 1)).toInt();
@@ -287,9 +310,11 @@ void ServerLink::readCatalogue() {
             const bool view = PQgetvalue(r, row, 3)[0] == 'v';
             // A view's column is, as in a file, no column a write can go to: it keeps only
             // its type.
-            m_origins.insert(originKey(table, column),
-                             {view ? QString() : tableName, view ? QString() : columnName,
-                              SqlDialect::fileTypeOf(textOf(PQgetvalue(r, row, 5)))});
+            const QString declared = fileType(tableName, columnName, textOf(PQgetvalue(r, row, 5)));
+            m_origins.insert(originKey(table, column), {view ? QString() : tableName,
+                                                        view ? QString() : columnName, declared});
+            m_columns[tableName.toLower()].append(
+                {columnName, declared, PQgetvalue(r, row, 7)[0] == 't'});
             if (PQgetvalue(r, row, 6)[0] == 't')
                 m_identities.insert(tableName.toLower(), columnName);
         }
@@ -308,6 +333,17 @@ ServerLink::Origin ServerLink::origin(unsigned tableOid, int column) {
         it = m_origins.constFind(originKey(tableOid, column));
     }
     return it == m_origins.constEnd() ? Origin{} : *it;
+}
+
+QList<Database::ColumnDeclaration> ServerLink::columns(const QString& table) {
+    readCatalogue();
+    auto it = m_columns.constFind(table.toLower());
+    if (it == m_columns.constEnd()) { // made since the catalogue was read
+        forgetCatalogue();
+        readCatalogue();
+        it = m_columns.constFind(table.toLower());
+    }
+    return it == m_columns.constEnd() ? QList<Database::ColumnDeclaration>() : *it;
 }
 
 QString ServerLink::identityColumn(const QString& table) {

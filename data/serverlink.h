@@ -55,6 +55,8 @@ public:
         QString declaredType;
     };
     Origin origin(unsigned tableOid, int column);
+    // The columns of a table or view, from the catalogue (no statement runs).
+    QList<Database::ColumnDeclaration> columns(const QString& table);
     // The key column the server numbers itself in a table, or an empty text.
     QString identityColumn(const QString& table);
     // The name as the program spells it (the server hands out names in lower case).
@@ -83,7 +85,8 @@ private:
     int m_lockTimeoutMs = Database::kDefaultBusyTimeoutMs;
     ServerQuery* m_streaming = nullptr;
     QHash<quint64, Origin> m_origins;
-    QHash<QString, QString> m_identities; // by lower-case table name
+    QHash<QString, QString> m_identities;                         // by lower-case table name
+    QHash<QString, QList<Database::ColumnDeclaration>> m_columns; // by lower-case table name
     bool m_catalogueRead = false;
     QHash<QByteArray, QString> m_schemaNames;
 };

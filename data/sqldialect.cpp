@@ -68,6 +68,10 @@ QString serverWord(const QString& word, const QString& previousWord, bool defini
         return QStringLiteral("DOUBLE PRECISION");
     if (upper == QLatin1String("DATETIME"))
         return QStringLiteral("TIMESTAMP(3)");
+    // A file keeps a text longer than its declared size; so does the server's VARCHAR without
+    // one (the declared size stays the program's, for its boxes).
+    if (upper == QLatin1String("VARCHAR"))
+        return QStringLiteral("VARCHAR");
     return word;
 }
 
@@ -210,6 +214,10 @@ QString forServer(const QString& sql, int* markCount) {
             out += serverWord(word, previousWord, definition);
             previousWord = word;
             i = end;
+            if (definition && upper == QLatin1String("VARCHAR")) {
+                static const QRegularExpression size(QStringLiteral("^\\s*\\(\\s*\\d+\\s*\\)"));
+                i += size.match(text.mid(end)).capturedLength(0);
+            }
         } else {
             out += c;
             if (!c.isSpace())

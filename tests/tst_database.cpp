@@ -205,6 +205,22 @@ private slots:
         wait.reset();
         QVERIFY2(wait.execute(), qPrintable(wait.error().description));
 
+        // A check and the write after it see the row as it was when the transaction began: a
+        // save by another estimator in between is refused as a change, never written over.
+        {
+            Transaction checking(mine);
+            QCOMPARE(db.scalar(QStringLiteral("SELECT Company FROM SuppliersTBL")).toString(),
+                     QStringLiteral("Mine"));
+            Statement theirs(other, QStringLiteral("UPDATE SuppliersTBL SET Company = 'Theirs'"));
+            QVERIFY(theirs.execute());
+            Statement over(mine, QStringLiteral("UPDATE SuppliersTBL SET Company = 'Over'"));
+            QVERIFY(!over.execute());
+            QCOMPARE(over.error().nativeError, ErrorNumber::kRecordChanged);
+        }
+        QCOMPARE(db.scalar(QStringLiteral("SELECT Company FROM SuppliersTBL")).toString(),
+                 QStringLiteral("Theirs"));
+        db.exec(QStringLiteral("UPDATE SuppliersTBL SET Company = 'Mine'"));
+
         // The others working in the same database are named; this program's own are not.
         VERIFY_CONTAINS(db.connection().othersConnected().join(QLatin1Char(',')),
                         QLatin1String("bob"));
