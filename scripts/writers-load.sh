@@ -131,7 +131,7 @@ for target in "${targets[@]}"; do
     [[ $kills == 1 ]] && extra="$extra ($killed writers killed, $cut connections cut)"
     echo "| $target | $n | $seconds | $saved | $refused | $lost | $rate | $checks$extra |"
     if [[ $checks != ok* ]]; then
-      echo "$result" | head -20 | sed 's/^/    /'
+      echo "$result" | head -n -1 | sed 's/^/    /'
     fi
     echo "$result" | tail -1 | sed 's/^/    /' >&2
     if [[ $target == server ]]; then
