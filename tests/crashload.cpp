@@ -57,6 +57,12 @@ private:
     QFile m_file;
 };
 
+// A write of the load refused: said on stderr, which the crash test reports.
+int failed(Connection& connection) {
+    std::fprintf(stderr, "%s\n", qPrintable(connection.lastError().text()));
+    return 2;
+}
+
 int run(const QString& path, const QString& logPath) {
     Connection connection;
     connection.setDailyBackups(true);
@@ -69,6 +75,10 @@ int run(const QString& path, const QString& logPath) {
                                                     "MaterialsID = 1"))
                       .toLongLong();
     QList<qint64> estimates;
+    // Quote numbers after the last one: a server's INTEGER holds 32 bits.
+    const qint64 quotes = scalar(connection, QStringLiteral("SELECT MAX(QuoteNumber) FROM "
+                                                            "EstimateTBL"))
+                              .toLongLong();
     for (qint64 n = 0;; ++n) {
         Transaction transaction(connection.database());
         QString done;
@@ -78,7 +88,7 @@ int run(const QString& path, const QString& logPath) {
             if (!connection.execute(QStringLiteral("INSERT INTO MaterialsTBL (SuppliersID, "
                                                    "PartNumber, UnitCost) VALUES (1, ?, ?)"),
                                     {partNumber, double(dice.bounded(100000)) / 100}))
-                return 2;
+                return failed(connection);
             done = QStringLiteral("material ") + partNumber;
             break;
         }
@@ -86,15 +96,15 @@ int run(const QString& path, const QString& logPath) {
             if (!connection.execute(
                     QStringLiteral("UPDATE MaterialsTBL SET UnitCost = ? WHERE MaterialsID = 1"),
                     {++cost}))
-                return 2;
+                return failed(connection);
             done = QStringLiteral("cost %1").arg(cost);
             break;
         case 2:
         case 3: { // an estimate with its lines
             if (!connection.execute(QStringLiteral("INSERT INTO EstimateTBL (QuoteNumber, "
                                                    "EstimateData, TaxRate) VALUES (?, ?, 0.0825)"),
-                                    {run * 1000000 + n, QDateTime::currentDateTime()}))
-                return 2;
+                                    {quotes + 1 + n, QDateTime::currentDateTime()}))
+                return failed(connection);
             const qint64 id = connection.database().lastInsertId();
             const int materials = dice.bounded(1, 6);
             const int labor = dice.bounded(0, 3);
@@ -103,12 +113,12 @@ int run(const QString& path, const QString& logPath) {
                         QStringLiteral("INSERT INTO MaterialEstimateTBL (EstimateID, MaterialsID, "
                                        "Quantity, UnitCost) VALUES (?, 1, ?, 2.5)"),
                         {id, i + 1}))
-                    return 2;
+                    return failed(connection);
             for (int i = 0; i < labor; ++i)
                 if (!connection.execute(QStringLiteral("INSERT INTO LaborEstimateTBL (EstimateID, "
                                                        "Hours, LaborRate) VALUES (?, 2.5, 40)"),
                                         {id}))
-                    return 2;
+                    return failed(connection);
             estimates.append(id);
             done = QStringLiteral("estimate %1 %2 %3").arg(id).arg(materials).arg(labor);
             break;
@@ -123,7 +133,7 @@ int run(const QString& path, const QString& logPath) {
                     if (!connection.execute(QStringLiteral("DELETE FROM %1 WHERE EstimateID = ?")
                                                 .arg(QLatin1String(table)),
                                             {id}))
-                        return 2;
+                        return failed(connection);
                 done = QStringLiteral("deleted %1").arg(id);
                 break;
             }
@@ -141,7 +151,7 @@ int run(const QString& path, const QString& logPath) {
         }
         }
         if (!transaction.commit())
-            return 2;
+            return failed(connection);
         log.write(done);
     }
 }
