@@ -1,9 +1,13 @@
 // Times what a user meets the first time each day and the first time each screen shows: every
 // figure comes from a fresh process that has done nothing else first, so no warm-up pays for it.
 //
-//   plenwick_bench_firstuse [--repeat N] [--folder DIR] [--only
-//   start,materials,picker,estimate]
+//   plenwick_bench_firstuse [--repeat N] [--folder DIR] [--server PREFIX] [--only
+//   start,materials,picker,estimate] [--without materials-600k,lists-30k]
 //
+// With --server the databases live on a database server instead, each in a database of its own
+// named PREFIX and the file's name ("postgresql://localhost/fu_" gives
+// postgresql://localhost/fu_materials_150k); missing ones are made and filled. DIR then keeps
+// only the children's settings.
 // Start-up is the whole process, from its launch to the first paint of the Home list, on the
 // first start of a day (no copy of the file made yet that day, the file's check due) and on a
 // second start that day; its floor is the same start on an empty database file. A screen's first
@@ -18,6 +22,8 @@
 #include "app/style.h"
 #include "bench/benchsupport.h"
 #include "bench/firstusechild.h"
+#include "data/connection.h"
+#include "data/database.h"
 #include "data/schema.h"
 #include "demodata/demodata.h"
 
@@ -37,18 +43,39 @@ namespace {
 // The databases the cases run on, made once.
 struct Files {
     QDir folder;
-    QString path(const QString& name) const { return folder.filePath(name + ".mdb"); }
+    QString server; // the prefix of the databases' addresses on a server, or empty for files
+    QString path(const QString& name) const {
+        if (!server.isEmpty())
+            return server + QString(name).replace(QLatin1Char('-'), QLatin1Char('_'));
+        return folder.filePath(name + ".mdb");
+    }
 };
+
+// Whether the server's database holds the program's data; when it does not exist, it is made.
+bool existsOnServer(const QString& address) {
+    Connection connection;
+    connection.setConnectionString(
+        Connection::buildConnectionString(address, Schema::databasePassword()));
+    if (connection.open())
+        return true;
+    const qsizetype slash = address.lastIndexOf(QLatin1Char('/'));
+    Database maintenance;
+    if (maintenance.open(address.left(slash + 1) + QStringLiteral("postgres")))
+        maintenance.execute(QStringLiteral("CREATE DATABASE ") + address.mid(slash + 1));
+    return false;
+}
 
 bool ensure(const Files& files, const QString& name, const DemoData::Counts& counts) {
     const QString path = files.path(name);
-    if (QFileInfo::exists(path))
+    if (files.server.isEmpty() ? QFileInfo::exists(path) : existsOnServer(path))
         return true;
     err() << "generating " << path << "...\n";
     err().flush();
     QString error;
-    if (name == QLatin1String("empty") ? Schema::createFile(path, &error)
-                                       : DemoData::generate(path, counts, &error))
+    const bool empty = name == QLatin1String("empty");
+    if (empty && !files.server.isEmpty() ? Schema::createOnServer(path, &error)
+        : empty                          ? Schema::createFile(path, &error)
+                                         : DemoData::generate(path, counts, &error))
         return true;
     err() << "plenwick_bench_firstuse: " << error << "\n";
     return false;
@@ -129,6 +156,8 @@ void timeStarts(const Files& files, const QStringList& names, int repeat) {
     // Copies of their own: the days ahead this bench's starts live in would make every other
     // run of the day meet a file whose newest copy is not today's.
     const auto own = [&](const QString& name) {
+        if (!files.server.isEmpty())
+            return files.path(name); // a server keeps no dated copies
         const QString copy = files.path(QStringLiteral("start-") + name);
         if (!QFileInfo::exists(copy))
             QFile::copy(files.path(name), copy);
@@ -224,11 +253,19 @@ int main(int argc, char** argv) {
     const QCommandLineOption onlyOption(
         QStringLiteral("only"), QStringLiteral("The cases to run, comma-separated."),
         QStringLiteral("cases"), QStringLiteral("start,materials,picker,estimate"));
-    parser.addOptions({repeatOption, folderOption, onlyOption});
+    const QCommandLineOption serverOption(
+        QStringLiteral("server"),
+        QStringLiteral("The databases on a server, at addresses starting so."),
+        QStringLiteral("prefix"));
+    const QCommandLineOption withoutOption(
+        QStringLiteral("without"),
+        QStringLiteral("Databases left out, comma-separated (materials-600k, lists-30k)."),
+        QStringLiteral("names"));
+    parser.addOptions({repeatOption, folderOption, serverOption, onlyOption, withoutOption});
     parser.process(app);
     const int repeat = std::max(1, parser.value(repeatOption).toInt());
     const QStringList only = parser.value(onlyOption).split(QLatin1Char(','));
-    Files files{QDir(parser.value(folderOption))};
+    Files files{QDir(parser.value(folderOption)), parser.value(serverOption)};
     files.folder.mkpath(QStringLiteral("."));
 
     DemoData::Counts large;
@@ -249,23 +286,32 @@ int main(int argc, char** argv) {
                      {QStringLiteral("materials-600k"), large},
                      {QStringLiteral("lists-30k"), longLists},
                      {QStringLiteral("estimates-1200-lines"), bigEstimates}};
+    const QStringList without = parser.value(withoutOption).split(QLatin1Char(','));
     for (const auto& database : databases)
-        if (!ensure(files, database.name, database.counts))
+        if (!without.contains(database.name) && !ensure(files, database.name, database.counts))
             return 1;
+    // The cases' databases, less those left out.
+    const auto kept = [&without](QStringList names) {
+        for (const QString& name : without)
+            names.removeAll(name);
+        return names;
+    };
 
     if (only.contains(QLatin1String("start")))
-        timeStarts(files, {QStringLiteral("materials-150k"), QStringLiteral("materials-600k")},
+        timeStarts(files,
+                   kept({QStringLiteral("materials-150k"), QStringLiteral("materials-600k")}),
                    repeat);
     out() << "| First showing | Database | Rows | Fresh process (ms) | Floor, fresh process (ms) | "
              "Ratio | Target |\n|---|---|---:|---:|---:|---:|---|\n";
     if (only.contains(QLatin1String("materials")))
         for (const QString& name :
-             {QStringLiteral("materials-150k"), QStringLiteral("materials-600k")})
+             kept({QStringLiteral("materials-150k"), QStringLiteral("materials-600k")}))
             timeScreen(QStringLiteral("Materials tab first shown (Ctrl+2)"),
                        QStringLiteral("materials"), files.path(name), repeat,
                        QStringLiteral("<= 1.3x"));
     if (only.contains(QLatin1String("picker")))
-        for (const QString& name : {QStringLiteral("materials-150k"), QStringLiteral("lists-30k")})
+        for (const QString& name :
+             kept({QStringLiteral("materials-150k"), QStringLiteral("lists-30k")}))
             timeScreen(QStringLiteral("Material picker shown (Add Materials)"),
                        QStringLiteral("picker"), files.path(name), repeat,
                        QStringLiteral("<= 1.5x"));

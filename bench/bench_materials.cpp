@@ -5,8 +5,9 @@
 //
 //   plenwick_bench_materials [--generate] [--repeat N] [PATH]
 //
-// PATH and --generate as for plenwick_bench. Runs on the offscreen platform unless
-// QT_QPA_PLATFORM says otherwise. The save is made on a copy of the file, which stays as it was.
+// PATH and --generate as for plenwick_bench: a file or a server's postgresql:// address. Runs on
+// the offscreen platform unless QT_QPA_PLATFORM says otherwise. The save is made on a copy of
+// the file, which stays as it was; on a server, in its database itself.
 
 #include "app/style.h"
 #include "bench/benchsupport.h"
@@ -250,6 +251,11 @@ struct Row : Timed {
     double warmFloorMs = 0; // the statement repeated, SQLite's cache warm with it
     double workMs = 0;      // the screen's time before layout and paint
     std::vector<double> stages;
+    // On a server only: the record set with its tables' columns read beforehand (so that no
+    // other statement runs while its rows stream), and the floor with the rows handed over one
+    // at a time, as the data layer asks the server for them.
+    double recordSetColumnsKnownMs = -1;
+    double rowByRowFloorMs = -1;
 };
 
 // How the screen's operation started: on a fresh connection (a new screen), or right after
@@ -261,7 +267,8 @@ struct Start {
 };
 
 double timeFromStart(int repeat, Connection& shared, const QString& path, const Start& start,
-                     const std::function<void(Connection&)>& run) {
+                     const std::function<void(Connection&)>& run,
+                     const std::function<void(Connection&)>& prepare = {}) {
     std::unique_ptr<Connection> fresh;
     return timeMedian(
         repeat,
@@ -269,9 +276,12 @@ double timeFromStart(int repeat, Connection& shared, const QString& path, const 
             if (start.freshConnection) {
                 fresh = std::make_unique<Connection>();
                 openDatabase(*fresh, path);
+                openBare(*fresh);
             } else if (!start.before.sql.isEmpty()) {
                 bareRows(shared, start.before.sql, start.before.values);
             }
+            if (prepare)
+                prepare(fresh ? *fresh : shared);
         },
         [&] { run(fresh ? *fresh : shared); });
 }
@@ -293,6 +303,22 @@ void measureFloor(Row* row, const Screen& screen, Connection& floorConnection, c
         set.open(c, s.sql, s.values);
     });
     row->warmFloorMs = timeMedian(repeat, [&] { bareRows(floorConnection, s.sql, s.values); });
+    if (!isServer(path))
+        return;
+    row->recordSetColumnsKnownMs = timeFromStart(
+        repeat, floorConnection, path, start,
+        [&](Connection& c) {
+            RecordSet set;
+            set.open(c, s.sql, s.values);
+        },
+        [](Connection& c) {
+            for (const char* table :
+                 {"MaterialsTBL", "SuppliersTBL", "ManufacturersTBL", "CatagoryTBL"})
+                c.columns(QLatin1String(table));
+        });
+    row->rowByRowFloorMs = timeFromStart(repeat, floorConnection, path, start, [&](Connection& c) {
+        bareRowsOneByOne(c, s.sql, s.values);
+    });
 }
 
 struct SaveFacts {
@@ -315,8 +341,8 @@ struct SaveFacts {
 SaveFacts measureSave(const QString& path, int repeat) {
     SaveFacts facts;
     QTemporaryDir dir;
-    const QString copy = dir.filePath(QStringLiteral("save.mdb"));
-    if (!dir.isValid() || !QFile::copy(path, copy)) {
+    const QString copy = isServer(path) ? path : dir.filePath(QStringLiteral("save.mdb"));
+    if (!isServer(path) && (!dir.isValid() || !QFile::copy(path, copy))) {
         err() << "plenwick_bench_materials: could not copy " << path << " for the save\n";
         return facts;
     }
@@ -575,21 +601,20 @@ int main(int argc, char** argv) {
     const int messagesBeforeSave = gMessagesShown;
     const SaveFacts save = measureSave(path, repeat);
 
-    out() << "Database: " << QFileInfo(path).absoluteFilePath() << " ("
-          << number(double(QFileInfo(path).size()) / 1048576.0, 1) << " MiB)\n";
+    out() << databaseLine(connection) << "\n";
     if (options.generationSeconds >= 0)
         out() << "Generated with the default counts in " << number(options.generationSeconds, 2)
               << " s.\n";
-    out() << "SQLite " << scalar(connection, QStringLiteral("SELECT sqlite_version()")).toString()
-          << ", Qt " << qVersion() << ", platform " << QApplication::platformName()
-          << ", median of " << repeat << " runs after one warm-up run.\n\n";
+    out() << engineVersion(connection) << ", Qt " << qVersion() << ", platform "
+          << QApplication::platformName() << ", median of " << repeat
+          << " runs after one warm-up run.\n\n";
 
     printTimes(QStringLiteral("Screen (ms)"), std::vector<Timed>(rows.begin(), rows.end()), cell);
-    out()
-        << "\nFloor: the screen's own statement and values (materialsQuery() after the "
-           "operation) stepped to its end with sqlite3_step, every column read, on a handle of its "
-           "own, starting as the screen did: on a fresh connection for the list shown, right "
-           "after the unfiltered statement for a filter, after the filter for View All.\n\n";
+    out() << "\nFloor: the screen's own statement and values (materialsQuery() after the "
+             "operation) stepped to its end with sqlite3_step (on a server, PQexecParams), every "
+             "column read, on a handle of its own, starting as the screen did: on a fresh "
+             "connection for the list shown, right "
+             "after the unfiltered statement for a filter, after the filter for View All.\n\n";
 
     std::vector<Timed> work;
     for (const Row& r : rows) {
@@ -610,6 +635,20 @@ int main(int argc, char** argv) {
         std::vector<double> figures = {r.recordSetMs, r.warmFloorMs};
         figures.insert(figures.end(), r.stages.begin(), r.stages.end());
         printStageRow(r.operation, figures);
+    }
+
+    if (isServer(path)) {
+        out() << "\nOn a server, what the record set pays for (median ms): the record set alone; "
+                 "the same with its tables' columns read beforehand, so that no other statement "
+                 "runs while its rows stream in; the floor with the rows handed over one at a "
+                 "time (libpq's single-row mode, as the data layer reads); the floor with the "
+                 "whole result at once:\n\n";
+        out() << "| Operation | Record set | Columns known | Floor, row by row | Floor, whole "
+                 "result |\n|---|---:|---:|---:|---:|\n";
+        for (const Row& r : rows)
+            out() << "| " << r.operation << " | " << cell(r.recordSetMs) << " | "
+                  << cell(r.recordSetColumnsKnownMs) << " | " << cell(r.rowByRowFloorMs) << " | "
+                  << cell(r.floorMs) << " |\n";
     }
 
     out() << "\nThe save, split the same way (median ms):\n\n";

@@ -4,8 +4,9 @@
 //
 //   plenwick_bench_picker [--generate] [--repeat N] [PATH]
 //
-// PATH and --generate as for plenwick_bench. Runs on the offscreen platform unless
-// QT_QPA_PLATFORM says otherwise. Opening the file adds the picker's indexes when it lacks them.
+// PATH and --generate as for plenwick_bench: a file or a server's postgresql:// address. Runs on
+// the offscreen platform unless QT_QPA_PLATFORM says otherwise. Opening the file adds the
+// picker's indexes when it lacks them. The query plans are the file's only.
 
 #include "app/mainwindow.h"
 #include "app/startup.h"
@@ -42,6 +43,8 @@ constexpr int kPartNumberColumn = 1;
 constexpr int kDescriptionColumn = 2;
 
 QStringList queryPlan(Connection& connection, const QString& sql, const QVariantList& values) {
+    if (connection.database().isServer())
+        return {QStringLiteral("-")};
     Statement plan(connection.database(), QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
     plan.bindAll(values);
     QStringList details;
@@ -232,8 +235,10 @@ int main(int argc, char** argv) {
                    QStringLiteral("ORDER BY +ManufacturerDescription"));
     const double indexOrderMs =
         timeMedian(repeat, [&] { bareRows(floorConnection, all.sql, all.values); });
+    // A server takes no unary + on a text.
     const double sortOrderMs =
-        timeMedian(repeat, [&] { bareRows(floorConnection, sorted, all.values); });
+        isServer(path) ? -1
+                       : timeMedian(repeat, [&] { bareRows(floorConnection, sorted, all.values); });
 
     // Type-ahead over the whole list: a description and a part number of the last row, the
     // worst case for a scan. Each timed run starts a new search.
@@ -273,14 +278,14 @@ int main(int argc, char** argv) {
     QVariantList partValues;
     const QString partSql = picker->partNumberQuery(part, &partValues);
 
-    out() << "Database: " << QFileInfo(path).absoluteFilePath() << " ("
-          << number(double(QFileInfo(path).size()) / 1048576.0, 1) << " MiB)\n";
-    out() << "SQLite " << scalar(connection, QStringLiteral("SELECT sqlite_version()")).toString()
-          << ", Qt " << qVersion() << ", platform " << QApplication::platformName()
-          << ", median of " << repeat << " runs after one warm-up run.\n\n";
+    out() << databaseLine(connection) << "\n";
+    out() << engineVersion(connection) << ", Qt " << qVersion() << ", platform "
+          << QApplication::platformName() << ", median of " << repeat
+          << " runs after one warm-up run.\n\n";
     printTimes(QStringLiteral("Picker (ms)"), rows, cell);
     out() << "\nFloor: the picker's own statement and values stepped to its end with "
-             "sqlite3_step on a handle of its own, every column read; for a filter, each run "
+             "sqlite3_step (on a server, PQexecParams) on a handle of its own, every column read; "
+             "for a filter, each run "
              "right after the unfiltered statement, as the picker's run was.\n\n";
     out() << "The filters' own work, before the window system lays out and paints:\n\n";
     printTimes(QStringLiteral("Work (ms)"), work, cell);

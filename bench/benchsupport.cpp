@@ -4,6 +4,7 @@
 #include "data/memorytuning.h"
 #include "data/money.h"
 #include "data/schema.h"
+#include "data/sqldialect.h"
 #include "demodata/demodata.h"
 #include "estimates/estimatebook.h"
 #include "estimates/homeframe.h"
@@ -21,6 +22,7 @@
 #include <QStandardPaths>
 #include <QTextStream>
 #include <algorithm>
+#include <libpq-fe.h>
 #include <map>
 #include <sqlite3.h>
 
@@ -65,7 +67,7 @@ bool start(QCoreApplication& app, const QString& name, const QString& descriptio
     options->morePaths = parser.positionalArguments().mid(1);
     options->repeat = std::max(1, parser.value(repeatOption).toInt());
     options->generate = parser.isSet(generateOption);
-    if (!options->generate && QFileInfo::exists(options->path))
+    if (!options->generate && (isServer(options->path) || QFileInfo::exists(options->path)))
         return true;
     QString error;
     QElapsedTimer t;
@@ -180,25 +182,18 @@ double timeMedian(int repeat, const std::function<void()>& prepare,
 namespace {
 // The floor's own handle for each connection of the benchmark, opened on first use and kept
 // while that connection lives, so its page cache is as warm or as cold as the connection's.
-sqlite3* bareHandle(Connection& connection) {
-    static std::map<const Connection*, sqlite3*> handles;
+BareHandle* bareHandle(Connection& connection) {
+    static std::map<const Connection*, std::unique_ptr<BareHandle>> handles;
     auto it = handles.find(&connection);
     if (it != handles.end())
-        return it->second;
-    sqlite3* handle = nullptr;
-    if (sqlite3_open_v2(connection.databasePath().toUtf8().constData(), &handle,
-                        SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        err() << "cannot open " << connection.databasePath() << ": " << sqlite3_errmsg(handle)
-              << "\n";
-        sqlite3_close(handle);
+        return it->second.get();
+    auto handle = std::make_unique<BareHandle>(connection.databasePath());
+    if (!handle->isOpen())
         return nullptr;
-    }
-    handles.emplace(&connection, handle);
-    QObject::connect(&connection, &QObject::destroyed, [key = &connection] {
-        sqlite3_close(handles.at(key));
-        handles.erase(key);
-    });
-    return handle;
+    BareHandle* kept = handle.get();
+    handles.emplace(&connection, std::move(handle));
+    QObject::connect(&connection, &QObject::destroyed, [key = &connection] { handles.erase(key); });
+    return kept;
 }
 
 int bindBare(sqlite3_stmt* st, int index, const QVariant& v) {
@@ -217,8 +212,129 @@ int bindBare(sqlite3_stmt* st, int index, const QVariant& v) {
 } // namespace
 
 int bareRows(Connection& connection, const QString& sql, const QVariantList& values) {
-    sqlite3* handle = bareHandle(connection);
-    return handle ? bareRows(handle, sql, values) : -1;
+    BareHandle* handle = bareHandle(connection);
+    return handle ? handle->rows(sql, values) : -1;
+}
+
+int bareRowsOneByOne(Connection& connection, const QString& sql, const QVariantList& values) {
+    BareHandle* handle = bareHandle(connection);
+    return handle ? handle->rows(sql, values, true) : -1;
+}
+
+void openBare(Connection& connection) {
+    bareHandle(connection);
+}
+
+bool isServer(const QString& path) {
+    return SqlDialect::isServerAddress(path);
+}
+
+BareHandle::BareHandle(const QString& path) {
+    if (isServer(path)) {
+        const QByteArray address = path.toUtf8();
+        m_server = PQconnectdb(address.constData());
+        if (PQstatus(m_server) == CONNECTION_OK) {
+            PQclear(PQexec(m_server, "SET DateStyle = 'ISO, YMD'"));
+            return;
+        }
+        err() << "cannot connect to " << SqlDialect::shownAddress(path) << ": "
+              << PQerrorMessage(m_server) << "\n";
+        PQfinish(m_server);
+        m_server = nullptr;
+        return;
+    }
+    if (sqlite3_open_v2(path.toUtf8().constData(), &m_file, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
+        err() << "cannot open " << path << ": " << sqlite3_errmsg(m_file) << "\n";
+        sqlite3_close(m_file);
+        m_file = nullptr;
+    }
+}
+
+BareHandle::~BareHandle() {
+    if (m_file)
+        sqlite3_close(m_file);
+    if (m_server)
+        PQfinish(m_server);
+}
+
+namespace {
+// Every value of every row of the result read, as any reader must.
+qint64 readAll(PGresult* result) {
+    const int rows = PQntuples(result);
+    const int columns = PQnfields(result);
+    qint64 sink = 0;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c)
+            sink += PQgetlength(result, r, c) + (*PQgetvalue(result, r, c) & 1);
+    return sink;
+}
+} // namespace
+
+int BareHandle::rows(const QString& sql, const QVariantList& values, bool oneByOne) {
+    if (m_file)
+        return bareRows(m_file, sql, values);
+    if (!m_server)
+        return -1;
+    // Values as text, dates as ISO text, as the program sends them; the server takes each
+    // one's type from where it goes.
+    std::vector<QByteArray> texts;
+    std::vector<const char*> pointers;
+    for (const QVariant& v : values) {
+        texts.push_back(v.isNull()                       ? QByteArray()
+                        : v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate).toUtf8()
+                                                         : v.toString().toUtf8());
+        pointers.push_back(v.isNull() ? nullptr : texts.back().constData());
+    }
+    const QByteArray text = SqlDialect::forServer(sql).toUtf8();
+    if (oneByOne) {
+        if (!PQsendQueryParams(m_server, text.constData(), int(pointers.size()), nullptr,
+                               pointers.data(), nullptr, nullptr, 0) ||
+            !PQsetSingleRowMode(m_server)) {
+            err() << "statement failed: " << PQerrorMessage(m_server) << "\n";
+            return -1;
+        }
+        int rows = 0;
+        qint64 sink = 0;
+        while (PGresult* result = PQgetResult(m_server)) {
+            if (PQresultStatus(result) == PGRES_SINGLE_TUPLE)
+                ++rows;
+            else if (PQresultStatus(result) != PGRES_TUPLES_OK)
+                err() << "statement failed: " << PQresultErrorMessage(result) << "\n";
+            sink += readAll(result);
+            PQclear(result);
+        }
+        return sink == -1 ? -1 : rows;
+    }
+    PGresult* result = PQexecParams(m_server, text.constData(), int(pointers.size()), nullptr,
+                                    pointers.data(), nullptr, nullptr, 0);
+    if (PQresultStatus(result) != PGRES_TUPLES_OK) {
+        err() << "statement failed: " << PQresultErrorMessage(result) << "\n";
+        PQclear(result);
+        return -1;
+    }
+    const int rows = PQntuples(result);
+    const qint64 sink = readAll(result);
+    PQclear(result);
+    return sink == -1 ? -1 : rows;
+}
+
+QString databaseLine(Connection& connection) {
+    const QString path = connection.databasePath();
+    if (connection.database().isServer())
+        return QStringLiteral("Database: ") + SqlDialect::shownAddress(path);
+    return QStringLiteral("Database: %1 (%2 MiB)")
+        .arg(QFileInfo(path).absoluteFilePath(),
+             number(double(QFileInfo(path).size()) / 1048576.0, 1));
+}
+
+QString engineVersion(Connection& connection) {
+    if (connection.database().isServer())
+        return QStringLiteral("PostgreSQL ") +
+               scalar(connection, QStringLiteral("SELECT current_setting('server_version')"))
+                   .toString();
+    return QStringLiteral("SQLite ") +
+           scalar(connection, QStringLiteral("SELECT sqlite_version()")).toString();
 }
 
 int bareRows(sqlite3* handle, const QString& sql, const QVariantList& values) {

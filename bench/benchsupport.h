@@ -17,6 +17,7 @@ class QTextStream;
 class EstimateBook;
 class HomeFrame;
 struct sqlite3;
+struct pg_conn;
 
 namespace Bench {
 
@@ -24,6 +25,8 @@ QTextStream& out();
 QTextStream& err();
 
 // [--generate] [--repeat N] [PATH]; without PATH the database is <temp>/plenwick-bench.mdb.
+// PATH may be a server's postgresql:// address: an empty database there is filled with
+// --generate (the server's database itself is made beforehand, e.g. with createdb).
 struct Options {
     QString path;
     QStringList morePaths; // further positional arguments, for benchmarks that take several files
@@ -77,10 +80,40 @@ double timeMedian(int repeat, const std::function<void()>& prepare,
                   const std::function<void()>& work);
 
 // The floor: the same statement stepped to its end with SQLite's own sqlite3_step on a handle of
-// the floor's own, every column of every row read by its type, nothing kept.
+// the floor's own, every column of every row read by its type, nothing kept. On a server, the
+// statement as the program sends it (rewritten for the server, values as parameters) run with
+// libpq's PQexecParams on a connection of the floor's own, every value of every row read.
 int bareRows(Connection& connection, const QString& sql, const QVariantList& values);
 // The same on a handle the caller opened.
 int bareRows(sqlite3* handle, const QString& sql, const QVariantList& values);
+// On a server, the same with the rows handed over one at a time (libpq's single-row mode), as
+// the data layer reads them; on a file, bareRows().
+int bareRowsOneByOne(Connection& connection, const QString& sql, const QVariantList& values);
+// Opens the floor's own handle for the connection now, so that a timed floor does not include
+// connecting to a server (a file's handle reads nothing until its first statement either way).
+void openBare(Connection& connection);
+
+// A floor's handle on a file or a server, for a process of its own; opened untimed.
+class BareHandle {
+public:
+    explicit BareHandle(const QString& path);
+    ~BareHandle();
+    BareHandle(const BareHandle&) = delete;
+    BareHandle& operator=(const BareHandle&) = delete;
+    bool isOpen() const { return m_file || m_server; }
+    // As bareRows(); -1 after reporting a failure.
+    int rows(const QString& sql, const QVariantList& values, bool oneByOne = false);
+
+private:
+    sqlite3* m_file = nullptr;
+    pg_conn* m_server = nullptr;
+};
+
+// Whether the path names a database server rather than a file.
+bool isServer(const QString& path);
+// "Database: <file> (<size> MiB)" or "Database: <server address>", and the engine's version.
+QString databaseLine(Connection& connection);
+QString engineVersion(Connection& connection);
 
 QVariant scalar(Connection& connection, const QString& sql, const QVariantList& values = {});
 

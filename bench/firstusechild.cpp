@@ -37,7 +37,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <memory>
-#include <sqlite3.h>
 
 using namespace Bench;
 
@@ -61,7 +60,9 @@ struct Program {
 
     explicit Program(QApplication& app, const QString& path) {
         const QFileInfo file(path);
-        isolateSettings(file.dir().filePath(QStringLiteral("settings-") + file.baseName()));
+        // A server's database keeps its user's settings in the temporary folder.
+        isolateSettings((isServer(path) ? QDir::temp() : file.dir())
+                            .filePath(QStringLiteral("settings-") + file.baseName()));
         WriteRegString(QStringLiteral("Dorvane\\PX"), QStringLiteral("DBPath"),
                        QDir::toNativeSeparators(path));
         objects = std::make_unique<ProgramObjects>();
@@ -232,30 +233,22 @@ int estimate(QApplication& app, const QString& path) {
     return lines->done ? 0 : 1;
 }
 
-// Opens the file with a handle of its own and reads its schema, so only the statements are timed.
-sqlite3* openBare(const QString& path) {
-    sqlite3* handle = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READONLY, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_close(handle);
-        return nullptr;
-    }
-    sqlite3_exec(handle, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    return handle;
-}
-
 int floorOf(const QString& path, const QStringList& statements, const QVariantList& values) {
-    sqlite3* handle = openBare(path);
-    if (!handle)
+    // A handle of its own, the file's schema read (the server connected), so only the
+    // statements are timed.
+    BareHandle handle(path);
+    if (!handle.isOpen())
         return 1;
+    handle.rows(isServer(path) ? QStringLiteral("SELECT 1")
+                               : QStringLiteral("SELECT COUNT(*) FROM sqlite_master"),
+                {});
     QElapsedTimer t;
     t.start();
     int rows = 0;
     for (const QString& sql : statements)
-        rows += bareRows(handle, sql, values);
+        rows += handle.rows(sql, values);
     print("ms", double(t.nsecsElapsed()) / 1e6);
     print("rows", rows);
-    sqlite3_close(handle);
     return 0;
 }
 
