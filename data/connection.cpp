@@ -96,6 +96,12 @@ QString Connection::buildConnectionString(const QString& path, const QString& pa
            QStringLiteral(";Persist Security Info=False");
 }
 
+QString Connection::inUseText(const QString& path) {
+    return QStringLiteral("The file '%1' is in use by another program. Close it there, or wait a "
+                          "moment, and try again.")
+        .arg(elidedPath(path));
+}
+
 bool Connection::fail(qint64 number, const QString& description) {
     reportError({number, description});
     close();
@@ -158,10 +164,7 @@ bool Connection::open() {
     // another program holds locked is not a bad file, and is named as what it is.
     if (Statement probe(m_database, QStringLiteral("PRAGMA schema_version")); !probe.execute()) {
         if (probe.error().nativeError == ErrorNumber::kFileInUse)
-            return fail(ErrorNumber::kGenericFailure,
-                        QStringLiteral("The file '%1' is in use by another program. Close it "
-                                       "there, or wait a moment, and try again.")
-                            .arg(elidedPath(m_path)));
+            return fail(ErrorNumber::kGenericFailure, inUseText(m_path));
         return fail(ErrorNumber::kGenericFailure,
                     QStringLiteral("Unrecognized database format '%1'.").arg(elidedPath(m_path)));
     }
@@ -173,6 +176,11 @@ bool Connection::open() {
         return false;
     m_database.execute(QStringLiteral("PRAGMA trusted_schema = OFF; PRAGMA foreign_keys = ON"));
 
+    // The structure read while another program holds the file locked is no structure at all:
+    // its objects would be judged against the wrong list.
+    if (Statement version(m_database, QStringLiteral("PRAGMA user_version"));
+        !version.next() && version.error().nativeError == ErrorNumber::kFileInUse)
+        return fail(ErrorNumber::kGenericFailure, inUseText(m_path));
     // A trigger or view a stranger added would run on the next save or list: such a file is
     // not used at all, before a single table of it is read.
     if (const QStringList strangers = Schema::foreignObjects(m_database); !strangers.isEmpty())
@@ -210,6 +218,9 @@ bool Connection::open() {
             else
                 verifier = q.value(1).toString();
         }
+        // A read another program's lock stopped says nothing of the password.
+        if (q.failed() && q.error().nativeError == ErrorNumber::kFileInUse)
+            return fail(ErrorNumber::kGenericFailure, inUseText(m_path));
     }
     if (verifier.isEmpty() || Schema::passwordVerifier(salt, parts.value(kPassword)) != verifier)
         return fail(ErrorNumber::kInvalidPassword, QStringLiteral("Not a valid password."));
@@ -293,7 +304,13 @@ bool Connection::openServer(const QHash<QString, QString>& parts) {
 }
 
 bool Connection::checkStructure() {
-    if (const QString damage = m_database.damage(); !damage.isEmpty()) {
+    // A check another program's lock kept from its end found nothing: the file is in use, not
+    // damaged.
+    DbError unfinished;
+    const QString damage = m_database.damage(&unfinished);
+    if (unfinished.nativeError == ErrorNumber::kFileInUse)
+        return fail(ErrorNumber::kGenericFailure, inUseText(m_path));
+    if (!damage.isEmpty()) {
         reportError(damagedFileError(m_path, damage));
         close();
         return false;

@@ -132,6 +132,8 @@ private:
     // Tells damageFound() what the background check found, once.
     void reportDamageFound();
     bool fail(qint64 number, const QString& description);
+    // Why a file another program holds locked could not be opened.
+    static QString inUseText(const QString& path);
 
     Database m_database;
     QString m_connectionString;

@@ -459,6 +459,8 @@ bool ServerQuery::send(DbError* error) {
     m_link.settle(this);
     if (m_definition)
         m_link.forgetCatalogue();
+    else // before the rows come: reading it between two rows would take all the rest first
+        m_link.readCatalogue();
     std::vector<const char*> values;
     std::vector<unsigned> types;
     valuesForServer(&values, &types);

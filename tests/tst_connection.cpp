@@ -42,6 +42,19 @@ bool editSchema(const QString& path, const QString& sql) {
 class TestConnection : public QObject {
     Q_OBJECT
 private slots:
+    // Another program holding the file while it is checked: the file is in use, not damaged.
+    void aLockedFileIsInUseNotDamaged() {
+        TestDatabase db;
+        Connection checked;
+        QVERIFY(openProgramFile(checked, db.path()));
+        Database holder;
+        QVERIFY(holder.open(db.path()) && holder.execute(QStringLiteral("BEGIN EXCLUSIVE")));
+        checked.database().setBusyTimeout(100);
+        QVERIFY(!checked.checkStructureNow());
+        VERIFY_CONTAINS(checked.lastError().description, "in use by another program");
+        QVERIFY(!checked.lastError().description.contains(QLatin1String("damaged")));
+    }
+
     void opensTheProgramsOwnFile() {
         TestDatabase db;
         Connection c;
