@@ -43,8 +43,29 @@ int bindText(sqlite3_stmt* st, int index, const QString& text) {
 
 // Binds one value the way the program stores it: money as its amount, dates as ISO text.
 int bindVariant(sqlite3_stmt* st, int index, const QVariant& v) {
-    if (!v.isValid() || v.isNull())
+    switch (BoundValue::kindOf(v)) {
+    case BoundValue::Kind::Null:
         return sqlite3_bind_null(st, index);
+    case BoundValue::Kind::Whole:
+        return sqlite3_bind_int64(st, index, v.toLongLong());
+    case BoundValue::Kind::Real:
+        return sqlite3_bind_double(st, index, v.toDouble());
+    case BoundValue::Kind::Money:
+        return sqlite3_bind_double(st, index, v.value<Money>().toDouble());
+    case BoundValue::Kind::Bytes: {
+        const QByteArray bytes = v.toByteArray();
+        return sqlite3_bind_blob(st, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+    }
+    case BoundValue::Kind::Text:
+        break;
+    }
+    return bindText(st, index, BoundValue::text(v));
+}
+} // namespace
+
+BoundValue::Kind BoundValue::kindOf(const QVariant& v) {
+    if (!v.isValid() || v.isNull())
+        return Kind::Null;
     switch (v.typeId()) {
     case QMetaType::Bool:
     case QMetaType::Int:
@@ -53,25 +74,24 @@ int bindVariant(sqlite3_stmt* st, int index, const QVariant& v) {
     case QMetaType::Long:
     case QMetaType::Short:
     case QMetaType::UShort:
-        return sqlite3_bind_int64(st, index, v.toLongLong());
+        return Kind::Whole;
     case QMetaType::Double:
     case QMetaType::Float:
-        return sqlite3_bind_double(st, index, v.toDouble());
-    case QMetaType::QDate:
-        return bindText(st, index, ColumnData::isoText(v.toDate().startOfDay()));
-    case QMetaType::QDateTime:
-        return bindText(st, index, ColumnData::isoText(v.toDateTime()));
-    case QMetaType::QByteArray: {
-        const QByteArray bytes = v.toByteArray();
-        return sqlite3_bind_blob(st, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-    }
+        return Kind::Real;
+    case QMetaType::QByteArray:
+        return Kind::Bytes;
     default:
-        if (v.typeId() == qMetaTypeId<Money>())
-            return sqlite3_bind_double(st, index, v.value<Money>().toDouble());
-        return bindText(st, index, v.toString());
+        return v.typeId() == qMetaTypeId<Money>() ? Kind::Money : Kind::Text;
     }
 }
-} // namespace
+
+QString BoundValue::text(const QVariant& v) {
+    if (v.typeId() == QMetaType::QDate)
+        return ColumnData::isoText(v.toDate().startOfDay());
+    if (v.typeId() == QMetaType::QDateTime)
+        return ColumnData::isoText(v.toDateTime());
+    return v.toString();
+}
 
 DbError mapSqliteError(int code, const QString& message) {
     // A lock held elsewhere is not a fault of the file or of what was typed: say so plainly.

@@ -156,6 +156,15 @@ private:
     bool m_asking = false;  // the observer is being asked just now
 };
 
+// How a value bound to a statement is stored, the same on either engine: whole numbers, reals,
+// money as its amount, bytes, null, and everything else as text (dates as ISO text).
+namespace BoundValue {
+enum class Kind { Null, Whole, Real, Money, Bytes, Text };
+Kind kindOf(const QVariant& value);
+// The text a value of Kind::Text is stored as.
+QString text(const QVariant& value);
+} // namespace BoundValue
+
 // A prepared statement. Values bind in order to its ? marks: money as its amount, dates as ISO
 // text, null as NULL. next() steps to the following row; the column readers then read it.
 class Statement {

@@ -1,6 +1,5 @@
 #include "data/serverlink.h"
 
-#include "data/columndata.h"
 #include "data/money.h"
 #include "data/recordset.h"
 #include "data/schema.h"
@@ -412,43 +411,34 @@ bool ServerQuery::bind(int index, const QVariant& v) {
     if (index < 0 || index >= m_marks)
         return false;
     const auto i = size_t(index);
-    m_null[i] = !v.isValid() || v.isNull();
+    const BoundValue::Kind kind = BoundValue::kindOf(v);
+    m_null[i] = kind == BoundValue::Kind::Null;
     m_types[i] = 0; // the server takes the type from where the value goes
     m_formats[i] = 0;
-    if (m_null[i])
-        return true;
-    switch (v.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::Long:
-    case QMetaType::Short:
-    case QMetaType::UShort:
+    switch (kind) {
+    case BoundValue::Kind::Null:
+        break;
+    case BoundValue::Kind::Whole:
         m_values[i] = QByteArray::number(v.toLongLong());
         m_types[i] = kInt8;
-        return true;
-    case QMetaType::Double:
-    case QMetaType::Float:
+        break;
+    case BoundValue::Kind::Real:
         m_values[i] = QByteArray::number(v.toDouble(), 'g', 17);
         m_types[i] = kFloat8;
-        return true;
-    case QMetaType::QDate:
-        m_values[i] = ColumnData::isoText(v.toDate().startOfDay()).toUtf8();
-        return true;
-    case QMetaType::QDateTime:
-        m_values[i] = ColumnData::isoText(v.toDateTime()).toUtf8();
-        return true;
-    case QMetaType::QByteArray:
+        break;
+    case BoundValue::Kind::Money:
+        m_values[i] = moneyText(v.value<Money>());
+        break;
+    case BoundValue::Kind::Bytes:
         m_values[i] = v.toByteArray();
         m_types[i] = kBytea;
         m_formats[i] = 1;
-        return true;
-    default:
-        m_values[i] = v.typeId() == qMetaTypeId<Money>() ? moneyText(v.value<Money>())
-                                                         : v.toString().toUtf8();
-        return true;
+        break;
+    case BoundValue::Kind::Text:
+        m_values[i] = BoundValue::text(v).toUtf8();
+        break;
     }
+    return true;
 }
 
 bool ServerQuery::send(DbError* error) {

@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QUuid>
 #include <QtTest>
 
 namespace {
@@ -41,33 +40,6 @@ QStringList contents(const QString& path) {
     return rows;
 }
 
-// An empty schema on the test server, dropped afterwards; or, off the server, a new file's path.
-class EmptyDestination {
-public:
-    explicit EmptyDestination(const QString& folder) {
-        if (!TestBackend::onServer()) {
-            m_address = folder + QStringLiteral("/middle.mdb");
-            return;
-        }
-        m_schema = QStringLiteral("c") + QUuid::createUuid().toString(QUuid::Id128);
-        run(QStringLiteral("CREATE SCHEMA ") + m_schema);
-        m_address = QStringLiteral("postgresql://?options=-csearch_path%3D") + m_schema;
-    }
-    ~EmptyDestination() {
-        if (!m_schema.isEmpty())
-            run(QStringLiteral("DROP SCHEMA ") + m_schema + QStringLiteral(" CASCADE"));
-    }
-    QString address() const { return m_address; }
-
-private:
-    static void run(const QString& sql) {
-        Database server;
-        QVERIFY(server.open(QStringLiteral("postgresql://")) && server.execute(sql));
-    }
-    QString m_schema;
-    QString m_address;
-};
-
 DemoData::Counts someData() {
     DemoData::Counts c;
     c.materials = 300;
@@ -92,18 +64,19 @@ private slots:
         const QString last = dir.filePath(QStringLiteral("last.mdb"));
         QString error;
         QVERIFY2(DemoData::generate(first, someData(), &error), qPrintable(error));
-        EmptyDestination middle(dir.path());
+        TestDatabase places;
+        const QString middle = places.freshPlace(QStringLiteral("middle.mdb"));
         DatabaseCopy::Summary there;
-        QVERIFY2(DatabaseCopy::copy(first, middle.address(), &error, &there), qPrintable(error));
+        QVERIFY2(DatabaseCopy::copy(first, middle, &error, &there), qPrintable(error));
         QCOMPARE(there.tables, kTables.size());
-        QVERIFY2(DatabaseCopy::copy(middle.address(), last, &error), qPrintable(error));
+        QVERIFY2(DatabaseCopy::copy(middle, last, &error), qPrintable(error));
         const QStringList before = contents(first);
         QVERIFY(before.size() > 600);
-        QCOMPARE(contents(middle.address()), before);
+        QCOMPARE(contents(middle), before);
         QCOMPARE(contents(last), before);
         // The copy numbers new rows after the copied ones, as the source would.
         Database copy;
-        QVERIFY(copy.open(middle.address()));
+        QVERIFY(copy.open(middle));
         Statement add(copy, QStringLiteral("INSERT INTO MaterialsTBL (PartNumber) VALUES ('new')"));
         QVERIFY2(add.execute(), qPrintable(add.error().description));
         QCOMPARE(copy.lastInsertId(), 301);
@@ -128,18 +101,19 @@ private slots:
         QVERIFY(!DatabaseCopy::copy(taken, dir.filePath(QStringLiteral("x.mdb")), &error));
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("x.mdb"))));
 
-        EmptyDestination stopped(dir.path());
+        TestDatabase places;
+        const QString stopped = places.freshPlace(QStringLiteral("stopped.mdb"));
         int asked = 0;
-        QVERIFY(!DatabaseCopy::copy(source, stopped.address(), &error, nullptr,
+        QVERIFY(!DatabaseCopy::copy(source, stopped, &error, nullptr,
                                     [&asked](qint64, qint64) { return ++asked < 2; }));
         QVERIFY2(error.contains(QLatin1String("stopped")), qPrintable(error));
         if (TestBackend::onServer()) {
             Database server;
-            QVERIFY(server.open(stopped.address()));
+            QVERIFY(server.open(stopped));
             Statement tables(server, QStringLiteral("SELECT to_regclass('materialstbl') IS NULL"));
             QVERIFY(tables.next() && tables.integer(0) == 1);
         } else {
-            QVERIFY(!QFile::exists(stopped.address()));
+            QVERIFY(!QFile::exists(stopped));
         }
     }
 };
