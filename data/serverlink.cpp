@@ -596,7 +596,13 @@ void ServerQuery::takeTheRest() {
 }
 
 void ServerQuery::reset() {
-    takeTheRest();
+    // Rows nobody will read are let go as they come, not kept until the end. Cancelling the
+    // statement instead could, arriving late, cancel the next one.
+    if (m_link.m_streaming == this) {
+        while (pg_result* r = m_link.nextResult({}))
+            PQclear(r);
+        m_link.released(this);
+    }
     for (pg_result* r : m_buffered)
         PQclear(r);
     m_buffered.clear();

@@ -137,6 +137,42 @@ private slots:
         QCOMPARE(kept, QStringList({QStringLiteral("Kept"), QStringLiteral("Joined")}));
     }
 
+
+    // A list being read while another statement runs on the same connection (a record set asking
+    // for a lookup between two rows) keeps every row, and a read given up half way costs the next
+    // statement nothing.
+    void statementsTakeTurnsOnOneConnection() {
+        TestDatabase db;
+        Database& file = db.connection().database();
+        {
+            Transaction filling(file);
+            Statement add(file, QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)"));
+            for (int i = 0; i < 600; ++i) {
+                add.reset();
+                QVERIFY(add.bindAll({QStringLiteral("Supplier %1").arg(i)}) && add.execute());
+            }
+            QVERIFY(filling.commit());
+        }
+        const QString list = QStringLiteral("SELECT Company FROM SuppliersTBL ORDER BY SuppliersID");
+        Statement reading(file, list);
+        QVERIFY(reading.next());
+        QCOMPARE(countRows(db, QStringLiteral("SuppliersTBL")), qint64(600));
+        int read = 1;
+        QString last;
+        while (reading.next()) {
+            last = reading.value(0).toString();
+            ++read;
+        }
+        QCOMPARE(read, 600);
+        QCOMPARE(last, QStringLiteral("Supplier 599"));
+
+        Statement givenUp(file, list);
+        QVERIFY(givenUp.next() && givenUp.next());
+        givenUp.reset();
+        QCOMPARE(countRows(db, QStringLiteral("SuppliersTBL")), qint64(600));
+        QVERIFY(givenUp.next());
+        QCOMPARE(givenUp.value(0).toString(), QStringLiteral("Supplier 0"));
+    }
     void controlsShareOneConnectionPerFile() {
         TestDatabase db;
         db.exec(QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES ('Acme')"));
