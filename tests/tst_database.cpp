@@ -137,7 +137,6 @@ private slots:
         QCOMPARE(kept, QStringList({QStringLiteral("Kept"), QStringLiteral("Joined")}));
     }
 
-
     // A list being read while another statement runs on the same connection (a record set asking
     // for a lookup between two rows) keeps every row, and a read given up half way costs the next
     // statement nothing.
@@ -153,7 +152,8 @@ private slots:
             }
             QVERIFY(filling.commit());
         }
-        const QString list = QStringLiteral("SELECT Company FROM SuppliersTBL ORDER BY SuppliersID");
+        const QString list =
+            QStringLiteral("SELECT Company FROM SuppliersTBL ORDER BY SuppliersID");
         Statement reading(file, list);
         QVERIFY(reading.next());
         QCOMPARE(countRows(db, QStringLiteral("SuppliersTBL")), qint64(600));
