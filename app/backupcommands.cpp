@@ -164,7 +164,7 @@ void CopyDatabaseTo(QWidget* parent) {
     const QString to =
         QInputDialog::getText(parent, kCopyTitle,
                               QStringLiteral("Copy every row of this database to a new file (its "
-                                             "path), or to an empty database on a server (its "
+                                             "path),\nor to an empty database on a server (its "
                                              "address, postgresql://host/dbname):"),
                               QLineEdit::Normal, QString(), &ok)
             .trimmed();
