@@ -659,6 +659,10 @@ Transaction::Transaction(Database& database) : m_database(database) {
     // caller writes a header and its lines) joins the outer transaction.
     static std::atomic<int> counter{0};
     m_name = QStringLiteral("plenwick_%1").arg(++counter);
+    if (database.m_server) {
+        m_open = true;
+        database.m_server->guardOpened();
+    }
     // A server takes savepoints only inside a transaction: the outermost guard begins one.
     if (database.isServer() && !database.inTransaction()) {
         m_outermost = true;
@@ -672,6 +676,12 @@ Transaction::~Transaction() {
     rollback();
 }
 
+void Transaction::close() {
+    if (m_open && m_database.m_server)
+        m_database.m_server->guardClosed();
+    m_open = false;
+}
+
 bool Transaction::commit() {
     if (!m_active)
         return false;
@@ -679,18 +689,19 @@ bool Transaction::commit() {
                                         : QStringLiteral("RELEASE ") + m_name))
         return false; // still active: the destructor rolls back
     m_active = false;
+    close();
     return true;
 }
 
 void Transaction::rollback() {
-    if (!m_active)
-        return;
-    m_active = false;
-    if (m_outermost) {
-        m_database.execute(QStringLiteral("ROLLBACK"));
-        return;
+    if (m_active) {
+        m_active = false;
+        if (m_outermost) {
+            m_database.execute(QStringLiteral("ROLLBACK"));
+        } else {
+            m_database.execute(QStringLiteral("ROLLBACK TO ") + m_name);
+            m_database.execute(QStringLiteral("RELEASE ") + m_name);
+        }
     }
-    m_database.execute(QStringLiteral("ROLLBACK TO ") + m_name);
-    m_database.execute(QStringLiteral("RELEASE ") + m_name);
-    m_active = false;
+    close();
 }

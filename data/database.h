@@ -134,6 +134,7 @@ public:
 
 private:
     friend class Statement;
+    friend class Transaction;
     class EngineCall;
     static int onBusy(void* database, int count);
     static int onProgress(void* database);
@@ -234,6 +235,8 @@ private:
     QString m_name;
     bool m_active = false;
     bool m_outermost = false; // on a server: the guard that began the transaction
+    bool m_open = false;      // counted among the server connection's open guards
+    void close();
 };
 
 // Maps the engine's answer for a refused statement to the number the screens key on.

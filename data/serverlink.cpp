@@ -147,6 +147,10 @@ bool ServerLink::reconnectIfLost() {
         return false;
     if (PQstatus(m_conn) != CONNECTION_BAD)
         return true;
+    if (m_openGuards > 0) {
+        m_error = {ErrorNumber::kGenericFailure, kLostText, ErrorNumber::kConnectionLost};
+        return false;
+    }
     m_streaming = nullptr;
     PQreset(m_conn);
     if (PQstatus(m_conn) != CONNECTION_OK) {
@@ -162,6 +166,14 @@ bool ServerLink::reconnectIfLost() {
             nullptr);
     setLockTimeout(m_lockTimeoutMs);
     return true;
+}
+
+void ServerLink::guardOpened() {
+    // A connection lost before the first guard opened is made again now, so that the guard's
+    // transaction begins on it.
+    if (m_openGuards == 0)
+        reconnectIfLost();
+    ++m_openGuards;
 }
 
 void ServerLink::interrupt() {

@@ -44,8 +44,13 @@ public:
     void setLockTimeout(int milliseconds);
     void interrupt();
     // Whether the server has gone (its process ended, the network down): the next statement
-    // connects again.
+    // connects again, unless a transaction guard is still open.
     bool isLost() const;
+    // Transaction guards open on this connection. While one is, a lost connection stays lost:
+    // the server rolled the transaction back, and the guard's other statements, run on a new
+    // connection, would each commit alone.
+    void guardOpened();
+    void guardClosed() { --m_openGuards; }
 
     // What the server says of a column of a table (its number among the table's columns),
     // spelled as the program spells it; empty names for a computed value.
@@ -82,6 +87,7 @@ private:
     qint64 m_lastInsertId = 0;
     int m_changes = 0;
     bool m_wrote = false;
+    int m_openGuards = 0;
     int m_lockTimeoutMs = Database::kDefaultBusyTimeoutMs;
     ServerQuery* m_streaming = nullptr;
     QHash<quint64, Origin> m_origins;

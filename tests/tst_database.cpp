@@ -219,6 +219,67 @@ private slots:
 
     // What only a server does: a lock held by another estimator, a connection cut, a password
     // asked for, and who else is connected.
+    // A connection the server ends while a transaction is open: nothing of the transaction
+    // stands, its later statements are refused rather than committed one by one on a new
+    // connection, its commit says it failed, and the next action after it connects again.
+    void aTransactionCutShortKeepsNothing() {
+        if (!TestBackend::onServer())
+            QSKIP("a file has no connection to lose");
+        TestDatabase db;
+        Database& mine = db.connection().database();
+        Database other;
+        QVERIFY(other.open(db.path()));
+        const auto cut = [&] {
+            Statement pid(mine, QStringLiteral("SELECT pg_backend_pid()"));
+            Statement end(other, QStringLiteral("SELECT pg_terminate_backend(?::int)"));
+            QVERIFY(pid.next() && end.bindAll({pid.integer(0)}) && end.next());
+            QTest::qWait(100);
+        };
+        const auto add = [&mine](const char* company) {
+            Statement insert(mine, QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)"));
+            const bool added = insert.bindAll({QLatin1String(company)}) && insert.execute();
+            return added ? 0 : insert.error().nativeError;
+        };
+        const auto stored = [&db] {
+            QStringList names;
+            Statement q(db.connection().database(),
+                        QStringLiteral("SELECT Company FROM SuppliersTBL ORDER BY SuppliersID"));
+            while (q.next())
+                names << q.value(0).toString();
+            return names.join(QLatin1Char(','));
+        };
+
+        {
+            Transaction guard(mine);
+            QCOMPARE(add("First"), 0);
+            cut();
+            QCOMPARE(add("Second"), ErrorNumber::kConnectionLost);
+            QCOMPARE(add("Third"), ErrorNumber::kConnectionLost);
+            QVERIFY(!guard.commit());
+        }
+        QCOMPARE(stored(), QString());
+
+        // Lost unnoticed before the guard: its BEGIN finds out, and the rest is refused too.
+        cut();
+        {
+            Transaction guard(mine);
+            QVERIFY(!guard.isActive());
+            QCOMPARE(add("Fourth"), ErrorNumber::kConnectionLost);
+        }
+        QCOMPARE(stored(), QString());
+
+        // Lost and noticed outside any transaction: the next one begins on a new connection.
+        cut();
+        QCOMPARE(add("Fifth"), ErrorNumber::kConnectionLost);
+        {
+            Transaction guard(mine);
+            QVERIFY(guard.isActive());
+            QCOMPARE(add("Sixth"), 0);
+            QVERIFY(guard.commit());
+        }
+        QCOMPARE(stored(), QStringLiteral("Sixth"));
+    }
+
     void aServerSaysWhatHappened() {
         if (!TestBackend::onServer())
             QSKIP("a file has no server to lose or to share");
