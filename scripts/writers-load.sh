@@ -97,11 +97,11 @@ for target in "${targets[@]}"; do
           killed=$((killed + 1))
         fi
         # Never in the second of a kill: the killed writer's connection may still be listed
-        # for a moment, and cutting it would test nothing.
+        # for a moment, and cutting it would test nothing; nor the server's own vacuuming.
         if [[ $target == server ]] && (((SECONDS - start) % 4 == 1)); then
           cut=$((cut + $(psql -At -d postgres -c "SELECT COUNT(pg_terminate_backend(pid)) FROM \
             (SELECT pid FROM pg_stat_activity WHERE datname = '$name' AND pid <> \
-            pg_backend_pid() ORDER BY random() LIMIT 1) w")))
+            pg_backend_pid() AND backend_type = 'client backend' ORDER BY random() LIMIT 1) w")))
         fi
       done
     fi

@@ -229,12 +229,16 @@ private slots:
         Database& mine = db.connection().database();
         Database other;
         QVERIFY(other.open(db.path()));
-        const auto cut = [&] {
+        const auto minePid = [&mine] {
             Statement pid(mine, QStringLiteral("SELECT pg_backend_pid()"));
+            return pid.next() ? pid.integer(0) : 0;
+        };
+        const auto cutPid = [&other](qint64 pid) {
             Statement end(other, QStringLiteral("SELECT pg_terminate_backend(?::int)"));
-            QVERIFY(pid.next() && end.bindAll({pid.integer(0)}) && end.next());
+            QVERIFY(end.bindAll({pid}) && end.next());
             QTest::qWait(100);
         };
+        const auto cut = [&] { cutPid(minePid()); };
         const auto add = [&mine](const char* company) {
             Statement insert(mine, QStringLiteral("INSERT INTO SuppliersTBL (Company) VALUES (?)"));
             const bool added = insert.bindAll({QLatin1String(company)}) && insert.execute();
@@ -258,6 +262,21 @@ private slots:
             QVERIFY(!guard.commit());
         }
         QCOMPARE(stored(), QString());
+
+        // Cut while rows are still coming: the list read so far ends in that error, never
+        // as a shorter list.
+        {
+            const qint64 pid = minePid();
+            Statement rows(mine, QStringLiteral("SELECT repeat('x', 1000) FROM "
+                                                "generate_series(1, 200000)"));
+            QVERIFY(rows.next());
+            cutPid(pid);
+            int read = 1;
+            while (rows.next())
+                ++read;
+            QVERIFY(read < 200000);
+            QCOMPARE(rows.error().nativeError, ErrorNumber::kConnectionLost);
+        }
 
         // Lost unnoticed before the guard: its BEGIN finds out, and the rest is refused too.
         cut();
