@@ -105,17 +105,7 @@ bool ServerLink::open(const QString& address, DbError* error) {
     m_cancel = PQgetCancel(m_conn);
     PQsetNoticeProcessor(
         m_conn, [](void*, const char*) {}, nullptr);
-    // Dates as the file keeps them, text in UTF-8, and a statement that waits for another
-    // connection's lock gives up as one on a file does.
-    const bool ready = execute(QStringLiteral("SET client_encoding = 'UTF8'; "
-                                              "SET DateStyle = 'ISO, YMD'; "
-                                              "SET standard_conforming_strings = on; "
-                                              "SET client_min_messages = warning; "
-                                              "SET default_transaction_isolation = "
-                                              "'repeatable read'"),
-                               nullptr);
-    setLockTimeout(m_lockTimeoutMs);
-    if (!ready) {
+    if (!setUpSession()) {
         *error = m_error;
         return false;
     }
@@ -161,11 +151,22 @@ bool ServerLink::reconnectIfLost() {
         PQfreeCancel(m_cancel);
     m_cancel = PQgetCancel(m_conn);
     forgetCatalogue();
-    execute(QStringLiteral("SET DateStyle = 'ISO, YMD'; SET client_min_messages = warning; "
-                           "SET default_transaction_isolation = 'repeatable read'"),
-            nullptr);
-    setLockTimeout(m_lockTimeoutMs);
+    setUpSession();
     return true;
+}
+
+bool ServerLink::setUpSession() {
+    // Dates as the file keeps them, text in UTF-8, and a statement that waits for another
+    // connection's lock gives up as one on a file does; a new connection starts without them.
+    const bool ready = execute(QStringLiteral("SET client_encoding = 'UTF8'; "
+                                              "SET DateStyle = 'ISO, YMD'; "
+                                              "SET standard_conforming_strings = on; "
+                                              "SET client_min_messages = warning; "
+                                              "SET default_transaction_isolation = "
+                                              "'repeatable read'"),
+                               nullptr);
+    setLockTimeout(m_lockTimeoutMs);
+    return ready;
 }
 
 void ServerLink::guardOpened() {
@@ -488,16 +489,18 @@ void ServerQuery::valuesForServer(std::vector<const char*>* values, std::vector<
         if (m_null[i])
             continue;
         (*values)[i] = m_values[i].constData();
+        if (m_writes || m_types[i] != 0)
+            continue;
         bool whole = false;
         m_values[i].trimmed().toLongLong(&whole);
-        if (m_types[i] == 0 && !whole)
+        if (!whole)
             texts.push_back(i);
     }
     // A file compares a number column with a text that reads as a number as with that number,
     // and finds no match for any other text; a server refuses the statement. A read gets the
     // file's answer: the number, or no value (which matches nothing). A write of such a text is
     // left to the server to refuse, so that nothing is stored otherwise than it was given.
-    if (texts.empty() || m_writes)
+    if (texts.empty())
         return;
     if (m_serverTypes.empty()) {
         m_link.settle(nullptr);

@@ -76,6 +76,8 @@ private:
     // Waits for the next result, asking the observer between slices; null at the end.
     pg_result* nextResult(const std::function<bool()>& goOn);
     bool reconnectIfLost();
+    // The session's settings, on every new connection. False when the server refused them.
+    bool setUpSession();
     void forgetCatalogue();
     void readCatalogue();
     DbError errorOf(pg_result* result) const;
